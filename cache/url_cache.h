@@ -1,0 +1,78 @@
+// The URL cache as its callers see it: the eight WinINet operations, with
+// WinINet's buffers, results and last-error codes. IndexDatCache implements it
+// over a cache folder of our own; WinInetCache forwards to the real API.
+#pragma once
+
+#include "cache/wininet_types.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace larkspool {
+
+// Every entry buffer handed to the enumeration and lookup is this large, and
+// its size argument is set to this before every call.
+inline constexpr DWORD kEntryBufferSize = 4096;
+
+// Handle of a running enumeration; null when it could not be opened.
+using CacheEnumHandle = HANDLE;
+
+class UrlCache {
+public:
+    virtual ~UrlCache() = default;
+
+    // pattern "" enumerates every entry. On success the first entry is in
+    // info and *size holds the bytes used; when it does not fit, the result is
+    // null with ERROR_INSUFFICIENT_BUFFER and *size the bytes needed.
+    virtual CacheEnumHandle FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_CACHE_ENTRY_INFOA* info,
+                                                    DWORD* size) = 0;
+    // FALSE with ERROR_NO_MORE_ITEMS at the end; FALSE with
+    // ERROR_INSUFFICIENT_BUFFER (and *size the bytes needed) leaves the
+    // enumeration where it is, so the same call can be repeated.
+    virtual BOOL FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) = 0;
+    virtual BOOL FindCloseUrlCache(CacheEnumHandle handle) = 0;
+
+    // FALSE with ERROR_FILE_NOT_FOUND when the URL has no entry.
+    virtual BOOL GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) = 0;
+    // Removes one entry of the URL; FALSE with ERROR_FILE_NOT_FOUND when none is left.
+    virtual BOOL DeleteUrlCacheEntryA(LPCSTR url) = 0;
+
+    // Reserves a new local file for the URL; fileName receives its full path
+    // (MAX_PATH bytes). The extension is given without its dot.
+    virtual BOOL CreateUrlCacheEntryA(LPCSTR url, DWORD expectedSize, LPCSTR extension, LPSTR fileName,
+                                      DWORD reserved) = 0;
+    virtual BOOL CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILETIME expireTime,
+                                      FILETIME lastModifiedTime, DWORD cacheEntryType, LPBYTE headerInfo,
+                                      DWORD headerSize, LPCSTR fileExtension, LPCSTR originalUrl) = 0;
+
+    // *length is the output's size on entry and the text's length on return.
+    virtual BOOL InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags) = 0;
+
+    // The error code of the last failing call on this thread.
+    virtual DWORD LastError() const = 0;
+};
+
+// An aligned entry buffer: kEntryBufferSize bytes unless a call asked for more.
+class CacheEntryBuffer {
+public:
+    explicit CacheEntryBuffer(DWORD bytes = kEntryBufferSize) { resize(bytes); }
+
+    INTERNET_CACHE_ENTRY_INFOA* info() { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(m_words.data()); }
+    const INTERNET_CACHE_ENTRY_INFOA* info() const
+    {
+        return reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOA*>(m_words.data());
+    }
+    DWORD size() const { return m_size; }
+    void resize(DWORD bytes)
+    {
+        m_size = bytes < sizeof(INTERNET_CACHE_ENTRY_INFOA) ? DWORD(sizeof(INTERNET_CACHE_ENTRY_INFOA)) : bytes;
+        m_words.assign((m_size + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t), std::max_align_t{});
+    }
+
+private:
+    std::vector<std::max_align_t> m_words;
+    DWORD m_size = 0;
+};
+
+} // namespace larkspool
