@@ -1,0 +1,48 @@
+// The URL cache kept in a folder of our own: index.dat in the MSIE cache file
+// format and its Content.IE5 sub-folders. Used where WinINet is absent, and on
+// Windows for a cache folder copied from elsewhere.
+#pragma once
+
+#include "cache/url_cache.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace larkspool {
+
+class IndexDatCache final : public UrlCache {
+public:
+    // folder holds index.dat; a folder that does not exist reads as an empty
+    // cache and is created by the first write.
+    explicit IndexDatCache(std::filesystem::path folder);
+    ~IndexDatCache() override;
+
+    IndexDatCache(const IndexDatCache&) = delete;
+    IndexDatCache& operator=(const IndexDatCache&) = delete;
+
+    // Empty when the cache can be read (a missing index.dat included); else
+    // why not, in one line ("not an MSIE cache file", "cannot open ...").
+    std::string LoadError() const;
+
+    const std::filesystem::path& Folder() const;
+
+    CacheEnumHandle FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;
+    BOOL FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;
+    BOOL FindCloseUrlCache(CacheEnumHandle handle) override;
+    BOOL GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;
+    BOOL DeleteUrlCacheEntryA(LPCSTR url) override;
+    BOOL CreateUrlCacheEntryA(LPCSTR url, DWORD expectedSize, LPCSTR extension, LPSTR fileName,
+                              DWORD reserved) override;
+    BOOL CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILETIME expireTime, FILETIME lastModifiedTime,
+                              DWORD cacheEntryType, LPBYTE headerInfo, DWORD headerSize, LPCSTR fileExtension,
+                              LPCSTR originalUrl) override;
+    BOOL InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags) override;
+    DWORD LastError() const override;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace larkspool
