@@ -41,5 +41,7 @@ using CommandFunction = int (*)(CliContext& context, const std::vector<std::stri
 int RunEntries(CliContext& context, const std::vector<std::string>& args);
 int RunAdd(CliContext& context, const std::vector<std::string>& args);
 int RunRemove(CliContext& context, const std::vector<std::string>& args);
+int RunRewrite(CliContext& context, const std::vector<std::string>& args);
+int RunTitle(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace larkspool::cli

@@ -23,6 +23,11 @@ constexpr Command kCommands[] = {
     {"entries", "entries                       every cache entry, as the cache enumerates them", RunEntries},
     {"add", "add URL FILE [--modified TIME] put FILE into the cache under URL", RunAdd},
     {"remove", "remove URL                    delete every entry of URL", RunRemove},
+    {"rewrite",
+     "rewrite (--export PAGE-LOCATION [--default-file NAME] | --import BASE-FOLDER) IN OUT\n"
+     "                                rewrite the links of one HTML file",
+     RunRewrite},
+    {"title", "title FILE                    the page title the catalogue would show", RunTitle},
 };
 
 void PrintUsage(std::FILE* to)
