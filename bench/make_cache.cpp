@@ -71,8 +71,9 @@ Entry MakeEntry(std::size_t i, std::size_t hosts, std::mt19937& random)
     case 7:
         return {"http://" + HostName(host) + "/cgi-bin/search.cgi?q=" + std::to_string(item), "htm",
                 PageBody(host, item, hosts, random)};
-    case 8: // the page of case 0 again, over https: same path, another time
-        return {"https" + PageUrl(host, item).substr(4), "html", PageBody(host, item, hosts, random)};
+    case 8: // the page of entry i - 8 again, over https: same path, another time
+        return {"https" + PageUrl((i - 8) % hosts, (i - 8) / hosts).substr(4), "html",
+                PageBody(host, item, hosts, random)};
     default:
         return {base + "page" + std::to_string(item) + "/", "htm", PageBody(host, item, hosts, random)};
     }
