@@ -4,6 +4,8 @@
 #include "html/html_reader.h"
 #include "tests/catalogue/test_cache.h"
 
+#include <QLoggingCategory>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -162,6 +164,27 @@ TEST_F(MakeCacheEntryTest, a_zero_last_modified_time_falls_back_to_the_last_acce
 
     EXPECT_NE(FileTimeTicks(info.info()->LastAccessTime), 0u);
     EXPECT_EQ(m_record.Modified, FileTimeToLocalFileTime(FileTimeTicks(info.info()->LastAccessTime)));
+}
+
+std::vector<std::string> g_trace;
+
+void RecordTrace(QtMsgType, const QMessageLogContext& context, const QString& text)
+{
+    g_trace.push_back(std::string(context.category) + " " + text.toStdString());
+}
+
+TEST_F(MakeCacheEntryTest, an_appended_extension_is_traced_on_the_catalogue_category)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("larkspool.catalogue.debug=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(RecordTrace);
+    g_trace.clear();
+
+    Map("http://host/page.asp", "htm");
+    Map("http://host/photo.jpeg", "jpg");
+
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    EXPECT_EQ(g_trace, std::vector<std::string>{"larkspool.catalogue UrlExt[.asp] FileExt[.htm]"});
 }
 
 } // namespace
