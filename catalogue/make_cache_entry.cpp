@@ -15,6 +15,7 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
