@@ -24,7 +24,7 @@ std::vector<std::string> Fields(const std::string& text)
     return fields;
 }
 
-struct Run {
+struct CliRun {
     int exitCode;
     std::string out;
     std::string err;
@@ -32,7 +32,7 @@ struct Run {
 
 class Cli : public ::testing::Test {
 protected:
-    Run Start(const QStringList& args, const QByteArray& stdinText = {})
+    CliRun Start(const QStringList& args, const QByteArray& stdinText = {})
     {
         QProcess process;
         process.setProgram(QStringLiteral(LARKSPOOL_CLI));
@@ -57,8 +57,8 @@ protected:
 
 TEST_F(Cli, help_and_version_exit_zero)
 {
-    const Run help = Start({QStringLiteral("--help")});
-    const Run version = Start({QStringLiteral("--version")});
+    const CliRun help = Start({QStringLiteral("--help")});
+    const CliRun version = Start({QStringLiteral("--version")});
 
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("usage: larkspool-cli"), std::string::npos);
@@ -78,7 +78,7 @@ TEST_F(Cli, bad_usage_exits_two_with_a_reason)
         {QStringLiteral("remove"), QStringLiteral("--bogus"), QStringLiteral("http://h/a")},
     };
     for (const QStringList& args : cases) {
-        const Run run = Start(args);
+        const CliRun run = Start(args);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_NE(run.err.find("larkspool-cli: "), std::string::npos);
     }
@@ -86,7 +86,7 @@ TEST_F(Cli, bad_usage_exits_two_with_a_reason)
 
 TEST_F(Cli, missing_cache_folder_reads_as_empty)
 {
-    const Run run = Start({QStringLiteral("entries")});
+    const CliRun run = Start({QStringLiteral("entries")});
 
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
@@ -96,9 +96,9 @@ TEST_F(Cli, add_then_entries_then_remove)
 {
     const QString page = WriteFile(QStringLiteral("page.htm"), "<html><title>x</title></html>");
 
-    const Run added = Start({QStringLiteral("add"), QStringLiteral("http://host/dir/page.htm"), page,
+    const CliRun added = Start({QStringLiteral("add"), QStringLiteral("http://host/dir/page.htm"), page,
                              QStringLiteral("--modified"), QStringLiteral("2006-05-14T09:30:00Z")});
-    const Run listed = Start({QStringLiteral("entries")});
+    const CliRun listed = Start({QStringLiteral("entries")});
 
     ASSERT_EQ(added.exitCode, 0) << added.err;
     const std::vector<std::string> fields = Fields(listed.out);
@@ -109,8 +109,8 @@ TEST_F(Cli, add_then_entries_then_remove)
     EXPECT_EQ(fields[3], "29");
     EXPECT_EQ(fields[4], "2006-05-14T09:30:00Z");
 
-    const Run removed = Start({QStringLiteral("remove"), QStringLiteral("http://host/dir/page.htm")});
-    const Run again = Start({QStringLiteral("remove"), QStringLiteral("http://host/dir/page.htm")});
+    const CliRun removed = Start({QStringLiteral("remove"), QStringLiteral("http://host/dir/page.htm")});
+    const CliRun again = Start({QStringLiteral("remove"), QStringLiteral("http://host/dir/page.htm")});
     EXPECT_EQ(removed.exitCode, 0);
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_EQ(Start({QStringLiteral("entries")}).out, "");
@@ -123,7 +123,7 @@ TEST_F(Cli, add_replaces_the_old_entry_of_the_url)
 
     Start({QStringLiteral("add"), QStringLiteral("http://host/a.gif"), first});
     Start({QStringLiteral("add"), QStringLiteral("http://host/a.gif"), second});
-    const Run listed = Start({QStringLiteral("entries")});
+    const CliRun listed = Start({QStringLiteral("entries")});
 
     EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1);
     EXPECT_NE(listed.out.find("\t9\t"), std::string::npos);
@@ -131,7 +131,7 @@ TEST_F(Cli, add_replaces_the_old_entry_of_the_url)
 
 TEST_F(Cli, add_of_a_missing_file_stops_with_one)
 {
-    const Run run = Start({QStringLiteral("add"), QStringLiteral("http://host/a.gif"),
+    const CliRun run = Start({QStringLiteral("add"), QStringLiteral("http://host/a.gif"),
                            m_dir.path() + QStringLiteral("/nothing.gif")});
 
     EXPECT_EQ(run.exitCode, 1);
@@ -143,7 +143,7 @@ TEST_F(Cli, unreadable_cache_file_exits_two)
     QDir().mkpath(CacheDir());
     std::ofstream((CacheDir() + QStringLiteral("/index.dat")).toStdString()) << "this is not a cache file at all";
 
-    const Run run = Start({QStringLiteral("entries")});
+    const CliRun run = Start({QStringLiteral("entries")});
 
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("cannot read the cache"), std::string::npos);
