@@ -111,9 +111,10 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
         if (quoteJustToggled && !inQuote && c != ' ' && c != '>' && c != '\r' && c != '\n')
             inQuote = true; // "a"b does not close the value
         if (IsControlByte(c)) {
+            // Zero bytes stay: nothing of a page may be lost.
             const bool afterOpeningQuote = !chunk.empty() && depth != 0 && inQuote
                 && (chunk.back() == '"' || chunk.back() == '\'');
-            if (!afterOpeningQuote)
+            if (!afterOpeningQuote || c == '\0')
                 chunk += c;
             ++pos;
             continue;
