@@ -9,6 +9,7 @@
 #include "html/byte_text.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace larkspool {
@@ -20,6 +21,24 @@ constexpr char kEsc = '\x1B';
 int FindEither(const char* data, int from, int to, char a, char b)
 {
     while (from < to && data[from] != a && data[from] != b)
+        ++from;
+    return from;
+}
+
+// Bytes that change the scanner's state inside a tag: quotes, "<", ">" and
+// control characters (ESC among them).
+constexpr auto kTagSpecial = [] {
+    std::array<bool, 256> special{};
+    for (int c = 0; c < 0x20; ++c)
+        special[c] = true;
+    for (const unsigned char c : {'"', '\'', '<', '>'})
+        special[c] = true;
+    return special;
+}();
+
+int FindTagSpecial(const char* data, int from, int to)
+{
+    while (from < to && !kTagSpecial[static_cast<unsigned char>(data[from])])
         ++from;
     return from;
 }
@@ -107,7 +126,17 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
             continue;
         }
 
-        // Markup level.
+        // Markup level. Plain bytes inside a tag are stored in one stretch,
+        // which stops at 4 bytes so that a comment opener is still seen.
+        if (inTag && !quoteJustToggled) {
+            const int stretchEnd = chunk.size() < 4 ? std::min(limit, pos + 4 - static_cast<int>(chunk.size())) : limit;
+            const int stop = FindTagSpecial(data, pos, stretchEnd);
+            if (stop != pos) {
+                chunk.append(data + pos, stop - pos);
+                pos = stop;
+                continue;
+            }
+        }
         if (quoteJustToggled && !inQuote && c != ' ' && c != '>' && c != '\r' && c != '\n')
             inQuote = true; // "a"b does not close the value
         if (IsControlByte(c)) {

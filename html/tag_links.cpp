@@ -102,10 +102,12 @@ bool IsKeptLink(std::string_view value)
 void RewriteTagLinks(const HtmlReader& reader, std::string& chunk, std::string_view pageLocation,
                      int mode, std::string_view baseFolder)
 {
-    if (chunk.empty() || chunk.front() != '<' || chunk.starts_with("<!--"))
+    // Without an "=" no attribute has a value to rewrite.
+    if (chunk.empty() || chunk.front() != '<' || chunk.starts_with("<!--")
+        || chunk.find('=') == std::string::npos)
         return;
 
-    std::string upper;
+    thread_local std::string upper; // kept to spare an allocation per tag
     UpperCaseCopy(chunk, upper);
     for (const std::string_view name : kLinkAttributes) {
         const std::size_t at = upper.find(name);
