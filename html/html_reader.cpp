@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string_view>
 
 namespace larkspool {
@@ -20,9 +21,12 @@ constexpr char kEsc = '\x1B';
 // Index of the first byte in [from, to) that is a or b, or to.
 int FindEither(const char* data, int from, int to, char a, char b)
 {
-    while (from < to && data[from] != a && data[from] != b)
-        ++from;
-    return from;
+    const void* found = std::memchr(data + from, a, to - from);
+    const int end = found ? static_cast<int>(static_cast<const char*>(found) - data) : to;
+    if (a == b)
+        return end;
+    found = std::memchr(data + from, b, end - from);
+    return found ? static_cast<int>(static_cast<const char*>(found) - data) : end;
 }
 
 // Bytes that change the scanner's state inside a tag: quotes, "<", ">" and

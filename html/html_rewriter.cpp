@@ -17,6 +17,9 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// The scanner takes 1024-byte blocks; the file is read in larger pieces.
+constexpr std::size_t kSourceBuffer = 64 * 1024;
+
 // Gathers the chunks of a page and writes them in large pieces; the target
 // itself is unbuffered.
 class ChunkWriter {
@@ -96,6 +99,7 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
     FilePtr target(std::fopen(targetPath.c_str(), "wb"));
     if (!target)
         return kRewriteOpenError;
+    std::setvbuf(source.get(), nullptr, _IOFBF, kSourceBuffer);
     std::setvbuf(target.get(), nullptr, _IONBF, 0);
     reader.reset(); // a stopped job may have left bytes of another file
 

@@ -21,7 +21,9 @@ void UpperCaseCopy(std::string_view text, std::string& out)
 {
     out.resize(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (IsShiftJisLeadByte(text[i])) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            out[i] = UpperAscii(text[i]);
+        } else if (IsShiftJisLeadByte(text[i])) {
             out[i] = text[i];
             if (i + 1 < text.size()) {
                 ++i;
