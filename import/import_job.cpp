@@ -84,7 +84,7 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader)
     if (SetLocalFileTime(cacheFile, FileTimeToLocalFileTime(record.Modified)) != 0)
         return Stop(cacheFile, "SetLocalFileTime fails");
     if (!m_cache.CommitUrlCacheEntryA(record.Url.c_str(), cacheFile.c_str(), FILETIME{0, 0},
-                                      TicksToFileTime(record.Modified), 0, nullptr, 0, record.Extension.c_str(),
+                                      MakeFileTime(record.Modified), 0, nullptr, 0, record.Extension.c_str(),
                                       nullptr))
         return Stop("CommitUrlCacheEntry fails", "error");
     return true;

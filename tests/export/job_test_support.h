@@ -152,7 +152,7 @@ public:
         char file[MAX_PATH + 1] = {};
         EXPECT_TRUE(m_cache->CreateUrlCacheEntryA(url.c_str(), DWORD(content.size()), extension.c_str(), file, 0));
         WriteFile(file, content);
-        EXPECT_TRUE(m_cache->CommitUrlCacheEntryA(url.c_str(), file, FILETIME{0, 0}, TicksToFileTime(utc),
+        EXPECT_TRUE(m_cache->CommitUrlCacheEntryA(url.c_str(), file, FILETIME{0, 0}, MakeFileTime(utc),
                                                   NORMAL_CACHE_ENTRY, nullptr, 0, extension.c_str(), nullptr));
         return file;
     }

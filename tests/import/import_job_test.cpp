@@ -136,7 +136,7 @@ TEST_F(ImportJob, an_entry_larger_than_the_usual_block_is_still_asked_about)
     char file[MAX_PATH + 1] = {};
     ASSERT_TRUE(m_folder.Cache().CreateUrlCacheEntryA(url.c_str(), 1, "txt", file, 0));
     WriteFile(file, "c");
-    ASSERT_TRUE(m_folder.Cache().CommitUrlCacheEntryA(url.c_str(), file, FILETIME{0, 0}, TicksToFileTime(kBase),
+    ASSERT_TRUE(m_folder.Cache().CommitUrlCacheEntryA(url.c_str(), file, FILETIME{0, 0}, MakeFileTime(kBase),
                                                       NORMAL_CACHE_ENTRY, reinterpret_cast<LPBYTE>(headers.data()),
                                                       DWORD(headers.size()), "txt", nullptr));
     m_list.push_back({url, m_folder.Path("local.txt"), "txt", kNewer, 1});
