@@ -477,9 +477,11 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
 
 BOOL IndexDatCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags)
 {
-    if (!url || !length)
+    if (!url || !length || *length == 0)
         return m_impl->Fail(ERROR_INVALID_PARAMETER);
-    const std::string text = (flags & ICU_DECODE) ? DecodePercentEscapes(url) : std::string(url);
+    std::string text = (flags & ICU_DECODE) ? DecodePercentEscapes(url) : std::string(url);
+    // As with WinINet, a decoded NUL ends the text.
+    text.resize(std::min(text.size(), text.find('\0')));
     if (!buffer || *length < text.size() + 1) {
         *length = DWORD(text.size() + 1);
         return m_impl->Fail(ERROR_INSUFFICIENT_BUFFER);

@@ -166,8 +166,9 @@ TEST_F(IndexDatMsiecf, a_written_cache_lists_the_same_urls_and_file_names)
         larkspool::test::WriteFile(path, url);
         ASSERT_TRUE(cache.CommitUrlCacheEntryA(url.c_str(), path, FILETIME{}, FILETIME{}, 0, nullptr, 0, "htm",
                                                nullptr));
-        if (i % 4 == 0)
+        if (i % 4 == 0) {
             ASSERT_TRUE(cache.DeleteUrlCacheEntryA(url.c_str()));
+        }
     }
 
     const auto listed = ListedItems(cache, false);
