@@ -11,6 +11,7 @@
 #include "cache/index_dat_store.h"
 #include "cache/url_escapes.h"
 
+#include <algorithm>
 #include <chrono>
 #include <unordered_map>
 
@@ -480,8 +481,7 @@ BOOL IndexDatCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD l
     if (!url || !length || *length == 0)
         return m_impl->Fail(ERROR_INVALID_PARAMETER);
     std::string text = (flags & ICU_DECODE) ? DecodePercentEscapes(url) : std::string(url);
-    // As with WinINet, a decoded NUL ends the text.
-    text.resize(std::min(text.size(), text.find('\0')));
+    text.resize(std::min(text.size(), text.find('\0'))); // a decoded NUL ends the text, as in WinINet
     if (!buffer || *length < text.size() + 1) {
         *length = DWORD(text.size() + 1);
         return m_impl->Fail(ERROR_INSUFFICIENT_BUFFER);

@@ -196,7 +196,7 @@ TEST_F(IndexDatCache, enumeration_stays_on_an_entry_that_did_not_fit)
 
 TEST_F(IndexDatCache, thousands_of_entries_survive_reopening_and_deletes)
 {
-    constexpr int kCount = 2000;
+    constexpr int kCount = 1200;
     for (int i = 0; i < kCount; ++i)
         Add(m_cache, "http://host" + std::to_string(i % 7) + "/p/" + std::to_string(i) + ".htm");
     for (int i = 0; i < kCount; i += 2)
@@ -232,17 +232,32 @@ TEST_F(IndexDatCache, a_second_store_on_the_same_folder_sees_every_change)
 
 TEST_F(IndexDatCache, canonicalize_decodes_escapes_and_honours_the_length)
 {
-    char out[8] = {};
-    DWORD length = sizeof(out);
+    struct Case {
+        const char* in;
+        DWORD given;
+        const char* out; // null when the call fails
+        DWORD error;
+        DWORD lengthAfter;
+    };
+    const Case cases[] = {
+        {"a%20b%2F", 8, "a b/", 0, 4},
+        {"abcd", 4, nullptr, ERROR_INSUFFICIENT_BUFFER, 5},
+        {"a%00b", 8, "a", 0, 1}, // a decoded NUL ends the text
+        {"a", 0, nullptr, ERROR_INVALID_PARAMETER, 0},
+    };
+    for (const Case& c : cases) {
+        char out[8] = {};
+        DWORD length = c.given;
 
-    ASSERT_TRUE(m_cache.InternetCanonicalizeUrlA("a%20b%2F", out, &length, ICU_DECODE | ICU_NO_ENCODE));
-    EXPECT_STREQ(out, "a b/");
-    EXPECT_EQ(length, 4u);
+        const BOOL done = m_cache.InternetCanonicalizeUrlA(c.in, out, &length, ICU_DECODE | ICU_NO_ENCODE);
 
-    length = 4;
-    EXPECT_FALSE(m_cache.InternetCanonicalizeUrlA("abcd", out, &length, ICU_DECODE | ICU_NO_ENCODE));
-    EXPECT_EQ(m_cache.LastError(), ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(length, 5u);
+        EXPECT_EQ(bool(done), c.out != nullptr) << c.in;
+        if (c.out)
+            EXPECT_STREQ(out, c.out) << c.in;
+        else
+            EXPECT_EQ(m_cache.LastError(), c.error) << c.in;
+        EXPECT_EQ(length, c.lengthAfter) << c.in;
+    }
 }
 
 TEST(CacheFileName, names_come_from_the_last_path_element)
