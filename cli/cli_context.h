@@ -41,6 +41,10 @@ using CommandFunction = int (*)(CliContext& context, const std::vector<std::stri
 int RunEntries(CliContext& context, const std::vector<std::string>& args);
 int RunAdd(CliContext& context, const std::vector<std::string>& args);
 int RunRemove(CliContext& context, const std::vector<std::string>& args);
+int RunList(CliContext& context, const std::vector<std::string>& args);
+int RunTree(CliContext& context, const std::vector<std::string>& args);
+int RunExport(CliContext& context, const std::vector<std::string>& args);
+int RunImport(CliContext& context, const std::vector<std::string>& args);
 int RunRewrite(CliContext& context, const std::vector<std::string>& args);
 int RunTitle(CliContext& context, const std::vector<std::string>& args);
 

@@ -23,6 +23,17 @@ constexpr Command kCommands[] = {
     {"entries", "entries                       every cache entry, as the cache enumerates them", RunEntries},
     {"add", "add URL FILE [--modified TIME] put FILE into the cache under URL", RunAdd},
     {"remove", "remove URL                    delete every entry of URL", RunRemove},
+    {"list", "list [--default-file NAME]   the catalogue, in catalogue order", RunList},
+    {"tree", "tree [--default-file NAME]   the folder tree with each folder's entry count", RunTree},
+    {"export",
+     "export --to DIR [--copy | --move | --delete] [--overwrite ask|all|newer|none]\n"
+     "       [--default-file NAME] [--redirect NAME]... [--yes] [PATH ...]\n"
+     "                                copy, move or delete entries into DIR",
+     RunExport},
+    {"import",
+     "import --from DIR [--base DIR] [--domain NAME ...] [--overwrite ask|all|newer|none]\n"
+     "       [--default-file NAME]   put a folder of domain folders into the cache",
+     RunImport},
     {"rewrite",
      "rewrite (--export PAGE-LOCATION [--default-file NAME] | --import BASE-FOLDER) IN OUT\n"
      "                                rewrite the links of one HTML file",

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -147,6 +148,108 @@ TEST_F(Cli, unreadable_cache_file_exits_two)
 
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("cannot read the cache"), std::string::npos);
+}
+
+// The demo cache of examples/, built by the script scripts/run uses.
+class CliOnDemo : public Cli {
+protected:
+    void SetUp() override
+    {
+        QProcess make;
+        make.start(QStringLiteral("bash"), {QStringLiteral(LARKSPOOL_EXAMPLES "/../scripts/make-demo-cache"),
+                                            QStringLiteral(LARKSPOOL_CLI), CacheDir()});
+        ASSERT_TRUE(make.waitForFinished(120000));
+        ASSERT_EQ(make.exitCode(), 0) << make.readAllStandardError().toStdString();
+    }
+    std::vector<std::string> Lines(const std::string& text) const
+    {
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+};
+
+TEST_F(CliOnDemo, list_numbers_query_variants_and_tree_counts_folders)
+{
+    const CliRun list = Start({QStringLiteral("list")});
+    const CliRun tree = Start({QStringLiteral("tree")});
+
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("www.larkspool.test/cgi-bin/search.htm\tsearch.htm\thttp://www.larkspool.test/cgi-bin/"
+                            "search.cgi?q=lark\t"),
+              std::string::npos);
+    EXPECT_NE(list.out.find("www.larkspool.test/cgi-bin/search(1).htm\tsearch(1).htm\t"), std::string::npos);
+    EXPECT_NE(list.out.find("www.larkspool.test/news/index.asp.htm\t"), std::string::npos);
+    const std::vector<std::string> lines = Lines(tree.out);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "MSIE Cache\t0");
+    EXPECT_EQ(lines[1], "  blog.larkspool.test\t0");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "    cgi-bin\t2"), lines.end());
+}
+
+TEST_F(CliOnDemo, move_without_an_answer_changes_nothing)
+{
+    const std::string before = Start({QStringLiteral("entries")}).out;
+
+    const CliRun move = Start({QStringLiteral("export"), QStringLiteral("--to"), m_dir.path() + QStringLiteral("/out"),
+                               QStringLiteral("--move"), QStringLiteral("www.larkspool.test/img")});
+
+    EXPECT_EQ(move.exitCode, 1);
+    EXPECT_EQ(Start({QStringLiteral("entries")}).out, before);
+    EXPECT_FALSE(QDir(m_dir.path() + QStringLiteral("/out")).exists());
+}
+
+TEST_F(CliOnDemo, move_with_yes_takes_the_folder_out_of_the_cache)
+{
+    const CliRun move = Start({QStringLiteral("export"), QStringLiteral("--to"), m_dir.path() + QStringLiteral("/out"),
+                               QStringLiteral("--move"), QStringLiteral("--yes"), QStringLiteral("WWW.larkspool.test/IMG")});
+    const std::string after = Start({QStringLiteral("entries")}).out;
+
+    EXPECT_EQ(move.exitCode, 0) << move.err;
+    EXPECT_EQ(after.find("/img/logo.gif"), std::string::npos);
+    EXPECT_NE(after.find("photo.jpg"), std::string::npos); // another host's img folder stays
+    EXPECT_TRUE(QFile::exists(m_dir.path() + QStringLiteral("/out/www.larkspool.test/img/logo.gif")));
+}
+
+TEST_F(CliOnDemo, export_of_an_unknown_path_stops_with_one)
+{
+    const CliRun run = Start({QStringLiteral("export"), QStringLiteral("--to"), m_dir.path() + QStringLiteral("/out"),
+                              QStringLiteral("www.larkspool.test/nothing")});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("www.larkspool.test/nothing"), std::string::npos);
+}
+
+TEST_F(CliOnDemo, exported_tree_imports_back_to_the_same_urls)
+{
+    const QString out = m_dir.path() + QStringLiteral("/out");
+    ASSERT_EQ(Start({QStringLiteral("export"), QStringLiteral("--to"), out}).exitCode, 0);
+    const std::vector<std::string> original = Lines(Start({QStringLiteral("list")}).out);
+
+    QProcess import;
+    import.start(QStringLiteral(LARKSPOOL_CLI), {QStringLiteral("--cache"), m_dir.path() + QStringLiteral("/again"),
+                                                 QStringLiteral("import"), QStringLiteral("--from"), out});
+    import.waitForFinished(60000);
+    ASSERT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
+    QProcess list;
+    list.start(QStringLiteral(LARKSPOOL_CLI),
+               {QStringLiteral("--cache"), m_dir.path() + QStringLiteral("/again"), QStringLiteral("list")});
+    list.waitForFinished(60000);
+    const std::vector<std::string> imported = Lines(list.readAllStandardOutput().toStdString());
+
+    // Same SitePaths and times.
+    auto keyed = [](const std::vector<std::string>& lines) {
+        std::vector<std::string> keys;
+        for (const std::string& line : lines) {
+            const std::vector<std::string> f = Fields(line);
+            keys.push_back(f[0] + " " + f[4]);
+        }
+        std::sort(keys.begin(), keys.end());
+        return keys;
+    };
+    EXPECT_EQ(keyed(imported), keyed(original));
 }
 
 } // namespace

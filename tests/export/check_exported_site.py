@@ -139,9 +139,9 @@ def check_page(browser, root, page, problems):
 
 
 def check_redirect(browser, page, problems):
-    browser.open("file://" + urllib.parse.quote(page))
+    start = "file://" + urllib.parse.quote(page)
+    browser.open(start)
     deadline = time.monotonic() + 10
-    start = browser.facts()["location"]
     while time.monotonic() < deadline:
         location = browser.facts()["location"]
         if location != start:

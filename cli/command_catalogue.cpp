@@ -1,0 +1,49 @@
+// larkspool-cli list and tree: the catalogue as the window builds it, in
+// catalogue order and as the folder tree.
+#include "catalogue/catalogue.h"
+#include "cli/cli_context.h"
+#include "cli/cli_time.h"
+#include "cli/terminal_host.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace larkspool::cli {
+
+void RefreshCatalogue(Catalogue& catalogue, const CliArgs& args)
+{
+    if (const auto name = args.Value("--default-file"))
+        catalogue.SetDefFile1(*name);
+    TerminalHost host;
+    catalogue.RefreshCache(host);
+}
+
+int RunList(CliContext& context, const std::vector<std::string>& args)
+{
+    const CliArgs parsed(args, {"--default-file"}, {});
+    parsed.RequirePositional(0, 0);
+    Catalogue catalogue(context.Cache());
+    RefreshCatalogue(catalogue, parsed);
+
+    for (const TCacheEntry* entry : catalogue.CacheList()) {
+        const std::uint64_t size = (std::uint64_t(entry->SizeHigh) << 32) | entry->SizeLow;
+        std::printf("%s\t%s\t%s\t%" PRIu64 "\t%s\t%s\n", entry->SitePath.c_str(), entry->Name.c_str(),
+                    entry->SourceUrl.c_str(), size, FormatLocalTicks(entry->Modified).c_str(), entry->Title.c_str());
+    }
+    return 0;
+}
+
+int RunTree(CliContext& context, const std::vector<std::string>& args)
+{
+    const CliArgs parsed(args, {"--default-file"}, {});
+    parsed.RequirePositional(0, 0);
+    Catalogue catalogue(context.Cache());
+    RefreshCatalogue(catalogue, parsed);
+
+    catalogue.WalkTree([](const TreeNode& node, int depth, int directCount) {
+        std::printf("%s%s\t%d\n", std::string(std::size_t(depth) * 2, ' ').c_str(), node.Text.c_str(), directCount);
+    });
+    return 0;
+}
+
+} // namespace larkspool::cli
