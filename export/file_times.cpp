@@ -1,0 +1,143 @@
+// FILETIME ticks against the C library's time zone and POSIX file times.
+// Last-write times are read and written at 100 ns resolution, so a time read
+// and set again is the same instant to the tick.
+#include "export/file_times.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+
+namespace larkspool {
+namespace {
+
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
+// Seconds from 1601-01-01 to 1970-01-01.
+constexpr std::int64_t kEpochSeconds = 11'644'473'600;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+// Seconds east of UTC in force at the Unix time t.
+std::int64_t UtcOffsetAt(std::int64_t t)
+{
+    const std::time_t when = static_cast<std::time_t>(t);
+    std::tm fields{};
+    if (!localtime_r(&when, &fields))
+        return 0;
+    return fields.tm_gmtoff;
+}
+
+FileTicks ShiftTicks(FileTicks ticks, std::int64_t seconds)
+{
+    return FileTicks(std::int64_t(ticks) + seconds * kTicksPerSecond);
+}
+
+std::int64_t UnixSeconds(FileTicks ticks)
+{
+    return FloorDiv(std::int64_t(ticks), kTicksPerSecond) - kEpochSeconds;
+}
+
+FileTicks TicksOf(const struct timespec& time)
+{
+    return FileTicks((std::int64_t(time.tv_sec) + kEpochSeconds) * kTicksPerSecond + time.tv_nsec / 100);
+}
+
+// Opens path for reading as a plain file; -1 when that is not possible.
+int OpenForReading(const std::string& path, struct stat& status)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int ReadWriteTimeAndSize(const std::string& path, FileTicks& utc, DWORD* size)
+{
+    struct stat status{};
+    const int fd = OpenForReading(path, status);
+    if (fd < 0)
+        return -1;
+    ::close(fd);
+    utc = TicksOf(status.st_mtim);
+    if (size) {
+        const DWORD low = DWORD(std::uint64_t(status.st_size) & 0xffffffffu);
+        if (low == 0xffffffffu)
+            return -1;
+        *size = low;
+    }
+    return 0;
+}
+
+} // namespace
+
+FileTicks FileTimeToLocalFileTime(FileTicks utc)
+{
+    return ShiftTicks(utc, UtcOffsetAt(UnixSeconds(utc)));
+}
+
+FileTicks LocalFileTimeToFileTime(FileTicks local)
+{
+    const std::int64_t seconds = UnixSeconds(local);
+    // The offsets a day either side cover every change of the zone's rules
+    // that could apply to this local time.
+    const std::int64_t before = UtcOffsetAt(seconds - 86400);
+    const std::int64_t candidates[] = {before, UtcOffsetAt(seconds), UtcOffsetAt(seconds + 86400)};
+    bool found = false;
+    std::int64_t best = 0;
+    for (const std::int64_t offset : candidates) {
+        const std::int64_t utc = seconds - offset;
+        if (UtcOffsetAt(utc) == offset && (!found || utc < best)) {
+            best = utc;
+            found = true;
+        }
+    }
+    return ShiftTicks(local, found ? best - seconds : -before);
+}
+
+int GetLocalFileTime(const std::string& path, FileTicks& local)
+{
+    FileTicks utc = 0;
+    if (ReadWriteTimeAndSize(path, utc, nullptr) != 0)
+        return -1;
+    local = FileTimeToLocalFileTime(utc);
+    return 0;
+}
+
+int SetLocalFileTime(const std::string& path, FileTicks local)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    const std::int64_t ticks = std::int64_t(LocalFileTimeToFileTime(local));
+    struct timespec times[2] = {};
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(FloorDiv(ticks, kTicksPerSecond) - kEpochSeconds);
+    times[1].tv_nsec = static_cast<long>((ticks - FloorDiv(ticks, kTicksPerSecond) * kTicksPerSecond) * 100);
+    const int result = ::futimens(fd, times);
+    ::close(fd);
+    return result == 0 ? 0 : -1;
+}
+
+int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& size)
+{
+    FileTicks utc = 0;
+    if (ReadWriteTimeAndSize(path, utc, &size) != 0)
+        return -1;
+    local = FileTimeToLocalFileTime(utc);
+    return 0;
+}
+
+int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size)
+{
+    return ReadWriteTimeAndSize(path, utc, &size);
+}
+
+} // namespace larkspool

@@ -1,0 +1,43 @@
+// File times as the catalogue and the jobs keep them: FILETIME ticks (100 ns
+// since 1601-01-01), either UTC or "local" (shifted by the local offset of
+// that instant), and the file functions that read and set last-write times.
+#pragma once
+
+#include "cache/wininet_types.h"
+
+#include <cstdint>
+#include <string>
+
+namespace larkspool {
+
+using FileTicks = std::uint64_t;
+
+constexpr FileTicks FileTimeTicks(FILETIME time)
+{
+    return (FileTicks(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+constexpr FILETIME TicksToFileTime(FileTicks ticks)
+{
+    return FILETIME{DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32)};
+}
+
+// UTC to local time with the C library's time zone, at the offset in force
+// at that instant.
+FileTicks FileTimeToLocalFileTime(FileTicks utc);
+// The inverse. A local time that occurs twice (the hour after summer time
+// ends) gives the earlier instant; one that never occurs (the hour skipped in
+// spring) is read with the offset before the change.
+FileTicks LocalFileTimeToFileTime(FileTicks local);
+
+// Each returns 0 on success and -1 when the file cannot be opened or read.
+// The last-write time, converted to local time.
+int GetLocalFileTime(const std::string& path, FileTicks& local);
+// Sets the last-write time only; creates an empty file when path is missing.
+int SetLocalFileTime(const std::string& path, FileTicks local);
+// The size is the low 32 bits; a size of 0xffffffff counts as failure.
+int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& size);
+// As GetLocalFileTimeAndSize, but the time stays UTC.
+int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size);
+
+} // namespace larkspool

@@ -1,0 +1,20 @@
+// The size and date texts of the file list and the overwrite questions.
+#pragma once
+
+#include "cache/wininet_types.h"
+#include "export/file_times.h"
+
+#include <string>
+
+namespace larkspool {
+
+// "512 ﾊﾞｲﾄ", "0.98 KB", "10.0 MB", "100 GB" ... "範囲外" from 1000 × 1024^4 up.
+std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh);
+// "ｻｲｽﾞ : " and the size text.
+std::string FormatSizeLine(DWORD size);
+// "更新日時 : " long date "、" time, of a local time.
+std::string FormatDateLine(FileTicks local);
+// The list's date column: short date, a blank, short time without seconds.
+std::string FormatListDateText(FileTicks local);
+
+} // namespace larkspool

@@ -1,0 +1,143 @@
+#include "export/file_times.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <fcntl.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+namespace larkspool {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr FileTicks kTicksPerSecond = 10'000'000;
+constexpr FileTicks kUnixEpoch = 116'444'736'000'000'000;
+
+class FileTimes : public ::testing::Test {
+protected:
+    FileTimes()
+        : m_folder(fs::temp_directory_path() / ("larkspool-file-times-" + std::to_string(::getpid())))
+    {
+        fs::create_directories(m_folder);
+        const char* zone = std::getenv("TZ");
+        m_savedZone = zone ? zone : "";
+        m_hadZone = zone != nullptr;
+    }
+    ~FileTimes() override
+    {
+        fs::remove_all(m_folder);
+        if (m_hadZone)
+            ::setenv("TZ", m_savedZone.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+    static void UseZone(const char* zone)
+    {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+
+    std::string MakeFile(const std::string& name, const std::string& content = "abc")
+    {
+        const std::string path = (m_folder / name).string();
+        std::ofstream(path) << content;
+        return path;
+    }
+
+    static void SetUtcWriteTime(const std::string& path, FileTicks utc)
+    {
+        struct timespec times[2] = {};
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = time_t((utc - kUnixEpoch) / kTicksPerSecond);
+        times[1].tv_nsec = long((utc - kUnixEpoch) % kTicksPerSecond * 100);
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+
+    fs::path m_folder;
+    std::string m_savedZone;
+    bool m_hadZone = false;
+};
+
+struct ZoneCase {
+    const char* zone;
+    FileTicks utc; // with sub-second ticks
+    std::int64_t offsetHours;
+};
+
+TEST_F(FileTimes, local_time_read_and_set_again_is_exact_to_the_tick)
+{
+    // 2024-07-15 10:00:00.1234567 UTC and 2024-01-15 10:00:00.7654321 UTC.
+    const FileTicks summer = kUnixEpoch + FileTicks(1'721'037'600) * kTicksPerSecond + 1'234'567;
+    const FileTicks winter = kUnixEpoch + FileTicks(1'705'312'800) * kTicksPerSecond + 7'654'321;
+    const ZoneCase cases[] = {
+        {"Europe/Berlin", summer, 2},
+        {"Europe/Berlin", winter, 1},
+        {"America/New_York", summer, -4},
+        {"America/New_York", winter, -5},
+    };
+    const std::string path = MakeFile("page.htm");
+    for (const ZoneCase& c : cases) {
+        UseZone(c.zone);
+        SetUtcWriteTime(path, c.utc);
+
+        FileTicks local = 0;
+        ASSERT_EQ(GetLocalFileTime(path, local), 0);
+        SetUtcWriteTime(path, kUnixEpoch);
+        ASSERT_EQ(SetLocalFileTime(path, local), 0);
+
+        EXPECT_EQ(std::int64_t(local - c.utc), c.offsetHours * 3600 * std::int64_t(kTicksPerSecond)) << c.zone;
+        FileTicks utc = 0;
+        DWORD size = 0;
+        ASSERT_EQ(GetFileTimeAndSize(path, utc, size), 0);
+        EXPECT_EQ(utc, c.utc) << c.zone;
+        EXPECT_EQ(size, 3u);
+    }
+}
+
+TEST_F(FileTimes, repeated_autumn_hour_reads_as_the_earlier_instant)
+{
+    UseZone("Europe/Berlin");
+    // 2024-10-27 00:30 UTC is 02:30 summer time; 01:30 UTC is 02:30 winter time.
+    const FileTicks first = kUnixEpoch + FileTicks(1'729'989'000) * kTicksPerSecond;
+    const FileTicks second = first + 3600 * kTicksPerSecond;
+
+    EXPECT_EQ(FileTimeToLocalFileTime(first), FileTimeToLocalFileTime(second));
+    EXPECT_EQ(LocalFileTimeToFileTime(FileTimeToLocalFileTime(second)), first);
+}
+
+TEST_F(FileTimes, set_creates_a_missing_file_and_the_getters_fail_on_missing_ones)
+{
+    const std::string path = (m_folder / "new.gif").string();
+    FileTicks time = 0;
+    DWORD size = 7;
+
+    EXPECT_EQ(GetLocalFileTime(path, time), -1);
+    EXPECT_EQ(GetLocalFileTimeAndSize(path, time, size), -1);
+    EXPECT_EQ(GetFileTimeAndSize(path, time, size), -1);
+    EXPECT_EQ(GetLocalFileTime(m_folder.string(), time), -1);
+
+    ASSERT_EQ(SetLocalFileTime(path, kUnixEpoch + 86400 * kTicksPerSecond), 0);
+    ASSERT_EQ(GetLocalFileTimeAndSize(path, time, size), 0);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(time, kUnixEpoch + 86400 * kTicksPerSecond);
+}
+
+TEST_F(FileTimes, set_fails_on_a_read_only_file)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write to read-only files";
+    const std::string path = MakeFile("locked.htm");
+    fs::permissions(path, fs::perms::owner_read);
+
+    EXPECT_EQ(SetLocalFileTime(path, kUnixEpoch), -1);
+}
+
+} // namespace
+} // namespace larkspool
