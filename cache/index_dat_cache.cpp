@@ -1,0 +1,494 @@
+// The eight URL cache operations over a folder holding index.dat and its
+// sub-folders, with WinINet's results and last-error codes. Each operation
+// takes the file's lock, reads or changes the records through IndexDatStore,
+// and lets go; nothing about the file is kept between operations except the
+// open mapping and an allocation hint, so other processes may change it too.
+#include "cache/index_dat_cache.h"
+
+#include "cache/cache_entry_info.h"
+#include "cache/cache_file_name.h"
+#include "cache/index_dat_file.h"
+#include "cache/index_dat_store.h"
+#include "cache/url_escapes.h"
+
+#include <chrono>
+#include <random>
+#include <unordered_map>
+
+namespace larkspool {
+
+using namespace indexdat;
+
+namespace {
+
+constexpr unsigned kMaxNumberedNames = 255;
+constexpr std::uint32_t kStickyDefaultExemptSeconds = 86400;
+constexpr std::uint32_t kUnknownField60 = 0x60;
+constexpr std::uint16_t kUnknownField1010 = 0x1010;
+
+std::uint64_t ToTicks(FILETIME time) { return std::uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime; }
+
+std::uint64_t NowTicks()
+{
+    using namespace std::chrono;
+    constexpr std::int64_t kTicksFrom1601To1970 = 116'444'736'000'000'000;
+    const auto sinceEpoch = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+    return std::uint64_t(sinceEpoch / 100 + kTicksFrom1601To1970);
+}
+
+std::uint64_t FileWriteTicks(const std::filesystem::path& path)
+{
+    using namespace std::chrono;
+    constexpr std::int64_t kTicksFrom1601To1970 = 116'444'736'000'000'000;
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(path, error);
+    if (error)
+        return 0;
+    const auto sinceEpoch = duration_cast<nanoseconds>(file_clock::to_sys(written).time_since_epoch()).count();
+    return std::uint64_t(sinceEpoch / 100 + kTicksFrom1601To1970);
+}
+
+// The type WinINet ORs into every entry of a container, chosen as it chooses
+// the container: by the URL's prefix.
+DWORD DefaultEntryType(std::string_view url)
+{
+    if (url.starts_with("Visited:"))
+        return URLHISTORY_CACHE_ENTRY;
+    if (url.starts_with("Cookie:"))
+        return COOKIE_CACHE_ENTRY;
+    return NORMAL_CACHE_ENTRY;
+}
+
+// A record's file name is used only when it is one plain path element, so a
+// crafted index.dat cannot point a delete outside its sub-folder.
+bool IsPlainFileName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string_view::npos;
+}
+
+bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error))
+        return true;
+    return a.lexically_normal() == b.lexically_normal();
+}
+
+struct Enumeration {
+    std::string pattern;
+    std::size_t table = 0;
+    std::uint32_t slot = 0;
+};
+
+struct RecordLayout {
+    std::uint32_t fileName = 0;
+    std::uint32_t header = 0;
+    std::uint32_t extension = 0;
+    std::uint32_t size = 0;
+};
+
+} // namespace
+
+class IndexDatCache::Impl {
+public:
+    explicit Impl(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+
+    std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
+
+    // Opens index.dat when it exists; false (with the error set) when it
+    // exists but cannot be opened. A missing file is an empty cache.
+    bool OpenExisting()
+    {
+        if (m_file.IsOpen())
+            return true;
+        std::error_code missing;
+        if (!std::filesystem::exists(IndexPath(), missing))
+            return true;
+        m_openError = m_file.Open(IndexPath(), false);
+        return m_openError == ERROR_SUCCESS;
+    }
+
+    DWORD OpenForWriting()
+    {
+        if (m_file.IsOpen())
+            return ERROR_SUCCESS;
+        std::error_code error;
+        std::filesystem::create_directories(m_folder, error);
+        if (error)
+            return ERROR_PATH_NOT_FOUND;
+        return m_file.Open(IndexPath(), true);
+    }
+
+    BOOL Fail(DWORD error)
+    {
+        m_lastError = error;
+        return FALSE;
+    }
+
+    std::optional<std::string> LocalPath(const IndexDatStore& store, const UrlRecord& record) const
+    {
+        if (!record.fileName || !IsPlainFileName(*record.fileName))
+            return std::nullopt;
+        if (record.folder == kNoFolder)
+            return (m_folder / *record.fileName).string();
+        const std::string folder = store.FolderName(record.folder);
+        if (folder.empty())
+            return std::nullopt;
+        return (m_folder / folder / *record.fileName).string();
+    }
+
+    // Removes the published slot and the file its record names, unless that
+    // file is keep or has been rewritten since the record was committed.
+    void RemoveEntry(IndexDatStore& store, const HashSlot& slot, const std::optional<std::string>& keep)
+    {
+        const auto record = ParseUrlRecord(store.Bytes(), slot.record);
+        store.Remove(slot);
+        if (!record)
+            return;
+        if (const auto path = LocalPath(store, *record); path && path != keep) {
+            const std::uint32_t stamp = FileTimeToDos(FileWriteTicks(*path));
+            if (stamp == record->writeStampDos) {
+                std::error_code ignored;
+                std::filesystem::remove(*path, ignored);
+            }
+        }
+        store.AdjustFolderFiles(record->folder, -1);
+        store.AdjustUsage(record->fileSize, false);
+    }
+
+    BOOL Next(Enumeration& state, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+    {
+        if (!size)
+            return Fail(ERROR_INVALID_PARAMETER);
+        if (!OpenExisting())
+            return Fail(m_openError);
+        if (!m_file.IsOpen())
+            return Fail(ERROR_NO_MORE_ITEMS);
+        IndexDatLock lock(m_file);
+        if (lock.Error() != ERROR_SUCCESS)
+            return Fail(lock.Error());
+        IndexDatStore store(m_file, m_allocHint);
+        if (store.State() != IndexDatState::Valid)
+            return Fail(store.State() == IndexDatState::Empty ? ERROR_NO_MORE_ITEMS : ERROR_FILE_CORRUPT);
+        const auto tables = store.HashTables();
+        for (; state.table < tables.size(); ++state.table, state.slot = 0) {
+            for (; state.slot < tables[state.table].slots; ++state.slot) {
+                const auto slot = store.SlotAt(tables[state.table], state.slot);
+                if (!slot)
+                    continue;
+                const auto record = ParseUrlRecord(store.Bytes(), slot->record);
+                if (!record || !record->url.starts_with(state.pattern))
+                    continue;
+                const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
+                if (error != ERROR_SUCCESS)
+                    return Fail(error); // stays on this entry for a retry
+                ++state.slot;
+                return TRUE;
+            }
+        }
+        return Fail(ERROR_NO_MORE_ITEMS);
+    }
+
+    std::vector<std::uint8_t> BuildRecord(std::string_view url, const std::optional<std::string>& fileName,
+                                          std::uint8_t folder, const std::uint8_t* header, DWORD headerSize,
+                                          std::string_view extension) const
+    {
+        RecordLayout layout;
+        std::uint32_t end = Align4(kUrlFixedSize + std::uint32_t(url.size()) + 1);
+        if (fileName) {
+            layout.fileName = end;
+            end = Align4(end + std::uint32_t(fileName->size()) + 1);
+        }
+        if (header && headerSize) {
+            layout.header = end;
+            end = Align4(end + headerSize);
+        }
+        if (!extension.empty()) {
+            layout.extension = end;
+            end = Align4(end + std::uint32_t(extension.size()) + 1);
+        }
+        layout.size = (end + kBlockSize - 1) / kBlockSize * kBlockSize;
+
+        std::vector<std::uint8_t> record(layout.size, 0);
+        std::uint8_t* p = record.data();
+        const auto putText = [p](std::uint32_t at, std::string_view text) {
+            std::copy(text.begin(), text.end(), p + at);
+        };
+        Store32(p, kUrlSignature);
+        Store32(p + 4, layout.size / kBlockSize);
+        Store32(p + kUrlUnknown60Offset, kUnknownField60);
+        Store32(p + kUrlUrlOffset, kUrlFixedSize);
+        p[kUrlFolderOffset] = folder;
+        Store16(p + kUrlUnknown1010Offset, kUnknownField1010);
+        Store32(p + kUrlFileNameOffset, layout.fileName);
+        Store32(p + kUrlHeaderOffset, layout.header);
+        Store32(p + kUrlHeaderSizeOffset, layout.header ? headerSize : 0);
+        Store32(p + kUrlExtensionOffset, layout.extension);
+        putText(kUrlFixedSize, url);
+        if (fileName)
+            putText(layout.fileName, *fileName);
+        if (layout.header)
+            std::copy(header, header + headerSize, p + layout.header);
+        if (layout.extension)
+            putText(layout.extension, extension);
+        return record;
+    }
+
+    std::filesystem::path m_folder;
+    IndexDatFile m_file;
+    DWORD m_openError = ERROR_SUCCESS;
+    DWORD m_lastError = ERROR_SUCCESS;
+    std::uint32_t m_allocHint = 0;
+    std::unordered_map<const void*, std::unique_ptr<Enumeration>> m_enumerations;
+};
+
+IndexDatCache::IndexDatCache(std::filesystem::path folder) : m_impl(std::make_unique<Impl>(std::move(folder))) {}
+
+IndexDatCache::~IndexDatCache() = default;
+
+const std::filesystem::path& IndexDatCache::Folder() const { return m_impl->m_folder; }
+
+DWORD IndexDatCache::LastError() const { return m_impl->m_lastError; }
+
+std::string IndexDatCache::LoadError() const
+{
+    Impl& impl = *m_impl;
+    if (!impl.OpenExisting())
+        return "cannot open " + impl.IndexPath().string();
+    if (!impl.m_file.IsOpen())
+        return {};
+    IndexDatLock lock(impl.m_file);
+    if (lock.Error() != ERROR_SUCCESS)
+        return "cannot lock " + impl.IndexPath().string();
+    IndexDatStore store(impl.m_file, impl.m_allocHint);
+    if (store.State() == IndexDatState::Foreign)
+        return store.ForeignReason() + ": " + impl.IndexPath().string();
+    return {};
+}
+
+CacheEnumHandle IndexDatCache::FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+{
+    auto state = std::make_unique<Enumeration>();
+    state->pattern = pattern ? pattern : "";
+    if (!m_impl->Next(*state, info, size))
+        return nullptr;
+    void* handle = state.get();
+    m_impl->m_enumerations.emplace(handle, std::move(state));
+    return handle;
+}
+
+BOOL IndexDatCache::FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+{
+    const auto found = m_impl->m_enumerations.find(handle);
+    if (found == m_impl->m_enumerations.end())
+        return m_impl->Fail(ERROR_INVALID_HANDLE);
+    return m_impl->Next(*found->second, info, size);
+}
+
+BOOL IndexDatCache::FindCloseUrlCache(CacheEnumHandle handle)
+{
+    if (m_impl->m_enumerations.erase(handle) == 0)
+        return m_impl->Fail(ERROR_INVALID_HANDLE);
+    return TRUE;
+}
+
+BOOL IndexDatCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+{
+    Impl& impl = *m_impl;
+    if (!url)
+        return impl.Fail(ERROR_INVALID_PARAMETER);
+    if (!impl.OpenExisting())
+        return impl.Fail(impl.m_openError);
+    if (!impl.m_file.IsOpen())
+        return impl.Fail(ERROR_FILE_NOT_FOUND);
+    IndexDatLock lock(impl.m_file);
+    if (lock.Error() != ERROR_SUCCESS)
+        return impl.Fail(lock.Error());
+    IndexDatStore store(impl.m_file, impl.m_allocHint);
+    if (store.State() != IndexDatState::Valid)
+        return impl.Fail(store.State() == IndexDatState::Empty ? ERROR_FILE_NOT_FOUND : ERROR_FILE_CORRUPT);
+    const auto slot = store.Find(url);
+    const auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : std::nullopt;
+    if (!record)
+        return impl.Fail(ERROR_FILE_NOT_FOUND);
+    if (!size)
+        return TRUE;
+    const DWORD error = CopyEntryInfo(*record, impl.LocalPath(store, *record), info, size);
+    return error == ERROR_SUCCESS ? TRUE : impl.Fail(error);
+}
+
+BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
+{
+    Impl& impl = *m_impl;
+    if (!url)
+        return impl.Fail(ERROR_INVALID_PARAMETER);
+    if (!impl.OpenExisting())
+        return impl.Fail(impl.m_openError);
+    if (!impl.m_file.IsOpen())
+        return impl.Fail(ERROR_FILE_NOT_FOUND);
+    IndexDatLock lock(impl.m_file);
+    if (lock.Error() != ERROR_SUCCESS)
+        return impl.Fail(lock.Error());
+    IndexDatStore store(impl.m_file, impl.m_allocHint);
+    if (store.State() != IndexDatState::Valid)
+        return impl.Fail(store.State() == IndexDatState::Empty ? ERROR_FILE_NOT_FOUND : ERROR_FILE_CORRUPT);
+    const auto slot = store.Find(url);
+    if (!slot)
+        return impl.Fail(ERROR_FILE_NOT_FOUND);
+    if (DWORD error = store.Prepare(impl.m_folder); error != ERROR_SUCCESS)
+        return impl.Fail(error);
+    impl.RemoveEntry(store, *slot, std::nullopt);
+    return TRUE;
+}
+
+BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPCSTR extension, LPSTR fileName,
+                                         DWORD /*reserved*/)
+{
+    Impl& impl = *m_impl;
+    if (!url || !fileName)
+        return impl.Fail(ERROR_INVALID_PARAMETER);
+    if (DWORD error = impl.OpenForWriting(); error != ERROR_SUCCESS)
+        return impl.Fail(error);
+    IndexDatLock lock(impl.m_file);
+    if (lock.Error() != ERROR_SUCCESS)
+        return impl.Fail(lock.Error());
+    IndexDatStore store(impl.m_file, impl.m_allocHint);
+    std::uint32_t folderIndex = 0;
+    DWORD error = store.Prepare(impl.m_folder);
+    if (error == ERROR_SUCCESS)
+        error = store.ChooseFolder(impl.m_folder, folderIndex);
+    if (error != ERROR_SUCCESS)
+        return impl.Fail(error);
+
+    const std::filesystem::path folder = impl.m_folder / store.FolderName(folderIndex);
+    const std::string ext = CacheFileExtension(extension ? extension : "");
+    std::string base = CacheFileBaseName(url);
+    // Leave room for "[255]", the dot, the extension and the NUL.
+    const std::size_t fixed = (folder / "").string().size() + 5 + (ext.empty() ? 0 : ext.size() + 1) + 1;
+    if (fixed >= MAX_PATH)
+        return impl.Fail(ERROR_BAD_PATHNAME);
+    if (base.size() > MAX_PATH - fixed)
+        base.resize(MAX_PATH - fixed);
+
+    std::vector<std::string> candidates;
+    for (unsigned n = 1; !base.empty() && n <= kMaxNumberedNames; ++n)
+        candidates.push_back(CacheFileName(base, n, ext));
+    std::mt19937 random{std::random_device{}()};
+    for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
+        static constexpr char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        std::string name(8, '0');
+        for (char& c : name)
+            c = kChars[random() % 36];
+        candidates.push_back(ext.empty() ? name : name + "." + ext);
+    }
+    for (const std::string& name : candidates) {
+        const std::string path = (folder / name).string();
+        if (CreateNewFile(path)) {
+            std::copy(path.begin(), path.end(), fileName);
+            fileName[path.size()] = '\0';
+            return TRUE;
+        }
+    }
+    return impl.Fail(ERROR_FILE_EXISTS);
+}
+
+BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILETIME expireTime,
+                                         FILETIME lastModifiedTime, DWORD cacheEntryType, LPBYTE headerInfo,
+                                         DWORD headerSize, LPCSTR fileExtension, LPCSTR /*originalUrl*/)
+{
+    Impl& impl = *m_impl;
+    if (!url || ((cacheEntryType & STICKY_CACHE_ENTRY) && !localFileName))
+        return impl.Fail(ERROR_INVALID_PARAMETER);
+
+    std::uint64_t fileSize = 0;
+    std::uint64_t writeTicks = 0;
+    std::filesystem::path local;
+    if (localFileName) {
+        local = localFileName;
+        std::error_code error;
+        fileSize = std::filesystem::file_size(local, error);
+        if (error)
+            return impl.Fail(ERROR_FILE_NOT_FOUND);
+        writeTicks = FileWriteTicks(local);
+    }
+
+    if (DWORD error = impl.OpenForWriting(); error != ERROR_SUCCESS)
+        return impl.Fail(error);
+    IndexDatLock lock(impl.m_file);
+    if (lock.Error() != ERROR_SUCCESS)
+        return impl.Fail(lock.Error());
+    IndexDatStore store(impl.m_file, impl.m_allocHint);
+    if (DWORD error = store.Prepare(impl.m_folder); error != ERROR_SUCCESS)
+        return impl.Fail(error);
+
+    // The file must lie in one of the sub-folders (or, in a cache without
+    // any, in the cache folder itself).
+    std::uint8_t folder = kNoFolder;
+    std::optional<std::string> name;
+    if (localFileName) {
+        const std::filesystem::path parent = local.parent_path();
+        bool found = store.FolderCount() == 0 && SamePath(parent, impl.m_folder);
+        if (!found && SamePath(parent.parent_path(), impl.m_folder)) {
+            for (std::uint32_t i = 0; i < store.FolderCount() && !found; ++i) {
+                if (!store.FolderName(i).empty() && store.FolderName(i) == parent.filename().string()) {
+                    folder = std::uint8_t(i);
+                    found = true;
+                }
+            }
+        }
+        if (!found)
+            return impl.Fail(ERROR_INVALID_PARAMETER);
+        name = local.filename().string();
+    }
+
+    const auto old = store.Find(url);
+    const auto oldRecord = old ? ParseUrlRecord(store.Bytes(), old->record) : std::nullopt;
+    std::uint32_t exemptDelta = oldRecord ? oldRecord->exemptDelta : 0;
+    if ((cacheEntryType & STICKY_CACHE_ENTRY) && exemptDelta == 0)
+        exemptDelta = kStickyDefaultExemptSeconds;
+
+    const std::string extension = fileExtension ? fileExtension : "";
+    std::vector<std::uint8_t> record = impl.BuildRecord(url, name, folder, headerInfo, headerSize, extension);
+    const std::uint64_t now = NowTicks();
+    std::uint8_t* p = record.data();
+    Store64(p + kUrlModifiedOffset, ToTicks(lastModifiedTime));
+    Store64(p + kUrlAccessOffset, now);
+    Store32(p + kUrlExpireOffset, FileTimeToDos(ToTicks(expireTime)));
+    Store64(p + kUrlSizeOffset, fileSize);
+    Store32(p + kUrlExemptOffset, exemptDelta);
+    Store32(p + kUrlTypeOffset, cacheEntryType | DefaultEntryType(url));
+    Store32(p + kUrlSyncOffset, FileTimeToDos(now));
+    Store32(p + kUrlHitRateOffset, (oldRecord ? oldRecord->hitRate : 0) + 1);
+    Store32(p + kUrlWriteStampOffset, FileTimeToDos(writeTicks));
+
+    // The new entry is published before the old one goes, so a kill in
+    // between leaves the URL present (twice) rather than absent.
+    if (DWORD error = store.Publish(url, record); error != ERROR_SUCCESS)
+        return impl.Fail(error);
+    store.AdjustFolderFiles(folder, +1);
+    store.AdjustUsage(fileSize, true);
+    if (old) {
+        std::optional<std::string> keep;
+        if (name)
+            keep = (folder == kNoFolder ? impl.m_folder / *name : impl.m_folder / store.FolderName(folder) / *name).string();
+        impl.RemoveEntry(store, *old, keep);
+    }
+    return TRUE;
+}
+
+BOOL IndexDatCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags)
+{
+    if (!url || !length)
+        return m_impl->Fail(ERROR_INVALID_PARAMETER);
+    const std::string text = (flags & ICU_DECODE) ? DecodePercentEscapes(url) : std::string(url);
+    if (!buffer || *length < text.size() + 1) {
+        *length = DWORD(text.size() + 1);
+        return m_impl->Fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = '\0';
+    *length = DWORD(text.size());
+    return TRUE;
+}
+
+} // namespace larkspool

@@ -1,0 +1,213 @@
+// Opening, mapping, locking and growing index.dat: POSIX (mmap, flock) and
+// Windows (file mappings, LockFileEx). On POSIX the mapping lives as long as
+// the object and is renewed when the length changes; on Windows a mapped file
+// cannot be lengthened, so the view exists only while the lock is held.
+#include "cache/index_dat_file.h"
+
+#ifndef _WIN32
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace larkspool {
+
+#ifdef _WIN32
+
+namespace {
+// A byte far past any real length: locking it never stops a reader's I/O.
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
+} // namespace
+
+IndexDatFile::~IndexDatFile()
+{
+    Unmap();
+    if (m_file != INVALID_HANDLE_VALUE)
+        CloseHandle(m_file);
+}
+
+bool IndexDatFile::IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+
+DWORD IndexDatFile::Open(const std::filesystem::path& path, bool create)
+{
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const DWORD disposition = create ? OPEN_ALWAYS : OPEN_EXISTING;
+    m_file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, disposition, 0, nullptr);
+    m_writable = m_file != INVALID_HANDLE_VALUE;
+    if (!m_writable && !create)
+        m_file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    return m_file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+}
+
+DWORD IndexDatFile::Lock()
+{
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockOffsetHigh;
+    if (!LockFileEx(m_file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at))
+        return GetLastError();
+    const DWORD error = Map();
+    if (error != ERROR_SUCCESS)
+        Unlock();
+    return error;
+}
+
+void IndexDatFile::Unlock()
+{
+    Unmap();
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockOffsetHigh;
+    UnlockFileEx(m_file, 0, 1, 0, &at);
+}
+
+DWORD IndexDatFile::Map()
+{
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(m_file, &length))
+        return GetLastError();
+    if (length.QuadPart == 0)
+        return ERROR_SUCCESS;
+    m_mapping = CreateFileMappingW(m_file, nullptr, m_writable ? PAGE_READWRITE : PAGE_READONLY, 0, 0, nullptr);
+    if (!m_mapping)
+        return GetLastError();
+    m_data = static_cast<std::uint8_t*>(MapViewOfFile(m_mapping, m_writable ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, 0));
+    if (!m_data) {
+        const DWORD error = GetLastError();
+        Unmap();
+        return error;
+    }
+    m_size = std::size_t(length.QuadPart);
+    return ERROR_SUCCESS;
+}
+
+void IndexDatFile::Unmap()
+{
+    if (m_data)
+        UnmapViewOfFile(m_data);
+    if (m_mapping)
+        CloseHandle(m_mapping);
+    m_data = nullptr;
+    m_mapping = nullptr;
+    m_size = 0;
+}
+
+bool CreateNewFile(const std::filesystem::path& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+DWORD IndexDatFile::Resize(std::uint64_t size)
+{
+    Unmap();
+    LARGE_INTEGER at{};
+    at.QuadPart = LONGLONG(size);
+    if (!SetFilePointerEx(m_file, at, nullptr, FILE_BEGIN) || !SetEndOfFile(m_file)) {
+        const DWORD error = GetLastError();
+        Map();
+        return error;
+    }
+    return Map();
+}
+
+#else
+
+namespace {
+DWORD ErrnoToWin32(int error)
+{
+    switch (error) {
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS: return ERROR_ACCESS_DENIED;
+    case ENOSPC: return ERROR_DISK_FULL;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    default: return ERROR_WRITE_FAULT;
+    }
+}
+} // namespace
+
+IndexDatFile::~IndexDatFile()
+{
+    Unmap();
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+bool IndexDatFile::IsOpen() const { return m_fd >= 0; }
+
+DWORD IndexDatFile::Open(const std::filesystem::path& path, bool create)
+{
+    m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    m_writable = m_fd >= 0;
+    if (!m_writable && !create && (errno == EACCES || errno == EROFS))
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return m_fd < 0 ? ErrnoToWin32(errno) : ERROR_SUCCESS;
+}
+
+DWORD IndexDatFile::Lock()
+{
+    while (flock(m_fd, LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return ErrnoToWin32(errno);
+    }
+    const DWORD error = Map();
+    if (error != ERROR_SUCCESS)
+        Unlock();
+    return error;
+}
+
+void IndexDatFile::Unlock() { flock(m_fd, LOCK_UN); }
+
+DWORD IndexDatFile::Map()
+{
+    struct stat info {};
+    if (fstat(m_fd, &info) != 0)
+        return ErrnoToWin32(errno);
+    const auto length = std::size_t(info.st_size);
+    if (length == m_size)
+        return ERROR_SUCCESS;
+    Unmap();
+    if (length == 0)
+        return ERROR_SUCCESS;
+    void* data = mmap(nullptr, length, PROT_READ | (m_writable ? PROT_WRITE : 0), MAP_SHARED, m_fd, 0);
+    if (data == MAP_FAILED)
+        return ErrnoToWin32(errno);
+    m_data = static_cast<std::uint8_t*>(data);
+    m_size = length;
+    return ERROR_SUCCESS;
+}
+
+void IndexDatFile::Unmap()
+{
+    if (m_data)
+        munmap(m_data, m_size);
+    m_data = nullptr;
+    m_size = 0;
+}
+
+bool CreateNewFile(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+DWORD IndexDatFile::Resize(std::uint64_t size)
+{
+    if (ftruncate(m_fd, off_t(size)) != 0)
+        return ErrnoToWin32(errno);
+    return Map();
+}
+
+#endif
+
+} // namespace larkspool

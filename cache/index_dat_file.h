@@ -1,0 +1,74 @@
+// index.dat as shared memory: the file opened once, mapped, and locked against
+// other processes for the length of each operation. Other writers may grow
+// the file between two locks; Lock() maps it anew when its size has changed.
+#pragma once
+
+#include "cache/wininet_types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+namespace larkspool {
+
+class IndexDatFile {
+public:
+    IndexDatFile() = default;
+    ~IndexDatFile();
+    IndexDatFile(const IndexDatFile&) = delete;
+    IndexDatFile& operator=(const IndexDatFile&) = delete;
+
+    // Opens path read-write (read-only when writing is not allowed), creating
+    // an empty file when create is set. Returns a Win32 error code.
+    DWORD Open(const std::filesystem::path& path, bool create);
+    bool IsOpen() const;
+    bool Writable() const { return m_writable; }
+
+    // Takes the advisory lock and maps the file's current length.
+    DWORD Lock();
+    void Unlock();
+
+    // The mapped bytes; valid between Lock() and Unlock() and after Resize().
+    std::span<std::uint8_t> Bytes() { return {m_data, m_size}; }
+    std::span<const std::uint8_t> Bytes() const { return {m_data, m_size}; }
+
+    // Sets the file's length (new bytes read as zeros) and maps it again.
+    DWORD Resize(std::uint64_t size);
+
+private:
+    DWORD Map();
+    void Unmap();
+
+#ifdef _WIN32
+    HANDLE m_file = INVALID_HANDLE_VALUE;
+    HANDLE m_mapping = nullptr;
+#else
+    int m_fd = -1;
+#endif
+    std::uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
+    bool m_writable = false;
+};
+
+// Creates path as a new empty file; false when it exists or cannot be made.
+bool CreateNewFile(const std::filesystem::path& path);
+
+// Holds the file's lock for one scope.
+class IndexDatLock {
+public:
+    explicit IndexDatLock(IndexDatFile& file) : m_file(file), m_error(file.Lock()) {}
+    ~IndexDatLock()
+    {
+        if (m_error == ERROR_SUCCESS)
+            m_file.Unlock();
+    }
+    IndexDatLock(const IndexDatLock&) = delete;
+    IndexDatLock& operator=(const IndexDatLock&) = delete;
+    DWORD Error() const { return m_error; }
+
+private:
+    IndexDatFile& m_file;
+    DWORD m_error;
+};
+
+} // namespace larkspool

@@ -1,0 +1,462 @@
+// Reading and changing index.dat in place so that a writer killed at any
+// instruction leaves a file that opens with every published entry intact.
+//
+// Terms: a record is published when a HASH slot holds its offset and a live
+// key (anything but 1 "deleted" or 3 "free"); it is allocated when its blocks'
+// bits are set in the bitmap. Stores that publish or unpublish are single
+// aligned 32-bit stores after a release fence, so they happen whole and after
+// everything written before them. Other processes see the shared mapping, and
+// the file's lock keeps them out while a change is under way.
+//
+// Invariants, in the order a change keeps them:
+//  1. Every published slot points at an allocated, fully written record: blocks
+//     are marked, then the record is written, then the slot's offset, then its
+//     key (Publish).
+//  2. A record is unpublished before its blocks are freed (Remove). A kill in
+//     between leaves allocated blocks nobody refers to, never a slot pointing
+//     at free space.
+//  3. A new HASH table is fully written, every slot free, before the previous
+//     table's next pointer (or the header) links it (AppendHashTable).
+//  4. The file is lengthened before the header's capacity and size say so
+//     (Grow); a longer file than the header says is adopted by Mend.
+//  5. The header counters (blocks in use, sub-folder file counts, usage) may
+//     lag after a kill; Mend recounts blocks in use, the rest is advisory.
+//  6. A new file gets its signature last (Initialize): until then it reads as
+//     empty and the next writer starts it again.
+#include "cache/index_dat_store.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <random>
+
+namespace larkspool {
+
+using namespace indexdat;
+
+namespace {
+
+constexpr std::uint32_t kInitialFolders = 4;
+
+bool IsSafeFolderName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    for (char c : name) {
+        if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20)
+            return false;
+    }
+    return true;
+}
+
+std::string RandomFolderName(std::mt19937& random)
+{
+    static constexpr char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::uniform_int_distribution<int> pick(0, 35);
+    std::string name(kFolderNameSize, '0');
+    for (char& c : name)
+        c = kChars[pick(random)];
+    return name;
+}
+
+std::mt19937& Random()
+{
+    static std::mt19937 random{std::random_device{}()};
+    return random;
+}
+
+} // namespace
+
+IndexDatState IndexDatStore::State() const
+{
+    const auto bytes = Bytes();
+    if (bytes.size() < kSignatureSize)
+        return bytes.empty() ? IndexDatState::Empty : IndexDatState::Foreign;
+    const std::string_view signature(reinterpret_cast<const char*>(bytes.data()), kSignatureSize);
+    if (signature.find_first_not_of('\0') == std::string_view::npos)
+        return IndexDatState::Empty;
+    if (bytes.size() < kBlocksStart)
+        return IndexDatState::Foreign;
+    if (signature.substr(0, kMsieSignature.size() + 1) == std::string(kMsieSignature) + '\0' ||
+        signature.substr(0, kWinePrefix.size()) == kWinePrefix)
+        return IndexDatState::Valid;
+    return IndexDatState::Foreign;
+}
+
+std::string IndexDatStore::ForeignReason() const
+{
+    const auto bytes = Bytes();
+    if (bytes.size() >= kMsiePrefix.size() &&
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), kMsiePrefix.size()) == kMsiePrefix) {
+        if (bytes.size() < kBlocksStart)
+            return "truncated MSIE cache file";
+        return "unsupported MSIE cache file version";
+    }
+    return "not an MSIE cache file";
+}
+
+std::uint32_t IndexDatStore::Read32(std::uint32_t offset) const
+{
+    const auto bytes = Bytes();
+    if (std::uint64_t(offset) + 4 > bytes.size())
+        return 0;
+    return Load32(bytes.data() + offset);
+}
+
+void IndexDatStore::Write32(std::uint32_t offset, std::uint32_t value)
+{
+    auto bytes = m_file.Bytes();
+    if (std::uint64_t(offset) + 4 <= bytes.size())
+        Store32(bytes.data() + offset, value);
+}
+
+void IndexDatStore::Publish32(std::uint32_t offset, std::uint32_t value)
+{
+    static_assert(std::endian::native == std::endian::little, "slots are stored in host order");
+    auto bytes = m_file.Bytes();
+    if (offset % 4 != 0 || std::uint64_t(offset) + 4 > bytes.size())
+        return;
+    std::atomic_thread_fence(std::memory_order_release);
+    std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(bytes.data() + offset))
+        .store(value, std::memory_order_release);
+}
+
+std::uint32_t IndexDatStore::Capacity() const
+{
+    const std::uint64_t inFile = Bytes().size() < kBlocksStart ? 0 : (Bytes().size() - kBlocksStart) / kBlockSize;
+    std::uint64_t capacity = Read32(kCapacityOffset);
+    if (capacity > kMaxBlocks)
+        capacity = kMaxBlocks;
+    return std::uint32_t(capacity < inFile ? capacity : inFile);
+}
+
+std::vector<HashTableRef> IndexDatStore::HashTables() const
+{
+    const auto bytes = Bytes();
+    std::vector<HashTableRef> tables;
+    std::vector<std::uint32_t> seen;
+    std::uint32_t offset = Read32(kHashTableOffset);
+    // A chain can hold no more tables than the file has room for.
+    const std::size_t limit = bytes.size() / (kHashSlotsOffset + kHashSlotSize) + 1;
+    while (offset != 0 && tables.size() < limit) {
+        if (offset < kBlocksStart || offset % kBlockSize != 0 || std::uint64_t(offset) + kHashSlotsOffset > bytes.size())
+            break;
+        const std::uint8_t* p = bytes.data() + offset;
+        const std::uint64_t length = std::uint64_t(Load32(p + 4)) * kBlockSize;
+        if (Load32(p) != kHashSignature || length < kHashSlotsOffset || offset + length > bytes.size())
+            break;
+        if (std::find(seen.begin(), seen.end(), offset) != seen.end())
+            break;
+        seen.push_back(offset);
+        tables.push_back({offset, std::uint32_t((length - kHashSlotsOffset) / kHashSlotSize)});
+        offset = Load32(p + kHashNextOffset);
+    }
+    return tables;
+}
+
+std::optional<HashSlot> IndexDatStore::SlotAt(const HashTableRef& table, std::uint32_t index) const
+{
+    if (index >= table.slots)
+        return std::nullopt;
+    const std::uint32_t at = table.offset + kHashSlotsOffset + index * kHashSlotSize;
+    const std::uint32_t key = Read32(at);
+    if (SlotIsEmpty(key))
+        return std::nullopt;
+    return HashSlot{at, key, Read32(at + 4)};
+}
+
+std::optional<HashSlot> IndexDatStore::Find(std::string_view url) const
+{
+    const std::uint32_t key = HashKey(url);
+    const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
+    for (const HashTableRef& table : HashTables()) {
+        for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots; ++i) {
+            const auto slot = SlotAt(table, i);
+            if (!slot || KeyBits(slot->key) != KeyBits(key))
+                continue;
+            if (RecordUrl(Bytes(), slot->record) == url)
+                return slot;
+        }
+    }
+    return std::nullopt;
+}
+
+std::uint32_t IndexDatStore::FolderCount() const
+{
+    const std::uint32_t count = Read32(kFolderCountOffset);
+    return count > kMaxFolders ? kMaxFolders : count;
+}
+
+std::string IndexDatStore::FolderName(std::uint32_t index) const
+{
+    if (index >= FolderCount())
+        return {};
+    const auto* p = reinterpret_cast<const char*>(Bytes().data()) + kFolderTableOffset + index * kFolderEntrySize + 4;
+    std::string name(p, kFolderNameSize);
+    name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
+    return IsSafeFolderName(name) ? name : std::string();
+}
+
+DWORD IndexDatStore::Prepare(const std::filesystem::path& folder)
+{
+    if (!m_file.Writable())
+        return ERROR_ACCESS_DENIED;
+    switch (State()) {
+    case IndexDatState::Empty: return Initialize(folder);
+    case IndexDatState::Valid: return Mend();
+    case IndexDatState::Foreign: break;
+    }
+    return ERROR_FILE_CORRUPT;
+}
+
+DWORD IndexDatStore::Initialize(const std::filesystem::path& folder)
+{
+    // Start from zeros whatever an interrupted start left behind (6).
+    DWORD error = m_file.Resize(0);
+    if (error == ERROR_SUCCESS)
+        error = m_file.Resize(FileSizeFor(kNewFileBlocks));
+    if (error != ERROR_SUCCESS)
+        return error;
+    auto bytes = m_file.Bytes();
+    Store32(bytes.data() + kFileSizeOffset, std::uint32_t(FileSizeFor(kNewFileBlocks)));
+    Store32(bytes.data() + kCapacityOffset, kNewFileBlocks);
+    Store64(bytes.data() + kCacheLimitOffset, kDefaultCacheLimit);
+    for (std::uint32_t i = 0; i < kInitialFolders; ++i) {
+        std::uint32_t index = 0;
+        if ((error = AddFolder(folder, index)) != ERROR_SUCCESS)
+            return error;
+    }
+    std::uint32_t table = 0;
+    if ((error = AppendHashTable(table)) != ERROR_SUCCESS)
+        return error;
+    bytes = m_file.Bytes();
+    std::copy(kMsieSignature.begin(), kMsieSignature.end(), bytes.begin());
+    m_allocHint = 0;
+    return ERROR_SUCCESS;
+}
+
+DWORD IndexDatStore::Mend()
+{
+    const auto length = Bytes().size();
+    std::uint32_t capacity = Read32(kCapacityOffset);
+    if (capacity > kMaxBlocks || FileSizeFor(capacity) > length)
+        return ERROR_FILE_CORRUPT;
+    if (FileSizeFor(capacity) < length) {
+        // An interrupted Grow (4) left a longer file; anything else past the
+        // end is cut off so that the header and the length agree again.
+        const std::uint64_t blocks = (length - kBlocksStart) / kBlockSize;
+        if (blocks > capacity && blocks <= kMaxBlocks && FileSizeFor(std::uint32_t(blocks)) == length)
+            capacity = std::uint32_t(blocks);
+        else if (DWORD error = m_file.Resize(FileSizeFor(capacity)); error != ERROR_SUCCESS)
+            return error;
+        Write32(kCapacityOffset, capacity);
+    }
+    Write32(kFileSizeOffset, std::uint32_t(FileSizeFor(capacity)));
+
+    // Recount blocks in use (5) and drop bits past the capacity.
+    auto bytes = m_file.Bytes();
+    std::uint32_t used = 0;
+    for (std::uint32_t i = 0; i < (kMaxBlocks / 8); ++i) {
+        std::uint8_t& bits = bytes[kBitmapOffset + i];
+        if (i * 8 >= capacity)
+            bits = 0;
+        else if (i * 8 + 8 > capacity)
+            bits &= std::uint8_t((1u << (capacity - i * 8)) - 1);
+        used += std::uint32_t(std::popcount(bits));
+    }
+    if (Read32(kBlocksInUseOffset) != used)
+        Write32(kBlocksInUseOffset, used);
+    return ERROR_SUCCESS;
+}
+
+bool IndexDatStore::FindFreeRun(std::uint32_t blocks, std::uint32_t& first) const
+{
+    const std::uint32_t capacity = Capacity();
+    const std::uint8_t* bitmap = Bytes().data() + kBitmapOffset;
+    const auto search = [&](std::uint32_t from, std::uint32_t to) {
+        std::uint32_t run = 0;
+        for (std::uint32_t b = from; b < to;) {
+            if (b % 8 == 0 && bitmap[b / 8] == 0xFF && b + 8 <= to) {
+                run = 0;
+                b += 8;
+                continue;
+            }
+            if (bitmap[b / 8] & (1u << (b % 8))) {
+                run = 0;
+            } else if (++run == blocks) {
+                first = b + 1 - blocks;
+                return true;
+            }
+            ++b;
+        }
+        return false;
+    };
+    const std::uint32_t hint = m_allocHint < capacity ? m_allocHint : 0;
+    return search(hint, capacity) || search(0, std::min(capacity, hint + blocks));
+}
+
+void IndexDatStore::MarkBlocks(std::uint32_t first, std::uint32_t count, bool used)
+{
+    auto bytes = m_file.Bytes();
+    for (std::uint32_t b = first; b < first + count; ++b) {
+        std::uint8_t& bits = bytes[kBitmapOffset + b / 8];
+        bits = used ? std::uint8_t(bits | 1u << (b % 8)) : std::uint8_t(bits & ~(1u << (b % 8)));
+    }
+    const std::uint32_t inUse = Read32(kBlocksInUseOffset);
+    Write32(kBlocksInUseOffset, used ? inUse + count : (inUse >= count ? inUse - count : 0));
+}
+
+DWORD IndexDatStore::Grow(std::uint32_t atLeast)
+{
+    const std::uint32_t capacity = Capacity();
+    if (capacity >= kMaxBlocks)
+        return ERROR_DISK_FULL;
+    std::uint64_t wanted = std::max<std::uint64_t>(std::uint64_t(capacity) * 2, std::uint64_t(capacity) + atLeast);
+    const auto blocks = std::uint32_t(std::min<std::uint64_t>(wanted, kMaxBlocks));
+    if (DWORD error = m_file.Resize(FileSizeFor(blocks)); error != ERROR_SUCCESS)
+        return error;
+    Write32(kCapacityOffset, blocks);
+    Write32(kFileSizeOffset, std::uint32_t(FileSizeFor(blocks)));
+    return ERROR_SUCCESS;
+}
+
+DWORD IndexDatStore::Allocate(std::uint32_t blocks, std::uint32_t& offset)
+{
+    if (blocks == 0 || blocks > kMaxBlocks)
+        return ERROR_INVALID_PARAMETER;
+    std::uint32_t first = 0;
+    while (!FindFreeRun(blocks, first)) {
+        if (DWORD error = Grow(blocks); error != ERROR_SUCCESS)
+            return error;
+    }
+    MarkBlocks(first, blocks, true);
+    m_allocHint = first + blocks;
+    offset = kBlocksStart + first * kBlockSize;
+    return ERROR_SUCCESS;
+}
+
+DWORD IndexDatStore::AppendHashTable(std::uint32_t& offset)
+{
+    const auto tables = HashTables();
+    if (DWORD error = Allocate(kHashTableBlocks, offset); error != ERROR_SUCCESS)
+        return error;
+    auto bytes = m_file.Bytes();
+    std::uint8_t* p = bytes.data() + offset;
+    Store32(p, kHashSignature);
+    Store32(p + 4, kHashTableBlocks);
+    Store32(p + kHashNextOffset, 0);
+    Store32(p + kHashIdOffset, tables.empty() ? 0 : Read32(tables.back().offset + kHashIdOffset) + 1);
+    for (std::uint32_t at = kHashSlotsOffset; at + kHashSlotSize <= kHashTableBlocks * kBlockSize; at += kHashSlotSize) {
+        Store32(p + at, kSlotFree);
+        Store32(p + at + 4, kSlotFree);
+    }
+    // Linked last (3).
+    Publish32(tables.empty() ? kHashTableOffset : tables.back().offset + kHashNextOffset, offset);
+    return ERROR_SUCCESS;
+}
+
+DWORD IndexDatStore::Publish(std::string_view url, const std::vector<std::uint8_t>& record)
+{
+    if (record.empty() || record.size() % kBlockSize != 0)
+        return ERROR_INVALID_PARAMETER;
+    std::uint32_t offset = 0;
+    if (DWORD error = Allocate(std::uint32_t(record.size() / kBlockSize), offset); error != ERROR_SUCCESS)
+        return error;
+    std::copy(record.begin(), record.end(), m_file.Bytes().begin() + offset);
+
+    const std::uint32_t key = HashKey(url);
+    const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
+    std::uint32_t at = 0;
+    for (const HashTableRef& table : HashTables()) {
+        for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots && i < table.slots && at == 0; ++i) {
+            const std::uint32_t slot = table.offset + kHashSlotsOffset + i * kHashSlotSize;
+            if (SlotIsEmpty(Read32(slot)))
+                at = slot;
+        }
+        if (at != 0)
+            break;
+    }
+    if (at == 0) {
+        std::uint32_t table = 0;
+        if (DWORD error = AppendHashTable(table); error != ERROR_SUCCESS) {
+            MarkBlocks((offset - kBlocksStart) / kBlockSize, std::uint32_t(record.size() / kBlockSize), false);
+            return error;
+        }
+        at = table + kHashSlotsOffset + bucket * kHashSlotSize;
+    }
+    // Offset first, key last (1).
+    Publish32(at + 4, offset);
+    Publish32(at, (KeyBits(key) << kHashFlagBits) | kSlotUrl);
+    return ERROR_SUCCESS;
+}
+
+void IndexDatStore::Remove(const HashSlot& slot)
+{
+    Publish32(slot.at, kSlotDeleted); // (2)
+    const auto bytes = Bytes();
+    const std::uint32_t offset = slot.record;
+    if (offset < kBlocksStart || offset % kBlockSize != 0 || std::uint64_t(offset) + 8 > bytes.size())
+        return;
+    const std::uint32_t first = (offset - kBlocksStart) / kBlockSize;
+    const std::uint32_t capacity = Capacity();
+    const std::uint32_t blocks = Load32(bytes.data() + offset + 4);
+    if (first < capacity)
+        MarkBlocks(first, std::min(blocks, capacity - first), false);
+}
+
+DWORD IndexDatStore::AddFolder(const std::filesystem::path& folder, std::uint32_t& index)
+{
+    index = Read32(kFolderCountOffset);
+    if (index >= kMaxFolders)
+        return ERROR_DISK_FULL;
+    for (int attempt = 0; attempt < 256; ++attempt) {
+        const std::string name = RandomFolderName(Random());
+        std::error_code error;
+        if (!std::filesystem::create_directory(folder / name, error))
+            continue;
+        auto bytes = m_file.Bytes();
+        std::uint8_t* entry = bytes.data() + kFolderTableOffset + index * kFolderEntrySize;
+        Store32(entry, 0);
+        std::copy(name.begin(), name.end(), entry + 4);
+        Write32(kFolderCountOffset, index + 1);
+        return ERROR_SUCCESS;
+    }
+    return ERROR_PATH_NOT_FOUND;
+}
+
+DWORD IndexDatStore::ChooseFolder(const std::filesystem::path& folder, std::uint32_t& index)
+{
+    const std::uint32_t count = FolderCount();
+    std::uint32_t best = count;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (FolderName(i).empty())
+            continue;
+        if (best == count || Read32(kFolderTableOffset + i * kFolderEntrySize) <
+                                 Read32(kFolderTableOffset + best * kFolderEntrySize))
+            best = i;
+    }
+    if (best == count)
+        return AddFolder(folder, index);
+    index = best;
+    std::error_code error;
+    std::filesystem::create_directories(folder / FolderName(index), error);
+    return ERROR_SUCCESS;
+}
+
+void IndexDatStore::AdjustFolderFiles(std::uint8_t folder, int delta)
+{
+    if (folder >= FolderCount())
+        return;
+    const std::uint32_t at = kFolderTableOffset + folder * kFolderEntrySize;
+    const std::uint32_t files = Read32(at);
+    Write32(at, delta > 0 ? files + 1 : (files > 0 ? files - 1 : 0));
+}
+
+void IndexDatStore::AdjustUsage(std::uint64_t bytes, bool add)
+{
+    auto data = m_file.Bytes();
+    const std::uint64_t usage = Load64(data.data() + kCacheUsageOffset);
+    Store64(data.data() + kCacheUsageOffset, add ? usage + bytes : (usage > bytes ? usage - bytes : 0));
+}
+
+} // namespace larkspool

@@ -1,0 +1,90 @@
+// The records of a locked index.dat: finding a URL through the HASH tables,
+// walking every slot, and the writes that add, replace and remove records in
+// an order that leaves the file valid at every step (see index_dat_store.cpp).
+#pragma once
+
+#include "cache/index_dat_file.h"
+#include "cache/index_dat_format.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace larkspool {
+
+enum class IndexDatState {
+    Empty,     // no file, a zero-length one, or one whose header was never finished
+    Valid,     // a cache file we read and write
+    Foreign,   // anything else: never written to
+};
+
+// One HASH table of the chain; slots counts the slots inside its blocks.
+struct HashTableRef {
+    std::uint32_t offset = 0;
+    std::uint32_t slots = 0;
+};
+
+// A live slot: where it is and the record it points at.
+struct HashSlot {
+    std::uint32_t at = 0; // file offset of the slot
+    std::uint32_t key = 0;
+    std::uint32_t record = 0;
+};
+
+class IndexDatStore {
+public:
+    // file must be locked for as long as the store is used; allocHint
+    // remembers where the last allocation ended, across locks.
+    IndexDatStore(IndexDatFile& file, std::uint32_t& allocHint) : m_file(file), m_allocHint(allocHint) {}
+
+    IndexDatState State() const;
+    // Why a Foreign file cannot be used, in one line.
+    std::string ForeignReason() const;
+
+    // The chain of HASH tables, stopping at the first table that is damaged,
+    // lies outside the file or was seen before.
+    std::vector<HashTableRef> HashTables() const;
+    std::optional<HashSlot> SlotAt(const HashTableRef& table, std::uint32_t index) const;
+    // The live slot whose URL record holds exactly url.
+    std::optional<HashSlot> Find(std::string_view url) const;
+
+    std::uint32_t FolderCount() const;
+    // The sub-folder's name, or empty when it is no safe single path element.
+    std::string FolderName(std::uint32_t index) const;
+
+    std::span<const std::uint8_t> Bytes() const { return m_file.Bytes(); }
+
+    // Writes; each returns a Win32 error code. Prepare() first, once per lock:
+    // it sets up an empty file and mends what an interrupted writer left.
+    DWORD Prepare(const std::filesystem::path& folder);
+    // Adds a fresh sub-folder (created on disk) and returns its index.
+    DWORD AddFolder(const std::filesystem::path& folder, std::uint32_t& index);
+    // The least filled sub-folder, adding one when there is none.
+    DWORD ChooseFolder(const std::filesystem::path& folder, std::uint32_t& index);
+    // Stores record (whole blocks, URL signature) and publishes it under url.
+    DWORD Publish(std::string_view url, const std::vector<std::uint8_t>& record);
+    // Unpublishes the slot, then frees its record's blocks.
+    void Remove(const HashSlot& slot);
+    void AdjustFolderFiles(std::uint8_t folder, int delta);
+    void AdjustUsage(std::uint64_t bytes, bool add);
+
+private:
+    std::uint32_t Read32(std::uint32_t offset) const;
+    void Write32(std::uint32_t offset, std::uint32_t value);
+    void Publish32(std::uint32_t offset, std::uint32_t value);
+    std::uint32_t Capacity() const;
+    DWORD Initialize(const std::filesystem::path& folder);
+    DWORD Mend();
+    DWORD Allocate(std::uint32_t blocks, std::uint32_t& offset);
+    bool FindFreeRun(std::uint32_t blocks, std::uint32_t& first) const;
+    DWORD Grow(std::uint32_t atLeast);
+    void MarkBlocks(std::uint32_t first, std::uint32_t count, bool used);
+    DWORD AppendHashTable(std::uint32_t& offset);
+
+    IndexDatFile& m_file;
+    std::uint32_t& m_allocHint; // a block index; a stale one costs a longer search only
+};
+
+} // namespace larkspool

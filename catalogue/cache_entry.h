@@ -1,0 +1,60 @@
+// The record of one catalogue entry and the catalogue order.
+#pragma once
+
+#include "export/file_times.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace larkspool {
+
+// What a file list row can hold: an entry ('C') or a folder ('T').
+struct TListItem {
+    char Kind = 0;
+    bool Selected = false;
+    std::string Name;
+};
+
+// The field limits, in bytes without a terminator.
+inline constexpr std::size_t kMaxSitePath = 260;
+inline constexpr std::size_t kMaxTitle = 514;
+inline constexpr std::size_t kMaxDateText = 79;
+
+struct TCacheEntry : TListItem {
+    TCacheEntry() { Kind = 'C'; }
+
+    std::string SourceUrl;   // as enumerated, query included
+    std::string SitePath;    // host/dir/file, decoded and escaped
+    std::string LocalFile;   // the cached copy on disk
+    DWORD SizeLow = 0;
+    DWORD SizeHigh = 0;
+    FileTicks Modified = 0;  // local time
+    std::string Title;       // of .html and .htm entries
+    int TypeIndex = -1;      // row of the file type table; -1 until looked up
+    std::string DateText;
+    std::string SizeText;
+    int FolderId = 0;        // tree node of the entry's folder
+};
+
+// Splits the tail of text (after its last "/") into name and extension (from
+// the tail's last "." on, dot included). Returns where the tail starts, or
+// text.size() when there is no "/"; name and extension are then empty.
+std::size_t SplitUrlTail(const std::string& text, std::string& name, std::string& extension);
+
+// Byte comparison with ASCII letters folded to upper case: <0, 0, >0.
+int CompareFolded(const std::string& a, const std::string& b);
+bool EqualFolded(const std::string& a, const std::string& b);
+// a with ASCII letters folded to upper case: a key for EqualFolded.
+std::string FoldedKey(const std::string& a);
+
+// Catalogue order: SitePath folded, then Modified, older first.
+int CompareEntries(const TCacheEntry& a, const TCacheEntry& b);
+// Entries equal in both keys keep the order they came in.
+void SortCacheList(std::vector<TCacheEntry*>& list);
+// In a sorted list, renames the later records of each run of equal SitePath
+// to name(1).ext, name(2).ext ... The records whose new SitePath would pass
+// kMaxSitePath are taken out of the list and returned.
+std::vector<TCacheEntry*> NumberDuplicates(std::vector<TCacheEntry*>& list);
+
+} // namespace larkspool

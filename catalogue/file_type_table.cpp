@@ -1,0 +1,30 @@
+// Type lookups by extension: one shell lookup per extension per run, then
+// an index keyed by the extension with ASCII letters folded.
+#include "catalogue/file_type_table.h"
+
+#include "catalogue/cache_entry.h"
+#include "export/shell_type_info.h"
+
+namespace larkspool {
+
+int FileTypeTable::GetFileTypeIndex(const std::string& path)
+{
+    // The extension of the file name: a "." in a folder name does not count.
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string extension = hasExtension ? path.substr(dot) : std::string();
+    const std::string key = FoldedKey(extension);
+    if (const auto found = m_byExtension.find(key); found != m_byExtension.end())
+        return found->second;
+    ShellTypeInfo info;
+    if (GetShellTypeInfo(path, info) != 0)
+        return -1;
+    const int index = GetFileTypeCount();
+    m_rows.push_back(TFileType{extension, info.typeName, kFirstTypeImage + index, info.iconName,
+                               info.genericIconName});
+    m_byExtension.emplace(key, index);
+    return index;
+}
+
+} // namespace larkspool

@@ -1,0 +1,121 @@
+// Builds the folder tree from the catalogue. The catalogue order keeps the
+// entries of a folder and of its sub-folders together, so the folders under
+// a node stand in the order the catalogue first reaches them (a-b before a:
+// "-" sorts before "/").
+#include "catalogue/folder_tree.h"
+
+#include <algorithm>
+
+namespace larkspool {
+
+FolderTree::FolderTree()
+{
+    BuildFolderTree({});
+}
+
+int FolderTree::AddNode(int parentId, const std::string& text, int image, int selectedImage)
+{
+    const int id = m_nextId++;
+    TreeNode node;
+    node.Id = id;
+    node.ParentId = parentId;
+    node.Text = text;
+    node.ImageIndex = image;
+    node.SelectedImageIndex = selectedImage;
+    m_nodes.emplace(id, std::move(node));
+    if (parentId != 0)
+        m_nodes.at(parentId).Children.push_back(id);
+    return id;
+}
+
+void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries)
+{
+    m_nodes.clear();
+    m_folders.clear();
+    m_byPath.clear();
+    m_byNode.clear();
+    m_rootId = AddNode(0, kRootText, kRootImage, kRootImage);
+
+    for (TCacheEntry* entry : entries) {
+        const std::size_t slash = entry->SitePath.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : entry->SitePath.substr(0, slash);
+
+        // The deepest folder that exists already.
+        std::string found = folder;
+        int node = FindFolderNode(found);
+        while (node == 0) {
+            const std::size_t cut = found.rfind('/');
+            if (cut == std::string::npos) {
+                found.clear();
+                break;
+            }
+            found.resize(cut);
+            node = FindFolderNode(found);
+        }
+
+        // One folder per missing segment. A found folder may have an empty
+        // path (an empty host), so "none" is node 0, not an empty path.
+        while (node == 0 || found.size() < folder.size()) {
+            const std::size_t start = node == 0 ? 0 : found.size() + 1;
+            const std::size_t end = std::min(folder.find('/', start), folder.size());
+            auto record = std::make_unique<TFolderEntry>();
+            record->Name = folder.substr(start, end - start);
+            record->ParentId = node == 0 ? m_rootId : node;
+            record->NodeId = AddNode(record->ParentId, record->Name, kFolderImage, kOpenFolderImage);
+            record->Path = folder.substr(0, end);
+            m_byPath.emplace(FoldedKey(record->Path), record->NodeId);
+            m_byNode.emplace(record->NodeId, record.get());
+            node = record->NodeId;
+            found = record->Path;
+            m_folders.push_back(std::move(record));
+        }
+        entry->FolderId = node;
+    }
+
+    m_nodes.at(m_rootId).Expanded = true;
+    m_selected = m_rootId;
+}
+
+int FolderTree::FindFolderNode(const std::string& path) const
+{
+    const auto found = m_byPath.find(FoldedKey(path));
+    return found == m_byPath.end() ? 0 : found->second;
+}
+
+const TreeNode* FolderTree::Node(int id) const
+{
+    const auto found = m_nodes.find(id);
+    return found == m_nodes.end() ? nullptr : &found->second;
+}
+
+void FolderTree::SelectNode(int id)
+{
+    if (m_nodes.count(id))
+        m_selected = id;
+}
+
+const TFolderEntry* FolderTree::FolderOfNode(int id) const
+{
+    const auto found = m_byNode.find(id);
+    return found == m_byNode.end() ? nullptr : found->second;
+}
+
+std::vector<const TFolderEntry*> FolderTree::SubFolders(int id) const
+{
+    std::vector<const TFolderEntry*> folders;
+    if (const TreeNode* node = Node(id))
+        for (const int child : node->Children)
+            folders.push_back(FolderOfNode(child));
+    return folders;
+}
+
+std::vector<TCacheEntry*> FolderFiles(const std::vector<TCacheEntry*>& list, int id)
+{
+    std::vector<TCacheEntry*> files;
+    for (TCacheEntry* entry : list)
+        if (entry->FolderId == id)
+            files.push_back(entry);
+    return files;
+}
+
+} // namespace larkspool

@@ -1,0 +1,79 @@
+// The folder tree of the catalogue: a root "MSIE Cache", one folder per host
+// and one per URL path segment below it, with the folder records and the
+// folder of every entry. The window mirrors it node for node.
+#pragma once
+
+#include "catalogue/cache_entry.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace larkspool {
+
+struct TFolderEntry : TListItem {
+    TFolderEntry() { Kind = 'T'; }
+
+    int ParentId = 0;  // the root's id for a host folder
+    int NodeId = 0;
+    std::string Path;  // host/seg/seg as in SitePath, no trailing "/"
+};
+
+inline constexpr const char* kRootText = "MSIE Cache";
+inline constexpr int kRootImage = 0;
+inline constexpr int kFolderImage = 1;
+inline constexpr int kOpenFolderImage = 2;
+
+struct TreeNode {
+    int Id = 0;
+    int ParentId = 0;  // 0 for the root
+    std::string Text;
+    int ImageIndex = 0;
+    int SelectedImageIndex = 0;
+    bool Expanded = false;
+    std::vector<int> Children;  // in creation order
+};
+
+class FolderTree {
+public:
+    FolderTree();
+
+    // Rebuilds the tree and the folder records from entries (in catalogue
+    // order) and sets every entry's FolderId. The root ends up expanded and
+    // selected. Node ids are never reused, not even across rebuilds.
+    void BuildFolderTree(const std::vector<TCacheEntry*>& entries);
+
+    // NodeId of the folder whose Path equals path ignoring ASCII case, or 0.
+    int FindFolderNode(const std::string& path) const;
+
+    int RootId() const { return m_rootId; }
+    // nullptr for an id that is not a node of the current tree.
+    const TreeNode* Node(int id) const;
+    int SelectedNode() const { return m_selected; }
+    void SelectNode(int id);
+
+    // The folder records, in the order the folders were created.
+    const std::vector<std::unique_ptr<TFolderEntry>>& FolderList() const { return m_folders; }
+    // The folder record of a node, nullptr for the root.
+    const TFolderEntry* FolderOfNode(int id) const;
+    // Direct subfolders of a node, in FolderList order.
+    std::vector<const TFolderEntry*> SubFolders(int id) const;
+
+private:
+    int AddNode(int parentId, const std::string& text, int image, int selectedImage);
+
+    std::vector<std::unique_ptr<TFolderEntry>> m_folders;
+    std::unordered_map<int, TreeNode> m_nodes;
+    // Folded Path -> NodeId; one key per folder.
+    std::unordered_map<std::string, int> m_byPath;
+    std::unordered_map<int, const TFolderEntry*> m_byNode;
+    int m_rootId = 0;
+    int m_selected = 0;
+    int m_nextId = 1;
+};
+
+// Entries of list whose FolderId is id, in list order.
+std::vector<TCacheEntry*> FolderFiles(const std::vector<TCacheEntry*>& list, int id);
+
+} // namespace larkspool

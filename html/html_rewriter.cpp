@@ -1,0 +1,114 @@
+// The two file-level entry points of the link rewriter: the page copy that
+// rewrites links chunk by chunk, and the title reader. Both read through the
+// same chunk scanner; the only state carried from chunk to chunk is whether
+// the next one is a script body.
+#include "html/html_rewriter.h"
+
+#include "html/byte_text.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace larkspool {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr std::size_t kOutputBuffer = 64 * 1024;
+
+bool WriteChunk(std::FILE* target, const std::string& chunk)
+{
+    return std::fwrite(chunk.data(), 1, chunk.size(), target) == chunk.size();
+}
+
+bool IsScriptTag(const std::string& chunk)
+{
+    return StartsWithNoCase(chunk, "<SCRIPT");
+}
+
+// Writes the chunks of source to target; the result of the last read decides
+// between success and a read error.
+int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, const std::string& pageLocation,
+               int mode, const std::string& baseFolder)
+{
+    std::string chunk;
+    chunk.reserve(2 * kMaxChunk);
+    bool script = false;
+    for (;;) {
+        const int read = ReadHtmlChunk(reader, source, chunk, script);
+        if (read == kChunkReadError)
+            return kRewriteReadError;
+        if (read == kChunkEndOfFile)
+            return WriteChunk(target, chunk) ? kRewriteOk : kRewriteWriteError;
+        if (read == kChunkComplete) {
+            script = IsScriptTag(chunk);
+            if (StartsWithNoCase(chunk, "<BASE") && !StartsWithNoCase(chunk, "<BASEFONT"))
+                chunk = "<!--\r\n" + chunk + "\r\n-->"; // links must not resolve against the site
+            else
+                RewriteTagLinks(reader, chunk, pageLocation, mode, baseFolder);
+        }
+        if (!WriteChunk(target, chunk))
+            return kRewriteWriteError;
+    }
+}
+
+} // namespace
+
+int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
+                    const std::string& defaultFile, int mode, const std::string& targetPath,
+                    const std::string& baseFolder)
+{
+    reader.defaultFile = defaultFile;
+    const std::string base = ConvertBaseFolder(baseFolder);
+
+    const FilePtr source(std::fopen(sourcePath.c_str(), "rb"));
+    if (!source)
+        return kRewriteOpenError;
+    FilePtr target(std::fopen(targetPath.c_str(), "wb"));
+    if (!target)
+        return kRewriteOpenError;
+    std::setvbuf(target.get(), nullptr, _IOFBF, kOutputBuffer);
+    reader.reset(); // a stopped job may have left bytes of another file
+
+    int result = CopyChunks(reader, source.get(), target.get(), pageLocation, mode, base);
+    // Buffered writes fail only here when the disk is full.
+    if (std::fclose(target.release()) != 0 && result == kRewriteOk)
+        result = kRewriteWriteError;
+    return result;
+}
+
+int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title)
+{
+    const FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return kRewriteOpenError;
+    reader.reset();
+
+    std::string chunk;
+    bool script = false;
+    bool afterTitle = false;
+    for (;;) {
+        const int read = ReadHtmlChunk(reader, file.get(), chunk, script);
+        if (read == kChunkReadError)
+            return kRewriteReadError;
+        if (read == kChunkEndOfFile)
+            return kRewriteOk;
+        if (read == kChunkFull)
+            continue;
+        script = IsScriptTag(chunk);
+        if (afterTitle && !(chunk.size() == 8 && StartsWithNoCase(chunk, "</TITLE>"))) {
+            title.clear();
+            for (const char c : chunk) {
+                if (!IsControlByte(c))
+                    title += c;
+            }
+            return kRewriteOk;
+        }
+        afterTitle = StartsWithNoCase(chunk, "<TITLE>");
+    }
+}
+
+} // namespace larkspool

@@ -1,0 +1,35 @@
+// Copying HTML pages with their links rewritten, and reading page titles.
+#pragma once
+
+#include "html/html_reader.h"
+#include "html/link_resolution.h"
+#include "html/tag_links.h"
+
+#include <string>
+
+namespace larkspool {
+
+// RewriteHtmlFile and ExtractHtmlTitle results.
+inline constexpr int kRewriteOk = 0;
+inline constexpr int kRewriteReadError = -1;
+inline constexpr int kRewriteOpenError = -3;
+inline constexpr int kRewriteWriteError = -4;
+
+// Copies sourcePath to targetPath ("wb", created only once the source is
+// open) with the links of its tags rewritten: mode kExportMode makes them
+// relative to pageLocation (host/dir/) in the exported tree, any other mode
+// turns "file://" links under baseFolder back into "http://" ones. BASE tags
+// become comments. Returns kRewriteOk, kRewriteReadError, kRewriteOpenError
+// or kRewriteWriteError; after a read or write error the target keeps what was
+// written before it.
+int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
+                    const std::string& defaultFile, int mode, const std::string& targetPath,
+                    const std::string& baseFolder);
+
+// Sets title to the text run right after the first "<TITLE>" tag outside
+// scripts, without control characters; leaves it as it was when the page has
+// none. Reads no further than that text. Returns kRewriteOk,
+// kRewriteReadError or kRewriteOpenError.
+int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title);
+
+} // namespace larkspool

@@ -1,0 +1,129 @@
+// The attribute rewriter. Attribute names are found by plain substring search
+// in an upper-cased copy of the tag, so "SRC" also matches inside "NEWSRC";
+// an occurrence that lies inside a quoted value is left alone, which keeps
+// <A TITLE="see HREF" HREF="x"> as it is. Only the value's bytes change:
+// the tag name, the other attributes, spacing and case stay as they came.
+#include "html/tag_links.h"
+
+#include "html/byte_text.h"
+#include "html/html_reader.h"
+#include "html/link_resolution.h"
+
+namespace larkspool {
+namespace {
+
+constexpr std::string_view kLinkAttributes[] = {"NEWSRC", "OLDSRC", "SRC", "HREF", "BACKGROUND"};
+constexpr std::string_view kKeptSchemes[] = {"mailto:", "ftp://", "gopher://"};
+
+// Upper-cases single-byte characters; both bytes of a Shift-JIS character
+// stay as they are, so a trail byte never turns into a letter of a name.
+void UpperCaseCopy(std::string_view text, std::string& out)
+{
+    out.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsShiftJisLeadByte(text[i])) {
+            out[i] = text[i];
+            if (i + 1 < text.size()) {
+                ++i;
+                out[i] = text[i];
+            }
+        } else {
+            out[i] = UpperAscii(text[i]);
+        }
+    }
+}
+
+// Whether the byte at `at` lies in a quoted value. Any quote toggles, and a
+// byte other than a space, ">", CR or LF right after a closing quote reopens
+// the value, as the scanner sees it.
+bool IsQuotedAt(std::string_view text, std::size_t at)
+{
+    bool quoted = false;
+    bool afterQuote = false;
+    for (std::size_t i = 0; i <= at; ++i) {
+        const char c = text[i];
+        if (afterQuote && !quoted && c != ' ' && c != '>' && c != '\r' && c != '\n')
+            quoted = true;
+        afterQuote = false;
+        if (i < at && (c == '"' || c == '\'')) {
+            quoted = !quoted;
+            afterQuote = true;
+        }
+    }
+    return quoted;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || IsControlByte(c);
+}
+
+// The value [begin, end) of the attribute whose "=" is at `equals`. A double
+// quoted value is what lies between the quotes without its leading blanks;
+// any other value (apostrophes included) runs to the next space. Without its
+// end character a value runs to the last ">" of the tag, or to its end.
+std::pair<std::size_t, std::size_t> ValueRange(std::string_view tag, std::size_t equals)
+{
+    std::size_t begin = equals + 1;
+    const auto skipBlanks = [&] {
+        while (begin < tag.size() && IsBlank(tag[begin]))
+            ++begin;
+    };
+    skipBlanks();
+    std::size_t end;
+    if (begin < tag.size() && tag[begin] == '"') {
+        ++begin;
+        skipBlanks();
+        end = tag.find('"', begin);
+    } else {
+        end = tag.find(' ', begin);
+    }
+    if (end == std::string_view::npos) {
+        end = tag.rfind('>');
+        if (end == std::string_view::npos || end < begin)
+            end = tag.size();
+    }
+    return {begin, end};
+}
+
+bool IsKeptLink(std::string_view value)
+{
+    if (value.empty() || value.size() > kMaxLinkValue)
+        return true;
+    for (const std::string_view scheme : kKeptSchemes) {
+        if (StartsWithNoCase(value, scheme))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void RewriteTagLinks(const HtmlReader& reader, std::string& chunk, std::string_view pageLocation,
+                     int mode, std::string_view baseFolder)
+{
+    if (chunk.empty() || chunk.front() != '<' || chunk.starts_with("<!--"))
+        return;
+
+    std::string upper;
+    UpperCaseCopy(chunk, upper);
+    for (const std::string_view name : kLinkAttributes) {
+        const std::size_t at = upper.find(name);
+        if (at == std::string::npos || IsQuotedAt(upper, at))
+            continue;
+        const std::size_t equals = upper.find('=', at + name.size());
+        if (equals == std::string::npos)
+            continue;
+        const auto [begin, end] = ValueRange(chunk, equals);
+        const std::string_view value = std::string_view(chunk).substr(begin, end - begin);
+        if (IsKeptLink(value))
+            continue;
+        const std::string link = mode == kExportMode
+            ? ResolveExportLink(value, pageLocation, reader.defaultFile)
+            : ResolveImportLink(value, baseFolder);
+        chunk.replace(begin, end - begin, link);
+        UpperCaseCopy(chunk, upper);
+    }
+}
+
+} // namespace larkspool
