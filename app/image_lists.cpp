@@ -5,10 +5,21 @@
 
 #include "catalogue/file_type_table.h"
 
+// The bundled pictures live in a static library: register them by hand.
+static void InitIconResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(icons);
+        return true;
+    }();
+    (void)done;
+}
+
 namespace larkspool {
 
 QIcon ThemeIcon(const char* themeName, const char* bundledName)
 {
+    InitIconResources();
     return QIcon::fromTheme(QString::fromLatin1(themeName),
                             QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(bundledName))));
 }
@@ -49,8 +60,10 @@ void ImageLists::AddTypeIcons(const FileTypeTable& types)
             QIcon icon = QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : QIcon();
             if (icon.isNull() && QLatin1String(bundled) == QLatin1String("type-file"))
                 icon = QIcon::fromTheme(QString::fromStdString(type.GenericIconName));
-            if (icon.isNull())
+            if (icon.isNull()) {
+                InitIconResources();
                 icon = QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(bundled)));
+            }
             m_icons.append(icon);
         }
     }
