@@ -1,34 +1,18 @@
 #include "catalogue/file_type_table.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 namespace larkspool {
 namespace {
 
-namespace fs = std::filesystem;
-
 class FileTypes : public ::testing::Test {
 protected:
-    FileTypes()
-        : m_folder(fs::temp_directory_path() / ("larkspool-type-table-" + std::to_string(::getpid())) / "Content.IE5")
-    {
-        fs::create_directories(m_folder);
-    }
-    ~FileTypes() override { fs::remove_all(m_folder.parent_path()); }
+    // Inside a folder with a dot in its name, as the cache's files are.
+    std::string MakeFile(const std::string& name) { return m_folder.Write("Content.IE5/" + name); }
 
-    std::string MakeFile(const std::string& name)
-    {
-        const std::string path = (m_folder / name).string();
-        std::ofstream(path) << "x";
-        return path;
-    }
-
-    fs::path m_folder;
+    testing::TempFolder m_folder;
     FileTypeTable m_table;
 };
 
@@ -59,7 +43,7 @@ TEST_F(FileTypes, a_file_without_extension_is_not_typed_by_its_folder_name)
 
 TEST_F(FileTypes, a_missing_file_of_a_new_extension_adds_nothing)
 {
-    EXPECT_EQ(m_table.GetFileTypeIndex((m_folder / "gone.png").string()), -1);
+    EXPECT_EQ(m_table.GetFileTypeIndex(m_folder.Under("Content.IE5/gone.png")), -1);
     EXPECT_EQ(m_table.GetFileTypeCount(), 0);
 }
 

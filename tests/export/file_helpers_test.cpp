@@ -1,11 +1,10 @@
 #include "export/file_helpers.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 
 namespace larkspool {
 namespace {
@@ -36,16 +35,9 @@ TEST(FileHelpers, hex_digits_in_either_case)
 
 class CreateFolderPathTest : public ::testing::Test {
 protected:
-    CreateFolderPathTest()
-        : m_root(fs::temp_directory_path() / ("larkspool-folders-" + std::to_string(::getpid())))
-    {
-        fs::create_directories(m_root);
-    }
-    ~CreateFolderPathTest() override { fs::remove_all(m_root); }
+    std::string Under(const std::string& relative) const { return m_root.Under(relative); }
 
-    std::string Under(const std::string& relative) const { return (m_root / relative).string(); }
-
-    fs::path m_root;
+    testing::TempFolder m_root;
 };
 
 TEST_F(CreateFolderPathTest, creates_every_missing_folder_down_from_the_nearest_existing_one)
@@ -59,7 +51,7 @@ TEST_F(CreateFolderPathTest, creates_every_missing_folder_down_from_the_nearest_
 
 TEST_F(CreateFolderPathTest, fails_on_an_existing_path_and_below_a_file)
 {
-    std::ofstream(Under("file")) << "x";
+    m_root.Write("file");
     ASSERT_EQ(CreateFolderPath(Under("a")), 0);
 
     EXPECT_EQ(CreateFolderPath(Under("a")), -1);
@@ -69,7 +61,7 @@ TEST_F(CreateFolderPathTest, fails_on_an_existing_path_and_below_a_file)
 TEST_F(CreateFolderPathTest, a_name_without_separator_is_made_in_the_current_folder)
 {
     const fs::path saved = fs::current_path();
-    fs::current_path(m_root);
+    fs::current_path(m_root.Path());
 
     const int result = CreateFolderPath("single");
 

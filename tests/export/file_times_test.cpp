@@ -1,5 +1,7 @@
 #include "export/file_times.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -8,7 +10,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 
 namespace larkspool {
 namespace {
@@ -21,16 +22,13 @@ constexpr FileTicks kUnixEpoch = 116'444'736'000'000'000;
 class FileTimes : public ::testing::Test {
 protected:
     FileTimes()
-        : m_folder(fs::temp_directory_path() / ("larkspool-file-times-" + std::to_string(::getpid())))
     {
-        fs::create_directories(m_folder);
         const char* zone = std::getenv("TZ");
         m_savedZone = zone ? zone : "";
         m_hadZone = zone != nullptr;
     }
     ~FileTimes() override
     {
-        fs::remove_all(m_folder);
         if (m_hadZone)
             ::setenv("TZ", m_savedZone.c_str(), 1);
         else
@@ -44,12 +42,7 @@ protected:
         ::tzset();
     }
 
-    std::string MakeFile(const std::string& name, const std::string& content = "abc")
-    {
-        const std::string path = (m_folder / name).string();
-        std::ofstream(path) << content;
-        return path;
-    }
+    std::string MakeFile(const std::string& name) { return m_folder.Write(name, "abc"); }
 
     static void SetUtcWriteTime(const std::string& path, FileTicks utc)
     {
@@ -60,7 +53,7 @@ protected:
         ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
     }
 
-    fs::path m_folder;
+    testing::TempFolder m_folder;
     std::string m_savedZone;
     bool m_hadZone = false;
 };
@@ -114,14 +107,14 @@ TEST_F(FileTimes, repeated_autumn_hour_reads_as_the_earlier_instant)
 
 TEST_F(FileTimes, set_creates_a_missing_file_and_the_getters_fail_on_missing_ones)
 {
-    const std::string path = (m_folder / "new.gif").string();
+    const std::string path = m_folder.Under("new.gif");
     FileTicks time = 0;
     DWORD size = 7;
 
     EXPECT_EQ(GetLocalFileTime(path, time), -1);
     EXPECT_EQ(GetLocalFileTimeAndSize(path, time, size), -1);
     EXPECT_EQ(GetFileTimeAndSize(path, time, size), -1);
-    EXPECT_EQ(GetLocalFileTime(m_folder.string(), time), -1);
+    EXPECT_EQ(GetLocalFileTime(m_folder.Path().string(), time), -1);
 
     ASSERT_EQ(SetLocalFileTime(path, kUnixEpoch + 86400 * kTicksPerSecond), 0);
     ASSERT_EQ(GetLocalFileTimeAndSize(path, time, size), 0);

@@ -1,34 +1,17 @@
 #include "export/shell_type_info.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 namespace larkspool {
 namespace {
 
-namespace fs = std::filesystem;
-
 class ShellType : public ::testing::Test {
 protected:
-    ShellType()
-        : m_folder(fs::temp_directory_path() / ("larkspool-types-" + std::to_string(::getpid())))
-    {
-        fs::create_directories(m_folder);
-    }
-    ~ShellType() override { fs::remove_all(m_folder); }
+    std::string MakeFile(const std::string& name) { return m_folder.Write(name, "GIF89a"); }
 
-    std::string MakeFile(const std::string& name)
-    {
-        const std::string path = (m_folder / name).string();
-        std::ofstream(path) << "GIF89a";
-        return path;
-    }
-
-    fs::path m_folder;
+    testing::TempFolder m_folder;
 };
 
 TEST_F(ShellType, known_extensions_name_their_type_in_any_case)
@@ -62,7 +45,7 @@ TEST_F(ShellType, unknown_types_are_named_after_their_extension)
 TEST_F(ShellType, a_missing_file_has_no_type)
 {
     ShellTypeInfo info;
-    EXPECT_EQ(GetShellTypeInfo((m_folder / "gone.gif").string(), info), -1);
+    EXPECT_EQ(GetShellTypeInfo(m_folder.Under("gone.gif"), info), -1);
 }
 
 } // namespace

@@ -1,0 +1,199 @@
+// The refresh: count the cache entries for the progress bar, read every
+// entry into a record, put them in catalogue order, number equal paths and
+// build the tree. Also the extension filter's two lists.
+#include "catalogue/catalogue.h"
+
+#include "cache/url_cache.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace larkspool {
+namespace {
+
+constexpr int kFindFirstAttempts = 3;
+
+// A call that failed for want of room is repeated once the buffer has the
+// size the cache asked for; a cache asking for no more than it had is
+// failing for another reason.
+bool GrowForRetry(UrlCache& cache, CacheEntryBuffer& buffer, DWORD needed)
+{
+    if (cache.LastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
+        return false;
+    buffer.resize(needed);
+    return true;
+}
+
+CacheEnumHandle FindFirstEntry(UrlCache& cache, CacheEntryBuffer& buffer)
+{
+    for (;;) {
+        DWORD size = buffer.size();
+        if (CacheEnumHandle handle = cache.FindFirstUrlCacheEntryA("", buffer.info(), &size))
+            return handle;
+        if (!GrowForRetry(cache, buffer, size))
+            return nullptr;
+    }
+}
+
+bool FindNextEntry(UrlCache& cache, CacheEnumHandle handle, CacheEntryBuffer& buffer)
+{
+    for (;;) {
+        DWORD size = buffer.size();
+        if (cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size))
+            return true;
+        if (!GrowForRetry(cache, buffer, size))
+            return false;
+    }
+}
+
+bool IsPageEntry(const INTERNET_CACHE_ENTRY_INFOA& info)
+{
+    if (info.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY))
+        return false;
+    return info.lpszSourceUrlName && std::string_view(info.lpszSourceUrlName).find("://") != std::string_view::npos;
+}
+
+} // namespace
+
+Catalogue::Catalogue(UrlCache& cache)
+    : m_cache(cache)
+{
+}
+
+int Catalogue::CountCacheEntries()
+{
+    CacheEntryBuffer buffer;
+    CacheEnumHandle handle = nullptr;
+    for (int attempt = 0; attempt < kFindFirstAttempts && !handle; ++attempt)
+        handle = FindFirstEntry(m_cache, buffer);
+    if (!handle)
+        return -1;
+    int count = 0;
+    do
+        ++count;
+    while (FindNextEntry(m_cache, handle, buffer));
+    m_cache.FindCloseUrlCache(handle);
+    return count;
+}
+
+void Catalogue::Clear()
+{
+    m_cacheList.clear();
+    m_pickUpSaveList.clear();
+    m_records.clear();
+}
+
+void Catalogue::ScanCache(RefreshProgress& progress)
+{
+    if (m_pickUpActive)
+        EndPickUp();
+    Clear();
+    const int count = CountCacheEntries();
+    if (count <= 0)
+        return;
+    m_records.reserve(static_cast<std::size_t>(count));
+    m_cacheList.reserve(static_cast<std::size_t>(count));
+    progress.SetProgressMaximum(count);
+    progress.SetProgressPosition(0);
+
+    CacheEntryBuffer buffer;
+    auto fresh = std::make_unique<TCacheEntry>();
+    CacheEnumHandle handle = FindFirstEntry(m_cache, buffer);
+    if (!handle) {
+        progress.ShowMessage("FindFirstUrlCacheEntry fail", "Test Wild Card", kMessageNoIcon);
+        return;
+    }
+    int position = 0;
+    do {
+        progress.SetProgressPosition(++position);
+        if (IsPageEntry(*buffer.info())) {
+            progress.ProcessEvents();
+            if (MakeCacheEntry(m_cache, m_reader, m_defFile1, *buffer.info(), *fresh) == 0) {
+                m_cacheList.push_back(fresh.get());
+                m_records.push_back(std::move(fresh));
+                fresh = std::make_unique<TCacheEntry>();
+            }
+        }
+        if (m_refreshCancel)
+            break;
+    } while (FindNextEntry(m_cache, handle, buffer));
+    m_cache.FindCloseUrlCache(handle);
+}
+
+void Catalogue::RefreshCache(RefreshProgress& progress)
+{
+    m_refreshCancel = false;
+    ScanCache(progress);
+    if (!m_cacheList.empty()) {
+        SortCacheList(m_cacheList);
+        RemoveEntries(NumberDuplicates(m_cacheList));
+    }
+    BuildFolderTree();
+    if (m_cacheList.empty())
+        progress.ShowMessage(kEmptyCacheText, kAppCaption, kMessageInformation);
+}
+
+std::vector<TCacheEntry*> Catalogue::FolderFiles(int nodeId) const
+{
+    return larkspool::FolderFiles(m_cacheList, nodeId);
+}
+
+void Catalogue::LookUpMissingTypes()
+{
+    for (TCacheEntry* entry : m_cacheList)
+        if (entry->TypeIndex == -1)
+            entry->TypeIndex = m_types.GetFileTypeIndex(entry->LocalFile);
+}
+
+void Catalogue::StartPickUp(const std::vector<int>& types)
+{
+    const std::vector<TCacheEntry*>& all = m_pickUpActive ? m_pickUpSaveList : m_cacheList;
+    std::vector<TCacheEntry*> picked;
+    for (TCacheEntry* entry : all)
+        if (entry->TypeIndex != -1 && std::find(types.begin(), types.end(), entry->TypeIndex) != types.end())
+            picked.push_back(entry);
+    if (!m_pickUpActive)
+        m_pickUpSaveList = m_cacheList;
+    m_cacheList = std::move(picked);
+    m_pickUpActive = true;
+    BuildFolderTree();
+}
+
+void Catalogue::EndPickUp()
+{
+    if (m_pickUpActive) {
+        m_cacheList = std::move(m_pickUpSaveList);
+        m_pickUpSaveList.clear();
+        m_pickUpActive = false;
+    }
+    BuildFolderTree();
+}
+
+std::vector<TCacheEntry*> Catalogue::CollectEntriesUnder(const std::string& folderPath) const
+{
+    if (folderPath.empty())
+        return m_cacheList;
+    const std::string prefix = FoldedKey(folderPath + "/");
+    std::vector<TCacheEntry*> entries;
+    for (TCacheEntry* entry : m_cacheList) {
+        const bool under = FoldedKey(entry->SitePath.substr(0, prefix.size())) == prefix;
+        if (under)
+            entries.push_back(entry);
+        else if (!entries.empty())
+            break;
+    }
+    return entries;
+}
+
+void Catalogue::RemoveEntries(const std::vector<TCacheEntry*>& entries)
+{
+    if (entries.empty())
+        return;
+    const std::unordered_set<const TCacheEntry*> gone(entries.begin(), entries.end());
+    const auto isGone = [&gone](const TCacheEntry* entry) { return gone.count(entry) != 0; };
+    std::erase_if(m_cacheList, isGone);
+    std::erase_if(m_pickUpSaveList, isGone);
+    std::erase_if(m_records, [&gone](const std::unique_ptr<TCacheEntry>& entry) { return gone.count(entry.get()) != 0; });
+}
+
+} // namespace larkspool

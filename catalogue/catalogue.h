@@ -1,0 +1,115 @@
+// The catalogue: every accepted cache entry in catalogue order, the folder
+// tree built from them, the file type table and the extension filter.
+#pragma once
+
+#include "catalogue/cache_entry.h"
+#include "catalogue/file_type_table.h"
+#include "catalogue/folder_tree.h"
+#include "catalogue/make_cache_entry.h"
+#include "catalogue/refresh_progress.h"
+#include "html/html_reader.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace larkspool {
+
+class UrlCache;
+
+inline constexpr const char* kAppCaption = "Larkspool for Windows";
+inline constexpr const char* kEmptyCacheText = "ｷｬｯｼｭにﾌｧｲﾙがありません。";
+
+class Catalogue {
+public:
+    explicit Catalogue(UrlCache& cache);
+
+    // The first default file name (DefFile1) the name mapping uses.
+    void SetDefFile1(const std::string& name) { m_defFile1 = name; }
+    const std::string& DefFile1() const { return m_defFile1; }
+
+    // The number of cache entries, or -1 when the enumeration cannot be
+    // opened in 3 attempts.
+    int CountCacheEntries();
+    // Rebuilds the catalogue from the cache (ending the filter first),
+    // unsorted.
+    void ScanCache(RefreshProgress& progress);
+    // The whole refresh: scan, catalogue order, numbering, tree; says so
+    // when the catalogue stays empty.
+    void RefreshCache(RefreshProgress& progress);
+    // Stops a running refresh after the entry in hand.
+    void CancelRefresh() { m_refreshCancel = true; }
+
+    // The entries shown: all of them, or while the filter is on the picked.
+    const std::vector<TCacheEntry*>& CacheList() const { return m_cacheList; }
+    // While the filter is on, every entry; empty otherwise.
+    const std::vector<TCacheEntry*>& PickUpSaveList() const { return m_pickUpSaveList; }
+    bool PickUpActive() const { return m_pickUpActive; }
+
+    const FolderTree& Tree() const { return m_tree; }
+    FolderTree& Tree() { return m_tree; }
+    void BuildFolderTree() { m_tree.BuildFolderTree(m_cacheList); }
+    int FindFolderNode(const std::string& path) const { return m_tree.FindFolderNode(path); }
+    // The entries lying directly in a folder node, in catalogue order.
+    std::vector<TCacheEntry*> FolderFiles(int nodeId) const;
+    // Depth first from the root, children in tree order: each node, its depth
+    // below the root and the number of entries lying directly in it.
+    template <typename Visit>
+    void WalkTree(Visit visit) const;
+
+    FileTypeTable& FileTypes() { return m_types; }
+    const FileTypeTable& FileTypes() const { return m_types; }
+    // Looks up the type of every shown entry that has none yet.
+    void LookUpMissingTypes();
+
+    // Keeps only the entries whose TypeIndex is one of types (never -1) and
+    // rebuilds the tree.
+    void StartPickUp(const std::vector<int>& types);
+    // Brings every entry back, in catalogue order, and rebuilds the tree.
+    void EndPickUp();
+
+    // The entries of CollectEntriesUnder: every shown entry whose SitePath
+    // lies under the folder path ("" is the root: all of them).
+    std::vector<TCacheEntry*> CollectEntriesUnder(const std::string& folderPath) const;
+    // Takes entries out of both lists and frees them (after a move or delete).
+    void RemoveEntries(const std::vector<TCacheEntry*>& entries);
+
+private:
+    void Clear();
+
+    UrlCache& m_cache;
+    HtmlReader m_reader;
+    std::string m_defFile1 = kDefaultFile1;
+    // Owns every record; the two lists below refer to them.
+    std::vector<std::unique_ptr<TCacheEntry>> m_records;
+    std::vector<TCacheEntry*> m_cacheList;
+    std::vector<TCacheEntry*> m_pickUpSaveList;
+    bool m_pickUpActive = false;
+    bool m_refreshCancel = false;
+    FolderTree m_tree;
+    FileTypeTable m_types;
+};
+
+template <typename Visit>
+void Catalogue::WalkTree(Visit visit) const
+{
+    std::unordered_map<int, int> counts;
+    for (const TCacheEntry* entry : m_cacheList)
+        ++counts[entry->FolderId];
+    struct Step {
+        int id;
+        int depth;
+    };
+    std::vector<Step> stack{{m_tree.RootId(), 0}};
+    while (!stack.empty()) {
+        const Step step = stack.back();
+        stack.pop_back();
+        const TreeNode& node = *m_tree.Node(step.id);
+        const auto count = counts.find(step.id);
+        visit(node, step.depth, count == counts.end() ? 0 : count->second);
+        for (auto child = node.Children.rbegin(); child != node.Children.rend(); ++child)
+            stack.push_back({*child, step.depth + 1});
+    }
+}
+
+} // namespace larkspool

@@ -1,0 +1,171 @@
+// The name mapping of a cache entry. SitePath is host/dir/file: the URL
+// without scheme and query, its tail rebuilt into a file name with the
+// extension of the cached file where the URL's says nothing useful, decoded,
+// and escaped so that every byte can stand in a Windows file name:
+//   http://host/dir/              .htm  ->  host/dir/index.html
+//   http://host/dir/?x=1          .htm  ->  host/dir/index.htm
+//   http://host/page.asp          .htm  ->  host/page.asp.htm
+//   http://host:8080/a%20b/c.gif  .gif  ->  host%3a8080/a b/c.gif
+// A path always stays inside the folder it is exported to: no segment is
+// "." or "..", and no control byte is left.
+#include "catalogue/make_cache_entry.h"
+
+#include "export/size_date_texts.h"
+#include "html/html_rewriter.h"
+
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+Q_LOGGING_CATEGORY(lcCatalogue, "larkspool.catalogue", QtInfoMsg)
+
+namespace larkspool {
+namespace {
+
+// Extensions kept from the URL even when the cached file has another one.
+constexpr const char* kKeptExtensions[] = {".html", ".shtml", ".shtm", ".jpeg", ".jpg"};
+
+bool IsKeptExtension(const std::string& extension)
+{
+    for (const char* kept : kKeptExtensions)
+        if (EqualFolded(extension, kept))
+            return true;
+    return false;
+}
+
+bool MustEscape(unsigned char byte)
+{
+    switch (byte) {
+    case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+        return true;
+    default:
+        return byte < 0x20 || byte == 0x7f;
+    }
+}
+
+// Escapes the bytes no file name may hold as %xx, and the dots of a "." or
+// ".." segment as %2e.
+std::string EscapeForFileSystem(const std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    std::size_t segmentStart = 0;
+    while (segmentStart <= path.size()) {
+        std::size_t segmentEnd = path.find('/', segmentStart);
+        if (segmentEnd == std::string::npos)
+            segmentEnd = path.size();
+        const std::string_view segment(path.data() + segmentStart, segmentEnd - segmentStart);
+        const bool dotsOnly = segment == "." || segment == "..";
+        for (const char c : segment) {
+            const unsigned char byte = static_cast<unsigned char>(c);
+            if (MustEscape(byte) || dotsOnly) {
+                char escape[4];
+                std::snprintf(escape, sizeof escape, "%%%02x", byte);
+                out += escape;
+            } else {
+                out += c;
+            }
+        }
+        if (segmentEnd < path.size())
+            out += '/';
+        segmentStart = segmentEnd + 1;
+    }
+    return out;
+}
+
+// The %XX escapes decoded by the cache; path unchanged when that fails.
+std::string Decoded(UrlCache& cache, const std::string& path)
+{
+    std::string buffer(path.size() + 1, '\0');
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (!cache.InternetCanonicalizeUrlA(path.c_str(), buffer.data(), &length, ICU_DECODE | ICU_NO_ENCODE))
+        return path;
+    buffer.resize(std::min<std::size_t>(length, path.size()));
+    return buffer;
+}
+
+bool IsExistingFile(const char* path)
+{
+    std::error_code error;
+    return path && std::filesystem::is_regular_file(path, error);
+}
+
+} // namespace
+
+int MakeCacheEntry(UrlCache& cache, HtmlReader& reader, const std::string& defFile1,
+                   const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record)
+{
+    if (!info.lpszSourceUrlName || !IsExistingFile(info.lpszLocalFileName))
+        return -1;
+    const std::string url = info.lpszSourceUrlName;
+    const std::size_t query = url.find('?');
+    const bool hadQuery = query != std::string::npos;
+    const std::string withoutQuery = url.substr(0, query);
+    const std::size_t scheme = withoutQuery.find("//");
+    if (scheme == std::string::npos)
+        return -1;
+    std::string sitePath = withoutQuery.substr(scheme + 2);
+    if (sitePath.size() > kMaxSitePath)
+        return -1;
+    // A URL that ends at its host is its host's root.
+    if (sitePath.find('/') == std::string::npos)
+        sitePath += '/';
+
+    const std::string localFile = info.lpszLocalFileName;
+    FILETIME modified = info.LastModifiedTime;
+    if (modified.dwLowDateTime == 0 && modified.dwHighDateTime == 0)
+        modified = info.LastAccessTime;
+
+    std::string name;
+    std::string extension;
+    const std::size_t tail = SplitUrlTail(sitePath, name, extension);
+    std::string fileName;
+    std::string fileExtension;
+    SplitUrlTail(localFile, fileName, fileExtension);
+
+    if (hadQuery)
+        extension = fileExtension;
+    if (name.empty()) {
+        const std::size_t dot = defFile1.find('.');
+        name = defFile1.substr(0, dot);
+        if (dot == std::string::npos)
+            extension = ".html";
+        else if (extension.empty())
+            extension = defFile1.substr(dot);
+    } else if (extension.empty() && !fileExtension.empty()) {
+        extension = fileExtension;
+    }
+    if (!EqualFolded(extension, fileExtension) && !IsKeptExtension(extension)) {
+        qCDebug(lcCatalogue, "UrlExt[%s] FileExt[%s]", extension.c_str(), fileExtension.c_str());
+        extension += fileExtension;
+    }
+    sitePath.replace(tail, std::string::npos, name + extension);
+    sitePath = EscapeForFileSystem(Decoded(cache, sitePath));
+    if (sitePath.size() > kMaxSitePath)
+        return -1;
+
+    record.Kind = 'C';
+    record.Selected = false;
+    record.SourceUrl = url;
+    record.SitePath = sitePath;
+    record.LocalFile = localFile;
+    record.SizeLow = info.dwSizeLow;
+    record.SizeHigh = info.dwSizeHigh;
+    record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh);
+    record.Modified = FileTimeToLocalFileTime(FileTimeTicks(modified));
+    record.DateText = FormatListDateText(record.Modified).substr(0, kMaxDateText);
+    record.Name = sitePath.substr(SplitUrlTail(sitePath, name, extension));
+    record.Title.clear();
+    if (EqualFolded(extension, ".html") || EqualFolded(extension, ".htm")) {
+        ExtractHtmlTitle(reader, localFile, record.Title);
+        if (record.Title.size() > kMaxTitle)
+            record.Title.resize(kMaxTitle);
+    }
+    record.TypeIndex = -1;
+    record.FolderId = 0;
+    return 0;
+}
+
+} // namespace larkspool

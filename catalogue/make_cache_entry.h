@@ -1,0 +1,24 @@
+// One cache entry into one catalogue record: the local relative path rebuilt
+// from its URL and its cached file.
+#pragma once
+
+#include "cache/url_cache.h"
+#include "catalogue/cache_entry.h"
+
+#include <string>
+
+namespace larkspool {
+
+class HtmlReader;
+
+// The first default file name when nothing else is set.
+inline constexpr const char* kDefaultFile1 = "index.html";
+
+// Fills record from info and returns 0, or returns -1 when the entry is
+// refused (its cached file is missing, its path is too long); record may
+// then be used again. cache decodes the path's %XX escapes; reader reads
+// the titles of HTML pages. info is left as it was.
+int MakeCacheEntry(UrlCache& cache, HtmlReader& reader, const std::string& defFile1,
+                   const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record);
+
+} // namespace larkspool

@@ -1,0 +1,225 @@
+#include "catalogue/catalogue.h"
+
+#include "tests/catalogue/test_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace larkspool {
+namespace {
+
+using testing::TestCache;
+
+class RecordingProgress : public RefreshProgress {
+public:
+    void SetProgressMaximum(int maximum) override { this->maximum = maximum; }
+    void SetProgressPosition(int position) override { this->position = position; }
+    void ProcessEvents() override
+    {
+        ++events;
+        if (onEvents)
+            onEvents();
+    }
+    void ShowMessage(const std::string& text, const std::string& caption, int flags) override
+    {
+        messages.push_back(caption + ": " + text + " (" + std::to_string(flags) + ")");
+    }
+
+    int maximum = -1;
+    int position = -1;
+    int events = 0;
+    std::function<void()> onEvents;
+    std::vector<std::string> messages;
+};
+
+const std::string kEmptyMessage = std::string(kAppCaption) + ": " + kEmptyCacheText + " (64)";
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    std::vector<std::string> Paths(const std::vector<TCacheEntry*>& list) const
+    {
+        std::vector<std::string> paths;
+        for (const TCacheEntry* entry : list)
+            paths.push_back(entry->SitePath);
+        return paths;
+    }
+
+    // "  text\tcount" lines of the tree, depth first.
+    std::vector<std::string> TreeLines() const
+    {
+        std::vector<std::string> lines;
+        m_catalogue.WalkTree([&lines](const TreeNode& node, int depth, int count) {
+            lines.push_back(std::string(2 * depth, ' ') + node.Text + "\t" + std::to_string(count));
+        });
+        return lines;
+    }
+
+    TestCache m_cache;
+    Catalogue m_catalogue{m_cache.Cache()};
+    RecordingProgress m_progress;
+};
+
+TEST_F(CatalogueTest, an_empty_cache_says_so_and_leaves_the_root_alone)
+{
+    m_catalogue.RefreshCache(m_progress);
+
+    EXPECT_EQ(m_catalogue.CountCacheEntries(), -1);
+    EXPECT_EQ(m_progress.messages, std::vector<std::string>{kEmptyMessage});
+    EXPECT_EQ(TreeLines(), std::vector<std::string>{"MSIE Cache\t0"});
+}
+
+TEST_F(CatalogueTest, cookies_and_history_run_the_progress_to_its_end_and_leave_the_catalogue_empty)
+{
+    m_cache.Add("http://host/c.txt", "txt", "x", testing::kSomeTime, COOKIE_CACHE_ENTRY);
+    m_cache.Add("http://host/h.htm", "htm", "x", testing::kSomeTime, URLHISTORY_CACHE_ENTRY);
+    m_cache.Add("Visited: user@host/", "", "x");
+
+    m_catalogue.RefreshCache(m_progress);
+
+    EXPECT_EQ(m_progress.maximum, 3);
+    EXPECT_EQ(m_progress.position, 3);
+    EXPECT_EQ(m_progress.events, 0);
+    EXPECT_TRUE(m_catalogue.CacheList().empty());
+    EXPECT_EQ(m_progress.messages, std::vector<std::string>{kEmptyMessage});
+}
+
+TEST_F(CatalogueTest, a_refresh_sorts_numbers_and_builds_the_tree)
+{
+    m_cache.Add("http://host/a.html", "htm", "x", testing::kSomeTime + 20);
+    m_cache.Add("https://HOST/a.html", "htm", "x", testing::kSomeTime + 10);
+    m_cache.Add("http://host/cgi/s.cgi?1", "htm");
+    m_cache.Add("http://host/cgi/s.cgi?2", "htm");
+    m_cache.Add("http://host/cgi/s.cgi?3", "htm");
+    m_cache.Add("http://host/a-b/c.gif", "gif");
+    m_cache.Add("http://other/", "htm");
+
+    m_catalogue.RefreshCache(m_progress);
+
+    EXPECT_EQ(Paths(m_catalogue.CacheList()),
+              (std::vector<std::string>{"host/a-b/c.gif", "HOST/a.html", "host/a(1).html", "host/cgi/s.htm",
+                                        "host/cgi/s(1).htm", "host/cgi/s(2).htm", "other/index.html"}));
+    EXPECT_EQ(m_catalogue.CacheList()[1]->SourceUrl, "https://HOST/a.html");
+    EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t2", "    a-b\t1", "    cgi\t3",
+                                                     "  other\t1"}));
+    EXPECT_TRUE(m_progress.messages.empty());
+    EXPECT_EQ(m_progress.events, 7);
+    EXPECT_EQ(m_catalogue.CollectEntriesUnder("host/A").size(), 0u);
+    EXPECT_EQ(m_catalogue.CollectEntriesUnder("host/CGI").size(), 3u);
+    EXPECT_EQ(m_catalogue.CollectEntriesUnder("host").size(), 6u);
+    EXPECT_EQ(m_catalogue.CollectEntriesUnder("").size(), 7u);
+    EXPECT_EQ(m_catalogue.FolderFiles(m_catalogue.FindFolderNode("host")).size(), 2u);
+}
+
+TEST_F(CatalogueTest, cancel_during_the_first_entry_keeps_that_entry)
+{
+    m_cache.Add("http://host/1.htm", "htm");
+    m_cache.Add("http://host/2.htm", "htm");
+    m_cache.Add("http://host/3.htm", "htm");
+    m_progress.onEvents = [this] { m_catalogue.CancelRefresh(); };
+
+    m_catalogue.RefreshCache(m_progress);
+
+    EXPECT_EQ(m_catalogue.CacheList().size(), 1u);
+    EXPECT_EQ(m_progress.position, 1);
+    EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t1"}));
+
+    m_progress.onEvents = nullptr;
+    m_catalogue.RefreshCache(m_progress);
+    EXPECT_EQ(m_catalogue.CacheList().size(), 3u);
+}
+
+TEST_F(CatalogueTest, a_hostile_cache_is_read_without_a_path_that_leaves_its_folder)
+{
+    const std::string longQuery = "http://host/q.cgi?" + std::string(4000, 'q');
+    const std::string urls[] = {
+        "http://host/%2e%2e/%2e%2e/up.htm", "http://host/../../up2.htm", "http://host/a%00b.htm",
+        "http://host/%01%02%1b%7f.htm",     "http://host/a\\b\\..\\c.htm", "http://" + std::string(300, 'h') + "/x.htm",
+        longQuery,                          "http://host/..%2F..%2Fup3.htm", "http://host/%2e/",
+        "http://host/vanished.gif",         "http://%2e%2e/%2e%2e/",
+    };
+    for (const std::string& url : urls)
+        ASSERT_FALSE(m_cache.Add(url, url.find(".gif") != std::string::npos ? "gif" : "htm").empty()) << url;
+    std::filesystem::remove(m_cache.Info("http://host/vanished.gif").info()->lpszLocalFileName);
+    CacheEntryBuffer small;
+    DWORD size = small.size();
+    ASSERT_FALSE(m_cache.Cache().GetUrlCacheEntryInfoA(longQuery.c_str(), small.info(), &size));
+    ASSERT_EQ(m_cache.Cache().LastError(), ERROR_INSUFFICIENT_BUFFER);
+
+    EXPECT_EQ(m_catalogue.CountCacheEntries(), 11);
+    m_catalogue.RefreshCache(m_progress);
+
+    EXPECT_EQ(m_progress.position, 11);
+    EXPECT_EQ(m_catalogue.CacheList().size(), 9u);
+    bool foundLongQuery = false;
+    for (const TCacheEntry* entry : m_catalogue.CacheList()) {
+        std::string segment;
+        for (std::size_t i = 0; i <= entry->SitePath.size(); ++i) {
+            if (i < entry->SitePath.size() && entry->SitePath[i] != '/') {
+                segment += entry->SitePath[i];
+                continue;
+            }
+            EXPECT_NE(segment, ".") << entry->SitePath;
+            EXPECT_NE(segment, "..") << entry->SitePath;
+            segment.clear();
+        }
+        for (const char c : entry->SitePath)
+            EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '\\') << entry->SitePath;
+        EXPECT_LE(entry->SitePath.size(), kMaxSitePath);
+        foundLongQuery = foundLongQuery || entry->SourceUrl == longQuery;
+    }
+    EXPECT_TRUE(foundLongQuery);
+}
+
+TEST_F(CatalogueTest, the_filter_keeps_the_picked_types_and_ending_it_restores_the_catalogue)
+{
+    m_cache.Add("http://host/a.html", "htm", "x", testing::kSomeTime + 1);
+    m_cache.Add("https://host/a.html", "htm", "x", testing::kSomeTime + 2);
+    m_cache.Add("http://host/img/b.gif", "gif");
+    m_cache.Add("http://host/page.asp", "htm");
+    const std::string gone = m_cache.Add("http://host/z.zq9", "zq9");
+    m_catalogue.RefreshCache(m_progress);
+    std::filesystem::remove(gone);
+    const std::vector<std::string> all = Paths(m_catalogue.CacheList());
+    m_catalogue.LookUpMissingTypes();
+    const int htm = m_catalogue.CacheList()[0]->TypeIndex;
+    ASSERT_GE(htm, 0);
+    ASSERT_EQ(m_catalogue.CacheList()[4]->TypeIndex, -1);
+
+    m_catalogue.StartPickUp({htm, -1});
+
+    EXPECT_TRUE(m_catalogue.PickUpActive());
+    EXPECT_EQ(Paths(m_catalogue.CacheList()),
+              (std::vector<std::string>{"host/a.html", "host/a(1).html", "host/page.asp.htm"}));
+    EXPECT_EQ(Paths(m_catalogue.PickUpSaveList()), all);
+    EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t3"}));
+
+    m_catalogue.EndPickUp();
+
+    EXPECT_FALSE(m_catalogue.PickUpActive());
+    EXPECT_EQ(Paths(m_catalogue.CacheList()), all);
+    EXPECT_TRUE(m_catalogue.PickUpSaveList().empty());
+    EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t4", "    img\t1"}));
+}
+
+TEST_F(CatalogueTest, a_refresh_ends_the_filter_and_removed_entries_leave_both_lists)
+{
+    m_cache.Add("http://host/a.htm", "htm");
+    m_cache.Add("http://host/b.gif", "gif");
+    m_catalogue.RefreshCache(m_progress);
+    m_catalogue.LookUpMissingTypes();
+    m_catalogue.StartPickUp({m_catalogue.CacheList()[0]->TypeIndex});
+    m_catalogue.RemoveEntries({m_catalogue.CacheList()[0]});
+
+    EXPECT_TRUE(m_catalogue.CacheList().empty());
+    EXPECT_EQ(Paths(m_catalogue.PickUpSaveList()), std::vector<std::string>{"host/b.gif"});
+
+    m_catalogue.RefreshCache(m_progress);
+
+    EXPECT_FALSE(m_catalogue.PickUpActive());
+    EXPECT_EQ(m_catalogue.CacheList().size(), 2u);
+}
+
+} // namespace
+} // namespace larkspool
