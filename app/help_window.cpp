@@ -2,6 +2,7 @@
 // HTML file; links between them stay inside the window.
 #include "app/help_window.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>

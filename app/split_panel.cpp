@@ -36,8 +36,8 @@ void SplitBar::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_splitDragging)
         return;
-    const int newLeft = x() + event->position().toPoint().x() - m_splitGrabX;
-    move(ClampSplitLeft(newLeft, splitter()->width()), y());
+    const int newLeft = Left() + event->position().toPoint().x() - m_splitGrabX;
+    move(ClampSplitLeft(newLeft, splitter()->width()) - Margin(), y());
 }
 
 void SplitBar::mouseReleaseEvent(QMouseEvent* event)
@@ -46,13 +46,13 @@ void SplitBar::mouseReleaseEvent(QMouseEvent* event)
         return;
     m_splitDragging = false;
     update();
-    moveSplitter(x());
+    moveSplitter(Left());
 }
 
 void SplitBar::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), m_splitDragging ? QColor(Qt::black) : palette().color(QPalette::Button));
+    painter.fillRect(QRect(Margin(), 0, kSplitBarWidth, height()), m_splitDragging ? QColor(Qt::black) : palette().color(QPalette::Button));
 }
 
 SplitPanel::SplitPanel(QWidget* left, QWidget* right, QWidget* parent) : QSplitter(Qt::Horizontal, parent)

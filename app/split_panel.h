@@ -20,6 +20,8 @@ public:
     explicit SplitBar(QSplitter* parent);
 
     bool SplitDragging() const { return m_splitDragging; }
+    // The left edge of the visible bar within the panel.
+    int Left() const { return x() + Margin(); }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -28,6 +30,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // QSplitter widens a thin handle by invisible margins, easier to grab.
+    int Margin() const { return (width() - kSplitBarWidth) / 2; }
+
     bool m_splitDragging = false;
     int m_splitGrabX = 0;
 };
