@@ -1,6 +1,8 @@
 // How a cache entry's file is named from its URL and extension.
 #include "cache/cache_file_name.h"
 
+#include <random>
+
 namespace larkspool {
 namespace {
 
@@ -58,6 +60,17 @@ std::string CacheFileName(std::string_view base, unsigned n, std::string_view ex
         name += '.';
         name += extension;
     }
+    return name;
+}
+
+std::string RandomCacheName()
+{
+    static constexpr char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    static std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, 35);
+    std::string name(8, '0');
+    for (char& c : name)
+        c = kChars[pick(random)];
     return name;
 }
 

@@ -22,4 +22,8 @@ std::string CacheFileExtension(std::string_view extension);
 // base + "[" + n + "]" + ("." + extension when there is one).
 std::string CacheFileName(std::string_view base, unsigned n, std::string_view extension);
 
+// Eight random upper-case letters and digits: sub-folder names, and the file
+// name of an entry whose URL gives none.
+std::string RandomCacheName();
+
 } // namespace larkspool

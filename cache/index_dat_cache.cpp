@@ -11,8 +11,8 @@
 #include "cache/index_dat_store.h"
 #include "cache/url_escapes.h"
 
+#include <algorithm>
 #include <chrono>
-#include <random>
 #include <unordered_map>
 
 namespace larkspool {
@@ -370,24 +370,24 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
     if (base.size() > MAX_PATH - fixed)
         base.resize(MAX_PATH - fixed);
 
-    std::vector<std::string> candidates;
-    for (unsigned n = 1; !base.empty() && n <= kMaxNumberedNames; ++n)
-        candidates.push_back(CacheFileName(base, n, ext));
-    std::mt19937 random{std::random_device{}()};
-    for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
-        static constexpr char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-        std::string name(8, '0');
-        for (char& c : name)
-            c = kChars[random() % 36];
-        candidates.push_back(ext.empty() ? name : name + "." + ext);
-    }
-    for (const std::string& name : candidates) {
+    // Numbered names first; random ones only for a URL without a usable name
+    // or when every number is taken.
+    const auto tryName = [&](const std::string& name) {
         const std::string path = (folder / name).string();
-        if (CreateNewFile(path)) {
-            std::copy(path.begin(), path.end(), fileName);
-            fileName[path.size()] = '\0';
+        if (!CreateNewFile(path))
+            return false;
+        std::copy(path.begin(), path.end(), fileName);
+        fileName[path.size()] = '\0';
+        return true;
+    };
+    for (unsigned n = 1; !base.empty() && n <= kMaxNumberedNames; ++n) {
+        if (tryName(CacheFileName(base, n, ext)))
             return TRUE;
-        }
+    }
+    for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
+        const std::string name = RandomCacheName();
+        if (tryName(ext.empty() ? name : name + "." + ext))
+            return TRUE;
     }
     return impl.Fail(ERROR_FILE_EXISTS);
 }
@@ -478,9 +478,10 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
 
 BOOL IndexDatCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags)
 {
-    if (!url || !length)
+    if (!url || !length || *length == 0)
         return m_impl->Fail(ERROR_INVALID_PARAMETER);
-    const std::string text = (flags & ICU_DECODE) ? DecodePercentEscapes(url) : std::string(url);
+    std::string text = (flags & ICU_DECODE) ? DecodePercentEscapes(url) : std::string(url);
+    text.resize(std::min(text.size(), text.find('\0'))); // a decoded NUL ends the text, as in WinINet
     if (!buffer || *length < text.size() + 1) {
         *length = DWORD(text.size() + 1);
         return m_impl->Fail(ERROR_INSUFFICIENT_BUFFER);

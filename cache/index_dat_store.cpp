@@ -25,10 +25,11 @@
 //     empty and the next writer starts it again.
 #include "cache/index_dat_store.h"
 
+#include "cache/cache_file_name.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
-#include <random>
 
 namespace larkspool {
 
@@ -47,22 +48,6 @@ bool IsSafeFolderName(std::string_view name)
             return false;
     }
     return true;
-}
-
-std::string RandomFolderName(std::mt19937& random)
-{
-    static constexpr char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    std::uniform_int_distribution<int> pick(0, 35);
-    std::string name(kFolderNameSize, '0');
-    for (char& c : name)
-        c = kChars[pick(random)];
-    return name;
-}
-
-std::mt19937& Random()
-{
-    static std::mt19937 random{std::random_device{}()};
-    return random;
 }
 
 } // namespace
@@ -410,7 +395,7 @@ DWORD IndexDatStore::AddFolder(const std::filesystem::path& folder, std::uint32_
     if (index >= kMaxFolders)
         return ERROR_DISK_FULL;
     for (int attempt = 0; attempt < 256; ++attempt) {
-        const std::string name = RandomFolderName(Random());
+        const std::string name = RandomCacheName();
         std::error_code error;
         if (!std::filesystem::create_directory(folder / name, error))
             continue;

@@ -75,14 +75,29 @@ std::string EscapeForFileSystem(const std::string& path)
     return out;
 }
 
+// The cache's decoding ends the text at a decoded NUL; "%00" is turned into
+// "%2500" first, so that it decodes to the escape the name mapping wants.
+std::string ProtectEscapedNul(const std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        out += path[i];
+        if (path.compare(i, 3, "%00") == 0)
+            out += "25";
+    }
+    return out;
+}
+
 // The %XX escapes decoded by the cache; path unchanged when that fails.
 std::string Decoded(UrlCache& cache, const std::string& path)
 {
-    std::string buffer(path.size() + 1, '\0');
+    const std::string protectedPath = ProtectEscapedNul(path);
+    std::string buffer(protectedPath.size() + 1, '\0');
     DWORD length = static_cast<DWORD>(buffer.size());
-    if (!cache.InternetCanonicalizeUrlA(path.c_str(), buffer.data(), &length, ICU_DECODE | ICU_NO_ENCODE))
+    if (!cache.InternetCanonicalizeUrlA(protectedPath.c_str(), buffer.data(), &length, ICU_DECODE | ICU_NO_ENCODE))
         return path;
-    buffer.resize(std::min<std::size_t>(length, path.size()));
+    buffer.resize(std::min<std::size_t>(length, protectedPath.size()));
     return buffer;
 }
 

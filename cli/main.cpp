@@ -1,29 +1,98 @@
-// larkspool-cli: the cache, catalogue and jobs without a window.
+// larkspool-cli: the cache, catalogue and jobs without a window. Global
+// options, then one command; exit 0 done, 1 the work stopped, 2 bad usage or
+// an unreadable cache file.
+#include "cli/cli_context.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: larkspool-cli [--cache DIR] COMMAND [OPTIONS] [ARGS]\n"
-    "       larkspool-cli --help | --version\n";
+using namespace larkspool::cli;
+
+struct Command {
+    const char* name;
+    const char* synopsis;
+    CommandFunction run;
+};
+
+constexpr Command kCommands[] = {
+    {"entries", "entries                       every cache entry, as the cache enumerates them", RunEntries},
+    {"add", "add URL FILE [--modified TIME] put FILE into the cache under URL", RunAdd},
+    {"remove", "remove URL                    delete every entry of URL", RunRemove},
+    {"rewrite",
+     "rewrite (--export PAGE-LOCATION [--default-file NAME] | --import BASE-FOLDER) IN OUT\n"
+     "                                rewrite the links of one HTML file",
+     RunRewrite},
+    {"title", "title FILE                    the page title the catalogue would show", RunTitle},
+};
+
+void PrintUsage(std::FILE* to)
+{
+    std::fputs("usage: larkspool-cli [--cache DIR] COMMAND [OPTIONS] [ARGS]\n"
+               "       larkspool-cli --help | --version\n\n"
+               "--cache DIR  the cache folder (holds index.dat); default $LARKSPOOL_CACHE,\n"
+               "             else the platform's cache folder\n\n"
+               "commands:\n",
+               to);
+    for (const Command& command : kCommands)
+        std::fprintf(to, "  %s\n", command.synopsis);
+    std::fputs("\ntimes are UTC, written YYYY-MM-DDThh:mm:ssZ\n", to);
+}
+
+int UsageFailure(const std::string& reason)
+{
+    std::fprintf(stderr, "larkspool-cli: %s (see larkspool-cli --help)\n", reason.c_str());
+    return 2;
+}
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Larkspool"));
     QCoreApplication::setOrganizationName(QStringLiteral("Studio Vesprane"));
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, stdout);
-        return 0;
+
+    std::string cacheFolder;
+    int next = 1;
+    for (; next < argc; ++next) {
+        const std::string arg = argv[next];
+        if (arg == "--help") {
+            PrintUsage(stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("larkspool-cli %s\n", LARKSPOOL_VERSION);
+            return 0;
+        }
+        if (arg != "--cache")
+            break;
+        if (next + 1 >= argc)
+            return UsageFailure("--cache needs a folder");
+        cacheFolder = argv[++next];
     }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("larkspool-cli %s\n", LARKSPOOL_VERSION);
-        return 0;
+    if (next >= argc)
+        return UsageFailure("no command");
+
+    const Command* command = nullptr;
+    for (const Command& candidate : kCommands) {
+        if (std::strcmp(candidate.name, argv[next]) == 0)
+            command = &candidate;
     }
-    std::fputs(kUsage, stderr);
-    return 2;
+    if (!command)
+        return UsageFailure(std::string("unknown command ") + argv[next]);
+
+    CliContext context(cacheFolder);
+    try {
+        return command->run(context, std::vector<std::string>(argv + next + 1, argv + argc));
+    } catch (const UsageError& error) {
+        return UsageFailure(error.what());
+    } catch (const CacheUnreadable& error) {
+        std::fprintf(stderr, "larkspool-cli: cannot read the cache: %s\n", error.what());
+        return 2;
+    }
 }

@@ -12,9 +12,9 @@
 namespace larkspool {
 namespace {
 
-constexpr std::int64_t kTicksPerSecond = 10'000'000;
-// Seconds from 1601-01-01 to 1970-01-01.
-constexpr std::int64_t kEpochSeconds = 11'644'473'600;
+// Signed, since times before 1970 are negative Unix seconds.
+constexpr std::int64_t kTicksPerSecondSigned = std::int64_t(kTicksPerSecond);
+constexpr std::int64_t kEpochSeconds = std::int64_t(kUnixEpochTicks / kTicksPerSecondSigned);
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
 {
@@ -33,17 +33,17 @@ std::int64_t UtcOffsetAt(std::int64_t t)
 
 FileTicks ShiftTicks(FileTicks ticks, std::int64_t seconds)
 {
-    return FileTicks(std::int64_t(ticks) + seconds * kTicksPerSecond);
+    return FileTicks(std::int64_t(ticks) + seconds * kTicksPerSecondSigned);
 }
 
 std::int64_t UnixSeconds(FileTicks ticks)
 {
-    return FloorDiv(std::int64_t(ticks), kTicksPerSecond) - kEpochSeconds;
+    return FloorDiv(std::int64_t(ticks), kTicksPerSecondSigned) - kEpochSeconds;
 }
 
 FileTicks TicksOf(const struct timespec& time)
 {
-    return FileTicks((std::int64_t(time.tv_sec) + kEpochSeconds) * kTicksPerSecond + time.tv_nsec / 100);
+    return FileTicks((std::int64_t(time.tv_sec) + kEpochSeconds) * kTicksPerSecondSigned + time.tv_nsec / 100);
 }
 
 // Opens path for reading as a plain file; -1 when that is not possible.
@@ -119,8 +119,8 @@ int SetLocalFileTime(const std::string& path, FileTicks local)
     const std::int64_t ticks = std::int64_t(LocalFileTimeToFileTime(local));
     struct timespec times[2] = {};
     times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(FloorDiv(ticks, kTicksPerSecond) - kEpochSeconds);
-    times[1].tv_nsec = static_cast<long>((ticks - FloorDiv(ticks, kTicksPerSecond) * kTicksPerSecond) * 100);
+    times[1].tv_sec = static_cast<time_t>(FloorDiv(ticks, kTicksPerSecondSigned) - kEpochSeconds);
+    times[1].tv_nsec = static_cast<long>((ticks - FloorDiv(ticks, kTicksPerSecondSigned) * kTicksPerSecondSigned) * 100);
     const int result = ::futimens(fd, times);
     ::close(fd);
     return result == 0 ? 0 : -1;

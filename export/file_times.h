@@ -3,7 +3,7 @@
 // that instant), and the file functions that read and set last-write times.
 #pragma once
 
-#include "cache/wininet_types.h"
+#include "cache/file_time.h"
 
 #include <cstdint>
 #include <string>
@@ -11,16 +11,6 @@
 namespace larkspool {
 
 using FileTicks = std::uint64_t;
-
-constexpr FileTicks FileTimeTicks(FILETIME time)
-{
-    return (FileTicks(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-constexpr FILETIME TicksToFileTime(FileTicks ticks)
-{
-    return FILETIME{DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32)};
-}
 
 // UTC to local time with the C library's time zone, at the offset in force
 // at that instant.

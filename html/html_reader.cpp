@@ -9,6 +9,8 @@
 #include "html/byte_text.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <string_view>
 
 namespace larkspool {
@@ -19,7 +21,28 @@ constexpr char kEsc = '\x1B';
 // Index of the first byte in [from, to) that is a or b, or to.
 int FindEither(const char* data, int from, int to, char a, char b)
 {
-    while (from < to && data[from] != a && data[from] != b)
+    const void* found = std::memchr(data + from, a, to - from);
+    const int end = found ? static_cast<int>(static_cast<const char*>(found) - data) : to;
+    if (a == b)
+        return end;
+    found = std::memchr(data + from, b, end - from);
+    return found ? static_cast<int>(static_cast<const char*>(found) - data) : end;
+}
+
+// Bytes that change the scanner's state inside a tag: quotes, "<", ">" and
+// control characters (ESC among them).
+constexpr auto kTagSpecial = [] {
+    std::array<bool, 256> special{};
+    for (int c = 0; c < 0x20; ++c)
+        special[c] = true;
+    for (const unsigned char c : {'"', '\'', '<', '>'})
+        special[c] = true;
+    return special;
+}();
+
+int FindTagSpecial(const char* data, int from, int to)
+{
+    while (from < to && !kTagSpecial[static_cast<unsigned char>(data[from])])
         ++from;
     return from;
 }
@@ -107,13 +130,24 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
             continue;
         }
 
-        // Markup level.
+        // Markup level. Plain bytes inside a tag are stored in one stretch,
+        // which stops at 4 bytes so that a comment opener is still seen.
+        if (inTag && !quoteJustToggled) {
+            const int stretchEnd = chunk.size() < 4 ? std::min(limit, pos + 4 - static_cast<int>(chunk.size())) : limit;
+            const int stop = FindTagSpecial(data, pos, stretchEnd);
+            if (stop != pos) {
+                chunk.append(data + pos, stop - pos);
+                pos = stop;
+                continue;
+            }
+        }
         if (quoteJustToggled && !inQuote && c != ' ' && c != '>' && c != '\r' && c != '\n')
             inQuote = true; // "a"b does not close the value
         if (IsControlByte(c)) {
+            // Zero bytes stay: nothing of a page may be lost.
             const bool afterOpeningQuote = !chunk.empty() && depth != 0 && inQuote
                 && (chunk.back() == '"' || chunk.back() == '\'');
-            if (!afterOpeningQuote)
+            if (!afterOpeningQuote || c == '\0')
                 chunk += c;
             ++pos;
             continue;

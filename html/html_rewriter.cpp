@@ -17,12 +17,40 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-constexpr std::size_t kOutputBuffer = 64 * 1024;
+// The scanner takes 1024-byte blocks; the file is read in larger pieces.
+constexpr std::size_t kSourceBuffer = 64 * 1024;
 
-bool WriteChunk(std::FILE* target, const std::string& chunk)
-{
-    return std::fwrite(chunk.data(), 1, chunk.size(), target) == chunk.size();
-}
+// Gathers the chunks of a page and writes them in large pieces; the target
+// itself is unbuffered.
+class ChunkWriter {
+public:
+    static constexpr std::size_t kCapacity = 64 * 1024;
+
+    explicit ChunkWriter(std::FILE* target)
+        : m_target(target)
+    {
+        m_buffer.reserve(kCapacity);
+    }
+
+    bool write(const std::string& chunk)
+    {
+        if (m_buffer.size() + chunk.size() > kCapacity && !flush())
+            return false;
+        m_buffer += chunk;
+        return true;
+    }
+
+    bool flush()
+    {
+        const bool written = std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_target) == m_buffer.size();
+        m_buffer.clear();
+        return written;
+    }
+
+private:
+    std::FILE* m_target;
+    std::string m_buffer;
+};
 
 bool IsScriptTag(const std::string& chunk)
 {
@@ -34,15 +62,16 @@ bool IsScriptTag(const std::string& chunk)
 int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, const std::string& pageLocation,
                int mode, const std::string& baseFolder)
 {
+    ChunkWriter writer(target);
     std::string chunk;
     chunk.reserve(2 * kMaxChunk);
     bool script = false;
     for (;;) {
         const int read = ReadHtmlChunk(reader, source, chunk, script);
         if (read == kChunkReadError)
-            return kRewriteReadError;
+            return writer.flush() ? kRewriteReadError : kRewriteWriteError;
         if (read == kChunkEndOfFile)
-            return WriteChunk(target, chunk) ? kRewriteOk : kRewriteWriteError;
+            return writer.write(chunk) && writer.flush() ? kRewriteOk : kRewriteWriteError;
         if (read == kChunkComplete) {
             script = IsScriptTag(chunk);
             if (StartsWithNoCase(chunk, "<BASE") && !StartsWithNoCase(chunk, "<BASEFONT"))
@@ -50,7 +79,7 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, const s
             else
                 RewriteTagLinks(reader, chunk, pageLocation, mode, baseFolder);
         }
-        if (!WriteChunk(target, chunk))
+        if (!writer.write(chunk))
             return kRewriteWriteError;
     }
 }
@@ -70,11 +99,11 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
     FilePtr target(std::fopen(targetPath.c_str(), "wb"));
     if (!target)
         return kRewriteOpenError;
-    std::setvbuf(target.get(), nullptr, _IOFBF, kOutputBuffer);
+    std::setvbuf(source.get(), nullptr, _IOFBF, kSourceBuffer);
+    std::setvbuf(target.get(), nullptr, _IONBF, 0);
     reader.reset(); // a stopped job may have left bytes of another file
 
     int result = CopyChunks(reader, source.get(), target.get(), pageLocation, mode, base);
-    // Buffered writes fail only here when the disk is full.
     if (std::fclose(target.release()) != 0 && result == kRewriteOk)
         result = kRewriteWriteError;
     return result;

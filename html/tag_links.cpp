@@ -21,7 +21,9 @@ void UpperCaseCopy(std::string_view text, std::string& out)
 {
     out.resize(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (IsShiftJisLeadByte(text[i])) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            out[i] = UpperAscii(text[i]);
+        } else if (IsShiftJisLeadByte(text[i])) {
             out[i] = text[i];
             if (i + 1 < text.size()) {
                 ++i;
@@ -102,10 +104,12 @@ bool IsKeptLink(std::string_view value)
 void RewriteTagLinks(const HtmlReader& reader, std::string& chunk, std::string_view pageLocation,
                      int mode, std::string_view baseFolder)
 {
-    if (chunk.empty() || chunk.front() != '<' || chunk.starts_with("<!--"))
+    // Without an "=" no attribute has a value to rewrite.
+    if (chunk.empty() || chunk.front() != '<' || chunk.starts_with("<!--")
+        || chunk.find('=') == std::string::npos)
         return;
 
-    std::string upper;
+    thread_local std::string upper; // kept to spare an allocation per tag
     UpperCaseCopy(chunk, upper);
     for (const std::string_view name : kLinkAttributes) {
         const std::size_t at = upper.find(name);

@@ -33,7 +33,7 @@ public:
         if (!m_cache.CreateUrlCacheEntryA(url.c_str(), DWORD(content.size()), extension.c_str(), fileName, 0))
             return {};
         std::ofstream(fileName, std::ios::binary) << content;
-        if (!m_cache.CommitUrlCacheEntryA(url.c_str(), fileName, FILETIME{}, TicksToFileTime(modified), type,
+        if (!m_cache.CommitUrlCacheEntryA(url.c_str(), fileName, FILETIME{}, MakeFileTime(modified), type,
                                           nullptr, 0, extension.c_str(), nullptr))
             return {};
         return fileName;

@@ -1,0 +1,47 @@
+// What every larkspool-cli command shares: the cache it works on and the
+// way it reports to the terminal.
+#pragma once
+
+#include "cli/cli_args.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace larkspool {
+class UrlCache;
+}
+
+namespace larkspool::cli {
+
+// The cache file exists but cannot be read: main prints the reason and exits with 2.
+class CacheUnreadable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CliContext {
+public:
+    explicit CliContext(std::string cacheFolder);
+    ~CliContext();
+
+    // Opened on first use; throws CacheUnreadable.
+    UrlCache& Cache();
+
+    // A message box of the windows, as one line "CAPTION: TEXT" on standard error.
+    static void Message(const std::string& caption, const std::string& text);
+
+private:
+    std::string m_cacheFolder;
+    std::unique_ptr<UrlCache> m_cache;
+};
+
+using CommandFunction = int (*)(CliContext& context, const std::vector<std::string>& args);
+
+int RunEntries(CliContext& context, const std::vector<std::string>& args);
+int RunAdd(CliContext& context, const std::vector<std::string>& args);
+int RunRemove(CliContext& context, const std::vector<std::string>& args);
+int RunRewrite(CliContext& context, const std::vector<std::string>& args);
+int RunTitle(CliContext& context, const std::vector<std::string>& args);
+
+} // namespace larkspool::cli

@@ -1,0 +1,26 @@
+// larkspool-cli remove: deletes every entry of one URL.
+#include "cache/url_cache.h"
+#include "cli/cli_context.h"
+
+#include <cstdio>
+
+namespace larkspool::cli {
+
+int RunRemove(CliContext& context, const std::vector<std::string>& args)
+{
+    const CliArgs parsed(args, {}, {});
+    parsed.RequirePositional(1, 1);
+    const std::string& url = parsed.Positional()[0];
+
+    UrlCache& cache = context.Cache();
+    int removed = 0;
+    while (cache.DeleteUrlCacheEntryA(url.c_str()))
+        ++removed;
+    if (removed == 0) {
+        std::fprintf(stderr, "larkspool-cli: no entry for %s\n", url.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace larkspool::cli

@@ -1,0 +1,80 @@
+// The export job: copies, moves or deletes catalogue entries, item by item,
+// asking through its host before it overwrites anything.
+#pragma once
+
+#include "catalogue/cache_entry.h"
+#include "export/overwrite_mode.h"
+
+#include <string>
+#include <vector>
+
+namespace larkspool {
+
+class HtmlReader;
+class JobHost;
+class UrlCache;
+
+inline constexpr int kOpCopy = 1;
+inline constexpr int kOpDelete = 2;
+inline constexpr int kOpMove = 3;
+
+// The window caption of an operation kind; nullptr for any other kind.
+const char* ExportCaption(int opKind);
+
+inline constexpr const char* kCopyFailedCaption = "ｺﾋﾟｰできませんでした。";
+inline constexpr const char* kFolderFailedCaption = "ﾌｫﾙﾀﾞの作成";
+inline constexpr const char* kRedirectFailedCaption = "暗黙のﾌｧｲﾙ(ｵﾌﾟｼｮﾝ)がｺﾋﾟｰできませんでした。";
+inline constexpr const char* kTimeFailedCaption = "SetLocalFileTime fails";
+
+// The default file names: the first is what links ending in "/" get; the
+// other two, when switched on, become redirect pages beside it.
+struct DefaultFiles {
+    std::string DefFile1 = "index.html";
+    std::string DefFile2;
+    std::string DefFile3;
+    bool DefFileFlag2 = false;
+    bool DefFileFlag3 = false;
+};
+
+class ExportJob {
+public:
+    ExportJob(UrlCache& cache, JobHost& host);
+
+    void SetOpKind(int opKind) { m_opKind = opKind; }
+    // The list itself is kept, not copied, and read afresh on every item.
+    void SetJobList(const std::vector<TCacheEntry*>& jobList) { m_jobList = &jobList; }
+    void SetCopyDir(const std::string& copyDir) { m_copyDir = copyDir; }
+    void SetDefFiles(const DefaultFiles& defFiles) { m_defFiles = defFiles; }
+
+    // Runs the whole job. Afterwards GetJobResult is 0 when every item was
+    // processed, -1 when an error or a cancel stopped it.
+    void Run();
+    int GetJobResult() const { return m_jobResult; }
+    bool Cancelled() const { return m_cancelled; }
+
+    // The item being asked about, while the question is shown.
+    const TCacheEntry* CurrentEntry() const { return m_currentEntry; }
+    const std::string& CurrentPath() const { return m_currentPath; }
+
+private:
+    void ShowItem(std::size_t i, std::size_t n, const std::string& destPath);
+    bool WriteItem(const TCacheEntry& entry, const std::string& destPath, OverwriteMode& mode, HtmlReader& reader);
+    bool ExportPage(const TCacheEntry& entry, const std::string& destPath, HtmlReader& reader);
+    bool WriteRedirect(const std::string& destPath, const std::string& pageName);
+    bool Stop(const std::string& text, const std::string& caption);
+    bool Writes() const { return m_opKind == kOpCopy || m_opKind == kOpMove; }
+    bool Removes() const { return m_opKind == kOpDelete || m_opKind == kOpMove; }
+
+    UrlCache& m_cache;
+    JobHost& m_host;
+    int m_opKind = 0;
+    const std::vector<TCacheEntry*>* m_jobList = nullptr;
+    std::string m_copyDir;
+    DefaultFiles m_defFiles;
+    bool m_cancelled = false;
+    int m_jobResult = 0;
+    const TCacheEntry* m_currentEntry = nullptr;
+    std::string m_currentPath;
+};
+
+} // namespace larkspool

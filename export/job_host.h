@@ -1,0 +1,35 @@
+// What a job needs from whoever runs it: the progress window, the terminal of
+// larkspool-cli, or a test's scripted stand-in. The job decides; the host
+// shows, asks and lets the user's clicks through.
+#pragma once
+
+#include <string>
+
+namespace larkspool {
+
+struct OverwriteQuestion;
+
+// Message box flags the jobs use (Win32 values).
+inline constexpr unsigned kMessageStop = 16;
+
+class JobHost {
+public:
+    virtual ~JobHost() = default;
+
+    // Before each item: the bar's position (0 to 100), the remaining count
+    // text ("あと 3 個") and the item's file name.
+    virtual void ShowProgress(int position, const std::string& countText, const std::string& fileName) = 0;
+    // The line that names where the item comes from and goes to.
+    virtual void ShowFolders(const std::string& text) = 0;
+    // An existing file stands in the way: returns the answer (OverwriteAnswer,
+    // 0 to 5); anything else counts as "do not overwrite".
+    virtual int AskOverwrite(const OverwriteQuestion& question) = 0;
+    // A message box with text, caption and Win32 flags.
+    virtual void Report(const std::string& text, const std::string& caption, unsigned flags) = 0;
+    // Lets pending events through once: repaint, a click on the cancel button.
+    virtual void ProcessEvents() = 0;
+    // True once the user has asked the job to stop; read after ProcessEvents.
+    virtual bool CancelRequested() = 0;
+};
+
+} // namespace larkspool

@@ -1,0 +1,18 @@
+// The small pages that send a browser from a further default name (say
+// index.htm) to the page that bears the first one (index.html).
+#pragma once
+
+#include <string>
+
+namespace larkspool {
+
+// The path of the redirect page pageName beside the page at destPath; ""
+// when destPath has no "/".
+std::string RedirectPagePath(const std::string& destPath, const std::string& pageName);
+
+// Writes (or replaces without asking) the redirect page pageName beside
+// destPath, pointing at defFile1. 0 on success; -1 when destPath has no
+// "/", -2 when the file cannot be created, -3 when writing fails.
+int WriteRedirectPage(const std::string& destPath, const std::string& pageName, const std::string& defFile1);
+
+} // namespace larkspool

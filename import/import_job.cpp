@@ -1,0 +1,146 @@
+// The run of the import job. Each file: settle a conflict with the entry
+// already cached under its URL, delete the old entries, create a cache file,
+// fill it (pages through the rewriter, which turns file:// links under the
+// base folder back into web links), give it the local file's time and commit
+// it. What was committed before a stop stays.
+#include "import/import_job.h"
+
+#include "cache/url_cache.h"
+#include "export/destination_path.h"
+#include "export/file_helpers.h"
+#include "export/file_times.h"
+#include "export/job_host.h"
+#include "export/job_progress.h"
+#include "html/html_rewriter.h"
+#include "import/import_question.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace larkspool {
+namespace {
+
+bool IsHtmlExtension(const std::string& extension)
+{
+    return EqualFolded(extension, "htm") || EqualFolded(extension, "html");
+}
+
+// The URL's folder without its scheme, ending in "/".
+std::string PageLocation(const std::string& url)
+{
+    const std::size_t scheme = url.find("//");
+    std::string location = scheme == std::string::npos ? url : url.substr(scheme + 2);
+    const std::size_t slash = location.rfind('/');
+    if (slash != std::string::npos)
+        location.resize(slash + 1);
+    return location;
+}
+
+} // namespace
+
+ImportJob::ImportJob(UrlCache& cache, JobHost& host) : m_cache(cache), m_host(host) {}
+
+void ImportJob::Run()
+{
+    HtmlReader reader;
+    OverwriteMode mode = OverwriteMode::None;
+    m_jobResult = 0;
+    const std::size_t n = m_importList ? m_importList->size() : 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const ImportFileRecord& record = (*m_importList)[i];
+        m_host.ShowProgress(ProgressPosition(i, n), RemainingCountText(n - i), FileNameOf(record.LocalPath));
+        const int check = CheckExistingEntry(record, mode);
+        if (check == 0 && !ImportFile(record, reader))
+            return;
+        m_host.ProcessEvents();
+        if (check == -1 || m_host.CancelRequested()) {
+            m_jobResult = -1;
+            return;
+        }
+    }
+}
+
+// False when the job must stop.
+bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader)
+{
+    if (DeleteCacheEntryAll(record.Url) != 0)
+        return Stop(record.Url, "Delete cache file is fails");
+    char created[MAX_PATH + 1] = {};
+    if (!m_cache.CreateUrlCacheEntryA(record.Url.c_str(), record.Size, record.Extension.c_str(), created, 0))
+        return true;
+    const std::string cacheFile = created;
+    m_host.ShowFolders("'" + ParentFolderName(record.LocalPath) + "' から '" + ParentFolderName(cacheFile) + "' へ");
+    if (IsHtmlExtension(record.Extension)) {
+        if (RewriteHtmlFile(reader, record.LocalPath, PageLocation(record.Url), m_defFiles.DefFile1, kImportMode,
+                            cacheFile, m_baseFolder) != kRewriteOk)
+            return Stop(cacheFile, "CopyFile fails");
+    } else {
+        std::error_code error;
+        std::filesystem::copy_file(record.LocalPath, cacheFile, std::filesystem::copy_options::overwrite_existing,
+                                   error);
+        if (error)
+            return Stop(cacheFile, "CopyFile fails");
+    }
+    if (SetLocalFileTime(cacheFile, FileTimeToLocalFileTime(record.Modified)) != 0)
+        return Stop(cacheFile, "SetLocalFileTime fails");
+    if (!m_cache.CommitUrlCacheEntryA(record.Url.c_str(), cacheFile.c_str(), FILETIME{0, 0},
+                                      MakeFileTime(record.Modified), 0, nullptr, 0, record.Extension.c_str(),
+                                      nullptr))
+        return Stop("CommitUrlCacheEntry fails", "error");
+    return true;
+}
+
+int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode& mode)
+{
+    if (mode == OverwriteMode::All)
+        return 0;
+    CacheEntryBuffer block;
+    DWORD size = block.size();
+    BOOL found = m_cache.GetUrlCacheEntryInfoA(record.Url.c_str(), block.info(), &size);
+    // An entry too large for the usual block is looked up again in one that fits.
+    if (!found && m_cache.LastError() == ERROR_INSUFFICIENT_BUFFER && size > block.size()) {
+        block.resize(size);
+        size = block.size();
+        found = m_cache.GetUrlCacheEntryInfoA(record.Url.c_str(), block.info(), &size);
+    }
+    if (!found) {
+        if (m_cache.LastError() == ERROR_FILE_NOT_FOUND)
+            return 0;
+        m_host.Report("不明なｴﾗｰが発生しました。", "GetUrlCacheEntryInfo", kMessageStop);
+        return -1;
+    }
+    if (mode == OverwriteMode::NoneAll)
+        return 1;
+    INTERNET_CACHE_ENTRY_INFOA& info = *block.info();
+    if (FileTimeTicks(info.LastModifiedTime) == 0)
+        info.LastModifiedTime = info.LastAccessTime;
+    const bool localIsNewer = record.Modified > FileTimeTicks(info.LastModifiedTime);
+    const ConflictRule rule =
+        DecideConflict(mode, [&] { return m_host.AskOverwrite(MakeImportQuestion(info, record.LocalPath)); });
+    switch (rule) {
+    case ConflictRule::Write:
+        return 0;
+    case ConflictRule::WriteIfNewer:
+        return localIsNewer ? 0 : 1;
+    case ConflictRule::Stop:
+        return -1;
+    default:
+        return 1;
+    }
+}
+
+int ImportJob::DeleteCacheEntryAll(const std::string& url)
+{
+    while (m_cache.DeleteUrlCacheEntryA(url.c_str())) {
+    }
+    return m_cache.LastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
+}
+
+bool ImportJob::Stop(const std::string& text, const std::string& caption)
+{
+    m_host.Report(text, caption, kMessageStop);
+    m_jobResult = -1;
+    return false;
+}
+
+} // namespace larkspool

@@ -1,0 +1,53 @@
+// The import job: puts collected local files into the URL cache one by one,
+// asking through its host before it replaces an entry.
+#pragma once
+
+#include "export/export_job.h"
+#include "export/overwrite_mode.h"
+#include "import/import_file_record.h"
+
+#include <string>
+#include <vector>
+
+namespace larkspool {
+
+class HtmlReader;
+class JobHost;
+class UrlCache;
+
+inline constexpr const char* kImportCaption = "ｷｬｯｼｭへｺﾋﾟｰしています...";
+
+class ImportJob {
+public:
+    ImportJob(UrlCache& cache, JobHost& host);
+
+    // The list is kept, not copied.
+    void SetImportList(const std::vector<ImportFileRecord>& importList) { m_importList = &importList; }
+    // The folder against which file:// links become web links again.
+    void SetBaseFolder(const std::string& baseFolder) { m_baseFolder = baseFolder; }
+    void SetDefFiles(const DefaultFiles& defFiles) { m_defFiles = defFiles; }
+
+    // Runs the whole job; GetJobResult is then 0 when every file was
+    // processed (a file the cache would not take counts), -1 when it stopped.
+    void Run();
+    int GetJobResult() const { return m_jobResult; }
+
+    // 0 import the file, 1 skip it, -1 stop the job. May ask, and may set mode.
+    int CheckExistingEntry(const ImportFileRecord& record, OverwriteMode& mode);
+    // Deletes every entry of url: 0 once none is left, -1 when a delete fails
+    // for another reason.
+    int DeleteCacheEntryAll(const std::string& url);
+
+private:
+    bool ImportFile(const ImportFileRecord& record, HtmlReader& reader);
+    bool Stop(const std::string& text, const std::string& caption);
+
+    UrlCache& m_cache;
+    JobHost& m_host;
+    const std::vector<ImportFileRecord>* m_importList = nullptr;
+    std::string m_baseFolder;
+    DefaultFiles m_defFiles;
+    int m_jobResult = 0;
+};
+
+} // namespace larkspool

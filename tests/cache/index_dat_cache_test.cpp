@@ -1,0 +1,285 @@
+#include "cache/cache_file_name.h"
+#include "cache/index_dat_cache.h"
+#include "cache_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+using larkspool::CacheEntryBuffer;
+using larkspool::test::ListEntries;
+using larkspool::test::TempFolder;
+
+class IndexDatCache : public ::testing::Test {
+protected:
+    // Reserves a file for url, fills it and commits it; returns the file's path.
+    std::string Add(larkspool::IndexDatCache& cache, const std::string& url, const std::string& content = "data",
+                    DWORD type = 0, std::uint64_t modified = 0x01D0DF25EE8B1260)
+    {
+        char path[MAX_PATH] = {};
+        EXPECT_TRUE(cache.CreateUrlCacheEntryA(url.c_str(), 0, "htm", path, 0)) << url;
+        larkspool::test::WriteFile(path, content);
+        const FILETIME lastModified{DWORD(modified), DWORD(modified >> 32)};
+        EXPECT_TRUE(cache.CommitUrlCacheEntryA(url.c_str(), path, FILETIME{}, lastModified, type, nullptr, 0, "htm",
+                                               nullptr))
+            << url << " error " << cache.LastError();
+        return path;
+    }
+
+    TempFolder m_temp;
+    std::filesystem::path m_folder = m_temp.Path() / "Content.IE5";
+    larkspool::IndexDatCache m_cache{m_folder};
+};
+
+TEST_F(IndexDatCache, missing_folder_reads_as_empty_cache_and_stays_missing)
+{
+    CacheEntryBuffer buffer;
+    DWORD size = buffer.size();
+
+    EXPECT_EQ(m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size), nullptr);
+    EXPECT_EQ(m_cache.LastError(), ERROR_NO_MORE_ITEMS);
+    EXPECT_FALSE(m_cache.GetUrlCacheEntryInfoA("http://a/", buffer.info(), &size));
+    EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(m_cache.DeleteUrlCacheEntryA("http://a/"));
+    EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(m_cache.LoadError(), "");
+    EXPECT_FALSE(std::filesystem::exists(m_folder));
+}
+
+TEST_F(IndexDatCache, committed_entry_is_found_with_its_fields)
+{
+    const std::string path = Add(m_cache, "http://host/dir/page.htm?q=1", "12345");
+
+    CacheEntryBuffer buffer;
+    DWORD size = buffer.size();
+    ASSERT_TRUE(m_cache.GetUrlCacheEntryInfoA("http://host/dir/page.htm?q=1", buffer.info(), &size));
+    const auto entry = larkspool::test::ToListed(*buffer.info());
+
+    EXPECT_EQ(entry.url, "http://host/dir/page.htm?q=1");
+    EXPECT_EQ(entry.localFile, path);
+    EXPECT_EQ(std::filesystem::path(path).filename(), "page[1].htm");
+    EXPECT_EQ(std::filesystem::path(path).parent_path().parent_path(), m_folder);
+    EXPECT_EQ(std::filesystem::path(path).parent_path().filename().string().size(), 8u);
+    EXPECT_EQ(entry.size, 5u);
+    EXPECT_EQ(entry.modified, 0x01D0DF25EE8B1260u);
+    EXPECT_EQ(entry.type, NORMAL_CACHE_ENTRY);
+    EXPECT_STREQ(buffer.info()->lpszFileExtension, "htm");
+    EXPECT_EQ(ListEntries(m_cache).size(), 1u);
+}
+
+TEST_F(IndexDatCache, entry_types_are_stored_with_the_container_default)
+{
+    struct Case {
+        const char* url;
+        DWORD given;
+        DWORD stored;
+    };
+    const Case cases[] = {
+        {"http://a/1.htm", 0, NORMAL_CACHE_ENTRY},
+        {"http://a/2.htm", STICKY_CACHE_ENTRY, STICKY_CACHE_ENTRY | NORMAL_CACHE_ENTRY},
+        {"http://a/3.htm", COOKIE_CACHE_ENTRY, COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY},
+        {"Visited: me@http://a/4.htm", 0, URLHISTORY_CACHE_ENTRY},
+    };
+    for (const Case& c : cases)
+        Add(m_cache, c.url, "x", c.given);
+
+    for (const Case& c : cases) {
+        CacheEntryBuffer buffer;
+        DWORD size = buffer.size();
+        ASSERT_TRUE(m_cache.GetUrlCacheEntryInfoA(c.url, buffer.info(), &size)) << c.url;
+        EXPECT_EQ(buffer.info()->CacheEntryType, c.stored) << c.url;
+    }
+}
+
+TEST_F(IndexDatCache, created_files_get_unique_names)
+{
+    std::set<std::string> paths;
+    for (int i = 0; i < 5; ++i) {
+        char path[MAX_PATH] = {};
+        ASSERT_TRUE(m_cache.CreateUrlCacheEntryA("http://host/index.html", 0, "html", path, 0));
+        EXPECT_TRUE(std::filesystem::exists(path));
+        paths.insert(path);
+    }
+    EXPECT_EQ(paths.size(), 5u);
+}
+
+TEST_F(IndexDatCache, commit_replaces_the_entry_of_the_same_url_and_its_file)
+{
+    const std::string first = Add(m_cache, "http://host/a.htm", "old");
+    const std::string second = Add(m_cache, "http://host/a.htm", "newer");
+
+    const auto entries = ListEntries(m_cache);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].localFile, second);
+    EXPECT_EQ(entries[0].size, 5u);
+    EXPECT_FALSE(std::filesystem::exists(first));
+    EXPECT_TRUE(std::filesystem::exists(second));
+}
+
+TEST_F(IndexDatCache, committing_the_same_file_again_keeps_it)
+{
+    const std::string path = Add(m_cache, "http://host/a.htm", "content");
+
+    ASSERT_TRUE(m_cache.CommitUrlCacheEntryA("http://host/a.htm", path.c_str(), FILETIME{}, FILETIME{}, 0, nullptr,
+                                             0, "htm", nullptr));
+
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(ListEntries(m_cache).size(), 1u);
+}
+
+TEST_F(IndexDatCache, delete_removes_one_entry_per_call)
+{
+    const std::string path = Add(m_cache, "http://host/a.htm");
+    Add(m_cache, "http://host/b.htm");
+
+    EXPECT_TRUE(m_cache.DeleteUrlCacheEntryA("http://host/a.htm"));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(m_cache.DeleteUrlCacheEntryA("http://host/a.htm"));
+    EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
+
+    const auto entries = ListEntries(m_cache);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].url, "http://host/b.htm");
+}
+
+TEST_F(IndexDatCache, commit_refuses_missing_files_and_files_outside_the_cache)
+{
+    Add(m_cache, "http://host/first.htm");
+    const auto outside = m_temp.Path() / "outside.htm";
+    larkspool::test::WriteFile(outside, "x");
+
+    EXPECT_FALSE(m_cache.CommitUrlCacheEntryA("http://host/x.htm", outside.string().c_str(), FILETIME{}, FILETIME{},
+                                              0, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(m_cache.LastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(m_cache.CommitUrlCacheEntryA("http://host/x.htm", (m_folder / "nope").string().c_str(), FILETIME{},
+                                              FILETIME{}, 0, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ListEntries(m_cache).size(), 1u);
+}
+
+TEST_F(IndexDatCache, enumeration_stays_on_an_entry_that_did_not_fit)
+{
+    for (int i = 0; i < 3; ++i)
+        Add(m_cache, "http://host/" + std::string(3000, char('a' + i)) + ".htm");
+
+    std::vector<std::string> urls;
+    CacheEntryBuffer buffer(sizeof(INTERNET_CACHE_ENTRY_INFOA));
+    DWORD size = buffer.size();
+    auto handle = m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
+    ASSERT_EQ(handle, nullptr);
+    ASSERT_EQ(m_cache.LastError(), ERROR_INSUFFICIENT_BUFFER);
+    ASSERT_GT(size, 3000u);
+    buffer.resize(size);
+    handle = m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
+    ASSERT_NE(handle, nullptr);
+    urls.push_back(buffer.info()->lpszSourceUrlName);
+    for (;;) {
+        CacheEntryBuffer small(sizeof(INTERNET_CACHE_ENTRY_INFOA));
+        size = small.size();
+        if (m_cache.FindNextUrlCacheEntryA(handle, small.info(), &size))
+            FAIL() << "a 3000-byte URL fitted in the bare struct";
+        if (m_cache.LastError() == ERROR_NO_MORE_ITEMS)
+            break;
+        ASSERT_EQ(m_cache.LastError(), ERROR_INSUFFICIENT_BUFFER);
+        buffer.resize(size);
+        ASSERT_TRUE(m_cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size));
+        urls.push_back(buffer.info()->lpszSourceUrlName);
+    }
+    EXPECT_TRUE(m_cache.FindCloseUrlCache(handle));
+    std::sort(urls.begin(), urls.end());
+    EXPECT_EQ(std::unique(urls.begin(), urls.end()), urls.end());
+    EXPECT_EQ(urls.size(), 3u);
+}
+
+TEST_F(IndexDatCache, thousands_of_entries_survive_reopening_and_deletes)
+{
+    constexpr int kCount = 1200;
+    for (int i = 0; i < kCount; ++i)
+        Add(m_cache, "http://host" + std::to_string(i % 7) + "/p/" + std::to_string(i) + ".htm");
+    for (int i = 0; i < kCount; i += 2)
+        ASSERT_TRUE(m_cache.DeleteUrlCacheEntryA(("http://host" + std::to_string(i % 7) + "/p/" + std::to_string(i) +
+                                                  ".htm")
+                                                     .c_str()));
+
+    larkspool::IndexDatCache reopened(m_folder);
+    const auto entries = ListEntries(reopened);
+
+    EXPECT_EQ(entries.size(), std::size_t(kCount / 2));
+    CacheEntryBuffer buffer;
+    for (int i = 1; i < kCount; i += 2) {
+        DWORD size = buffer.size();
+        const std::string url = "http://host" + std::to_string(i % 7) + "/p/" + std::to_string(i) + ".htm";
+        ASSERT_TRUE(reopened.GetUrlCacheEntryInfoA(url.c_str(), buffer.info(), &size)) << url;
+        EXPECT_TRUE(std::filesystem::exists(buffer.info()->lpszLocalFileName));
+    }
+}
+
+TEST_F(IndexDatCache, a_second_store_on_the_same_folder_sees_every_change)
+{
+    larkspool::IndexDatCache other(m_folder);
+    Add(m_cache, "http://a/1.htm");
+    Add(other, "http://a/2.htm");
+    for (int i = 0; i < 500; ++i) // makes the file grow under the first store
+        Add(other, "http://b/" + std::to_string(i) + ".htm");
+
+    EXPECT_EQ(ListEntries(m_cache).size(), 502u);
+    EXPECT_TRUE(m_cache.DeleteUrlCacheEntryA("http://a/2.htm"));
+    EXPECT_EQ(ListEntries(other).size(), 501u);
+}
+
+TEST_F(IndexDatCache, canonicalize_decodes_escapes_and_honours_the_length)
+{
+    struct Case {
+        const char* in;
+        DWORD given;
+        const char* out; // null when the call fails
+        DWORD error;
+        DWORD lengthAfter;
+    };
+    const Case cases[] = {
+        {"a%20b%2F", 8, "a b/", 0, 4},
+        {"abcd", 4, nullptr, ERROR_INSUFFICIENT_BUFFER, 5},
+        {"a%00b", 8, "a", 0, 1}, // a decoded NUL ends the text
+        {"a", 0, nullptr, ERROR_INVALID_PARAMETER, 0},
+    };
+    for (const Case& c : cases) {
+        char out[8] = {};
+        DWORD length = c.given;
+
+        const BOOL done = m_cache.InternetCanonicalizeUrlA(c.in, out, &length, ICU_DECODE | ICU_NO_ENCODE);
+
+        EXPECT_EQ(bool(done), c.out != nullptr) << c.in;
+        if (c.out)
+            EXPECT_STREQ(out, c.out) << c.in;
+        else
+            EXPECT_EQ(m_cache.LastError(), c.error) << c.in;
+        EXPECT_EQ(length, c.lengthAfter) << c.in;
+    }
+}
+
+TEST(CacheFileName, names_come_from_the_last_path_element)
+{
+    struct Case {
+        const char* url;
+        const char* base;
+    };
+    const Case cases[] = {
+        {"http://host/dir/page.htm?x=1", "page"},
+        {"http://host/a.b.gif#top", "a.b"},
+        {"http://host/dir/", ""},
+        {"http://host", ""},
+        {"not a url", ""},
+        {"http://host/we:ird*na|me\"<>.htm", "we_ird_na_me___"},
+        {"http://host/dir\\back.htm", "back"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(larkspool::CacheFileBaseName(c.url), c.base) << c.url;
+    EXPECT_EQ(larkspool::CacheFileExtension("../h:t."), ".._h_t_");
+    EXPECT_EQ(larkspool::CacheFileName("page", 1, "htm"), "page[1].htm");
+    EXPECT_EQ(larkspool::CacheFileName("page", 2, ""), "page[2]");
+}
+
+} // namespace

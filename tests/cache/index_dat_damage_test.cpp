@@ -1,0 +1,218 @@
+// Damaged index.dat files: reading and writing them must neither crash nor
+// hang, and must keep whatever can still be trusted.
+#include "cache/index_dat_cache.h"
+#include "cache/index_dat_format.h"
+#include "cache_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using larkspool::test::ListEntries;
+using larkspool::test::TempFolder;
+namespace fmt = larkspool::indexdat;
+
+class IndexDatDamage : public ::testing::Test {
+protected:
+    IndexDatDamage()
+    {
+        larkspool::IndexDatCache cache(m_folder);
+        for (int i = 0; i < kEntries; ++i) {
+            const std::string url = "http://host/" + std::to_string(i) + ".htm";
+            cache.CommitUrlCacheEntryA(url.c_str(), nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, "htm", nullptr);
+        }
+        m_pristine = larkspool::test::ReadFile(IndexPath());
+    }
+
+    std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
+    void Install(const std::string& bytes) const { larkspool::test::WriteFile(IndexPath(), bytes); }
+    static void Put32(std::string& bytes, std::size_t at, std::uint32_t value)
+    {
+        if (at + 4 <= bytes.size())
+            fmt::Store32(reinterpret_cast<std::uint8_t*>(bytes.data() + at), value);
+    }
+    static std::uint32_t Get32(const std::string& bytes, std::size_t at)
+    {
+        return fmt::Load32(reinterpret_cast<const std::uint8_t*>(bytes.data() + at));
+    }
+
+    // Reads, looks up and writes once; returns how many entries were listed.
+    std::size_t Exercise() const
+    {
+        larkspool::IndexDatCache cache(m_folder);
+        (void)cache.LoadError();
+        const std::size_t listed = ListEntries(cache).size();
+        larkspool::CacheEntryBuffer buffer;
+        DWORD size = buffer.size();
+        cache.GetUrlCacheEntryInfoA("http://host/3.htm", buffer.info(), &size);
+        cache.CommitUrlCacheEntryA("http://host/new.htm", nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, nullptr,
+                                   nullptr);
+        cache.DeleteUrlCacheEntryA("http://host/4.htm");
+        (void)ListEntries(cache);
+        return listed;
+    }
+
+    static constexpr int kEntries = 40;
+    TempFolder m_temp;
+    std::filesystem::path m_folder = m_temp.Path();
+    std::string m_pristine;
+};
+
+TEST_F(IndexDatDamage, foreign_files_give_a_load_error_and_stay_untouched)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"text", "hello, this is no cache file at all......................"},
+        {"other version", "Client UrlCache MMF Ver 4.7" + std::string(0x8000, '\0')},
+        {"truncated header", m_pristine.substr(0, 0x3000)},
+    };
+    for (const Case& c : cases) {
+        Install(c.bytes);
+
+        larkspool::IndexDatCache cache(m_folder);
+        EXPECT_NE(cache.LoadError(), "") << c.name;
+        EXPECT_TRUE(ListEntries(cache).empty()) << c.name;
+        EXPECT_FALSE(cache.CommitUrlCacheEntryA("http://a/", nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, nullptr,
+                                                nullptr))
+            << c.name;
+        EXPECT_EQ(larkspool::test::ReadFile(IndexPath()), c.bytes) << c.name;
+    }
+}
+
+TEST_F(IndexDatDamage, zero_filled_and_empty_files_read_as_empty_caches)
+{
+    for (const std::string& bytes : {std::string(), std::string(m_pristine.size(), '\0')}) {
+        Install(bytes);
+
+        larkspool::IndexDatCache cache(m_folder);
+        EXPECT_EQ(cache.LoadError(), "");
+        EXPECT_TRUE(ListEntries(cache).empty());
+        EXPECT_TRUE(cache.CommitUrlCacheEntryA("http://a/", nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, nullptr,
+                                               nullptr));
+        EXPECT_EQ(ListEntries(cache).size(), 1u);
+    }
+}
+
+TEST_F(IndexDatDamage, broken_header_fields_and_chains_are_survived)
+{
+    const std::uint32_t table = Get32(m_pristine, fmt::kHashTableOffset);
+    struct Case {
+        const char* name;
+        std::size_t at;
+        std::uint32_t value;
+        std::size_t listedAtLeast;
+    };
+    const Case cases[] = {
+        {"hash table past the end", fmt::kHashTableOffset, 0xFFFFFF80, 0},
+        {"hash table unaligned", fmt::kHashTableOffset, table + 3, 0},
+        {"absurd capacity", fmt::kCapacityOffset, 0xFFFFFFFF, kEntries},
+        {"absurd folder count", fmt::kFolderCountOffset, 0xFFFFFFFF, kEntries},
+        {"chain looping on itself", table + fmt::kHashNextOffset, table, kEntries},
+        {"absurd table size", table + 4, 0x7FFFFFFF, 0},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = m_pristine;
+        Put32(bytes, c.at, c.value);
+        Install(bytes);
+
+        const std::size_t listed = Exercise();
+
+        EXPECT_GE(listed, c.listedAtLeast) << c.name;
+        EXPECT_LE(listed, std::size_t(kEntries)) << c.name;
+    }
+}
+
+TEST_F(IndexDatDamage, damaged_records_are_left_out_and_the_rest_listed)
+{
+    // Find every live slot's record and break one field in each of a few.
+    const std::uint32_t table = Get32(m_pristine, fmt::kHashTableOffset);
+    std::vector<std::uint32_t> records;
+    for (std::uint32_t i = 0; i < fmt::kHashSlotsUsed; ++i) {
+        const std::size_t slot = table + fmt::kHashSlotsOffset + i * fmt::kHashSlotSize;
+        if (!fmt::SlotIsEmpty(Get32(m_pristine, slot)))
+            records.push_back(Get32(m_pristine, slot + 4));
+    }
+    ASSERT_EQ(records.size(), std::size_t(kEntries));
+    std::string bytes = m_pristine;
+    Put32(bytes, records[0] + fmt::kUrlUrlOffset, 0xFFFFFFF0);                // URL past the end
+    Put32(bytes, records[1] + 4, 0x00FFFFFF);                                 // blocks past the end
+    Put32(bytes, records[2] + fmt::kUrlExtensionOffset, 0x7F);                // string without NUL in its blocks
+    Put32(bytes, records[3] + fmt::kUrlHeaderSizeOffset, 0xFFFFFFFF);         // header info past the end
+    bytes.replace(records[4] + fmt::kUrlFixedSize, 256 - fmt::kUrlFixedSize, std::string(256 - fmt::kUrlFixedSize, 'x'));
+    for (std::size_t i = 5; i < 8; ++i)                                       // slots pointing anywhere
+        Put32(bytes, table + fmt::kHashSlotsOffset + std::uint32_t(i) * 8 + 4, 0x13);
+    Install(bytes);
+
+    larkspool::IndexDatCache cache(m_folder);
+    EXPECT_EQ(cache.LoadError(), "");
+    const std::size_t listed = ListEntries(cache).size();
+    EXPECT_GE(listed, std::size_t(kEntries - 8));
+    EXPECT_LT(listed, std::size_t(kEntries));
+}
+
+TEST_F(IndexDatDamage, a_record_naming_a_file_outside_its_folder_is_never_followed)
+{
+    const auto victim = m_temp.Path() / "victim.txt";
+    larkspool::test::WriteFile(victim, "keep me");
+    {
+        larkspool::IndexDatCache cache(m_folder);
+        char path[MAX_PATH] = {};
+        ASSERT_TRUE(cache.CreateUrlCacheEntryA("http://evil/a.htm", 0, "htm", path, 0));
+        ASSERT_TRUE(cache.CommitUrlCacheEntryA("http://evil/a.htm", path, FILETIME{}, FILETIME{}, 0, nullptr, 0,
+                                               "htm", nullptr));
+    }
+    std::string bytes = larkspool::test::ReadFile(IndexPath());
+    const std::string name = "a[1].htm";
+    const std::size_t at = bytes.find(name + '\0');
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, name.size(), "../vic.t");
+    Install(bytes);
+
+    larkspool::IndexDatCache cache(m_folder);
+    larkspool::CacheEntryBuffer buffer;
+    DWORD size = buffer.size();
+    ASSERT_TRUE(cache.GetUrlCacheEntryInfoA("http://evil/a.htm", buffer.info(), &size));
+    EXPECT_EQ(buffer.info()->lpszLocalFileName, nullptr);
+    EXPECT_TRUE(cache.DeleteUrlCacheEntryA("http://evil/a.htm"));
+    EXPECT_TRUE(std::filesystem::exists(victim));
+}
+
+TEST_F(IndexDatDamage, random_bit_flips_and_truncations_never_crash)
+{
+    std::mt19937 random(4242);
+    for (int round = 0; round < 150; ++round) {
+        std::string bytes = m_pristine;
+        const int flips = std::uniform_int_distribution<int>(1, 16)(random);
+        for (int i = 0; i < flips; ++i) {
+            // Half of the flips land in the header and the first table, where they hurt most.
+            const std::size_t limit = i % 2 ? bytes.size() : std::min<std::size_t>(bytes.size(), 0x5000);
+            const std::size_t at = std::uniform_int_distribution<std::size_t>(0, limit - 1)(random);
+            bytes[at] = char(bytes[at] ^ (1 << std::uniform_int_distribution<int>(0, 7)(random)));
+        }
+        if (round % 5 == 0)
+            bytes.resize(std::uniform_int_distribution<std::size_t>(0, bytes.size())(random));
+        Install(bytes);
+
+        EXPECT_LE(Exercise(), std::size_t(kEntries)) << "round " << round;
+    }
+}
+
+TEST_F(IndexDatDamage, random_bytes_give_a_load_error)
+{
+    std::mt19937 random(7);
+    std::string bytes(0x8000, '\0');
+    for (char& c : bytes)
+        c = char(random());
+    Install(bytes);
+
+    larkspool::IndexDatCache cache(m_folder);
+    EXPECT_NE(cache.LoadError(), "");
+    EXPECT_EQ(Exercise(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,183 @@
+// Checks the store against an independent reader of index.dat: the real
+// cache files list the same URL records here as in msiecfexport, and so does
+// a cache this store wrote.
+#include "cache/index_dat_cache.h"
+#include "cache_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <sstream>
+
+namespace {
+
+using larkspool::test::ListEntries;
+using larkspool::test::TempFolder;
+
+const std::filesystem::path kTestData = std::filesystem::path(LARKSPOOL_TESTDATA_DIR) / "msiecf";
+
+struct Item {
+    std::string url;
+    std::string fileName;
+    std::string folder;
+    std::string modified; // msiecfexport's "Secondary time", empty when zero
+    std::string accessed; // its "Primary time"
+    bool operator<(const Item& o) const { return std::tie(url, fileName) < std::tie(o.url, o.fileName); }
+    bool operator==(const Item& o) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Item& item)
+{
+    return out << item.url << " | " << item.fileName << " | " << item.folder << " | " << item.modified << " | "
+               << item.accessed;
+}
+
+// FILETIME as msiecfexport prints it: "Aug 25, 2015 11:05:20.262000000".
+std::string FormatTime(std::uint64_t ticks)
+{
+    if (ticks == 0)
+        return {};
+    const std::time_t seconds = std::time_t(ticks / 10'000'000 - 11'644'473'600LL);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof(text), "%b %d, %Y %H:%M:%S", &utc);
+    char fraction[16];
+    std::snprintf(fraction, sizeof(fraction), ".%09u", unsigned(ticks % 10'000'000 * 100));
+    return std::string(text, length) + fraction;
+}
+
+bool HaveMsiecfexport() { return std::system("msiecfexport -V >/dev/null 2>&1") == 0; }
+
+std::vector<Item> ExportedUrlItems(const std::filesystem::path& file)
+{
+    const std::string command = "msiecfexport -c windows-1252 '" + file.string() + "' 2>/dev/null";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+        output.push_back(char(c));
+    if (pipe)
+        pclose(pipe);
+
+    std::vector<Item> items;
+    std::istringstream lines(output);
+    Item item;
+    bool isUrl = false;
+    const auto flush = [&] {
+        if (isUrl)
+            items.push_back(item);
+        item = Item{};
+        isUrl = false;
+    };
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t colon = line.find(": ");
+        if (line.empty() || colon == std::string::npos) {
+            flush();
+            continue;
+        }
+        std::string key = line.substr(0, colon);
+        key.erase(key.find_last_not_of("\t ") + 1);
+        const std::string value = line.substr(colon + 2);
+        if (key == "Record type")
+            isUrl = value == "URL";
+        else if (key == "Location")
+            item.url = value;
+        else if (key == "Filename")
+            item.fileName = value;
+        else if (key == "Primary time")
+            item.accessed = value;
+        else if (key == "Secondary time")
+            item.modified = value;
+        else if (key == "Cache directory index" && std::count(value.begin(), value.end(), '(') == 2)
+            item.folder = value.substr(value.rfind('(') + 1, value.size() - value.rfind('(') - 2);
+    }
+    flush();
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+std::vector<Item> ListedItems(larkspool::IndexDatCache& cache, bool withTimes)
+{
+    std::vector<Item> items;
+    for (const auto& entry : ListEntries(cache)) {
+        Item item;
+        item.url = entry.url;
+        if (!entry.localFile.empty()) {
+            const std::filesystem::path path(entry.localFile);
+            item.fileName = path.filename().string();
+            if (path.parent_path() != cache.Folder())
+                item.folder = path.parent_path().filename().string();
+        }
+        if (withTimes) {
+            item.modified = FormatTime(entry.modified);
+            item.accessed = FormatTime(entry.accessed);
+        }
+        items.push_back(item);
+    }
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+class IndexDatMsiecf : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!HaveMsiecfexport())
+            GTEST_SKIP() << "msiecfexport is not installed";
+    }
+    TempFolder m_temp;
+};
+
+TEST_F(IndexDatMsiecf, real_cache_files_list_the_same_url_records)
+{
+    if (!std::filesystem::exists(kTestData))
+        GTEST_SKIP() << "no test data at " << kTestData;
+    int files = 0;
+    for (const auto& source : std::filesystem::directory_iterator(kTestData)) {
+        if (source.path().extension() != ".dat")
+            continue;
+        ++files;
+        const auto folder = m_temp.Path() / source.path().stem();
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(source.path(), folder / "index.dat");
+        std::filesystem::permissions(folder / "index.dat", std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        larkspool::IndexDatCache cache(folder);
+
+        const auto expected = ExportedUrlItems(folder / "index.dat");
+        const auto listed = ListedItems(cache, true);
+
+        EXPECT_EQ(cache.LoadError(), "") << source.path();
+        EXPECT_FALSE(expected.empty()) << source.path();
+        EXPECT_EQ(listed, expected) << source.path();
+    }
+    EXPECT_GT(files, 0);
+}
+
+TEST_F(IndexDatMsiecf, a_written_cache_lists_the_same_urls_and_file_names)
+{
+    larkspool::IndexDatCache cache(m_temp.Path() / "Content.IE5");
+    for (int i = 0; i < 300; ++i) {
+        const std::string url = "http://site" + std::to_string(i % 5) + ".example/dir/page" + std::to_string(i) + ".htm";
+        char path[MAX_PATH] = {};
+        ASSERT_TRUE(cache.CreateUrlCacheEntryA(url.c_str(), 0, "htm", path, 0));
+        larkspool::test::WriteFile(path, url);
+        ASSERT_TRUE(cache.CommitUrlCacheEntryA(url.c_str(), path, FILETIME{}, FILETIME{}, 0, nullptr, 0, "htm",
+                                               nullptr));
+        if (i % 4 == 0) {
+            ASSERT_TRUE(cache.DeleteUrlCacheEntryA(url.c_str()));
+        }
+    }
+
+    const auto listed = ListedItems(cache, false);
+    auto exported = ExportedUrlItems(cache.Folder() / "index.dat");
+    for (Item& item : exported)
+        item.modified = item.accessed = {};
+
+    EXPECT_EQ(listed.size(), 225u);
+    EXPECT_EQ(exported, listed);
+}
+
+} // namespace

@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""Opens every page of an exported site in headless Chromium and checks that
+it browses offline: every link and image points at a file of the exported
+tree, every image loads, and every redirect page lands on its default page.
+
+usage: check_exported_site.py EXPORT_DIR [--redirect NAME ...]
+Chromium is driven over its DevTools pipe (fd 3 and 4), so nothing beyond the
+standard library is needed. Exits 0 when every page passes, 1 otherwise.
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.parse
+
+CHROMIUM = os.environ.get("CHROMIUM", "/usr/bin/chromium")
+SKIPPED_SCHEMES = ("mailto:", "ftp:", "javascript:")
+
+# Collected in the page: where its links and images point, and which images loaded.
+PAGE_FACTS = """(() => {
+  const links = [...document.querySelectorAll('a[href]')].map(a => a.href);
+  const styles = [...document.querySelectorAll('link[href]')].map(l => l.href);
+  const images = [...document.images].map(i => ({src: i.src, loaded: i.complete && i.naturalWidth > 0}));
+  return JSON.stringify({location: location.href, links, styles, images});
+})()"""
+
+
+def _move_pipe_ends(reading, writing):
+    """In the child: the DevTools pipe ends become fds 3 and 4, inheritable
+    (copied away first, so that neither is overwritten or keeps close-on-exec)."""
+    reading, writing = os.dup(reading), os.dup(writing)
+    os.dup2(reading, 3)
+    os.dup2(writing, 4)
+
+
+class Browser:
+    def __init__(self):
+        self.profile = tempfile.TemporaryDirectory()
+        to_browser_r, self.to_browser = os.pipe()
+        self.from_browser, from_browser_w = os.pipe()
+        self.process = subprocess.Popen(
+            [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--allow-file-access-from-files", "--remote-debugging-pipe",
+             "--user-data-dir=" + self.profile.name, "about:blank"],
+            close_fds=False,  # the pipe ends are moved to fds 3 and 4 below
+            preexec_fn=lambda: _move_pipe_ends(to_browser_r, from_browser_w),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(to_browser_r)
+        os.close(from_browser_w)
+        self.buffer = b""
+        self.next_id = 0
+        self.events = []
+        target = self.call("Target.createTarget", {"url": "about:blank"})["targetId"]
+        self.session = self.call("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
+        self.call("Page.enable", session=True)
+
+    def close(self):
+        self.process.kill()
+        self.process.wait()
+        self.profile.cleanup()
+
+    def send(self, method, params, session):
+        self.next_id += 1
+        message = {"id": self.next_id, "method": method, "params": params or {}}
+        if session:
+            message["sessionId"] = self.session
+        os.write(self.to_browser, json.dumps(message).encode() + b"\0")
+        return self.next_id
+
+    def receive(self, deadline):
+        while b"\0" not in self.buffer:
+            if time.monotonic() > deadline:
+                raise TimeoutError("no answer from Chromium")
+            chunk = os.read(self.from_browser, 65536)
+            if not chunk:
+                raise RuntimeError("Chromium closed its pipe")
+            self.buffer += chunk
+        message, self.buffer = self.buffer.split(b"\0", 1)
+        return json.loads(message)
+
+    def call(self, method, params=None, session=False, timeout=30):
+        wanted = self.send(method, params, session)
+        deadline = time.monotonic() + timeout
+        while True:
+            message = self.receive(deadline)
+            if message.get("id") == wanted:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']}")
+                return message.get("result", {})
+            self.events.append(message)
+
+    def wait_for_load(self, timeout=30):
+        deadline = time.monotonic() + timeout
+        while True:
+            for event in self.events:
+                if event.get("method") == "Page.loadEventFired":
+                    self.events.clear()
+                    return
+            self.events.clear()
+            self.events.append(self.receive(deadline))
+
+    def open(self, url):
+        self.events.clear()
+        self.call("Page.navigate", {"url": url}, session=True)
+        self.wait_for_load()
+
+    def facts(self):
+        result = self.call("Runtime.evaluate", {"expression": PAGE_FACTS, "returnByValue": True}, session=True)
+        return json.loads(result["result"]["value"])
+
+
+def local_target(url, root):
+    """The file a file:// URL names, or None when it leaves the tree."""
+    parsed = urllib.parse.urlparse(url)
+    if parsed.scheme != "file":
+        return None
+    path = urllib.parse.unquote_to_bytes(parsed.path)
+    real = os.path.realpath(path)
+    if not real.startswith(os.path.realpath(root).encode() + b"/"):
+        return None
+    return real
+
+
+def check_page(browser, root, page, problems):
+    browser.open("file://" + urllib.parse.quote(page))
+    facts = browser.facts()
+    for url in facts["links"] + facts["styles"] + [image["src"] for image in facts["images"]]:
+        if url.startswith(SKIPPED_SCHEMES):
+            continue
+        target = local_target(url, root)
+        if target is None or not os.path.isfile(target):
+            problems.append(f"{page}: {url} is not a file of the exported tree")
+    for image in facts["images"]:
+        if not image["loaded"]:
+            problems.append(f"{page}: image {image['src']} did not load")
+
+
+def check_redirect(browser, page, problems):
+    browser.open("file://" + urllib.parse.quote(page))
+    deadline = time.monotonic() + 10
+    start = browser.facts()["location"]
+    while time.monotonic() < deadline:
+        location = browser.facts()["location"]
+        if location != start:
+            if not os.path.isfile(urllib.parse.unquote(urllib.parse.urlparse(location).path)):
+                problems.append(f"{page}: redirects to {location}, which is not there")
+            return
+        time.sleep(0.1)
+    problems.append(f"{page}: redirect page did not move on")
+
+
+def main():
+    args = sys.argv[1:]
+    if not args:
+        print(__doc__, file=sys.stderr)
+        return 2
+    root = os.path.abspath(args[0])
+    redirects = {args[i + 1].lower() for i in range(1, len(args) - 1) if args[i] == "--redirect"}
+    problems = []
+    pages = 0
+    browser = Browser()
+    try:
+        for folder, _, files in sorted(os.walk(root)):
+            for name in sorted(files):
+                path = os.path.join(folder, name)
+                if name.lower() in redirects:
+                    check_redirect(browser, path, problems)
+                elif name.lower().endswith((".htm", ".html")):
+                    check_page(browser, root, path, problems)
+                else:
+                    continue
+                pages += 1
+    finally:
+        browser.close()
+    for problem in problems:
+        print(problem)
+    print(f"{pages} pages checked, {len(problems)} problems")
+    return 1 if problems or pages == 0 else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,390 @@
+#include "export/export_job.h"
+
+#include "export/redirect_page.h"
+#include "job_test_support.h"
+
+#include <optional>
+
+namespace larkspool::testing {
+namespace {
+
+class ExportJob : public ::testing::Test {
+protected:
+    ExportJob() : m_folder("export-job"), m_copyDir(m_folder.Path("out")) {}
+
+    // An entry of the cache at http://sitePath, exported under sitePath.
+    TCacheEntry* Add(const std::string& sitePath, const std::string& extension, const std::string& content,
+                     FileTicks utc = kBase)
+    {
+        auto entry = std::make_unique<TCacheEntry>();
+        entry->SourceUrl = "http://" + sitePath;
+        entry->SitePath = sitePath;
+        entry->Name = sitePath.substr(sitePath.rfind('/') + 1);
+        entry->LocalFile = m_folder.AddToCache(entry->SourceUrl, extension, content, utc);
+        entry->SizeLow = DWORD(content.size());
+        entry->Modified = FileTimeToLocalFileTime(utc);
+        m_entries.push_back(std::move(entry));
+        m_jobList.push_back(m_entries.back().get());
+        return m_jobList.back();
+    }
+
+    std::string Out(const std::string& sitePath) const { return m_copyDir + "/" + sitePath; }
+
+    int Run(int opKind, const DefaultFiles& defFiles = {})
+    {
+        larkspool::ExportJob job(m_folder.Cache(), m_host);
+        job.SetOpKind(opKind);
+        job.SetJobList(m_jobList);
+        job.SetCopyDir(m_copyDir);
+        job.SetDefFiles(defFiles);
+        job.Run();
+        return job.GetJobResult();
+    }
+
+    CacheFolder m_folder;
+    std::string m_copyDir;
+    ScriptedHost m_host;
+    std::vector<std::unique_ptr<TCacheEntry>> m_entries;
+    std::vector<TCacheEntry*> m_jobList;
+};
+
+TEST_F(ExportJob, copy_writes_each_file_with_the_entry_time_and_counts_down)
+{
+    Add("host/top.gif", "gif", "GIF89a", kOlder);
+    Add("host/dir/a.txt", "txt", "alpha", kBase);
+    Add("host/dir/sub/b.txt", "txt", "beta", kNewer);
+
+    EXPECT_EQ(Run(kOpCopy), 0);
+
+    EXPECT_EQ(m_host.positions, (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(m_host.counts, (std::vector<std::string>{"あと 3 個", "あと 2 個", "あと 1 個"}));
+    EXPECT_EQ(m_host.fileNames, (std::vector<std::string>{"top.gif", "a.txt", "b.txt"}));
+    EXPECT_EQ(m_host.folders, (std::vector<std::string>{"'MSIE Cache' から 'host' へ", "'MSIE Cache' から 'dir' へ",
+                                                        "'MSIE Cache' から 'sub' へ"}));
+    EXPECT_EQ(ReadFile(Out("host/dir/a.txt")), "alpha");
+    EXPECT_EQ(UtcWriteTime(Out("host/top.gif")), kOlder);
+    EXPECT_EQ(UtcWriteTime(Out("host/dir/a.txt")), kBase);
+    EXPECT_EQ(UtcWriteTime(Out("host/dir/sub/b.txt")), kNewer);
+    EXPECT_TRUE(m_folder.InCache("http://host/dir/a.txt"));
+    EXPECT_TRUE(m_host.reports.empty());
+}
+
+TEST_F(ExportJob, delete_writes_nothing_and_removes_every_entry)
+{
+    Add("host/a.txt", "txt", "a");
+    Add("host/dir/b.txt", "txt", "b");
+
+    EXPECT_EQ(Run(kOpDelete), 0);
+
+    EXPECT_EQ(m_host.folders, (std::vector<std::string>{"'MSIE Cache' から ", "'MSIE Cache' から "}));
+    EXPECT_FALSE(fs::exists(m_copyDir));
+    EXPECT_FALSE(m_folder.InCache("http://host/a.txt"));
+    EXPECT_FALSE(m_folder.InCache("http://host/dir/b.txt"));
+}
+
+TEST_F(ExportJob, empty_job_list_ends_at_once_with_success)
+{
+    EXPECT_EQ(Run(kOpMove), 0);
+
+    EXPECT_TRUE(m_host.positions.empty());
+    EXPECT_EQ(m_host.events, 0);
+}
+
+// Two existing files in the way of a move: a.txt older than its entry, b.txt
+// exactly as old.
+struct AnswerCase {
+    const char* name;
+    std::vector<int> answers;
+    bool aWritten;
+    bool bWritten;
+    std::size_t questions;
+    int jobResult;
+    bool aRemoved;
+    bool bRemoved;
+};
+
+class ExportJobAnswers : public ExportJob, public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(ExportJobAnswers, answers_and_standing_modes_decide_each_conflict)
+{
+    const AnswerCase& row = GetParam();
+    Add("host/a.txt", "txt", "new a", kBase);
+    Add("host/b.txt", "txt", "new b", kBase);
+    WriteFile(Out("host/a.txt"), "old a");
+    SetUtcWriteTime(Out("host/a.txt"), kOlder);
+    WriteFile(Out("host/b.txt"), "old b");
+    SetUtcWriteTime(Out("host/b.txt"), kBase);
+    m_host.answers.assign(row.answers.begin(), row.answers.end());
+
+    EXPECT_EQ(Run(kOpMove), row.jobResult);
+
+    EXPECT_EQ(ReadFile(Out("host/a.txt")), row.aWritten ? "new a" : "old a");
+    EXPECT_EQ(ReadFile(Out("host/b.txt")), row.bWritten ? "new b" : "old b");
+    EXPECT_EQ(m_host.questions.size(), row.questions);
+    EXPECT_EQ(m_folder.InCache("http://host/a.txt"), !row.aRemoved);
+    EXPECT_EQ(m_folder.InCache("http://host/b.txt"), !row.bRemoved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExportJob, ExportJobAnswers,
+    ::testing::Values(AnswerCase{"yes_each", {kAnswerYes, kAnswerYes}, true, true, 2, 0, true, true},
+                      AnswerCase{"yes_to_all", {kAnswerYesAll}, true, true, 1, 0, true, true},
+                      // A move answered "no" still removes the entry.
+                      AnswerCase{"no_each", {kAnswerNo, kAnswerNo}, false, false, 2, 0, true, true},
+                      AnswerCase{"no_to_all", {kAnswerNoAll}, false, false, 1, 0, true, true},
+                      // Equal times under "newer" keep the existing file.
+                      AnswerCase{"newer_for_all", {kAnswerYesAllNewer}, true, false, 1, 0, true, true},
+                      // Cancel stops before the item: neither written nor removed.
+                      AnswerCase{"cancel", {kAnswerCancel}, false, false, 1, -1, false, false},
+                      AnswerCase{"unknown_answer_keeps", {-1, kAnswerYes}, false, true, 2, 0, true, true}),
+    [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ExportJob, a_standing_answer_lasts_one_run)
+{
+    Add("host/a.txt", "txt", "new");
+    WriteFile(Out("host/a.txt"), "old");
+    m_host.answers = {kAnswerYesAll, kAnswerNo};
+
+    Run(kOpCopy);
+    Run(kOpCopy);
+
+    EXPECT_EQ(m_host.questions.size(), 2u);
+}
+
+TEST_F(ExportJob, the_question_shows_both_sides)
+{
+    TCacheEntry* entry = Add("host/a.txt", "txt", "new content");
+    WriteFile(Out("host/a.txt"), "old");
+    m_host.answers = {kAnswerNo};
+
+    Run(kOpCopy);
+
+    ASSERT_EQ(m_host.questions.size(), 1u);
+    const OverwriteQuestion& question = m_host.questions[0];
+    EXPECT_EQ(question.ConflictLine, "このﾌｫﾙﾀﾞには既に'a.txt'ﾌｧｲﾙが存在します。");
+    EXPECT_EQ(question.SizeOld, "ｻｲｽﾞ : 3 ﾊﾞｲﾄ");
+    EXPECT_EQ(question.SizeNew, "ｻｲｽﾞ : 11 ﾊﾞｲﾄ");
+    EXPECT_FALSE(question.DateOld.empty());
+    EXPECT_FALSE(question.DateNew.empty());
+    EXPECT_EQ(question.IconFileOld, Out("host/a.txt"));
+    EXPECT_EQ(question.IconFileNew, entry->LocalFile);
+}
+
+TEST_F(ExportJob, an_unreadable_existing_file_is_kept_under_newer_and_shows_no_old_lines)
+{
+    Add("host/a.txt", "txt", "new a", kNewer);
+    Add("host/b.txt", "txt", "new b", kNewer);
+    WriteFile(Out("host/a.txt"), "old a");
+    WriteFile(Out("host/b.txt"), "old b");
+    SetUtcWriteTime(Out("host/a.txt"), kOlder);
+    fs::permissions(Out("host/a.txt"), fs::perms::none);
+    fs::permissions(Out("host/b.txt"), fs::perms::none);
+    m_host.answers = {kAnswerYesAllNewer};
+    Unprivileged user({m_folder.Path("out")});
+    if (!user.Active())
+        GTEST_SKIP() << "cannot drop root's rights";
+
+    EXPECT_EQ(Run(kOpCopy), 0);
+
+    ASSERT_EQ(m_host.questions.size(), 1u);
+    EXPECT_EQ(m_host.questions[0].SizeOld, "");
+    EXPECT_EQ(m_host.questions[0].DateOld, "");
+    fs::permissions(Out("host/a.txt"), fs::perms::owner_read);
+    EXPECT_EQ(ReadFile(Out("host/a.txt")), "old a");
+}
+
+TEST_F(ExportJob, cancel_button_finishes_the_item_then_stops)
+{
+    Add("host/a.txt", "txt", "a");
+    Add("host/b.txt", "txt", "b");
+    Add("host/c.txt", "txt", "c");
+    m_host.cancelAtEvent = 1;
+
+    EXPECT_EQ(Run(kOpMove), -1);
+
+    EXPECT_TRUE(fs::exists(Out("host/a.txt")));
+    EXPECT_FALSE(m_folder.InCache("http://host/a.txt"));
+    EXPECT_FALSE(fs::exists(Out("host/b.txt")));
+    EXPECT_TRUE(m_folder.InCache("http://host/b.txt"));
+    EXPECT_TRUE(m_folder.InCache("http://host/c.txt"));
+}
+
+// Each failure stops the move with one stop message; the failing entry and
+// the next one stay in the cache.
+struct FailureCase {
+    const char* name;
+    bool needsOrdinaryUser;
+    // Prepares the failure on the first entry; returns the expected text.
+    std::string (*arrange)(ExportJob& test, TCacheEntry& first);
+    const char* caption;
+};
+
+class ExportJobFailures : public ExportJob, public ::testing::WithParamInterface<FailureCase> {
+public:
+    using ExportJob::m_copyDir;
+    using ExportJob::Out;
+};
+
+TEST_P(ExportJobFailures, stops_with_one_message_and_keeps_the_entry)
+{
+    const FailureCase& row = GetParam();
+    TCacheEntry* first = Add("host/dir/index.html", "htm", "<html></html>");
+    Add("host/next.txt", "txt", "next");
+    const std::string text = row.arrange(*this, *first);
+    std::optional<Unprivileged> user;
+    if (row.needsOrdinaryUser)
+        user.emplace(std::vector<std::string>{m_folder.Path("")});
+    if (user && !user->Active())
+        GTEST_SKIP() << "cannot drop root's rights";
+    DefaultFiles defFiles;
+    defFiles.DefFile2 = "index.htm";
+    defFiles.DefFileFlag2 = true;
+    m_host.answers = {kAnswerYes};
+
+    const int result = Run(kOpMove, defFiles);
+
+    EXPECT_EQ(result, -1);
+    ASSERT_EQ(m_host.reports.size(), 1u);
+    EXPECT_EQ(m_host.reports[0].text, text);
+    EXPECT_EQ(m_host.reports[0].caption, row.caption);
+    EXPECT_EQ(m_host.reports[0].flags, kMessageStop);
+    EXPECT_TRUE(m_folder.InCache("http://host/dir/index.html"));
+    EXPECT_TRUE(m_folder.InCache("http://host/next.txt"));
+    EXPECT_FALSE(fs::exists(Out("host/next.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExportJob, ExportJobFailures,
+    ::testing::Values(
+        FailureCase{"vanished_cached_page", false,
+                    [](ExportJob& test, TCacheEntry& first) {
+                        fs::remove(first.LocalFile);
+                        return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
+                    },
+                    kCopyFailedCaption},
+        FailureCase{"vanished_cached_file", false,
+                    [](ExportJob& test, TCacheEntry& first) {
+                        first.LocalFile = first.LocalFile + ".gone.gif";
+                        return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
+                    },
+                    kCopyFailedCaption},
+        FailureCase{"folder_cannot_be_created", false,
+                    [](ExportJob& test, TCacheEntry&) {
+                        const std::string host = static_cast<ExportJobFailures&>(test).Out("host");
+                        WriteFile(host, "a file where the folder should be");
+                        return "'" + host + "/dir'ﾌｫﾙﾀﾞが作成できませんでした。";
+                    },
+                    kFolderFailedCaption},
+        FailureCase{"read_only_destination", true,
+                    [](ExportJob& test, TCacheEntry& first) {
+                        first.LocalFile = first.LocalFile + ".gif";
+                        WriteFile(first.LocalFile, "gif");
+                        const std::string dest = static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
+                        WriteFile(dest, "old");
+                        fs::permissions(dest, fs::perms::owner_read | fs::perms::group_read);
+                        return dest;
+                    },
+                    kCopyFailedCaption},
+        FailureCase{"time_cannot_be_set", true,
+                    [](ExportJob& test, TCacheEntry& first) {
+                        first.LocalFile = first.LocalFile + ".gif";
+                        WriteFile(first.LocalFile, "gif");
+                        fs::permissions(first.LocalFile, fs::perms::owner_read | fs::perms::others_read);
+                        fs::create_directories(static_cast<ExportJobFailures&>(test).Out("host/dir"));
+                        return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
+                    },
+                    kTimeFailedCaption},
+        FailureCase{"redirect_page_cannot_be_written", false,
+                    [](ExportJob& test, TCacheEntry&) {
+                        const std::string page = static_cast<ExportJobFailures&>(test).Out("host/dir/index.htm");
+                        fs::create_directories(page);
+                        return page;
+                    },
+                    kRedirectFailedCaption},
+        FailureCase{"path_leaving_the_destination", false,
+                    [](ExportJob& test, TCacheEntry& first) {
+                        first.SitePath = "host/../../escaped.html";
+                        return static_cast<ExportJobFailures&>(test).Out("host/../../escaped.html");
+                    },
+                    kCopyFailedCaption},
+        FailureCase{"path_longer_than_259", false,
+                    [](ExportJob& test, TCacheEntry& first) {
+                        first.SitePath = "host/" + std::string(300, 'x') + ".html";
+                        return static_cast<ExportJobFailures&>(test).Out(first.SitePath);
+                    },
+                    kCopyFailedCaption}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ExportJob, nothing_is_written_outside_the_destination)
+{
+    TCacheEntry* entry = Add("host/a.txt", "txt", "evil");
+    entry->SitePath = "../outside.txt";
+
+    Run(kOpCopy);
+
+    EXPECT_FALSE(fs::exists(m_folder.Path("outside.txt")));
+    EXPECT_FALSE(fs::exists(m_copyDir));
+}
+
+// Redirect pages by the page's name and the two switches.
+struct RedirectCase {
+    const char* name;
+    const char* sitePath;
+    bool flag2;
+    bool flag3;
+    bool page2;
+    bool page3;
+};
+
+class ExportJobRedirects : public ExportJob, public ::testing::WithParamInterface<RedirectCase> {};
+
+TEST_P(ExportJobRedirects, pages_named_like_the_first_default_get_redirects)
+{
+    const RedirectCase& row = GetParam();
+    Add(row.sitePath, "htm", "<html></html>", kOlder);
+    WriteFile(Out("host/dir/index.htm"), "an older file in the way");
+    DefaultFiles defFiles;
+    defFiles.DefFile2 = "index.htm";
+    defFiles.DefFile3 = "default.html";
+    defFiles.DefFileFlag2 = row.flag2;
+    defFiles.DefFileFlag3 = row.flag3;
+
+    EXPECT_EQ(Run(kOpCopy, defFiles), 0);
+
+    const std::string expected = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\r\n<HTML>\r\n<HEAD>\r\n"
+                                 "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0; URL=index.html\">\r\n"
+                                 "<TITLE>Made by Larkspool</TITLE>\r\n</HEAD>\r\n</HTML>\r\n";
+    EXPECT_EQ(ReadFile(Out("host/dir/index.htm")) == expected, row.page2);
+    EXPECT_EQ(ReadFile(Out("host/dir/default.html")) == expected, row.page3);
+    EXPECT_EQ(UtcWriteTime(Out(row.sitePath)), kOlder);
+    EXPECT_TRUE(m_host.questions.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExportJob, ExportJobRedirects,
+    ::testing::Values(RedirectCase{"both", "host/dir/index.html", true, true, true, true},
+                      RedirectCase{"capitals", "host/dir/INDEX.HTML", true, true, true, true},
+                      RedirectCase{"only_the_third", "host/dir/index.html", false, true, false, true},
+                      RedirectCase{"numbered_duplicate", "host/dir/index(1).html", true, true, false, false},
+                      RedirectCase{"other_page", "host/dir/page.html", true, true, false, false}),
+    [](const ::testing::TestParamInfo<RedirectCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ExportJob, pages_are_rewritten_by_the_cached_extension_other_files_copied)
+{
+    const std::string page = "<a href=\"http://host/dir/b.html\">b</a>";
+    Add("host/dir/a.html", "HTM", page);
+    Add("host/dir/s.html", "shtml", page);
+
+    Run(kOpCopy);
+
+    EXPECT_EQ(ReadFile(Out("host/dir/a.html")), "<a href=\"b.html\">b</a>");
+    EXPECT_EQ(ReadFile(Out("host/dir/s.html")), page);
+}
+
+TEST(RedirectPage, a_path_without_a_folder_is_refused)
+{
+    EXPECT_EQ(WriteRedirectPage("index.html", "index.htm", "index.html"), -1);
+}
+
+} // namespace
+} // namespace larkspool::testing

@@ -1,0 +1,105 @@
+#include "html/tag_links.h"
+
+#include "html/html_reader.h"
+#include "html/link_resolution.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class TagLinks : public ::testing::Test {
+protected:
+    TagLinks() { m_reader.defaultFile = "index.html"; }
+
+    std::string rewritten(std::string chunk, int mode = larkspool::kExportMode,
+                          const std::string& page = "host/dir/")
+    {
+        larkspool::RewriteTagLinks(m_reader, chunk, page, mode, "C:/Export");
+        return chunk;
+    }
+
+    larkspool::HtmlReader m_reader;
+};
+
+struct Case {
+    std::string tag;
+    std::string expected;
+};
+
+TEST_F(TagLinks, rewrites_the_first_value_of_each_link_attribute)
+{
+    const Case cases[] = {
+        {"<A HREF=\"http://host/dir/a.htm\">", "<A HREF=\"a.htm\">"},
+        {"<A HREF=http://host/dir/a.htm>", "<A HREF=a.htm>"},
+        {"<a Href = \" http://host/dir/a.htm\">", "<a Href = \" a.htm\">"},
+        {"<A HREF=http://host/dir/a.htm?x=1 TARGET=_top>", "<A HREF=a.htm?x=1 TARGET=_top>"},
+        {"<A HREF=\"http://host/dir/a.htm>", "<A HREF=\"a.htm>"},
+        {"<a href='http://host/dir/q'>", "<a href=q'>"},
+        {"<A HREF='a.htm' TARGET=x>", "<A HREF='a.htm' TARGET=x>"},
+        {"<BODY BACKGROUND=\"http://host/dir/bg.gif\">", "<BODY BACKGROUND=\"bg.gif\">"},
+        {"<IMG SRC=\"/i.gif\" LOWSRC=\"/l.gif\">", "<IMG SRC=\"../i.gif\" LOWSRC=\"/l.gif\">"},
+        {"<A HREF=\"http://host/dir/a.htm\" HREF=\"/b.htm\">", "<A HREF=\"a.htm\" HREF=\"/b.htm\">"},
+        {"<IMG NEWSRC=\"http://host/n.gif\" SRC=\"http://host/s.gif\">",
+         "<IMG NEWSRC=\"../n.gif\" SRC=\"http://host/s.gif\">"},
+        {"<IMG SRC=\"http://host/s.gif\" NEWSRC=\"http://host/n.gif\">",
+         "<IMG SRC=\"../s.gif\" NEWSRC=\"../n.gif\">"},
+        {"<IMG OLDSRC=/o.gif NEWSRC=/n.gif>", "<IMG OLDSRC=../o.gif NEWSRC=../n.gif>"},
+        // The Shift-JIS character 0x83 0x73 must not read as "S".
+        {"<IMG ALT=x\x83src=y SRC=\"http://host/dir/p.gif\">", "<IMG ALT=x\x83src=y SRC=\"p.gif\">"},
+        {"<IMG ALT=\"\x83\x5C\x83\x7C\" SRC=\"http://host/\x83\x5C/\x83\x7C.gif\">",
+         "<IMG ALT=\"\x83\x5C\x83\x7C\" SRC=\"../\x83\x5C/\x83\x7C.gif\">"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rewritten(c.tag), c.expected) << c.tag;
+}
+
+TEST_F(TagLinks, leaves_quoted_names_kept_schemes_and_non_tags_alone)
+{
+    const std::string unchanged[] = {
+        "<A TITLE=\"see HREF here\" HREF=\"http://host/dir/a.htm\">",
+        "<A TITLE=\"x\"HREF=\"http://host/dir/a.htm\">",
+        "<A HREF=\"MAILTO:me@host\">",
+        "<A HREF=\"Ftp://host/f\">",
+        "<A HREF=gopher://host/g>",
+        "<A HREF=\"\">",
+        "<A HREF=>",
+        "<A HREF>",
+        "<!-- <A HREF=\"http://host/x.htm\"> -->",
+        "HREF=\"http://host/x.htm\"",
+        "<SPAN CLASS=x>",
+    };
+    for (const std::string& tag : unchanged)
+        EXPECT_EQ(rewritten(tag), tag) << tag;
+}
+
+TEST_F(TagLinks, import_mode_turns_exported_file_links_into_web_links)
+{
+    const Case cases[] = {
+        {"<A HREF=\"file://C:/Export/host/a.htm\">", "<A HREF=\"http://host/a.htm\">"},
+        {"<A HREF=\"file://c:/export/host/x.asp.htm#top\">", "<A HREF=\"http://host/x.asp#top\">"},
+        {"<IMG SRC=\"x.gif\">", "<IMG SRC=\"x.gif\">"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rewritten(c.tag, larkspool::kImportMode), c.expected) << c.tag;
+}
+
+TEST_F(TagLinks, values_past_1023_bytes_stay_and_grown_tags_stay_whole)
+{
+    const std::string longValue = "<A HREF=\"/" + std::string(1100, 'a') + "\">";
+    const std::string limitValue = "<A HREF=\"/" + std::string(1022, 'a') + "\">";
+    std::string page = "host/";
+    std::string up;
+    for (int i = 0; i < 300; ++i) {
+        page += "d/";
+        up += "../";
+    }
+
+    EXPECT_EQ(rewritten(longValue), longValue);
+    EXPECT_EQ(rewritten(limitValue), "<A HREF=\"../" + std::string(1022, 'a') + "\">");
+    EXPECT_EQ(rewritten("<TD NEWSRC=\"/n\" HREF=\"/h\" BACKGROUND=\"/b\">", larkspool::kExportMode, page),
+              "<TD NEWSRC=\"" + up + "n\" HREF=\"" + up + "h\" BACKGROUND=\"" + up + "b\">");
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+#include "import/import_source.h"
+
+#include "../export/job_test_support.h"
+
+#include <algorithm>
+
+namespace larkspool::testing {
+namespace {
+
+class ImportSource : public ::testing::Test {
+protected:
+    ImportSource() : m_folder("import-source"), m_source(m_folder.Path("src")) { fs::create_directories(m_source); }
+
+    std::vector<std::string> Urls(const std::vector<ImportFileRecord>& list) const
+    {
+        std::vector<std::string> urls;
+        for (const ImportFileRecord& record : list)
+            urls.push_back(record.Url);
+        std::sort(urls.begin(), urls.end());
+        return urls;
+    }
+
+    CacheFolder m_folder;
+    std::string m_source;
+};
+
+TEST_F(ImportSource, domains_are_the_sorted_sub_folders)
+{
+    for (const char* name : {"b", "A", "c"})
+        fs::create_directories(m_source + "/" + name);
+    WriteFile(m_source + "/readme.txt", "not a domain");
+
+    EXPECT_EQ(FillDomainList(m_source), (std::vector<std::string>{"A", "b", "c"}));
+    EXPECT_TRUE(FillDomainList(m_folder.Path("missing")).empty());
+}
+
+TEST_F(ImportSource, file_names_become_urls_again)
+{
+    for (const char* name : {"dir/page.asp.htm", "dir/other.asp.html", "a%3fb.htm", "100%.htm", "x%zz.htm",
+                             "noext", "deep/er/img.GIF"})
+        WriteFile(m_source + "/host/" + name, "x");
+    std::vector<ImportFileRecord> list;
+
+    ASSERT_EQ(CollectDomains(m_source, {"host"}, list), 0);
+
+    EXPECT_EQ(Urls(list), (std::vector<std::string>{"http://host/100%.htm", "http://host/a?b.htm",
+                                                    "http://host/deep/er/img.GIF", "http://host/dir/other.asp",
+                                                    "http://host/dir/page.asp", "http://host/noext",
+                                                    "http://host/x%zz.htm"}));
+    const auto noext = std::find_if(list.begin(), list.end(), [](auto& r) { return r.Url == "http://host/noext"; });
+    EXPECT_EQ(noext->Extension, "");
+    EXPECT_EQ(noext->LocalPath, m_source + "/host/noext");
+    const auto gif = std::find_if(list.begin(), list.end(), [](auto& r) { return r.Extension == "GIF"; });
+    EXPECT_EQ(gif->Size, 1u);
+}
+
+TEST_F(ImportSource, folder_links_are_not_followed_file_links_are_files)
+{
+    WriteFile(m_source + "/host/a.txt", "a");
+    fs::create_directory_symlink(m_source + "/host", m_source + "/host/loop");
+    fs::create_symlink(m_source + "/host/a.txt", m_source + "/host/b.txt");
+    std::vector<ImportFileRecord> list;
+
+    ASSERT_EQ(CollectDomains(m_source, {"host"}, list), 0);
+
+    EXPECT_EQ(Urls(list), (std::vector<std::string>{"http://host/a.txt", "http://host/b.txt"}));
+}
+
+TEST_F(ImportSource, an_empty_domain_adds_nothing_a_missing_one_fails)
+{
+    fs::create_directories(m_source + "/empty");
+    WriteFile(m_source + "/host/a.txt", "a");
+    std::vector<ImportFileRecord> list;
+
+    EXPECT_EQ(CollectDomains(m_source, {"empty"}, list), 0);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(CollectDomains(m_source, {"host", "missing"}, list), -1);
+    EXPECT_TRUE(list.empty());
+}
+
+} // namespace
+} // namespace larkspool::testing
