@@ -69,9 +69,7 @@ void TfrmRefresh::Timer1Timer()
 {
     m_timer1->stop();
     m_forms.frmMain->RefreshCache(*this);
-    m_closing = true;
     done(QDialog::Rejected);
-    m_closing = false;
 }
 
 void TfrmRefresh::Button1Click()
@@ -109,8 +107,8 @@ void TfrmRefresh::keyPressEvent(QKeyEvent* event)
 
 void TfrmRefresh::closeEvent(QCloseEvent* event)
 {
-    if (!m_closing)
-        event->ignore();
+    // Only the refresh closes it (done() hides it without a close event).
+    event->ignore();
 }
 
 } // namespace larkspool

@@ -39,7 +39,6 @@ private:
     QProgressBar* m_progressBar;
     QPushButton* m_button1;
     QTimer* m_timer1;
-    bool m_closing = false;
 };
 
 } // namespace larkspool
