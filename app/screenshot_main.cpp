@@ -17,21 +17,11 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
 using namespace larkspool;
-
-class SilentProgress : public RefreshProgress {
-public:
-    void SetProgressMaximum(int) override {}
-    void SetProgressPosition(int) override {}
-    void ProcessEvents() override {}
-    void ShowMessage(const std::string& text, const std::string&, int) override
-    {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-};
 
 void Settle(TfrmMain& main)
 {
@@ -80,8 +70,9 @@ int main(int argc, char* argv[])
     TfrmMain& main = forms.main();
     main.show();
     main.resize(820, 480);
-    SilentProgress progress;
-    main.RefreshCache(progress);
+    // The dialog's progress, without showing it (the demo cache is never
+    // empty, so no message box waits for an answer).
+    main.RefreshCache(*forms.forms().frmRefresh);
     Settle(main);
     main.treeView()->expandAll();
 
