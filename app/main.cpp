@@ -1,17 +1,27 @@
-// Program entry: the application object and the main window.
+// Program entry: the application object, the twelve windows, the event loop.
+#include "app/forms.h"
+#include "app/tfrm_main.h"
+#include "cache/index_dat_cache.h"
+#include "catalogue/cache_location.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QMessageBox>
+
+#include <exception>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Larkspool"));
     QApplication::setOrganizationName(QStringLiteral("Studio Vesprane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Larkspool for Windows"));
-
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmMain"));
-    window.resize(640, 480);
-    window.show();
-    return app.exec();
+    QApplication::setApplicationDisplayName(QString::fromUtf8(larkspool::kAppCaption));
+    try {
+        larkspool::IndexDatCache cache(larkspool::DefaultCacheFolder());
+        larkspool::FormSet forms(cache);
+        forms.main().show();
+        app.exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QString::fromUtf8(larkspool::kAppCaption), QString::fromUtf8(error.what()));
+    }
+    return 0;
 }

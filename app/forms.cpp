@@ -1,0 +1,42 @@
+// Creation of the program's windows in their fixed order, and their release.
+#include "app/forms.h"
+
+#include "app/pending_dialogs.h"
+#include "app/tfrm_main.h"
+#include "app/tfrm_refresh.h"
+
+namespace larkspool {
+
+FormSet::FormSet(UrlCache& cache)
+{
+    m_forms.frmMain = new TfrmMain(m_forms, cache);
+    m_forms.frmFileOp = new TfrmFileOp(m_forms);
+    m_forms.frmSelDir = new TfrmSelDir(m_forms);
+    m_forms.frmConfirm = new TfrmConfirm(m_forms);
+    m_forms.frmVersion = new TfrmVersion(m_forms);
+    m_forms.frmPickUp = new TfrmPickUp(m_forms);
+    m_forms.frmMoveDel = new TfrmMoveDel(m_forms);
+    m_forms.frmFromLocal = new TfrmFromLocal(m_forms);
+    m_forms.frmFileOp2 = new TfrmFileOp2(m_forms);
+    m_forms.frmConfirm2 = new TfrmConfirm2(m_forms);
+    m_forms.frmRefresh = new TfrmRefresh(m_forms);
+    m_forms.frmDefFile = new TfrmDefFile(m_forms);
+}
+
+FormSet::~FormSet()
+{
+    delete m_forms.frmDefFile;
+    delete m_forms.frmRefresh;
+    delete m_forms.frmConfirm2;
+    delete m_forms.frmFileOp2;
+    delete m_forms.frmFromLocal;
+    delete m_forms.frmMoveDel;
+    delete m_forms.frmPickUp;
+    delete m_forms.frmVersion;
+    delete m_forms.frmConfirm;
+    delete m_forms.frmSelDir;
+    delete m_forms.frmFileOp;
+    delete m_forms.frmMain;
+}
+
+} // namespace larkspool

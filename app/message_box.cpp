@@ -1,0 +1,36 @@
+// Message boxes described the Win32 way: one number carries the icon and the
+// buttons, so that the logic layers can state what to show without Qt.
+#include "app/message_box.h"
+
+namespace larkspool {
+
+QMessageBox::Icon MessageIcon(int flags)
+{
+    switch (flags & 0xf0) {
+    case 16: return QMessageBox::Critical;
+    case 32: return QMessageBox::Question;
+    case 48: return QMessageBox::Warning;
+    case 64: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons MessageButtons(int flags)
+{
+    switch (flags & 0x0f) {
+    case 1: return QMessageBox::Ok | QMessageBox::Cancel;
+    case 4: return QMessageBox::Yes | QMessageBox::No;
+    case 5: return QMessageBox::Retry | QMessageBox::Cancel;
+    default: return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text, const std::string& caption,
+                                        int flags)
+{
+    QMessageBox box(MessageIcon(flags), QString::fromStdString(caption), QString::fromStdString(text),
+                    MessageButtons(flags), parent);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+} // namespace larkspool

@@ -1,0 +1,182 @@
+// The main window: folder tree on the left, file list on the right, menus,
+// toolbar and status bar. It owns the catalogue and presents it.
+#pragma once
+
+#include "app/image_lists.h"
+#include "app/list_ordering.h"
+#include "app/status_tally.h"
+#include "catalogue/catalogue.h"
+#include "settings/main_settings.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <unordered_map>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QTimer;
+class QItemSelection;
+
+namespace larkspool {
+
+struct Forms;
+class FileListView;
+class FolderItemsModel;
+class HelpWindow;
+class SplitPanel;
+
+// Listing delays after a selection change in the tree.
+enum ListingModeValue { kListingAfterKey = 1, kListingAtOnce = 2 };
+int ListingDelay(int listingMode);
+
+struct DefFiles {
+    std::string defFile1;
+    std::string defFile2;
+    std::string defFile3;
+    bool defFileFlag2 = false;
+    bool defFileFlag3 = false;
+};
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    TfrmMain(Forms& forms, UrlCache& cache);
+    ~TfrmMain() override;
+
+    // The whole refresh, run by the refresh dialog.
+    void RefreshCache(RefreshProgress& progress);
+    void CancelRefresh() { m_catalogue.CancelRefresh(); }
+
+    // Accessors for the other windows.
+    int GetOpKind() const { return m_opKind; }
+    std::vector<TCacheEntry*>& GetJobList() { return m_jobList; }
+    std::string GetCopyDir() const { return m_copyDir; }
+    void SetCopyDir(const std::string& dir) { m_copyDir = dir; }
+    DefFiles GetDefFiles() const { return m_defFiles; }
+    void SetDefFiles(const DefFiles& names);
+    QIcon GetTypeLargeIcon(int typeRow) const;
+    QIcon GetTypeSmallIcon(int typeRow) const;
+    bool RefreshAtRun() const { return m_refreshAtRun; }
+    Catalogue& catalogue() { return m_catalogue; }
+
+    // What the list shows and how.
+    FolderItemsModel& folderItems() { return *m_folderItems; }
+    FileListView* listView() const { return m_listView; }
+    QTreeWidget* treeView() const { return m_treeView; }
+    SplitPanel* splitPanel() const { return m_splitPanel; }
+    QMenu* popupMenu() const { return m_popupMenu; }
+    QTimer* timer1() const { return m_timer1; }
+    const ListOrdering& ordering() const { return m_ordering; }
+    int CurrentNode() const { return m_currentNode; }
+    int ListingMode() const { return m_listingMode; }
+    QString StatusText(int panel) const;
+    QString FolderNameText() const;
+    const ImageLists& imageLists() const { return m_images; }
+    HelpWindow* helpWindow() const { return m_help; }
+    // Opens a cached file; the desktop's opener unless replaced (tests).
+    void SetFileOpener(std::function<void(const std::string&)> opener) { m_openFile = std::move(opener); }
+
+    // The settings as the window holds them now, and their application.
+    MainSettings CurrentSettings() const;
+    void ApplySettings(const MainSettings& settings);
+    void FormShow();
+    void FormClose();
+
+    // Selects the view style whose button or menu item bears this name.
+    void ApplyViewStyle(const QString& controlName);
+    void ListViewColumnClick(int column);
+    void ListViewKeyDown(int key);
+    void UpdateStatusBar();
+
+public slots:
+    void ChangeListViewIcon();
+    void mnuAutoIconClick();
+    void mnuTouSeiClick();
+    void mnuToolBarClick();
+    void mnuStatusBarClick();
+    void mnuSelectAllClick();
+    void mnuInversClick();
+    void mnuExitClick();
+    void mnuHelpTopicClick();
+    void mnuRefreshClick();
+    void mnuRefreshAtRunClick();
+    void mnuSortClick();
+    void mnuPickUpClick();
+    void mnuPickUpClick2();
+    void mnuSetupDirClick();
+    void mnuSetupDefaultFileClick();
+    void mnuCopyFromLocalClick();
+    void mnuVersionInfoClick();
+    void sbtUpLevelClick();
+    void sbtClick();
+    void PopupClick();
+    void Timer1Timer();
+    void ListViewDblClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildMenus();
+    void BuildToolBar(QWidget* toolBar);
+    QWidget* BuildHalf(const char* panelName, const char* labelName, QLabel*& label, QWidget* view);
+    QAction* Action(const char* name) const;
+    QToolButton* Button(const char* name) const;
+
+    void StartupRefreshTimer();
+    void TreeViewChange(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void RebuildTreeView();
+    void ForgetListing();
+    void CollectFolderItems();
+    void SortFolderItems();
+    void FillFileList();
+    void ListViewChange(const QItemSelection& selected, const QItemSelection& deselected);
+    void SelectNode(int nodeId);
+    void ShowPopup(QPoint global);
+    void RunCommand(const QString& senderName);
+    void SetPickUpState(bool active);
+
+    Forms& m_forms;
+    Catalogue m_catalogue;
+    ImageLists m_images;
+    FolderItemsModel* m_folderItems;
+    StatusTally m_tally;
+    ListOrdering m_ordering;
+
+    QWidget* m_bevel1 = nullptr;
+    QWidget* m_toolBar = nullptr;
+    SplitPanel* m_splitPanel = nullptr;
+    QTreeWidget* m_treeView = nullptr;
+    FileListView* m_listView = nullptr;
+    QLabel* m_lblRootFolderName = nullptr;
+    QLabel* m_lblFolderName = nullptr;
+    QLabel* m_statusPanels[2] = {};
+    QMenu* m_popupMenu = nullptr;
+    QTimer* m_timer1 = nullptr;
+    HelpWindow* m_help = nullptr;
+    QString m_helpFile;
+
+    // Tree items by node id; rebuilt with the tree.
+    std::unordered_map<int, QTreeWidgetItem*> m_treeItems;
+    int m_currentNode = 0; // the folder listed or about to be; 0 none
+    int m_listingMode = 0;
+    std::function<void()> m_timerHandler;
+    std::function<void(const std::string&)> m_openFile;
+    bool m_shown = false;
+
+    int m_opKind = 0;
+    std::vector<TCacheEntry*> m_jobList;
+    std::string m_copyDir;
+    DefFiles m_defFiles{"index.html", "", "", false, false};
+    bool m_refreshAtRun = false;
+};
+
+} // namespace larkspool

@@ -1,0 +1,412 @@
+// The main window's tree and list: mirroring the catalogue's folder tree,
+// arming and running the listing of the open folder, the status bar, opening
+// rows, the keys of both views, going up a level, ordering, the refresh, and
+// the entry points of the commands.
+#include "app/tfrm_main.h"
+
+#include "app/display_text.h"
+#include "app/file_list_view.h"
+#include "app/folder_items_model.h"
+#include "app/forms.h"
+#include "app/message_box.h"
+#include "app/pending_dialogs.h"
+#include "app/tfrm_refresh.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace larkspool {
+namespace {
+
+constexpr int kNodeIdRole = Qt::UserRole + 1;
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+int NodeIdOf(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, kNodeIdRole).toInt() : 0;
+}
+
+} // namespace
+
+void TfrmMain::ForgetListing()
+{
+    // The records the rows name are about to be freed: nothing may read them,
+    // not even a listing armed before.
+    m_timer1->stop();
+    m_folderItems->Clear();
+    m_tally.Listed(m_folderItems->Items());
+}
+
+void TfrmMain::RefreshCache(RefreshProgress& progress)
+{
+    ForgetListing();
+    m_ordering.Reset();
+    m_statusPanels[0]->clear();
+    m_statusPanels[1]->clear();
+    {
+        WaitCursor wait;
+        m_catalogue.RefreshCache(progress);
+    }
+    SetPickUpState(m_catalogue.PickUpActive());
+    m_listingMode = kListingAtOnce;
+    RebuildTreeView();
+}
+
+void TfrmMain::RebuildTreeView()
+{
+    ForgetListing();
+    const FolderTree& tree = m_catalogue.Tree();
+    {
+        const QSignalBlocker detach(m_treeView);
+        m_treeView->setUpdatesEnabled(false);
+        m_treeView->clear();
+        m_treeItems.clear();
+        // Parents come before their children in a depth-first walk.
+        m_catalogue.WalkTree([this](const TreeNode& node, int, int) {
+            const auto parent = m_treeItems.find(node.ParentId);
+            auto* item = parent == m_treeItems.end() ? new QTreeWidgetItem(m_treeView)
+                                                     : new QTreeWidgetItem(parent->second);
+            item->setText(0, DisplayText(node.Text));
+            item->setIcon(0, m_images.Icon(node.ImageIndex));
+            item->setData(0, kNodeIdRole, node.Id);
+            m_treeItems.emplace(node.Id, item);
+        });
+        m_treeView->setUpdatesEnabled(true);
+    }
+    m_currentNode = 0;
+    if (const auto root = m_treeItems.find(tree.RootId()); root != m_treeItems.end()) {
+        root->second->setExpanded(true);
+        m_treeView->setCurrentItem(root->second);
+    }
+}
+
+void TfrmMain::TreeViewChange(QTreeWidgetItem* current, QTreeWidgetItem* previous)
+{
+    // The selected folder shows open.
+    for (QTreeWidgetItem* item : {previous, current}) {
+        const TreeNode* node = item ? m_catalogue.Tree().Node(NodeIdOf(item)) : nullptr;
+        if (node)
+            item->setIcon(0, m_images.Icon(item == current ? node->SelectedImageIndex : node->ImageIndex));
+    }
+    const int nodeId = NodeIdOf(current);
+    if (nodeId == m_currentNode)
+        return;
+    m_currentNode = nodeId;
+    m_catalogue.Tree().SelectNode(nodeId);
+    m_timer1->stop();
+    m_timer1->start(ListingDelay(m_listingMode));
+}
+
+void TfrmMain::Timer1Timer()
+{
+    m_timer1->stop();
+    {
+        WaitCursor wait;
+        CollectFolderItems();
+        SortFolderItems();
+    }
+    m_listingMode = kListingAtOnce;
+    const TreeNode* node = m_catalogue.Tree().Node(m_currentNode);
+    m_lblFolderName->setText(
+        QStringLiteral("開いているﾌｫﾙﾀﾞ : '%1'").arg(node ? DisplayText(node->Text) : QString()));
+    m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtUpLevel"))
+        ->setEnabled(node && m_currentNode != m_catalogue.Tree().RootId());
+    UpdateStatusBar();
+}
+
+void TfrmMain::CollectFolderItems()
+{
+    std::vector<TListItem*>& items = m_folderItems->Items();
+    m_folderItems->Clear();
+    if (!m_catalogue.Tree().Node(m_currentNode))
+        return;
+    for (const auto& folder : m_catalogue.Tree().FolderList()) {
+        if (folder->ParentId == m_currentNode)
+            items.push_back(folder.get());
+    }
+    FileTypeTable& types = m_catalogue.FileTypes();
+    for (TCacheEntry* entry : m_catalogue.FolderFiles(m_currentNode)) {
+        if (entry->TypeIndex < 0)
+            entry->TypeIndex = types.GetFileTypeIndex(entry->LocalFile);
+        items.push_back(entry);
+    }
+    m_images.AddTypeIcons(types);
+}
+
+void TfrmMain::SortFolderItems()
+{
+    m_ordering.Sort(m_folderItems->Items(), m_catalogue.FileTypes());
+    FillFileList();
+}
+
+void TfrmMain::FillFileList()
+{
+    m_listView->setUpdatesEnabled(false);
+    m_folderItems->FillFileList();
+    m_listView->setUpdatesEnabled(true);
+    // Refilling drops the selection: the marks follow.
+    UpdateStatusBar();
+}
+
+void TfrmMain::UpdateStatusBar()
+{
+    const StatusTexts texts = m_tally.Listed(m_folderItems->Items());
+    m_statusPanels[0]->setText(QString::fromStdString(texts.objects));
+    m_statusPanels[1]->setText(QString::fromStdString(texts.size));
+}
+
+void TfrmMain::ListViewChange(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    const int selectedRows = m_listView->SelectedCount();
+    StatusTexts texts;
+    bool changed = false;
+    auto apply = [&](const QItemSelection& range, bool nowSelected) {
+        for (const QModelIndex& index : range.indexes()) {
+            if (index.column() != 0)
+                continue;
+            texts = m_tally.RowChanged(m_folderItems->Items(), selectedRows, index.row(), nowSelected);
+            changed = true;
+        }
+    };
+    apply(deselected, false);
+    apply(selected, true);
+    if (!changed)
+        return;
+    m_statusPanels[0]->setText(QString::fromStdString(texts.objects));
+    m_statusPanels[1]->setText(QString::fromStdString(texts.size));
+}
+
+void TfrmMain::SelectNode(int nodeId)
+{
+    if (const auto item = m_treeItems.find(nodeId); item != m_treeItems.end())
+        m_treeView->setCurrentItem(item->second);
+}
+
+void TfrmMain::ListViewDblClick()
+{
+    const TListItem* item = m_folderItems->Item(m_listView->FirstSelectedRow());
+    if (!item)
+        return;
+    if (item->Kind == 'C')
+        m_openFile(static_cast<const TCacheEntry*>(item)->LocalFile);
+    else
+        SelectNode(static_cast<const TFolderEntry*>(item)->NodeId);
+}
+
+void TfrmMain::ListViewKeyDown(int key)
+{
+    switch (key) {
+    case Qt::Key_Backspace:
+        if (m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtUpLevel"))->isEnabled())
+            sbtUpLevelClick();
+        break;
+    case Qt::Key_Return:
+        ListViewDblClick();
+        break;
+    case Qt::Key_Menu: {
+        const int row = m_listView->FirstSelectedRow();
+        if (row < 0)
+            break;
+        const int shift = m_listView->Style() == ViewStyle::LargeIcon ? 16 : 8;
+        ShowPopup(m_listView->ToGlobal(m_listView->RowPosition(row) + QPoint(shift, shift)));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_treeView && event->type() == QEvent::KeyPress) {
+        m_listingMode = kListingAfterKey;
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu) {
+            if (QTreeWidgetItem* item = m_treeView->currentItem())
+                ShowPopup(m_treeView->viewport()->mapToGlobal(m_treeView->visualItemRect(item).center()));
+            return true;
+        }
+    } else if (watched == m_treeView->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton && m_treeView->itemAt(mouse->position().toPoint()))
+            ShowPopup(mouse->globalPosition().toPoint());
+    } else if (event->type() == QEvent::ContextMenu && (watched == m_treeView || watched == m_treeView->viewport())) {
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::sbtUpLevelClick()
+{
+    const TreeNode* node = m_catalogue.Tree().Node(m_currentNode);
+    if (node && node->ParentId != 0)
+        SelectNode(node->ParentId);
+}
+
+void TfrmMain::ShowPopup(QPoint global)
+{
+    m_popupMenu->popup(global);
+}
+
+void TfrmMain::ListViewColumnClick(int column)
+{
+    m_ordering.ChooseColumn(column);
+    WaitCursor wait;
+    SortFolderItems();
+}
+
+void TfrmMain::mnuSortClick()
+{
+    const int column = sender() ? SortMenuColumn(sender()->objectName()) : -1;
+    if (column >= 0)
+        ListViewColumnClick(column);
+}
+
+void TfrmMain::mnuRefreshClick()
+{
+    m_forms.frmRefresh->exec();
+}
+
+QIcon TfrmMain::GetTypeLargeIcon(int typeRow) const
+{
+    if (typeRow < 0 || typeRow >= m_catalogue.FileTypes().GetFileTypeCount())
+        return {};
+    return QIcon(m_images.Large(m_catalogue.FileTypes().GetFileTypeRow(typeRow).ImageIndex));
+}
+
+QIcon TfrmMain::GetTypeSmallIcon(int typeRow) const
+{
+    if (typeRow < 0 || typeRow >= m_catalogue.FileTypes().GetFileTypeCount())
+        return {};
+    return QIcon(m_images.Small(m_catalogue.FileTypes().GetFileTypeRow(typeRow).ImageIndex));
+}
+
+void TfrmMain::SetPickUpState(bool active)
+{
+    findChild<QAction*>(QStringLiteral("mnuPickUp"))
+        ->setText(active ? QStringLiteral("絞り込み終了(&P)") : QStringLiteral("絞り込み(&P)"));
+    m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUp"))->setVisible(!active);
+    m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUpEnd"))->setVisible(active);
+}
+
+void TfrmMain::mnuPickUpClick()
+{
+    {
+        WaitCursor wait;
+        m_catalogue.LookUpMissingTypes();
+        m_images.AddTypeIcons(m_catalogue.FileTypes());
+    }
+    if (m_forms.frmPickUp->exec() != QDialog::Accepted)
+        return;
+    ForgetListing();
+    m_catalogue.StartPickUp(m_forms.frmPickUp->SelectedTypes());
+    SetPickUpState(true);
+    m_listingMode = kListingAtOnce;
+    RebuildTreeView();
+}
+
+void TfrmMain::mnuPickUpClick2()
+{
+    ForgetListing();
+    m_catalogue.EndPickUp();
+    SetPickUpState(false);
+    m_listingMode = kListingAtOnce;
+    RebuildTreeView();
+}
+
+void TfrmMain::mnuSetupDirClick()
+{
+    m_forms.frmSelDir->exec();
+}
+
+void TfrmMain::mnuSetupDefaultFileClick()
+{
+    m_forms.frmDefFile->exec();
+}
+
+void TfrmMain::mnuCopyFromLocalClick()
+{
+    if (m_forms.frmFromLocal->exec() == QDialog::Accepted)
+        mnuRefreshClick();
+}
+
+void TfrmMain::mnuVersionInfoClick()
+{
+    m_forms.frmVersion->exec();
+}
+
+void TfrmMain::sbtClick()
+{
+    const bool treeFocused = m_treeView->hasFocus();
+    if (treeFocused ? m_treeView->currentItem() == nullptr : m_listView->SelectedCount() == 0)
+        return;
+    RunCommand(sender() ? sender()->objectName() : QString());
+}
+
+void TfrmMain::PopupClick()
+{
+    RunCommand(sender() ? sender()->objectName() : QString());
+}
+
+void TfrmMain::RunCommand(const QString& senderName)
+{
+    static const struct {
+        const char* names[3];
+        int opKind;
+    } kinds[] = {
+        {{"sbtCopy", "mnuCopy", "PopupCopy"}, 1},
+        {{"sbtDelete", "mnuDelete", "PopupDelete"}, 2},
+        {{"sbtMove", "mnuMove", "PopupMove"}, 3},
+    };
+    m_jobList.clear();
+    if (m_treeView->hasFocus()) {
+        const TFolderEntry* folder = m_catalogue.Tree().FolderOfNode(NodeIdOf(m_treeView->currentItem()));
+        m_jobList = m_catalogue.CollectEntriesUnder(folder ? folder->Path : std::string());
+    } else {
+        for (TListItem* item : m_folderItems->Items()) {
+            if (!item->Selected)
+                continue;
+            if (item->Kind == 'C') {
+                m_jobList.push_back(static_cast<TCacheEntry*>(item));
+            } else {
+                const auto under = m_catalogue.CollectEntriesUnder(static_cast<const TFolderEntry*>(item)->Path);
+                m_jobList.insert(m_jobList.end(), under.begin(), under.end());
+            }
+        }
+    }
+    m_opKind = 0;
+    for (const auto& kind : kinds) {
+        for (const char* name : kind.names) {
+            if (senderName == QLatin1String(name))
+                m_opKind = kind.opKind;
+        }
+    }
+    if (m_opKind == 0) {
+        ShowMessage(this, senderName.toStdString(), "Undefined Component name", 16);
+        return;
+    }
+    if (m_opKind != 2 && m_copyDir.empty()) {
+        ShowMessage(this, "保存先ﾃﾞｨﾚｸﾄﾘが設定されていません。\n\n保存先ﾃﾞｨﾚｸﾄﾘを設定してください。", kAppCaption, 48);
+        return;
+    }
+    if (m_jobList.empty())
+        return;
+    if (m_opKind != 1 && m_forms.frmMoveDel->exec() != QDialog::Accepted)
+        return;
+    m_forms.frmFileOp->exec();
+}
+
+} // namespace larkspool

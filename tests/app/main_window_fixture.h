@@ -1,0 +1,131 @@
+// A main window over a real cache in a temporary folder, with its settings in
+// a sandbox, and the small drivers the window tests share.
+#pragma once
+
+#include "app/file_list_view.h"
+#include "app/folder_items_model.h"
+#include "app/forms.h"
+#include "app/tfrm_main.h"
+#include "tests/catalogue/test_cache.h"
+#include "tests/settings/settings_sandbox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace larkspool::testing {
+
+// Stands in for the refresh dialog: records what the refresh says.
+class RecordingProgress : public RefreshProgress {
+public:
+    void SetProgressMaximum(int maximum) override { this->maximum = maximum; }
+    void SetProgressPosition(int position) override { this->position = position; }
+    void ProcessEvents() override
+    {
+        if (onEvents)
+            onEvents();
+    }
+    void ShowMessage(const std::string& text, const std::string&, int) override { messages.push_back(text); }
+
+    int maximum = 0;
+    int position = 0;
+    std::function<void()> onEvents;
+    std::vector<std::string> messages;
+};
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    ~MainWindowFixture() override { m_forms.reset(); }
+
+    // The demo site: two hosts, folders a and a/sub, pages, an image, a
+    // stylesheet and a script.
+    void AddSite()
+    {
+        m_cache.Add("http://www.example.jp/index.html", "html", std::string(100, 'p'), kSomeTime);
+        m_cache.Add("http://www.example.jp/a/b.gif", "gif", std::string(1000, 'g'), kSomeTime + 10);
+        m_cache.Add("http://www.example.jp/a/c.css", "css", std::string(1000, 'c'), kSomeTime + 20);
+        m_cache.Add("http://www.example.jp/a/d.js", "js", std::string(3000, 'j'), kSomeTime + 5);
+        m_cache.Add("http://www.example.jp/a/sub/e.html", "html", std::string(10, 'e'), kSomeTime);
+        m_cache.Add("http://img.example.jp/x.png", "png", std::string(50, 'x'), kSomeTime);
+    }
+
+    TfrmMain& Open()
+    {
+        m_forms = std::make_unique<FormSet>(m_cache.Cache());
+        Main().SetFileOpener([this](const std::string& path) { m_opened.push_back(path); });
+        Main().show();
+        return Main();
+    }
+    TfrmMain& Main() { return m_forms->main(); }
+    Forms& AllForms() { return m_forms->forms(); }
+
+    void Refresh()
+    {
+        RecordingProgress progress;
+        Main().RefreshCache(progress);
+        m_messages = progress.messages;
+        WaitForListing();
+    }
+    // Lets an armed listing fire.
+    void WaitForListing()
+    {
+        for (int i = 0; i < 200 && Main().timer1()->isActive(); ++i)
+            QTest::qWait(5);
+    }
+    // Selects the tree node of a folder path ("" the root) and lists it.
+    void OpenFolder(const std::string& path)
+    {
+        const int id = path.empty() ? Main().catalogue().Tree().RootId() : Main().catalogue().FindFolderNode(path);
+        QTreeWidget* tree = Main().treeView();
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            if ((*it)->data(0, Qt::UserRole + 1).toInt() == id)
+                tree->setCurrentItem(*it);
+        }
+        WaitForListing();
+    }
+    std::vector<std::string> RowNames()
+    {
+        std::vector<std::string> names;
+        for (const TListItem* item : Main().folderItems().Items())
+            names.push_back(item->Name);
+        return names;
+    }
+    int RowOf(const std::string& name)
+    {
+        const auto& items = Main().folderItems().Items();
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (items[i]->Name == name)
+                return int(i);
+        }
+        return -1;
+    }
+    void SelectRows(std::initializer_list<const char*> names)
+    {
+        QItemSelectionModel* selection = Main().listView()->SelectionModel();
+        for (const char* name : names)
+            selection->select(Main().folderItems().index(RowOf(name), 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QAction* Action(const char* name) { return Main().findChild<QAction*>(name); }
+    QToolButton* Button(const char* name) { return Main().findChild<QToolButton*>(name); }
+    template <typename T = QWidget>
+    T* Child(const char* name)
+    {
+        return Main().findChild<T*>(name);
+    }
+
+    SettingsSandbox m_sandbox;
+    TestCache m_cache;
+    std::unique_ptr<FormSet> m_forms;
+    std::vector<std::string> m_opened;
+    std::vector<std::string> m_messages;
+};
+
+} // namespace larkspool::testing

@@ -1,0 +1,546 @@
+#include "main_window_fixture.h"
+
+#include "app/help_window.h"
+#include "app/pending_dialogs.h"
+#include "app/split_panel.h"
+#include "app/tfrm_refresh.h"
+#include "export/size_date_texts.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeView>
+
+namespace {
+
+using namespace larkspool;
+using Strings = std::vector<std::string>;
+
+class MainWindow : public larkspool::testing::MainWindowFixture {};
+
+TEST_F(MainWindow, the_twelve_windows_exist_with_their_names_and_the_first_is_the_main_window)
+{
+    Open();
+    Forms& forms = AllForms();
+
+    const std::pair<QWidget*, const char*> windows[] = {
+        {forms.frmMain, "Larkspool for Windows"}, {forms.frmFileOp, ""},
+        {forms.frmSelDir, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定"}, {forms.frmConfirm, "ﾌｧｲﾙの上書きの確認"},
+        {forms.frmVersion, "ﾊﾞｰｼﾞｮﾝ情報"}, {forms.frmPickUp, "ﾌｧｲﾙの絞り込み"},
+        {forms.frmMoveDel, "ﾌｧｲﾙの削除の確認"}, {forms.frmFromLocal, "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ"},
+        {forms.frmFileOp2, "ｷｬｯｼｭへｺﾋﾟｰしています..."}, {forms.frmConfirm2, "ﾌｧｲﾙの上書きの確認"},
+        {forms.frmRefresh, "最新の情報に更新中"}, {forms.frmDefFile, "暗黙のﾌｧｲﾙ名設定"},
+    };
+    for (const auto& [window, caption] : windows) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->windowTitle(), QString::fromUtf8(caption)) << window->objectName().toStdString();
+    }
+    EXPECT_EQ(Child<QLabel>("lblFolderName")->text(), "開いているﾌｫﾙﾀﾞ : ");
+    EXPECT_FALSE(Button("sbtUpLevel")->isEnabled());
+    EXPECT_TRUE(Button("sbtPickUpEnd")->isHidden());
+}
+
+TEST_F(MainWindow, view_style_buttons_and_menu_items_stay_in_step)
+{
+    Open();
+    struct Step {
+        const char* click;
+        const char* button;
+        const char* menu;
+        bool arrange;
+        ViewStyle style;
+    };
+    const Step steps[] = {
+        {"mnuDetailsIcon", "sbtDetailsIcon", "mnuDetailsIcon", false, ViewStyle::Details},
+        {"sbtSmallIcon", "sbtSmallIcon", "mnuSmallIcon", true, ViewStyle::SmallIcon},
+        {"mnuListIcon", "sbtListIcon", "mnuListIcon", false, ViewStyle::List},
+        {"sbtLargeIcon", "sbtLargeIcon", "mnuLargeIcon", true, ViewStyle::LargeIcon},
+    };
+    for (const Step& step : steps) {
+        if (step.click[0] == 's')
+            Button(step.click)->click();
+        else
+            Action(step.click)->trigger();
+
+        for (const char* name : {"sbtLargeIcon", "sbtSmallIcon", "sbtListIcon", "sbtDetailsIcon"})
+            EXPECT_EQ(Button(name)->isChecked(), std::string(name) == step.button) << step.click << " " << name;
+        for (const char* name : {"mnuLargeIcon", "mnuSmallIcon", "mnuListIcon", "mnuDetailsIcon"})
+            EXPECT_EQ(Action(name)->isChecked(), std::string(name) == step.menu) << step.click << " " << name;
+        EXPECT_EQ(Action("mnuTouSei")->isEnabled(), step.arrange) << step.click;
+        EXPECT_EQ(Action("mnuAutoIcon")->isEnabled(), step.arrange) << step.click;
+        EXPECT_EQ(Main().listView()->Style(), step.style) << step.click;
+    }
+    Main().ApplyViewStyle("sbtRefresh");
+    EXPECT_EQ(Main().listView()->Style(), ViewStyle::LargeIcon);
+}
+
+TEST_F(MainWindow, the_details_view_has_five_columns_with_the_size_right_aligned)
+{
+    AddSite();
+    Open();
+    Refresh();
+    OpenFolder("www.example.jp/a");
+    FolderItemsModel& model = Main().folderItems();
+
+    const char* captions[5] = {"名前", "ﾀｲﾄﾙ", "ｻｲｽﾞ", "種類", "更新日時"};
+    ASSERT_EQ(model.columnCount(), 5);
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(model.headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(captions[c]));
+        const auto align = model.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
+        EXPECT_EQ(bool(align & Qt::AlignRight), c == 2) << c;
+    }
+    const int folder = RowOf("sub");
+    EXPECT_EQ(model.index(folder, 3).data().toString(), "ﾌｧｲﾙ ﾌｫﾙﾀﾞ");
+    EXPECT_EQ(model.index(folder, 2).data().toString(), "");
+    EXPECT_FALSE(model.index(folder, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    const int gif = RowOf("b.gif");
+    EXPECT_EQ(model.index(gif, 2).data().toString().toStdString(), FormatSizeText(1000, 0));
+    EXPECT_NE(model.index(gif, 3).data().toString(), "");
+    EXPECT_NE(model.index(gif, 4).data().toString(), "");
+}
+
+class SplitBarDrag : public MainWindow {
+protected:
+    void Send(QWidget* to, QEvent::Type type, int x, Qt::MouseButton button)
+    {
+        const QPointF at(x, 5);
+        QMouseEvent event(type, at, to->mapToGlobal(at), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button),
+                          Qt::NoModifier);
+        QApplication::sendEvent(to, &event);
+    }
+};
+
+TEST_F(SplitBarDrag, the_bar_moves_alone_within_50_pixels_of_each_edge_and_the_halves_follow_on_release)
+{
+    Open();
+    Main().resize(600, 400);
+    QTest::qWait(20);
+    SplitPanel* panel = Main().splitPanel();
+    SplitBar* bar = panel->Bar();
+    QWidget* lPanel = Child("lPanel");
+    QWidget* rPanel = Child("rPanel");
+    const int startLeft = bar->Left();
+    const int width = panel->width();
+
+    Send(bar, QEvent::MouseButtonPress, 1, Qt::LeftButton);
+    EXPECT_TRUE(bar->SplitDragging());
+    Send(bar, QEvent::MouseMove, -1000, Qt::LeftButton);
+    EXPECT_EQ(bar->Left(), 50);
+    EXPECT_EQ(lPanel->width(), startLeft);
+    Send(bar, QEvent::MouseButtonRelease, 1, Qt::LeftButton);
+    EXPECT_FALSE(bar->SplitDragging());
+    EXPECT_EQ(lPanel->width(), 50);
+    EXPECT_EQ(panel->SplitBarLeft(), 50);
+
+    Send(bar, QEvent::MouseButtonPress, 1, Qt::LeftButton);
+    Send(bar, QEvent::MouseMove, 5000, Qt::LeftButton);
+    EXPECT_EQ(bar->Left(), width - 50);
+    Send(bar, QEvent::MouseButtonRelease, 1, Qt::LeftButton);
+    EXPECT_EQ(rPanel->width(), 47);
+    EXPECT_EQ(rPanel->x(), width - 50 + kSplitBarWidth);
+}
+
+TEST_F(SplitBarDrag, the_right_button_neither_starts_nor_ends_a_drag)
+{
+    Open();
+    Main().resize(600, 400);
+    QTest::qWait(20);
+    SplitBar* bar = Main().splitPanel()->Bar();
+    const int startLeft = bar->Left();
+
+    Send(bar, QEvent::MouseButtonPress, 1, Qt::RightButton);
+    Send(bar, QEvent::MouseMove, 100, Qt::RightButton);
+    EXPECT_FALSE(bar->SplitDragging());
+    EXPECT_EQ(bar->Left(), startLeft);
+
+    Send(bar, QEvent::MouseButtonPress, 1, Qt::LeftButton);
+    Send(bar, QEvent::MouseButtonRelease, 1, Qt::RightButton);
+    EXPECT_TRUE(bar->SplitDragging());
+    Send(bar, QEvent::MouseButtonRelease, 1, Qt::LeftButton);
+}
+
+TEST_F(MainWindow, a_narrower_window_keeps_the_tree_width)
+{
+    Open();
+    Main().resize(700, 400);
+    QTest::qWait(20);
+    Main().splitPanel()->SetSplitBarLeft(200);
+    QTest::qWait(20);
+
+    Main().resize(500, 400);
+    QTest::qWait(20);
+
+    EXPECT_EQ(Child("lPanel")->width(), 200);
+    EXPECT_EQ(Main().splitPanel()->SplitBarLeft(), 200);
+}
+
+TEST_F(MainWindow, toolbar_and_status_bar_toggles_hide_and_show_them)
+{
+    Open();
+
+    Action("mnuToolBar")->trigger();
+    EXPECT_FALSE(Action("mnuToolBar")->isChecked());
+    EXPECT_TRUE(Child("ToolBar")->isHidden());
+    EXPECT_TRUE(Child("Bevel1")->isHidden());
+    Action("mnuStatusBar")->trigger();
+    EXPECT_FALSE(Action("mnuStatusBar")->isChecked());
+    EXPECT_TRUE(Main().statusBar()->isHidden());
+
+    Action("mnuToolBar")->trigger();
+    Action("mnuStatusBar")->trigger();
+    EXPECT_TRUE(Action("mnuToolBar")->isChecked());
+    EXPECT_FALSE(Child("ToolBar")->isHidden());
+    EXPECT_FALSE(Child("Bevel1")->isHidden());
+    EXPECT_FALSE(Main().statusBar()->isHidden());
+
+    Action("mnuAutoIcon")->trigger();
+    EXPECT_TRUE(Action("mnuAutoIcon")->isChecked());
+    EXPECT_TRUE(Main().listView()->AutoArrange());
+}
+
+TEST_F(MainWindow, listing_a_folder_shows_its_counts_and_selections_count_files_bytes_only)
+{
+    AddSite();
+    Open();
+    Refresh();
+
+    OpenFolder("www.example.jp/a");
+    EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "c.css", "d.js"}));
+    EXPECT_EQ(Main().StatusText(0), "4 個のｵﾌﾞｼﾞｪｸﾄ");
+    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(5000, 0));
+    EXPECT_EQ(Main().FolderNameText(), "開いているﾌｫﾙﾀﾞ : 'a'");
+
+    SelectRows({"b.gif", "c.css"});
+    EXPECT_EQ(Main().StatusText(0), "2 のｵﾌﾞｼﾞｪｸﾄを選択");
+    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(2000, 0));
+    SelectRows({"sub"});
+    EXPECT_EQ(Main().StatusText(0), "3 のｵﾌﾞｼﾞｪｸﾄを選択");
+    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(2000, 0));
+    EXPECT_TRUE(Main().folderItems().Items()[0]->Selected);
+
+    Main().listView()->SelectionModel()->clearSelection();
+    EXPECT_EQ(Main().StatusText(0), "4 個のｵﾌﾞｼﾞｪｸﾄ");
+    for (const TListItem* item : Main().folderItems().Items())
+        EXPECT_FALSE(item->Selected) << item->Name;
+}
+
+TEST_F(MainWindow, the_root_lists_host_folders_and_cannot_go_up)
+{
+    AddSite();
+    Open();
+    Refresh();
+
+    EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"}));
+    EXPECT_FALSE(Button("sbtUpLevel")->isEnabled());
+    Main().ListViewKeyDown(Qt::Key_Backspace);
+    EXPECT_EQ(Main().CurrentNode(), Main().catalogue().Tree().RootId());
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(MainWindow, select_all_and_invert_select_rows_and_give_the_list_the_focus)
+{
+    AddSite();
+    Open();
+    Refresh();
+    OpenFolder("www.example.jp/a");
+    Main().activateWindow();
+    Main().treeView()->setFocus();
+
+    Action("mnuSelectAll")->trigger();
+    EXPECT_EQ(Main().listView()->SelectedCount(), 4);
+    EXPECT_EQ(Main().StatusText(0), "4 のｵﾌﾞｼﾞｪｸﾄを選択");
+    EXPECT_FALSE(Main().treeView()->hasFocus());
+    EXPECT_TRUE(Main().listView()->CurrentView()->hasFocus());
+
+    Main().listView()->SelectionModel()->clearSelection();
+    SelectRows({"sub", "d.js"});
+    Main().treeView()->setFocus();
+    Action("mnuInvers")->trigger();
+    EXPECT_EQ(Main().listView()->SelectedCount(), 2);
+    EXPECT_FALSE(Main().folderItems().Items()[std::size_t(RowOf("sub"))]->Selected);
+    EXPECT_TRUE(Main().folderItems().Items()[std::size_t(RowOf("b.gif"))]->Selected);
+    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(2000, 0));
+    EXPECT_TRUE(Main().listView()->CurrentView()->hasFocus());
+}
+
+TEST_F(MainWindow, keys_in_the_tree_delay_the_listing_and_a_click_lists_at_once)
+{
+    AddSite();
+    Open();
+    Refresh();
+    QTreeWidget* tree = Main().treeView();
+    Main().activateWindow();
+    tree->setFocus();
+
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(Main().ListingMode(), kListingAfterKey);
+    EXPECT_TRUE(Main().timer1()->isActive());
+    EXPECT_EQ(Main().timer1()->interval(), 500);
+    EXPECT_NE(Main().CurrentNode(), Main().catalogue().Tree().RootId());
+    EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"})); // not yet
+    QTest::qWait(600);
+    EXPECT_FALSE(Main().timer1()->isActive());
+    EXPECT_EQ(RowNames(), (Strings{"x.png"}));
+    EXPECT_EQ(Main().ListingMode(), kListingAtOnce);
+
+    QTreeWidgetItem* www = tree->topLevelItem(0)->child(1);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(www).center());
+    EXPECT_EQ(Main().timer1()->interval(), 1);
+    WaitForListing();
+    EXPECT_EQ(RowNames(), (Strings{"a", "index.html"}));
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(www).center());
+    EXPECT_FALSE(Main().timer1()->isActive());
+}
+
+TEST_F(MainWindow, enter_opens_the_first_selected_row_and_backspace_goes_up)
+{
+    AddSite();
+    Open();
+    Refresh();
+    OpenFolder("www.example.jp/a");
+    QAbstractItemView* view = Main().listView()->CurrentView();
+    Main().activateWindow();
+    view->setFocus();
+
+    SelectRows({"d.js", "c.css"});
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_opened[0], static_cast<TCacheEntry*>(Main().folderItems().Items()[std::size_t(RowOf("c.css"))])->LocalFile);
+
+    Main().listView()->SelectionModel()->clearSelection();
+    SelectRows({"sub"});
+    QTest::keyClick(view, Qt::Key_Return);
+    WaitForListing();
+    EXPECT_EQ(RowNames(), (Strings{"e.html"}));
+    EXPECT_TRUE(Button("sbtUpLevel")->isEnabled());
+
+    QTest::keyClick(Main().listView()->CurrentView(), Qt::Key_Backspace);
+    WaitForListing();
+    EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "c.css", "d.js"}));
+    Button("sbtUpLevel")->click();
+    WaitForListing();
+    EXPECT_EQ(RowNames(), (Strings{"a", "index.html"}));
+    EXPECT_EQ(m_opened.size(), 1u);
+}
+
+TEST_F(MainWindow, the_context_menu_key_opens_the_popup_only_over_a_selected_row)
+{
+    AddSite();
+    Open();
+    Refresh();
+    OpenFolder("www.example.jp/a");
+    QAbstractItemView* view = Main().listView()->CurrentView();
+
+    QTest::keyClick(view, Qt::Key_Menu);
+    EXPECT_FALSE(Main().popupMenu()->isVisible());
+
+    SelectRows({"c.css"});
+    QTest::keyClick(view, Qt::Key_Menu);
+    EXPECT_TRUE(Main().popupMenu()->isVisible());
+    Main().popupMenu()->hide();
+}
+
+TEST_F(MainWindow, header_clicks_and_sort_items_reverse_the_order_and_keep_it_across_folders)
+{
+    AddSite();
+    Open();
+    Refresh();
+    OpenFolder("www.example.jp/a");
+    Action("mnuDetailsIcon")->trigger();
+    QHeaderView* header = Main().listView()->DetailsView()->header();
+
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(0) + 5, 5));
+    EXPECT_EQ(RowNames(), (Strings{"d.js", "c.css", "b.gif", "sub"}));
+    header->sectionClicked(0);
+    EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "c.css", "d.js"}));
+
+    Action("mnuSortBySize")->trigger();
+    EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "c.css", "d.js"}));
+    Action("mnuSortBySize")->trigger();
+    EXPECT_EQ(RowNames(), (Strings{"d.js", "c.css", "b.gif", "sub"}));
+
+    Action("mnuSortByDate")->trigger();
+    EXPECT_EQ(RowNames(), (Strings{"sub", "d.js", "b.gif", "c.css"}));
+    EXPECT_EQ(Main().ordering().SortColumn, kColumnDate);
+
+    OpenFolder("www.example.jp");
+    EXPECT_EQ(Main().ordering().SortColumn, kColumnDate);
+    Refresh();
+    EXPECT_EQ(Main().ordering().SortColumn, kColumnName);
+    EXPECT_FALSE(Main().ordering().SortDescending);
+}
+
+TEST_F(MainWindow, a_refresh_empties_the_list_before_the_records_go)
+{
+    AddSite();
+    Open();
+    Refresh();
+    OpenFolder("www.example.jp/a");
+    SelectRows({"b.gif"});
+    larkspool::testing::RecordingProgress progress;
+    std::vector<int> rowsSeen;
+    progress.onEvents = [&] { rowsSeen.push_back(Main().folderItems().rowCount()); };
+
+    Main().RefreshCache(progress);
+
+    ASSERT_FALSE(rowsSeen.empty());
+    for (int rows : rowsSeen)
+        EXPECT_EQ(rows, 0);
+    EXPECT_EQ(progress.maximum, 6);
+    WaitForListing();
+    EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"}));
+}
+
+TEST_F(MainWindow, an_empty_cache_gives_the_root_alone_and_says_so)
+{
+    Open();
+
+    Refresh();
+
+    EXPECT_EQ(m_messages, (Strings{"ｷｬｯｼｭにﾌｧｲﾙがありません。"}));
+    ASSERT_EQ(Main().treeView()->topLevelItemCount(), 1);
+    EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0), "MSIE Cache");
+    EXPECT_EQ(Main().treeView()->topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(Main().StatusText(0), "0 個のｵﾌﾞｼﾞｪｸﾄ");
+}
+
+TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
+{
+    Open();
+    Main().resize(640, 420);
+    QTest::qWait(20);
+    Main().splitPanel()->SetSplitBarLeft(150);
+    Action("mnuAutoIcon")->trigger(); // enabled in the icon styles only
+    Action("mnuDetailsIcon")->trigger();
+    Action("mnuStatusBar")->trigger();
+    Action("mnuRefreshAtRun")->trigger();
+    Main().listView()->SetColumnWidth(1, 77);
+    Main().SetCopyDir("/tmp/out");
+    Main().SetDefFiles({"default.htm", "index.htm", "", true, false});
+    Main().close();
+    m_forms.reset();
+    m_sandbox.Store()->setValue("Refresh", 0); // no scan at the next start
+
+    TfrmMain& again = Open();
+    QTest::qWait(20);
+
+    EXPECT_EQ(again.size(), QSize(640, 420));
+    EXPECT_EQ(again.splitPanel()->SplitBarLeft(), 150);
+    EXPECT_EQ(again.listView()->Style(), ViewStyle::Details);
+    EXPECT_TRUE(Button("sbtDetailsIcon")->isChecked());
+    EXPECT_FALSE(Action("mnuStatusBar")->isChecked());
+    EXPECT_TRUE(again.statusBar()->isHidden());
+    EXPECT_TRUE(Action("mnuAutoIcon")->isChecked());
+    EXPECT_TRUE(Action("mnuToolBar")->isChecked());
+    EXPECT_EQ(again.listView()->ColumnWidth(1), 77);
+    EXPECT_EQ(again.GetCopyDir(), "/tmp/out");
+    EXPECT_EQ(again.GetDefFiles().defFile2, "index.htm");
+    EXPECT_TRUE(again.GetDefFiles().defFileFlag2);
+    EXPECT_EQ(again.catalogue().DefFile1(), "default.htm");
+    EXPECT_FALSE(again.RefreshAtRun());
+}
+
+TEST_F(MainWindow, a_first_start_uses_the_fallbacks)
+{
+    TfrmMain& main = Open();
+    QTest::qWait(20);
+
+    EXPECT_EQ(main.size(), QSize(675, 356));
+    EXPECT_EQ(main.splitPanel()->SplitBarLeft(), 182);
+    const int widths[5] = {138, 100, 58, 148, 158};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(main.listView()->ColumnWidth(c), widths[c]) << c;
+    EXPECT_EQ(main.listView()->Style(), ViewStyle::LargeIcon);
+    EXPECT_EQ(main.GetDefFiles().defFile1, "index.html");
+    EXPECT_FALSE(main.timer1()->isActive());
+}
+
+TEST_F(MainWindow, a_stored_window_off_every_screen_and_unknown_values_come_back_usable)
+{
+    Open();
+    Main().close();
+    m_forms.reset();
+    auto store = m_sandbox.Store();
+    store->setValue("WindowLeft", 40000);
+    store->setValue("WindowTop", 30000);
+    store->setValue("WindowState", 7);
+    store->setValue("ListViewStyle", 9);
+    store.reset();
+
+    TfrmMain& main = Open();
+    QTest::qWait(20);
+
+    const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(primary.intersects(main.frameGeometry()));
+    EXPECT_EQ(main.windowState(), Qt::WindowNoState);
+    EXPECT_EQ(main.listView()->Style(), ViewStyle::LargeIcon);
+    EXPECT_TRUE(Button("sbtLargeIcon")->isChecked());
+}
+
+TEST_F(MainWindow, refresh_at_start_scans_once_the_window_is_shown)
+{
+    AddSite();
+    m_sandbox.Store()->setValue("Refresh", 1);
+    m_sandbox.Store()->setValue("ListWidth4", 100);
+    for (const char* name : {"DefFileFlag2", "DefFileFlag3"})
+        m_sandbox.Store()->setValue(name, 0);
+
+    TfrmMain& main = Open();
+    EXPECT_TRUE(main.RefreshAtRun());
+    EXPECT_TRUE(Action("mnuRefreshAtRun")->isChecked());
+    for (int i = 0; i < 200 && main.catalogue().CacheList().empty(); ++i)
+        QTest::qWait(5);
+    WaitForListing();
+
+    EXPECT_EQ(main.catalogue().CacheList().size(), 6u);
+    EXPECT_FALSE(AllForms().frmRefresh->isVisible());
+    EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"}));
+    OpenFolder("www.example.jp");
+    EXPECT_EQ(RowNames(), (Strings{"a", "index.html"}));
+}
+
+TEST_F(MainWindow, the_refresh_dialog_runs_the_scan_and_cancel_stops_it)
+{
+    AddSite();
+    Open();
+    TfrmRefresh* dialog = AllForms().frmRefresh;
+    QPushButton* cancel = dialog->findChild<QPushButton*>("Button1");
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), "中止(&C)");
+
+    // Pressed while the first entry is being read.
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (dialog->progressBar()->value() > 0) {
+            cancel->click();
+            press.stop();
+        }
+    });
+    press.start(0);
+    Main().mnuRefreshClick();
+    WaitForListing();
+
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 1u);
+}
+
+TEST_F(MainWindow, the_help_command_reports_a_missing_help_file_in_its_window)
+{
+    Open();
+
+    Action("mnuHelpTopic")->trigger();
+
+    ASSERT_NE(Main().helpWindow(), nullptr);
+    EXPECT_TRUE(Main().helpWindow()->isVisible());
+    EXPECT_TRUE(Main().helpWindow()->Text().contains(".hlp"));
+    Main().helpWindow()->hide();
+}
+
+} // namespace
