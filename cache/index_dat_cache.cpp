@@ -125,6 +125,26 @@ public:
         return FALSE;
     }
 
+    // Runs work on the store of an existing, valid index.dat under the lock;
+    // a missing or empty cache has no entry to find.
+    template <typename Work>
+    BOOL WithExistingStore(LPCSTR url, Work work)
+    {
+        if (!url)
+            return Fail(ERROR_INVALID_PARAMETER);
+        if (!OpenExisting())
+            return Fail(m_openError);
+        if (!m_file.IsOpen())
+            return Fail(ERROR_FILE_NOT_FOUND);
+        IndexDatLock lock(m_file);
+        if (lock.Error() != ERROR_SUCCESS)
+            return Fail(lock.Error());
+        IndexDatStore store(m_file, m_allocHint);
+        if (store.State() != IndexDatState::Valid)
+            return Fail(store.State() == IndexDatState::Empty ? ERROR_FILE_NOT_FOUND : ERROR_FILE_CORRUPT);
+        return work(store);
+    }
+
     std::optional<std::string> LocalPath(const IndexDatStore& store, const UrlRecord& record) const
     {
         if (!record.fileName || !IsPlainFileName(*record.fileName))
@@ -295,50 +315,30 @@ BOOL IndexDatCache::FindCloseUrlCache(CacheEnumHandle handle)
 BOOL IndexDatCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
 {
     Impl& impl = *m_impl;
-    if (!url)
-        return impl.Fail(ERROR_INVALID_PARAMETER);
-    if (!impl.OpenExisting())
-        return impl.Fail(impl.m_openError);
-    if (!impl.m_file.IsOpen())
-        return impl.Fail(ERROR_FILE_NOT_FOUND);
-    IndexDatLock lock(impl.m_file);
-    if (lock.Error() != ERROR_SUCCESS)
-        return impl.Fail(lock.Error());
-    IndexDatStore store(impl.m_file, impl.m_allocHint);
-    if (store.State() != IndexDatState::Valid)
-        return impl.Fail(store.State() == IndexDatState::Empty ? ERROR_FILE_NOT_FOUND : ERROR_FILE_CORRUPT);
-    const auto slot = store.Find(url);
-    const auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : std::nullopt;
-    if (!record)
-        return impl.Fail(ERROR_FILE_NOT_FOUND);
-    if (!size)
-        return TRUE;
-    const DWORD error = CopyEntryInfo(*record, impl.LocalPath(store, *record), info, size);
-    return error == ERROR_SUCCESS ? TRUE : impl.Fail(error);
+    return impl.WithExistingStore(url, [&](IndexDatStore& store) -> BOOL {
+        const auto slot = store.Find(url);
+        const auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : std::nullopt;
+        if (!record)
+            return impl.Fail(ERROR_FILE_NOT_FOUND);
+        if (!size)
+            return TRUE;
+        const DWORD error = CopyEntryInfo(*record, impl.LocalPath(store, *record), info, size);
+        return error == ERROR_SUCCESS ? TRUE : impl.Fail(error);
+    });
 }
 
 BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
 {
     Impl& impl = *m_impl;
-    if (!url)
-        return impl.Fail(ERROR_INVALID_PARAMETER);
-    if (!impl.OpenExisting())
-        return impl.Fail(impl.m_openError);
-    if (!impl.m_file.IsOpen())
-        return impl.Fail(ERROR_FILE_NOT_FOUND);
-    IndexDatLock lock(impl.m_file);
-    if (lock.Error() != ERROR_SUCCESS)
-        return impl.Fail(lock.Error());
-    IndexDatStore store(impl.m_file, impl.m_allocHint);
-    if (store.State() != IndexDatState::Valid)
-        return impl.Fail(store.State() == IndexDatState::Empty ? ERROR_FILE_NOT_FOUND : ERROR_FILE_CORRUPT);
-    const auto slot = store.Find(url);
-    if (!slot)
-        return impl.Fail(ERROR_FILE_NOT_FOUND);
-    if (DWORD error = store.Prepare(impl.m_folder); error != ERROR_SUCCESS)
-        return impl.Fail(error);
-    impl.RemoveEntry(store, *slot, std::nullopt);
-    return TRUE;
+    return impl.WithExistingStore(url, [&](IndexDatStore& store) -> BOOL {
+        const auto slot = store.Find(url);
+        if (!slot)
+            return impl.Fail(ERROR_FILE_NOT_FOUND);
+        if (DWORD error = store.Prepare(impl.m_folder); error != ERROR_SUCCESS)
+            return impl.Fail(error);
+        impl.RemoveEntry(store, *slot, std::nullopt);
+        return TRUE;
+    });
 }
 
 BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPCSTR extension, LPSTR fileName,

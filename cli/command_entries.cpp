@@ -1,5 +1,5 @@
 // larkspool-cli entries: the raw enumeration, in the order the cache gives it.
-#include "cache/url_cache.h"
+#include "cache/cache_enumeration.h"
 #include "cli/cli_context.h"
 #include "cli/cli_time.h"
 
@@ -22,32 +22,7 @@ void PrintEntry(const INTERNET_CACHE_ENTRY_INFOA& info)
 int RunEntries(CliContext& context, const std::vector<std::string>& args)
 {
     CliArgs(args, {}, {}).RequirePositional(0, 0);
-    UrlCache& cache = context.Cache();
-
-    CacheEntryBuffer buffer;
-    DWORD size = buffer.size();
-    CacheEnumHandle handle = cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
-    if (!handle && cache.LastError() == ERROR_INSUFFICIENT_BUFFER) {
-        buffer.resize(size);
-        size = buffer.size();
-        handle = cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
-    }
-    if (!handle)
-        return 0; // an empty cache
-    for (;;) {
-        PrintEntry(*buffer.info());
-        size = buffer.size();
-        if (cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size))
-            continue;
-        if (cache.LastError() != ERROR_INSUFFICIENT_BUFFER)
-            break;
-        // The enumeration stays on the entry that did not fit: fetch it again.
-        buffer.resize(size);
-        size = buffer.size();
-        if (!cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size))
-            break;
-    }
-    cache.FindCloseUrlCache(handle);
+    ForEachCacheEntry(context.Cache(), "", PrintEntry);
     return 0;
 }
 

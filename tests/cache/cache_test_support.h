@@ -2,7 +2,8 @@
 // up after itself, and the entries of a cache read into plain values.
 #pragma once
 
-#include "cache/url_cache.h"
+#include "cache/cache_enumeration.h"
+#include "tests/support/temp_folder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,27 +14,7 @@
 
 namespace larkspool::test {
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::random_device random;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("larkspool-cache-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using TempFolder = larkspool::testing::TempFolder;
 
 struct ListedEntry {
     std::string url;
@@ -62,27 +43,7 @@ inline ListedEntry ToListed(const INTERNET_CACHE_ENTRY_INFOA& info)
 inline std::vector<ListedEntry> ListEntries(UrlCache& cache)
 {
     std::vector<ListedEntry> entries;
-    CacheEntryBuffer buffer;
-    DWORD size = buffer.size();
-    CacheEnumHandle handle = cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
-    while (!handle && cache.LastError() == ERROR_INSUFFICIENT_BUFFER) {
-        buffer.resize(size);
-        handle = cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
-    }
-    if (!handle)
-        return entries;
-    for (;;) {
-        entries.push_back(ToListed(*buffer.info()));
-        size = buffer.size();
-        BOOL more = cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size);
-        if (!more && cache.LastError() == ERROR_INSUFFICIENT_BUFFER) {
-            buffer.resize(size);
-            more = cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size);
-        }
-        if (!more)
-            break;
-    }
-    cache.FindCloseUrlCache(handle);
+    ForEachCacheEntry(cache, "", [&](const INTERNET_CACHE_ENTRY_INFOA& info) { entries.push_back(ToListed(info)); });
     return entries;
 }
 

@@ -2,11 +2,9 @@
 // removed with everything in it when the test ends.
 #pragma once
 
-#include <unistd.h>
-
-#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace larkspool::testing {
@@ -15,9 +13,10 @@ class TempFolder {
 public:
     TempFolder()
     {
-        static std::atomic<int> counter{0};
+        // Random, so that test processes running side by side never meet.
+        std::random_device random;
         m_path = std::filesystem::temp_directory_path() /
-                 ("larkspool-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+                 ("larkspool-test-" + std::to_string(random()) + "-" + std::to_string(random()));
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
     }
