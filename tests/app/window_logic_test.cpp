@@ -168,6 +168,7 @@ TEST(SmallHelpers, listing_delays_help_path_message_flags_and_display_text)
 
     EXPECT_EQ(DisplayText("ﾌｫﾙﾀﾞ"), QStringLiteral("ﾌｫﾙﾀﾞ"));
     EXPECT_EQ(DisplayText("\x83\x65\x83\x58\x83\x67"), QStringLiteral("テスト")); // Shift-JIS
+    EXPECT_EQ(DisplayText("\x1b$B%F%9%H\x1b(B!"), QStringLiteral("テスト!"));    // JIS
 }
 
 } // namespace
