@@ -150,6 +150,49 @@ TEST_F(Cli, unreadable_cache_file_exits_two)
     EXPECT_NE(run.err.find("cannot read the cache"), std::string::npos);
 }
 
+TEST_F(Cli, rewrite_both_ways_and_title)
+{
+    const QString page = WriteFile(QStringLiteral("in.htm"),
+                                   "<title>T\x01itle</title><a href=\"http://host/dir/sub/\">x</a>"
+                                   "<img src=\"file:///exp/other/a.asp.htm\">");
+    const QString exported = m_dir.path() + QStringLiteral("/exported.htm");
+    const QString imported = m_dir.path() + QStringLiteral("/imported.htm");
+
+    const CliRun toExport = Start({QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("host/dir/"),
+                                   QStringLiteral("--default-file"), QStringLiteral("default.htm"), page, exported});
+    const CliRun toImport =
+        Start({QStringLiteral("rewrite"), QStringLiteral("--import"), QStringLiteral("/exp"), page, imported});
+    const CliRun title = Start({QStringLiteral("title"), page});
+
+    EXPECT_EQ(toExport.exitCode, 0) << toExport.err;
+    EXPECT_EQ(toImport.exitCode, 0) << toImport.err;
+    QFile exportedFile(exported);
+    QFile importedFile(imported);
+    ASSERT_TRUE(exportedFile.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(importedFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(exportedFile.readAll().contains("href=\"sub/default.htm\""));
+    EXPECT_TRUE(importedFile.readAll().contains("src=\"http://other/a.asp\""));
+    EXPECT_EQ(title.out, "Title\n");
+}
+
+TEST_F(Cli, rewrite_failures_stop_with_one_or_two)
+{
+    const QString page = WriteFile(QStringLiteral("in.htm"), "<p>text</p>");
+
+    const CliRun both = Start({QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("h/"),
+                               QStringLiteral("--import"), QStringLiteral("/b"), page, page + QStringLiteral(".out")});
+    const CliRun missing = Start({QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("h/"),
+                                  m_dir.path() + QStringLiteral("/none.htm"), page + QStringLiteral(".out")});
+    const CliRun full = Start({QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("h/"), page,
+                               QStringLiteral("/dev/full")});
+
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("(-3)"), std::string::npos);
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_NE(full.err.find("(-4)"), std::string::npos);
+}
+
 // The demo cache of examples/, built by the script scripts/run uses.
 class CliOnDemo : public Cli {
 protected:
