@@ -4,6 +4,10 @@
 #include "app/pending_dialogs.h"
 #include "app/split_panel.h"
 #include "app/tfrm_refresh.h"
+#include "import/frm_from_local.h"
+#include "settings/frm_def_file.h"
+#include "settings/frm_sel_dir.h"
+#include "settings/frm_version.h"
 #include "export/size_date_texts.h"
 
 #include <QHeaderView>
