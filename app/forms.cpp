@@ -1,6 +1,7 @@
 // Creation of the program's windows in their fixed order, and their release.
 #include "app/forms.h"
 
+#include "app/frm_pick_up.h"
 #include "app/pending_dialogs.h"
 #include "app/tfrm_main.h"
 #include "app/tfrm_refresh.h"
@@ -18,7 +19,7 @@ FormSet::FormSet(UrlCache& cache)
     m_forms.frmSelDir = new TfrmSelDir(*m_forms.frmMain);
     m_forms.frmConfirm = new TfrmConfirm(m_forms);
     m_forms.frmVersion = new TfrmVersion(m_forms.frmMain->windowIcon());
-    m_forms.frmPickUp = new TfrmPickUp(m_forms);
+    m_forms.frmPickUp = new TfrmPickUp(*m_forms.frmMain);
     m_forms.frmMoveDel = new TfrmMoveDel(m_forms);
     m_forms.frmFromLocal = new TfrmFromLocal([main = m_forms.frmMain] { return main->GetCopyDir(); });
     // The import job window reads the collected files from frmFromLocal.

@@ -5,8 +5,6 @@
 
 #include <QDialog>
 
-#include <vector>
-
 namespace larkspool {
 
 struct Forms;
@@ -26,12 +24,6 @@ public:
 class TfrmConfirm : public PendingDialog {
 public:
     explicit TfrmConfirm(Forms& forms) : PendingDialog(forms, "frmConfirm", "ﾌｧｲﾙの上書きの確認") {}
-};
-class TfrmPickUp : public PendingDialog {
-public:
-    explicit TfrmPickUp(Forms& forms) : PendingDialog(forms, "frmPickUp", "ﾌｧｲﾙの絞り込み") {}
-    // The type indices marked at the last "実行".
-    std::vector<int> SelectedTypes() const { return {}; }
 };
 class TfrmMoveDel : public PendingDialog {
 public:

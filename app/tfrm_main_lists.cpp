@@ -9,6 +9,7 @@
 #include "app/folder_items_model.h"
 #include "app/forms.h"
 #include "export/message_box.h"
+#include "app/frm_pick_up.h"
 #include "app/pending_dialogs.h"
 #include "app/tfrm_refresh.h"
 #include "import/frm_from_local.h"

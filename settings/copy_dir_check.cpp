@@ -72,8 +72,14 @@ std::string SelDirStartFolder(const std::string& copyDir, const std::string& fal
 
 int CreateCopyDir(const std::string& typed)
 {
-    std::string path = fs::path(typed).lexically_normal().string();
-    while (path.size() > 1 && path.back() == '/')
+    // The chain is made one separator at a time: a doubled or final one would
+    // name a folder just made, which must not count as a failure.
+    std::string path;
+    for (char c : typed) {
+        if (c != '/' || path.empty() || path.back() != '/')
+            path += c;
+    }
+    if (path.size() > 1 && path.back() == '/')
         path.pop_back();
     if (path.empty() || PathExists(path))
         return path.empty() ? -1 : 0;

@@ -1,6 +1,7 @@
 #include "main_window_fixture.h"
 
 #include "app/help_window.h"
+#include "app/frm_pick_up.h"
 #include "app/pending_dialogs.h"
 #include "app/split_panel.h"
 #include "app/tfrm_refresh.h"

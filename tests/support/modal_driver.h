@@ -1,0 +1,94 @@
+// Answers the modal windows a test opens. Each queued step runs once on the
+// next modal window that comes up (a dialog, a message box over it, the
+// dialog again when the box has gone); steps press buttons through the event
+// loop, never inside the step, so that a window a press opens is met by the
+// next step. A modal window left over when the steps have run out is closed
+// after a while, and the test fails instead of hanging.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace larkspool::testing {
+
+class ModalDriver {
+public:
+    using Step = std::function<void(QWidget*)>;
+
+    ModalDriver()
+    {
+        QObject::connect(&m_poll, &QTimer::timeout, [this] { Poll(); });
+        m_poll.start(5);
+        m_idle.start();
+    }
+    ~ModalDriver() { EXPECT_EQ(m_next, m_steps.size()) << "steps left unused"; }
+
+    ModalDriver& Then(Step step)
+    {
+        m_steps.push_back(std::move(step));
+        return *this;
+    }
+    // Presses the button of that object name in the window.
+    ModalDriver& Press(const char* buttonName)
+    {
+        return Then([buttonName](QWidget* window) { Click(window->findChild<QAbstractButton*>(buttonName)); });
+    }
+    // Notes a message box's caption and text, then answers it.
+    ModalDriver& Answer(QMessageBox::StandardButton button = QMessageBox::Ok)
+    {
+        return Then([this, button](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            ASSERT_NE(box, nullptr) << "expected a message box";
+            captions.push_back(box->windowTitle().toStdString());
+            messages.push_back(box->text().toStdString());
+            Click(box->button(button));
+        });
+    }
+
+    static void Click(QAbstractButton* button)
+    {
+        ASSERT_NE(button, nullptr) << "no such button";
+        QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+    }
+
+    std::vector<std::string> captions;
+    std::vector<std::string> messages;
+
+private:
+    void Poll()
+    {
+        QWidget* window = QApplication::activeModalWidget();
+        if (!window || window == m_last) {
+            if (!window || m_idle.elapsed() < 5000)
+                return;
+        }
+        m_idle.restart();
+        if (m_next >= m_steps.size()) {
+            ADD_FAILURE() << "no step left for " << window->objectName().toStdString();
+            if (auto* dialog = qobject_cast<QDialog*>(window))
+                QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+            return;
+        }
+        m_last = window;
+        m_steps[m_next++](window);
+    }
+
+    QTimer m_poll;
+    QElapsedTimer m_idle;
+    QPointer<QWidget> m_last;
+    std::vector<Step> m_steps;
+    std::size_t m_next = 0;
+};
+
+} // namespace larkspool::testing
