@@ -31,6 +31,7 @@ public:
         QObject::connect(&m_poll, &QTimer::timeout, [this] { Poll(); });
         m_poll.start(5);
         m_idle.start();
+        qApp->installEventFilter(&m_shows);
     }
     ~ModalDriver() { EXPECT_EQ(m_next, m_steps.size()) << "steps left unused"; }
 
@@ -69,10 +70,10 @@ private:
     void Poll()
     {
         QWidget* window = QApplication::activeModalWidget();
-        if (!window || window == m_last) {
-            if (!window || m_idle.elapsed() < 5000)
-                return;
-        }
+        if (!window)
+            return;
+        if (window == m_last && m_idle.elapsed() < 5000)
+            return;
         m_idle.restart();
         if (m_next >= m_steps.size()) {
             ADD_FAILURE() << "no step left for " << window->objectName().toStdString();
@@ -84,11 +85,27 @@ private:
         m_steps[m_next++](window);
     }
 
+    // The same dialog shown again counts as a new window.
+    class ShowWatcher : public QObject {
+    public:
+        explicit ShowWatcher(QPointer<QWidget>& last) : m_last(last) {}
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && watched == m_last)
+                m_last = nullptr;
+            return false;
+        }
+
+    private:
+        QPointer<QWidget>& m_last;
+    };
+
     QTimer m_poll;
     QElapsedTimer m_idle;
     QPointer<QWidget> m_last;
     std::vector<Step> m_steps;
     std::size_t m_next = 0;
+    ShowWatcher m_shows{m_last};
 };
 
 } // namespace larkspool::testing
