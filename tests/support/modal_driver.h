@@ -66,17 +66,28 @@ public:
     static void Click(QAbstractButton* button)
     {
         ASSERT_NE(button, nullptr) << "no such button";
-        QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+        ++PendingClicks();
+        QTimer::singleShot(0, button, [button] {
+            --PendingClicks(); // before the press, which may open a window and wait
+            button->click();
+        });
     }
 
     std::vector<std::string> captions;
     std::vector<std::string> messages;
 
 private:
+    // Presses asked for and not yet made: no step runs before they are.
+    static int& PendingClicks()
+    {
+        static int count = 0;
+        return count;
+    }
+
     void Poll()
     {
         QWidget* window = QApplication::activeModalWidget();
-        if (!window || m_passing.contains(window->objectName()))
+        if (!window || PendingClicks() > 0 || m_passing.contains(window->objectName()))
             return;
         // A press that opens nothing leaves the same window for the next step.
         if (window == m_last && m_idle.elapsed() < 50)
