@@ -5,8 +5,6 @@
 
 #include <QDialog>
 
-#include <vector>
-
 namespace larkspool {
 
 struct Forms;
@@ -23,31 +21,13 @@ class TfrmFileOp : public PendingDialog {
 public:
     explicit TfrmFileOp(Forms& forms) : PendingDialog(forms, "frmFileOp", "") {}
 };
-class TfrmSelDir : public PendingDialog {
-public:
-    explicit TfrmSelDir(Forms& forms) : PendingDialog(forms, "frmSelDir", "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定") {}
-};
 class TfrmConfirm : public PendingDialog {
 public:
     explicit TfrmConfirm(Forms& forms) : PendingDialog(forms, "frmConfirm", "ﾌｧｲﾙの上書きの確認") {}
 };
-class TfrmVersion : public PendingDialog {
-public:
-    explicit TfrmVersion(Forms& forms) : PendingDialog(forms, "frmVersion", "ﾊﾞｰｼﾞｮﾝ情報") {}
-};
-class TfrmPickUp : public PendingDialog {
-public:
-    explicit TfrmPickUp(Forms& forms) : PendingDialog(forms, "frmPickUp", "ﾌｧｲﾙの絞り込み") {}
-    // The type indices marked at the last "実行".
-    std::vector<int> SelectedTypes() const { return {}; }
-};
 class TfrmMoveDel : public PendingDialog {
 public:
     explicit TfrmMoveDel(Forms& forms) : PendingDialog(forms, "frmMoveDel", "ﾌｧｲﾙの削除の確認") {}
-};
-class TfrmFromLocal : public PendingDialog {
-public:
-    explicit TfrmFromLocal(Forms& forms) : PendingDialog(forms, "frmFromLocal", "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ") {}
 };
 class TfrmFileOp2 : public PendingDialog {
 public:
@@ -56,10 +36,6 @@ public:
 class TfrmConfirm2 : public PendingDialog {
 public:
     explicit TfrmConfirm2(Forms& forms) : PendingDialog(forms, "frmConfirm2", "ﾌｧｲﾙの上書きの確認") {}
-};
-class TfrmDefFile : public PendingDialog {
-public:
-    explicit TfrmDefFile(Forms& forms) : PendingDialog(forms, "frmDefFile", "暗黙のﾌｧｲﾙ名設定") {}
 };
 
 } // namespace larkspool

@@ -1,11 +1,17 @@
 // Takes pictures of the main window on a cache folder: the four view styles
-// on the host folder of the demo site, the details of a few sub-folders, and
-// the refresh dialog. Settings go to a temporary folder, never the user's.
+// on the host folder of the demo site, the details of a few sub-folders; and
+// of the refresh, filter, import source, destination folder, default names
+// and About dialogs. Settings go to a temporary folder, never the user's.
 // usage: larkspool-screenshots CACHE_DIR OUT_DIR
 #include "app/forms.h"
+#include "app/frm_pick_up.h"
 #include "app/tfrm_main.h"
 #include "app/tfrm_refresh.h"
 #include "cache/index_dat_cache.h"
+#include "import/frm_from_local.h"
+#include "settings/frm_def_file.h"
+#include "settings/frm_sel_dir.h"
+#include "settings/frm_version.h"
 
 #include <QApplication>
 #include <QDir>
@@ -97,6 +103,28 @@ int main(int argc, char* argv[])
     refresh.SetProgressPosition(7);
     refresh.adjustSize();
     ok = Save(refresh, out, "refresh-dialog") && ok;
+
+    // The other dialogs as their showing fills them, grabbed unshown too.
+    Forms& all = forms.forms();
+    main.catalogue().LookUpMissingTypes();
+    all.frmPickUp->FormShow();
+    all.frmPickUp->ToggleRow(1);
+    all.frmPickUp->ToggleRow(3);
+    ok = Save(*all.frmPickUp, out, "pick-up-dialog") && ok;
+
+    QTemporaryDir exported;
+    for (const char* domain : {"www.larkspool.test/img", "img.larkspool.test", "cdn.example.jp", "www.example.jp"})
+        QDir(exported.path()).mkpath(QString::fromLatin1(domain));
+    main.SetCopyDir(exported.path().toStdString());
+    all.frmFromLocal->FormShow();
+    ok = Save(*all.frmFromLocal, out, "from-local-dialog") && ok;
+    all.frmSelDir->FormShow();
+    ok = Save(*all.frmSelDir, out, "destination-folder-dialog") && ok;
+
+    main.SetDefFiles({"index.html", "default.htm", "", true, false});
+    all.frmDefFile->FormShow();
+    ok = Save(*all.frmDefFile, out, "default-names-dialog") && ok;
+    ok = Save(*all.frmVersion, out, "about-box") && ok;
     main.hide();
     return ok ? 0 : 1;
 }

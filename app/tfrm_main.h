@@ -7,6 +7,7 @@
 #include "app/status_tally.h"
 #include "catalogue/catalogue.h"
 #include "settings/main_settings.h"
+#include "settings/settings_owner.h"
 
 #include <QMainWindow>
 
@@ -34,15 +35,7 @@ class SplitPanel;
 enum ListingModeValue { kListingAfterKey = 1, kListingAtOnce = 2 };
 int ListingDelay(int listingMode);
 
-struct DefFiles {
-    std::string defFile1;
-    std::string defFile2;
-    std::string defFile3;
-    bool defFileFlag2 = false;
-    bool defFileFlag3 = false;
-};
-
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public SettingsOwner {
     Q_OBJECT
 public:
     TfrmMain(Forms& forms, UrlCache& cache);
@@ -55,10 +48,10 @@ public:
     // Accessors for the other windows.
     int GetOpKind() const { return m_opKind; }
     std::vector<TCacheEntry*>& GetJobList() { return m_jobList; }
-    std::string GetCopyDir() const { return m_copyDir; }
-    void SetCopyDir(const std::string& dir) { m_copyDir = dir; }
-    DefFiles GetDefFiles() const { return m_defFiles; }
-    void SetDefFiles(const DefFiles& names);
+    std::string GetCopyDir() const override { return m_copyDir; }
+    void SetCopyDir(const std::string& dir) override { m_copyDir = dir; }
+    DefFiles GetDefFiles() const override { return m_defFiles; }
+    void SetDefFiles(const DefFiles& names) override;
     QIcon GetTypeLargeIcon(int typeRow) const;
     QIcon GetTypeSmallIcon(int typeRow) const;
     bool RefreshAtRun() const { return m_refreshAtRun; }

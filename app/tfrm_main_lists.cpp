@@ -8,9 +8,14 @@
 #include "app/file_list_view.h"
 #include "app/folder_items_model.h"
 #include "app/forms.h"
-#include "app/message_box.h"
+#include "export/message_box.h"
+#include "app/frm_pick_up.h"
 #include "app/pending_dialogs.h"
 #include "app/tfrm_refresh.h"
+#include "import/frm_from_local.h"
+#include "settings/frm_def_file.h"
+#include "settings/frm_sel_dir.h"
+#include "settings/frm_version.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "app/tfrm_refresh.h"
 
 #include "app/forms.h"
-#include "app/message_box.h"
+#include "export/message_box.h"
 #include "app/tfrm_main.h"
 
 #include <QCloseEvent>

@@ -1,9 +1,14 @@
 #include "main_window_fixture.h"
 
 #include "app/help_window.h"
+#include "app/frm_pick_up.h"
 #include "app/pending_dialogs.h"
 #include "app/split_panel.h"
 #include "app/tfrm_refresh.h"
+#include "import/frm_from_local.h"
+#include "settings/frm_def_file.h"
+#include "settings/frm_sel_dir.h"
+#include "settings/frm_version.h"
 #include "export/size_date_texts.h"
 
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "app/display_text.h"
 #include "app/help_window.h"
-#include "app/message_box.h"
+#include "export/message_box.h"
 #include "app/split_panel.h"
 #include "app/status_tally.h"
 #include "app/tfrm_main.h"

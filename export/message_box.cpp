@@ -1,6 +1,6 @@
 // Message boxes described the Win32 way: one number carries the icon and the
 // buttons, so that the logic layers can state what to show without Qt.
-#include "app/message_box.h"
+#include "export/message_box.h"
 
 namespace larkspool {
 

@@ -1,0 +1,24 @@
+// The checks of the default file names dialog, apart from its widgets.
+#pragma once
+
+#include "settings/settings_owner.h"
+
+#include <string>
+
+namespace larkspool {
+
+inline constexpr const char* kDefFileCaption = "暗黙のﾌｧｲﾙ名設定";
+inline constexpr int kDefFileMaxLength = 24;
+
+// The text without leading and trailing blanks and control characters (codes
+// up to 32).
+std::string TrimDefFileName(const std::string& text);
+
+// The names trimmed, as they would be stored.
+DefFiles TrimDefFiles(const DefFiles& typed);
+
+// The message that refuses names (already trimmed), or "" when they may be
+// stored: the required name must be there, and a ticked optional name too.
+std::string CheckDefFiles(const DefFiles& names);
+
+} // namespace larkspool

@@ -1,0 +1,36 @@
+// The default file names dialog: the required name and the two optional
+// redirect names, each with its switch.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace larkspool {
+
+class SettingsOwner;
+
+class TfrmDefFile : public QDialog {
+public:
+    explicit TfrmDefFile(SettingsOwner& owner);
+
+    void FormShow();
+    // Greys each optional name whose switch is off.
+    void chkName2Click();
+    // Checks the names and hands them to the owner, or says what is missing.
+    void Button1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    SettingsOwner& m_owner;
+    QLineEdit* m_edtName1;
+    QLineEdit* m_edtName2;
+    QLineEdit* m_edtName3;
+    QCheckBox* m_chkName2;
+    QCheckBox* m_chkName3;
+};
+
+} // namespace larkspool

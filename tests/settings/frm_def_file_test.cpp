@@ -1,0 +1,106 @@
+#include "settings/frm_def_file.h"
+#include "tests/settings/fake_settings_owner.h"
+#include "tests/support/modal_driver.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace larkspool;
+using namespace larkspool::testing;
+
+const std::string kRequired = "暗黙のﾌｧｲﾙ名(必須)は必ず必要です。\n\nよくわからない場合は、'index.html'と入力してください。";
+const std::string kOptional = "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)を入力してください。\n\n必要ない場合は、ﾁｪｯｸをはずしてください。";
+
+class FrmDefFile : public ::testing::Test {
+protected:
+    template <typename T>
+    static T* Child(QWidget* window, const char* name)
+    {
+        return window->findChild<T*>(name);
+    }
+    // Types the three names and sets the two ticks, then presses "設定".
+    static ModalDriver::Step Fill(const DefFiles& names)
+    {
+        return [names](QWidget* window) {
+            Child<QLineEdit>(window, "edtName1")->setText(QString::fromStdString(names.defFile1));
+            Child<QLineEdit>(window, "edtName2")->setText(QString::fromStdString(names.defFile2));
+            Child<QLineEdit>(window, "edtName3")->setText(QString::fromStdString(names.defFile3));
+            Child<QCheckBox>(window, "chkName2")->setChecked(names.defFileFlag2);
+            Child<QCheckBox>(window, "chkName3")->setChecked(names.defFileFlag3);
+            ModalDriver::Click(Child<QAbstractButton>(window, "Button1"));
+        };
+    }
+
+    FakeSettingsOwner m_owner;
+    TfrmDefFile m_dialog{m_owner};
+};
+
+TEST_F(FrmDefFile, each_missing_name_is_refused_with_its_message)
+{
+    const struct {
+        DefFiles typed;
+        const std::string& message;
+    } rows[] = {
+        {{"", "", "", false, false}, kRequired},
+        {{" \t ", "a.htm", "", true, false}, kRequired},
+        {{"index.html", "", "b.htm", true, true}, kOptional},
+        {{"index.html", "a.htm", "  ", true, true}, kOptional},
+    };
+    for (const auto& row : rows) {
+        ModalDriver driver;
+        driver.Then(Fill(row.typed)).Answer().Press("Button2");
+
+        EXPECT_EQ(m_dialog.exec(), QDialog::Rejected);
+
+        EXPECT_EQ(driver.messages, std::vector<std::string>{row.message});
+        EXPECT_EQ(driver.captions, std::vector<std::string>{"暗黙のﾌｧｲﾙ名設定"});
+    }
+    EXPECT_EQ(m_owner.defFilesStores, 0);
+}
+
+TEST_F(FrmDefFile, names_are_stored_trimmed_and_an_unticked_name_is_kept)
+{
+    ModalDriver driver;
+    driver.Then(Fill({" default.htm\t", " index.htm ", "", false, false}));
+
+    EXPECT_EQ(m_dialog.exec(), QDialog::Accepted);
+
+    EXPECT_EQ(m_owner.defFiles.defFile1, "default.htm");
+    EXPECT_EQ(m_owner.defFiles.defFile2, "index.htm");
+    EXPECT_FALSE(m_owner.defFiles.defFileFlag2);
+}
+
+TEST_F(FrmDefFile, the_edits_of_switched_off_names_are_greyed_and_show_the_stored_values)
+{
+    m_owner.defFiles = {"home.htm", "old.htm", "other.htm", false, true};
+    bool enabled2 = true;
+    bool enabled3 = false;
+    bool enabledAfterTick = false;
+    QString shown2;
+    int maxLength = 0;
+    ModalDriver driver;
+    driver.Then([&](QWidget* window) {
+        enabled2 = Child<QLineEdit>(window, "edtName2")->isEnabled();
+        enabled3 = Child<QLineEdit>(window, "edtName3")->isEnabled();
+        shown2 = Child<QLineEdit>(window, "edtName2")->text();
+        maxLength = Child<QLineEdit>(window, "edtName1")->maxLength();
+        Child<QCheckBox>(window, "chkName2")->click();
+        enabledAfterTick = Child<QLineEdit>(window, "edtName2")->isEnabled();
+        ModalDriver::Click(Child<QAbstractButton>(window, "Button2"));
+    });
+
+    EXPECT_EQ(m_dialog.exec(), QDialog::Rejected);
+
+    EXPECT_FALSE(enabled2);
+    EXPECT_TRUE(enabled3);
+    EXPECT_EQ(shown2, "old.htm");
+    EXPECT_EQ(maxLength, 24);
+    EXPECT_TRUE(enabledAfterTick);
+    EXPECT_EQ(m_owner.defFilesStores, 0);
+}
+
+} // namespace

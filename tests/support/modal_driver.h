@@ -1,0 +1,130 @@
+// Answers the modal windows a test opens. Each queued step runs once on the
+// next modal window that comes up (a dialog, a message box over it, the
+// dialog again when the box has gone); steps press buttons through the event
+// loop, never inside the step, so that a window a press opens is met by the
+// next step. A modal window left over when the steps have run out is closed,
+// and the test fails instead of hanging.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace larkspool::testing {
+
+class ModalDriver {
+public:
+    using Step = std::function<void(QWidget*)>;
+
+    ModalDriver()
+    {
+        QObject::connect(&m_poll, &QTimer::timeout, [this] { Poll(); });
+        m_poll.start(5);
+        m_idle.start();
+        qApp->installEventFilter(&m_shows);
+    }
+    ~ModalDriver() { EXPECT_EQ(m_next, m_steps.size()) << "steps left unused"; }
+
+    ModalDriver& Then(Step step)
+    {
+        m_steps.push_back(std::move(step));
+        return *this;
+    }
+    // Leaves windows of that object name alone: they close by themselves.
+    ModalDriver& LetPass(const char* objectName)
+    {
+        m_passing.push_back(QString::fromLatin1(objectName));
+        return *this;
+    }
+    // Presses the button of that object name in the window.
+    ModalDriver& Press(const char* buttonName)
+    {
+        return Then([buttonName](QWidget* window) { Click(window->findChild<QAbstractButton*>(buttonName)); });
+    }
+    // Notes a message box's caption and text, then answers it.
+    ModalDriver& Answer(QMessageBox::StandardButton button = QMessageBox::Ok)
+    {
+        return Then([this, button](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            ASSERT_NE(box, nullptr) << "expected a message box";
+            captions.push_back(box->windowTitle().toStdString());
+            messages.push_back(box->text().toStdString());
+            Click(box->button(button));
+        });
+    }
+
+    static void Click(QAbstractButton* button)
+    {
+        ASSERT_NE(button, nullptr) << "no such button";
+        ++PendingClicks();
+        QTimer::singleShot(0, button, [button] {
+            --PendingClicks(); // before the press, which may open a window and wait
+            button->click();
+        });
+    }
+
+    std::vector<std::string> captions;
+    std::vector<std::string> messages;
+
+private:
+    // Presses asked for and not yet made: no step runs before they are.
+    static int& PendingClicks()
+    {
+        static int count = 0;
+        return count;
+    }
+
+    void Poll()
+    {
+        QWidget* window = QApplication::activeModalWidget();
+        if (!window || PendingClicks() > 0 || m_passing.contains(window->objectName()))
+            return;
+        // A press that opens nothing leaves the same window for the next step.
+        if (window == m_last && m_idle.elapsed() < 50)
+            return;
+        m_idle.restart();
+        if (m_next >= m_steps.size()) {
+            ADD_FAILURE() << "no step left for " << window->objectName().toStdString();
+            if (auto* dialog = qobject_cast<QDialog*>(window))
+                QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+            return;
+        }
+        m_last = window;
+        m_steps[m_next++](window);
+    }
+
+    // The same dialog shown again counts as a new window.
+    class ShowWatcher : public QObject {
+    public:
+        explicit ShowWatcher(QPointer<QWidget>& last) : m_last(last) {}
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && watched == m_last)
+                m_last = nullptr;
+            return false;
+        }
+
+    private:
+        QPointer<QWidget>& m_last;
+    };
+
+    QTimer m_poll;
+    QElapsedTimer m_idle;
+    QPointer<QWidget> m_last;
+    std::vector<Step> m_steps;
+    QStringList m_passing;
+    std::size_t m_next = 0;
+    ShowWatcher m_shows{m_last};
+};
+
+} // namespace larkspool::testing
