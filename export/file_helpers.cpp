@@ -25,8 +25,28 @@ bool IsHexDigit(int c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
 }
 
-int CreateFolderPath(const std::string& path)
+namespace {
+
+// Repeated and trailing separators name no folder of their own: "a//b/" is
+// a/b, so the walk below never tries to make the same folder twice.
+std::string WithoutEmptySteps(const std::string& path)
 {
+    std::string clean;
+    clean.reserve(path.size());
+    for (char c : path) {
+        if (c != '/' || clean.empty() || clean.back() != '/')
+            clean += c;
+    }
+    if (clean.size() > 1 && clean.back() == '/')
+        clean.pop_back();
+    return clean;
+}
+
+} // namespace
+
+int CreateFolderPath(const std::string& folder)
+{
+    const std::string path = WithoutEmptySteps(folder);
     // Up to the nearest folder that exists (the path itself is not tested).
     std::string existing = path;
     for (;;) {

@@ -49,6 +49,15 @@ TEST_F(CreateFolderPathTest, creates_every_missing_folder_down_from_the_nearest_
     EXPECT_TRUE(fs::is_directory(Under("a/b/d/e")));
 }
 
+TEST_F(CreateFolderPathTest, doubled_and_trailing_separators_make_no_extra_folder)
+{
+    EXPECT_EQ(CreateFolderPath(Under("t/u/")), 0);
+    EXPECT_EQ(CreateFolderPath(Under("v//w")), 0);
+
+    EXPECT_TRUE(fs::is_directory(Under("t/u")));
+    EXPECT_TRUE(fs::is_directory(Under("v/w")));
+}
+
 TEST_F(CreateFolderPathTest, fails_on_an_existing_path_and_below_a_file)
 {
     m_root.Write("file");
