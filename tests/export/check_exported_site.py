@@ -23,7 +23,8 @@ PAGE_FACTS = """(() => {
   const links = [...document.querySelectorAll('a[href]')].map(a => a.href);
   const styles = [...document.querySelectorAll('link[href]')].map(l => l.href);
   const images = [...document.images].map(i => ({src: i.src, loaded: i.complete && i.naturalWidth > 0}));
-  return JSON.stringify({location: location.href, links, styles, images});
+  const settled = document.readyState === 'complete' && [...document.images].every(i => i.complete);
+  return JSON.stringify({location: location.href, settled, links, styles, images});
 })()"""
 
 
@@ -107,9 +108,18 @@ class Browser:
         self.call("Page.navigate", {"url": url}, session=True)
         self.wait_for_load()
 
-    def facts(self):
-        result = self.call("Runtime.evaluate", {"expression": PAGE_FACTS, "returnByValue": True}, session=True)
-        return json.loads(result["result"]["value"])
+    def facts(self, timeout=15):
+        # An evaluation that meets a navigation (a redirect landing) is asked again.
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                result = self.call("Runtime.evaluate", {"expression": PAGE_FACTS, "returnByValue": True},
+                                   session=True)
+                return json.loads(result["result"]["value"])
+            except RuntimeError as error:
+                if "navigated" not in str(error) or time.monotonic() > deadline:
+                    raise
+                time.sleep(0.05)
 
 
 def local_target(url, root):
@@ -124,9 +134,21 @@ def local_target(url, root):
     return real
 
 
+def settled_facts(browser, url, timeout=15):
+    """The facts of the page at url once it has loaded: a late load event of
+    the page before (a redirect landing) must not pass for this one's."""
+    deadline = time.monotonic() + timeout
+    while True:
+        facts = browser.facts()
+        if (facts["location"] == url and facts["settled"]) or time.monotonic() > deadline:
+            return facts
+        time.sleep(0.05)
+
+
 def check_page(browser, root, page, problems):
-    browser.open("file://" + urllib.parse.quote(page))
-    facts = browser.facts()
+    url = "file://" + urllib.parse.quote(page)
+    browser.open(url)
+    facts = settled_facts(browser, url)
     for url in facts["links"] + facts["styles"] + [image["src"] for image in facts["images"]]:
         if url.startswith(SKIPPED_SCHEMES):
             continue
