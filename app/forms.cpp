@@ -4,20 +4,25 @@
 #include "app/pending_dialogs.h"
 #include "app/tfrm_main.h"
 #include "app/tfrm_refresh.h"
+#include "export/frm_confirm.h"
+#include "export/frm_file_op.h"
+#include "export/frm_move_del.h"
+#include "import/frm_confirm2.h"
+#include "import/frm_file_op2.h"
 
 namespace larkspool {
 
 FormSet::FormSet(UrlCache& cache)
 {
     m_forms.frmMain = new TfrmMain(m_forms, cache);
-    m_forms.frmFileOp = new TfrmFileOp(m_forms);
+    m_forms.frmFileOp = new TfrmFileOp(m_forms, cache);
     m_forms.frmSelDir = new TfrmSelDir(m_forms);
     m_forms.frmConfirm = new TfrmConfirm(m_forms);
     m_forms.frmVersion = new TfrmVersion(m_forms);
     m_forms.frmPickUp = new TfrmPickUp(m_forms);
     m_forms.frmMoveDel = new TfrmMoveDel(m_forms);
     m_forms.frmFromLocal = new TfrmFromLocal(m_forms);
-    m_forms.frmFileOp2 = new TfrmFileOp2(m_forms);
+    m_forms.frmFileOp2 = new TfrmFileOp2(m_forms, cache);
     m_forms.frmConfirm2 = new TfrmConfirm2(m_forms);
     m_forms.frmRefresh = new TfrmRefresh(m_forms);
     m_forms.frmDefFile = new TfrmDefFile(m_forms);

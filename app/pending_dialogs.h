@@ -3,6 +3,8 @@
 // twelve windows.
 #pragma once
 
+#include "import/import_file_record.h"
+
 #include <QDialog>
 
 #include <vector>
@@ -19,17 +21,9 @@ protected:
     Forms& m_forms;
 };
 
-class TfrmFileOp : public PendingDialog {
-public:
-    explicit TfrmFileOp(Forms& forms) : PendingDialog(forms, "frmFileOp", "") {}
-};
 class TfrmSelDir : public PendingDialog {
 public:
     explicit TfrmSelDir(Forms& forms) : PendingDialog(forms, "frmSelDir", "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定") {}
-};
-class TfrmConfirm : public PendingDialog {
-public:
-    explicit TfrmConfirm(Forms& forms) : PendingDialog(forms, "frmConfirm", "ﾌｧｲﾙの上書きの確認") {}
 };
 class TfrmVersion : public PendingDialog {
 public:
@@ -41,21 +35,14 @@ public:
     // The type indices marked at the last "実行".
     std::vector<int> SelectedTypes() const { return {}; }
 };
-class TfrmMoveDel : public PendingDialog {
-public:
-    explicit TfrmMoveDel(Forms& forms) : PendingDialog(forms, "frmMoveDel", "ﾌｧｲﾙの削除の確認") {}
-};
 class TfrmFromLocal : public PendingDialog {
 public:
     explicit TfrmFromLocal(Forms& forms) : PendingDialog(forms, "frmFromLocal", "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ") {}
-};
-class TfrmFileOp2 : public PendingDialog {
-public:
-    explicit TfrmFileOp2(Forms& forms) : PendingDialog(forms, "frmFileOp2", "ｷｬｯｼｭへｺﾋﾟｰしています...") {}
-};
-class TfrmConfirm2 : public PendingDialog {
-public:
-    explicit TfrmConfirm2(Forms& forms) : PendingDialog(forms, "frmConfirm2", "ﾌｧｲﾙの上書きの確認") {}
+    // The files to import, read by the import window when it is shown.
+    std::vector<ImportFileRecord>& GetImportList() { return m_importList; }
+
+private:
+    std::vector<ImportFileRecord> m_importList;
 };
 class TfrmDefFile : public PendingDialog {
 public:

@@ -59,6 +59,8 @@ public:
     void SetCopyDir(const std::string& dir) { m_copyDir = dir; }
     DefFiles GetDefFiles() const { return m_defFiles; }
     void SetDefFiles(const DefFiles& names);
+    // The file type row of a file, added when new, its icons with it.
+    int GetFileTypeIndex(const std::string& path);
     QIcon GetTypeLargeIcon(int typeRow) const;
     QIcon GetTypeSmallIcon(int typeRow) const;
     bool RefreshAtRun() const { return m_refreshAtRun; }
@@ -142,6 +144,7 @@ private:
     void SelectNode(int nodeId);
     void ShowPopup(QPoint global);
     void RunCommand(const QString& senderName);
+    void DropFinishedEntries(const std::vector<int>& folderRemoveList);
     void SetPickUpState(bool active);
 
     Forms& m_forms;

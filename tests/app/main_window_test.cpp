@@ -4,6 +4,11 @@
 #include "app/pending_dialogs.h"
 #include "app/split_panel.h"
 #include "app/tfrm_refresh.h"
+#include "export/frm_confirm.h"
+#include "export/frm_file_op.h"
+#include "export/frm_move_del.h"
+#include "import/frm_confirm2.h"
+#include "import/frm_file_op2.h"
 #include "export/size_date_texts.h"
 
 #include <QHeaderView>

@@ -1,0 +1,222 @@
+#include "commands_fixture.h"
+
+#include "export/frm_file_op.h"
+#include "export/frm_move_del.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+
+namespace {
+
+using namespace larkspool;
+using larkspool::testing::LabelText;
+using larkspool::testing::ModalDriver;
+using Strings = std::vector<std::string>;
+
+const Strings kBranchA = {"www.example.jp/a/b.gif", "www.example.jp/a/c.css", "www.example.jp/a/d.js",
+                          "www.example.jp/a/sub/e.html"};
+
+class Commands : public larkspool::testing::CommandsFixture {};
+
+TEST_F(Commands, a_copy_of_the_focused_tree_folder_exports_its_branch_and_changes_no_view)
+{
+    OpenSite();
+    OpenFolder("www.example.jp/a");
+    const Strings rows = RowNames();
+    const Strings tree = TreeTexts();
+    FocusTree();
+
+    Button("sbtCopy")->click();
+
+    EXPECT_EQ(JobPaths(), kBranchA);
+    EXPECT_EQ(Exported("www.example.jp/a/c.css"), std::string(1000, 'c'));
+    EXPECT_EQ(Exported("www.example.jp/a/sub/e.html"), std::string(10, 'e'));
+    EXPECT_EQ(Exported("www.example.jp/index.html"), "<missing>");
+    TfrmFileOp& window = *AllForms().frmFileOp;
+    EXPECT_EQ(window.GetJobResult(), 0);
+    EXPECT_EQ(window.windowTitle(), "ｷｬｯｼｭからｺﾋﾟｰしています...");
+    EXPECT_EQ(LabelText(window, "lblCount"), "あと 1 個");
+    EXPECT_EQ(LabelText(window, "lblFileName"), "e.html");
+    EXPECT_EQ(LabelText(window, "lblDirName"), "'MSIE Cache' から 'sub' へ");
+    EXPECT_EQ(window.findChild<QProgressBar*>("ProgressBar1")->value(), 100);
+    EXPECT_TRUE(InCache("http://www.example.jp/a/b.gif"));
+    EXPECT_EQ(RowNames(), rows);
+    EXPECT_EQ(TreeTexts(), tree);
+}
+
+TEST_F(Commands, a_list_selection_collects_rows_in_row_order_each_folder_whole_in_its_place)
+{
+    m_cache.Add("http://www.example.jp/z.gif", "gif");
+    OpenSite();
+    OpenFolder("www.example.jp");
+    Main().ListViewColumnClick(0); // descending names: z.gif, index.html, a
+    SelectRows({"a", "z.gif", "index.html"});
+    FocusList();
+
+    Main().findChild<QAction*>("PopupCopy")->trigger();
+
+    Strings expected;
+    for (const std::string& row : RowNames()) {
+        if (row == "a")
+            expected.insert(expected.end(), kBranchA.begin(), kBranchA.end());
+        else
+            expected.push_back("www.example.jp/" + row);
+    }
+    EXPECT_EQ(JobPaths(), expected);
+    EXPECT_NE(RowNames().front(), "a");
+    EXPECT_EQ(Exported("www.example.jp/z.gif"), "x");
+    EXPECT_EQ(Exported("www.example.jp/a/d.js"), std::string(3000, 'j'));
+}
+
+TEST_F(Commands, move_and_delete_ask_first_with_the_count_or_the_name_and_no_does_nothing)
+{
+    struct Row {
+        const char* command;
+        std::initializer_list<const char*> rows;
+        const char* caption;
+        const char* text;
+        bool moveImage;
+    };
+    const Row rows[] = {
+        {"sbtMove", {"b.gif"}, "ﾌｧｲﾙの移動の確認", "'b.gif' を移動してもよろしいですか?", true},
+        {"mnuMove", {"b.gif", "c.css"}, "複数ﾌｧｲﾙの移動の確認", "これらの 2 個のﾌｧｲﾙを移動してもよろしいですか?", true},
+        {"sbtDelete", {"d.js"}, "ﾌｧｲﾙの削除の確認", "'d.js' を削除してもよろしいですか?", false},
+        {"mnuDelete", {"sub"}, "ﾌｧｲﾙの削除の確認", "'e.html' を削除してもよろしいですか?", false},
+        {"sbtDelete", {"sub", "b.gif"}, "複数ﾌｧｲﾙの削除の確認", "これらの 2 個のﾌｧｲﾙを削除してもよろしいですか?", false},
+    };
+    OpenSite();
+    OpenFolder("www.example.jp/a");
+    for (const Row& row : rows) {
+        Main().listView()->SelectionModel()->clearSelection();
+        SelectRows(row.rows);
+        FocusList();
+        bool moveShown = false;
+        bool deleteShown = false;
+        ModalDriver driver;
+        driver.Answer("frmMoveDel", "btnNo", [&](QWidget& dialog) {
+            moveShown = dialog.findChild<QLabel*>("imgMove")->isVisible();
+            deleteShown = dialog.findChild<QLabel*>("imgDelete")->isVisible();
+        });
+
+        Action(row.command) ? Action(row.command)->trigger() : Button(row.command)->click();
+
+        ExpectAllAnswered(driver);
+        ASSERT_EQ(driver.Log().size(), 1u) << row.command;
+        EXPECT_EQ(driver.Log()[0].caption, row.caption) << row.command;
+        EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), row.text) << row.command;
+        EXPECT_EQ(moveShown, row.moveImage) << row.command;
+        EXPECT_EQ(deleteShown, !row.moveImage) << row.command;
+    }
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
+    EXPECT_TRUE(InCache("http://www.example.jp/a/b.gif"));
+    EXPECT_EQ(Exported("www.example.jp/a/b.gif"), "<missing>");
+}
+
+TEST_F(Commands, a_finished_delete_of_a_tree_folder_drops_its_nodes_and_lists_the_new_selection_at_once)
+{
+    OpenSite();
+    const TCacheEntry* kept = Main().catalogue().CollectEntriesUnder("img.example.jp").front();
+    OpenFolder("www.example.jp/a");
+    FocusTree();
+    ModalDriver driver;
+    driver.Answer("frmMoveDel", "btnYes");
+
+    Button("sbtDelete")->click();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(driver.Log()[0].caption, "複数ﾌｧｲﾙの削除の確認");
+    EXPECT_EQ(Main().catalogue().FindFolderNode("www.example.jp/a"), 0);
+    EXPECT_EQ(Main().catalogue().FindFolderNode("www.example.jp/a/sub"), 0);
+    EXPECT_EQ(TreeTexts(), (Strings{"MSIE Cache", "img.example.jp", "www.example.jp"}));
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 2u);
+    EXPECT_EQ(Main().catalogue().CollectEntriesUnder("img.example.jp").front(), kept) << "read again";
+    EXPECT_TRUE(Main().GetJobList().empty());
+    EXPECT_FALSE(InCache("http://www.example.jp/a/sub/e.html"));
+    EXPECT_TRUE(InCache("http://www.example.jp/index.html"));
+    // Listed at once: no timer left to fire.
+    EXPECT_FALSE(Main().timer1()->isActive());
+    const int current = Main().treeView()->currentItem()->data(0, Qt::UserRole + 1).toInt();
+    EXPECT_EQ(Main().CurrentNode(), current);
+    EXPECT_EQ(Main().catalogue().Tree().SelectedNode(), current);
+    EXPECT_EQ(Main().folderItems().Items().size(),
+              Main().catalogue().FolderFiles(current).size() + Main().catalogue().Tree().SubFolders(current).size());
+    EXPECT_EQ(Main().FolderNameText().toStdString(),
+              "開いているﾌｫﾙﾀﾞ : '" + Main().treeView()->currentItem()->text(0).toStdString() + "'");
+}
+
+TEST_F(Commands, a_finished_move_of_list_rows_removes_them_and_keeps_the_folder_listed)
+{
+    OpenSite();
+    OpenFolder("www.example.jp/a");
+    SelectRows({"sub", "c.css"});
+    FocusList();
+    ModalDriver driver;
+    driver.Answer("frmMoveDel", "btnYes");
+
+    Button("sbtMove")->click();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(Exported("www.example.jp/a/c.css"), std::string(1000, 'c'));
+    EXPECT_EQ(Exported("www.example.jp/a/sub/e.html"), std::string(10, 'e'));
+    EXPECT_FALSE(InCache("http://www.example.jp/a/c.css"));
+    EXPECT_EQ(RowNames(), (Strings{"b.gif", "d.js"}));
+    EXPECT_EQ(Main().catalogue().FindFolderNode("www.example.jp/a/sub"), 0);
+    EXPECT_EQ(Main().CurrentNode(), Main().catalogue().FindFolderNode("www.example.jp/a"));
+}
+
+TEST_F(Commands, a_delete_cancelled_during_the_job_reads_the_cache_again)
+{
+    OpenSite();
+    const TCacheEntry* before = Main().catalogue().CacheList().front();
+    OpenFolder("www.example.jp/a");
+    FocusTree();
+    TfrmFileOp& window = *AllForms().frmFileOp;
+    // The cancel button is pressed while the first item is shown.
+    QObject::connect(
+        window.findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged, &window,
+        [&window] { window.findChild<QPushButton*>("btnCancel")->click(); }, Qt::SingleShotConnection);
+    ModalDriver driver;
+    driver.Answer("frmMoveDel", "btnYes");
+
+    Button("sbtDelete")->click();
+    WaitForListing();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(window.GetJobResult(), -1);
+    EXPECT_FALSE(InCache("http://www.example.jp/a/b.gif"));
+    EXPECT_TRUE(InCache("http://www.example.jp/a/c.css"));
+    EXPECT_NE(Main().catalogue().CacheList().front(), before) << "not read again";
+    EXPECT_EQ(Main().catalogue().CollectEntriesUnder("www.example.jp/a").size(), 3u);
+    EXPECT_NE(Main().catalogue().FindFolderNode("www.example.jp/a"), 0);
+}
+
+TEST_F(Commands, copy_and_move_need_a_destination_and_delete_does_not)
+{
+    struct Row {
+        const char* command;
+        const char* dialog;
+    };
+    const Row rows[] = {{"sbtCopy", "QMessageBox"}, {"sbtMove", "QMessageBox"}, {"sbtDelete", "frmMoveDel"}};
+    OpenSite();
+    Main().SetCopyDir("");
+    OpenFolder("www.example.jp/a");
+    for (const Row& row : rows) {
+        FocusTree();
+        ModalDriver driver;
+        driver.Answer(row.dialog, "btnNo");
+
+        Button(row.command)->click();
+
+        ExpectAllAnswered(driver);
+        ASSERT_EQ(driver.Log().size(), 1u) << row.command;
+        if (std::string(row.dialog) == "QMessageBox") {
+            EXPECT_EQ(driver.Log()[0].caption, "Larkspool for Windows");
+            EXPECT_EQ(driver.Log()[0].text,
+                      "保存先ﾃﾞｨﾚｸﾄﾘが設定されていません。\n\n保存先ﾃﾞｨﾚｸﾄﾘを設定してください。");
+        }
+    }
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
+}
+
+} // namespace
