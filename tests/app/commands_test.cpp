@@ -1,7 +1,10 @@
 #include "commands_fixture.h"
 
+#include "export/frm_confirm.h"
 #include "export/frm_file_op.h"
 #include "export/frm_move_del.h"
+#include "import/frm_confirm2.h"
+#include "import/frm_file_op2.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -217,6 +220,97 @@ TEST_F(Commands, copy_and_move_need_a_destination_and_delete_does_not)
         }
     }
     EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
+}
+
+TEST_F(Commands, del_in_the_tree_asks_for_the_folder_and_a_finished_delete_of_the_root_keeps_empty_folders)
+{
+    OpenSite();
+    OpenFolder("www.example.jp/a");
+    FocusTree();
+    ModalDriver driver;
+    driver.Answer("frmMoveDel", "btnNo");
+
+    QTest::keyClick(Main().treeView(), Qt::Key_Delete);
+
+    ExpectAllAnswered(driver);
+    ASSERT_EQ(driver.Log().size(), 1u);
+    EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), "これらの 4 個のﾌｧｲﾙを削除してもよろしいですか?");
+
+    const Strings tree = TreeTexts();
+    OpenFolder("");
+    FocusTree();
+    driver.Answer("frmMoveDel", "btnYes");
+
+    Button("sbtDelete")->click();
+
+    ExpectAllAnswered(driver);
+    EXPECT_TRUE(Main().catalogue().CacheList().empty());
+    EXPECT_FALSE(InCache("http://img.example.jp/x.png"));
+    EXPECT_EQ(TreeTexts(), tree);
+    EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"}));
+}
+
+TEST_F(Commands, the_job_windows_have_their_size_controls_and_answer_keys)
+{
+    struct Row {
+        const char* window;
+        QSize size;
+        std::vector<const char*> controls;
+        const char* defaultButton;
+    };
+    Open();
+    const Row rows[] = {
+        {"frmFileOp", {392, 123}, {"lblFileName", "lblDirName", "ProgressBar1", "btnCancel", "lblCount"}, nullptr},
+        {"frmFileOp2", {392, 123}, {"lblFileName", "lblDirName", "ProgressBar1", "btnCancel", "lblCount"}, nullptr},
+        {"frmConfirm", {427, 272}, {"lblFileName", "Label1", "Image1", "lblSizeOld", "lblDateOld", "Label2", "Image2",
+                                    "lblSizeNew", "lblDateNew", "btnYes", "btnYesAll", "btnNo", "btnCancel",
+                                    "btnYesAllNewDate", "btnNoAll"}, "btnYes"},
+        {"frmConfirm2", {427, 272}, {"lblFileName", "btnYes", "btnNoAll"}, "btnYes"},
+        {"frmMoveDel", {425, 97}, {"imgMove", "imgDelete", "Label1", "btnYes", "btnNo"}, "btnYes"},
+    };
+    const Forms& forms = AllForms();
+    const std::vector<QDialog*> windows = {forms.frmFileOp, forms.frmFileOp2, forms.frmConfirm, forms.frmConfirm2,
+                                           forms.frmMoveDel};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        QDialog& window = *windows[i];
+        EXPECT_EQ(window.objectName(), row.window);
+        EXPECT_EQ(window.size(), row.size) << row.window;
+        EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint) << row.window;
+        for (const char* control : row.controls)
+            EXPECT_NE(window.findChild<QWidget*>(control), nullptr) << row.window << " " << control;
+        if (row.defaultButton)
+            EXPECT_TRUE(window.findChild<QPushButton*>(row.defaultButton)->isDefault()) << row.window;
+    }
+    QWidget* order = forms.frmConfirm->findChild<QPushButton*>("btnYes");
+    std::vector<std::string> tabs;
+    for (int i = 0; i < 6; ++i, order = order->nextInFocusChain())
+        tabs.push_back(order->objectName().toStdString());
+    EXPECT_EQ(tabs, (Strings{"btnYes", "btnYesAll", "btnNo", "btnCancel", "btnYesAllNewDate", "btnNoAll"}));
+    EXPECT_EQ(forms.frmFileOp->findChild<QPushButton*>("btnCancel")->text(), "ｷｬﾝｾﾙ");
+    EXPECT_EQ(forms.frmFileOp->findChild<QProgressBar*>("ProgressBar1")->maximum(), 100);
+}
+
+TEST_F(Commands, a_delete_says_where_from_only_and_an_empty_job_closes_at_once)
+{
+    OpenSite();
+    OpenFolder("img.example.jp");
+    FocusTree();
+    ModalDriver driver;
+    driver.Answer("frmMoveDel", "btnYes");
+
+    Button("sbtDelete")->click();
+
+    ExpectAllAnswered(driver);
+    TfrmFileOp& window = *AllForms().frmFileOp;
+    EXPECT_EQ(window.windowTitle(), "ｷｬｯｼｭから削除しています...");
+    EXPECT_EQ(LabelText(window, "lblDirName"), "'MSIE Cache' から ");
+    EXPECT_EQ(LabelText(window, "lblFileName"), "x.png");
+
+    Main().GetJobList().clear();
+    QTimer::singleShot(2000, &window, [&window] { window.done(QDialog::Rejected); });
+    EXPECT_EQ(window.exec(), QDialog::Accepted) << "closed by the run, not the guard";
+    EXPECT_EQ(window.GetJobResult(), 0);
 }
 
 } // namespace
