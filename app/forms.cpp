@@ -2,20 +2,24 @@
 #include "app/forms.h"
 
 #include "app/frm_pick_up.h"
-#include "app/pending_dialogs.h"
 #include "app/tfrm_main.h"
 #include "app/tfrm_refresh.h"
 #include "import/frm_from_local.h"
 #include "settings/frm_def_file.h"
 #include "settings/frm_sel_dir.h"
 #include "settings/frm_version.h"
+#include "export/frm_confirm.h"
+#include "export/frm_file_op.h"
+#include "export/frm_move_del.h"
+#include "import/frm_confirm2.h"
+#include "import/frm_file_op2.h"
 
 namespace larkspool {
 
 FormSet::FormSet(UrlCache& cache)
 {
     m_forms.frmMain = new TfrmMain(m_forms, cache);
-    m_forms.frmFileOp = new TfrmFileOp(m_forms);
+    m_forms.frmFileOp = new TfrmFileOp(m_forms, cache);
     m_forms.frmSelDir = new TfrmSelDir(*m_forms.frmMain);
     m_forms.frmConfirm = new TfrmConfirm(m_forms);
     m_forms.frmVersion = new TfrmVersion(m_forms.frmMain->windowIcon());
@@ -24,7 +28,7 @@ FormSet::FormSet(UrlCache& cache)
     m_forms.frmFromLocal = new TfrmFromLocal([main = m_forms.frmMain] { return main->GetCopyDir(); });
     // The import job window reads the collected files from frmFromLocal.
     m_forms.frmFromLocal->SetImportRunner([forms = &m_forms] { forms->frmFileOp2->exec(); });
-    m_forms.frmFileOp2 = new TfrmFileOp2(m_forms);
+    m_forms.frmFileOp2 = new TfrmFileOp2(m_forms, cache);
     m_forms.frmConfirm2 = new TfrmConfirm2(m_forms);
     m_forms.frmRefresh = new TfrmRefresh(m_forms);
     m_forms.frmDefFile = new TfrmDefFile(*m_forms.frmMain);

@@ -1,13 +1,20 @@
 // Takes pictures of the main window on a cache folder: the four view styles
-// on the host folder of the demo site, the details of a few sub-folders; and
-// of the refresh, filter, import source, destination folder, default names
-// and About dialogs. Settings go to a temporary folder, never the user's.
+// on the host folder of the demo site, the details of a few sub-folders, the
+// refresh dialog, the copy window mid-run with the overwrite question it
+// asks, the import's overwrite question, the delete question, and the filter,
+// import source, destination folder, default names and About dialogs. The
+// jobs run for real into temporary folders and are answered so that the cache
+// stays as it was. Settings go to a temporary folder, never the user's.
 // usage: larkspool-screenshots CACHE_DIR OUT_DIR
 #include "app/forms.h"
 #include "app/frm_pick_up.h"
 #include "app/tfrm_main.h"
 #include "app/tfrm_refresh.h"
 #include "cache/index_dat_cache.h"
+#include "export/destination_path.h"
+#include "export/file_times.h"
+#include "export/frm_file_op.h"
+#include "import/frm_file_op2.h"
 #include "import/frm_from_local.h"
 #include "settings/frm_def_file.h"
 #include "settings/frm_sel_dir.h"
@@ -15,14 +22,20 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 
 namespace {
@@ -54,6 +67,107 @@ bool Save(QWidget& widget, const QDir& out, const char* name)
     const QString file = out.filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
     const bool ok = widget.grab().save(file);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
+    return ok;
+}
+
+// Runs act on the modal dialog of that name once it is shown.
+void WhenShown(const char* name, std::function<void(QWidget&)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, name = QString::fromLatin1(name), act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != name)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        QTest::qWait(20);
+        act(*modal);
+    });
+    timer->start();
+}
+
+void Click(QWidget& dialog, const char* button)
+{
+    if (auto* found = dialog.findChild<QPushButton*>(QString::fromLatin1(button)))
+        found->click();
+}
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+void FocusTree(TfrmMain& main)
+{
+    main.activateWindow();
+    (void)QTest::qWaitForWindowActive(&main);
+    main.treeView()->setFocus();
+}
+
+// Copies a folder over an older copy of its first file: the job window
+// mid-run and its question, answered with cancel.
+bool ShootCopy(TfrmMain& main, Forms& forms, const QDir& out, const std::string& folder)
+{
+    QTemporaryDir dest;
+    const std::vector<TCacheEntry*> entries = main.catalogue().CollectEntriesUnder(folder);
+    if (entries.empty() || !OpenFolder(main, folder))
+        return false;
+    main.SetCopyDir(dest.path().toStdString());
+    const std::string existing = DestinationPath(main.GetCopyDir(), entries.front()->SitePath);
+    WriteFile(existing, "an older copy");
+    bool ok = false;
+    WhenShown("frmConfirm", [&](QWidget& question) {
+        ok = Save(*forms.frmFileOp, out, "job-window") && Save(question, out, "overwrite-question");
+        Click(question, "btnCancel");
+    });
+    FocusTree(main);
+    main.findChild<QToolButton*>(QStringLiteral("sbtCopy"))->click();
+    return ok;
+}
+
+// Imports a local copy of a cached file under its URL: the import's
+// question, answered with cancel.
+bool ShootImport(TfrmMain& main, Forms& forms, const QDir& out)
+{
+    const TCacheEntry* entry = nullptr;
+    for (const TCacheEntry* candidate : main.catalogue().CacheList()) {
+        const std::string& url = candidate->SourceUrl;
+        if (url.rfind("http://", 0) == 0 && url.find('?') == std::string::npos && url.back() != '/') {
+            entry = candidate;
+            break;
+        }
+    }
+    if (!entry)
+        return false;
+    QTemporaryDir source;
+    const std::string relative = entry->SourceUrl.substr(7);
+    WriteFile(source.path().toStdString() + "/" + relative, "a newer local copy of the cached file");
+    // Only the entry's domain lies in the source folder, so the copy takes it alone.
+    forms.frmFromLocal->findChild<QLineEdit*>(QStringLiteral("edtFolder"))->setText(source.path());
+    forms.frmFromLocal->FillDomainList(source.path().toStdString());
+    bool ok = false;
+    WhenShown("frmConfirm2", [&](QWidget& question) {
+        ok = Save(question, out, "import-overwrite-question");
+        Click(question, "btnCancel");
+    });
+    forms.frmFromLocal->btnCopyClick();
+    return ok;
+}
+
+// Asks to delete a folder and answers no.
+bool ShootDelete(TfrmMain& main, const QDir& out, const std::string& folder)
+{
+    if (!OpenFolder(main, folder))
+        return false;
+    bool ok = false;
+    WhenShown("frmMoveDel", [&](QWidget& question) {
+        ok = Save(question, out, "delete-question");
+        Click(question, "btnNo");
+    });
+    FocusTree(main);
+    main.findChild<QToolButton*>(QStringLiteral("sbtDelete"))->click();
     return ok;
 }
 
@@ -103,6 +217,10 @@ int main(int argc, char* argv[])
     refresh.SetProgressPosition(7);
     refresh.adjustSize();
     ok = Save(refresh, out, "refresh-dialog") && ok;
+
+    ok = ShootCopy(main, forms.forms(), out, "www.larkspool.test/img") && ok;
+    ok = ShootImport(main, forms.forms(), out) && ok;
+    ok = ShootDelete(main, out, "www.larkspool.test") && ok;
 
     // The other dialogs as their showing fills them, grabbed unshown too.
     Forms& all = forms.forms();

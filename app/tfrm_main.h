@@ -52,6 +52,8 @@ public:
     void SetCopyDir(const std::string& dir) override { m_copyDir = dir; }
     DefFiles GetDefFiles() const override { return m_defFiles; }
     void SetDefFiles(const DefFiles& names) override;
+    // The file type row of a file, added when new, its icons with it.
+    int GetFileTypeIndex(const std::string& path);
     QIcon GetTypeLargeIcon(int typeRow) const;
     QIcon GetTypeSmallIcon(int typeRow) const;
     bool RefreshAtRun() const { return m_refreshAtRun; }
@@ -135,6 +137,7 @@ private:
     void SelectNode(int nodeId);
     void ShowPopup(QPoint global);
     void RunCommand(const QString& senderName);
+    void DropFinishedEntries(const std::vector<int>& folderRemoveList);
     void SetPickUpState(bool active);
 
     Forms& m_forms;

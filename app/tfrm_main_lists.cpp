@@ -10,12 +10,13 @@
 #include "app/forms.h"
 #include "export/message_box.h"
 #include "app/frm_pick_up.h"
-#include "app/pending_dialogs.h"
 #include "app/tfrm_refresh.h"
 #include "import/frm_from_local.h"
 #include "settings/frm_def_file.h"
 #include "settings/frm_sel_dir.h"
 #include "settings/frm_version.h"
+#include "export/frm_file_op.h"
+#include "export/frm_move_del.h"
 
 #include <QAction>
 #include <QApplication>
@@ -377,19 +378,26 @@ void TfrmMain::RunCommand(const QString& senderName)
         {{"sbtMove", "mnuMove", "PopupMove"}, 3},
     };
     m_jobList.clear();
+    // Node ids rather than records: a record may be freed with a folder above it.
+    std::vector<int> folderRemoveList;
+    auto takeFolder = [this, &folderRemoveList](const TFolderEntry& folder) {
+        const auto under = m_catalogue.CollectEntriesUnder(folder.Path);
+        m_jobList.insert(m_jobList.end(), under.begin(), under.end());
+        folderRemoveList.push_back(folder.NodeId);
+    };
     if (m_treeView->hasFocus()) {
-        const TFolderEntry* folder = m_catalogue.Tree().FolderOfNode(NodeIdOf(m_treeView->currentItem()));
-        m_jobList = m_catalogue.CollectEntriesUnder(folder ? folder->Path : std::string());
+        if (const TFolderEntry* folder = m_catalogue.Tree().FolderOfNode(NodeIdOf(m_treeView->currentItem())))
+            takeFolder(*folder);
+        else
+            m_jobList = m_catalogue.CollectEntriesUnder(std::string());
     } else {
         for (TListItem* item : m_folderItems->Items()) {
             if (!item->Selected)
                 continue;
-            if (item->Kind == 'C') {
+            if (item->Kind == 'C')
                 m_jobList.push_back(static_cast<TCacheEntry*>(item));
-            } else {
-                const auto under = m_catalogue.CollectEntriesUnder(static_cast<const TFolderEntry*>(item)->Path);
-                m_jobList.insert(m_jobList.end(), under.begin(), under.end());
-            }
+            else
+                takeFolder(*static_cast<const TFolderEntry*>(item));
         }
     }
     m_opKind = 0;
@@ -412,6 +420,13 @@ void TfrmMain::RunCommand(const QString& senderName)
     if (m_opKind != 1 && m_forms.frmMoveDel->exec() != QDialog::Accepted)
         return;
     m_forms.frmFileOp->exec();
+    if (m_opKind == 1)
+        return;
+    // A job that stopped early may have removed any part of its entries.
+    if (m_forms.frmFileOp->GetJobResult() != 0)
+        mnuRefreshClick();
+    else
+        DropFinishedEntries(folderRemoveList);
 }
 
 } // namespace larkspool

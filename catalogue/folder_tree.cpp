@@ -5,6 +5,7 @@
 #include "catalogue/folder_tree.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace larkspool {
 
@@ -107,6 +108,33 @@ std::vector<const TFolderEntry*> FolderTree::SubFolders(int id) const
         for (const int child : node->Children)
             folders.push_back(FolderOfNode(child));
     return folders;
+}
+
+std::vector<int> FolderTree::RemoveFolder(int id)
+{
+    const TreeNode* top = Node(id);
+    if (!top || id == m_rootId)
+        return {};
+    std::vector<int>& siblings = m_nodes.at(top->ParentId).Children;
+    std::erase(siblings, id);
+    const int parentId = top->ParentId;
+
+    std::vector<int> removed{id};
+    for (std::size_t i = 0; i < removed.size(); ++i) {
+        const TreeNode& node = m_nodes.at(removed[i]);
+        removed.insert(removed.end(), node.Children.begin(), node.Children.end());
+    }
+    const std::unordered_set<int> gone(removed.begin(), removed.end());
+    for (const int node : removed) {
+        if (const TFolderEntry* folder = FolderOfNode(node))
+            m_byPath.erase(FoldedKey(folder->Path));
+        m_byNode.erase(node);
+        m_nodes.erase(node);
+    }
+    std::erase_if(m_folders, [&gone](const std::unique_ptr<TFolderEntry>& folder) { return gone.count(folder->NodeId) != 0; });
+    if (gone.count(m_selected))
+        m_selected = parentId;
+    return removed;
 }
 
 std::vector<TCacheEntry*> FolderFiles(const std::vector<TCacheEntry*>& list, int id)

@@ -60,6 +60,13 @@ public:
     // Direct subfolders of a node, in FolderList order.
     std::vector<const TFolderEntry*> SubFolders(int id) const;
 
+    // Deletes a folder node with every node below it and frees their folder
+    // records (after a move or delete took the folder whole). The selection
+    // moves to the parent when it lay in the removed branch. Returns the
+    // removed node ids, the folder's own first; none for the root or an
+    // unknown id.
+    std::vector<int> RemoveFolder(int id);
+
 private:
     int AddNode(int parentId, const std::string& text, int image, int selectedImage);
 

@@ -2,13 +2,17 @@
 
 #include "app/help_window.h"
 #include "app/frm_pick_up.h"
-#include "app/pending_dialogs.h"
 #include "app/split_panel.h"
 #include "app/tfrm_refresh.h"
 #include "import/frm_from_local.h"
 #include "settings/frm_def_file.h"
 #include "settings/frm_sel_dir.h"
 #include "settings/frm_version.h"
+#include "export/frm_confirm.h"
+#include "export/frm_file_op.h"
+#include "export/frm_move_del.h"
+#include "import/frm_confirm2.h"
+#include "import/frm_file_op2.h"
 #include "export/size_date_texts.h"
 
 #include <QHeaderView>

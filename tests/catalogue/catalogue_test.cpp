@@ -112,6 +112,19 @@ TEST_F(CatalogueTest, a_refresh_sorts_numbers_and_builds_the_tree)
     EXPECT_EQ(m_catalogue.FolderFiles(m_catalogue.FindFolderNode("host")).size(), 2u);
 }
 
+TEST_F(CatalogueTest, a_folder_collects_its_branch_in_catalogue_order_but_not_a_sibling_sharing_its_name)
+{
+    for (const char* url : {"http://host/img2/c.gif", "http://host/img/deep/b.gif", "http://host/img.gif",
+                            "http://HOST/IMG/z.gif", "http://host/img/a.gif"})
+        m_cache.Add(url, "gif");
+    m_catalogue.RefreshCache(m_progress);
+
+    EXPECT_EQ(Paths(m_catalogue.CollectEntriesUnder("host/img")),
+              (std::vector<std::string>{"host/img/a.gif", "host/img/deep/b.gif", "HOST/IMG/z.gif"}));
+    EXPECT_EQ(Paths(m_catalogue.CollectEntriesUnder("host/img2")), std::vector<std::string>{"host/img2/c.gif"});
+    EXPECT_TRUE(m_catalogue.CollectEntriesUnder("host/im").empty());
+}
+
 TEST_F(CatalogueTest, cancel_during_the_first_entry_keeps_that_entry)
 {
     m_cache.Add("http://host/1.htm", "htm");

@@ -111,5 +111,25 @@ TEST_F(FolderTreeTest, node_ids_are_not_reused_by_a_rebuild)
     EXPECT_EQ(m_tree.FindFolderNode("elsewhere"), 0);
 }
 
+TEST_F(FolderTreeTest, removing_a_folder_takes_its_branch_and_records_and_leaves_a_sibling_of_like_name)
+{
+    Build({"host/img.gif", "host/img/a.gif", "host/img/deep/b.gif", "host/img2/c.gif"});
+    const int img = m_tree.FindFolderNode("host/img");
+    const int deep = m_tree.FindFolderNode("host/img/deep");
+    m_tree.SelectNode(deep);
+
+    EXPECT_EQ(m_tree.RemoveFolder(img), (std::vector<int>{img, deep}));
+
+    EXPECT_EQ(Shape(m_tree.RootId()), "MSIE Cache(host(img2))");
+    EXPECT_EQ(FolderPaths(), (std::vector<std::string>{"host", "host/img2"}));
+    EXPECT_EQ(m_tree.FindFolderNode("HOST/IMG"), 0);
+    EXPECT_EQ(m_tree.FolderOfNode(deep), nullptr);
+    EXPECT_EQ(m_tree.Node(deep), nullptr);
+    EXPECT_EQ(m_tree.SelectedNode(), m_tree.FindFolderNode("host"));
+    EXPECT_TRUE(m_tree.RemoveFolder(img).empty());
+    EXPECT_TRUE(m_tree.RemoveFolder(m_tree.RootId()).empty());
+    EXPECT_EQ(Shape(m_tree.RootId()), "MSIE Cache(host(img2))");
+}
+
 } // namespace
 } // namespace larkspool

@@ -1,0 +1,58 @@
+// The export's overwrite question: the existing file against the cached one,
+// icon, size and date of each, and six answers.
+#pragma once
+
+#include "catalogue/cache_entry.h"
+#include "export/overwrite_question.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+class QPushButton;
+
+namespace larkspool {
+
+struct Forms;
+
+class TfrmConfirm : public QDialog {
+public:
+    explicit TfrmConfirm(Forms& forms);
+
+    // The answer of the last button pressed: 0 to 5 (OverwriteAnswer), -1
+    // for a button of another name.
+    int GetConfirmResult() const { return m_answer; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Esc, and any other way of closing, answers "no".
+    void reject() override;
+
+    // The import's question replaces this with its own.
+    virtual void FormShow();
+    // Fills the conflict line, the two sides' lines and their type icons.
+    void ShowQuestion(const OverwriteQuestion& question);
+
+    Forms& m_forms;
+
+private:
+    void btnClick();
+    QPixmap TypeIcon(const std::string& path) const;
+
+    QLabel* m_lblFileName;
+    QLabel* m_image1;
+    QLabel* m_lblSizeOld;
+    QLabel* m_lblDateOld;
+    QLabel* m_image2;
+    QLabel* m_lblSizeNew;
+    QLabel* m_lblDateNew;
+    QPushButton* m_btnYes = nullptr;
+    QPushButton* m_btnNo = nullptr;
+
+    TCacheEntry m_entryCopy;
+    std::string m_destPath;
+    int m_answer = 0;
+};
+
+} // namespace larkspool

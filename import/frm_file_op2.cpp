@@ -1,0 +1,54 @@
+// The import's window: it takes the collected files from the import source
+// dialog and the destination folder (against which exported links turn back
+// into web links) from the main window, runs the import job in one timer
+// tick and closes itself.
+#include "import/frm_file_op2.h"
+#include "import/frm_from_local.h"
+
+#include "app/forms.h"
+#include "app/tfrm_main.h"
+#include "import/frm_confirm2.h"
+#include "import/import_job.h"
+
+#include <QTimer>
+
+namespace larkspool {
+
+TfrmFileOp2::TfrmFileOp2(Forms& forms, UrlCache& cache) : TfrmFileOp(forms, cache)
+{
+    setObjectName(QStringLiteral("frmFileOp2"));
+    setWindowTitle(QString::fromUtf8(kImportCaption));
+}
+
+void TfrmFileOp2::FormShow()
+{
+    m_importList = &m_forms.frmFromLocal->GetImportList();
+    m_baseFolder = m_forms.frmMain->GetCopyDir();
+    m_timer1->start(1);
+}
+
+void TfrmFileOp2::Timer1Timer()
+{
+    m_timer1->stop();
+    ImportJob job(m_cache, *this);
+    job.SetImportList(*m_importList);
+    job.SetBaseFolder(m_baseFolder);
+    job.SetDefFiles(MainDefFiles());
+    m_importCancelled = false;
+    job.Run();
+    done(QDialog::Accepted);
+}
+
+void TfrmFileOp2::btnCancelClick()
+{
+    m_importCancelled = true;
+}
+
+int TfrmFileOp2::AskOverwrite(const OverwriteQuestion& question)
+{
+    m_currentQuestion = question;
+    m_forms.frmConfirm2->exec();
+    return m_forms.frmConfirm2->GetConfirmResult();
+}
+
+} // namespace larkspool

@@ -1,0 +1,35 @@
+// The progress window of an import: the export's window running the import
+// job over the files the import source dialog collected.
+#pragma once
+
+#include "export/frm_file_op.h"
+#include "import/import_file_record.h"
+
+#include <vector>
+
+namespace larkspool {
+
+class TfrmFileOp2 : public TfrmFileOp {
+public:
+    TfrmFileOp2(Forms& forms, UrlCache& cache);
+
+    // The conflict being asked about, while the overwrite question is shown:
+    // the cached entry as the old side, the local file as the new.
+    void GetCurrentItem(OverwriteQuestion& question) const { question = m_currentQuestion; }
+
+    int AskOverwrite(const OverwriteQuestion& question) override;
+    bool CancelRequested() override { return m_importCancelled; }
+
+protected:
+    void FormShow() override;
+    void Timer1Timer() override;
+    void btnCancelClick() override;
+
+private:
+    const std::vector<ImportFileRecord>* m_importList = nullptr;
+    std::string m_baseFolder;
+    OverwriteQuestion m_currentQuestion;
+    bool m_importCancelled = false;
+};
+
+} // namespace larkspool

@@ -1,0 +1,80 @@
+// The main window with a destination folder of its own and the drivers the
+// command tests share: focus, job list paths, tree folders and cache lookups.
+#pragma once
+
+#include "main_window_fixture.h"
+#include "dialog_answerer.h"
+#include "tests/support/temp_folder.h"
+
+#include <QTreeWidgetItemIterator>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace larkspool::testing {
+
+class CommandsFixture : public MainWindowFixture {
+protected:
+    TfrmMain& OpenSite()
+    {
+        AddSite();
+        Open();
+        Refresh();
+        Main().SetCopyDir(m_dest.Path().string());
+        return Main();
+    }
+    // The window takes the activation back from a closed dialog first.
+    void FocusTree()
+    {
+        Main().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        Main().treeView()->setFocus();
+    }
+    void FocusList()
+    {
+        Main().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        Main().listView()->CurrentView()->setFocus();
+    }
+    std::vector<std::string> JobPaths()
+    {
+        std::vector<std::string> paths;
+        for (const TCacheEntry* entry : Main().GetJobList())
+            paths.push_back(entry->SitePath);
+        return paths;
+    }
+    std::vector<std::string> TreeTexts()
+    {
+        std::vector<std::string> texts;
+        for (QTreeWidgetItemIterator it(Main().treeView()); *it; ++it)
+            texts.push_back((*it)->text(0).toStdString());
+        return texts;
+    }
+    bool InCache(const std::string& url)
+    {
+        CacheEntryBuffer block;
+        DWORD size = block.size();
+        return m_cache.Cache().GetUrlCacheEntryInfoA(url.c_str(), block.info(), &size) != FALSE;
+    }
+    std::string Exported(const std::string& relative) const
+    {
+        std::ifstream in(m_dest.Path() / relative, std::ios::binary);
+        if (!in)
+            return "<missing>";
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // Lets the driver's last answers through and checks all were given.
+    void ExpectAllAnswered(const DialogAnswerer& driver)
+    {
+        for (int i = 0; i < 100 && !driver.Done(); ++i)
+            QTest::qWait(5);
+        EXPECT_TRUE(driver.Done());
+    }
+
+    TempFolder m_dest;
+};
+
+} // namespace larkspool::testing

@@ -1,0 +1,195 @@
+#include "commands_fixture.h"
+
+#include "export/frm_confirm.h"
+#include "export/frm_file_op.h"
+#include "export/size_date_texts.h"
+#include "import/frm_confirm2.h"
+#include "import/frm_file_op2.h"
+#include "import/frm_from_local.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+namespace {
+
+using namespace larkspool;
+using larkspool::testing::LabelText;
+using larkspool::testing::DialogAnswerer;
+using larkspool::testing::TempFolder;
+
+class JobWindows : public larkspool::testing::CommandsFixture {
+protected:
+    // Answers the import source dialog: its folder is the source, only the
+    // domain is selected, and the copy button runs the import window; then
+    // the dialog closes with OK, or with Cancel and no copy.
+    void AnswerFromLocal(DialogAnswerer& driver, const std::string& domain, bool ok)
+    {
+        driver.Answer("frmFromLocal", "", [this, domain, ok](QWidget& dialog) {
+            QTimer::singleShot(0, &dialog, [this, domain, ok, &dialog] {
+                auto& fromLocal = static_cast<TfrmFromLocal&>(dialog);
+                dialog.findChild<QLineEdit*>(QStringLiteral("edtFolder"))
+                    ->setText(QString::fromStdString(m_source.Path().string()));
+                fromLocal.FillDomainList(m_source.Path().string());
+                auto* domains = dialog.findChild<QListWidget*>(QStringLiteral("lsbURL"));
+                for (int row = 0; row < domains->count(); ++row)
+                    domains->item(row)->setSelected(domains->item(row)->text().toStdString() == domain);
+                if (ok)
+                    fromLocal.btnCopyClick();
+                fromLocal.done(ok ? QDialog::Accepted : QDialog::Rejected);
+            });
+        });
+    }
+    static bool HasIcon(QWidget& dialog, const char* name)
+    {
+        const QPixmap picture = dialog.findChild<QLabel*>(name)->pixmap();
+        return !picture.isNull();
+    }
+
+    TempFolder m_source;
+};
+
+TEST_F(JobWindows, an_import_ending_with_ok_asks_before_replacing_an_entry_and_reads_the_cache_again)
+{
+    m_cache.Add("http://www.new.jp/a.htm", "htm", "old", larkspool::testing::kSomeTime);
+    m_source.Write("www.new.jp/a.htm", "<a href=\"b.gif\">b</a>");
+    m_source.Write("www.new.jp/b.gif", "gif!");
+    OpenSite();
+    DialogAnswerer driver;
+    AnswerFromLocal(driver, "www.new.jp", true);
+    std::string conflict, sizeOld, sizeNew, dateOld, dateNew;
+    bool icons = false;
+    driver.Answer("frmConfirm2", "btnYes", [&](QWidget& dialog) {
+        conflict = LabelText(dialog, "lblFileName");
+        sizeOld = LabelText(dialog, "lblSizeOld");
+        sizeNew = LabelText(dialog, "lblSizeNew");
+        dateOld = LabelText(dialog, "lblDateOld");
+        dateNew = LabelText(dialog, "lblDateNew");
+        icons = HasIcon(dialog, "Image1") && HasIcon(dialog, "Image2");
+    });
+
+    Action("mnuCopyFromLocal")->trigger();
+    WaitForListing();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(conflict, "このﾌｫﾙﾀﾞには既に'a.htm'ﾌｧｲﾙが存在します。");
+    EXPECT_EQ(sizeOld, FormatSizeLine(3));
+    EXPECT_EQ(sizeNew, FormatSizeLine(21));
+    EXPECT_EQ(dateOld, FormatDateLine(FileTimeToLocalFileTime(larkspool::testing::kSomeTime)));
+    EXPECT_FALSE(dateNew.empty());
+    EXPECT_TRUE(icons);
+    EXPECT_EQ(AllForms().frmFileOp2->windowTitle(), "ｷｬｯｼｭへｺﾋﾟｰしています...");
+    EXPECT_EQ(LabelText(*AllForms().frmFileOp2, "lblCount"), "あと 1 個");
+    EXPECT_EQ(Main().catalogue().CollectEntriesUnder("www.new.jp").size(), 2u);
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 8u);
+}
+
+TEST_F(JobWindows, an_import_cancelled_in_its_dialog_leaves_the_catalogue_unread)
+{
+    m_source.Write("www.new.jp/b.gif", "gif!");
+    OpenSite();
+    const TCacheEntry* before = Main().catalogue().CacheList().front();
+    m_cache.Add("http://late.example.jp/x.gif", "gif");
+    DialogAnswerer driver;
+    AnswerFromLocal(driver, "www.new.jp", false);
+
+    Button("sbtFromLocal")->click();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
+    EXPECT_EQ(Main().catalogue().CacheList().front(), before);
+    EXPECT_FALSE(InCache("http://www.new.jp/b.gif"));
+}
+
+TEST_F(JobWindows, enter_overwrites_and_esc_keeps_the_existing_file)
+{
+    struct Row {
+        Qt::Key key;
+        const char* expected;
+        int answer;
+    };
+    const Row rows[] = {{Qt::Key_Escape, "mine", 2}, {Qt::Key_Return, "ccc", 0}};
+    m_cache.Add("http://host.jp/c.css", "css", "ccc");
+    OpenSite();
+    OpenFolder("host.jp");
+    for (const Row& row : rows) {
+        m_dest.Write("host.jp/c.css", "mine");
+        FocusTree();
+        DialogAnswerer driver;
+        std::string sizeOld;
+        driver.Answer("frmConfirm", "", [&](QWidget& dialog) {
+            sizeOld = LabelText(dialog, "lblSizeOld");
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &dialog, row.key);
+        });
+
+        Button("sbtCopy")->click();
+
+        ExpectAllAnswered(driver);
+        EXPECT_EQ(sizeOld, FormatSizeLine(4));
+        EXPECT_EQ(AllForms().frmConfirm->GetConfirmResult(), row.answer);
+        EXPECT_EQ(Exported("host.jp/c.css"), row.expected);
+    }
+}
+
+TEST_F(JobWindows, a_move_cancelled_at_the_question_keeps_the_entry_and_reads_the_cache_again)
+{
+    m_cache.Add("http://host.jp/c.css", "css", "ccc");
+    OpenSite();
+    OpenFolder("host.jp");
+    m_dest.Write("host.jp/c.css", "mine");
+    FocusTree();
+    DialogAnswerer driver;
+    driver.Answer("frmMoveDel", "btnYes").Answer("frmConfirm", "btnCancel");
+
+    Button("sbtMove")->click();
+    WaitForListing();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(AllForms().frmFileOp->GetJobResult(), -1);
+    EXPECT_TRUE(InCache("http://host.jp/c.css"));
+    EXPECT_EQ(Exported("host.jp/c.css"), "mine");
+    EXPECT_NE(Main().catalogue().FindFolderNode("host.jp"), 0);
+}
+
+// The whole road of an export as a user takes it.
+TEST_F(JobWindows, a_user_copies_two_pages_over_an_old_export_and_gets_linked_pages)
+{
+    m_cache.Add("http://www.example.jp/index.html", "html", "<a href=\"http://www.example.jp/news.html\">n</a>");
+    m_cache.Add("http://www.example.jp/news.html", "html", "<a href=\"http://www.example.jp/index.html\">i</a>");
+    m_cache.Add("http://www.example.jp/logo.gif", "gif", "gif");
+    Open();
+    Button("sbtRefresh")->click();
+    WaitForListing();
+    OpenFolder("www.example.jp");
+    Button("sbtDetailsIcon")->click();
+    SelectRows({"index.html", "news.html"});
+    FocusList();
+    Main().SetCopyDir(m_dest.Path().string());
+    m_dest.Write("www.example.jp/news.html", "stale");
+    m_dest.Write("www.example.jp/index.html", "stale too");
+    DialogAnswerer driver;
+    std::string conflict, dateOld, dateNew;
+    bool icons = false;
+    driver.Answer("frmConfirm", "btnYesAll", [&](QWidget& dialog) {
+        conflict = LabelText(dialog, "lblFileName");
+        dateOld = LabelText(dialog, "lblDateOld");
+        dateNew = LabelText(dialog, "lblDateNew");
+        icons = HasIcon(dialog, "Image1") && HasIcon(dialog, "Image2");
+    });
+
+    Button("sbtCopy")->click();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(driver.Log().size(), 1u) << "one question for the whole job";
+    EXPECT_EQ(driver.Log()[0].caption, "ﾌｧｲﾙの上書きの確認");
+    EXPECT_EQ(conflict, "このﾌｫﾙﾀﾞには既に'index.html'ﾌｧｲﾙが存在します。");
+    EXPECT_FALSE(dateOld.empty());
+    EXPECT_FALSE(dateNew.empty());
+    EXPECT_TRUE(icons);
+    EXPECT_EQ(Exported("www.example.jp/index.html"), "<a href=\"news.html\">n</a>");
+    EXPECT_EQ(Exported("www.example.jp/news.html"), "<a href=\"index.html\">i</a>");
+    EXPECT_EQ(Exported("www.example.jp/logo.gif"), "<missing>");
+}
+
+} // namespace
