@@ -76,6 +76,9 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
 
 struct Enumeration {
     std::string pattern;
+    // The chain as last read: reading it on every step would touch every
+    // table of a full file once per entry.
+    std::vector<HashTableRef> tables;
     std::size_t table = 0;
     std::uint32_t slot = 0;
 };
@@ -170,23 +173,35 @@ public:
         IndexDatStore store(m_file, m_allocHint);
         if (store.State() != IndexDatState::Valid)
             return Fail(store.State() == IndexDatState::Empty ? ERROR_NO_MORE_ITEMS : ERROR_FILE_CORRUPT);
-        const auto tables = store.HashTables();
-        for (; state.table < tables.size(); ++state.table, state.slot = 0) {
-            for (; state.slot < tables[state.table].slots; ++state.slot) {
-                const auto slot = store.SlotAt(tables[state.table], state.slot);
-                if (!slot)
-                    continue;
-                const auto record = ParseUrlRecord(store.Bytes(), slot->record);
-                if (!record || !record->url.starts_with(state.pattern))
-                    continue;
-                const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
-                if (error != ERROR_SUCCESS)
-                    return Fail(error); // stays on this entry for a retry
-                ++state.slot;
-                return TRUE;
-            }
+        // Another writer may have changed the file since the last step: the
+        // chain is read again when the table in hand is no longer sound, and
+        // at its end for tables appended meanwhile.
+        std::vector<HashTableRef>& tables = state.tables;
+        if (state.table < tables.size()) {
+            const auto current = store.HashTableAt(tables[state.table].offset);
+            if (!current || current->slots != tables[state.table].slots)
+                tables = store.HashTables();
         }
-        return Fail(ERROR_NO_MORE_ITEMS);
+        for (bool reread = false;; reread = true) {
+            for (; state.table < tables.size(); ++state.table, state.slot = 0) {
+                for (; state.slot < tables[state.table].slots; ++state.slot) {
+                    const auto slot = store.SlotAt(tables[state.table], state.slot);
+                    if (!slot)
+                        continue;
+                    const auto record = ParseUrlRecord(store.Bytes(), slot->record);
+                    if (!record || !record->url.starts_with(state.pattern))
+                        continue;
+                    const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
+                    if (error != ERROR_SUCCESS)
+                        return Fail(error); // stays on this entry for a retry
+                    ++state.slot;
+                    return TRUE;
+                }
+            }
+            if (reread)
+                return Fail(ERROR_NO_MORE_ITEMS);
+            tables = store.HashTables();
+        }
     }
 
     std::vector<std::uint8_t> BuildRecord(std::string_view url, const std::optional<std::string>& fileName,
