@@ -26,7 +26,7 @@ measure() {
 least() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b + 0 < a + 0) ? b : a }'; }
 
 # ratio A B: A / B with two decimals.
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b > 0 ? a / b : 0 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
 
 # rate COUNT SECONDS: COUNT per second, whole.
-rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", t > 0 ? n / t : 0 }'; }
+rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", (t > 0) ? n / t : 0 }'; }

@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cstring>
 
 namespace larkspool {
 
@@ -250,16 +251,27 @@ DWORD IndexDatStore::Mend()
     }
     Write32(kFileSizeOffset, std::uint32_t(FileSizeFor(capacity)));
 
-    // Recount blocks in use (5) and drop bits past the capacity.
-    auto bytes = m_file.Bytes();
+    // Recount blocks in use (5) and drop bits past the capacity. This runs
+    // before every change: whole words are counted at once, and a byte is
+    // stored only when it changes, so that the pages stay clean.
+    std::uint8_t* bitmap = m_file.Bytes().data() + kBitmapOffset;
     std::uint32_t used = 0;
-    for (std::uint32_t i = 0; i < (kMaxBlocks / 8); ++i) {
-        std::uint8_t& bits = bytes[kBitmapOffset + i];
+    std::uint32_t i = 0;
+    for (; i + 8 <= capacity / 8; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bitmap + i, sizeof word);
+        used += std::uint32_t(std::popcount(word));
+    }
+    for (; i < (kMaxBlocks / 8); ++i) {
+        std::uint8_t bits = bitmap[i];
         if (i * 8 >= capacity)
             bits = 0;
         else if (i * 8 + 8 > capacity)
             bits &= std::uint8_t((1u << (capacity - i * 8)) - 1);
-        used += std::uint32_t(std::popcount(bits));
+        if (bits != bitmap[i])
+            bitmap[i] = bits;
+        if (bits != 0)
+            used += std::uint32_t(std::popcount(bits));
     }
     if (Read32(kBlocksInUseOffset) != used)
         Write32(kBlocksInUseOffset, used);
