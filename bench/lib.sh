@@ -7,10 +7,10 @@ cli=build/default/cli/larkspool-cli
 # sets wall, cpu (user + system) and rss (peak resident KiB), each the
 # smallest seen. Stops the script when a run fails.
 measure() {
-    local runs=$1 line e u s m
+    local runs=$1 line e u s m i
     shift
     wall= cpu= rss=
-    for ((run = 0; run < runs; ++run)); do
+    for ((i = 0; i < runs; ++i)); do
         line=$(/usr/bin/time -f '%e %U %S %M' "$@" 2>&1 >/dev/null </dev/null | tail -1) || {
             echo "failed: $*" >&2
             return 1
