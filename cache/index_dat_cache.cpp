@@ -22,6 +22,7 @@ using namespace indexdat;
 namespace {
 
 constexpr unsigned kMaxNumberedNames = 255;
+constexpr std::size_t kMaxRememberedNames = 20000;
 constexpr std::uint32_t kStickyDefaultExemptSeconds = 86400;
 constexpr std::uint32_t kUnknownField60 = 0x60;
 constexpr std::uint16_t kUnknownField1010 = 0x1010;
@@ -255,6 +256,9 @@ public:
     DWORD m_lastError = ERROR_SUCCESS;
     std::uint32_t m_allocHint = 0;
     std::unordered_map<const void*, std::unique_ptr<Enumeration>> m_enumerations;
+    // Folder, name and extension -> the number of the last numbered file
+    // name made for them; only the order in which numbers are tried.
+    std::unordered_map<std::string, unsigned> m_lastNumbers;
 };
 
 IndexDatCache::IndexDatCache(std::filesystem::path folder) : m_impl(std::make_unique<Impl>(std::move(folder))) {}
@@ -395,9 +399,19 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
         fileName[path.size()] = '\0';
         return true;
     };
-    for (unsigned n = 1; !base.empty() && n <= kMaxNumberedNames; ++n) {
-        if (tryName(CacheFileName(base, n, ext)))
-            return TRUE;
+    if (!base.empty()) {
+        // Many URLs share a name (index.html): the numbers are tried from
+        // the one after the last this cache made, then round from [1].
+        if (impl.m_lastNumbers.size() >= kMaxRememberedNames)
+            impl.m_lastNumbers.clear();
+        unsigned& last = impl.m_lastNumbers[folder.string() + '/' + base + '.' + ext];
+        for (unsigned i = 0; i < kMaxNumberedNames; ++i) {
+            const unsigned n = (last + i) % kMaxNumberedNames + 1;
+            if (tryName(CacheFileName(base, n, ext))) {
+                last = n;
+                return TRUE;
+            }
+        }
     }
     for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
         const std::string name = RandomCacheName();
