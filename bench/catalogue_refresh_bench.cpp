@@ -1,6 +1,7 @@
 // A full refresh of a real index.dat cache: count, scan with name mapping and
 // titles, catalogue order, numbering and the folder tree.
-#include "cache/index_dat_cache.h"
+#include "bench/bench_args.h"
+#include "bench/bench_cache.h"
 #include "catalogue/catalogue.h"
 
 #include <benchmark/benchmark.h>
@@ -8,7 +9,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -36,21 +36,17 @@ std::filesystem::path MakeCache(int count)
                                 "/sub" + std::to_string(i % 5) + "/" +
                                 (page ? "page" + std::to_string(i / 4) + ".asp?v=" + std::to_string(i % 4)
                                       : "image" + std::to_string(i) + ".gif");
-        const char* extension = page ? "htm" : "gif";
-        char fileName[MAX_PATH] = {};
-        if (!cache.CreateUrlCacheEntryA(url.c_str(), 0, extension, fileName, 0))
-            continue;
-        std::ofstream(fileName) << (page ? "<html><head><title>Page " + std::to_string(i) + "</title></head></html>"
-                                         : std::string("GIF89a"));
-        cache.CommitUrlCacheEntryA(url.c_str(), fileName, FILETIME{}, FILETIME{0, 30000000u + DWORD(i)}, 0, nullptr,
-                                   0, extension, nullptr);
+        bench::AddCachedFile(cache, url, page ? "htm" : "gif",
+                             page ? "<html><head><title>Page " + std::to_string(i) + "</title></head></html>"
+                                  : std::string("GIF89a"),
+                             (std::uint64_t(30000000u + i) << 32));
     }
     return folder;
 }
 
-void BM_RefreshCache(benchmark::State& state)
+// A refresh of the catalogue over the cache in folder.
+void RunRefresh(benchmark::State& state, const std::filesystem::path& folder)
 {
-    const std::filesystem::path folder = MakeCache(int(state.range(0)));
     IndexDatCache cache(folder);
     Catalogue catalogue(cache);
     SilentProgress progress;
@@ -59,11 +55,33 @@ void BM_RefreshCache(benchmark::State& state)
         benchmark::DoNotOptimize(catalogue.CacheList().data());
     }
     state.counters["entries"] = double(catalogue.CacheList().size());
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * std::int64_t(catalogue.CacheList().size()));
+}
+
+void BM_RefreshCache(benchmark::State& state)
+{
+    const std::filesystem::path folder = MakeCache(int(state.range(0)));
+    RunRefresh(state, folder);
     std::filesystem::remove_all(folder);
 }
-BENCHMARK(BM_RefreshCache)->Arg(500)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefreshCache)->Arg(4000)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", bench::Minimum);
 
 } // namespace
 
-BENCHMARK_MAIN();
+// --cache=DIR (repeatable): also refreshes the cache in DIR, such as one
+// built by bench/make-cache.
+int main(int argc, char** argv)
+{
+    for (const std::string& folder : bench::TakeOption(argc, argv, "--cache")) {
+        const std::string name = "BM_RefreshBenchCache/" + std::filesystem::path(folder).filename().string();
+        benchmark::RegisterBenchmark(name.c_str(), [folder](benchmark::State& state) { RunRefresh(state, folder); })
+            ->Unit(benchmark::kMillisecond)
+            ->ComputeStatistics("min", bench::Minimum);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

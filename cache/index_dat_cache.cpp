@@ -22,6 +22,7 @@ using namespace indexdat;
 namespace {
 
 constexpr unsigned kMaxNumberedNames = 255;
+constexpr std::size_t kMaxRememberedNames = 20000;
 constexpr std::uint32_t kStickyDefaultExemptSeconds = 86400;
 constexpr std::uint32_t kUnknownField60 = 0x60;
 constexpr std::uint16_t kUnknownField1010 = 0x1010;
@@ -76,6 +77,9 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
 
 struct Enumeration {
     std::string pattern;
+    // The chain as last read: reading it on every step would touch every
+    // table of a full file once per entry.
+    std::vector<HashTableRef> tables;
     std::size_t table = 0;
     std::uint32_t slot = 0;
 };
@@ -190,23 +194,35 @@ public:
         IndexDatStore store(m_file, m_allocHint);
         if (store.State() != IndexDatState::Valid)
             return Fail(store.State() == IndexDatState::Empty ? ERROR_NO_MORE_ITEMS : ERROR_FILE_CORRUPT);
-        const auto tables = store.HashTables();
-        for (; state.table < tables.size(); ++state.table, state.slot = 0) {
-            for (; state.slot < tables[state.table].slots; ++state.slot) {
-                const auto slot = store.SlotAt(tables[state.table], state.slot);
-                if (!slot)
-                    continue;
-                const auto record = ParseUrlRecord(store.Bytes(), slot->record);
-                if (!record || !record->url.starts_with(state.pattern))
-                    continue;
-                const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
-                if (error != ERROR_SUCCESS)
-                    return Fail(error); // stays on this entry for a retry
-                ++state.slot;
-                return TRUE;
-            }
+        // Another writer may have changed the file since the last step: the
+        // chain is read again when the table in hand is no longer sound, and
+        // at its end for tables appended meanwhile.
+        std::vector<HashTableRef>& tables = state.tables;
+        if (state.table < tables.size()) {
+            const auto current = store.HashTableAt(tables[state.table].offset);
+            if (!current || current->slots != tables[state.table].slots)
+                tables = store.HashTables();
         }
-        return Fail(ERROR_NO_MORE_ITEMS);
+        for (bool reread = false;; reread = true) {
+            for (; state.table < tables.size(); ++state.table, state.slot = 0) {
+                for (; state.slot < tables[state.table].slots; ++state.slot) {
+                    const auto slot = store.SlotAt(tables[state.table], state.slot);
+                    if (!slot)
+                        continue;
+                    const auto record = ParseUrlRecord(store.Bytes(), slot->record);
+                    if (!record || !record->url.starts_with(state.pattern))
+                        continue;
+                    const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
+                    if (error != ERROR_SUCCESS)
+                        return Fail(error); // stays on this entry for a retry
+                    ++state.slot;
+                    return TRUE;
+                }
+            }
+            if (reread)
+                return Fail(ERROR_NO_MORE_ITEMS);
+            tables = store.HashTables();
+        }
     }
 
     std::vector<std::uint8_t> BuildRecord(std::string_view url, const std::optional<std::string>& fileName,
@@ -260,6 +276,9 @@ public:
     DWORD m_lastError = ERROR_SUCCESS;
     std::uint32_t m_allocHint = 0;
     std::unordered_map<const void*, std::unique_ptr<Enumeration>> m_enumerations;
+    // Folder, name and extension -> the number of the last numbered file
+    // name made for them; only the order in which numbers are tried.
+    std::unordered_map<std::string, unsigned> m_lastNumbers;
 };
 
 IndexDatCache::IndexDatCache(std::filesystem::path folder) : m_impl(std::make_unique<Impl>(std::move(folder))) {}
@@ -380,9 +399,19 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
         fileName[path.size()] = '\0';
         return true;
     };
-    for (unsigned n = 1; !base.empty() && n <= kMaxNumberedNames; ++n) {
-        if (tryName(CacheFileName(base, n, ext)))
-            return TRUE;
+    if (!base.empty()) {
+        // Many URLs share a name (index.html): the numbers are tried from
+        // the one after the last this cache made, then round from [1].
+        if (impl.m_lastNumbers.size() >= kMaxRememberedNames)
+            impl.m_lastNumbers.clear();
+        unsigned& last = impl.m_lastNumbers[folder.string() + '/' + base + '.' + ext];
+        for (unsigned i = 0; i < kMaxNumberedNames; ++i) {
+            const unsigned n = (last + i) % kMaxNumberedNames + 1;
+            if (tryName(CacheFileName(base, n, ext))) {
+                last = n;
+                return TRUE;
+            }
+        }
     }
     for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
         const std::string name = RandomCacheName();

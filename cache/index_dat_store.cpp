@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cstring>
 
 namespace larkspool {
 
@@ -115,26 +116,38 @@ std::uint32_t IndexDatStore::Capacity() const
     return std::uint32_t(capacity < inFile ? capacity : inFile);
 }
 
-std::vector<HashTableRef> IndexDatStore::HashTables() const
+std::optional<HashTableRef> IndexDatStore::HashTableAt(std::uint32_t offset) const
 {
     const auto bytes = Bytes();
+    if (offset < kBlocksStart || offset % kBlockSize != 0 || std::uint64_t(offset) + kHashSlotsOffset > bytes.size())
+        return std::nullopt;
+    const std::uint8_t* p = bytes.data() + offset;
+    const std::uint64_t length = std::uint64_t(Load32(p + 4)) * kBlockSize;
+    if (Load32(p) != kHashSignature || length < kHashSlotsOffset || offset + length > bytes.size())
+        return std::nullopt;
+    return HashTableRef{offset, std::uint32_t((length - kHashSlotsOffset) / kHashSlotSize)};
+}
+
+std::vector<HashTableRef> IndexDatStore::HashTables() const
+{
     std::vector<HashTableRef> tables;
+    // Offsets met so far, sorted: a chain that loops back stops there. Kept
+    // sorted because a full file has over a hundred tables, and every lookup
+    // walks the chain.
     std::vector<std::uint32_t> seen;
     std::uint32_t offset = Read32(kHashTableOffset);
     // A chain can hold no more tables than the file has room for.
-    const std::size_t limit = bytes.size() / (kHashSlotsOffset + kHashSlotSize) + 1;
+    const std::size_t limit = Bytes().size() / (kHashSlotsOffset + kHashSlotSize) + 1;
     while (offset != 0 && tables.size() < limit) {
-        if (offset < kBlocksStart || offset % kBlockSize != 0 || std::uint64_t(offset) + kHashSlotsOffset > bytes.size())
+        const auto table = HashTableAt(offset);
+        if (!table)
             break;
-        const std::uint8_t* p = bytes.data() + offset;
-        const std::uint64_t length = std::uint64_t(Load32(p + 4)) * kBlockSize;
-        if (Load32(p) != kHashSignature || length < kHashSlotsOffset || offset + length > bytes.size())
+        const auto at = std::lower_bound(seen.begin(), seen.end(), offset);
+        if (at != seen.end() && *at == offset)
             break;
-        if (std::find(seen.begin(), seen.end(), offset) != seen.end())
-            break;
-        seen.push_back(offset);
-        tables.push_back({offset, std::uint32_t((length - kHashSlotsOffset) / kHashSlotSize)});
-        offset = Load32(p + kHashNextOffset);
+        seen.insert(at, offset);
+        tables.push_back(*table);
+        offset = Read32(offset + kHashNextOffset);
     }
     return tables;
 }
@@ -238,16 +251,27 @@ DWORD IndexDatStore::Mend()
     }
     Write32(kFileSizeOffset, std::uint32_t(FileSizeFor(capacity)));
 
-    // Recount blocks in use (5) and drop bits past the capacity.
-    auto bytes = m_file.Bytes();
+    // Recount blocks in use (5) and drop bits past the capacity. This runs
+    // before every change: whole words are counted at once, and a byte is
+    // stored only when it changes, so that the pages stay clean.
+    std::uint8_t* bitmap = m_file.Bytes().data() + kBitmapOffset;
     std::uint32_t used = 0;
-    for (std::uint32_t i = 0; i < (kMaxBlocks / 8); ++i) {
-        std::uint8_t& bits = bytes[kBitmapOffset + i];
+    std::uint32_t i = 0;
+    for (; i + 8 <= capacity / 8; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bitmap + i, sizeof word);
+        used += std::uint32_t(std::popcount(word));
+    }
+    for (; i < (kMaxBlocks / 8); ++i) {
+        std::uint8_t bits = bitmap[i];
         if (i * 8 >= capacity)
             bits = 0;
         else if (i * 8 + 8 > capacity)
             bits &= std::uint8_t((1u << (capacity - i * 8)) - 1);
-        used += std::uint32_t(std::popcount(bits));
+        if (bits != bitmap[i])
+            bitmap[i] = bits;
+        if (bits != 0)
+            used += std::uint32_t(std::popcount(bits));
     }
     if (Read32(kBlocksInUseOffset) != used)
         Write32(kBlocksInUseOffset, used);

@@ -46,6 +46,8 @@ public:
     // The chain of HASH tables, stopping at the first table that is damaged,
     // lies outside the file or was seen before.
     std::vector<HashTableRef> HashTables() const;
+    // The table at offset when a sound HASH table lies there.
+    std::optional<HashTableRef> HashTableAt(std::uint32_t offset) const;
     std::optional<HashSlot> SlotAt(const HashTableRef& table, std::uint32_t index) const;
     // The live slot whose URL record holds exactly url.
     std::optional<HashSlot> Find(std::string_view url) const;

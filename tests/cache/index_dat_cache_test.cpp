@@ -194,6 +194,35 @@ TEST_F(IndexDatCache, enumeration_stays_on_an_entry_that_did_not_fit)
     EXPECT_EQ(urls.size(), 3u);
 }
 
+TEST_F(IndexDatCache, enumeration_reaches_tables_appended_while_it_runs)
+{
+    // 900 entries added by another store after the first step need tables
+    // behind those the enumeration started with.
+    for (int i = 0; i < 300; ++i)
+        Add(m_cache, "http://old/" + std::to_string(i) + ".htm");
+    CacheEntryBuffer buffer;
+    DWORD size = buffer.size();
+    auto handle = m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
+    ASSERT_NE(handle, nullptr);
+    std::vector<std::string> urls{buffer.info()->lpszSourceUrlName};
+    larkspool::IndexDatCache other(m_folder);
+    for (int i = 0; i < 900; ++i)
+        Add(other, "http://new/" + std::to_string(i) + ".htm");
+
+    for (size = buffer.size(); m_cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size); size = buffer.size())
+        urls.push_back(buffer.info()->lpszSourceUrlName);
+    m_cache.FindCloseUrlCache(handle);
+
+    EXPECT_EQ(m_cache.LastError(), ERROR_NO_MORE_ITEMS);
+    std::sort(urls.begin(), urls.end());
+    EXPECT_EQ(std::unique(urls.begin(), urls.end()), urls.end());
+    const auto old =
+        std::count_if(urls.begin(), urls.end(), [](const std::string& url) { return url.starts_with("http://old/"); });
+    EXPECT_EQ(old, 300);
+    // Only a slot before the first entry's could be passed already.
+    EXPECT_EQ(urls.size() - std::size_t(old), 900u);
+}
+
 TEST_F(IndexDatCache, thousands_of_entries_survive_reopening_and_deletes)
 {
     constexpr int kCount = 1200;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <random>
 
 namespace {
@@ -125,6 +126,26 @@ TEST_F(IndexDatDamage, broken_header_fields_and_chains_are_survived)
         EXPECT_GE(listed, c.listedAtLeast) << c.name;
         EXPECT_LE(listed, std::size_t(kEntries)) << c.name;
     }
+}
+
+TEST_F(IndexDatDamage, the_next_write_recounts_blocks_in_use_and_clears_bits_past_the_capacity)
+{
+    std::string bytes = m_pristine;
+    const std::uint32_t capacity = Get32(bytes, fmt::kCapacityOffset);
+    ASSERT_LT(capacity / 8 + 9, fmt::kMaxBlocks / 8);
+    bytes[fmt::kBitmapOffset + capacity / 8 + 8] = '\xFF';
+    Put32(bytes, fmt::kBlocksInUseOffset, 12345);
+    Install(bytes);
+
+    EXPECT_EQ(Exercise(), std::size_t(kEntries));
+
+    const std::string after = larkspool::test::ReadFile(IndexPath());
+    EXPECT_EQ(after[fmt::kBitmapOffset + capacity / 8 + 8], '\0');
+    std::uint32_t used = 0;
+    for (std::uint32_t i = 0; i < fmt::kMaxBlocks / 8; ++i)
+        used += std::uint32_t(std::popcount(std::uint8_t(after[fmt::kBitmapOffset + i])));
+    EXPECT_EQ(Get32(after, fmt::kBlocksInUseOffset), used);
+    EXPECT_GT(used, std::uint32_t(kEntries));
 }
 
 TEST_F(IndexDatDamage, damaged_records_are_left_out_and_the_rest_listed)
