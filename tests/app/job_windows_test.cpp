@@ -120,7 +120,7 @@ TEST_F(JobWindows, enter_overwrites_and_esc_keeps_the_existing_file)
         std::string sizeOld;
         driver.Answer("frmConfirm", "", [&](QWidget& dialog) {
             sizeOld = LabelText(dialog, "lblSizeOld");
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &dialog, row.key);
+            QTest::keyClick(&dialog, row.key);
         });
 
         Button("sbtCopy")->click();
