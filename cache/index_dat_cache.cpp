@@ -130,22 +130,22 @@ public:
     }
 
     // Runs work on the store of an existing, valid index.dat under the lock;
-    // a missing or empty cache has no entry to find.
+    // a missing or empty cache fails with absentError (nothing to find).
     template <typename Work>
-    BOOL WithExistingStore(LPCSTR url, Work work)
+    BOOL WithExistingStore(bool argumentsValid, DWORD absentError, Work work)
     {
-        if (!url)
+        if (!argumentsValid)
             return Fail(ERROR_INVALID_PARAMETER);
         if (!OpenExisting())
             return Fail(m_openError);
         if (!m_file.IsOpen())
-            return Fail(ERROR_FILE_NOT_FOUND);
+            return Fail(absentError);
         IndexDatLock lock(m_file);
         if (lock.Error() != ERROR_SUCCESS)
             return Fail(lock.Error());
         IndexDatStore store(m_file, m_allocHint);
         if (store.State() != IndexDatState::Valid)
-            return Fail(store.State() == IndexDatState::Empty ? ERROR_FILE_NOT_FOUND : ERROR_FILE_CORRUPT);
+            return Fail(store.State() == IndexDatState::Empty ? absentError : ERROR_FILE_CORRUPT);
         return work(store);
     }
 
@@ -182,47 +182,37 @@ public:
 
     BOOL Next(Enumeration& state, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
     {
-        if (!size)
-            return Fail(ERROR_INVALID_PARAMETER);
-        if (!OpenExisting())
-            return Fail(m_openError);
-        if (!m_file.IsOpen())
-            return Fail(ERROR_NO_MORE_ITEMS);
-        IndexDatLock lock(m_file);
-        if (lock.Error() != ERROR_SUCCESS)
-            return Fail(lock.Error());
-        IndexDatStore store(m_file, m_allocHint);
-        if (store.State() != IndexDatState::Valid)
-            return Fail(store.State() == IndexDatState::Empty ? ERROR_NO_MORE_ITEMS : ERROR_FILE_CORRUPT);
-        // Another writer may have changed the file since the last step: the
-        // chain is read again when the table in hand is no longer sound, and
-        // at its end for tables appended meanwhile.
-        std::vector<HashTableRef>& tables = state.tables;
-        if (state.table < tables.size()) {
-            const auto current = store.HashTableAt(tables[state.table].offset);
-            if (!current || current->slots != tables[state.table].slots)
-                tables = store.HashTables();
-        }
-        for (bool reread = false;; reread = true) {
-            for (; state.table < tables.size(); ++state.table, state.slot = 0) {
-                for (; state.slot < tables[state.table].slots; ++state.slot) {
-                    const auto slot = store.SlotAt(tables[state.table], state.slot);
-                    if (!slot)
-                        continue;
-                    const auto record = ParseUrlRecord(store.Bytes(), slot->record);
-                    if (!record || !record->url.starts_with(state.pattern))
-                        continue;
-                    const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
-                    if (error != ERROR_SUCCESS)
-                        return Fail(error); // stays on this entry for a retry
-                    ++state.slot;
-                    return TRUE;
-                }
+        return WithExistingStore(size != nullptr, ERROR_NO_MORE_ITEMS, [&](IndexDatStore& store) -> BOOL {
+            // Another writer may have changed the file since the last step: the
+            // chain is read again when the table in hand is no longer sound, and
+            // at its end for tables appended meanwhile.
+            std::vector<HashTableRef>& tables = state.tables;
+            if (state.table < tables.size()) {
+                const auto current = store.HashTableAt(tables[state.table].offset);
+                if (!current || current->slots != tables[state.table].slots)
+                    tables = store.HashTables();
             }
-            if (reread)
-                return Fail(ERROR_NO_MORE_ITEMS);
-            tables = store.HashTables();
-        }
+            for (bool reread = false;; reread = true) {
+                for (; state.table < tables.size(); ++state.table, state.slot = 0) {
+                    for (; state.slot < tables[state.table].slots; ++state.slot) {
+                        const auto slot = store.SlotAt(tables[state.table], state.slot);
+                        if (!slot)
+                            continue;
+                        const auto record = ParseUrlRecord(store.Bytes(), slot->record);
+                        if (!record || !record->url.starts_with(state.pattern))
+                            continue;
+                        const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
+                        if (error != ERROR_SUCCESS)
+                            return Fail(error); // stays on this entry for a retry
+                        ++state.slot;
+                        return TRUE;
+                    }
+                }
+                if (reread)
+                    return Fail(ERROR_NO_MORE_ITEMS);
+                tables = store.HashTables();
+            }
+        });
     }
 
     std::vector<std::uint8_t> BuildRecord(std::string_view url, const std::optional<std::string>& fileName,
@@ -334,7 +324,7 @@ BOOL IndexDatCache::FindCloseUrlCache(CacheEnumHandle handle)
 BOOL IndexDatCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
 {
     Impl& impl = *m_impl;
-    return impl.WithExistingStore(url, [&](IndexDatStore& store) -> BOOL {
+    return impl.WithExistingStore(url != nullptr, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
         const auto slot = store.Find(url);
         const auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : std::nullopt;
         if (!record)
@@ -349,7 +339,7 @@ BOOL IndexDatCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA
 BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
 {
     Impl& impl = *m_impl;
-    return impl.WithExistingStore(url, [&](IndexDatStore& store) -> BOOL {
+    return impl.WithExistingStore(url != nullptr, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
         const auto slot = store.Find(url);
         if (!slot)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
