@@ -2,6 +2,7 @@
 // titles, catalogue order, numbering and the folder tree.
 #include "bench/bench_args.h"
 #include "bench/bench_cache.h"
+#include "bench/silent_progress.h"
 #include "catalogue/catalogue.h"
 
 #include <benchmark/benchmark.h>
@@ -14,13 +15,7 @@ namespace {
 
 using namespace larkspool;
 
-class SilentProgress : public RefreshProgress {
-public:
-    void SetProgressMaximum(int) override {}
-    void SetProgressPosition(int) override {}
-    void ProcessEvents() override {}
-    void ShowMessage(const std::string&, const std::string&, int) override {}
-};
+using bench::SilentProgress;
 
 // A cache of `count` entries over 20 hosts, a few folders each, pages with
 // titles and images, some query variants that get numbered.

@@ -7,6 +7,7 @@
 #include "app/view_styles.h"
 #include "bench/bench_args.h"
 #include "bench/bench_cache.h"
+#include "bench/silent_progress.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -25,13 +26,7 @@ using namespace larkspool;
 constexpr int kFolderFiles = 10000;
 const char* const kBigFolder = "big.example.test/files/";
 
-class SilentProgress : public RefreshProgress {
-public:
-    void SetProgressMaximum(int) override {}
-    void SetProgressPosition(int) override {}
-    void ProcessEvents() override {}
-    void ShowMessage(const std::string&, const std::string&, int) override {}
-};
+using bench::SilentProgress;
 
 // A cache whose folder kBigFolder holds kFolderFiles entries: one page with
 // a title in three, the rest images.
