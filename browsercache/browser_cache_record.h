@@ -1,0 +1,40 @@
+// One entry of a browser's own cache (Chromium simple or blockfile, Firefox
+// cache2) as its format reader finds it, before anything is decoded. The
+// readers only locate bytes; the read-only URL cache over them decodes bodies
+// on demand, so listing a large cache copies nothing.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace larkspool::browsercache {
+
+// Where an entry's stored body lies: length bytes from offset in file. The
+// bytes are as the browser stored them (still Content-Encoded).
+struct BodyLocation {
+    std::filesystem::path file;
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+};
+
+struct BrowserCacheRecord {
+    std::string key;          // the cache key, byte for byte as stored
+    std::string url;          // the URL the key names, isolation prefixes removed; empty when the key names none
+    std::string responseHead; // status line and header lines, each ended by "\r\n"; empty when none was stored
+    BodyLocation body;
+    std::uint64_t entryTime = 0;  // FILETIME ticks (UTC) the browser last wrote the entry; 0 unknown
+    std::uint64_t accessTime = 0; // FILETIME ticks (UTC) of the last use; 0 unknown
+    std::string error;            // not empty: the entry cannot be read, and why in one line
+};
+
+enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, FirefoxCache2 };
+
+struct BrowserCacheScan {
+    BrowserCacheFormat format = BrowserCacheFormat::ChromiumSimple;
+    std::vector<BrowserCacheRecord> records; // in the cache's own order
+    std::string error;                       // not empty: the cache as a whole cannot be read, and why
+};
+
+} // namespace larkspool::browsercache
