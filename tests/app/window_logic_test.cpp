@@ -8,6 +8,7 @@
 #include "app/window_placement.h"
 #include "catalogue/folder_tree.h"
 #include "export/size_date_texts.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -169,6 +170,21 @@ TEST(SmallHelpers, listing_delays_help_path_message_flags_and_display_text)
     EXPECT_EQ(DisplayText("ﾌｫﾙﾀﾞ"), QStringLiteral("ﾌｫﾙﾀﾞ"));
     EXPECT_EQ(DisplayText("\x83\x65\x83\x58\x83\x67"), QStringLiteral("テスト")); // Shift-JIS
     EXPECT_EQ(DisplayText("\x1b$B%F%9%H\x1b(B!"), QStringLiteral("テスト!"));    // JIS
+}
+
+TEST(HelpFile, beside_the_program_first_then_the_installed_share_folder)
+{
+    const larkspool::testing::TempFolder root;
+    const QString program = QString::fromStdString(root.Under("usr/bin/larkspool"));
+    const QString beside = QString::fromStdString(root.Under("usr/bin/larkspool.hlp"));
+    const QString installed = QString::fromStdString(root.Under("usr/share/larkspool/larkspool.hlp"));
+
+    // Neither: the file beside the program, whose absence the help window reports.
+    EXPECT_EQ(HelpFilePath(program), beside);
+    root.Write("usr/share/larkspool/larkspool.hlp");
+    EXPECT_EQ(HelpFilePath(program), installed);
+    root.Write("usr/bin/larkspool.hlp");
+    EXPECT_EQ(HelpFilePath(program), beside);
 }
 
 } // namespace
