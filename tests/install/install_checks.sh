@@ -33,8 +33,7 @@ metainfo() {
 manual_pages() {
     local page warnings
     for page in "$@"; do
-        warnings=$(groff -man -ww -z "$page" 2>&1)
-        warnings+=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+        warnings=$(groff -man -ww -z "$page" 2>&1; MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "$page: $warnings"
         echo "$page: no warnings"
     done
