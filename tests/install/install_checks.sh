@@ -119,6 +119,8 @@ EOF
     root=$out/root
     rm -rf "$root"
     dpkg -x "$deb" "$root"
+    zcat "$root/usr/share/doc/larkspool/changelog.gz" | head -n 1 | grep -qF "larkspool ($version)" ||
+        fail "the changelog's newest entry is not $version: add it"
     for size in 16 32 48 256; do
         # A PNG's width and height: big-endian, after the signature and the header's length and type.
         header=$(od -An -tu4 --endian=big -j16 -N8 "$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" | xargs)
