@@ -126,6 +126,10 @@ EOF
         header=$(od -An -tu4 --endian=big -j16 -N8 "$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" | xargs)
         [ "$header" = "$size $size" ] || fail "the ${size}x${size} icon is $header"
     done
+    # The menu finds the program and its icon by the names the entry gives.
+    local entry=$root/usr/share/applications/$id.desktop
+    [ -x "$root/usr/bin/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")" ] || fail "the entry's Exec is not a packed program"
+    [ "$(sed -n 's/^Icon=//p' "$entry")" = "$id" ] || fail "the entry's Icon is not $id"
     [ "$("$root/usr/bin/larkspool-cli" --version)" = "larkspool-cli $version" ] || fail "installed --version"
     "$root/usr/bin/larkspool-cli" --help | grep -q '^commands:' || fail "installed --help"
     [ "$(LARKSPOOL_CACHE="$out/no-cache" "$root/usr/bin/larkspool-cli" tree)" = $'MSIE Cache\t0' ] ||
