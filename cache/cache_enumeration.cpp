@@ -5,7 +5,7 @@
 
 namespace larkspool {
 
-void ForEachCacheEntry(UrlCache& cache, LPCSTR pattern,
+DWORD ForEachCacheEntry(UrlCache& cache, LPCSTR pattern,
                        const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& visit)
 {
     CacheEntryBuffer buffer;
@@ -17,20 +17,25 @@ void ForEachCacheEntry(UrlCache& cache, LPCSTR pattern,
         handle = cache.FindFirstUrlCacheEntryA(pattern, buffer.info(), &size);
     }
     if (!handle)
-        return;
+        return cache.LastError() == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : cache.LastError();
+    DWORD result = ERROR_SUCCESS;
     for (;;) {
         visit(*buffer.info());
         size = buffer.size();
         if (cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size))
             continue;
-        if (cache.LastError() != ERROR_INSUFFICIENT_BUFFER)
-            break;
-        buffer.resize(size);
-        size = buffer.size();
-        if (!cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size))
-            break;
+        if (cache.LastError() == ERROR_INSUFFICIENT_BUFFER) {
+            buffer.resize(size);
+            size = buffer.size();
+            if (cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size))
+                continue;
+        }
+        if (cache.LastError() != ERROR_NO_MORE_ITEMS)
+            result = cache.LastError();
+        break;
     }
     cache.FindCloseUrlCache(handle);
+    return result;
 }
 
 } // namespace larkspool

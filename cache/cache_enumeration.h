@@ -9,7 +9,8 @@
 namespace larkspool {
 
 // Calls visit for each entry the enumeration with pattern gives, in its order.
-void ForEachCacheEntry(UrlCache& cache, LPCSTR pattern,
+// ERROR_SUCCESS when it reached the end, else the error that stopped it.
+DWORD ForEachCacheEntry(UrlCache& cache, LPCSTR pattern,
                        const std::function<void(const INTERNET_CACHE_ENTRY_INFOA&)>& visit);
 
 } // namespace larkspool

@@ -6,6 +6,7 @@
 #include "cache/index_dat_cache.h"
 
 #include "cache/cache_entry_info.h"
+#include "cache/cache_error_text.h"
 #include "cache/cache_file_name.h"
 #include "cache/index_dat_file.h"
 #include "cache/index_dat_store.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace larkspool {
 
@@ -67,6 +69,24 @@ bool IsPlainFileName(std::string_view name)
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string_view::npos;
 }
 
+// The cache's own index is never a record's file, whatever case or trailing
+// dots and blanks (which Windows drops) its name is written in.
+bool IsIndexFileName(std::string_view name)
+{
+    name = name.substr(0, name.find_last_not_of(". ") + 1);
+    constexpr std::string_view kIndex = "index.dat";
+    return name.size() == kIndex.size() &&
+           std::equal(name.begin(), name.end(), kIndex.begin(), [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == b;
+           });
+}
+
+bool IsSymlink(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink;
+}
+
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
 {
     std::error_code error;
@@ -82,6 +102,8 @@ struct Enumeration {
     std::vector<HashTableRef> tables;
     std::size_t table = 0;
     std::uint32_t slot = 0;
+    // Records already given: many slots may name one record.
+    std::unordered_set<std::uint32_t> given;
 };
 
 struct RecordLayout {
@@ -146,28 +168,64 @@ public:
         IndexDatStore store(m_file, m_allocHint);
         if (store.State() != IndexDatState::Valid)
             return Fail(store.State() == IndexDatState::Empty ? absentError : ERROR_FILE_CORRUPT);
-        return work(store);
+        const BOOL result = work(store);
+        if (m_file.Damaged())
+            return Fail(ERROR_FILE_INVALID);
+        return result;
     }
 
+    // Runs a change under the lock, creating the cache when there is none; a
+    // change that fails leaves the header as it was.
+    template <typename Work>
+    BOOL WithWritableStore(Work work)
+    {
+        if (DWORD error = OpenForWriting(); error != ERROR_SUCCESS)
+            return Fail(error);
+        IndexDatLock lock(m_file);
+        if (lock.Error() != ERROR_SUCCESS)
+            return Fail(lock.Error());
+        IndexDatStore store(m_file, m_allocHint);
+        DWORD error = store.Prepare(m_folder);
+        if (error == ERROR_SUCCESS)
+            error = work(store);
+        if (error == ERROR_SUCCESS && m_file.Damaged())
+            error = ERROR_FILE_INVALID;
+        if (error == ERROR_SUCCESS)
+            return TRUE;
+        store.Undo();
+        return Fail(error);
+    }
+
+    // The record's file when it lies in its sub-folder (or, without one, in the
+    // cache folder) and neither is a symbolic link: a copied or crafted cache
+    // must not lead a read or a delete outside the cache, nor to index.dat.
     std::optional<std::string> LocalPath(const IndexDatStore& store, const UrlRecord& record) const
     {
         if (!record.fileName || !IsPlainFileName(*record.fileName))
             return std::nullopt;
-        if (record.folder == kNoFolder)
-            return (m_folder / *record.fileName).string();
-        const std::string folder = store.FolderName(record.folder);
-        if (folder.empty())
+        std::filesystem::path path;
+        if (record.folder == kNoFolder) {
+            if (IsIndexFileName(*record.fileName))
+                return std::nullopt;
+            path = m_folder / *record.fileName;
+        } else {
+            const std::string folder = store.FolderName(record.folder);
+            if (folder.empty() || IsSymlink(m_folder / folder))
+                return std::nullopt;
+            path = m_folder / folder / *record.fileName;
+        }
+        if (IsSymlink(path))
             return std::nullopt;
-        return (m_folder / folder / *record.fileName).string();
+        return path.string();
     }
 
     // Removes the published slot and the file its record names, unless that
-    // file is keep or has been rewritten since the record was committed.
+    // file is keep, has been rewritten since the record was committed, or
+    // another slot still names the record.
     void RemoveEntry(IndexDatStore& store, const HashSlot& slot, const std::optional<std::string>& keep)
     {
         const auto record = ParseUrlRecord(store.Bytes(), slot.record);
-        store.Remove(slot);
-        if (!record)
+        if (!store.Remove(slot) || !record)
             return;
         if (const auto path = LocalPath(store, *record); path && path != keep) {
             const std::uint32_t stamp = FileTimeToDos(FileWriteTicks(*path));
@@ -196,7 +254,7 @@ public:
                 for (; state.table < tables.size(); ++state.table, state.slot = 0) {
                     for (; state.slot < tables[state.table].slots; ++state.slot) {
                         const auto slot = store.SlotAt(tables[state.table], state.slot);
-                        if (!slot)
+                        if (!slot || state.given.contains(slot->record))
                             continue;
                         const auto record = ParseUrlRecord(store.Bytes(), slot->record);
                         if (!record || !record->url.starts_with(state.pattern))
@@ -204,6 +262,7 @@ public:
                         const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
                         if (error != ERROR_SUCCESS)
                             return Fail(error); // stays on this entry for a retry
+                        state.given.insert(slot->record);
                         ++state.slot;
                         return TRUE;
                     }
@@ -283,12 +342,12 @@ std::string IndexDatCache::LoadError() const
 {
     Impl& impl = *m_impl;
     if (!impl.OpenExisting())
-        return "cannot open " + impl.IndexPath().string();
+        return "cannot open " + impl.IndexPath().string() + ": " + CacheErrorText(impl.m_openError);
     if (!impl.m_file.IsOpen())
         return {};
     IndexDatLock lock(impl.m_file);
     if (lock.Error() != ERROR_SUCCESS)
-        return "cannot lock " + impl.IndexPath().string();
+        return "cannot lock " + impl.IndexPath().string() + ": " + CacheErrorText(lock.Error());
     IndexDatStore store(impl.m_file, impl.m_allocHint);
     if (store.State() == IndexDatState::Foreign)
         return store.ForeignReason() + ": " + impl.IndexPath().string();
@@ -356,59 +415,52 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
     Impl& impl = *m_impl;
     if (!url || !fileName)
         return impl.Fail(ERROR_INVALID_PARAMETER);
-    if (DWORD error = impl.OpenForWriting(); error != ERROR_SUCCESS)
-        return impl.Fail(error);
-    IndexDatLock lock(impl.m_file);
-    if (lock.Error() != ERROR_SUCCESS)
-        return impl.Fail(lock.Error());
-    IndexDatStore store(impl.m_file, impl.m_allocHint);
-    std::uint32_t folderIndex = 0;
-    DWORD error = store.Prepare(impl.m_folder);
-    if (error == ERROR_SUCCESS)
-        error = store.ChooseFolder(impl.m_folder, folderIndex);
-    if (error != ERROR_SUCCESS)
-        return impl.Fail(error);
+    return impl.WithWritableStore([&](IndexDatStore& store) -> DWORD {
+        std::uint32_t folderIndex = 0;
+        if (DWORD error = store.ChooseFolder(impl.m_folder, folderIndex); error != ERROR_SUCCESS)
+            return error;
 
-    const std::filesystem::path folder = impl.m_folder / store.FolderName(folderIndex);
-    const std::string ext = CacheFileExtension(extension ? extension : "");
-    std::string base = CacheFileBaseName(url);
-    // Leave room for "[255]", the dot, the extension and the NUL.
-    const std::size_t fixed = (folder / "").string().size() + 5 + (ext.empty() ? 0 : ext.size() + 1) + 1;
-    if (fixed >= MAX_PATH)
-        return impl.Fail(ERROR_BAD_PATHNAME);
-    if (base.size() > MAX_PATH - fixed)
-        base.resize(MAX_PATH - fixed);
+        const std::filesystem::path folder = impl.m_folder / store.FolderName(folderIndex);
+        const std::string ext = CacheFileExtension(extension ? extension : "");
+        std::string base = CacheFileBaseName(url);
+        // Leave room for "[255]", the dot, the extension and the NUL.
+        const std::size_t fixed = (folder / "").string().size() + 5 + (ext.empty() ? 0 : ext.size() + 1) + 1;
+        if (fixed >= MAX_PATH)
+            return ERROR_BAD_PATHNAME;
+        if (base.size() > MAX_PATH - fixed)
+            base.resize(MAX_PATH - fixed);
 
-    // Numbered names first; random ones only for a URL without a usable name
-    // or when every number is taken.
-    const auto tryName = [&](const std::string& name) {
-        const std::string path = (folder / name).string();
-        if (!CreateNewFile(path))
-            return false;
-        std::copy(path.begin(), path.end(), fileName);
-        fileName[path.size()] = '\0';
-        return true;
-    };
-    if (!base.empty()) {
-        // Many URLs share a name (index.html): the numbers are tried from
-        // the one after the last this cache made, then round from [1].
-        if (impl.m_lastNumbers.size() >= kMaxRememberedNames)
-            impl.m_lastNumbers.clear();
-        unsigned& last = impl.m_lastNumbers[folder.string() + '/' + base + '.' + ext];
-        for (unsigned i = 0; i < kMaxNumberedNames; ++i) {
-            const unsigned n = (last + i) % kMaxNumberedNames + 1;
-            if (tryName(CacheFileName(base, n, ext))) {
-                last = n;
-                return TRUE;
+        // Numbered names first; random ones only for a URL without a usable
+        // name or when every number is taken.
+        const auto tryName = [&](const std::string& name) {
+            const std::string path = (folder / name).string();
+            if (!CreateNewFile(path))
+                return false;
+            std::copy(path.begin(), path.end(), fileName);
+            fileName[path.size()] = '\0';
+            return true;
+        };
+        if (!base.empty()) {
+            // Many URLs share a name (index.html): the numbers are tried from
+            // the one after the last this cache made, then round from [1].
+            if (impl.m_lastNumbers.size() >= kMaxRememberedNames)
+                impl.m_lastNumbers.clear();
+            unsigned& last = impl.m_lastNumbers[folder.string() + '/' + base + '.' + ext];
+            for (unsigned i = 0; i < kMaxNumberedNames; ++i) {
+                const unsigned n = (last + i) % kMaxNumberedNames + 1;
+                if (tryName(CacheFileName(base, n, ext))) {
+                    last = n;
+                    return ERROR_SUCCESS;
+                }
             }
         }
-    }
-    for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
-        const std::string name = RandomCacheName();
-        if (tryName(ext.empty() ? name : name + "." + ext))
-            return TRUE;
-    }
-    return impl.Fail(ERROR_FILE_EXISTS);
+        for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
+            const std::string name = RandomCacheName();
+            if (tryName(ext.empty() ? name : name + "." + ext))
+                return ERROR_SUCCESS;
+        }
+        return ERROR_FILE_EXISTS;
+    });
 }
 
 BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILETIME expireTime,
@@ -431,68 +483,62 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         writeTicks = FileWriteTicks(local);
     }
 
-    if (DWORD error = impl.OpenForWriting(); error != ERROR_SUCCESS)
-        return impl.Fail(error);
-    IndexDatLock lock(impl.m_file);
-    if (lock.Error() != ERROR_SUCCESS)
-        return impl.Fail(lock.Error());
-    IndexDatStore store(impl.m_file, impl.m_allocHint);
-    if (DWORD error = store.Prepare(impl.m_folder); error != ERROR_SUCCESS)
-        return impl.Fail(error);
-
-    // The file must lie in one of the sub-folders (or, in a cache without
-    // any, in the cache folder itself).
-    std::uint8_t folder = kNoFolder;
-    std::optional<std::string> name;
-    if (localFileName) {
-        const std::filesystem::path parent = local.parent_path();
-        bool found = store.FolderCount() == 0 && SamePath(parent, impl.m_folder);
-        if (!found && SamePath(parent.parent_path(), impl.m_folder)) {
-            for (std::uint32_t i = 0; i < store.FolderCount() && !found; ++i) {
-                if (!store.FolderName(i).empty() && store.FolderName(i) == parent.filename().string()) {
-                    folder = std::uint8_t(i);
-                    found = true;
+    return impl.WithWritableStore([&](IndexDatStore& store) -> DWORD {
+        // The file must lie in one of the sub-folders (or, in a cache without
+        // any, in the cache folder itself).
+        std::uint8_t folder = kNoFolder;
+        std::optional<std::string> name;
+        if (localFileName) {
+            const std::filesystem::path parent = local.parent_path();
+            bool found = store.FolderCount() == 0 && SamePath(parent, impl.m_folder) &&
+                         !IsIndexFileName(local.filename().string());
+            if (!found && SamePath(parent.parent_path(), impl.m_folder)) {
+                for (std::uint32_t i = 0; i < store.FolderCount() && !found; ++i) {
+                    if (!store.FolderName(i).empty() && store.FolderName(i) == parent.filename().string()) {
+                        folder = std::uint8_t(i);
+                        found = true;
+                    }
                 }
             }
+            if (!found)
+                return ERROR_INVALID_PARAMETER;
+            name = local.filename().string();
         }
-        if (!found)
-            return impl.Fail(ERROR_INVALID_PARAMETER);
-        name = local.filename().string();
-    }
 
-    const auto old = store.Find(url);
-    const auto oldRecord = old ? ParseUrlRecord(store.Bytes(), old->record) : std::nullopt;
-    std::uint32_t exemptDelta = oldRecord ? oldRecord->exemptDelta : 0;
-    if ((cacheEntryType & STICKY_CACHE_ENTRY) && exemptDelta == 0)
-        exemptDelta = kStickyDefaultExemptSeconds;
+        const std::vector<HashSlot> old = store.FindAll(url);
+        const auto oldRecord = old.empty() ? std::nullopt : ParseUrlRecord(store.Bytes(), old.front().record);
+        std::uint32_t exemptDelta = oldRecord ? oldRecord->exemptDelta : 0;
+        if ((cacheEntryType & STICKY_CACHE_ENTRY) && exemptDelta == 0)
+            exemptDelta = kStickyDefaultExemptSeconds;
 
-    const std::string extension = fileExtension ? fileExtension : "";
-    std::vector<std::uint8_t> record = impl.BuildRecord(url, name, folder, headerInfo, headerSize, extension);
-    const std::uint64_t now = NowTicks();
-    std::uint8_t* p = record.data();
-    Store64(p + kUrlModifiedOffset, ToTicks(lastModifiedTime));
-    Store64(p + kUrlAccessOffset, now);
-    Store32(p + kUrlExpireOffset, FileTimeToDos(ToTicks(expireTime)));
-    Store64(p + kUrlSizeOffset, fileSize);
-    Store32(p + kUrlExemptOffset, exemptDelta);
-    Store32(p + kUrlTypeOffset, cacheEntryType | DefaultEntryType(url));
-    Store32(p + kUrlSyncOffset, FileTimeToDos(now));
-    Store32(p + kUrlHitRateOffset, (oldRecord ? oldRecord->hitRate : 0) + 1);
-    Store32(p + kUrlWriteStampOffset, FileTimeToDos(writeTicks));
+        const std::string extension = fileExtension ? fileExtension : "";
+        std::vector<std::uint8_t> record = impl.BuildRecord(url, name, folder, headerInfo, headerSize, extension);
+        const std::uint64_t now = NowTicks();
+        std::uint8_t* p = record.data();
+        Store64(p + kUrlModifiedOffset, ToTicks(lastModifiedTime));
+        Store64(p + kUrlAccessOffset, now);
+        Store32(p + kUrlExpireOffset, FileTimeToDos(ToTicks(expireTime)));
+        Store64(p + kUrlSizeOffset, fileSize);
+        Store32(p + kUrlExemptOffset, exemptDelta);
+        Store32(p + kUrlTypeOffset, cacheEntryType | DefaultEntryType(url));
+        Store32(p + kUrlSyncOffset, FileTimeToDos(now));
+        Store32(p + kUrlHitRateOffset, (oldRecord ? oldRecord->hitRate : 0) + 1);
+        Store32(p + kUrlWriteStampOffset, FileTimeToDos(writeTicks));
 
-    // The new entry is published before the old one goes, so a kill in
-    // between leaves the URL present (twice) rather than absent.
-    if (DWORD error = store.Publish(url, record); error != ERROR_SUCCESS)
-        return impl.Fail(error);
-    store.AdjustFolderFiles(folder, +1);
-    store.AdjustUsage(fileSize, true);
-    if (old) {
+        // The new entry is published before the old ones go, so a kill in
+        // between leaves the URL present (twice) rather than absent.
+        if (DWORD error = store.Publish(url, record); error != ERROR_SUCCESS)
+            return error;
+        store.AdjustFolderFiles(folder, +1);
+        store.AdjustUsage(fileSize, true);
         std::optional<std::string> keep;
         if (name)
-            keep = (folder == kNoFolder ? impl.m_folder / *name : impl.m_folder / store.FolderName(folder) / *name).string();
-        impl.RemoveEntry(store, *old, keep);
-    }
-    return TRUE;
+            keep = (folder == kNoFolder ? impl.m_folder / *name : impl.m_folder / store.FolderName(folder) / *name)
+                       .string();
+        for (const HashSlot& slot : old)
+            impl.RemoveEntry(store, slot, keep);
+        return ERROR_SUCCESS;
+    });
 }
 
 BOOL IndexDatCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags)

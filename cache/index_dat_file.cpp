@@ -102,8 +102,15 @@ bool CreateNewFile(const std::filesystem::path& path)
     return true;
 }
 
-DWORD IndexDatFile::Resize(std::uint64_t size)
+bool IndexDatFile::Damaged() const { return false; }
+
+DWORD IndexDatFile::Extend(std::uint64_t size)
 {
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(m_file, &length))
+        return GetLastError();
+    if (size <= std::uint64_t(length.QuadPart))
+        return ERROR_SUCCESS;
     Unmap();
     LARGE_INTEGER at{};
     at.QuadPart = LONGLONG(size);
@@ -126,7 +133,9 @@ DWORD ErrnoToWin32(int error)
     case EACCES:
     case EPERM:
     case EROFS: return ERROR_ACCESS_DENIED;
-    case ENOSPC: return ERROR_DISK_FULL;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return ERROR_DISK_FULL;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     default: return ERROR_WRITE_FAULT;
     }
@@ -151,6 +160,8 @@ DWORD IndexDatFile::Open(const std::filesystem::path& path, bool create)
     return m_fd < 0 ? ErrnoToWin32(errno) : ERROR_SUCCESS;
 }
 
+bool IndexDatFile::Damaged() const { return m_guard.Faults() != 0; }
+
 DWORD IndexDatFile::Lock()
 {
     while (flock(m_fd, LOCK_EX) != 0) {
@@ -171,7 +182,8 @@ DWORD IndexDatFile::Map()
     if (fstat(m_fd, &info) != 0)
         return ErrnoToWin32(errno);
     const auto length = std::size_t(info.st_size);
-    if (length == m_size)
+    // After a fault part of the mapping is anonymous zeros: map it anew.
+    if (length == m_size && !Damaged())
         return ERROR_SUCCESS;
     Unmap();
     if (length == 0)
@@ -181,11 +193,13 @@ DWORD IndexDatFile::Map()
         return ErrnoToWin32(errno);
     m_data = static_cast<std::uint8_t*>(data);
     m_size = length;
+    m_guard.Watch(m_data, m_size);
     return ERROR_SUCCESS;
 }
 
 void IndexDatFile::Unmap()
 {
+    m_guard.Unwatch();
     if (m_data)
         munmap(m_data, m_size);
     m_data = nullptr;
@@ -201,10 +215,20 @@ bool CreateNewFile(const std::filesystem::path& path)
     return true;
 }
 
-DWORD IndexDatFile::Resize(std::uint64_t size)
+DWORD IndexDatFile::Extend(std::uint64_t size)
 {
-    if (ftruncate(m_fd, off_t(size)) != 0)
+    struct stat info {};
+    if (fstat(m_fd, &info) != 0)
         return ErrnoToWin32(errno);
+    if (size <= std::uint64_t(info.st_size))
+        return Map();
+    // Reserving the space first means a full disk is an error here, not a
+    // SIGBUS at the first store into a page the file system cannot back.
+    int error = posix_fallocate(m_fd, info.st_size, off_t(size - std::uint64_t(info.st_size)));
+    if (error == EOPNOTSUPP || error == EINVAL)
+        error = ftruncate(m_fd, off_t(size)) == 0 ? 0 : errno;
+    if (error != 0)
+        return ErrnoToWin32(error);
     return Map();
 }
 

@@ -1,8 +1,12 @@
 // index.dat as shared memory: the file opened once, mapped, and locked against
 // other processes for the length of each operation. Other writers may grow
 // the file between two locks; Lock() maps it anew when its size has changed.
+// A program that ignores the lock may still cut the file short while it is
+// mapped: the pages past the new end then read as zeros instead of killing
+// the process, and Damaged() says so until the next Lock().
 #pragma once
 
+#include "cache/mapping_guard.h"
 #include "cache/wininet_types.h"
 
 #include <cstdint>
@@ -32,8 +36,12 @@ public:
     std::span<std::uint8_t> Bytes() { return {m_data, m_size}; }
     std::span<const std::uint8_t> Bytes() const { return {m_data, m_size}; }
 
-    // Sets the file's length (new bytes read as zeros) and maps it again.
-    DWORD Resize(std::uint64_t size);
+    // Lengthens the file to size, its new bytes zeros and their disk space
+    // reserved, and maps it again; a file never gets shorter.
+    DWORD Extend(std::uint64_t size);
+
+    // True when the file shrank under the mapping since Lock().
+    bool Damaged() const;
 
 private:
     DWORD Map();
@@ -48,6 +56,7 @@ private:
     std::uint8_t* m_data = nullptr;
     std::size_t m_size = 0;
     bool m_writable = false;
+    MappingGuard m_guard;
 };
 
 // Creates path as a new empty file; false when it exists or cannot be made.

@@ -18,11 +18,15 @@
 //  3. A new HASH table is fully written, every slot free, before the previous
 //     table's next pointer (or the header) links it (AppendHashTable).
 //  4. The file is lengthened before the header's capacity and size say so
-//     (Grow); a longer file than the header says is adopted by Mend.
+//     (Grow); a longer file than the header says is adopted by Mend. The file
+//     is never made shorter: what lies past the header's end is not ours.
 //  5. The header counters (blocks in use, sub-folder file counts, usage) may
 //     lag after a kill; Mend recounts blocks in use, the rest is advisory.
 //  6. A new file gets its signature last (Initialize): until then it reads as
 //     empty and the next writer starts it again.
+//  7. The bitmap follows what the HASH chain reaches (Mend): a reached block
+//     is never handed out, whatever its bit says, and the record and table a
+//     killed writer allocated but never linked are freed.
 #include "cache/index_dat_store.h"
 
 #include "cache/cache_file_name.h"
@@ -53,14 +57,33 @@ bool IsSafeFolderName(std::string_view name)
 
 } // namespace
 
+namespace {
+
+bool AllZero(std::span<const std::uint8_t> bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+// An unfinished start (6) wrote the header and the first HASH table and
+// nothing past them; a blank signature in front of more is damage.
+constexpr std::size_t kStartedBytes = kBlocksStart + kHashTableBlocks * kBlockSize;
+
+bool BlankSignature(std::span<const std::uint8_t> bytes)
+{
+    return AllZero(bytes.first(std::min(bytes.size(), kSignatureSize)));
+}
+
+} // namespace
+
 IndexDatState IndexDatStore::State() const
 {
     const auto bytes = Bytes();
+    if (BlankSignature(bytes))
+        return bytes.size() <= kStartedBytes || AllZero(bytes.subspan(kStartedBytes)) ? IndexDatState::Empty
+                                                                                       : IndexDatState::Foreign;
     if (bytes.size() < kSignatureSize)
-        return bytes.empty() ? IndexDatState::Empty : IndexDatState::Foreign;
+        return IndexDatState::Foreign;
     const std::string_view signature(reinterpret_cast<const char*>(bytes.data()), kSignatureSize);
-    if (signature.find_first_not_of('\0') == std::string_view::npos)
-        return IndexDatState::Empty;
     if (bytes.size() < kBlocksStart)
         return IndexDatState::Foreign;
     if (signature.substr(0, kMsieSignature.size() + 1) == std::string(kMsieSignature) + '\0' ||
@@ -72,13 +95,17 @@ IndexDatState IndexDatStore::State() const
 std::string IndexDatStore::ForeignReason() const
 {
     const auto bytes = Bytes();
-    if (bytes.size() >= kMsiePrefix.size() &&
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), kMsiePrefix.size()) == kMsiePrefix) {
-        if (bytes.size() < kBlocksStart)
-            return "truncated MSIE cache file";
-        return "unsupported MSIE cache file version";
-    }
-    return "not an MSIE cache file";
+    const std::string start(reinterpret_cast<const char*>(bytes.data()), std::min(bytes.size(), kSignatureSize));
+    std::string why;
+    if (BlankSignature(bytes))
+        why = "its signature is blank but it holds records";
+    else if (!start.starts_with(kMsiePrefix) && !start.starts_with(kWinePrefix))
+        why = "no cache file signature at its start";
+    else if (bytes.size() < kBlocksStart)
+        why = "cut short at " + std::to_string(bytes.size()) + " bytes, inside its header";
+    else
+        why = "unsupported version \"" + start.substr(0, start.find('\0')) + "\"";
+    return "not an index.dat file (" + why + ")";
 }
 
 std::uint32_t IndexDatStore::Read32(std::uint32_t offset) const
@@ -163,7 +190,7 @@ std::optional<HashSlot> IndexDatStore::SlotAt(const HashTableRef& table, std::ui
     return HashSlot{at, key, Read32(at + 4)};
 }
 
-std::optional<HashSlot> IndexDatStore::Find(std::string_view url) const
+void IndexDatStore::VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit) const
 {
     const std::uint32_t key = HashKey(url);
     const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
@@ -172,11 +199,30 @@ std::optional<HashSlot> IndexDatStore::Find(std::string_view url) const
             const auto slot = SlotAt(table, i);
             if (!slot || KeyBits(slot->key) != KeyBits(key))
                 continue;
-            if (RecordUrl(Bytes(), slot->record) == url)
-                return slot;
+            if (RecordUrl(Bytes(), slot->record) == url && !visit(*slot))
+                return;
         }
     }
-    return std::nullopt;
+}
+
+std::optional<HashSlot> IndexDatStore::Find(std::string_view url) const
+{
+    std::optional<HashSlot> found;
+    VisitMatches(url, [&](const HashSlot& slot) {
+        found = slot;
+        return false;
+    });
+    return found;
+}
+
+std::vector<HashSlot> IndexDatStore::FindAll(std::string_view url) const
+{
+    std::vector<HashSlot> found;
+    VisitMatches(url, [&](const HashSlot& slot) {
+        found.push_back(slot);
+        return true;
+    });
+    return found;
 }
 
 std::uint32_t IndexDatStore::FolderCount() const
@@ -199,6 +245,8 @@ DWORD IndexDatStore::Prepare(const std::filesystem::path& folder)
 {
     if (!m_file.Writable())
         return ERROR_ACCESS_DENIED;
+    const auto bytes = Bytes();
+    m_undo.assign(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(bytes.size(), kBlocksStart)));
     switch (State()) {
     case IndexDatState::Empty: return Initialize(folder);
     case IndexDatState::Valid: return Mend();
@@ -207,17 +255,27 @@ DWORD IndexDatStore::Prepare(const std::filesystem::path& folder)
     return ERROR_FILE_CORRUPT;
 }
 
+void IndexDatStore::Undo()
+{
+    auto bytes = m_file.Bytes();
+    std::copy(m_undo.begin(), m_undo.begin() + std::ptrdiff_t(std::min(m_undo.size(), bytes.size())), bytes.begin());
+}
+
 DWORD IndexDatStore::Initialize(const std::filesystem::path& folder)
 {
-    // Start from zeros whatever an interrupted start left behind (6).
-    DWORD error = m_file.Resize(0);
-    if (error == ERROR_SUCCESS)
-        error = m_file.Resize(FileSizeFor(kNewFileBlocks));
-    if (error != ERROR_SUCCESS)
+    // Start from zeros whatever an interrupted start left behind (6); pages
+    // that are zeros already are not touched, a sparse file stays sparse.
+    auto started = m_file.Bytes().first(std::min(Bytes().size(), kStartedBytes));
+    if (!AllZero(started))
+        std::fill(started.begin(), started.end(), 0);
+    m_allocHint = 0;
+    if (DWORD error = m_file.Extend(FileSizeFor(kNewFileBlocks)); error != ERROR_SUCCESS)
         return error;
     auto bytes = m_file.Bytes();
-    Store32(bytes.data() + kFileSizeOffset, std::uint32_t(FileSizeFor(kNewFileBlocks)));
-    Store32(bytes.data() + kCapacityOffset, kNewFileBlocks);
+    const auto capacity = std::uint32_t(std::min<std::uint64_t>((bytes.size() - kBlocksStart) / kBlockSize, kMaxBlocks));
+    Store32(bytes.data() + kFileSizeOffset, std::uint32_t(FileSizeFor(capacity)));
+    Store32(bytes.data() + kCapacityOffset, capacity);
+    DWORD error = ERROR_SUCCESS;
     Store64(bytes.data() + kCacheLimitOffset, kDefaultCacheLimit);
     for (std::uint32_t i = 0; i < kInitialFolders; ++i) {
         std::uint32_t index = 0;
@@ -239,43 +297,65 @@ DWORD IndexDatStore::Mend()
     std::uint32_t capacity = Read32(kCapacityOffset);
     if (capacity > kMaxBlocks || FileSizeFor(capacity) > length)
         return ERROR_FILE_CORRUPT;
-    if (FileSizeFor(capacity) < length) {
-        // An interrupted Grow (4) left a longer file; anything else past the
-        // end is cut off so that the header and the length agree again.
-        const std::uint64_t blocks = (length - kBlocksStart) / kBlockSize;
-        if (blocks > capacity && blocks <= kMaxBlocks && FileSizeFor(std::uint32_t(blocks)) == length)
-            capacity = std::uint32_t(blocks);
-        else if (DWORD error = m_file.Resize(FileSizeFor(capacity)); error != ERROR_SUCCESS)
-            return error;
+    // An interrupted Grow (4) left a longer file, or the capacity field is
+    // damaged: the whole blocks in the file are adopted, and stray bytes past
+    // them stay as they are.
+    const auto inFile = std::uint32_t(std::min<std::uint64_t>((length - kBlocksStart) / kBlockSize, kMaxBlocks));
+    if (inFile > capacity) {
+        capacity = inFile;
         Write32(kCapacityOffset, capacity);
     }
-    Write32(kFileSizeOffset, std::uint32_t(FileSizeFor(capacity)));
+    if (Read32(kFileSizeOffset) != FileSizeFor(capacity))
+        Write32(kFileSizeOffset, std::uint32_t(FileSizeFor(capacity)));
+    MendBitmap(capacity);
+    return ERROR_SUCCESS;
+}
 
-    // Recount blocks in use (5) and drop bits past the capacity. This runs
-    // before every change: whole words are counted at once, and a byte is
-    // stored only when it changes, so that the pages stay clean.
+void IndexDatStore::MendBitmap(std::uint32_t capacity)
+{
+    m_reach = ReachableBlocks(*this, capacity);
     std::uint8_t* bitmap = m_file.Bytes().data() + kBitmapOffset;
-    std::uint32_t used = 0;
-    std::uint32_t i = 0;
-    for (; i + 8 <= capacity / 8; i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, bitmap + i, sizeof word);
-        used += std::uint32_t(std::popcount(word));
+    std::vector<std::uint8_t> bits(bitmap, bitmap + kMaxBlocks / 8);
+    const auto isSet = [&](std::uint32_t b) { return (bits[b / 8] >> (b % 8) & 1u) != 0; };
+    const auto set = [&](std::uint32_t b, bool used) {
+        bits[b / 8] = used ? std::uint8_t(bits[b / 8] | 1u << (b % 8)) : std::uint8_t(bits[b / 8] & ~(1u << (b % 8)));
+    };
+    // What a killed writer allocated and never linked (7): a whole record or
+    // table that nothing reaches.
+    for (std::uint32_t b = 0; b < capacity && m_reach.ChainComplete(); ++b) {
+        if (!isSet(b) || m_reach.Used(b))
+            continue;
+        const std::uint32_t at = kBlocksStart + b * kBlockSize;
+        const std::uint32_t signature = Read32(at);
+        const std::uint32_t blocks = Read32(at + 4);
+        if ((signature != kUrlSignature && signature != kHashSignature) || blocks == 0 || blocks > capacity - b)
+            continue;
+        bool orphan = true;
+        for (std::uint32_t n = b; n < b + blocks && orphan; ++n)
+            orphan = isSet(n) && !m_reach.Used(n);
+        if (!orphan)
+            continue;
+        for (std::uint32_t n = b; n < b + blocks; ++n)
+            set(n, false);
+        b += blocks - 1;
     }
-    for (; i < (kMaxBlocks / 8); ++i) {
-        std::uint8_t bits = bitmap[i];
-        if (i * 8 >= capacity)
-            bits = 0;
-        else if (i * 8 + 8 > capacity)
-            bits &= std::uint8_t((1u << (capacity - i * 8)) - 1);
-        if (bits != bitmap[i])
-            bitmap[i] = bits;
-        if (bits != 0)
-            used += std::uint32_t(std::popcount(bits));
+    for (std::uint32_t b = 0; b < capacity; ++b) {
+        if (m_reach.Used(b))
+            set(b, true);
+    }
+    for (std::uint32_t b = capacity; b < kMaxBlocks; ++b)
+        set(b, false);
+
+    // Recount blocks in use (5). This runs before every change: a byte is
+    // stored only when it changes, so that the pages stay clean.
+    std::uint32_t used = 0;
+    for (std::uint32_t i = 0; i < bits.size(); ++i) {
+        if (bits[i] != bitmap[i])
+            bitmap[i] = bits[i];
+        used += std::uint32_t(std::popcount(bits[i]));
     }
     if (Read32(kBlocksInUseOffset) != used)
         Write32(kBlocksInUseOffset, used);
-    return ERROR_SUCCESS;
 }
 
 bool IndexDatStore::FindFreeRun(std::uint32_t blocks, std::uint32_t& first) const
@@ -322,7 +402,7 @@ DWORD IndexDatStore::Grow(std::uint32_t atLeast)
         return ERROR_DISK_FULL;
     std::uint64_t wanted = std::max<std::uint64_t>(std::uint64_t(capacity) * 2, std::uint64_t(capacity) + atLeast);
     const auto blocks = std::uint32_t(std::min<std::uint64_t>(wanted, kMaxBlocks));
-    if (DWORD error = m_file.Resize(FileSizeFor(blocks)); error != ERROR_SUCCESS)
+    if (DWORD error = m_file.Extend(FileSizeFor(blocks)); error != ERROR_SUCCESS)
         return error;
     Write32(kCapacityOffset, blocks);
     Write32(kFileSizeOffset, std::uint32_t(FileSizeFor(blocks)));
@@ -346,9 +426,15 @@ DWORD IndexDatStore::Allocate(std::uint32_t blocks, std::uint32_t& offset)
 
 DWORD IndexDatStore::AppendHashTable(std::uint32_t& offset)
 {
-    const auto tables = HashTables();
     if (DWORD error = Allocate(kHashTableBlocks, offset); error != ERROR_SUCCESS)
         return error;
+    WriteHashTable(offset);
+    return ERROR_SUCCESS;
+}
+
+void IndexDatStore::WriteHashTable(std::uint32_t offset)
+{
+    const auto tables = HashTables();
     auto bytes = m_file.Bytes();
     std::uint8_t* p = bytes.data() + offset;
     Store32(p, kHashSignature);
@@ -361,37 +447,44 @@ DWORD IndexDatStore::AppendHashTable(std::uint32_t& offset)
     }
     // Linked last (3).
     Publish32(tables.empty() ? kHashTableOffset : tables.back().offset + kHashNextOffset, offset);
-    return ERROR_SUCCESS;
+}
+
+std::uint32_t IndexDatStore::FreeSlotFor(std::uint32_t key) const
+{
+    const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
+    for (const HashTableRef& table : HashTables()) {
+        for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots && i < table.slots; ++i) {
+            const std::uint32_t slot = table.offset + kHashSlotsOffset + i * kHashSlotSize;
+            if (SlotIsEmpty(Read32(slot)))
+                return slot;
+        }
+    }
+    return 0;
 }
 
 DWORD IndexDatStore::Publish(std::string_view url, const std::vector<std::uint8_t>& record)
 {
     if (record.empty() || record.size() % kBlockSize != 0)
         return ERROR_INVALID_PARAMETER;
-    std::uint32_t offset = 0;
-    if (DWORD error = Allocate(std::uint32_t(record.size() / kBlockSize), offset); error != ERROR_SUCCESS)
-        return error;
-    std::copy(record.begin(), record.end(), m_file.Bytes().begin() + offset);
-
     const std::uint32_t key = HashKey(url);
-    const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
-    std::uint32_t at = 0;
-    for (const HashTableRef& table : HashTables()) {
-        for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots && i < table.slots && at == 0; ++i) {
-            const std::uint32_t slot = table.offset + kHashSlotsOffset + i * kHashSlotSize;
-            if (SlotIsEmpty(Read32(slot)))
-                at = slot;
-        }
-        if (at != 0)
-            break;
-    }
+    std::uint32_t at = FreeSlotFor(key);
+    // Every block is allocated before anything is written, so that a failure
+    // (a full disk) leaves the blocks as they were.
+    const auto blocks = std::uint32_t(record.size() / kBlockSize);
+    std::uint32_t offset = 0;
+    std::uint32_t table = 0;
+    if (DWORD error = Allocate(blocks, offset); error != ERROR_SUCCESS)
+        return error;
     if (at == 0) {
-        std::uint32_t table = 0;
-        if (DWORD error = AppendHashTable(table); error != ERROR_SUCCESS) {
-            MarkBlocks((offset - kBlocksStart) / kBlockSize, std::uint32_t(record.size() / kBlockSize), false);
+        if (DWORD error = Allocate(kHashTableBlocks, table); error != ERROR_SUCCESS) {
+            MarkBlocks((offset - kBlocksStart) / kBlockSize, blocks, false);
             return error;
         }
-        at = table + kHashSlotsOffset + bucket * kHashSlotSize;
+    }
+    std::copy(record.begin(), record.end(), m_file.Bytes().begin() + offset);
+    if (table != 0) {
+        WriteHashTable(table);
+        at = table + kHashSlotsOffset + (key % kHashBuckets) * kHashBucketSlots * kHashSlotSize;
     }
     // Offset first, key last (1).
     Publish32(at + 4, offset);
@@ -399,18 +492,21 @@ DWORD IndexDatStore::Publish(std::string_view url, const std::vector<std::uint8_
     return ERROR_SUCCESS;
 }
 
-void IndexDatStore::Remove(const HashSlot& slot)
+bool IndexDatStore::Remove(const HashSlot& slot)
 {
     Publish32(slot.at, kSlotDeleted); // (2)
-    const auto bytes = Bytes();
     const std::uint32_t offset = slot.record;
-    if (offset < kBlocksStart || offset % kBlockSize != 0 || std::uint64_t(offset) + 8 > bytes.size())
-        return;
+    if (offset < kBlocksStart || offset % kBlockSize != 0)
+        return false;
+    // Only the blocks the record owns: its length is cut at its neighbour,
+    // and a record another slot still names stays.
     const std::uint32_t first = (offset - kBlocksStart) / kBlockSize;
-    const std::uint32_t capacity = Capacity();
-    const std::uint32_t blocks = Load32(bytes.data() + offset + 4);
-    if (first < capacity)
-        MarkBlocks(first, std::min(blocks, capacity - first), false);
+    m_reach.Unreference(first);
+    const std::uint32_t blocks = m_reach.RecordExtent(first);
+    if (m_reach.References(first) > 0 || blocks == 0)
+        return false;
+    MarkBlocks(first, blocks, false);
+    return true;
 }
 
 DWORD IndexDatStore::AddFolder(const std::filesystem::path& folder, std::uint32_t& index)

@@ -5,8 +5,10 @@
 
 #include "cache/index_dat_file.h"
 #include "cache/index_dat_format.h"
+#include "cache/index_dat_reach.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,7 +17,7 @@
 namespace larkspool {
 
 enum class IndexDatState {
-    Empty,     // no file, a zero-length one, or one whose header was never finished
+    Empty,     // no file, a zero-length one, or one whose first write never finished
     Valid,     // a cache file we read and write
     Foreign,   // anything else: never written to
 };
@@ -49,8 +51,9 @@ public:
     // The table at offset when a sound HASH table lies there.
     std::optional<HashTableRef> HashTableAt(std::uint32_t offset) const;
     std::optional<HashSlot> SlotAt(const HashTableRef& table, std::uint32_t index) const;
-    // The live slot whose URL record holds exactly url.
+    // The first live slot whose URL record holds exactly url, and all of them.
     std::optional<HashSlot> Find(std::string_view url) const;
+    std::vector<HashSlot> FindAll(std::string_view url) const;
 
     std::uint32_t FolderCount() const;
     // The sub-folder's name, or empty when it is no safe single path element.
@@ -60,32 +63,43 @@ public:
 
     // Writes; each returns a Win32 error code. Prepare() first, once per lock:
     // it sets up an empty file and mends what an interrupted writer left.
+    // A change that fails after it calls Undo(), which puts the header back
+    // as Prepare() found it.
     DWORD Prepare(const std::filesystem::path& folder);
+    void Undo();
     // Adds a fresh sub-folder (created on disk) and returns its index.
     DWORD AddFolder(const std::filesystem::path& folder, std::uint32_t& index);
     // The least filled sub-folder, adding one when there is none.
     DWORD ChooseFolder(const std::filesystem::path& folder, std::uint32_t& index);
     // Stores record (whole blocks, URL signature) and publishes it under url.
     DWORD Publish(std::string_view url, const std::vector<std::uint8_t>& record);
-    // Unpublishes the slot, then frees its record's blocks.
-    void Remove(const HashSlot& slot);
+    // Unpublishes the slot, then frees its record's blocks unless another
+    // slot still names it; true when the record is gone.
+    bool Remove(const HashSlot& slot);
     void AdjustFolderFiles(std::uint8_t folder, int delta);
     void AdjustUsage(std::uint64_t bytes, bool add);
 
 private:
+    // Calls visit with each live slot of url's record until it returns false.
+    void VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit) const;
     std::uint32_t Read32(std::uint32_t offset) const;
     void Write32(std::uint32_t offset, std::uint32_t value);
     void Publish32(std::uint32_t offset, std::uint32_t value);
     std::uint32_t Capacity() const;
     DWORD Initialize(const std::filesystem::path& folder);
     DWORD Mend();
+    void MendBitmap(std::uint32_t capacity);
     DWORD Allocate(std::uint32_t blocks, std::uint32_t& offset);
+    std::uint32_t FreeSlotFor(std::uint32_t key) const;
     bool FindFreeRun(std::uint32_t blocks, std::uint32_t& first) const;
     DWORD Grow(std::uint32_t atLeast);
     void MarkBlocks(std::uint32_t first, std::uint32_t count, bool used);
     DWORD AppendHashTable(std::uint32_t& offset);
+    void WriteHashTable(std::uint32_t offset);
 
     IndexDatFile& m_file;
+    ReachableBlocks m_reach;           // as Prepare() found the file
+    std::vector<std::uint8_t> m_undo;  // the header before Prepare()
     std::uint32_t& m_allocHint; // a block index; a stale one costs a longer search only
 };
 

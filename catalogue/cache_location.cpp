@@ -10,8 +10,32 @@
 #include <QStandardPaths>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace larkspool {
+
+namespace {
+
+// Why folder cannot be a cache folder, or empty when it can: only a folder,
+// or nothing at all (an empty cache the first write creates), will do.
+std::string CacheFolderProblem(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status link = fs::symlink_status(folder, error);
+    if (link.type() == fs::file_type::not_found)
+        return {};
+    const fs::file_status target = fs::status(folder, error);
+    if (target.type() == fs::file_type::directory)
+        return {};
+    if (target.type() == fs::file_type::not_found && link.type() == fs::file_type::symlink)
+        return "the cache folder " + folder + " is a symbolic link to nothing";
+    if (error)
+        return "cannot reach the cache folder " + folder + ": " + error.message();
+    return "the cache folder " + folder + " is not a folder";
+}
+
+} // namespace
 
 std::string DefaultCacheFolder()
 {
@@ -28,7 +52,10 @@ OpenedCache OpenUrlCache(const std::string& folder)
     if (folder.empty() && !(fromEnvironment && *fromEnvironment))
         return {std::make_unique<WinInetCache>(), {}};
 #endif
-    auto cache = std::make_unique<IndexDatCache>(folder.empty() ? DefaultCacheFolder() : folder);
+    const std::string location = folder.empty() ? DefaultCacheFolder() : folder;
+    if (std::string problem = CacheFolderProblem(location); !problem.empty())
+        return {nullptr, std::move(problem)};
+    auto cache = std::make_unique<IndexDatCache>(location);
     if (std::string error = cache->LoadError(); !error.empty())
         return {nullptr, std::move(error)};
     return {std::move(cache), {}};

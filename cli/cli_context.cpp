@@ -23,6 +23,30 @@ UrlCache& CliContext::Cache()
     return *m_cache;
 }
 
+std::string Printable(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int Stop(const std::string& text)
+{
+    std::fprintf(stderr, "larkspool-cli: %s\n", Printable(text).c_str());
+    return 1;
+}
+
 void CliContext::Message(const std::string& caption, const std::string& text)
 {
     std::string line = caption + ": " + text;

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace larkspool {
@@ -35,6 +36,13 @@ private:
     std::string m_cacheFolder;
     std::unique_ptr<UrlCache> m_cache;
 };
+
+// One field of a table line, control bytes written as %XX so that no field
+// can move the terminal's cursor or fake a column or a line.
+std::string Printable(std::string_view text);
+
+// "larkspool-cli: TEXT" on standard error; returns 1, the status of stopped work.
+int Stop(const std::string& text);
 
 using CommandFunction = int (*)(CliContext& context, const std::vector<std::string>& args);
 

@@ -1,5 +1,8 @@
-// larkspool-cli add: puts one local file into the cache under a URL, the way
-// the import job does (old entries deleted, new cache file, commit).
+// larkspool-cli add: puts one local file into the cache under a URL: a new
+// cache file is made and filled first, and the commit replaces the old
+// entries, so a failure anywhere leaves them as they were (FILE may well be
+// the old entry's own cache file).
+#include "cache/cache_error_text.h"
 #include "cache/file_time.h"
 #include "cache/url_cache.h"
 #include "cli/cli_context.h"
@@ -38,12 +41,6 @@ std::string ExtensionOf(const fs::path& file)
     return extension.empty() ? extension : extension.substr(1);
 }
 
-int Fail(const std::string& text)
-{
-    std::fprintf(stderr, "larkspool-cli: %s\n", text.c_str());
-    return 1;
-}
-
 } // namespace
 
 int RunAdd(CliContext& context, const std::vector<std::string>& args)
@@ -61,28 +58,28 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args)
     }
     std::error_code error;
     if (!fs::is_regular_file(file, error))
-        return Fail("not a file: " + file.string());
+        return Stop("not a file: " + file.string());
     const auto size = fs::file_size(file, error);
     if (!modified)
         modified = LastWriteTime(file);
     if (error || !modified)
-        return Fail("cannot read " + file.string());
+        return Stop("cannot read " + file.string() + ": " + error.message());
 
     UrlCache& cache = context.Cache();
-    while (cache.DeleteUrlCacheEntryA(url.c_str())) {
-    }
     const std::string extension = ExtensionOf(file);
     char cacheFile[MAX_PATH + 1] = {};
     if (!cache.CreateUrlCacheEntryA(url.c_str(), DWORD(size), extension.c_str(), cacheFile, 0))
-        return Fail("cannot create a cache file for " + url);
+        return Stop("cannot create a cache file for " + url + ": " + CacheErrorText(cache.LastError()));
     if (!fs::copy_file(file, cacheFile, fs::copy_options::overwrite_existing, error)) {
+        const std::string why = error.message();
         fs::remove(cacheFile, error);
-        return Fail("cannot copy " + file.string() + " to " + cacheFile);
+        return Stop("cannot copy " + file.string() + " to " + cacheFile + ": " + why);
     }
     if (!cache.CommitUrlCacheEntryA(url.c_str(), cacheFile, FILETIME{0, 0}, *modified, 0, nullptr, 0,
                                     extension.c_str(), nullptr)) {
+        const DWORD why = cache.LastError();
         fs::remove(cacheFile, error);
-        return Fail("cannot commit " + url);
+        return Stop("cannot commit " + url + ": " + CacheErrorText(why));
     }
     std::printf("%s\n", cacheFile);
     return 0;

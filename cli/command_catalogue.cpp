@@ -27,8 +27,9 @@ int RunList(CliContext& context, const std::vector<std::string>& args)
 
     for (const TCacheEntry* entry : catalogue.CacheList()) {
         const std::uint64_t size = (std::uint64_t(entry->SizeHigh) << 32) | entry->SizeLow;
-        std::printf("%s\t%s\t%s\t%" PRIu64 "\t%s\t%s\n", entry->SitePath.c_str(), entry->Name.c_str(),
-                    entry->SourceUrl.c_str(), size, FormatLocalTicks(entry->Modified).c_str(), entry->Title.c_str());
+        std::printf("%s\t%s\t%s\t%" PRIu64 "\t%s\t%s\n", Printable(entry->SitePath).c_str(),
+                    Printable(entry->Name).c_str(), Printable(entry->SourceUrl).c_str(), size,
+                    FormatLocalTicks(entry->Modified).c_str(), Printable(entry->Title).c_str());
     }
     return 0;
 }
@@ -41,7 +42,8 @@ int RunTree(CliContext& context, const std::vector<std::string>& args)
     RefreshCatalogue(catalogue, parsed);
 
     catalogue.WalkTree([](const TreeNode& node, int depth, int directCount) {
-        std::printf("%s%s\t%d\n", std::string(std::size_t(depth) * 2, ' ').c_str(), node.Text.c_str(), directCount);
+        std::printf("%s%s\t%d\n", std::string(std::size_t(depth) * 2, ' ').c_str(), Printable(node.Text).c_str(),
+                    directCount);
     });
     return 0;
 }

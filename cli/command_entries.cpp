@@ -1,6 +1,7 @@
 // larkspool-cli entries: the raw enumeration, in the order the cache gives it.
 #include "cache/cache_enumeration.h"
 #include "cli/cli_context.h"
+#include "cache/cache_error_text.h"
 #include "cli/cli_time.h"
 
 #include <cinttypes>
@@ -12,8 +13,9 @@ namespace {
 void PrintEntry(const INTERNET_CACHE_ENTRY_INFOA& info)
 {
     const std::uint64_t size = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
-    std::printf("%s\t%s\t%08" PRIx32 "\t%" PRIu64 "\t%s\t%s\n", info.lpszSourceUrlName ? info.lpszSourceUrlName : "",
-                info.lpszLocalFileName ? info.lpszLocalFileName : "", std::uint32_t(info.CacheEntryType), size,
+    std::printf("%s\t%s\t%08" PRIx32 "\t%" PRIu64 "\t%s\t%s\n",
+                Printable(info.lpszSourceUrlName ? info.lpszSourceUrlName : "").c_str(),
+                Printable(info.lpszLocalFileName ? info.lpszLocalFileName : "").c_str(), std::uint32_t(info.CacheEntryType), size,
                 FormatUtcTime(info.LastModifiedTime).c_str(), FormatUtcTime(info.LastAccessTime).c_str());
 }
 
@@ -22,7 +24,8 @@ void PrintEntry(const INTERNET_CACHE_ENTRY_INFOA& info)
 int RunEntries(CliContext& context, const std::vector<std::string>& args)
 {
     CliArgs(args, {}, {}).RequirePositional(0, 0);
-    ForEachCacheEntry(context.Cache(), "", PrintEntry);
+    if (const DWORD error = ForEachCacheEntry(context.Cache(), "", PrintEntry); error != ERROR_SUCCESS)
+        return Stop("the cache could not be read to its end: " + CacheErrorText(error));
     return 0;
 }
 

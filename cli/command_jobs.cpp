@@ -17,12 +17,6 @@ void RefreshCatalogue(Catalogue& catalogue, const CliArgs& args);
 
 namespace {
 
-int Stop(const std::string& text)
-{
-    std::fprintf(stderr, "larkspool-cli: %s\n", text.c_str());
-    return 1;
-}
-
 OverwriteChoice OverwriteOption(const CliArgs& args)
 {
     const auto text = args.Value("--overwrite");
@@ -105,8 +99,10 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
         return Stop("nothing to export");
     if (opKind != kOpCopy && !parsed.Has("--yes")) {
         const MoveDeleteQuestion question = MakeMoveDeleteQuestion(opKind, jobList);
+        if (!InputIsTerminal())
+            return Stop(question.Caption + ": not confirmed: standard input is no terminal; give --yes to go ahead");
         if (!AskYesNo(question.Caption, question.Text))
-            return 1;
+            return Stop(question.Caption + ": not confirmed, nothing done");
     }
 
     ExportJob job(context.Cache(), host);

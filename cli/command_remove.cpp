@@ -1,4 +1,5 @@
 // larkspool-cli remove: deletes every entry of one URL.
+#include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "cli/cli_context.h"
 
@@ -16,10 +17,10 @@ int RunRemove(CliContext& context, const std::vector<std::string>& args)
     int removed = 0;
     while (cache.DeleteUrlCacheEntryA(url.c_str()))
         ++removed;
-    if (removed == 0) {
-        std::fprintf(stderr, "larkspool-cli: no entry for %s\n", url.c_str());
-        return 1;
-    }
+    if (cache.LastError() != ERROR_FILE_NOT_FOUND)
+        return Stop("cannot remove " + url + ": " + CacheErrorText(cache.LastError()));
+    if (removed == 0)
+        return Stop("no entry for " + url);
     return 0;
 }
 

@@ -12,9 +12,10 @@
 #include <iostream>
 
 namespace larkspool::cli {
-namespace {
 
 bool InputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+namespace {
 
 std::string ReadAnswer()
 {

@@ -16,6 +16,8 @@ enum class OverwriteChoice { Ask, All, Newer, None };
 // Without a choice: ask when standard input is a terminal, else none.
 OverwriteChoice ParseOverwriteChoice(const std::string* text);
 
+bool InputIsTerminal();
+
 // Asks a yes/no question on the terminal; false when standard input is not one.
 bool AskYesNo(const std::string& caption, const std::string& text);
 

@@ -6,6 +6,7 @@
 // stays in the cache.
 #include "export/export_job.h"
 
+#include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "export/destination_path.h"
 #include "export/file_helpers.h"
@@ -89,8 +90,8 @@ void ExportJob::Run()
         if (Writes() && !WriteItem(entry, destPath, mode, reader))
             break;
         // Also when nothing was written: a finished move has removed every entry.
-        if (Removes())
-            m_cache.DeleteUrlCacheEntryA(entry.SourceUrl.c_str());
+        if (Removes() && !RemoveFromCache(entry))
+            break;
         if (m_cancelled)
             break;
     }
@@ -170,6 +171,15 @@ bool ExportJob::WriteRedirect(const std::string& destPath, const std::string& pa
     if (!IsSafeDestination(m_copyDir, pagePath) || WriteRedirectPage(destPath, pageName, m_defFiles.DefFile1) != 0)
         return Stop(pagePath, kRedirectFailedCaption);
     return true;
+}
+
+// An entry that cannot be deleted (a read-only cache) stops the job: a move
+// must not quietly turn into a copy.
+bool ExportJob::RemoveFromCache(const TCacheEntry& entry)
+{
+    if (m_cache.DeleteUrlCacheEntryA(entry.SourceUrl.c_str()) || m_cache.LastError() == ERROR_FILE_NOT_FOUND)
+        return true;
+    return Stop(entry.SourceUrl + ": " + CacheErrorText(m_cache.LastError()), "DeleteUrlCacheEntry");
 }
 
 bool ExportJob::Stop(const std::string& text, const std::string& caption)

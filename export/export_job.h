@@ -61,6 +61,7 @@ private:
     bool WriteItem(const TCacheEntry& entry, const std::string& destPath, OverwriteMode& mode, HtmlReader& reader);
     bool ExportPage(const TCacheEntry& entry, const std::string& destPath, HtmlReader& reader);
     bool WriteRedirect(const std::string& destPath, const std::string& pageName);
+    bool RemoveFromCache(const TCacheEntry& entry);
     bool Stop(const std::string& text, const std::string& caption);
     bool Writes() const { return m_opKind == kOpCopy || m_opKind == kOpMove; }
     bool Removes() const { return m_opKind == kOpDelete || m_opKind == kOpMove; }

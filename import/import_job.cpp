@@ -5,6 +5,7 @@
 // it. What was committed before a stop stays.
 #include "import/import_job.h"
 
+#include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "export/destination_path.h"
 #include "export/file_helpers.h"
@@ -66,8 +67,14 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader)
     if (DeleteCacheEntryAll(record.Url) != 0)
         return Stop(record.Url, "Delete cache file is fails");
     char created[MAX_PATH + 1] = {};
-    if (!m_cache.CreateUrlCacheEntryA(record.Url.c_str(), record.Size, record.Extension.c_str(), created, 0))
+    if (!m_cache.CreateUrlCacheEntryA(record.Url.c_str(), record.Size, record.Extension.c_str(), created, 0)) {
+        // One file is skipped; a cache that cannot be written at all would
+        // skip every file without a word, so that stops the job.
+        const DWORD error = m_cache.LastError();
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_DISK_FULL || error == ERROR_FILE_CORRUPT)
+            return Stop(record.Url + ": " + CacheErrorText(error), "CreateUrlCacheEntry fails");
         return true;
+    }
     const std::string cacheFile = created;
     m_host.ShowFolders("'" + ParentFolderName(record.LocalPath) + "' から '" + ParentFolderName(cacheFile) + "' へ");
     if (IsHtmlExtension(record.Extension)) {

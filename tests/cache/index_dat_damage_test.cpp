@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <functional>
+#include <map>
 #include <random>
 
 namespace {
@@ -37,6 +39,39 @@ protected:
     static std::uint32_t Get32(const std::string& bytes, std::size_t at)
     {
         return fmt::Load32(reinterpret_cast<const std::uint8_t*>(bytes.data() + at));
+    }
+    static bool Commit(larkspool::IndexDatCache& cache, const std::string& url, const char* file = nullptr)
+    {
+        return cache.CommitUrlCacheEntryA(url.c_str(), file, FILETIME{}, FILETIME{}, 0, nullptr, 0, "htm", nullptr);
+    }
+    // URL -> record offset, for every live slot of the first table.
+    std::map<std::string, std::uint32_t> RecordsByUrl() const
+    {
+        const std::uint32_t table = Get32(m_pristine, fmt::kHashTableOffset);
+        const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(m_pristine.data()), m_pristine.size());
+        std::map<std::string, std::uint32_t> records;
+        for (std::uint32_t i = 0; i < fmt::kHashSlotsUsed; ++i) {
+            const std::size_t slot = table + fmt::kHashSlotsOffset + i * fmt::kHashSlotSize;
+            if (fmt::SlotIsEmpty(Get32(m_pristine, slot)))
+                continue;
+            if (const auto url = fmt::RecordUrl(bytes, Get32(m_pristine, slot + 4)))
+                records[std::string(*url)] = Get32(m_pristine, slot + 4);
+        }
+        return records;
+    }
+    // How often each URL is listed.
+    std::map<std::string, int> ListedUrls() const
+    {
+        larkspool::IndexDatCache cache(m_folder);
+        std::map<std::string, int> urls;
+        for (const auto& entry : ListEntries(cache))
+            ++urls[entry.url];
+        return urls;
+    }
+    static void SetBit(std::string& bytes, std::uint32_t block, bool on)
+    {
+        char& bits = bytes[fmt::kBitmapOffset + block / 8];
+        bits = char(on ? bits | 1 << (block % 8) : bits & ~(1 << (block % 8)));
     }
 
     // Reads, looks up and writes once; returns how many entries were listed.
@@ -71,12 +106,13 @@ TEST_F(IndexDatDamage, foreign_files_give_a_load_error_and_stay_untouched)
         {"text", "hello, this is no cache file at all......................"},
         {"other version", "Client UrlCache MMF Ver 4.7" + std::string(0x8000, '\0')},
         {"truncated header", m_pristine.substr(0, 0x3000)},
+        {"zeroed signature", std::string(fmt::kSignatureSize, '\0') + m_pristine.substr(fmt::kSignatureSize)},
     };
     for (const Case& c : cases) {
         Install(c.bytes);
 
         larkspool::IndexDatCache cache(m_folder);
-        EXPECT_NE(cache.LoadError(), "") << c.name;
+        EXPECT_EQ(cache.LoadError().rfind("not an index.dat file (", 0), 0u) << c.name << ": " << cache.LoadError();
         EXPECT_TRUE(ListEntries(cache).empty()) << c.name;
         EXPECT_FALSE(cache.CommitUrlCacheEntryA("http://a/", nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, nullptr,
                                                 nullptr))
@@ -201,6 +237,175 @@ TEST_F(IndexDatDamage, a_record_naming_a_file_outside_its_folder_is_never_follow
     EXPECT_EQ(buffer.info()->lpszLocalFileName, nullptr);
     EXPECT_TRUE(cache.DeleteUrlCacheEntryA("http://evil/a.htm"));
     EXPECT_TRUE(std::filesystem::exists(victim));
+}
+
+TEST_F(IndexDatDamage, writes_never_hand_out_blocks_that_the_chain_reaches)
+{
+    const auto records = RecordsByUrl();
+    const std::uint32_t table = Get32(m_pristine, fmt::kHashTableOffset);
+    const std::uint32_t victim = records.at("http://host/4.htm");
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> damage;
+    };
+    const Case cases[] = {
+        {"bitmap cleared", [](std::string& b) { std::fill_n(b.begin() + fmt::kBitmapOffset, fmt::kMaxBlocks / 8, '\0'); }},
+        {"first table's bits cleared",
+         [&](std::string& b) {
+             for (std::uint32_t n = 0; n < fmt::kHashTableBlocks; ++n)
+                 SetBit(b, (table - fmt::kBlocksStart) / fmt::kBlockSize + n, false);
+         }},
+        {"bitmap inverted",
+         [](std::string& b) {
+             for (std::uint32_t i = 0; i < fmt::kMaxBlocks / 8; ++i)
+                 b[fmt::kBitmapOffset + i] = char(~b[fmt::kBitmapOffset + i]);
+         }},
+        {"capacity 1 and stray bytes at the end",
+         [](std::string& b) {
+             Put32(b, fmt::kCapacityOffset, 1);
+             b += "stray!!";
+         }},
+        {"record length inflated", [&](std::string& b) { Put32(b, victim + 4, 18); }},
+        {"record length zero", [&](std::string& b) { Put32(b, victim + 4, 0); }},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = m_pristine;
+        c.damage(bytes);
+        Install(bytes);
+        {
+            // A zero-length record cannot be read, so it is not found either.
+            larkspool::IndexDatCache cache(m_folder);
+            cache.DeleteUrlCacheEntryA("http://host/4.htm");
+        }
+        {
+            // A fresh store searches for free blocks from the start.
+            larkspool::IndexDatCache cache(m_folder);
+            for (int i = 0; i < 60; ++i)
+                EXPECT_TRUE(Commit(cache, "http://other/" + std::to_string(i))) << c.name;
+        }
+
+        std::map<std::string, int> expected;
+        for (const auto& [url, offset] : records)
+            expected[url] = 1;
+        expected.erase("http://host/4.htm");
+        for (int i = 0; i < 60; ++i)
+            expected["http://other/" + std::to_string(i)] = 1;
+        EXPECT_EQ(ListedUrls(), expected) << c.name;
+        EXPECT_GE(std::filesystem::file_size(IndexPath()), bytes.size()) << c.name;
+    }
+}
+
+TEST_F(IndexDatDamage, a_refused_write_leaves_every_byte_as_it_was)
+{
+    const auto outside = m_temp.Write("outside.htm", "x");
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> damage;
+    };
+    const Case cases[] = {
+        {"blocks in use miscounted", [](std::string& b) { Put32(b, fmt::kBlocksInUseOffset, 12345); }},
+        {"bitmap cleared", [](std::string& b) { std::fill_n(b.begin() + fmt::kBitmapOffset, fmt::kMaxBlocks / 8, '\0'); }},
+        {"longer than its header says", [](std::string& b) { b += std::string(fmt::kBlockSize * 3, '\0'); }},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = m_pristine;
+        c.damage(bytes);
+        Install(bytes);
+
+        larkspool::IndexDatCache cache(m_folder);
+        EXPECT_FALSE(Commit(cache, "http://host/new.htm", outside.c_str())) << c.name;
+        EXPECT_EQ(larkspool::test::ReadFile(IndexPath()), bytes) << c.name;
+    }
+}
+
+TEST_F(IndexDatDamage, what_a_killed_writer_allocated_is_freed_unless_the_chain_is_broken)
+{
+    // An unlinked two-block record, as a writer killed before publishing leaves it.
+    constexpr std::uint32_t kOrphan = 200;
+    std::string orphaned = m_pristine;
+    const std::size_t at = fmt::kBlocksStart + kOrphan * fmt::kBlockSize;
+    Put32(orphaned, at, fmt::kUrlSignature);
+    Put32(orphaned, at + 4, 2);
+    SetBit(orphaned, kOrphan, true);
+    SetBit(orphaned, kOrphan + 1, true);
+    std::string broken = orphaned;
+    Put32(broken, Get32(m_pristine, fmt::kHashTableOffset) + fmt::kHashNextOffset, 0x00FFFF80);
+
+    for (const auto& [bytes, freed] : {std::pair{orphaned, true}, std::pair{broken, false}}) {
+        Install(bytes);
+        {
+            larkspool::IndexDatCache cache(m_folder);
+            EXPECT_TRUE(cache.DeleteUrlCacheEntryA("http://host/4.htm"));
+        }
+        const std::string after = larkspool::test::ReadFile(IndexPath());
+        for (std::uint32_t block : {kOrphan, kOrphan + 1})
+            EXPECT_EQ((after[fmt::kBitmapOffset + block / 8] >> (block % 8) & 1) == 0, freed) << block;
+    }
+}
+
+TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_folder)
+{
+    const auto outside = m_temp.Path() / "outside";
+    std::string linkedFile;
+    {
+        larkspool::IndexDatCache cache(m_folder);
+        char path[MAX_PATH] = {};
+        for (const char* url : {"http://evil/a.htm", "http://evil/b.htm"}) {
+            ASSERT_TRUE(cache.CreateUrlCacheEntryA(url, 0, "htm", path, 0));
+            ASSERT_TRUE(Commit(cache, url, path));
+        }
+        linkedFile = path;
+    }
+    // b's sub-folder moved out of the cache and linked back in.
+    const std::filesystem::path folder = std::filesystem::path(linkedFile).parent_path();
+    std::filesystem::rename(folder, outside);
+    std::filesystem::create_directory_symlink(outside, folder);
+    // a's record names index.dat in the cache folder itself.
+    std::string bytes = larkspool::test::ReadFile(IndexPath());
+    const std::size_t at = bytes.find("a[1].htm");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 9, std::string("INDEX.DAT", 9));
+    const std::size_t record = at - at % fmt::kBlockSize;
+    bytes[record + fmt::kUrlFolderOffset] = char(fmt::kNoFolder);
+    Install(bytes);
+
+    larkspool::IndexDatCache cache(m_folder);
+    for (const char* url : {"http://evil/a.htm", "http://evil/b.htm"}) {
+        larkspool::CacheEntryBuffer buffer;
+        DWORD size = buffer.size();
+        ASSERT_TRUE(cache.GetUrlCacheEntryInfoA(url, buffer.info(), &size)) << url;
+        EXPECT_EQ(buffer.info()->lpszLocalFileName, nullptr) << url;
+        EXPECT_TRUE(cache.DeleteUrlCacheEntryA(url)) << url;
+    }
+    EXPECT_TRUE(std::filesystem::exists(IndexPath()));
+    EXPECT_TRUE(std::filesystem::exists(outside / std::filesystem::path(linkedFile).filename()));
+}
+
+TEST_F(IndexDatDamage, slots_sharing_one_record_give_it_once_and_free_it_once)
+{
+    const std::uint32_t table = Get32(m_pristine, fmt::kHashTableOffset);
+    const std::uint32_t shared = RecordsByUrl().at("http://host/0.htm");
+    std::string bytes = m_pristine;
+    for (std::uint32_t i = 0; i < fmt::kHashSlotsUsed; ++i) {
+        Put32(bytes, table + fmt::kHashSlotsOffset + i * fmt::kHashSlotSize, fmt::HashKey("http://host/0.htm"));
+        Put32(bytes, table + fmt::kHashSlotsOffset + i * fmt::kHashSlotSize + 4, shared);
+    }
+    Install(bytes);
+
+    EXPECT_EQ(ListedUrls(), (std::map<std::string, int>{{"http://host/0.htm", 1}}));
+    {
+        larkspool::IndexDatCache cache(m_folder);
+        while (cache.DeleteUrlCacheEntryA("http://host/0.htm")) {
+        }
+        for (int i = 0; i < 60; ++i)
+            EXPECT_TRUE(Commit(cache, "http://other/" + std::to_string(i)));
+    }
+    // Lookups reach only the slots of the URL's bucket; the record stays
+    // whole for the slots elsewhere that still name it.
+    std::map<std::string, int> expected{{"http://host/0.htm", 1}};
+    for (int i = 0; i < 60; ++i)
+        expected["http://other/" + std::to_string(i)] = 1;
+    EXPECT_EQ(ListedUrls(), expected);
 }
 
 TEST_F(IndexDatDamage, random_bit_flips_and_truncations_never_crash)

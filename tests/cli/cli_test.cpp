@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -33,11 +36,12 @@ struct CliRun {
 
 class Cli : public ::testing::Test {
 protected:
-    CliRun Start(const QStringList& args, const QByteArray& stdinText = {})
+    CliRun Start(const QStringList& args, const QByteArray& stdinText = {}) { return StartOn(CacheDir(), args, stdinText); }
+    CliRun StartOn(const QString& cache, const QStringList& args, const QByteArray& stdinText = {})
     {
         QProcess process;
         process.setProgram(QStringLiteral(LARKSPOOL_CLI));
-        process.setArguments(QStringList{QStringLiteral("--cache"), CacheDir()} + args);
+        process.setArguments(QStringList{QStringLiteral("--cache"), cache} + args);
         process.start();
         process.write(stdinText);
         process.closeWriteChannel();
@@ -46,6 +50,15 @@ protected:
                 process.readAllStandardError().toStdString()};
     }
     QString CacheDir() const { return m_dir.path() + QStringLiteral("/cache"); }
+    std::string IndexBytes() const
+    {
+        std::ifstream in((CacheDir() + QStringLiteral("/index.dat")).toStdString(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void SetIndexBytes(const std::string& bytes) const
+    {
+        std::ofstream((CacheDir() + QStringLiteral("/index.dat")).toStdString(), std::ios::binary) << bytes;
+    }
     QString WriteFile(const QString& name, const std::string& bytes) const
     {
         const QString path = m_dir.path() + QLatin1Char('/') + name;
@@ -91,6 +104,87 @@ TEST_F(Cli, missing_cache_folder_reads_as_empty)
 
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
+}
+
+TEST_F(Cli, a_cache_folder_that_is_no_folder_exits_two)
+{
+    const std::string base = m_dir.path().toStdString();
+    WriteFile(QStringLiteral("file"), "x");
+    ASSERT_EQ(mkfifo((base + "/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(symlink((base + "/nothing").c_str(), (base + "/dangling").c_str()), 0);
+    ASSERT_EQ(symlink((base + "/loop").c_str(), (base + "/loop").c_str()), 0);
+
+    for (const char* name : {"file", "fifo", "dangling", "loop"}) {
+        const CliRun run = StartOn(m_dir.path() + QLatin1Char('/') + QLatin1String(name), {QStringLiteral("entries")});
+        EXPECT_EQ(run.exitCode, 2) << name;
+        EXPECT_NE(run.err.find("cache folder"), std::string::npos) << name << ": " << run.err;
+    }
+}
+
+TEST_F(Cli, a_damaged_index_dat_is_a_clear_error_and_keeps_every_byte)
+{
+    const QString page = WriteFile(QStringLiteral("page.htm"), "<p>x</p>");
+    for (const char* url : {"http://host/a.htm", "http://host/b.htm"})
+        ASSERT_EQ(Start({QStringLiteral("add"), QLatin1String(url), page}).exitCode, 0);
+    const std::string pristine = IndexBytes();
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int exitCode;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"zeroed signature", std::string(28, '\0') + pristine.substr(28), 2, "not an index.dat file ("},
+        {"cut short inside its blocks", pristine.substr(0, pristine.size() - 3 * 128), 1, "index.dat is damaged"},
+    };
+    const QStringList writes[] = {
+        {QStringLiteral("add"), QStringLiteral("http://host/c.htm"), page},
+        {QStringLiteral("remove"), QStringLiteral("http://host/a.htm")},
+        {QStringLiteral("export"), QStringLiteral("--to"), m_dir.path() + QStringLiteral("/out"), QStringLiteral("--move"),
+         QStringLiteral("--yes")},
+    };
+    for (const Case& c : cases) {
+        SetIndexBytes(c.bytes);
+        for (const QStringList& args : writes) {
+            const CliRun run = Start(args);
+            EXPECT_EQ(run.exitCode, c.exitCode) << c.name << ": " << args.join(' ').toStdString();
+            EXPECT_NE(run.err.find(c.says), std::string::npos) << c.name << ": " << run.err;
+            EXPECT_TRUE(IndexBytes() == c.bytes) << c.name << ": " << args.join(' ').toStdString();
+        }
+    }
+}
+
+TEST_F(Cli, control_bytes_in_fields_are_escaped_one_record_a_line)
+{
+    const QString page = WriteFile(QStringLiteral("page.htm"), "<title>a\x1b]0;owned\x07</title>");
+    const QString url = QStringLiteral("http://host/\x1b[2J\tfake\nline.htm");
+    ASSERT_EQ(Start({QStringLiteral("add"), url, page}).exitCode, 0);
+
+    const CliRun entries = Start({QStringLiteral("entries")});
+    const CliRun list = Start({QStringLiteral("list")});
+
+    for (const CliRun& run : {entries, list}) {
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+        EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("%1B[2J%09fake%0Aline"), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(Fields(entries.out).size(), 6u);
+}
+
+TEST_F(Cli, add_from_the_entry_s_own_cache_file_keeps_its_content)
+{
+    const QString page = WriteFile(QStringLiteral("page.htm"), "precious");
+    const CliRun first = Start({QStringLiteral("add"), QStringLiteral("http://host/p.htm"), page});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const QString cacheFile = QString::fromStdString(first.out).trimmed();
+
+    const CliRun again = Start({QStringLiteral("add"), QStringLiteral("http://host/p.htm"), cacheFile});
+
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    const CliRun entries = Start({QStringLiteral("entries")});
+    EXPECT_EQ(std::count(entries.out.begin(), entries.out.end(), '\n'), 1) << entries.out;
+    std::ifstream in(Fields(entries.out)[1], std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
 }
 
 TEST_F(Cli, add_then_entries_then_remove)
@@ -240,6 +334,7 @@ TEST_F(CliOnDemo, move_without_an_answer_changes_nothing)
                                QStringLiteral("--move"), QStringLiteral("www.larkspool.test/img")});
 
     EXPECT_EQ(move.exitCode, 1);
+    EXPECT_NE(move.err.find("--yes"), std::string::npos) << move.err;
     EXPECT_EQ(Start({QStringLiteral("entries")}).out, before);
     EXPECT_FALSE(QDir(m_dir.path() + QStringLiteral("/out")).exists());
 }
@@ -293,6 +388,56 @@ TEST_F(CliOnDemo, exported_tree_imports_back_to_the_same_urls)
         return keys;
     };
     EXPECT_EQ(keyed(imported), keyed(original));
+}
+
+// A cache its user may read but not change. Permissions do not hold for
+// root, so ctest runs these again as an unprivileged user.
+class CliReadOnly : public Cli {
+protected:
+    void SetUp() override
+    {
+        if (geteuid() == 0)
+            GTEST_SKIP() << "root ignores permissions; ctest runs this as an unprivileged user";
+        QDir().mkpath(m_dir.path() + QStringLiteral("/src/host.test"));
+        const QString page = WriteFile(QStringLiteral("src/host.test/page.htm"), "<p>x</p>");
+        ASSERT_EQ(Start({QStringLiteral("add"), QStringLiteral("http://host.test/a.htm"), page}).exitCode, 0);
+        SetWritable(false);
+    }
+    void TearDown() override
+    {
+        if (!IsSkipped())
+            SetWritable(true);
+    }
+    void SetWritable(bool writable) const
+    {
+        namespace fs = std::filesystem;
+        const auto mode = writable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_exec;
+        for (const auto& item : fs::recursive_directory_iterator(CacheDir().toStdString()))
+            fs::permissions(item.path(), item.is_directory() ? mode : mode & ~fs::perms::owner_exec);
+        fs::permissions(CacheDir().toStdString(), mode);
+    }
+};
+
+TEST_F(CliReadOnly, every_write_fails_with_its_reason_and_changes_nothing)
+{
+    const QString page = WriteFile(QStringLiteral("src/host.test/new.htm"), "<p>new</p>");
+    const std::string before = Start({QStringLiteral("entries")}).out;
+    const std::string bytes = IndexBytes();
+    const QString out = m_dir.path() + QStringLiteral("/out");
+    const QStringList writes[] = {
+        {QStringLiteral("add"), QStringLiteral("http://host.test/b.htm"), page},
+        {QStringLiteral("remove"), QStringLiteral("http://host.test/a.htm")},
+        {QStringLiteral("export"), QStringLiteral("--to"), out, QStringLiteral("--move"), QStringLiteral("--yes")},
+        {QStringLiteral("export"), QStringLiteral("--to"), out, QStringLiteral("--delete"), QStringLiteral("--yes")},
+        {QStringLiteral("import"), QStringLiteral("--from"), m_dir.path() + QStringLiteral("/src")},
+    };
+    for (const QStringList& args : writes) {
+        const CliRun run = Start(args);
+        EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_NE(run.err.find("permission denied"), std::string::npos) << args.join(' ').toStdString() << ": " << run.err;
+        EXPECT_EQ(Start({QStringLiteral("entries")}).out, before);
+        EXPECT_TRUE(IndexBytes() == bytes);
+    }
 }
 
 } // namespace
