@@ -4,6 +4,7 @@
 #include "app/file_list_view.h"
 
 #include "app/folder_items_model.h"
+#include "app/icon_text_delegate.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -11,7 +12,14 @@
 #include <QMouseEvent>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace larkspool {
+namespace {
+
+constexpr int kLargeIconCell = 80;
+
+} // namespace
 
 FileListView::FileListView(FolderItemsModel& model, QWidget* parent)
     : QStackedWidget(parent), m_model(model), m_icons(new QListView(this)), m_details(new QTreeView(this))
@@ -28,6 +36,8 @@ FileListView::FileListView(FolderItemsModel& model, QWidget* parent)
 
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_icons), static_cast<QAbstractItemView*>(m_details)}) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        // A click in an icon view selects one index; the row is what counts.
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->installEventFilter(this);
         view->viewport()->installEventFilter(this);
@@ -44,7 +54,11 @@ FileListView::FileListView(FolderItemsModel& model, QWidget* parent)
     m_details->header()->setSectionsMovable(false);
     connect(m_details->header(), &QHeaderView::sectionClicked, this, &FileListView::columnClicked);
 
-    m_icons->setUniformItemSizes(true);
+    m_plainNames = m_icons->itemDelegate();
+    m_iconNames = new IconTextDelegate(kLargeIconCell, this);
+    // A selected name may be drawn beyond its cell: repaint all on a change.
+    connect(m_icons->selectionModel(), &QItemSelectionModel::selectionChanged, m_icons->viewport(),
+            qOverload<>(&QWidget::update));
     m_icons->setSelectionRectVisible(true);
     m_icons->setWordWrap(true);
     SetAutoArrange(false);
@@ -64,7 +78,7 @@ void FileListView::SetViewStyle(ViewStyle style)
         m_icons->setViewMode(QListView::IconMode);
         m_icons->setFlow(QListView::LeftToRight);
         m_icons->setIconSize(QSize(32, 32));
-        m_icons->setGridSize(QSize(80, 64));
+        m_icons->setGridSize(QSize(kLargeIconCell, 64));
         break;
     case ViewStyle::SmallIcon:
         m_icons->setViewMode(QListView::ListMode);
@@ -80,6 +94,10 @@ void FileListView::SetViewStyle(ViewStyle style)
         break;
     }
     m_icons->setWrapping(true);
+    // The list style sizes each name to its text, so none is cut; the icon
+    // grids are even.
+    m_icons->setUniformItemSizes(style != ViewStyle::List);
+    m_icons->setItemDelegate(style == ViewStyle::LargeIcon ? m_iconNames : m_plainNames);
     SetAutoArrange(m_autoArrange);
     setCurrentWidget(m_icons);
     setFocusProxy(m_icons);
@@ -120,19 +138,28 @@ void FileListView::SetColumnWidth(int column, int width)
     m_details->setColumnWidth(column, width);
 }
 
+std::vector<int> FileListView::SelectedRows() const
+{
+    // A row counts as selected by its name column, however many of its other
+    // columns the view selected with it.
+    std::vector<int> rows;
+    for (const QModelIndex& index : SelectionModel()->selectedIndexes()) {
+        if (index.column() == 0)
+            rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 int FileListView::FirstSelectedRow() const
 {
-    int first = -1;
-    for (const QModelIndex& index : SelectionModel()->selectedRows()) {
-        if (first < 0 || index.row() < first)
-            first = index.row();
-    }
-    return first;
+    const std::vector<int> rows = SelectedRows();
+    return rows.empty() ? -1 : rows.front();
 }
 
 int FileListView::SelectedCount() const
 {
-    return int(SelectionModel()->selectedRows().size());
+    return int(SelectedRows().size());
 }
 
 QPoint FileListView::RowPosition(int row) const

@@ -7,6 +7,9 @@
 
 #include <QStackedWidget>
 
+#include <vector>
+
+class QAbstractItemDelegate;
 class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
@@ -38,6 +41,8 @@ public:
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
 
+    // The selected rows in ascending order.
+    std::vector<int> SelectedRows() const;
     // The first selected row (lowest index), or -1.
     int FirstSelectedRow() const;
     int SelectedCount() const;
@@ -59,6 +64,8 @@ private:
     FolderItemsModel& m_model;
     QListView* m_icons;
     QTreeView* m_details;
+    QAbstractItemDelegate* m_plainNames;
+    QAbstractItemDelegate* m_iconNames;
     ViewStyle m_style = ViewStyle::LargeIcon;
     bool m_autoArrange = false;
 };

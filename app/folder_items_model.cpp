@@ -3,7 +3,7 @@
 // size, type and date, with its type's image (none while the type is unknown).
 #include "app/folder_items_model.h"
 
-#include "app/display_text.h"
+#include "catalogue/display_text.h"
 #include "app/image_lists.h"
 #include "catalogue/file_type_table.h"
 #include "catalogue/folder_tree.h"

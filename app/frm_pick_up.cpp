@@ -5,6 +5,7 @@
 #include "app/frm_pick_up.h"
 
 #include "app/tfrm_main.h"
+#include "catalogue/display_text.h"
 #include "export/message_box.h"
 
 #include <QHeaderView>
@@ -106,13 +107,13 @@ void TfrmPickUp::FormShow()
     std::vector<int> order(std::size_t(types.GetFileTypeCount()));
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);
-    auto caption = [&types](int row) { return QString::fromStdString(types.GetFileTypeRow(row).Ext); };
+    auto caption = [&types](int row) { return DisplayText(types.GetFileTypeRow(row).Ext); };
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return QString::localeAwareCompare(caption(a), caption(b)) < 0; });
     for (int row : order) {
         auto* item = new QTreeWidgetItem(m_listView);
         item->setText(0, caption(row));
-        item->setText(1, QString::fromStdString(types.GetFileTypeRow(row).TypeName));
+        item->setText(1, DisplayText(types.GetFileTypeRow(row).TypeName));
         item->setData(0, kTypeRole, row);
         item->setData(0, kStateRole, 0);
         item->setIcon(0, RowIcon(0, m_main.GetTypeSmallIcon(row)));

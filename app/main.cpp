@@ -1,4 +1,5 @@
 // Program entry: the application object, the twelve windows, the event loop.
+#include "app/application_setup.h"
 #include "app/forms.h"
 #include "app/tfrm_main.h"
 #include "cache/index_dat_cache.h"
@@ -12,9 +13,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Larkspool"));
-    QApplication::setOrganizationName(QStringLiteral("Studio Vesprane"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(larkspool::kAppCaption));
+    larkspool::SetUpApplication(app);
     try {
         larkspool::IndexDatCache cache(larkspool::DefaultCacheFolder());
         larkspool::FormSet forms(cache);

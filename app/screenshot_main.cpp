@@ -6,7 +6,10 @@
 // jobs run for real into temporary folders and are answered so that the cache
 // stays as it was. Settings go to a temporary folder, never the user's.
 // usage: larkspool-screenshots CACHE_DIR OUT_DIR
+#include "app/application_setup.h"
 #include "app/forms.h"
+#include "app/file_list_view.h"
+#include "app/folder_items_model.h"
 #include "app/frm_pick_up.h"
 #include "app/tfrm_main.h"
 #include "app/tfrm_refresh.h"
@@ -106,6 +109,27 @@ void FocusTree(TfrmMain& main)
     main.treeView()->setFocus();
 }
 
+// Selects the first two files of the list as a user does, a click and a
+// Ctrl+click, so that the status bar counts them.
+bool ClickTwoFiles(TfrmMain& main)
+{
+    QAbstractItemView* view = main.listView()->CurrentView();
+    const auto& items = main.folderItems().Items();
+    Qt::KeyboardModifiers modifiers;
+    int clicked = 0;
+    for (std::size_t row = 0; row < items.size() && clicked < 2; ++row) {
+        if (items[row]->Kind != 'C')
+            continue;
+        const QModelIndex index = main.folderItems().index(int(row), 0);
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(index).center());
+        modifiers = Qt::ControlModifier;
+        ++clicked;
+    }
+    QTest::qWait(50);
+    return main.listView()->SelectedCount() == clicked;
+}
+
 // Copies a folder over an older copy of its first file: the job window
 // mid-run and its question, answered with cancel.
 bool ShootCopy(TfrmMain& main, Forms& forms, const QDir& out, const std::string& folder)
@@ -176,6 +200,7 @@ bool ShootDelete(TfrmMain& main, const QDir& out, const std::string& folder)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    SetUpApplication(app);
     if (argc != 3) {
         std::fprintf(stderr, "usage: larkspool-screenshots CACHE_DIR OUT_DIR\n");
         return 2;
@@ -204,7 +229,7 @@ int main(int argc, char* argv[])
     for (const auto& style : styles) {
         main.ApplyViewStyle(QString::fromLatin1(style[0]));
         QTest::qWait(50);
-        ok = Save(main, out, style[1]) && ok;
+        ok = ClickTwoFiles(main) && Save(main, out, style[1]) && ok;
     }
     for (const char* folder : {"img", "css", "js", "jp"}) {
         ok = OpenFolder(main, std::string("www.larkspool.test/") + folder) && ok;

@@ -98,7 +98,8 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
     for (int i = 0; i < 2; ++i) {
         m_statusPanels[i] = new QLabel(status);
         m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        m_statusPanels[i]->setFixedWidth(widths[i]);
+        // The designed widths, grown when a text needs more: no panel cuts its text.
+        m_statusPanels[i]->setMinimumWidth(widths[i]);
         m_statusPanels[i]->setFrameShape(QFrame::Panel);
         m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
         status->addWidget(m_statusPanels[i]);
@@ -408,8 +409,11 @@ MainSettings TfrmMain::CurrentSettings() const
 {
     MainSettings s;
     s.windowState = StoredWindowStateOf(windowState());
-    s.windowLeft = x();
-    s.windowTop = y();
+    // The client area's corner, stored and restored alike: the frame's is
+    // known only once a window manager has framed the window, so storing it
+    // and restoring the client there would creep by the title bar each start.
+    s.windowLeft = geometry().x();
+    s.windowTop = geometry().y();
     s.windowWidth = width();
     s.windowHeight = height();
     s.splitBarLeft = m_splitPanel->SplitBarLeft();
@@ -437,9 +441,8 @@ void TfrmMain::ApplySettings(const MainSettings& s)
     const QScreen* primary = QGuiApplication::primaryScreen();
     const QRect bounds = KeepOnScreen(QRect(s.windowLeft, s.windowTop, s.windowWidth, s.windowHeight), screens,
                                       primary ? primary->availableGeometry() : QRect());
+    setGeometry(bounds);
     setWindowState(StoredWindowState(s.windowState));
-    move(bounds.topLeft());
-    resize(bounds.size());
     m_copyDir = s.copyDir;
     for (int c = 0; c < 5; ++c)
         m_listView->SetColumnWidth(c, s.columnWidths[std::size_t(c)]);

@@ -4,7 +4,7 @@
 // the entry points of the commands.
 #include "app/tfrm_main.h"
 
-#include "app/display_text.h"
+#include "catalogue/display_text.h"
 #include "app/file_list_view.h"
 #include "app/folder_items_model.h"
 #include "app/forms.h"
@@ -41,6 +41,34 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// Passes the progress on and keeps the messages until Show.
+class DeferredMessages : public RefreshProgress {
+public:
+    explicit DeferredMessages(RefreshProgress& shown) : m_shown(shown) {}
+    void SetProgressMaximum(int maximum) override { m_shown.SetProgressMaximum(maximum); }
+    void SetProgressPosition(int position) override { m_shown.SetProgressPosition(position); }
+    void ProcessEvents() override { m_shown.ProcessEvents(); }
+    void ShowMessage(const std::string& text, const std::string& caption, int flags) override
+    {
+        m_messages.push_back({text, caption, flags});
+    }
+    void Show()
+    {
+        for (const Message& message : m_messages)
+            m_shown.ShowMessage(message.text, message.caption, message.flags);
+        m_messages.clear();
+    }
+
+private:
+    struct Message {
+        std::string text;
+        std::string caption;
+        int flags;
+    };
+    RefreshProgress& m_shown;
+    std::vector<Message> m_messages;
+};
+
 int NodeIdOf(const QTreeWidgetItem* item)
 {
     return item ? item->data(0, kNodeIdRole).toInt() : 0;
@@ -63,13 +91,17 @@ void TfrmMain::RefreshCache(RefreshProgress& progress)
     m_ordering.Reset();
     m_statusPanels[0]->clear();
     m_statusPanels[1]->clear();
-    {
-        WaitCursor wait;
-        m_catalogue.RefreshCache(progress);
-    }
+    DeferredMessages deferred(progress);
+    // Busy over this window only: the refresh dialog's cancel button keeps
+    // the arrow.
+    setCursor(Qt::WaitCursor);
+    m_catalogue.RefreshCache(deferred);
+    unsetCursor();
     SetPickUpState(m_catalogue.PickUpActive());
     m_listingMode = kListingAtOnce;
     RebuildTreeView();
+    // What the scan had to say comes over the rebuilt tree.
+    deferred.Show();
 }
 
 void TfrmMain::RebuildTreeView()
@@ -245,6 +277,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
                 ShowPopup(m_treeView->viewport()->mapToGlobal(m_treeView->visualItemRect(item).center()));
             return true;
         }
+    } else if (watched == m_treeView->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // The popup acts on the node already selected: a right press selects nothing.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            return true;
     } else if (watched == m_treeView->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton && m_treeView->itemAt(mouse->position().toPoint()))
@@ -302,6 +338,10 @@ QIcon TfrmMain::GetTypeSmallIcon(int typeRow) const
 
 void TfrmMain::SetPickUpState(bool active)
 {
+    // The designed caption stays until the filter first starts or ends.
+    QToolButton* end = m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUpEnd"));
+    if (end->isHidden() == !active)
+        return;
     findChild<QAction*>(QStringLiteral("mnuPickUp"))
         ->setText(active ? QStringLiteral("絞り込み終了(&P)") : QStringLiteral("絞り込み(&P)"));
     m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUp"))->setVisible(!active);

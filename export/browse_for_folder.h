@@ -8,6 +8,7 @@ class QWidget;
 namespace larkspool {
 
 // true when the user chose a folder; its path is then in folder.
-bool BrowseForFolder(QWidget* owner, const std::string& title, std::string& folder);
+// The prompt is shown inside the chooser and as its caption.
+bool BrowseForFolder(QWidget* owner, const std::string& prompt, std::string& folder);
 
 } // namespace larkspool

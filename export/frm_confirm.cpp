@@ -3,13 +3,16 @@
 // reports which of the six buttons was pressed. It decides nothing.
 #include "export/frm_confirm.h"
 
-#include "app/display_text.h"
+#include "catalogue/display_text.h"
 #include "app/forms.h"
 #include "export/message_box.h"
 #include "app/tfrm_main.h"
 #include "export/frm_file_op.h"
 #include "export/overwrite_mode.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -87,12 +90,15 @@ void TfrmConfirm::FormShow()
 void TfrmConfirm::ShowQuestion(const OverwriteQuestion& question)
 {
     m_lblFileName->setText(DisplayText(question.ConflictLine));
-    // A side whose file cannot be read shows no size and date rather than
-    // those of an earlier question.
+    // An existing file that cannot be read shows no size and date rather
+    // than those of an earlier question; a file to import that cannot be
+    // read leaves the previous question's lines, as the import's window does.
     m_lblSizeOld->setText(QString::fromStdString(question.SizeOld));
     m_lblDateOld->setText(QString::fromStdString(question.DateOld));
-    m_lblSizeNew->setText(QString::fromStdString(question.SizeNew));
-    m_lblDateNew->setText(QString::fromStdString(question.DateNew));
+    if (!question.SizeNew.empty() || !question.DateNew.empty()) {
+        m_lblSizeNew->setText(QString::fromStdString(question.SizeNew));
+        m_lblDateNew->setText(QString::fromStdString(question.DateNew));
+    }
     m_image1->setPixmap(TypeIcon(question.IconFileOld));
     m_image2->setPixmap(TypeIcon(question.IconFileNew));
 }
@@ -115,6 +121,29 @@ void TfrmConfirm::btnClick()
 void TfrmConfirm::reject()
 {
     m_btnNo->click();
+}
+
+void TfrmConfirm::closeEvent(QCloseEvent* event)
+{
+    // Only a button answers: the title bar has no close box to give one.
+    event->ignore();
+}
+
+void TfrmConfirm::keyPressEvent(QKeyEvent* event)
+{
+    // A button's underlined letter presses it, with Alt or without, as in
+    // the system's own dialogs.
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::NoModifier || modifiers == Qt::AltModifier) {
+        const QString letter = QKeySequence(event->key()).toString();
+        for (QPushButton* button : findChildren<QPushButton*>()) {
+            if (letter.size() == 1 && button->text().contains(QLatin1Char('&') + letter, Qt::CaseInsensitive)) {
+                button->click();
+                return;
+            }
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace larkspool

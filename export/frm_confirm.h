@@ -26,8 +26,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // Esc, and any other way of closing, answers "no".
+    // Esc answers "no".
     void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     // The import's question replaces this with its own.
     virtual void FormShow();

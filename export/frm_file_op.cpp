@@ -4,7 +4,7 @@
 // cancel button is heard) and closes itself. It cannot be closed otherwise.
 #include "export/frm_file_op.h"
 
-#include "app/display_text.h"
+#include "catalogue/display_text.h"
 #include "app/forms.h"
 #include "export/message_box.h"
 #include "app/tfrm_main.h"

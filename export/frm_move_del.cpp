@@ -2,7 +2,7 @@
 // main window when shown; Yes accepts, No or Esc rejects.
 #include "export/frm_move_del.h"
 
-#include "app/display_text.h"
+#include "catalogue/display_text.h"
 #include "app/forms.h"
 #include "app/image_lists.h"
 #include "app/tfrm_main.h"

@@ -2,6 +2,8 @@
 // buttons, so that the logic layers can state what to show without Qt.
 #include "export/message_box.h"
 
+#include "catalogue/display_text.h"
+
 namespace larkspool {
 
 QMessageBox::Icon MessageIcon(int flags)
@@ -28,8 +30,10 @@ QMessageBox::StandardButtons MessageButtons(int flags)
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text, const std::string& caption,
                                         int flags)
 {
-    QMessageBox box(MessageIcon(flags), QString::fromStdString(caption), QString::fromStdString(text),
-                    MessageButtons(flags), parent);
+    // A carriage return alone breaks the line too, as the system's boxes show it.
+    QString shown = DisplayText(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(MessageIcon(flags), DisplayText(caption), shown, MessageButtons(flags), parent);
     return QMessageBox::StandardButton(box.exec());
 }
 

@@ -130,9 +130,13 @@ int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& t
         script = IsScriptTag(chunk);
         if (afterTitle && !(chunk.size() == 8 && StartsWithNoCase(chunk, "</TITLE>"))) {
             title.clear();
-            for (const char c : chunk) {
-                if (!IsControlByte(c))
-                    title += c;
+            for (std::size_t i = 0; i < chunk.size(); ++i) {
+                // A JIS title keeps the escapes that switch its character
+                // sets, or it could never be decoded; other controls go.
+                const bool jisEscape = chunk[i] == '\x1B' && i + 1 < chunk.size() &&
+                                       (chunk[i + 1] == '$' || chunk[i + 1] == '(');
+                if (!IsControlByte(chunk[i]) || jisEscape)
+                    title += chunk[i];
             }
             return kRewriteOk;
         }

@@ -5,6 +5,7 @@
 // copy has been started.
 #include "import/frm_from_local.h"
 
+#include "catalogue/display_text.h"
 #include "export/browse_for_folder.h"
 #include "export/message_box.h"
 #include "import/import_source.h"
@@ -83,11 +84,12 @@ void TfrmFromLocal::keyPressEvent(QKeyEvent* event)
 void TfrmFromLocal::FormShow()
 {
     const std::string folder = m_copyDir();
-    m_edtFolder->setText(QString::fromStdString(folder));
     if (!folder.empty()) {
         FillDomainList(folder);
         findChild<QPushButton*>(QStringLiteral("btnCopy"))->setFocus();
     } else {
+        m_folder.clear();
+        m_edtFolder->clear();
         m_lsbURL->clear();
         findChild<QPushButton*>(QStringLiteral("btnBrowse"))->setFocus();
     }
@@ -96,9 +98,14 @@ void TfrmFromLocal::FormShow()
 
 void TfrmFromLocal::FillDomainList(const std::string& folder)
 {
+    m_folder = folder;
+    m_edtFolder->setText(DisplayText(folder));
     m_lsbURL->clear();
-    for (const std::string& name : larkspool::FillDomainList(folder))
-        m_lsbURL->addItem(QString::fromStdString(name));
+    for (const std::string& name : larkspool::FillDomainList(folder)) {
+        // The row shows the name; the walk gets the folder's own bytes.
+        auto* row = new QListWidgetItem(DisplayText(name), m_lsbURL);
+        row->setData(Qt::UserRole, QByteArray::fromStdString(name));
+    }
     m_lsbURL->selectAll();
     m_lsbURL->scrollToTop();
 }
@@ -108,7 +115,6 @@ void TfrmFromLocal::btnBrowseClick()
     std::string folder;
     if (!BrowseForFolder(this, "ｷｬｯｼｭにｺﾋﾟｰしたいﾄﾞﾒｲﾝが含まれるﾌｫﾙﾀﾞを選択してください。", folder))
         return;
-    m_edtFolder->setText(QString::fromStdString(folder));
     FillDomainList(folder);
 }
 
@@ -117,7 +123,7 @@ void TfrmFromLocal::btnCopyClick()
     std::vector<std::string> domains;
     for (int row = 0; row < m_lsbURL->count(); ++row) {
         if (m_lsbURL->item(row)->isSelected())
-            domains.push_back(m_lsbURL->item(row)->text().toStdString());
+            domains.push_back(m_lsbURL->item(row)->data(Qt::UserRole).toByteArray().toStdString());
     }
     if (domains.empty()) {
         ShowMessage(this, "ｺﾋﾟｰするﾄﾞﾒｲﾝが選択されていません。", "ｺﾋﾟｰ開始", 64);
@@ -125,7 +131,7 @@ void TfrmFromLocal::btnCopyClick()
     }
     m_closeResult = QDialog::Accepted;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int collected = CollectDomains(m_edtFolder->text().toStdString(), domains, m_importList);
+    const int collected = CollectDomains(m_folder, domains, m_importList);
     QApplication::restoreOverrideCursor();
     if (collected == 0 && m_runImport)
         m_runImport();

@@ -30,7 +30,7 @@ public:
     void FormShow();
     void btnBrowseClick();
     void btnCopyClick();
-    // Lists the domain folders of folder, all selected.
+    // Shows folder and lists its domain folders, all selected.
     void FillDomainList(const std::string& folder);
 
 protected:
@@ -41,6 +41,7 @@ private:
     std::function<std::string()> m_copyDir;
     std::function<void()> m_runImport;
     std::vector<ImportFileRecord> m_importList;
+    std::string m_folder; // the bytes of the folder shown in m_edtFolder
     QLineEdit* m_edtFolder;
     QListWidget* m_lsbURL;
     // What closing gives: cancel until a copy has been started.

@@ -5,11 +5,14 @@
 // folder chain, and hands the text to the main window unchanged.
 #include "settings/frm_sel_dir.h"
 
+#include "catalogue/display_text.h"
+
 #include "export/message_box.h"
 #include "settings/copy_dir_check.h"
 #include "settings/settings_owner.h"
 
 #include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,7 +94,7 @@ void TfrmSelDir::FormShow()
 
 void TfrmSelDir::DirectoryActivated(QTreeWidgetItem* item)
 {
-    DirectoryListBox1Change(item->data(0, kPathRole).toString().toStdString());
+    DirectoryListBox1Change(item->data(0, kPathRole).toByteArray().toStdString());
 }
 
 void TfrmSelDir::DirectoryListBox1Change(const std::string& folder)
@@ -103,8 +106,8 @@ void TfrmSelDir::DirectoryListBox1Change(const std::string& folder)
     for (const DirectoryRow& row : DirectoryRows(folder)) {
         auto* item = chain ? new QTreeWidgetItem(chain) : new QTreeWidgetItem(m_directoryList);
         item->setIcon(0, FolderIcon(row.open, style()));
-        item->setText(0, QString::fromStdString(row.name));
-        item->setData(0, kPathRole, QString::fromStdString(row.path));
+        item->setText(0, DisplayText(row.name));
+        item->setData(0, kPathRole, QByteArray::fromStdString(row.path));
         if (row.open)
             chain = item;
     }
@@ -112,13 +115,20 @@ void TfrmSelDir::DirectoryListBox1Change(const std::string& folder)
     m_directoryList->setCurrentItem(chain);
     m_fileList->clear();
     for (const std::string& name : FileNames(folder))
-        m_fileList->addItem(QString::fromStdString(name));
-    m_edit1->setText(QString::fromStdString(folder));
+        m_fileList->addItem(DisplayText(name));
+    m_edit1->setText(DisplayText(folder));
+}
+
+std::string TfrmSelDir::TypedFolder() const
+{
+    // The folder listed keeps its own bytes; anything else is what was typed.
+    const QString text = m_edit1->text();
+    return text == DisplayText(m_openFolder) ? m_openFolder : QFile::encodeName(text).toStdString();
 }
 
 void TfrmSelDir::btnSetDirClick()
 {
-    const std::string typed = m_edit1->text().toStdString();
+    const std::string typed = TypedFolder();
     if (!PathExists(typed)) {
         if (typed.empty()) {
             ShowMessage(this, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞを指定してください。", kSelDirCaption, 48);

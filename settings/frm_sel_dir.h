@@ -31,6 +31,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    std::string TypedFolder() const;
     void DirectoryActivated(QTreeWidgetItem* item);
 
     SettingsOwner& m_owner;

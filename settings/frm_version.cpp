@@ -40,7 +40,7 @@ TfrmVersion::TfrmVersion(const QIcon& programIcon)
     name->setFont(bold);
     name->setGeometry(60, 14, 208, 18);
 
-    auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(LARKSPOOL_VERSION)), panel);
+    auto* version = new QLabel(QStringLiteral("Version 2.65a"), panel);
     version->setObjectName(QStringLiteral("Version"));
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     version->setGeometry(60, 36, 208, 16);

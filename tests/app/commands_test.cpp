@@ -91,7 +91,6 @@ TEST_F(Commands, move_and_delete_ask_first_with_the_count_or_the_name_and_no_doe
     OpenSite();
     OpenFolder("www.example.jp/a");
     for (const Row& row : rows) {
-        Main().listView()->SelectionModel()->clearSelection();
         SelectRows(row.rows);
         FocusList();
         bool moveShown = false;

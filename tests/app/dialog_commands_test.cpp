@@ -1,13 +1,16 @@
 #include "main_window_fixture.h"
 
+#include "export/message_box.h"
 #include "import/frm_from_local.h"
 #include "settings/frm_version.h"
 #include "tests/support/modal_driver.h"
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -109,6 +112,81 @@ TEST_F(DialogCommands, an_unreadable_file_stops_the_import_before_it_starts_but_
 
     EXPECT_TRUE(m_imports.empty());
     EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
+}
+
+TEST_F(DialogCommands, the_folder_chooser_shows_its_prompt_in_japanese_and_domain_names_keep_their_bytes)
+{
+    const std::string sjis = "\x83\x65\x83\x58\x83\x67.example"; // テスト in Shift-JIS
+    m_source.Write(sjis + "/page.htm");
+    m_source.Write("\xe3\x81\x82.example/a.htm"); // あ in UTF-8
+    AddSite();
+    Open();
+    RecordImports();
+    QStringList listed;
+    ModalDriver driver;
+    driver.Press("btnBrowse");
+    driver.Then([&](QWidget* window) {
+        EXPECT_EQ(window->objectName(), "BrowseForFolder");
+        auto* prompt = window->findChild<QLabel*>("lblPrompt");
+        ASSERT_NE(prompt, nullptr);
+        EXPECT_TRUE(prompt->isVisible());
+        EXPECT_EQ(prompt->text(), "ｷｬｯｼｭにｺﾋﾟｰしたいﾄﾞﾒｲﾝが含まれるﾌｫﾙﾀﾞを選択してください。");
+        auto* chooser = window->findChild<QFileDialog*>();
+        ASSERT_NE(chooser, nullptr);
+        for (const QAbstractButton* button : chooser->findChildren<QAbstractButton*>()) {
+            const QString text = button->text();
+            EXPECT_TRUE(text != "&Choose" && text != "Cancel" && text != "&Cancel") << text.toStdString();
+        }
+        chooser->setDirectory(QString::fromStdString(m_source.Path().string()));
+        QMetaObject::invokeMethod(chooser, &QDialog::accept, Qt::QueuedConnection);
+    });
+    // The dialog is active again while the chooser's loop unwinds; its list
+    // is filled once the chooser has returned.
+    driver.Then([](QWidget*) {});
+    driver.Then([&](QWidget* window) {
+        listed = Domains(window, true);
+        ModalDriver::Click(window->findChild<QAbstractButton*>("btnCopy"));
+    });
+    driver.Press("btnClose").LetPass("frmRefresh");
+
+    Main().mnuCopyFromLocalClick();
+
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("あ.example"), QStringLiteral("テスト.example")}));
+    ASSERT_EQ(m_imports.size(), 1u);
+    std::sort(m_imports[0].begin(), m_imports[0].end());
+    EXPECT_EQ(m_imports[0], (std::vector<std::string>{"http://" + sjis + "/page.htm", "http://\xe3\x81\x82.example/a.htm"}));
+}
+
+TEST_F(DialogCommands, message_boxes_break_at_carriage_returns_decode_each_name_and_answer_in_japanese)
+{
+    Open();
+    const struct {
+        std::string text;
+        const char* shown;
+    } rows[] = {
+        {"指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?", "指定されたﾌｫﾙﾀﾞは存在しません。\n\n作成してもよろしいですか?"},
+        {"'\x83\x65\x83\x58\x83\x67.htm' から 'ﾛｰｶﾙ' へ", "'テスト.htm' から 'ﾛｰｶﾙ' へ"},
+        {"'\xe3\x81\x82.htm' を削除", "'あ.htm' を削除"},
+    };
+    for (const auto& row : rows) {
+        QString yes;
+        QString no;
+        ModalDriver driver;
+        driver.Then([&](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            ASSERT_NE(box, nullptr);
+            yes = box->button(QMessageBox::Yes)->text();
+            no = box->button(QMessageBox::No)->text();
+        });
+        driver.Answer(QMessageBox::No);
+
+        EXPECT_EQ(ShowMessage(&Main(), row.text, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定", 36), QMessageBox::No);
+
+        EXPECT_EQ(driver.messages, std::vector<std::string>{row.shown});
+        EXPECT_EQ(yes, "はい(&Y)");
+        EXPECT_EQ(no, "いいえ(&N)");
+    }
 }
 
 TEST_F(DialogCommands, the_destination_folder_and_default_names_reach_the_settings_through_their_dialogs)

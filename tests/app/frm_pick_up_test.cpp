@@ -63,6 +63,27 @@ TEST_F(FrmPickUp, ctrl_i_starts_the_filter_and_ends_it)
     EXPECT_TRUE(Button("sbtPickUpEnd")->isHidden());
 }
 
+TEST_F(FrmPickUp, an_extension_beyond_ascii_reads_as_its_characters)
+{
+    ASSERT_FALSE(m_cache.Add("http://www.example.jp/b.\xe3\x81\x82", "\xe3\x81\x82").empty());
+    m_cache.Add("http://www.example.jp/c.gif", "gif");
+    Open();
+    Refresh();
+    QStringList rows;
+    ModalDriver driver;
+    driver.Then([&rows](QWidget* window) {
+        auto* list = window->findChild<QTreeWidget*>("ListView");
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            rows << list->topLevelItem(i)->text(0);
+        ModalDriver::Click(window->findChild<QAbstractButton*>("btnCancel"));
+    });
+
+    CtrlI();
+
+    EXPECT_TRUE(rows.contains(QStringLiteral(".あ")))
+        << rows.join(QLatin1Char(' ')).toStdString();
+}
+
 TEST_F(FrmPickUp, every_showing_lists_all_types_sorted_and_unticked)
 {
     AddSite();

@@ -2,6 +2,7 @@
 
 #include "export/frm_confirm.h"
 #include "export/frm_file_op.h"
+#include "export/frm_move_del.h"
 #include "export/size_date_texts.h"
 #include "import/frm_confirm2.h"
 #include "import/frm_file_op2.h"
@@ -102,14 +103,15 @@ TEST_F(JobWindows, an_import_cancelled_in_its_dialog_leaves_the_catalogue_unread
     EXPECT_FALSE(InCache("http://www.new.jp/b.gif"));
 }
 
-TEST_F(JobWindows, enter_overwrites_and_esc_keeps_the_existing_file)
+TEST_F(JobWindows, enter_esc_and_the_underlined_letters_answer_the_overwrite_question)
 {
     struct Row {
         Qt::Key key;
         const char* expected;
         int answer;
     };
-    const Row rows[] = {{Qt::Key_Escape, "mine", 2}, {Qt::Key_Return, "ccc", 0}};
+    const Row rows[] = {{Qt::Key_Escape, "mine", 2}, {Qt::Key_Return, "ccc", 0}, {Qt::Key_N, "mine", 2},
+                        {Qt::Key_Y, "ccc", 0}, {Qt::Key_A, "ccc", 1}, {Qt::Key_C, "mine", 3}};
     m_cache.Add("http://host.jp/c.css", "css", "ccc");
     OpenSite();
     OpenFolder("host.jp");
@@ -129,6 +131,38 @@ TEST_F(JobWindows, enter_overwrites_and_esc_keeps_the_existing_file)
         EXPECT_EQ(sizeOld, FormatSizeLine(4));
         EXPECT_EQ(AllForms().frmConfirm->GetConfirmResult(), row.answer);
         EXPECT_EQ(Exported("host.jp/c.css"), row.expected);
+    }
+}
+
+TEST_F(JobWindows, the_overwrite_question_shows_shift_jis_and_utf8_names_inside_its_own_text)
+{
+    const struct {
+        std::string name;
+        const char* shown;
+    } rows[] = {{"\x83\x65\x83\x58\x83\x67.css", "テスト.css"}, {"\xe3\x81\x82.css", "あ.css"}};
+    for (const auto& row : rows)
+        m_cache.Add("http://host.jp/" + row.name, "css", "ccc");
+    OpenSite();
+    OpenFolder("host.jp");
+    for (const auto& row : rows) {
+        m_dest.Write("host.jp/" + row.name, "mine");
+        SelectRows({row.name.c_str()});
+        FocusList();
+        DialogAnswerer driver;
+        std::string conflict;
+        driver.Answer("frmConfirm", "btnNo", [&](QWidget& dialog) { conflict = LabelText(dialog, "lblFileName"); });
+
+        Button("sbtCopy")->click();
+
+        ExpectAllAnswered(driver);
+        EXPECT_EQ(conflict, std::string("このﾌｫﾙﾀﾞには既に'") + row.shown + "'ﾌｧｲﾙが存在します。");
+        EXPECT_EQ(Exported("host.jp/" + row.name), "mine");
+
+        FocusList();
+        driver.Answer("frmMoveDel", "btnNo");
+        Button("sbtDelete")->click();
+        ExpectAllAnswered(driver);
+        EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), std::string("'") + row.shown + "' を削除してもよろしいですか?");
     }
 }
 

@@ -32,11 +32,17 @@ public:
         if (onEvents)
             onEvents();
     }
-    void ShowMessage(const std::string& text, const std::string&, int) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text, const std::string&, int) override
+    {
+        messages.push_back(text);
+        if (onMessage)
+            onMessage();
+    }
 
     int maximum = 0;
     int position = 0;
     std::function<void()> onEvents;
+    std::function<void()> onMessage;
     std::vector<std::string> messages;
 };
 
@@ -106,12 +112,32 @@ protected:
         }
         return -1;
     }
+    // Clicks a row where the current view draws it, as a user does.
+    void ClickRow(const std::string& name, Qt::KeyboardModifiers modifiers = {})
+    {
+        QAbstractItemView* view = Main().listView()->CurrentView();
+        const QModelIndex index = Main().folderItems().index(RowOf(name), 0);
+        ASSERT_TRUE(index.isValid()) << name;
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(index).center());
+    }
+    void DoubleClickRow(const std::string& name)
+    {
+        QAbstractItemView* view = Main().listView()->CurrentView();
+        const QModelIndex index = Main().folderItems().index(RowOf(name), 0);
+        view->scrollTo(index);
+        // A double click starts with a press on the same row.
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    }
+    // A click on the first row and Ctrl+clicks on the others: only they stay selected.
     void SelectRows(std::initializer_list<const char*> names)
     {
-        QItemSelectionModel* selection = Main().listView()->SelectionModel();
-        for (const char* name : names)
-            selection->select(Main().folderItems().index(RowOf(name), 0),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        Qt::KeyboardModifiers modifiers;
+        for (const char* name : names) {
+            ClickRow(name, modifiers);
+            modifiers = Qt::ControlModifier;
+        }
     }
     QAction* Action(const char* name) { return Main().findChild<QAction*>(name); }
     QToolButton* Button(const char* name) { return Main().findChild<QToolButton*>(name); }

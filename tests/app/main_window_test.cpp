@@ -213,32 +213,6 @@ TEST_F(MainWindow, toolbar_and_status_bar_toggles_hide_and_show_them)
     EXPECT_TRUE(Main().listView()->AutoArrange());
 }
 
-TEST_F(MainWindow, listing_a_folder_shows_its_counts_and_selections_count_files_bytes_only)
-{
-    AddSite();
-    Open();
-    Refresh();
-
-    OpenFolder("www.example.jp/a");
-    EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "c.css", "d.js"}));
-    EXPECT_EQ(Main().StatusText(0), "4 個のｵﾌﾞｼﾞｪｸﾄ");
-    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(5000, 0));
-    EXPECT_EQ(Main().FolderNameText(), "開いているﾌｫﾙﾀﾞ : 'a'");
-
-    SelectRows({"b.gif", "c.css"});
-    EXPECT_EQ(Main().StatusText(0), "2 のｵﾌﾞｼﾞｪｸﾄを選択");
-    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(2000, 0));
-    SelectRows({"sub"});
-    EXPECT_EQ(Main().StatusText(0), "3 のｵﾌﾞｼﾞｪｸﾄを選択");
-    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(2000, 0));
-    EXPECT_TRUE(Main().folderItems().Items()[0]->Selected);
-
-    Main().listView()->SelectionModel()->clearSelection();
-    EXPECT_EQ(Main().StatusText(0), "4 個のｵﾌﾞｼﾞｪｸﾄ");
-    for (const TListItem* item : Main().folderItems().Items())
-        EXPECT_FALSE(item->Selected) << item->Name;
-}
-
 TEST_F(MainWindow, the_root_lists_host_folders_and_cannot_go_up)
 {
     AddSite();
@@ -250,32 +224,6 @@ TEST_F(MainWindow, the_root_lists_host_folders_and_cannot_go_up)
     Main().ListViewKeyDown(Qt::Key_Backspace);
     EXPECT_EQ(Main().CurrentNode(), Main().catalogue().Tree().RootId());
     EXPECT_TRUE(m_messages.empty());
-}
-
-TEST_F(MainWindow, select_all_and_invert_select_rows_and_give_the_list_the_focus)
-{
-    AddSite();
-    Open();
-    Refresh();
-    OpenFolder("www.example.jp/a");
-    Main().activateWindow();
-    Main().treeView()->setFocus();
-
-    Action("mnuSelectAll")->trigger();
-    EXPECT_EQ(Main().listView()->SelectedCount(), 4);
-    EXPECT_EQ(Main().StatusText(0), "4 のｵﾌﾞｼﾞｪｸﾄを選択");
-    EXPECT_FALSE(Main().treeView()->hasFocus());
-    EXPECT_TRUE(Main().listView()->CurrentView()->hasFocus());
-
-    Main().listView()->SelectionModel()->clearSelection();
-    SelectRows({"sub", "d.js"});
-    Main().treeView()->setFocus();
-    Action("mnuInvers")->trigger();
-    EXPECT_EQ(Main().listView()->SelectedCount(), 2);
-    EXPECT_FALSE(Main().folderItems().Items()[std::size_t(RowOf("sub"))]->Selected);
-    EXPECT_TRUE(Main().folderItems().Items()[std::size_t(RowOf("b.gif"))]->Selected);
-    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(2000, 0));
-    EXPECT_TRUE(Main().listView()->CurrentView()->hasFocus());
 }
 
 TEST_F(MainWindow, keys_in_the_tree_delay_the_listing_and_a_click_lists_at_once)
@@ -308,52 +256,57 @@ TEST_F(MainWindow, keys_in_the_tree_delay_the_listing_and_a_click_lists_at_once)
     EXPECT_FALSE(Main().timer1()->isActive());
 }
 
-TEST_F(MainWindow, enter_opens_the_first_selected_row_and_backspace_goes_up)
+TEST_F(MainWindow, a_right_click_in_the_tree_leaves_its_selection_and_opens_the_popup)
 {
     AddSite();
     Open();
     Refresh();
     OpenFolder("www.example.jp/a");
-    QAbstractItemView* view = Main().listView()->CurrentView();
-    Main().activateWindow();
-    view->setFocus();
+    QTreeWidget* tree = Main().treeView();
+    QTreeWidgetItem* selected = tree->currentItem();
+    QTreeWidgetItem* other = tree->topLevelItem(0)->child(0);
+    ASSERT_NE(selected, other);
 
-    SelectRows({"d.js", "c.css"});
-    QTest::keyClick(view, Qt::Key_Return);
-    ASSERT_EQ(m_opened.size(), 1u);
-    EXPECT_EQ(m_opened[0], static_cast<TCacheEntry*>(Main().folderItems().Items()[std::size_t(RowOf("c.css"))])->LocalFile);
-
-    Main().listView()->SelectionModel()->clearSelection();
-    SelectRows({"sub"});
-    QTest::keyClick(view, Qt::Key_Return);
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(other).center());
     WaitForListing();
-    EXPECT_EQ(RowNames(), (Strings{"e.html"}));
-    EXPECT_TRUE(Button("sbtUpLevel")->isEnabled());
 
-    QTest::keyClick(Main().listView()->CurrentView(), Qt::Key_Backspace);
-    WaitForListing();
+    EXPECT_EQ(tree->currentItem(), selected);
+    EXPECT_TRUE(selected->isSelected());
+    EXPECT_FALSE(other->isSelected());
     EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "c.css", "d.js"}));
-    Button("sbtUpLevel")->click();
-    WaitForListing();
-    EXPECT_EQ(RowNames(), (Strings{"a", "index.html"}));
-    EXPECT_EQ(m_opened.size(), 1u);
-}
-
-TEST_F(MainWindow, the_context_menu_key_opens_the_popup_only_over_a_selected_row)
-{
-    AddSite();
-    Open();
-    Refresh();
-    OpenFolder("www.example.jp/a");
-    QAbstractItemView* view = Main().listView()->CurrentView();
-
-    QTest::keyClick(view, Qt::Key_Menu);
-    EXPECT_FALSE(Main().popupMenu()->isVisible());
-
-    SelectRows({"c.css"});
-    QTest::keyClick(view, Qt::Key_Menu);
     EXPECT_TRUE(Main().popupMenu()->isVisible());
     Main().popupMenu()->hide();
+}
+
+TEST_F(MainWindow, the_list_style_shows_whole_names_and_no_status_panel_cuts_its_text)
+{
+    const std::string name = "a-rather-long-page-name-of-the-demo-site.html";
+    m_cache.Add("http://www.example.jp/" + name, "html", std::string(145, 'p'), larkspool::testing::kSomeTime);
+    Open();
+    Refresh();
+    OpenFolder("www.example.jp");
+    Action("mnuListIcon")->trigger();
+    QTest::qWait(20);
+    QAbstractItemView* view = Main().listView()->CurrentView();
+
+    const QRect cell = view->visualRect(Main().folderItems().index(RowOf(name), 0));
+    EXPECT_GE(cell.width(), view->fontMetrics().horizontalAdvance(QString::fromStdString(name)) + 16);
+    ClickRow(name);
+    for (const char* panel : {"StatusPanel0", "StatusPanel1"}) {
+        auto* label = Child<QLabel>(panel);
+        EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(label->text()))
+            << label->text().toStdString();
+    }
+    EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(145, 0));
+}
+
+TEST_F(MainWindow, the_filter_item_keeps_its_designed_caption_until_the_filter_is_first_used)
+{
+    AddSite();
+    Open();
+    EXPECT_EQ(Action("mnuPickUp")->text(), "絞り込み(P)...");
+    Refresh();
+    EXPECT_EQ(Action("mnuPickUp")->text(), "絞り込み(P)...");
 }
 
 TEST_F(MainWindow, header_clicks_and_sort_items_reverse_the_order_and_keep_it_across_folders)
@@ -395,25 +348,44 @@ TEST_F(MainWindow, a_refresh_empties_the_list_before_the_records_go)
     SelectRows({"b.gif"});
     larkspool::testing::RecordingProgress progress;
     std::vector<int> rowsSeen;
-    progress.onEvents = [&] { rowsSeen.push_back(Main().folderItems().rowCount()); };
+
+    bool arrowForTheDialog = true;
+    progress.onEvents = [&] {
+        rowsSeen.push_back(Main().folderItems().rowCount());
+        // Busy over the main window, not over the refresh dialog's cancel button.
+        arrowForTheDialog = arrowForTheDialog && !QApplication::overrideCursor() &&
+                            Main().cursor().shape() == Qt::WaitCursor;
+    };
 
     Main().RefreshCache(progress);
 
     ASSERT_FALSE(rowsSeen.empty());
     for (int rows : rowsSeen)
         EXPECT_EQ(rows, 0);
+    EXPECT_TRUE(arrowForTheDialog);
+    EXPECT_NE(Main().cursor().shape(), Qt::WaitCursor);
     EXPECT_EQ(progress.maximum, 6);
     WaitForListing();
     EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"}));
 }
 
-TEST_F(MainWindow, an_empty_cache_gives_the_root_alone_and_says_so)
+TEST_F(MainWindow, an_empty_cache_gives_the_root_alone_and_says_so_over_the_rebuilt_tree)
 {
     Open();
+    larkspool::testing::RecordingProgress progress;
+    int rootsWhenSaid = -1;
+    bool busyWhenSaid = true;
+    progress.onMessage = [&] {
+        rootsWhenSaid = Main().treeView()->topLevelItemCount();
+        busyWhenSaid = QApplication::overrideCursor() || Main().cursor().shape() == Qt::WaitCursor;
+    };
 
-    Refresh();
+    Main().RefreshCache(progress);
+    WaitForListing();
 
-    EXPECT_EQ(m_messages, (Strings{"ｷｬｯｼｭにﾌｧｲﾙがありません。"}));
+    EXPECT_EQ(progress.messages, (Strings{"ｷｬｯｼｭにﾌｧｲﾙがありません。"}));
+    EXPECT_EQ(rootsWhenSaid, 1);
+    EXPECT_FALSE(busyWhenSaid);
     ASSERT_EQ(Main().treeView()->topLevelItemCount(), 1);
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0), "MSIE Cache");
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->childCount(), 0);

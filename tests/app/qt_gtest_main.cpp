@@ -1,4 +1,7 @@
-// GoogleTest main for tests that need a QApplication; runs without a display.
+// GoogleTest main for tests that need a QApplication; runs without a display
+// unless one is named, and sets the application up as the program does.
+#include "app/application_setup.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    larkspool::SetUpApplication(app);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

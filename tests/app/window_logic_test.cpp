@@ -1,5 +1,6 @@
-#include "app/display_text.h"
+#include "catalogue/display_text.h"
 #include "app/help_window.h"
+#include "app/icon_text_delegate.h"
 #include "export/message_box.h"
 #include "app/split_panel.h"
 #include "app/status_tally.h"
@@ -9,6 +10,9 @@
 #include "catalogue/folder_tree.h"
 #include "export/size_date_texts.h"
 #include "tests/support/temp_folder.h"
+
+#include <QFont>
+#include <QFontMetrics>
 
 #include <gtest/gtest.h>
 
@@ -167,9 +171,50 @@ TEST(SmallHelpers, listing_delays_help_path_message_flags_and_display_text)
     EXPECT_EQ(MessageButtons(21), QMessageBox::Retry | QMessageBox::Cancel);
     EXPECT_EQ(MessageButtons(0), QMessageBox::Ok);
 
-    EXPECT_EQ(DisplayText("ﾌｫﾙﾀﾞ"), QStringLiteral("ﾌｫﾙﾀﾞ"));
-    EXPECT_EQ(DisplayText("\x83\x65\x83\x58\x83\x67"), QStringLiteral("テスト")); // Shift-JIS
-    EXPECT_EQ(DisplayText("\x1b$B%F%9%H\x1b(B!"), QStringLiteral("テスト!"));    // JIS
+}
+
+TEST(DisplayTextDecoding, each_name_is_decoded_on_its_own_whatever_the_line_around_it)
+{
+    const struct {
+        std::string bytes;
+        const char* shown;
+    } rows[] = {
+        {"ﾌｫﾙﾀﾞ", "ﾌｫﾙﾀﾞ"},
+        {"\x83\x65\x83\x58\x83\x67", "テスト"},                                  // Shift-JIS
+        {"\x1b$B%F%9%H\x1b(B!", "テスト!"},                                         // JIS
+        {"'\x83\x65\x83\x58\x83\x67.htm' から '\xe3\x81\x82' へ", "'テスト.htm' から 'あ' へ"}, // both in one line
+        {"\xb1\xb2 (\x83\x5c)", "ｱｲ (ソ)"},                                           // half-width kana; a trail byte 0x5c
+        {"'\x1b$B$\"\x1b(B' から '\x83\x65'", "'あ' から 'テ'"},
+        {"\x1b$BF|K\\8l\x1b(B page", "日本語 page"}, // a JIS title as the reader keeps it
+        {"a/b c.html", "a/b c.html"},
+        {"", ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(DisplayText(row.bytes).toStdString(), row.shown) << row.bytes;
+}
+
+TEST(IconNames, long_names_wrap_on_two_lines_cut_after_the_second_unless_shown_whole)
+{
+    QFont font;
+    font.setPixelSize(12);
+    const QFontMetrics metrics(font);
+    const int width = 76;
+    const QString host = QStringLiteral("blog.larkspool.test");
+    const QString longName = QStringLiteral("a-very-long-file-name-that-needs-more-than-two-lines-of-text.html");
+
+    const QStringList hostLines = IconNameLines(host, font, width, false);
+    EXPECT_LE(hostLines.size(), 2);
+    EXPECT_EQ(hostLines.join(QString()), host) << "a host name fits two lines whole";
+    const QStringList cut = IconNameLines(longName, font, width, false);
+    ASSERT_EQ(cut.size(), 2);
+    EXPECT_TRUE(cut[1].endsWith(QChar(0x2026)));
+    const QStringList whole = IconNameLines(longName, font, width, true);
+    EXPECT_GT(whole.size(), 2);
+    EXPECT_EQ(whole.join(QString()), longName);
+    for (const QStringList& lines : {hostLines, cut, whole}) {
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), width) << line.toStdString();
+    }
 }
 
 TEST(HelpFile, beside_the_program_first_then_the_installed_share_folder)

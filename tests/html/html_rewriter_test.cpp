@@ -199,6 +199,7 @@ TEST_F(HtmlRewriter, reads_the_text_right_after_the_title_tag)
         {"<HTML><HEAD><TITLE>Hello</TITLE>", "Hello"},
         {"<title> \tA\r\nB\0C</title>"s, "ABC"},
         {"<TITLE>\x83\x5C\x83\x74\x83\x67</TITLE>", "\x83\x5C\x83\x74\x83\x67"},
+        {"<TITLE>\x1b$BF|K\\8l\x1b(B page</TITLE>", "\x1b$BF|K\\8l\x1b(B page"}, // JIS keeps its escapes
         {"<TITLE></TITLE><P>body", "(none)"},
         {"<TITLE LANG=ja>x</TITLE>", "(none)"},
         {"<SCRIPT>document.write('<TITLE>x')</SCRIPT><TITLE>Real</TITLE>", "Real"},

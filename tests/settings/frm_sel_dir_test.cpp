@@ -93,7 +93,7 @@ TEST_F(FrmSelDir, a_missing_chain_is_created_on_yes_and_stored_as_typed)
 
     EXPECT_EQ(Run(driver), QDialog::Accepted);
 
-    EXPECT_EQ(driver.messages, std::vector<std::string>{"指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?"});
+    EXPECT_EQ(driver.messages, std::vector<std::string>{"指定されたﾌｫﾙﾀﾞは存在しません。\n\n作成してもよろしいですか?"});
     EXPECT_EQ(driver.captions, std::vector<std::string>{"ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定"});
     EXPECT_TRUE(fs::is_directory(m_folder.Under("new/chain/of/folders")));
     EXPECT_EQ(m_owner.copyDir, typed);
@@ -111,8 +111,8 @@ TEST_F(FrmSelDir, refusals_keep_the_dialog_open_and_store_nothing)
     EXPECT_EQ(Run(driver), QDialog::Rejected);
 
     EXPECT_EQ(driver.messages, (std::vector<std::string>{"ｺﾋﾟｰ先ﾌｫﾙﾀﾞを指定してください。",
-                                                          "指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?",
-                                                          "指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?",
+                                                          "指定されたﾌｫﾙﾀﾞは存在しません。\n\n作成してもよろしいですか?",
+                                                          "指定されたﾌｫﾙﾀﾞは存在しません。\n\n作成してもよろしいですか?",
                                                           "ﾌｫﾙﾀﾞが作成できませんでした。"}));
     EXPECT_FALSE(fs::exists(m_folder.Under("not")));
     EXPECT_EQ(m_owner.copyDirStores, 0);

@@ -1,0 +1,12 @@
+// What every run of the windows sets up on the application before its first
+// window: the names, Qt's own texts in Japanese, and title bars that offer
+// only the buttons each window asks for.
+#pragma once
+
+class QApplication;
+
+namespace larkspool {
+
+void SetUpApplication(QApplication& app);
+
+} // namespace larkspool

@@ -1,0 +1,218 @@
+// The windows as a desktop sees them: run on an X server with a window
+// manager (scripts/desktop-test), never offscreen. What is checked is what
+// the window manager put on the windows, read back with xprop.
+#include "main_window_fixture.h"
+
+#include "app/frm_pick_up.h"
+#include "app/tfrm_refresh.h"
+#include "export/frm_confirm.h"
+#include "export/frm_file_op.h"
+#include "export/frm_move_del.h"
+#include "export/message_box.h"
+#include "import/frm_confirm2.h"
+#include "import/frm_file_op2.h"
+#include "import/frm_from_local.h"
+#include "settings/frm_def_file.h"
+#include "settings/frm_sel_dir.h"
+#include "settings/frm_version.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QProcess>
+
+#include <cstdio>
+
+namespace {
+
+using namespace larkspool;
+
+constexpr unsigned kMotifMinimize = 8;
+constexpr unsigned kMotifMaximize = 16;
+constexpr unsigned kMotifClose = 32;
+
+// One property of a window as xprop prints it, after "NAME = ".
+std::string XProperty(WId window, const char* name)
+{
+    QProcess xprop;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    xprop.setProcessEnvironment(environment);
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-notype"), QStringLiteral("-id"), QString::number(window),
+                                          QString::fromLatin1(name)});
+    if (!xprop.waitForFinished(5000))
+        return "<xprop hung>";
+    const std::string out = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed().toStdString();
+    const std::size_t equals = out.find(" = ");
+    return equals == std::string::npos ? "<none>" : out.substr(equals + 3);
+}
+
+// Waits until the window manager has framed the window and said what it allows.
+bool WaitForManaged(QWidget& window)
+{
+    for (int i = 0; i < 300; ++i) {
+        if (XProperty(window.winId(), "_NET_WM_ALLOWED_ACTIONS") != "<none>" &&
+            XProperty(window.winId(), "_NET_FRAME_EXTENTS") != "<none>")
+            return true;
+        QTest::qWait(10);
+    }
+    return false;
+}
+
+// Keeps a dialog's own showing (which would start its work) from running,
+// while the window itself is mapped as usual.
+class SkipShowHandler : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Show; }
+};
+
+class Desktop : public larkspool::testing::MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under X with a window manager";
+    }
+    struct Seen {
+        std::string title;
+        std::string actions; // what the window manager allows
+        std::string motif;   // what the window asked of it
+    };
+    Seen ShowAndRead(QWidget& window)
+    {
+        SkipShowHandler skip;
+        if (&window != &Main())
+            window.installEventFilter(&skip);
+        window.show();
+        EXPECT_TRUE(WaitForManaged(window)) << window.objectName().toStdString();
+        const WId id = window.winId();
+        Seen seen{XProperty(id, "_NET_WM_NAME"), XProperty(id, "_NET_WM_ALLOWED_ACTIONS"),
+                  XProperty(id, "_MOTIF_WM_HINTS")};
+        if (&window != &Main())
+            window.hide();
+        window.removeEventFilter(&skip);
+        return seen;
+    }
+    static bool Allows(const std::string& actions, const char* action)
+    {
+        return actions.find(std::string("_NET_WM_ACTION_") + action) != std::string::npos;
+    }
+    // The functions word of the hints ("flags, functions, decorations, ...")
+    // grants the function bit, or all of them; no hints leave all to the manager.
+    static bool MotifGrants(const std::string& hints, unsigned bit)
+    {
+        unsigned flags = 0;
+        unsigned functions = 0;
+        if (std::sscanf(hints.c_str(), "%x, %x", &flags, &functions) != 2 || !(flags & 1u))
+            return true;
+        return (functions & 1u) || (functions & bit);
+    }
+};
+
+TEST_F(Desktop, every_window_bears_its_caption_alone_and_only_its_title_bar_buttons)
+{
+    Open();
+    Forms& forms = AllForms();
+    struct Row {
+        QWidget* window;
+        const char* caption;
+        bool close;
+        bool minimizeAndMaximize;
+    };
+    forms.frmFileOp->setWindowTitle(QStringLiteral("ｷｬｯｼｭからｺﾋﾟｰしています..."));
+    const Row rows[] = {
+        {forms.frmMain, "Larkspool for Windows", true, true},
+        {forms.frmFileOp, "ｷｬｯｼｭからｺﾋﾟｰしています...", false, false},
+        {forms.frmSelDir, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定", true, false},
+        {forms.frmConfirm, "ﾌｧｲﾙの上書きの確認", false, false},
+        {forms.frmVersion, "ﾊﾞｰｼﾞｮﾝ情報", true, false},
+        {forms.frmPickUp, "ﾌｧｲﾙの絞り込み", true, false},
+        {forms.frmMoveDel, "ﾌｧｲﾙの削除の確認", false, false},
+        {forms.frmFromLocal, "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ", true, false},
+        {forms.frmFileOp2, "ｷｬｯｼｭへｺﾋﾟｰしています...", false, false},
+        {forms.frmConfirm2, "ﾌｧｲﾙの上書きの確認", false, false},
+        {forms.frmRefresh, "最新の情報に更新中", false, false},
+        {forms.frmDefFile, "暗黙のﾌｧｲﾙ名設定", true, false},
+    };
+    for (const Row& row : rows) {
+        const std::string name = row.window->objectName().toStdString();
+        const Seen seen = ShowAndRead(*row.window);
+        EXPECT_EQ(seen.title, "\"" + std::string(row.caption) + "\"") << name;
+        EXPECT_EQ(MotifGrants(seen.motif, kMotifClose), row.close) << name << ": " << seen.motif;
+        EXPECT_EQ(MotifGrants(seen.motif, kMotifMinimize), row.minimizeAndMaximize) << name << ": " << seen.motif;
+        EXPECT_EQ(MotifGrants(seen.motif, kMotifMaximize), row.minimizeAndMaximize) << name << ": " << seen.motif;
+        EXPECT_EQ(Allows(seen.actions, "MAXIMIZE"), row.minimizeAndMaximize) << name << ": " << seen.actions;
+        if (row.close)
+            EXPECT_TRUE(Allows(seen.actions, "CLOSE")) << name << ": " << seen.actions;
+    }
+}
+
+TEST_F(Desktop, a_message_box_bears_its_caption_and_japanese_buttons)
+{
+    Open();
+    Seen seen;
+    QString yes;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            ADD_FAILURE() << "no message box";
+            return;
+        }
+        EXPECT_TRUE(WaitForManaged(*box));
+        seen.title = XProperty(box->winId(), "_NET_WM_NAME");
+        yes = box->button(QMessageBox::Yes)->text();
+        box->button(QMessageBox::No)->click();
+    });
+
+    ShowMessage(&Main(), "指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?", "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定", 36);
+
+    EXPECT_EQ(seen.title, "\"ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定\"");
+    EXPECT_EQ(yes.toStdString(), "はい(&Y)");
+}
+
+TEST_F(Desktop, the_overwrite_question_cannot_be_closed_from_the_desktop)
+{
+    Open();
+    TfrmConfirm& question = *AllForms().frmConfirm;
+    SkipShowHandler skip;
+    question.installEventFilter(&skip);
+    question.show();
+    ASSERT_TRUE(WaitForManaged(question));
+    question.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&question));
+
+    // The window manager's own close key, through the X server.
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
+    QTest::qWait(300);
+
+    EXPECT_TRUE(question.isVisible());
+    EXPECT_EQ(question.result(), 0) << "no answer given";
+    question.hide();
+    question.removeEventFilter(&skip);
+}
+
+TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
+{
+    std::vector<QPoint> frames;
+    std::vector<QPoint> clients;
+    for (int start = 0; start < 4; ++start) {
+        m_sandbox.Store()->setValue("Refresh", 0);
+        TfrmMain& main = Open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+        ASSERT_TRUE(WaitForManaged(main));
+        QTest::qWait(100);
+        if (start == 0) {
+            main.move(120, 90); // away from the corner, where a cut-off would not show
+            QTest::qWait(200);
+        }
+        frames.push_back(main.frameGeometry().topLeft());
+        clients.push_back(main.geometry().topLeft());
+        main.close();
+        m_forms.reset();
+    }
+    for (int start = 1; start < 4; ++start) {
+        EXPECT_EQ(frames[std::size_t(start)], frames[0]) << "start " << start;
+        EXPECT_EQ(clients[std::size_t(start)], clients[0]) << "start " << start;
+    }
+    EXPECT_GT(clients[0].y(), frames[0].y()) << "the window manager framed the window";
+}
+
+} // namespace

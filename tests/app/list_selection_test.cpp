@@ -1,0 +1,152 @@
+// The file list as a user drives it, in each of the four view styles: mouse
+// clicks on the viewport, Ctrl and Shift clicks, a rubber band, and the keys
+// the list and the menus answer.
+#include "commands_fixture.h"
+
+#include "app/view_styles.h"
+#include "export/frm_move_del.h"
+#include "export/size_date_texts.h"
+
+#include <QLabel>
+#include <QMenu>
+
+namespace {
+
+using namespace larkspool;
+using larkspool::testing::DialogAnswerer;
+using larkspool::testing::LabelText;
+using Strings = std::vector<std::string>;
+
+class ListSelection : public larkspool::testing::CommandsFixture, public ::testing::WithParamInterface<int> {
+protected:
+    // The folder www.example.jp/a in the style under test: sub, b.gif (1000
+    // bytes), c.css (1000), d.js (3000).
+    void SetUp() override
+    {
+        OpenSite();
+        Main().ApplyViewStyle(QLatin1String(ViewStyleRows()[GetParam()].button));
+        OpenFolder("www.example.jp/a");
+        FocusList();
+    }
+    QAbstractItemView* View() { return Main().listView()->CurrentView(); }
+    void ExpectStatus(const char* objects, DWORD bytes)
+    {
+        EXPECT_EQ(Main().StatusText(0).toStdString(), objects);
+        EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(bytes, 0));
+    }
+    Strings Marked()
+    {
+        Strings names;
+        for (const TListItem* item : Main().folderItems().Items()) {
+            if (item->Selected)
+                names.push_back(item->Name);
+        }
+        return names;
+    }
+};
+
+TEST_P(ListSelection, clicks_with_ctrl_and_shift_select_rows_and_the_status_bar_follows)
+{
+    ExpectStatus("4 個のｵﾌﾞｼﾞｪｸﾄ", 5000);
+
+    ClickRow("b.gif");
+    ExpectStatus("1 のｵﾌﾞｼﾞｪｸﾄを選択", 1000);
+    ClickRow("d.js", Qt::ControlModifier);
+    ExpectStatus("2 のｵﾌﾞｼﾞｪｸﾄを選択", 4000);
+    EXPECT_EQ(Marked(), (Strings{"b.gif", "d.js"}));
+
+    ClickRow("sub", Qt::ShiftModifier);
+    ExpectStatus("4 のｵﾌﾞｼﾞｪｸﾄを選択", 5000);
+
+    ClickRow("c.css");
+    ExpectStatus("1 のｵﾌﾞｼﾞｪｸﾄを選択", 1000);
+    EXPECT_EQ(Marked(), (Strings{"c.css"}));
+    ClickRow("c.css", Qt::ControlModifier);
+    ExpectStatus("4 個のｵﾌﾞｼﾞｪｸﾄ", 5000);
+    EXPECT_EQ(Marked(), Strings{});
+}
+
+TEST_P(ListSelection, a_rubber_band_from_empty_space_selects_the_rows_it_touches)
+{
+    QWidget* viewport = View()->viewport();
+    const QPoint start(viewport->width() - 3, viewport->height() - 3);
+    ASSERT_FALSE(View()->indexAt(start).isValid());
+    const QPoint end = View()->visualRect(Main().folderItems().index(RowOf("b.gif"), 0)).center();
+
+    QTest::mousePress(viewport, Qt::LeftButton, {}, start);
+    QTest::mouseMove(viewport, (start + end) / 2);
+    QTest::mouseMove(viewport, end);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, end);
+
+    Strings touched;
+    for (const std::string& name : RowNames()) {
+        if (View()->visualRect(Main().folderItems().index(RowOf(name), 0)).intersects(QRect(end, start)))
+            touched.push_back(name);
+    }
+    ASSERT_GE(touched.size(), 2u);
+    EXPECT_EQ(Marked(), touched);
+    EXPECT_EQ(Main().StatusText(0).toStdString(), std::to_string(touched.size()) + " のｵﾌﾞｼﾞｪｸﾄを選択");
+}
+
+TEST_P(ListSelection, enter_double_click_backspace_and_the_menu_key_act_on_the_clicked_rows)
+{
+    QTest::keyClick(View(), Qt::Key_Menu);
+    EXPECT_FALSE(Main().popupMenu()->isVisible()) << "nothing selected";
+
+    SelectRows({"d.js", "c.css"});
+    QTest::keyClick(View(), Qt::Key_Return);
+    ASSERT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_opened[0], static_cast<TCacheEntry*>(Main().folderItems().Items()[std::size_t(RowOf("c.css"))])->LocalFile);
+
+    QTest::keyClick(View(), Qt::Key_Menu);
+    EXPECT_TRUE(Main().popupMenu()->isVisible());
+    Main().popupMenu()->hide();
+
+    DoubleClickRow("sub");
+    WaitForListing();
+    EXPECT_EQ(RowNames(), (Strings{"e.html"}));
+    FocusList();
+    QTest::keyClick(View(), Qt::Key_Backspace);
+    WaitForListing();
+    EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "c.css", "d.js"}));
+
+    DoubleClickRow("b.gif");
+    ASSERT_EQ(m_opened.size(), 2u);
+    EXPECT_EQ(m_opened[1], static_cast<TCacheEntry*>(Main().folderItems().Items()[std::size_t(RowOf("b.gif"))])->LocalFile);
+}
+
+TEST_P(ListSelection, ctrl_a_and_invert_select_rows_and_del_acts_on_them)
+{
+    FocusTree();
+    QTest::keyClick(Main().treeView(), Qt::Key_A, Qt::ControlModifier);
+    ExpectStatus("4 のｵﾌﾞｼﾞｪｸﾄを選択", 5000);
+    EXPECT_TRUE(View()->hasFocus());
+
+    SelectRows({"sub", "d.js"});
+    Action("mnuInvers")->trigger();
+    EXPECT_EQ(Marked(), (Strings{"b.gif", "c.css"}));
+    ExpectStatus("2 のｵﾌﾞｼﾞｪｸﾄを選択", 2000);
+
+    DialogAnswerer driver;
+    driver.Answer("frmMoveDel", "btnNo");
+    QTest::keyClick(View(), Qt::Key_Delete);
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), "これらの 2 個のﾌｧｲﾙを削除してもよろしいですか?");
+
+    FocusList();
+    ClickRow("c.css");
+    driver.Answer("frmMoveDel", "btnYes");
+    QTest::keyClick(View(), Qt::Key_Delete);
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(driver.Log().back().caption, "ﾌｧｲﾙの削除の確認");
+    EXPECT_FALSE(InCache("http://www.example.jp/a/c.css"));
+    EXPECT_TRUE(InCache("http://www.example.jp/a/b.gif"));
+    EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "d.js"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryViewStyle, ListSelection, ::testing::Range(0, 4),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(ViewStyleRows()[info.param].button + 3);
+                         });
+
+} // namespace
