@@ -256,6 +256,15 @@ TEST_P(ExportJobFailures, stops_with_one_message_and_keeps_the_entry)
     EXPECT_FALSE(fs::exists(Out("host/next.txt")));
 }
 
+// A named pipe at sitePath in the destination; returns its path.
+std::string PipeAt(ExportJob& test, const std::string& sitePath)
+{
+    const std::string path = static_cast<ExportJobFailures&>(test).Out(sitePath);
+    fs::create_directories(fs::path(path).parent_path());
+    EXPECT_EQ(::mkfifo(path.c_str(), 0666), 0);
+    return path;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     ExportJob, ExportJobFailures,
     ::testing::Values(
@@ -301,18 +310,12 @@ INSTANTIATE_TEST_SUITE_P(
                     [](ExportJob& test, TCacheEntry& first) {
                         first.LocalFile = first.LocalFile + ".gif";
                         WriteFile(first.LocalFile, "gif");
-                        const std::string dest = static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
-                        fs::create_directories(fs::path(dest).parent_path());
-                        EXPECT_EQ(::mkfifo(dest.c_str(), 0666), 0);
-                        return dest;
+                        return PipeAt(test, "host/dir/index.html");
                     },
                     kCopyFailedCaption, "a pipe"},
         FailureCase{"pipe_at_the_page", false,
                     [](ExportJob& test, TCacheEntry&) {
-                        const std::string dest = static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
-                        fs::create_directories(fs::path(dest).parent_path());
-                        EXPECT_EQ(::mkfifo(dest.c_str(), 0666), 0);
-                        return dest;
+                        return PipeAt(test, "host/dir/index.html");
                     },
                     kCopyFailedCaption, "a pipe"},
         FailureCase{"link_at_the_page", false,
@@ -333,10 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
                     kRedirectFailedCaption, "Is a directory"},
         FailureCase{"pipe_at_the_redirect_page", false,
                     [](ExportJob& test, TCacheEntry&) {
-                        const std::string page = static_cast<ExportJobFailures&>(test).Out("host/dir/index.htm");
-                        fs::create_directories(fs::path(page).parent_path());
-                        EXPECT_EQ(::mkfifo(page.c_str(), 0666), 0);
-                        return page;
+                        return PipeAt(test, "host/dir/index.htm");
                     },
                     kRedirectFailedCaption, "a pipe"},
         FailureCase{"path_leaving_the_destination", false,

@@ -108,38 +108,16 @@ TEST_F(RoundTrip, export_then_import_gives_back_urls_contents_and_times)
         {"host.example/img/logo.gif", {"gif", "GIF89a-logo"}},
         {"other.example/a/b/c.txt", {"txt", "plain text"}},
     };
-    std::vector<std::unique_ptr<TCacheEntry>> records;
-    std::vector<TCacheEntry*> jobList;
     FileTicks utc = kOlder;
     for (const auto& [sitePath, file] : site) {
-        auto entry = std::make_unique<TCacheEntry>();
-        entry->SourceUrl = "http://" + sitePath;
-        entry->SitePath = sitePath;
-        entry->Name = sitePath.substr(sitePath.rfind('/') + 1);
-        entry->LocalFile = m_original.AddToCache(entry->SourceUrl, file.first, file.second, utc);
-        entry->Modified = FileTimeToLocalFileTime(utc);
-        entry->ModifiedUtc = utc;
+        m_original.AddToCache("http://" + sitePath, file.first, file.second, utc);
         utc += 37 * kTicksPerSecond + 1234567;
-        jobList.push_back(entry.get());
-        records.push_back(std::move(entry));
     }
     const std::string tree = m_original.Path("tree");
     // A page saved by hand into the tree, linking into it by file name.
     WriteFile(tree + "/host.example/saved.htm", "<a href=\"file://" + tree + "/host.example/docs/page.html\">p</a>");
 
-    larkspool::ExportJob exportJob(m_original.Cache(), m_host);
-    exportJob.SetOpKind(kOpCopy);
-    exportJob.SetJobList(jobList);
-    exportJob.SetCopyDir(tree);
-    exportJob.Run();
-    ASSERT_EQ(exportJob.GetJobResult(), 0);
-    std::vector<ImportFileRecord> list;
-    ASSERT_EQ(CollectDomains(tree, FillDomainList(tree), list), 0);
-    larkspool::ImportJob importJob(m_restored.Cache(), m_host);
-    importJob.SetImportList(list);
-    importJob.SetBaseFolder(tree);
-    importJob.Run();
-    ASSERT_EQ(importJob.GetJobResult(), 0);
+    ExportAllAndImport(tree);
 
     const auto original = Enumerate(m_original.Cache());
     auto restored = Enumerate(m_restored.Cache());
