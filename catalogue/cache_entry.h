@@ -29,7 +29,8 @@ struct TCacheEntry : TListItem {
     std::string LocalFile;   // the cached copy on disk
     DWORD SizeLow = 0;
     DWORD SizeHigh = 0;
-    FileTicks Modified = 0;  // local time
+    FileTicks Modified = 0;  // local time: shown, ordered, asked about
+    FileTicks ModifiedUtc = 0; // the same instant, exact also in the hour that occurs twice
     std::string Title;       // of .html and .htm entries
     int TypeIndex = -1;      // row of the file type table; -1 until looked up
     std::string DateText;

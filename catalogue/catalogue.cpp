@@ -108,7 +108,7 @@ void Catalogue::ScanCache(RefreshProgress& progress)
         progress.SetProgressPosition(++position);
         if (IsPageEntry(*buffer.info())) {
             progress.ProcessEvents();
-            if (MakeCacheEntry(m_cache, m_reader, m_defFile1, *buffer.info(), *fresh) == 0) {
+            if (MakeCacheEntry(m_cache, m_readTitles ? &m_reader : nullptr, m_defFile1, *buffer.info(), *fresh) == 0) {
                 m_cacheList.push_back(fresh.get());
                 m_records.push_back(std::move(fresh));
                 fresh = std::make_unique<TCacheEntry>();

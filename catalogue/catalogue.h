@@ -27,6 +27,9 @@ public:
     // The first default file name (DefFile1) the name mapping uses.
     void SetDefFile1(const std::string& name) { m_defFile1 = name; }
     const std::string& DefFile1() const { return m_defFile1; }
+    // Whether a refresh reads the titles of pages (on unless switched off; a
+    // catalogue only exported from shows none).
+    void SetReadTitles(bool read) { m_readTitles = read; }
 
     // The number of cache entries, or -1 when the enumeration cannot be
     // opened in 3 attempts.
@@ -80,6 +83,7 @@ private:
     UrlCache& m_cache;
     HtmlReader m_reader;
     std::string m_defFile1 = kDefaultFile1;
+    bool m_readTitles = true;
     // Owns every record; the two lists below refer to them.
     std::vector<std::unique_ptr<TCacheEntry>> m_records;
     std::vector<TCacheEntry*> m_cacheList;

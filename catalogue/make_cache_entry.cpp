@@ -109,7 +109,7 @@ bool IsExistingFile(const char* path)
 
 } // namespace
 
-int MakeCacheEntry(UrlCache& cache, HtmlReader& reader, const std::string& defFile1,
+int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFile1,
                    const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record)
 {
     if (!info.lpszSourceUrlName || !IsExistingFile(info.lpszLocalFileName))
@@ -169,12 +169,13 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader& reader, const std::string& defFi
     record.SizeLow = info.dwSizeLow;
     record.SizeHigh = info.dwSizeHigh;
     record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh);
-    record.Modified = FileTimeToLocalFileTime(FileTimeTicks(modified));
+    record.ModifiedUtc = FileTimeTicks(modified);
+    record.Modified = FileTimeToLocalFileTime(record.ModifiedUtc);
     record.DateText = FormatListDateText(record.Modified).substr(0, kMaxDateText);
     record.Name = sitePath.substr(SplitUrlTail(sitePath, name, extension));
     record.Title.clear();
-    if (EqualFolded(extension, ".html") || EqualFolded(extension, ".htm")) {
-        ExtractHtmlTitle(reader, localFile, record.Title);
+    if (titles && (EqualFolded(extension, ".html") || EqualFolded(extension, ".htm"))) {
+        ExtractHtmlTitle(*titles, localFile, record.Title);
         if (record.Title.size() > kMaxTitle)
             record.Title.resize(kMaxTitle);
     }

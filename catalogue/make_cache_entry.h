@@ -16,9 +16,10 @@ inline constexpr const char* kDefaultFile1 = "index.html";
 
 // Fills record from info and returns 0, or returns -1 when the entry is
 // refused (its cached file is missing, its path is too long); record may
-// then be used again. cache decodes the path's %XX escapes; reader reads
-// the titles of HTML pages. info is left as it was.
-int MakeCacheEntry(UrlCache& cache, HtmlReader& reader, const std::string& defFile1,
+// then be used again. cache decodes the path's %XX escapes; titles reads
+// the titles of HTML pages (nullptr: no title is read, Title stays empty).
+// info is left as it was.
+int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFile1,
                    const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record);
 
 } // namespace larkspool

@@ -91,6 +91,7 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
     TerminalHost host(OverwriteOption(parsed));
 
     Catalogue catalogue(context.Cache());
+    catalogue.SetReadTitles(false);
     RefreshCatalogue(catalogue, parsed);
     std::vector<TCacheEntry*> jobList;
     if (!CollectJobList(catalogue, parsed.Positional(), jobList))
@@ -131,8 +132,9 @@ int RunImport(CliContext& context, const std::vector<std::string>& args)
     if (domains.empty())
         return Stop("no domain folders in " + source);
     std::vector<ImportFileRecord> files;
-    if (CollectDomains(source, domains, files) != 0)
-        return Stop("cannot read the folders to import from " + source);
+    std::string failure;
+    if (CollectDomains(source, domains, files, &failure) != 0)
+        return Stop("cannot read the folders to import from " + source + ": " + failure);
     if (files.empty())
         return Stop("no files to import in " + source);
 

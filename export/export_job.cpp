@@ -8,7 +8,9 @@
 
 #include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
+#include "export/destination_folders.h"
 #include "export/destination_path.h"
+#include "export/file_copy.h"
 #include "export/file_helpers.h"
 #include "export/file_times.h"
 #include "export/job_host.h"
@@ -17,18 +19,16 @@
 #include "export/redirect_page.h"
 #include "html/html_rewriter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+#include <cstdio>
+#include <utility>
 
 namespace larkspool {
 namespace {
-
-bool Exists(const std::string& path)
-{
-    return ::access(path.c_str(), F_OK) == 0;
-}
 
 // Pages go through the rewriter by the cached file's extension.
 bool IsHtmlFile(const std::string& localFile)
@@ -51,13 +51,35 @@ std::string SiteFolder(const std::string& sitePath)
     return folder;
 }
 
-// The newer rule: write only over a file strictly older than the entry. A
-// file whose time cannot be read is kept.
-bool ExistingIsOlder(const std::string& path, FileTicks modified)
+FileTicks TicksOf(const struct timespec& time)
 {
-    FileTicks existing = 0;
-    return GetLocalFileTime(path, existing) == 0 && existing < modified;
+    return kUnixEpochTicks + FileTicks(std::int64_t(time.tv_sec)) * kTicksPerSecond + FileTicks(time.tv_nsec / 100);
 }
+
+// The URL of the page pageName beside url: http://h/d/?q gives http://h/d/pageName.
+std::string SiblingUrl(const std::string& url, const std::string& pageName)
+{
+    const std::string withoutQuery = url.substr(0, url.find('?'));
+    const std::size_t slash = withoutQuery.rfind('/');
+    return slash == std::string::npos ? std::string() : withoutQuery.substr(0, slash + 1) + pageName;
+}
+
+class FileCloser {
+public:
+    explicit FileCloser(int fd) : m_fd(fd) {}
+    ~FileCloser()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileCloser(const FileCloser&) = delete;
+    FileCloser& operator=(const FileCloser&) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
 
 } // namespace
 
@@ -80,14 +102,18 @@ ExportJob::ExportJob(UrlCache& cache, JobHost& host) : m_cache(cache), m_host(ho
 void ExportJob::Run()
 {
     HtmlReader reader;
+    DestinationFolders folders(m_copyDir);
     m_jobResult = 0;
     m_cancelled = false;
+    m_jobSitePaths.clear();
+    for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i)
+        m_jobSitePaths.insert((*m_jobList)[i]->SitePath);
     OverwriteMode mode = OverwriteMode::None;
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i) {
         const TCacheEntry& entry = *(*m_jobList)[i];
         const std::string destPath = DestinationPath(m_copyDir, entry.SitePath);
         ShowItem(i, m_jobList->size(), destPath);
-        if (Writes() && !WriteItem(entry, destPath, mode, reader))
+        if (Writes() && !WriteItem({entry, destPath, mode, reader, folders}))
             break;
         // Also when nothing was written: a finished move has removed every entry.
         if (Removes() && !RemoveFromCache(entry))
@@ -114,62 +140,146 @@ void ExportJob::ShowItem(std::size_t i, std::size_t n, const std::string& destPa
 }
 
 // False when the job must stop here, the entry staying in the cache.
-bool ExportJob::WriteItem(const TCacheEntry& entry, const std::string& destPath, OverwriteMode& mode,
-                          HtmlReader& reader)
+bool ExportJob::WriteItem(const Item& item)
 {
+    const std::string& destPath = item.destPath;
     if (!IsSafeDestination(m_copyDir, destPath))
-        return Stop(destPath, kCopyFailedCaption);
-    const std::string folder = FolderOf(destPath);
-    if (!Exists(folder) && CreateFolderPath(folder) != 0)
-        return Stop("'" + folder + "'ﾌｫﾙﾀﾞが作成できませんでした。", kFolderFailedCaption);
-    if (Exists(destPath)) {
-        m_currentEntry = &entry;
-        m_currentPath = destPath;
-        const ConflictRule rule =
-            DecideConflict(mode, [&] { return m_host.AskOverwrite(MakeExportQuestion(entry, destPath)); });
-        if (rule == ConflictRule::Stop) {
-            m_cancelled = true;
-            m_jobResult = -1;
-            return false;
+        return Stop(destPath + "\nnot a path inside the destination folder, or longer than 259 bytes",
+                    kCopyFailedCaption);
+    std::string failure;
+    const int folder = item.folders.Open(FolderOf(destPath.substr(m_copyDir.size() + 1)), failure);
+    if (folder < 0)
+        return Stop("'" + FolderOf(destPath) + "'ﾌｫﾙﾀﾞが作成できませんでした。\n" + failure, kFolderFailedCaption);
+    const std::string name = FileNameOf(destPath);
+    // The source is opened first so that a vanished cached file leaves no
+    // empty file behind; its error counts only if something is to be written.
+    FileCloser source(::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC));
+    const int sourceError = errno;
+    int target = -1;
+    int targetError = 0;
+    if (source.get() >= 0) {
+        target = OpenTargetFile(folder, name, O_EXCL);
+        targetError = errno;
+    }
+    if (target < 0) {
+        struct stat existing{};
+        if (::fstatat(folder, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+            bool write = false;
+            if (!SettleConflict(item, folder, existing, write))
+                return false;
+            if (!write)
+                return true;
+        } else if (source.get() >= 0) {
+            return Stop(destPath + "\n" + TargetReason(folder, name, targetError), kCopyFailedCaption);
         }
-        if (rule == ConflictRule::Keep || (rule == ConflictRule::WriteIfNewer && !ExistingIsOlder(destPath, entry.Modified)))
-            return true;
+        if (source.get() < 0)
+            return Stop(destPath + "\n" + item.entry.LocalFile + ": " + SystemReason(sourceError), kCopyFailedCaption);
+        target = OpenTargetFile(folder, name, O_TRUNC);
+        if (target < 0)
+            return Stop(destPath + "\n" + TargetReason(folder, name, errno), kCopyFailedCaption);
     }
-    if (IsHtmlFile(entry.LocalFile)) {
-        if (!ExportPage(entry, destPath, reader))
-            return false;
-    } else {
-        std::error_code error;
-        std::filesystem::copy_file(entry.LocalFile, destPath, std::filesystem::copy_options::overwrite_existing,
-                                   error);
-        if (error)
-            return Stop(destPath, kCopyFailedCaption);
+    if (IsHtmlFile(item.entry.LocalFile))
+        return ExportPage(item, source.release(), target, folder);
+    FileCloser written(target);
+    if (const int error = CopyFileData(source.get(), written.get()))
+        return Stop(WithReason(destPath, error), kCopyFailedCaption);
+    return FinishFile(item, written.release());
+}
+
+// Gives the written file the entry's time and closes it (through stream
+// when it has one).
+bool ExportJob::FinishFile(const Item& item, int target, std::FILE* stream)
+{
+    const bool timed = SetFileTimeUtc(target, item.entry.ModifiedUtc) == 0;
+    const int timeError = errno;
+    if ((stream ? std::fclose(stream) : ::close(target)) != 0 && timed)
+        return Stop(WithReason(item.destPath, errno), kCopyFailedCaption);
+    return timed || Stop(WithReason(item.destPath, timeError), kTimeFailedCaption);
+}
+
+// Something lies at the item's path: a plain file goes to the question and
+// the standing answer; anything else is never opened. False when the job
+// stops; write says whether to write over the file.
+bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& existing, bool& write)
+{
+    if (!S_ISREG(existing.st_mode))
+        return Stop(item.destPath + "\n" + TargetReason(folder, FileNameOf(item.destPath), EISDIR),
+                    kCopyFailedCaption);
+    m_currentEntry = &item.entry;
+    m_currentPath = item.destPath;
+    const ConflictRule rule = DecideConflict(
+        item.mode, [&] { return m_host.AskOverwrite(MakeExportQuestion(item.entry, item.destPath)); });
+    if (rule == ConflictRule::Stop) {
+        m_cancelled = true;
+        m_jobResult = -1;
+        return false;
     }
-    if (SetLocalFileTime(destPath, entry.Modified) != 0)
-        return Stop(destPath, kTimeFailedCaption);
+    // The newer rule: write only over a file strictly older than the entry.
+    write = rule == ConflictRule::Write ||
+            (rule == ConflictRule::WriteIfNewer && TicksOf(existing.st_mtim) < item.entry.ModifiedUtc);
     return true;
 }
 
-bool ExportJob::ExportPage(const TCacheEntry& entry, const std::string& destPath, HtmlReader& reader)
+// Takes both descriptors. The page gets its time before the redirect pages
+// beside it are written.
+bool ExportJob::ExportPage(const Item& item, int source, int target, int folder)
 {
-    if (RewriteHtmlFile(reader, entry.LocalFile, SiteFolder(entry.SitePath), m_defFiles.DefFile1, kExportMode,
-                        destPath, m_copyDir) != kRewriteOk)
-        return Stop(destPath, kCopyFailedCaption);
-    const std::size_t slash = entry.SitePath.rfind('/');
-    if (slash == std::string::npos || !EqualFolded(entry.SitePath.substr(slash + 1), m_defFiles.DefFile1))
+    std::FILE* in = ::fdopen(source, "rb");
+    if (!in)
+        ::close(source);
+    std::FILE* out = in ? ::fdopen(target, "wb") : nullptr;
+    if (!out)
+        ::close(target);
+    const int result = out ? RewriteHtmlStream(item.reader, in, SiteFolder(item.entry.SitePath), m_defFiles.DefFile1,
+                                               kExportMode, out, m_copyDir)
+                           : kRewriteOpenError;
+    const int error = errno;
+    if (in)
+        std::fclose(in);
+    if (result != kRewriteOk) {
+        if (out)
+            std::fclose(out);
+        return Stop(WithReason(item.destPath, error), kCopyFailedCaption);
+    }
+    // Unbuffered: everything is written already.
+    if (!FinishFile(item, ::fileno(out), out))
+        return false;
+    const std::string& sitePath = item.entry.SitePath;
+    const std::size_t slash = sitePath.rfind('/');
+    if (slash == std::string::npos || !EqualFolded(sitePath.substr(slash + 1), m_defFiles.DefFile1))
         return true;
-    if (m_defFiles.DefFileFlag2 && !WriteRedirect(destPath, m_defFiles.DefFile2))
+    if (m_defFiles.DefFileFlag2 && !WriteRedirect(item, folder, m_defFiles.DefFile2))
         return false;
-    if (m_defFiles.DefFileFlag3 && !WriteRedirect(destPath, m_defFiles.DefFile3))
+    if (m_defFiles.DefFileFlag3 && !WriteRedirect(item, folder, m_defFiles.DefFile3))
         return false;
     return true;
 }
 
-bool ExportJob::WriteRedirect(const std::string& destPath, const std::string& pageName)
+// A real page of that name wins over the redirect: the page itself, one of
+// this job, or one the cache holds beside the page.
+bool ExportJob::IsRealPage(const TCacheEntry& entry, const std::string& pageName)
 {
-    const std::string pagePath = RedirectPagePath(destPath, pageName);
-    if (!IsSafeDestination(m_copyDir, pagePath) || WriteRedirectPage(destPath, pageName, m_defFiles.DefFile1) != 0)
-        return Stop(pagePath, kRedirectFailedCaption);
+    if (EqualFolded(pageName, m_defFiles.DefFile1))
+        return true;
+    const std::string sitePath = entry.SitePath.substr(0, entry.SitePath.rfind('/') + 1) + pageName;
+    if (m_jobSitePaths.count(sitePath) != 0)
+        return true;
+    const std::string url = SiblingUrl(entry.SourceUrl, pageName);
+    CacheEntryBuffer block;
+    DWORD size = block.size();
+    return !url.empty() && (m_cache.GetUrlCacheEntryInfoA(url.c_str(), block.info(), &size) ||
+                            m_cache.LastError() == ERROR_INSUFFICIENT_BUFFER);
+}
+
+bool ExportJob::WriteRedirect(const Item& item, int folder, const std::string& pageName)
+{
+    if (IsRealPage(item.entry, pageName))
+        return true;
+    const std::string pagePath = RedirectPagePath(item.destPath, pageName);
+    if (!IsSafeDestination(m_copyDir, pagePath) || pageName.find('/') != std::string::npos)
+        return Stop(pagePath + "\nnot a file name inside the destination folder", kRedirectFailedCaption);
+    if (const int error = WriteRedirectPage(folder, pageName, m_defFiles.DefFile1))
+        return Stop(pagePath + "\n" + TargetReason(folder, pageName, error), kRedirectFailedCaption);
     return true;
 }
 

@@ -5,11 +5,16 @@
 #include "catalogue/cache_entry.h"
 #include "export/overwrite_mode.h"
 
+#include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
+
+struct stat;
 
 namespace larkspool {
 
+class DestinationFolders;
 class HtmlReader;
 class JobHost;
 class UrlCache;
@@ -57,10 +62,22 @@ public:
     const std::string& CurrentPath() const { return m_currentPath; }
 
 private:
+    // One item of a run and what the run carries from item to item.
+    struct Item {
+        const TCacheEntry& entry;
+        const std::string& destPath;
+        OverwriteMode& mode;
+        HtmlReader& reader;
+        DestinationFolders& folders;
+    };
+
     void ShowItem(std::size_t i, std::size_t n, const std::string& destPath);
-    bool WriteItem(const TCacheEntry& entry, const std::string& destPath, OverwriteMode& mode, HtmlReader& reader);
-    bool ExportPage(const TCacheEntry& entry, const std::string& destPath, HtmlReader& reader);
-    bool WriteRedirect(const std::string& destPath, const std::string& pageName);
+    bool WriteItem(const Item& item);
+    bool SettleConflict(const Item& item, int folder, const struct stat& existing, bool& write);
+    bool ExportPage(const Item& item, int source, int target, int folder);
+    bool FinishFile(const Item& item, int target, std::FILE* stream = nullptr);
+    bool IsRealPage(const TCacheEntry& entry, const std::string& pageName);
+    bool WriteRedirect(const Item& item, int folder, const std::string& pageName);
     bool RemoveFromCache(const TCacheEntry& entry);
     bool Stop(const std::string& text, const std::string& caption);
     bool Writes() const { return m_opKind == kOpCopy || m_opKind == kOpMove; }
@@ -76,6 +93,8 @@ private:
     int m_jobResult = 0;
     const TCacheEntry* m_currentEntry = nullptr;
     std::string m_currentPath;
+    // The SitePaths of the run's job list.
+    std::unordered_set<std::string> m_jobSitePaths;
 };
 
 } // namespace larkspool

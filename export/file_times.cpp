@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <ctime>
 
 namespace larkspool {
@@ -46,26 +47,29 @@ FileTicks TicksOf(const struct timespec& time)
     return FileTicks((std::int64_t(time.tv_sec) + kEpochSeconds) * kTicksPerSecondSigned + time.tv_nsec / 100);
 }
 
-// Opens path for reading as a plain file; -1 when that is not possible.
-int OpenForReading(const std::string& path, struct stat& status)
+struct timespec TimespecOf(FileTicks utc)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    const std::int64_t ticks = std::int64_t(utc);
+    const std::int64_t seconds = FloorDiv(ticks, kTicksPerSecondSigned);
+    struct timespec time{};
+    time.tv_sec = static_cast<time_t>(seconds - kEpochSeconds);
+    time.tv_nsec = static_cast<long>((ticks - seconds * kTicksPerSecondSigned) * 100);
+    return time;
+}
+
+struct timespec OmittedTime()
+{
+    struct timespec time{};
+    time.tv_nsec = UTIME_OMIT;
+    return time;
 }
 
 int ReadWriteTimeAndSize(const std::string& path, FileTicks& utc, DWORD* size)
 {
+    // stat, not open: a pipe at path must not block the caller.
     struct stat status{};
-    const int fd = OpenForReading(path, status);
-    if (fd < 0)
+    if (::stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
         return -1;
-    ::close(fd);
     utc = TicksOf(status.st_mtim);
     if (size) {
         const DWORD low = DWORD(std::uint64_t(status.st_size) & 0xffffffffu);
@@ -111,19 +115,25 @@ int GetLocalFileTime(const std::string& path, FileTicks& local)
     return 0;
 }
 
-int SetLocalFileTime(const std::string& path, FileTicks local)
+int SetFileTimeUtc(const std::string& path, FileTicks utc)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    const struct timespec times[2] = {OmittedTime(), TimespecOf(utc)};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT)
+        return -1;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
         return -1;
-    const std::int64_t ticks = std::int64_t(LocalFileTimeToFileTime(local));
-    struct timespec times[2] = {};
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(FloorDiv(ticks, kTicksPerSecondSigned) - kEpochSeconds);
-    times[1].tv_nsec = static_cast<long>((ticks - FloorDiv(ticks, kTicksPerSecondSigned) * kTicksPerSecondSigned) * 100);
-    const int result = ::futimens(fd, times);
+    const int result = SetFileTimeUtc(fd, utc);
     ::close(fd);
-    return result == 0 ? 0 : -1;
+    return result;
+}
+
+int SetFileTimeUtc(int fd, FileTicks utc)
+{
+    const struct timespec times[2] = {OmittedTime(), TimespecOf(utc)};
+    return ::futimens(fd, times) == 0 ? 0 : -1;
 }
 
 int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& size)

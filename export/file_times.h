@@ -20,11 +20,16 @@ FileTicks FileTimeToLocalFileTime(FileTicks utc);
 // spring) is read with the offset before the change.
 FileTicks LocalFileTimeToFileTime(FileTicks local);
 
-// Each returns 0 on success and -1 when the file cannot be opened or read.
+// Each returns 0 on success and -1 when the file cannot be read or changed;
+// errno then says why. None opens the file, so a pipe never blocks them.
 // The last-write time, converted to local time.
 int GetLocalFileTime(const std::string& path, FileTicks& local);
-// Sets the last-write time only; creates an empty file when path is missing.
-int SetLocalFileTime(const std::string& path, FileTicks local);
+// Sets the last-write time only, from UTC (exact also in the hour that
+// occurs twice when summer time ends); creates an empty file when path is
+// missing. The owner may set it on a read-only file; a final symbolic link
+// is not followed.
+int SetFileTimeUtc(const std::string& path, FileTicks utc);
+int SetFileTimeUtc(int fd, FileTicks utc);
 // The size is the low 32 bits; a size of 0xffffffff counts as failure.
 int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& size);
 // As GetLocalFileTimeAndSize, but the time stays UTC.

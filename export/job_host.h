@@ -11,6 +11,7 @@ struct OverwriteQuestion;
 
 // Message box flags the jobs use (Win32 values).
 inline constexpr unsigned kMessageStop = 16;
+inline constexpr unsigned kMessageWarning = 48;
 
 class JobHost {
 public:

@@ -2,7 +2,12 @@
 // fourth naming the default-named page by a relative URL.
 #include "export/redirect_page.h"
 
-#include <cstdio>
+#include "export/file_copy.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace larkspool {
 
@@ -12,26 +17,28 @@ std::string RedirectPagePath(const std::string& destPath, const std::string& pag
     return slash == std::string::npos ? std::string() : destPath.substr(0, slash + 1) + pageName;
 }
 
-int WriteRedirectPage(const std::string& destPath, const std::string& pageName, const std::string& defFile1)
+std::string RedirectPageText(const std::string& defFile1)
 {
-    const std::string pagePath = RedirectPagePath(destPath, pageName);
-    if (pagePath.empty())
-        return -1;
-    std::FILE* page = std::fopen(pagePath.c_str(), "wb");
-    if (!page)
-        return -2;
-    const std::string text = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\r\n"
-                             "<HTML>\r\n"
-                             "<HEAD>\r\n"
-                             "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0; URL=" +
-                             defFile1 +
-                             "\">\r\n"
-                             "<TITLE>Made by Larkspool</TITLE>\r\n"
-                             "</HEAD>\r\n"
-                             "</HTML>\r\n";
-    const bool written = std::fwrite(text.data(), 1, text.size(), page) == text.size();
-    const bool closed = std::fclose(page) == 0;
-    return written && closed ? 0 : -3;
+    return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\r\n"
+           "<HTML>\r\n"
+           "<HEAD>\r\n"
+           "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0; URL=" +
+           defFile1 +
+           "\">\r\n"
+           "<TITLE>Made by Larkspool</TITLE>\r\n"
+           "</HEAD>\r\n"
+           "</HTML>\r\n";
+}
+
+int WriteRedirectPage(int folder, const std::string& pageName, const std::string& defFile1)
+{
+    const int page = OpenTargetFile(folder, pageName, O_TRUNC);
+    if (page < 0)
+        return errno;
+    const std::string text = RedirectPageText(defFile1);
+    const ssize_t written = ::write(page, text.data(), text.size());
+    const int error = written < 0 ? errno : (std::size_t(written) != text.size() ? EIO : 0);
+    return ::close(page) != 0 && error == 0 ? errno : error;
 }
 
 } // namespace larkspool

@@ -10,9 +10,12 @@ namespace larkspool {
 // when destPath has no "/".
 std::string RedirectPagePath(const std::string& destPath, const std::string& pageName);
 
-// Writes (or replaces without asking) the redirect page pageName beside
-// destPath, pointing at defFile1. 0 on success; -1 when destPath has no
-// "/", -2 when the file cannot be created, -3 when writing fails.
-int WriteRedirectPage(const std::string& destPath, const std::string& pageName, const std::string& defFile1);
+// The page's seven lines, pointing at defFile1.
+std::string RedirectPageText(const std::string& defFile1);
+
+// Writes (or replaces without asking) the redirect page pageName in the open
+// folder, pointing at defFile1. 0, or the errno value of the failure; a
+// symbolic link or anything but a plain file at that name is a failure.
+int WriteRedirectPage(int folder, const std::string& pageName, const std::string& defFile1);
 
 } // namespace larkspool

@@ -2,28 +2,33 @@
 // extension only, so that every file of one extension gets the same type.
 #include "export/shell_type_info.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QMimeDatabase>
+
+#include <sys/stat.h>
 
 namespace larkspool {
 
 int GetShellTypeInfo(const std::string& path, ShellTypeInfo& info)
 {
-    const QFileInfo file(QString::fromStdString(path));
-    if (!file.exists())
+    // The path goes to the file system as the bytes it is (a Shift-JIS name
+    // is no UTF-8); only the name is decoded, for the extension match.
+    struct stat status{};
+    if (::stat(path.c_str(), &status) != 0)
         return -1;
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
-    std::string name = type.isDefault() ? std::string() : type.comment().toStdString();
-    if (name.empty()) {
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path.substr(path.rfind('/') + 1)));
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    std::string typeName = type.isDefault() ? std::string() : type.comment().toStdString();
+    if (typeName.empty()) {
         const std::size_t slash = path.rfind('/');
         const std::size_t dot = path.rfind('.');
         const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
         if (hasExtension && dot + 1 < path.size())
-            name = path.substr(dot + 1) + " ﾌｧｲﾙ";
+            typeName = path.substr(dot + 1) + " ﾌｧｲﾙ";
         else
-            name = "ﾌｧｲﾙ";
+            typeName = "ﾌｧｲﾙ";
     }
-    info.typeName = name;
+    info.typeName = typeName;
     info.iconName = type.iconName().toStdString();
     info.genericIconName = type.genericIconName().toStdString();
     return 0;

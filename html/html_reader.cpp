@@ -144,10 +144,10 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
         if (quoteJustToggled && !inQuote && c != ' ' && c != '>' && c != '\r' && c != '\n')
             inQuote = true; // "a"b does not close the value
         if (IsControlByte(c)) {
-            // Zero bytes stay: nothing of a page may be lost.
+            // Zero bytes among them: a chunk's end is its size, not a NUL.
             const bool afterOpeningQuote = !chunk.empty() && depth != 0 && inQuote
                 && (chunk.back() == '"' || chunk.back() == '\'');
-            if (!afterOpeningQuote || c == '\0')
+            if (!afterOpeningQuote)
                 chunk += c;
             ++pos;
             continue;

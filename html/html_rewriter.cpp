@@ -90,23 +90,26 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
                     const std::string& defaultFile, int mode, const std::string& targetPath,
                     const std::string& baseFolder)
 {
-    reader.defaultFile = defaultFile;
-    const std::string base = ConvertBaseFolder(baseFolder);
-
     const FilePtr source(std::fopen(sourcePath.c_str(), "rb"));
     if (!source)
         return kRewriteOpenError;
     FilePtr target(std::fopen(targetPath.c_str(), "wb"));
     if (!target)
         return kRewriteOpenError;
-    std::setvbuf(source.get(), nullptr, _IOFBF, kSourceBuffer);
-    std::setvbuf(target.get(), nullptr, _IONBF, 0);
-    reader.reset(); // a stopped job may have left bytes of another file
-
-    int result = CopyChunks(reader, source.get(), target.get(), pageLocation, mode, base);
+    int result = RewriteHtmlStream(reader, source.get(), pageLocation, defaultFile, mode, target.get(), baseFolder);
     if (std::fclose(target.release()) != 0 && result == kRewriteOk)
         result = kRewriteWriteError;
     return result;
+}
+
+int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
+                      const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder)
+{
+    reader.defaultFile = defaultFile;
+    std::setvbuf(source, nullptr, _IOFBF, kSourceBuffer);
+    std::setvbuf(target, nullptr, _IONBF, 0);
+    reader.reset(); // a stopped job may have left bytes of another file
+    return CopyChunks(reader, source, target, pageLocation, mode, ConvertBaseFolder(baseFolder));
 }
 
 int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title)

@@ -5,6 +5,7 @@
 #include "html/link_resolution.h"
 #include "html/tag_links.h"
 
+#include <cstdio>
 #include <string>
 
 namespace larkspool {
@@ -25,6 +26,11 @@ inline constexpr int kRewriteWriteError = -4;
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
                     const std::string& defaultFile, int mode, const std::string& targetPath,
                     const std::string& baseFolder);
+
+// RewriteHtmlFile on files the caller has opened ("rb", "wb"; nothing read
+// or written yet) and closes afterwards; the target is left unbuffered.
+int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
+                      const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder);
 
 // Sets title to the text run right after the first "<TITLE>" tag outside
 // scripts, without control characters; leaves it as it was when the page has

@@ -131,8 +131,11 @@ void TfrmFromLocal::btnCopyClick()
     }
     m_closeResult = QDialog::Accepted;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int collected = CollectDomains(m_folder, domains, m_importList);
+    std::string failure;
+    const int collected = CollectDomains(m_folder, domains, m_importList, &failure);
     QApplication::restoreOverrideCursor();
+    if (collected != 0)
+        ShowMessage(this, failure, "ｺﾋﾟｰ開始", 16);
     if (collected == 0 && m_runImport)
         m_runImport();
     m_importList.clear();

@@ -8,6 +8,7 @@
 #include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "export/destination_path.h"
+#include "export/file_copy.h"
 #include "export/file_helpers.h"
 #include "export/file_times.h"
 #include "export/job_host.h"
@@ -15,8 +16,11 @@
 #include "html/html_rewriter.h"
 #include "import/import_question.h"
 
-#include <filesystem>
-#include <system_error>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <unordered_map>
 
 namespace larkspool {
 namespace {
@@ -37,6 +41,21 @@ std::string PageLocation(const std::string& url)
     return location;
 }
 
+// The new cache file gets the usual permissions of a new file, whatever the
+// source's: a read-only source must not make a read-only cache file.
+int CopyToCacheFile(const std::string& source, const std::string& cacheFile)
+{
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    const int out = ::open(cacheFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    int error = out < 0 ? errno : CopyFileData(in, out);
+    if (out >= 0 && ::close(out) != 0 && error == 0)
+        error = errno;
+    ::close(in);
+    return error;
+}
+
 } // namespace
 
 ImportJob::ImportJob(UrlCache& cache, JobHost& host) : m_cache(cache), m_host(host) {}
@@ -45,12 +64,19 @@ void ImportJob::Run()
 {
     HtmlReader reader;
     OverwriteMode mode = OverwriteMode::None;
+    std::unordered_map<std::string, std::string> imported; // URL -> local file
     m_jobResult = 0;
     const std::size_t n = m_importList ? m_importList->size() : 0;
     for (std::size_t i = 0; i < n; ++i) {
         const ImportFileRecord& record = (*m_importList)[i];
         m_host.ShowProgress(ProgressPosition(i, n), RemainingCountText(n - i), FileNameOf(record.LocalPath));
-        const int check = CheckExistingEntry(record, mode);
+        // Two names that decode to one URL: the first file keeps it.
+        const auto [first, added] = imported.emplace(record.Url, record.LocalPath);
+        const int check = added ? CheckExistingEntry(record, mode) : 1;
+        if (!added)
+            m_host.Report("'" + record.LocalPath + "' は '" + first->second + "' と同じ URL (" + record.Url +
+                              ") になるため、ｺﾋﾟｰしませんでした。",
+                          kDuplicateUrlCaption, kMessageWarning);
         if (check == 0 && !ImportFile(record, reader))
             return;
         m_host.ProcessEvents();
@@ -80,16 +106,12 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader)
     if (IsHtmlExtension(record.Extension)) {
         if (RewriteHtmlFile(reader, record.LocalPath, PageLocation(record.Url), m_defFiles.DefFile1, kImportMode,
                             cacheFile, m_baseFolder) != kRewriteOk)
-            return Stop(cacheFile, "CopyFile fails");
-    } else {
-        std::error_code error;
-        std::filesystem::copy_file(record.LocalPath, cacheFile, std::filesystem::copy_options::overwrite_existing,
-                                   error);
-        if (error)
-            return Stop(cacheFile, "CopyFile fails");
+            return Stop(WithReason(cacheFile, errno), "CopyFile fails");
+    } else if (const int error = CopyToCacheFile(record.LocalPath, cacheFile)) {
+        return Stop(WithReason(cacheFile, error), "CopyFile fails");
     }
-    if (SetLocalFileTime(cacheFile, FileTimeToLocalFileTime(record.Modified)) != 0)
-        return Stop(cacheFile, "SetLocalFileTime fails");
+    if (SetFileTimeUtc(cacheFile, record.Modified) != 0)
+        return Stop(WithReason(cacheFile, errno), "SetLocalFileTime fails");
     if (!m_cache.CommitUrlCacheEntryA(record.Url.c_str(), cacheFile.c_str(), FILETIME{0, 0},
                                       MakeFileTime(record.Modified), 0, nullptr, 0, record.Extension.c_str(),
                                       nullptr))

@@ -16,6 +16,7 @@ class JobHost;
 class UrlCache;
 
 inline constexpr const char* kImportCaption = "ｷｬｯｼｭへｺﾋﾟｰしています...";
+inline constexpr const char* kDuplicateUrlCaption = "同じ URL のﾌｧｲﾙ";
 
 class ImportJob {
 public:
@@ -28,7 +29,9 @@ public:
     void SetDefFiles(const DefaultFiles& defFiles) { m_defFiles = defFiles; }
 
     // Runs the whole job; GetJobResult is then 0 when every file was
-    // processed (a file the cache would not take counts), -1 when it stopped.
+    // processed (a file the cache would not take counts, and so does one
+    // passed over, with a warning, because an earlier file had its URL), -1
+    // when it stopped.
     void Run();
     int GetJobResult() const { return m_jobResult; }
 

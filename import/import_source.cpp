@@ -2,9 +2,15 @@
 // each file gets back (escapes decoded, ".asp.htm" pages named ".asp" again).
 #include "import/import_source.h"
 
+#include "export/file_copy.h"
 #include "export/file_helpers.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -54,43 +60,51 @@ std::vector<std::string> FillDomainList(const std::string& folder)
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->is_directory(error))
+        // Its own error: a broken link among the folders must not end the list.
+        std::error_code kindError;
+        if (it->is_directory(kindError))
             names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end(), LessIgnoringAsciiCase);
     return names;
 }
 
-int CollectImportFiles(const std::string& source, const std::string& relative, std::vector<ImportFileRecord>& list)
+int CollectImportFiles(const std::string& source, const std::string& relative, std::vector<ImportFileRecord>& list,
+                       std::string& failure)
 {
+    const std::string folder = source + "/" + relative;
     std::error_code error;
-    fs::directory_iterator it(source + "/" + relative, error);
-    if (error)
-        return -1;
-    for (const fs::directory_iterator end; it != end; it.increment(error)) {
-        if (error)
-            return -1;
+    fs::directory_iterator it(folder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
         const std::string path = relative + "/" + it->path().filename().string();
-        const fs::file_status own = it->symlink_status(error);
-        const fs::file_status target = fs::is_symlink(own) ? it->status(error) : own;
+        std::error_code kindError;
+        const fs::file_status own = it->symlink_status(kindError);
+        const fs::file_status target = fs::is_symlink(own) ? it->status(kindError) : own;
         int result = 0;
         if (fs::is_directory(own))
-            result = CollectImportFiles(source, path, list);
+            result = CollectImportFiles(source, path, list, failure);
         else if (fs::is_directory(target) || fs::is_other(target))
             continue;
         else
-            result = AddImportFile(source, path, list);
+            result = AddImportFile(source, path, list, failure);
         if (result != 0)
             return -1;
     }
-    return error ? -1 : 0;
+    if (!error)
+        return 0;
+    failure = folder + ": " + error.message();
+    return -1;
 }
 
-int AddImportFile(const std::string& source, const std::string& relativePath, std::vector<ImportFileRecord>& list)
+int AddImportFile(const std::string& source, const std::string& relativePath, std::vector<ImportFileRecord>& list,
+                  std::string& failure)
 {
     ImportFileRecord record;
+    // The "/" of the path are the URL's; a "\" byte (the second byte of
+    // many Shift-JIS characters) stays what it is. The cache sees the URL up
+    // to a decoded zero byte.
     record.Url = DecodeEscapes("http://" + relativePath);
-    std::replace(record.Url.begin(), record.Url.end(), '\\', '/');
+    record.Url.resize(std::strlen(record.Url.c_str()));
     // The export names an .asp page cached as .htm "page.asp.htm".
     const std::size_t asp = record.Url.find(".asp.htm");
     if (asp != std::string::npos)
@@ -99,19 +113,30 @@ int AddImportFile(const std::string& source, const std::string& relativePath, st
     const std::string fileName = relativePath.substr(relativePath.rfind('/') + 1);
     const std::size_t dot = fileName.rfind('.');
     record.Extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
-    if (GetFileTimeAndSize(record.LocalPath, record.Modified, record.Size) != 0)
+    if (GetFileTimeAndSize(record.LocalPath, record.Modified, record.Size) != 0) {
+        failure = record.LocalPath + ": " + SystemReason(errno);
         return -1;
+    }
+    // Read now, not half-way through the import: a file that cannot be
+    // opened stops the collection with its name.
+    if (::faccessat(AT_FDCWD, record.LocalPath.c_str(), R_OK, AT_EACCESS) != 0) {
+        failure = record.LocalPath + ": " + SystemReason(errno);
+        return -1;
+    }
     list.push_back(std::move(record));
     return 0;
 }
 
 int CollectDomains(const std::string& source, const std::vector<std::string>& domains,
-                   std::vector<ImportFileRecord>& list)
+                   std::vector<ImportFileRecord>& list, std::string* failure)
 {
     list.clear();
+    std::string reason;
     for (const std::string& domain : domains) {
-        if (CollectImportFiles(source, domain, list) != 0) {
+        if (CollectImportFiles(source, domain, list, reason) != 0) {
             list.clear();
+            if (failure)
+                *failure = reason;
             return -1;
         }
     }

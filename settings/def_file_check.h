@@ -18,7 +18,8 @@ std::string TrimDefFileName(const std::string& text);
 DefFiles TrimDefFiles(const DefFiles& typed);
 
 // The message that refuses names (already trimmed), or "" when they may be
-// stored: the required name must be there, and a ticked optional name too.
+// stored: the required name must be there, and a ticked optional name too,
+// different from the required one without regard to ASCII case.
 std::string CheckDefFiles(const DefFiles& names);
 
 } // namespace larkspool

@@ -96,7 +96,7 @@ TEST_F(DialogCommands, no_domain_selected_is_reported_and_closing_then_refreshes
     EXPECT_TRUE(Main().catalogue().CacheList().empty()) << "no refresh after cancel";
 }
 
-TEST_F(DialogCommands, an_unreadable_file_stops_the_import_before_it_starts_but_the_close_still_refreshes)
+TEST_F(DialogCommands, an_unreadable_file_is_named_and_stops_the_import_before_it_starts_but_the_close_still_refreshes)
 {
     m_source.Write("a.example/page.htm");
     std::filesystem::create_directories(m_source.Under("b.example"));
@@ -106,11 +106,13 @@ TEST_F(DialogCommands, an_unreadable_file_stops_the_import_before_it_starts_but_
     RecordImports();
     AddSite();
     ModalDriver driver;
-    driver.Press("btnCopy").Press("btnClose").LetPass("frmRefresh");
+    driver.Press("btnCopy").Answer().Press("btnClose").LetPass("frmRefresh");
 
     Main().mnuCopyFromLocalClick();
 
     EXPECT_TRUE(m_imports.empty());
+    EXPECT_EQ(driver.messages,
+              std::vector<std::string>{m_source.Under("b.example/dangling.htm").string() + ": No such file or directory"});
     EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
 }
 

@@ -33,7 +33,7 @@ protected:
             return -2;
         }
         const CacheEntryBuffer info = m_cache.Info(url);
-        return MakeCacheEntry(m_cache.Cache(), m_reader, defFile1, *info.info(), m_record);
+        return MakeCacheEntry(m_cache.Cache(), &m_reader, defFile1, *info.info(), m_record);
     }
 
     void ExpectMappings(const std::vector<MappingCase>& cases, const std::string& defFile1 = kDefaultFile1)
@@ -129,7 +129,7 @@ TEST_F(MakeCacheEntryTest, a_vanished_cached_file_refuses_the_entry)
     std::filesystem::remove(file);
     const CacheEntryBuffer info = m_cache.Info("http://host/gone.gif");
 
-    EXPECT_EQ(MakeCacheEntry(m_cache.Cache(), m_reader, kDefaultFile1, *info.info(), m_record), -1);
+    EXPECT_EQ(MakeCacheEntry(m_cache.Cache(), &m_reader, kDefaultFile1, *info.info(), m_record), -1);
 }
 
 TEST_F(MakeCacheEntryTest, fills_size_times_and_titles)
@@ -143,11 +143,14 @@ TEST_F(MakeCacheEntryTest, fills_size_times_and_titles)
     EXPECT_EQ(m_record.SizeLow, page.size());
     EXPECT_EQ(m_record.SizeText, FormatSizeText(DWORD(page.size()), 0));
     EXPECT_EQ(m_record.Modified, FileTimeToLocalFileTime(testing::kSomeTime));
+    EXPECT_EQ(m_record.ModifiedUtc, testing::kSomeTime);
     EXPECT_EQ(m_record.DateText, FormatListDateText(m_record.Modified));
     EXPECT_EQ(m_record.LocalFile, info.info()->lpszLocalFileName);
     EXPECT_EQ(m_record.TypeIndex, -1);
 
     ASSERT_EQ(Map("http://host/notes.txt", "txt", kDefaultFile1, page), 0);
+    EXPECT_EQ(m_record.Title, "");
+    ASSERT_EQ(MakeCacheEntry(m_cache.Cache(), nullptr, kDefaultFile1, *info.info(), m_record), 0);
     EXPECT_EQ(m_record.Title, "");
 }
 
@@ -160,10 +163,11 @@ TEST_F(MakeCacheEntryTest, a_zero_last_modified_time_falls_back_to_the_last_acce
                                                      nullptr, 0, "gif", nullptr));
     const CacheEntryBuffer info = m_cache.Info("http://host/a.gif");
 
-    ASSERT_EQ(MakeCacheEntry(m_cache.Cache(), m_reader, kDefaultFile1, *info.info(), m_record), 0);
+    ASSERT_EQ(MakeCacheEntry(m_cache.Cache(), &m_reader, kDefaultFile1, *info.info(), m_record), 0);
 
     EXPECT_NE(FileTimeTicks(info.info()->LastAccessTime), 0u);
     EXPECT_EQ(m_record.Modified, FileTimeToLocalFileTime(FileTimeTicks(info.info()->LastAccessTime)));
+    EXPECT_EQ(m_record.ModifiedUtc, FileTimeTicks(info.info()->LastAccessTime));
 }
 
 std::vector<std::string> g_trace;

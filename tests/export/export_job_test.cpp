@@ -1,6 +1,6 @@
 #include "export/export_job.h"
 
-#include "export/redirect_page.h"
+#include "export/size_date_texts.h"
 #include "job_test_support.h"
 
 #include <optional>
@@ -23,6 +23,7 @@ protected:
         entry->LocalFile = m_folder.AddToCache(entry->SourceUrl, extension, content, utc);
         entry->SizeLow = DWORD(content.size());
         entry->Modified = FileTimeToLocalFileTime(utc);
+        entry->ModifiedUtc = utc;
         m_entries.push_back(std::move(entry));
         m_jobList.push_back(m_entries.back().get());
         return m_jobList.back();
@@ -170,15 +171,11 @@ TEST_F(ExportJob, the_question_shows_both_sides)
     EXPECT_EQ(question.IconFileNew, entry->LocalFile);
 }
 
-TEST_F(ExportJob, an_unreadable_existing_file_is_kept_under_newer_and_shows_no_old_lines)
+TEST_F(ExportJob, an_unreadable_existing_file_is_described_and_kept_when_newer)
 {
-    Add("host/a.txt", "txt", "new a", kNewer);
-    Add("host/b.txt", "txt", "new b", kNewer);
+    Add("host/a.txt", "txt", "new a", kOlder);
     WriteFile(Out("host/a.txt"), "old a");
-    WriteFile(Out("host/b.txt"), "old b");
-    SetUtcWriteTime(Out("host/a.txt"), kOlder);
     fs::permissions(Out("host/a.txt"), fs::perms::none);
-    fs::permissions(Out("host/b.txt"), fs::perms::none);
     m_host.answers = {kAnswerYesAllNewer};
     Unprivileged user({m_folder.Path("out")});
     if (!user.Active())
@@ -187,8 +184,7 @@ TEST_F(ExportJob, an_unreadable_existing_file_is_kept_under_newer_and_shows_no_o
     EXPECT_EQ(Run(kOpCopy), 0);
 
     ASSERT_EQ(m_host.questions.size(), 1u);
-    EXPECT_EQ(m_host.questions[0].SizeOld, "");
-    EXPECT_EQ(m_host.questions[0].DateOld, "");
+    EXPECT_EQ(m_host.questions[0].SizeOld, FormatSizeLine(5));
     fs::permissions(Out("host/a.txt"), fs::perms::owner_read);
     EXPECT_EQ(ReadFile(Out("host/a.txt")), "old a");
 }
@@ -214,14 +210,18 @@ TEST_F(ExportJob, cancel_button_finishes_the_item_then_stops)
 struct FailureCase {
     const char* name;
     bool needsOrdinaryUser;
-    // Prepares the failure on the first entry; returns the expected text.
+    // Prepares the failure on the first entry; returns the expected first
+    // line of the text, which names the path.
     std::string (*arrange)(ExportJob& test, TCacheEntry& first);
     const char* caption;
+    // Part of the second line, the reason.
+    const char* reason;
 };
 
 class ExportJobFailures : public ExportJob, public ::testing::WithParamInterface<FailureCase> {
 public:
     using ExportJob::m_copyDir;
+    using ExportJob::m_folder;
     using ExportJob::Out;
 };
 
@@ -245,12 +245,24 @@ TEST_P(ExportJobFailures, stops_with_one_message_and_keeps_the_entry)
 
     EXPECT_EQ(result, -1);
     ASSERT_EQ(m_host.reports.size(), 1u);
-    EXPECT_EQ(m_host.reports[0].text, text);
+    const std::string& reported = m_host.reports[0].text;
+    EXPECT_EQ(reported.substr(0, reported.find('\n')), text);
+    ASSERT_NE(reported.find('\n'), std::string::npos) << reported;
+    EXPECT_NE(reported.find(row.reason, reported.find('\n')), std::string::npos) << reported;
     EXPECT_EQ(m_host.reports[0].caption, row.caption);
     EXPECT_EQ(m_host.reports[0].flags, kMessageStop);
     EXPECT_TRUE(m_folder.InCache("http://host/dir/index.html"));
     EXPECT_TRUE(m_folder.InCache("http://host/next.txt"));
     EXPECT_FALSE(fs::exists(Out("host/next.txt")));
+}
+
+// A named pipe at sitePath in the destination; returns its path.
+std::string PipeAt(ExportJob& test, const std::string& sitePath)
+{
+    const std::string path = static_cast<ExportJobFailures&>(test).Out(sitePath);
+    fs::create_directories(fs::path(path).parent_path());
+    EXPECT_EQ(::mkfifo(path.c_str(), 0666), 0);
+    return path;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -261,20 +273,29 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::remove(first.LocalFile);
                         return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
                     },
-                    kCopyFailedCaption},
+                    kCopyFailedCaption, "No such file"},
         FailureCase{"vanished_cached_file", false,
                     [](ExportJob& test, TCacheEntry& first) {
                         first.LocalFile = first.LocalFile + ".gone.gif";
                         return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
                     },
-                    kCopyFailedCaption},
+                    kCopyFailedCaption, "No such file"},
         FailureCase{"folder_cannot_be_created", false,
                     [](ExportJob& test, TCacheEntry&) {
                         const std::string host = static_cast<ExportJobFailures&>(test).Out("host");
                         WriteFile(host, "a file where the folder should be");
                         return "'" + host + "/dir'ﾌｫﾙﾀﾞが作成できませんでした。";
                     },
-                    kFolderFailedCaption},
+                    kFolderFailedCaption, "/host: Not a directory"},
+        FailureCase{"link_to_a_folder_outside", false,
+                    [](ExportJob& test, TCacheEntry&) {
+                        const std::string host = static_cast<ExportJobFailures&>(test).Out("host");
+                        fs::create_directories(static_cast<ExportJobFailures&>(test).m_folder.Path("outside/dir"));
+                        fs::create_directories(fs::path(host).parent_path());
+                        fs::create_directory_symlink("../outside", host);
+                        return "'" + host + "/dir'ﾌｫﾙﾀﾞが作成できませんでした。";
+                    },
+                    kFolderFailedCaption, "/host: a symbolic link"},
         FailureCase{"read_only_destination", true,
                     [](ExportJob& test, TCacheEntry& first) {
                         first.LocalFile = first.LocalFile + ".gif";
@@ -284,35 +305,52 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::permissions(dest, fs::perms::owner_read | fs::perms::group_read);
                         return dest;
                     },
-                    kCopyFailedCaption},
-        FailureCase{"time_cannot_be_set", true,
+                    kCopyFailedCaption, "Permission denied"},
+        FailureCase{"pipe_at_the_file", false,
                     [](ExportJob& test, TCacheEntry& first) {
                         first.LocalFile = first.LocalFile + ".gif";
                         WriteFile(first.LocalFile, "gif");
-                        fs::permissions(first.LocalFile, fs::perms::owner_read | fs::perms::others_read);
-                        fs::create_directories(static_cast<ExportJobFailures&>(test).Out("host/dir"));
-                        return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
+                        return PipeAt(test, "host/dir/index.html");
                     },
-                    kTimeFailedCaption},
+                    kCopyFailedCaption, "a pipe"},
+        FailureCase{"pipe_at_the_page", false,
+                    [](ExportJob& test, TCacheEntry&) {
+                        return PipeAt(test, "host/dir/index.html");
+                    },
+                    kCopyFailedCaption, "a pipe"},
+        FailureCase{"link_at_the_page", false,
+                    [](ExportJob& test, TCacheEntry&) {
+                        const std::string dest = static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
+                        WriteFile(static_cast<ExportJobFailures&>(test).m_folder.Path("victim.html"), "victim");
+                        fs::create_directories(fs::path(dest).parent_path());
+                        fs::create_symlink(static_cast<ExportJobFailures&>(test).m_folder.Path("victim.html"), dest);
+                        return dest;
+                    },
+                    kCopyFailedCaption, "a symbolic link"},
         FailureCase{"redirect_page_cannot_be_written", false,
                     [](ExportJob& test, TCacheEntry&) {
                         const std::string page = static_cast<ExportJobFailures&>(test).Out("host/dir/index.htm");
                         fs::create_directories(page);
                         return page;
                     },
-                    kRedirectFailedCaption},
+                    kRedirectFailedCaption, "Is a directory"},
+        FailureCase{"pipe_at_the_redirect_page", false,
+                    [](ExportJob& test, TCacheEntry&) {
+                        return PipeAt(test, "host/dir/index.htm");
+                    },
+                    kRedirectFailedCaption, "a pipe"},
         FailureCase{"path_leaving_the_destination", false,
                     [](ExportJob& test, TCacheEntry& first) {
                         first.SitePath = "host/../../escaped.html";
                         return static_cast<ExportJobFailures&>(test).Out("host/../../escaped.html");
                     },
-                    kCopyFailedCaption},
+                    kCopyFailedCaption, "not a path inside"},
         FailureCase{"path_longer_than_259", false,
                     [](ExportJob& test, TCacheEntry& first) {
                         first.SitePath = "host/" + std::string(300, 'x') + ".html";
                         return static_cast<ExportJobFailures&>(test).Out(first.SitePath);
                     },
-                    kCopyFailedCaption}),
+                    kCopyFailedCaption, "longer than 259"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ExportJob, nothing_is_written_outside_the_destination)
@@ -381,9 +419,70 @@ TEST_F(ExportJob, pages_are_rewritten_by_the_cached_extension_other_files_copied
     EXPECT_EQ(ReadFile(Out("host/dir/s.html")), page);
 }
 
-TEST(RedirectPage, a_path_without_a_folder_is_refused)
+TEST_F(ExportJob, read_only_cached_files_are_exported_as_ordinary_new_files)
 {
-    EXPECT_EQ(WriteRedirectPage("index.html", "index.htm", "index.html"), -1);
+    Add("host/page.html", "htm", "<p>page</p>", kOlder);
+    Add("host/img/a.gif", "gif", "GIF89a", kNewer);
+    for (const TCacheEntry* entry : m_jobList)
+        fs::permissions(entry->LocalFile, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::create_directories(m_copyDir);
+    Unprivileged user({m_folder.Path("")});
+    if (!user.Active())
+        GTEST_SKIP() << "cannot drop root's rights";
+
+    EXPECT_EQ(Run(kOpCopy), 0);
+    m_host.answers = {kAnswerYesAll};
+    EXPECT_EQ(Run(kOpCopy), 0);
+
+    EXPECT_TRUE(m_host.reports.empty());
+    EXPECT_EQ(ReadFile(Out("host/img/a.gif")), "GIF89a");
+    EXPECT_EQ(UtcWriteTime(Out("host/page.html")), kOlder);
+    EXPECT_EQ(UtcWriteTime(Out("host/img/a.gif")), kNewer);
+    EXPECT_EQ(::access(Out("host/img/a.gif").c_str(), W_OK), 0);
+}
+
+TEST_F(ExportJob, links_in_the_destination_are_never_written_through)
+{
+    Add("host/a.txt", "txt", "new");
+    WriteFile(m_folder.Path("victim.txt"), "victim");
+    fs::create_directories(m_copyDir + "/host");
+    fs::create_symlink(m_folder.Path("victim.txt"), Out("host/a.txt"));
+    m_host.answers = {kAnswerYes};
+
+    EXPECT_EQ(Run(kOpCopy), -1);
+    m_jobList.clear();
+    Add("other/b.txt", "txt", "new");
+    fs::create_directories(m_folder.Path("elsewhere"));
+    fs::create_directory_symlink(m_folder.Path("elsewhere"), m_copyDir + "/other");
+    EXPECT_EQ(Run(kOpCopy), -1);
+
+    EXPECT_EQ(ReadFile(m_folder.Path("victim.txt")), "victim");
+    EXPECT_TRUE(fs::is_empty(m_folder.Path("elsewhere")));
+    EXPECT_EQ(m_host.reports.size(), 2u);
+}
+
+// A redirect page never takes the place of a real page of that name.
+TEST_F(ExportJob, a_real_page_wins_over_the_redirect_of_its_name)
+{
+    DefaultFiles defFiles;
+    defFiles.DefFile2 = "index.htm";
+    defFiles.DefFileFlag2 = true;
+    // In the job, before and after the default-named page.
+    Add("host/a/index.htm", "htm", "real a");
+    Add("host/a/index.html", "htm", "<p>a</p>");
+    Add("host/b/index.html", "htm", "<p>b</p>");
+    Add("host/b/index.htm", "htm", "real b");
+    // Only in the cache, exported before.
+    Add("host/c/index.html", "htm", "<p>c</p>");
+    m_folder.AddToCache("http://host/c/index.htm", "htm", "real c", kBase);
+    WriteFile(Out("host/c/index.htm"), "real c");
+
+    EXPECT_EQ(Run(kOpCopy, defFiles), 0);
+
+    EXPECT_EQ(ReadFile(Out("host/a/index.htm")), "real a");
+    EXPECT_EQ(ReadFile(Out("host/b/index.htm")), "real b");
+    EXPECT_EQ(ReadFile(Out("host/c/index.htm")), "real c");
+    EXPECT_TRUE(m_host.questions.empty());
 }
 
 } // namespace

@@ -42,6 +42,21 @@ TEST_F(ShellType, unknown_types_are_named_after_their_extension)
     }
 }
 
+TEST_F(ShellType, names_that_are_not_utf8_are_found_by_their_bytes)
+{
+    ShellTypeInfo gif;
+    ASSERT_EQ(GetShellTypeInfo(MakeFile("plain.gif"), gif), 0);
+    // "表.gif" in Shift-JIS, "é.gif" in Latin-1.
+    for (const char* name : {"\x95\x5c.gif", "\xe9.gif"}) {
+        ShellTypeInfo info;
+
+        ASSERT_EQ(GetShellTypeInfo(MakeFile(name), info), 0) << name;
+
+        EXPECT_EQ(info.typeName, gif.typeName) << name;
+        EXPECT_EQ(info.iconName, gif.iconName) << name;
+    }
+}
+
 TEST_F(ShellType, a_missing_file_has_no_type)
 {
     ShellTypeInfo info;

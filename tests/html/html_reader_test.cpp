@@ -76,8 +76,10 @@ TEST_F(HtmlReader, drops_control_characters_after_an_opening_quote_only)
         {"<A HREF=\"x\"\r\nB=y>", {"-2:<A HREF=\"x\"\r\nB=y>"}},
         // A tab directly after a closing quote reopens the value and goes.
         {"<A B=\"x\"\tC>", {"-2:<A B=\"x\"C>"}},
-        // Zero bytes are never dropped.
-        {"<A B=\"\0x\">"s, {"0:<A B=\"\0x\">"s, "-2:"}},
+        // A zero byte there goes like any other control character; elsewhere
+        // in the tag it stays.
+        {"<A B=\"\0x\">"s, {"0:<A B=\"x\">", "-2:"}},
+        {"<A B='\0\0\tx' C=\0>"s, {"0:<A B='x' C=\0>"s, "-2:"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(chunksOf(c.page), c.chunks) << c.page;

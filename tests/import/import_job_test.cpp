@@ -175,6 +175,40 @@ TEST_F(ImportJob, a_file_the_cache_will_not_take_is_skipped_silently)
     EXPECT_TRUE(Cached("http://host/b.txt").has_value());
 }
 
+TEST_F(ImportJob, read_only_sources_are_imported_with_their_times)
+{
+    Local("host/a.gif", "GIF89a", kOlder);
+    Local("host/dir/b.htm", "<p>b</p>", kNewer);
+    for (const char* path : {"host/a.gif", "host/dir/b.htm", "host/dir", "host"})
+        fs::permissions(m_source + "/" + path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read |
+                                                   (fs::is_directory(m_source + "/" + path) ? fs::perms::owner_exec
+                                                                                            : fs::perms::none));
+    Unprivileged user({m_folder.Path("")});
+    if (!user.Active())
+        GTEST_SKIP() << "cannot drop root's rights";
+
+    EXPECT_EQ(Run(), 0);
+
+    EXPECT_TRUE(m_host.reports.empty());
+    EXPECT_EQ(Cached("http://host/a.gif"), std::make_pair(std::string("GIF89a"), kOlder));
+    EXPECT_EQ(Cached("http://host/dir/b.htm"), std::make_pair(std::string("<p>b</p>"), kNewer));
+}
+
+TEST_F(ImportJob, two_names_of_one_url_keep_the_first_and_say_so)
+{
+    Local("host/a%00b.txt", "first");
+    Local("host/a%00c.txt", "second");
+
+    EXPECT_EQ(Run(), 0);
+
+    ASSERT_EQ(m_list.size(), 2u);
+    EXPECT_EQ(Cached("http://host/a"), std::make_pair(ReadFile(m_list[0].LocalPath), kBase));
+    ASSERT_EQ(m_host.reports.size(), 1u);
+    EXPECT_EQ(m_host.reports[0].flags, kMessageWarning);
+    EXPECT_NE(m_host.reports[0].text.find(m_list[0].LocalPath), std::string::npos);
+    EXPECT_NE(m_host.reports[0].text.find(m_list[1].LocalPath), std::string::npos);
+}
+
 // Each failure stops the job with one stop message.
 struct FailureCase {
     const char* name;
@@ -245,12 +279,6 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::remove(static_cast<ImportJobFailures&>(test).m_list[0].LocalPath);
                     },
                     nullptr, "CopyFile fails"},
-        FailureCase{"time_cannot_be_set",
-                    [](ImportJob& test, ScriptedHost&, CacheFolder&) {
-                        fs::permissions(static_cast<ImportJobFailures&>(test).m_list[0].LocalPath,
-                                        fs::perms::owner_read | fs::perms::others_read);
-                    },
-                    nullptr, "SetLocalFileTime fails", true},
         FailureCase{"commit_fails",
                     [](ImportJob&, ScriptedHost& host, CacheFolder& folder) {
                         host.onShowFolders = [&folder] { folder.DamageIndex(); };

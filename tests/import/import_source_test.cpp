@@ -34,10 +34,42 @@ TEST_F(ImportSource, domains_are_the_sorted_sub_folders)
     EXPECT_TRUE(FillDomainList(m_folder.Path("missing")).empty());
 }
 
+TEST_F(ImportSource, a_broken_link_among_the_domains_ends_nothing)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 20; ++i) {
+        names.push_back("d" + std::to_string(10 + i));
+        fs::create_directories(m_source + "/" + names.back());
+    }
+    fs::create_symlink(m_source + "/gone", m_source + "/broken");
+
+    EXPECT_EQ(FillDomainList(m_source), names);
+}
+
+TEST_F(ImportSource, what_cannot_be_read_is_named_with_the_reason)
+{
+    WriteFile(m_source + "/host/ok.txt", "ok");
+    WriteFile(m_source + "/host/locked/a.txt", "a");
+    WriteFile(m_source + "/other/secret.txt", "s");
+    fs::permissions(m_source + "/host/locked", fs::perms::none);
+    fs::permissions(m_source + "/other/secret.txt", fs::perms::none);
+    Unprivileged user({m_folder.Path("")});
+    if (!user.Active())
+        GTEST_SKIP() << "cannot drop root's rights";
+    std::vector<ImportFileRecord> list;
+    std::string failure;
+
+    EXPECT_EQ(CollectDomains(m_source, {"host"}, list, &failure), -1);
+    EXPECT_EQ(failure, m_source + "/host/locked: Permission denied");
+    EXPECT_EQ(CollectDomains(m_source, {"other"}, list, &failure), -1);
+    EXPECT_EQ(failure, m_source + "/other/secret.txt: Permission denied");
+    EXPECT_TRUE(list.empty());
+}
+
 TEST_F(ImportSource, file_names_become_urls_again)
 {
     for (const char* name : {"dir/page.asp.htm", "dir/other.asp.html", "a%3fb.htm", "100%.htm", "x%zz.htm",
-                             "noext", "deep/er/img.GIF"})
+                             "noext", "deep/er/img.GIF", "\x95%5c.htm", "\x95\x5c.gif", "nul%00cut.htm"})
         WriteFile(m_source + "/host/" + name, "x");
     std::vector<ImportFileRecord> list;
 
@@ -46,7 +78,8 @@ TEST_F(ImportSource, file_names_become_urls_again)
     EXPECT_EQ(Urls(list), (std::vector<std::string>{"http://host/100%.htm", "http://host/a?b.htm",
                                                     "http://host/deep/er/img.GIF", "http://host/dir/other.asp",
                                                     "http://host/dir/page.asp", "http://host/noext",
-                                                    "http://host/x%zz.htm"}));
+                                                    "http://host/nul", "http://host/x%zz.htm",
+                                                    "http://host/\x95\x5c.gif", "http://host/\x95\x5c.htm"}));
     const auto noext = std::find_if(list.begin(), list.end(), [](auto& r) { return r.Url == "http://host/noext"; });
     EXPECT_EQ(noext->Extension, "");
     EXPECT_EQ(noext->LocalPath, m_source + "/host/noext");

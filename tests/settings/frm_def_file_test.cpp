@@ -14,6 +14,8 @@ using namespace larkspool::testing;
 
 const std::string kRequired = "暗黙のﾌｧｲﾙ名(必須)は必ず必要です。\n\nよくわからない場合は、'index.html'と入力してください。";
 const std::string kOptional = "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)を入力してください。\n\n必要ない場合は、ﾁｪｯｸをはずしてください。";
+const std::string kSameName = "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)には、暗黙のﾌｧｲﾙ名(必須)と違う名前を入力してください。\n\n"
+                              "同じ名前のﾍﾟｰｼﾞは、自分自身へ移動し続けます。";
 
 class FrmDefFile : public ::testing::Test {
 protected:
@@ -39,7 +41,7 @@ protected:
     TfrmDefFile m_dialog{m_owner};
 };
 
-TEST_F(FrmDefFile, each_missing_name_is_refused_with_its_message)
+TEST_F(FrmDefFile, each_missing_or_self_redirecting_name_is_refused_with_its_message)
 {
     const struct {
         DefFiles typed;
@@ -49,6 +51,8 @@ TEST_F(FrmDefFile, each_missing_name_is_refused_with_its_message)
         {{" \t ", "a.htm", "", true, false}, kRequired},
         {{"index.html", "", "b.htm", true, true}, kOptional},
         {{"index.html", "a.htm", "  ", true, true}, kOptional},
+        {{"index.html", " index.html", "", true, false}, kSameName},
+        {{"index.html", "a.htm", "INDEX.HTML", true, true}, kSameName},
     };
     for (const auto& row : rows) {
         ModalDriver driver;

@@ -1,0 +1,116 @@
+// Copies in the kernel (copy_file_range, no round trip through user
+// memory) and falls back to read and write where the two files' file
+// systems do not allow that.
+#include "export/file_copy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace larkspool {
+namespace {
+
+constexpr std::size_t kChunk = 1 << 20;
+
+bool KernelCopyUnsupported(int error)
+{
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+int WriteAll(int target, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(target, data, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += written;
+        size -= std::size_t(written);
+    }
+    return 0;
+}
+
+int CopyByReading(int source, int target)
+{
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        const ssize_t got = ::read(source, buffer.data(), buffer.size());
+        if (got == 0)
+            return 0;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (const int error = WriteAll(target, buffer.data(), std::size_t(got)))
+            return error;
+    }
+}
+
+} // namespace
+
+int CopyFileData(int source, int target)
+{
+    bool copied = false;
+    for (;;) {
+        const ssize_t moved = ::copy_file_range(source, nullptr, target, nullptr, kChunk, 0);
+        if (moved == 0)
+            return 0;
+        if (moved > 0) {
+            copied = true;
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        // Only before the first byte: the positions are still where they were.
+        if (!copied && KernelCopyUnsupported(errno))
+            return CopyByReading(source, target);
+        return errno;
+    }
+}
+
+int OpenTargetFile(int folder, const std::string& name, int flags)
+{
+    const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | flags,
+                            0666);
+    if (fd < 0)
+        return -1;
+    // A file just made is a plain one; anything else was there before.
+    struct stat status{};
+    if (!(flags & O_EXCL) && (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+std::string TargetReason(int folder, const std::string& name, int error)
+{
+    struct stat status{};
+    if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(status.st_mode))
+            return "a symbolic link, which is not followed";
+        if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+            return "a pipe, socket or device, not a plain file";
+    }
+    return SystemReason(error);
+}
+
+std::string SystemReason(int error)
+{
+    return std::strerror(error);
+}
+
+std::string WithReason(const std::string& text, int error)
+{
+    return text + "\n" + SystemReason(error);
+}
+
+} // namespace larkspool
