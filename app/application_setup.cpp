@@ -7,6 +7,21 @@
 #include <QTranslator>
 
 namespace larkspool {
+namespace {
+
+// The program writes katakana half-width; so does its cancel button.
+class CancelInHalfWidth : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        const bool cancel = qstrcmp(source, "Cancel") == 0 || qstrcmp(source, "&Cancel") == 0;
+        return qstrcmp(context, "QPlatformTheme") == 0 && cancel ? QStringLiteral("ｷｬﾝｾﾙ") : QString();
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
 
 void SetUpApplication(QApplication& app)
 {
@@ -18,6 +33,7 @@ void SetUpApplication(QApplication& app)
     auto* qtTexts = new QTranslator(&app);
     if (qtTexts->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(qtTexts);
+    QApplication::installTranslator(new CancelInHalfWidth(&app));
     KeepTitleBarButtonsAsAsked(app);
 }
 

@@ -441,7 +441,12 @@ void TfrmMain::ApplySettings(const MainSettings& s)
     const QScreen* primary = QGuiApplication::primaryScreen();
     const QRect bounds = KeepOnScreen(QRect(s.windowLeft, s.windowTop, s.windowWidth, s.windowHeight), screens,
                                       primary ? primary->availableGeometry() : QRect());
-    setGeometry(bounds);
+    // The corner of the first start is left to the desktop, which puts new
+    // windows where their title bars show; a client area at 0,0 would hide it.
+    if (bounds.topLeft() == QPoint(MainSettings().windowLeft, MainSettings().windowTop))
+        resize(bounds.size());
+    else
+        setGeometry(bounds);
     setWindowState(StoredWindowState(s.windowState));
     m_copyDir = s.copyDir;
     for (int c = 0; c < 5; ++c)

@@ -6,6 +6,8 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdlib>
 
 namespace larkspool {
@@ -17,8 +19,28 @@ enum : std::uint32_t {
     kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16, kDecorMinimize = 32, kDecorMaximize = 64,
 };
 
-// The atom is asked for once, before any window shows: waiting for a reply
-// while a window is being mapped would stall the event queue.
+// The _MOTIF_WM_HINTS words (flags, functions, decorations, input mode,
+// status) for a fixed-size window with these flags.
+std::array<std::uint32_t, 5> MotifHintsFor(Qt::WindowFlags flags)
+{
+    std::uint32_t functions = kFuncMove;
+    std::uint32_t decorations = kDecorBorder | kDecorTitle;
+    if (flags.testFlag(Qt::WindowCloseButtonHint)) {
+        functions |= kFuncClose;
+        decorations |= kDecorMenu;
+    }
+    if (flags.testFlag(Qt::WindowMinimizeButtonHint)) {
+        functions |= kFuncMinimize;
+        decorations |= kDecorMinimize;
+    }
+    if (flags.testFlag(Qt::WindowMaximizeButtonHint)) {
+        functions |= kFuncMaximize;
+        decorations |= kDecorMaximize;
+    }
+    return {kHintFunctions | kHintDecorations, functions, decorations, 0, 0};
+}
+
+// The atom is asked for once, before any window shows, not at each showing.
 xcb_atom_t MotifHintsAtom(xcb_connection_t* connection)
 {
     static const char name[] = "_MOTIF_WM_HINTS";
@@ -63,25 +85,6 @@ private:
 };
 
 } // namespace
-
-std::array<std::uint32_t, 5> MotifHintsFor(Qt::WindowFlags flags)
-{
-    std::uint32_t functions = kFuncMove;
-    std::uint32_t decorations = kDecorBorder | kDecorTitle;
-    if (flags.testFlag(Qt::WindowCloseButtonHint)) {
-        functions |= kFuncClose;
-        decorations |= kDecorMenu;
-    }
-    if (flags.testFlag(Qt::WindowMinimizeButtonHint)) {
-        functions |= kFuncMinimize;
-        decorations |= kDecorMinimize;
-    }
-    if (flags.testFlag(Qt::WindowMaximizeButtonHint)) {
-        functions |= kFuncMaximize;
-        decorations |= kDecorMaximize;
-    }
-    return {kHintFunctions | kHintDecorations, functions, decorations, 0, 0};
-}
 
 void KeepTitleBarButtonsAsAsked(QApplication& app)
 {

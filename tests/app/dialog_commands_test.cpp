@@ -189,6 +189,12 @@ TEST_F(DialogCommands, message_boxes_break_at_carriage_returns_decode_each_name_
         EXPECT_EQ(yes, "はい(&Y)");
         EXPECT_EQ(no, "いいえ(&N)");
     }
+    ModalDriver driver;
+    QString cancel;
+    driver.Then([&](QWidget* window) { cancel = qobject_cast<QMessageBox*>(window)->button(QMessageBox::Cancel)->text(); });
+    driver.Answer(QMessageBox::Cancel);
+    ShowMessage(&Main(), "x", "y", 1);
+    EXPECT_EQ(cancel, "ｷｬﾝｾﾙ");
 }
 
 TEST_F(DialogCommands, the_destination_folder_and_default_names_reach_the_settings_through_their_dialogs)

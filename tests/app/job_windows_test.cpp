@@ -13,6 +13,8 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <filesystem>
+
 namespace {
 
 using namespace larkspool;
@@ -84,6 +86,31 @@ TEST_F(JobWindows, an_import_ending_with_ok_asks_before_replacing_an_entry_and_r
     EXPECT_EQ(LabelText(*AllForms().frmFileOp2, "lblCount"), "あと 1 個");
     EXPECT_EQ(Main().catalogue().CollectEntriesUnder("www.new.jp").size(), 2u);
     EXPECT_EQ(Main().catalogue().CacheList().size(), 8u);
+}
+
+TEST_F(JobWindows, an_import_question_on_a_file_gone_unreadable_keeps_the_previous_new_side)
+{
+    m_cache.Add("http://www.new.jp/a.htm", "htm", "old", larkspool::testing::kSomeTime);
+    m_cache.Add("http://www.new.jp/b.htm", "htm", "old", larkspool::testing::kSomeTime);
+    m_source.Write("www.new.jp/a.htm", "new a, 21 bytes long!");
+    const std::string b = m_source.Write("www.new.jp/b.htm", "b");
+    OpenSite();
+    DialogAnswerer driver;
+    AnswerFromLocal(driver, "www.new.jp", true);
+    std::string firstSize;
+    std::string secondSize;
+    driver.Answer("frmConfirm2", "btnNo", [&](QWidget& dialog) {
+        firstSize = LabelText(dialog, "lblSizeNew");
+        std::filesystem::remove(b); // gone before its own question
+    });
+    driver.Answer("frmConfirm2", "btnNo", [&](QWidget& dialog) { secondSize = LabelText(dialog, "lblSizeNew"); });
+
+    Action("mnuCopyFromLocal")->trigger();
+    WaitForListing();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(firstSize, FormatSizeLine(21));
+    EXPECT_EQ(secondSize, firstSize);
 }
 
 TEST_F(JobWindows, an_import_cancelled_in_its_dialog_leaves_the_catalogue_unread)

@@ -35,6 +35,30 @@ protected:
     TfrmSelDir m_dialog{m_owner};
 };
 
+TEST_F(FrmSelDir, shift_jis_and_utf8_names_read_as_characters_and_the_folder_keeps_its_bytes)
+{
+    const std::string sjis = m_folder.Under("\x83\x65\x83\x58\x83\x67"); // テスト in Shift-JIS
+    m_owner.copyDir = sjis;
+    m_folder.Write("\x83\x65\x83\x58\x83\x67/\xe3\x81\x82.htm"); // あ.htm in UTF-8
+    QString edit;
+    QString file;
+    QString folder;
+    ModalDriver driver;
+    driver.Then([&](QWidget* window) {
+        edit = window->findChild<QLineEdit*>("Edit1")->text();
+        file = window->findChild<QListWidget*>("FileListBox1")->item(0)->text();
+        folder = window->findChild<QTreeWidget*>("DirectoryListBox1")->currentItem()->text(0);
+        ModalDriver::Click(window->findChild<QAbstractButton*>("btnSetDir"));
+    });
+
+    EXPECT_EQ(Run(driver), QDialog::Accepted);
+
+    EXPECT_TRUE(edit.endsWith(QStringLiteral("/テスト"))) << edit.toStdString();
+    EXPECT_EQ(folder, QStringLiteral("テスト"));
+    EXPECT_EQ(file, QStringLiteral("あ.htm"));
+    EXPECT_EQ(m_owner.copyDir, sjis);
+}
+
 TEST_F(FrmSelDir, it_opens_on_the_setting_with_its_files_and_sub_folders)
 {
     m_owner.copyDir = m_folder.Under("dest");
