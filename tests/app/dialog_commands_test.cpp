@@ -109,7 +109,7 @@ TEST_F(DialogCommands, an_unreadable_file_is_named_and_stops_the_import_before_i
 
     EXPECT_TRUE(m_imports.empty());
     EXPECT_EQ(driver.messages,
-              std::vector<std::string>{m_source.Under("b.example/dangling.htm").string() + ": No such file or directory"});
+              std::vector<std::string>{m_source.Under("b.example/dangling.htm") + ": No such file or directory"});
     EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
 }
 
