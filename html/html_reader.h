@@ -24,6 +24,10 @@ public:
     std::vector<char> block;
     // Appended to export links that end in "/".
     std::string defaultFile;
+    // The stdio buffer of the page being rewritten (given, so that stdio
+    // neither allocates one nor asks the file system for its size); the
+    // page's stream is closed before the reader is used again.
+    std::vector<char> sourceBuffer;
 };
 
 // ReadHtmlChunk results.

@@ -106,7 +106,8 @@ int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& 
                       const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder)
 {
     reader.defaultFile = defaultFile;
-    std::setvbuf(source, nullptr, _IOFBF, kSourceBuffer);
+    reader.sourceBuffer.resize(kSourceBuffer);
+    std::setvbuf(source, reader.sourceBuffer.data(), _IOFBF, kSourceBuffer);
     std::setvbuf(target, nullptr, _IONBF, 0);
     reader.reset(); // a stopped job may have left bytes of another file
     return CopyChunks(reader, source, target, pageLocation, mode, ConvertBaseFolder(baseFolder));

@@ -77,7 +77,7 @@ void ImportJob::Run()
             m_host.Report("'" + record.LocalPath + "' は '" + first->second + "' と同じ URL (" + record.Url +
                               ") になるため、ｺﾋﾟｰしませんでした。",
                           kDuplicateUrlCaption, kMessageWarning);
-        if (check == 0 && !ImportFile(record, reader))
+        if ((check == kImportOver || check == kImportNew) && !ImportFile(record, reader, check == kImportOver))
             return;
         m_host.ProcessEvents();
         if (check == -1 || m_host.CancelRequested()) {
@@ -88,9 +88,9 @@ void ImportJob::Run()
 }
 
 // False when the job must stop.
-bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader)
+bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, bool replaces)
 {
-    if (DeleteCacheEntryAll(record.Url) != 0)
+    if (replaces && DeleteCacheEntryAll(record.Url) != 0)
         return Stop(record.Url, "Delete cache file is fails");
     char created[MAX_PATH + 1] = {};
     if (!m_cache.CreateUrlCacheEntryA(record.Url.c_str(), record.Size, record.Extension.c_str(), created, 0)) {
@@ -122,7 +122,7 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader)
 int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode& mode)
 {
     if (mode == OverwriteMode::All)
-        return 0;
+        return kImportOver;
     CacheEntryBuffer block;
     DWORD size = block.size();
     BOOL found = m_cache.GetUrlCacheEntryInfoA(record.Url.c_str(), block.info(), &size);
@@ -134,7 +134,7 @@ int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode&
     }
     if (!found) {
         if (m_cache.LastError() == ERROR_FILE_NOT_FOUND)
-            return 0;
+            return kImportNew;
         m_host.Report("不明なｴﾗｰが発生しました。", "GetUrlCacheEntryInfo", kMessageStop);
         return -1;
     }
@@ -148,9 +148,9 @@ int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode&
         DecideConflict(mode, [&] { return m_host.AskOverwrite(MakeImportQuestion(info, record.LocalPath)); });
     switch (rule) {
     case ConflictRule::Write:
-        return 0;
+        return kImportOver;
     case ConflictRule::WriteIfNewer:
-        return localIsNewer ? 0 : 1;
+        return localIsNewer ? kImportOver : 1;
     case ConflictRule::Stop:
         return -1;
     default:

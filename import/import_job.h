@@ -18,6 +18,9 @@ class UrlCache;
 inline constexpr const char* kImportCaption = "ｷｬｯｼｭへｺﾋﾟｰしています...";
 inline constexpr const char* kDuplicateUrlCaption = "同じ URL のﾌｧｲﾙ";
 
+inline constexpr int kImportOver = 0;
+inline constexpr int kImportNew = 2;
+
 class ImportJob {
 public:
     ImportJob(UrlCache& cache, JobHost& host);
@@ -35,14 +38,17 @@ public:
     void Run();
     int GetJobResult() const { return m_jobResult; }
 
-    // 0 import the file, 1 skip it, -1 stop the job. May ask, and may set mode.
+    // kImportOver import the file over what the cache may hold under its
+    // URL, kImportNew import it (the cache holds nothing there), 1 skip it,
+    // -1 stop the job. May ask, and may set mode.
     int CheckExistingEntry(const ImportFileRecord& record, OverwriteMode& mode);
     // Deletes every entry of url: 0 once none is left, -1 when a delete fails
     // for another reason.
     int DeleteCacheEntryAll(const std::string& url);
 
 private:
-    bool ImportFile(const ImportFileRecord& record, HtmlReader& reader);
+    // replaces: the old entries of the URL are deleted first.
+    bool ImportFile(const ImportFileRecord& record, HtmlReader& reader, bool replaces);
     bool Stop(const std::string& text, const std::string& caption);
 
     UrlCache& m_cache;
