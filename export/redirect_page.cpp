@@ -1,6 +1,7 @@
-// Redirect pages: seven fixed lines ended by CR LF on every platform, the
-// fourth naming the default-named page by a relative URL.
+// Redirect pages beside an exported default page, naming it by a relative URL.
 #include "export/redirect_page.h"
+
+#include "html/redirect_page_text.h"
 
 #include <cstdio>
 
@@ -20,15 +21,7 @@ int WriteRedirectPage(const std::string& destPath, const std::string& pageName, 
     std::FILE* page = std::fopen(pagePath.c_str(), "wb");
     if (!page)
         return -2;
-    const std::string text = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\r\n"
-                             "<HTML>\r\n"
-                             "<HEAD>\r\n"
-                             "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0; URL=" +
-                             defFile1 +
-                             "\">\r\n"
-                             "<TITLE>Made by Larkspool</TITLE>\r\n"
-                             "</HEAD>\r\n"
-                             "</HTML>\r\n";
+    const std::string text = RedirectPageText(defFile1);
     const bool written = std::fwrite(text.data(), 1, text.size(), page) == text.size();
     const bool closed = std::fclose(page) == 0;
     return written && closed ? 0 : -3;
