@@ -25,6 +25,9 @@ struct UrlCacheKind {
     bool filesOnDemand = false;      // a local file is made by RetrieveUrlCacheEntryFileA, not by listing
 };
 
+// What the jobs, the window and the command line say when a write is refused.
+inline constexpr const char* kReadOnlyCacheText = "this cache is read-only";
+
 class UrlCache {
 public:
     virtual ~UrlCache() = default;
@@ -60,7 +63,8 @@ public:
     virtual DWORD LastError() const = 0;
 
     // Lookup that also makes sure the entry's local file is there: callers
-    // call it before reading a file of a cache whose Kind() says filesOnDemand.
+    // call it before reading a file of a cache whose Kind() says
+    // filesOnDemand. size null: only the file, info untouched.
     virtual BOOL RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size,
                                             DWORD /*reserved*/)
     {

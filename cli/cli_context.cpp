@@ -19,8 +19,18 @@ UrlCache& CliContext::Cache()
         if (!opened.cache)
             throw CacheUnreadable(opened.error);
         m_cache = std::move(opened.cache);
+        for (const std::string& problem : opened.problems)
+            std::fprintf(stderr, "larkspool-cli: cannot read %s\n", problem.c_str());
     }
     return *m_cache;
+}
+
+UrlCache& CliContext::WritableCache()
+{
+    UrlCache& cache = Cache();
+    if (cache.Kind().readOnly)
+        throw CacheReadOnly();
+    return cache;
 }
 
 void CliContext::Message(const std::string& caption, const std::string& text)

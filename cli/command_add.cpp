@@ -68,7 +68,7 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args)
     if (error || !modified)
         return Fail("cannot read " + file.string());
 
-    UrlCache& cache = context.Cache();
+    UrlCache& cache = context.WritableCache();
     while (cache.DeleteUrlCacheEntryA(url.c_str())) {
     }
     const std::string extension = ExtensionOf(file);

@@ -82,6 +82,10 @@ void ExportJob::Run()
     m_jobResult = 0;
     m_cancelled = false;
     OverwriteMode mode = OverwriteMode::None;
+    if (Removes() && m_cache.Kind().readOnly) {
+        Stop(kReadOnlyCacheText, ExportCaption(m_opKind));
+        return;
+    }
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i) {
         const TCacheEntry& entry = *(*m_jobList)[i];
         const std::string destPath = DestinationPath(m_copyDir, entry.SitePath);
@@ -101,7 +105,7 @@ void ExportJob::Run()
 void ExportJob::ShowItem(std::size_t i, std::size_t n, const std::string& destPath)
 {
     m_host.ShowProgress(ProgressPosition(i, n), RemainingCountText(n - i), FileNameOf(destPath));
-    std::string folders = "'MSIE Cache' から ";
+    std::string folders = std::string("'") + m_cache.Kind().name + "' から ";
     if (Writes())
         folders += "'" + ParentFolderName(destPath) + "' へ";
     m_host.ShowFolders(folders);
@@ -134,6 +138,8 @@ bool ExportJob::WriteItem(const TCacheEntry& entry, const std::string& destPath,
         if (rule == ConflictRule::Keep || (rule == ConflictRule::WriteIfNewer && !ExistingIsOlder(destPath, entry.Modified)))
             return true;
     }
+    if (m_cache.Kind().filesOnDemand && !m_cache.RetrieveUrlCacheEntryFileA(entry.SourceUrl.c_str(), nullptr, nullptr, 0))
+        return Stop(destPath, kCopyFailedCaption);
     if (IsHtmlFile(entry.LocalFile)) {
         if (!ExportPage(entry, destPath, reader))
             return false;
