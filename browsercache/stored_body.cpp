@@ -9,6 +9,8 @@ namespace larkspool::browsercache {
 std::string ReadStoredBody(const BodyLocation& location, std::string& body)
 {
     body.clear();
+    if (location.length == 0)
+        return {};
     const FileBytes file(location.file);
     if (!file.IsOpen())
         return "cannot open " + location.file.string();

@@ -5,6 +5,7 @@
 #include "browsercache/crc32.h"
 #include "browsercache/simple_cache_index.h"
 #include "browsercache/stored_body.h"
+#include "tests/browsercache/chromium_bytes.h"
 #include "tests/browsercache/real_chromium.h"
 
 #include <gtest/gtest.h>
@@ -17,32 +18,10 @@ namespace {
 using namespace larkspool::browsercache;
 using namespace std::string_literals;
 
-std::string Le32(std::uint32_t value)
-{
-    return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
-}
-
-std::string Le64(std::uint64_t value) { return Le32(std::uint32_t(value)) + Le32(std::uint32_t(value >> 32)); }
-
-std::string PickleString(const std::string& text)
-{
-    return Le32(std::uint32_t(text.size())) + text + std::string((4 - text.size() % 4) % 4, '\0');
-}
-
-constexpr std::uint64_t kRequestMicroseconds = 13441196716930187ULL; // 2026-12-08 09:45:16.930187 UTC
-
-// A response record as Chromium pickles it; flags choose the layout.
-std::string ResponseRecord(std::uint32_t flags, const std::string& rawHeaders)
-{
-    std::string payload = Le32(flags);
-    if (flags & 0x80000000u)
-        payload += Le32(4);
-    payload += Le64(kRequestMicroseconds) + Le64(kRequestMicroseconds + 500);
-    if (flags & 0x80000000u)
-        payload += Le64(kRequestMicroseconds + 500);
-    payload += PickleString(rawHeaders) + PickleString("127.0.0.1") + Le32(8765);
-    return Le32(std::uint32_t(payload.size())) + payload;
-}
+using larkspool::testing::kRequestMicroseconds;
+using larkspool::testing::Le32;
+using larkspool::testing::Le64;
+using larkspool::testing::ResponseRecord;
 
 std::string EndRecord(std::uint32_t flags, const std::string& stream, std::uint32_t size)
 {
