@@ -1,6 +1,9 @@
-// Chromium's little-endian numbers and its pickled response record, as both
-// of its cache formats store them, for building entries in tests and seeds.
+// Chromium's little-endian numbers, its pickled response record (as both of
+// its cache formats store it) and a simple-cache entry file, for building
+// entries in tests and fuzzer seeds.
 #pragma once
+
+#include "browsercache/crc32.h"
 
 #include <cstdint>
 #include <string>
@@ -30,5 +33,25 @@ inline std::string ResponseRecord(std::uint32_t flags, const std::string& rawHea
     payload += PickleString(rawHeaders) + PickleString("127.0.0.1") + Le32(8765);
     return Le32(std::uint32_t(payload.size())) + payload;
 }
+
+inline std::string EndRecord(std::uint32_t flags, const std::string& stream, std::uint32_t size)
+{
+    return Le64(0xf4fa6f45970d41d8ULL) + Le32(flags) + Le32(browsercache::Crc32(stream)) + Le32(size) + Le32(0);
+}
+
+// An entry file "_0" of the simple cache, with the key's SHA-256 (here
+// stand-in bytes) and CRCs for both streams, as Chromium lays it out.
+struct SimpleEntry {
+    std::string key = "1/0/_dk_http://127.0.0.1 http://127.0.0.1 http://127.0.0.1:8765/a.html";
+    std::string body = "<p>hello</p>";
+    std::string record = ResponseRecord(0x80000003u, std::string("HTTP/1.1 200 OK\0Content-Type: text/html\0\0", 41));
+
+    std::string Bytes() const
+    {
+        return Le64(0xfcfb6d1ba7725c30ULL) + Le32(5) + Le32(std::uint32_t(key.size())) + Le32(0x1234) + Le32(0) + key +
+               body + EndRecord(1, body, 0) + record + std::string(32, 's') +
+               EndRecord(3, record, std::uint32_t(record.size()));
+    }
+};
 
 } // namespace larkspool::testing

@@ -22,25 +22,7 @@ using larkspool::testing::kRequestMicroseconds;
 using larkspool::testing::Le32;
 using larkspool::testing::Le64;
 using larkspool::testing::ResponseRecord;
-
-std::string EndRecord(std::uint32_t flags, const std::string& stream, std::uint32_t size)
-{
-    return Le64(0xf4fa6f45970d41d8ULL) + Le32(flags) + Le32(Crc32(stream)) + Le32(size) + Le32(0);
-}
-
-// An entry file "_0" as Chromium lays it out.
-struct SimpleEntry {
-    std::string key = "1/0/_dk_http://127.0.0.1 http://127.0.0.1 http://127.0.0.1:8765/a.html";
-    std::string body = "<p>hello</p>";
-    std::string record = ResponseRecord(0x80000003u, "HTTP/1.1 200 OK\0Content-Type: text/html\0\0"s);
-
-    std::string Bytes() const
-    {
-        return Le64(0xfcfb6d1ba7725c30ULL) + Le32(5) + Le32(std::uint32_t(key.size())) + Le32(0x1234) + Le32(0) + key +
-               body + EndRecord(1, body, 0) + record + std::string(32, 's') +
-               EndRecord(3, record, std::uint32_t(record.size()));
-    }
-};
+using larkspool::testing::SimpleEntry;
 
 BrowserCacheRecord Read(const std::string& bytes)
 {
