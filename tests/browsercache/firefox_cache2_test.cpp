@@ -152,6 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, FirefoxDamage, ::testing::Values(
               "the key of 2147483647 bytes does not fit the metadata"},
     DamageRow{"key_not_ended", [](std::string& b, const FirefoxEntry& e) { b[e.body.size() + 6 + 32 + e.key.size()] = 'x'; },
               "the key of 26 bytes does not fit the metadata"},
+    DamageRow{"metadata_changed", [](std::string& b, const FirefoxEntry& e) { b[e.body.size() + 6 + 32 + 5] ^= 1; },
+              "the metadata fails its hash check"},
     DamageRow{"element_cut", [](std::string& b, const FirefoxEntry&) { b.erase(b.size() - 5, 1); },
               "the metadata elements are damaged"},
     DamageRow{"huge_metadata", [](std::string& b, const FirefoxEntry& e) { b = std::string(5 << 20, 'x') + Be32(0); (void)e; },

@@ -2,6 +2,8 @@
 // Firefox lays it out, for building entries in tests and fuzzer seeds.
 #pragma once
 
+#include "browsercache/firefox_hash.h"
+
 #include <cstdint>
 #include <string>
 
@@ -21,13 +23,13 @@ struct FirefoxEntry {
 
     std::string Bytes() const
     {
-        std::string file = body + Be32(0x12345678) + std::string((body.size() + 262143) / 262144 * 2, 'h');
-        file += Be32(version) + Be32(7) + Be32(1700000100) + Be32(1700000000) + Be32(5) + Be32(0xffffffff);
-        file += Be32(std::uint32_t(key.size()));
+        std::string metadata = std::string((body.size() + 262143) / 262144 * 2, 'h');
+        metadata += Be32(version) + Be32(7) + Be32(1700000100) + Be32(1700000000) + Be32(5) + Be32(0xffffffff);
+        metadata += Be32(std::uint32_t(key.size()));
         if (version >= 2)
-            file += Be32(0);
-        file += key + '\0' + elements + Be32(std::uint32_t(body.size()));
-        return file;
+            metadata += Be32(0);
+        metadata += key + '\0' + elements;
+        return body + Be32(browsercache::FirefoxHash(metadata)) + metadata + Be32(std::uint32_t(body.size()));
     }
 };
 
