@@ -5,6 +5,7 @@
 #include "browsercache/browser_time.h"
 #include "browsercache/byte_reader.h"
 #include "browsercache/cache_key_url.h"
+#include "browsercache/firefox_hash.h"
 #include "browsercache/response_head.h"
 
 #include <algorithm>
@@ -74,10 +75,11 @@ std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
         return "cannot read the metadata";
 
     ByteReader reader(metadata);
+    std::uint32_t storedHash = 0;
     const std::uint64_t chunks = (std::uint64_t(metaOffset) + kChunkSize - 1) / kChunkSize;
     std::uint32_t version = 0, fetchCount = 0, lastFetched = 0, lastModified = 0, frecency = 0, expiration = 0;
     std::uint32_t keySize = 0, flags = 0;
-    if (!reader.Skip(4) || !reader.Skip(std::size_t(chunks * 2)) || !reader.Be32(version))
+    if (!reader.Be32(storedHash) || !reader.Skip(std::size_t(chunks * 2)) || !reader.Be32(version))
         return "metadata is truncated";
     if (version < 1 || version > 3)
         return "unknown metadata version " + std::to_string(version);
@@ -97,6 +99,8 @@ std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
     record.body.length = metaOffset;
     if (!ReadElements(elements, record))
         return "the metadata elements are damaged";
+    if (FirefoxHash(std::string_view(metadata).substr(4)) != storedHash)
+        return "the metadata fails its hash check";
     return {};
 }
 

@@ -3,7 +3,7 @@
 //
 // Entry file                                   offset        size
 //   body as stored (maybe alt-data after it)    0             metadata offset
-//   metadata hash                               M             4
+//   metadata hash (firefox_hash.h) of the rest  M             4
 //   one hash per 256 KiB chunk of the body      M + 4         2 x chunks
 //   version (1, 2 or 3)                         H             4
 //   fetch count, last fetched, last modified,   H + 4         5 x 4   times in seconds since 1970

@@ -4,6 +4,7 @@
 
 #include "browsercache/browser_time.h"
 
+#include "tests/browsercache/firefox_entry_bytes.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -17,29 +18,8 @@ using namespace std::string_literals;
 
 const std::filesystem::path kFixture = LARKSPOOL_TESTDATA_DIR "/firefox-cache2";
 
-std::string Be32(std::uint32_t value)
-{
-    return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
-}
-
-// An entry file as Firefox lays it out.
-struct FirefoxEntry {
-    std::string body = "<html>hello</html>";
-    std::uint32_t version = 3;
-    std::string key = "a,:http://a.example/x.html";
-    std::string elements = "request-method\0GET\0response-head\0HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\0"s;
-
-    std::string Bytes() const
-    {
-        std::string file = body + Be32(0x12345678) + std::string((body.size() + 262143) / 262144 * 2, 'h');
-        file += Be32(version) + Be32(7) + Be32(1700000100) + Be32(1700000000) + Be32(5) + Be32(0xffffffff);
-        file += Be32(std::uint32_t(key.size()));
-        if (version >= 2)
-            file += Be32(0);
-        file += key + '\0' + elements + Be32(std::uint32_t(body.size()));
-        return file;
-    }
-};
+using larkspool::testing::Be32;
+using larkspool::testing::FirefoxEntry;
 
 BrowserCacheRecord Read(const std::string& bytes)
 {
@@ -172,6 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, FirefoxDamage, ::testing::Values(
               "the key of 2147483647 bytes does not fit the metadata"},
     DamageRow{"key_not_ended", [](std::string& b, const FirefoxEntry& e) { b[e.body.size() + 6 + 32 + e.key.size()] = 'x'; },
               "the key of 26 bytes does not fit the metadata"},
+    DamageRow{"metadata_changed", [](std::string& b, const FirefoxEntry& e) { b[e.body.size() + 6 + 32 + 5] ^= 1; },
+              "the metadata fails its hash check"},
     DamageRow{"element_cut", [](std::string& b, const FirefoxEntry&) { b.erase(b.size() - 5, 1); },
               "the metadata elements are damaged"},
     DamageRow{"huge_metadata", [](std::string& b, const FirefoxEntry& e) { b = std::string(5 << 20, 'x') + Be32(0); (void)e; },
