@@ -81,7 +81,7 @@ public:
             m_scratch = pattern;
         for (const BrowserCacheRecord& record : scan.records)
             if (!record.error.empty())
-                m_problems.push_back(record.key.empty() ? record.error : record.key + ": " + record.error);
+                m_problems.push_back(record.error); // the readers name the entry in it
         for (const ListedRecord& listed : ListedRecords(scan))
             Add(*listed.record, listed.redirectTarget);
     }

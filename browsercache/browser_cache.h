@@ -31,7 +31,7 @@ public:
     BrowserCache(const BrowserCache&) = delete;
     BrowserCache& operator=(const BrowserCache&) = delete;
 
-    // The entries that cannot be read, one line each: "KEY: why".
+    // The entries that cannot be read, one line each, naming the entry and why.
     const std::vector<std::string>& Problems() const;
 
     CacheEnumHandle FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;

@@ -2,6 +2,8 @@
 // through a home directory stays cheap.
 #include "browsercache/cache_folder.h"
 
+#include "browsercache/chromium_blockfile_cache.h"
+#include "browsercache/chromium_simple_cache.h"
 #include "browsercache/firefox_cache2.h"
 
 #include <algorithm>
@@ -121,13 +123,17 @@ const char* CacheFormatName(CacheFolderFormat format)
 BrowserCacheScan ScanBrowserCache(const CacheFolder& cache)
 {
     switch (cache.format) {
+    case CacheFolderFormat::ChromiumSimple:
+        return ScanChromiumSimpleCache(cache.folder);
+    case CacheFolderFormat::ChromiumBlockfile:
+        return ScanChromiumBlockfileCache(cache.folder);
     case CacheFolderFormat::FirefoxCache2:
         return ScanFirefoxCache2(cache.folder);
-    default:
+    case CacheFolderFormat::IndexDat:
         break;
     }
     BrowserCacheScan scan;
-    scan.error = std::string("no reader for ") + CacheFormatName(cache.format) + " caches";
+    scan.error = "not a browser's cache";
     return scan;
 }
 

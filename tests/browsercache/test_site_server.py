@@ -92,9 +92,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Cache-Control", HOUR)
         self.send_header("Last-Modified", "Tue, 01 Dec 2026 10:20:30 GMT")
         if status == 301:
+            note = b"<html><body>Moved to <a href=\"%s\">here</a></body></html>" % kind.encode()
             self.send_header("Location", kind)
-            self.send_header("Content-Length", "0")
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(note)))
             self.end_headers()
+            self.wfile.write(note)
             return
         sent = ENCODERS[encoding](body) if encoding else body
         self.send_header("Content-Type", kind)
