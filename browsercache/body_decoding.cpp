@@ -4,6 +4,8 @@
 // whole, so a truncated body is an error, not a short file.
 #include "browsercache/body_decoding.h"
 
+#include "browsercache/crc32.h"
+
 #include <brotli/decode.h>
 #include <zlib.h>
 #include <zstd.h>
@@ -242,15 +244,20 @@ std::string DecodeBody(const BodyLocation& body, std::string_view contentEncodin
         std::fseek(file.get(), static_cast<long>(body.offset), SEEK_SET) != 0)
         return "cannot read " + body.file.string();
     std::vector<char> chunk(kChunk);
+    std::uint32_t crc = 0;
     for (std::uint64_t left = body.length; left > 0;) {
         const std::size_t want = std::size_t(std::min<std::uint64_t>(left, chunk.size()));
         const std::size_t got = std::fread(chunk.data(), 1, want, file.get());
         if (got == 0)
             return "the body ends early in " + body.file.string();
+        if (body.hasCrc32)
+            crc = Crc32(std::string_view(chunk.data(), got), crc);
         if (!stages.front()(chunk.data(), got))
             return decoders.empty() ? "the body was not taken" : "damaged " + std::string(contentEncoding) + " body";
         left -= got;
     }
+    if (body.hasCrc32 && crc != body.crc32)
+        return "the body's checksum does not match: the entry is damaged";
     for (const auto& decoder : decoders)
         if (!decoder->Finished())
             return "truncated " + std::string(contentEncoding) + " body";

@@ -16,7 +16,9 @@ namespace larkspool::browsercache {
 using ByteSink = std::function<bool(const char* bytes, std::size_t count)>;
 
 // Reads the stored bytes at body and hands the decoded ones to sink, undoing
-// contentEncoding (the header's value; empty or "identity" for none).
+// contentEncoding (the header's value; empty or "identity" for none). The
+// stored bytes are checked against the body's CRC-32 when it has one; the
+// sink may have had bytes by the time a mismatch is found.
 // Returns "" when the whole body was decoded, else why not in one line.
 std::string DecodeBody(const BodyLocation& body, std::string_view contentEncoding, const ByteSink& sink);
 

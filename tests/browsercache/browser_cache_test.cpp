@@ -4,6 +4,7 @@
 // find them in real caches have tests of their own.
 #include "browsercache/body_decoding.h"
 #include "browsercache/browser_cache.h"
+#include "browsercache/crc32.h"
 #include "browsercache/http_response_head.h"
 #include "cache/cache_enumeration.h"
 #include "html/redirect_page_text.h"
@@ -107,7 +108,10 @@ TEST_P(BodyDecoding, gives_back_the_bytes_before_encoding)
 {
     TempFolder folder;
     const std::string body = SampleBody();
-    const BodyLocation location = Store(folder, "stored", Encoded(body, GetParam().stored));
+    const std::string stored = Encoded(body, GetParam().stored);
+    BodyLocation location = Store(folder, "stored", stored);
+    location.hasCrc32 = true;
+    location.crc32 = Crc32(stored);
     std::string decoded;
 
     const std::string error = DecodeBody(location, GetParam().header, [&](const char* bytes, std::size_t n) {
@@ -144,6 +148,7 @@ TEST(BodyDecodingDamage, truncated_garbled_unknown_and_misplaced_bodies_are_erro
         {Store(folder, "e", std::string(500, 'x')), "gzip"},
         {Store(folder, "f", gzip), "compress"},
         {{folder.Write("g", "short"), 2, 100}, ""},
+        {{folder.Write("h", "stored body"), 0, 11, true, 0x12345678}, ""},
         {{folder.Under("missing"), 0, 10}, ""},
     };
     for (const auto& row : cases) {
