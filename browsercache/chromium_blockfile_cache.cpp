@@ -165,13 +165,8 @@ std::string BlockfileReader::ReadRecord(const EntryStore& entry, BrowserCacheRec
     std::string stream0;
     if (std::string error = Read(entry.streamAddress[0], entry.streamSize[0], stream0); !error.empty())
         return "the response record cannot be read: " + error;
-    ResponseInfo info;
-    if (std::string error = ReadResponseInfo(stream0, info); !error.empty())
+    if (std::string error = ReadResponseInfo(stream0, record); !error.empty())
         return error;
-    record.responseHead = std::move(info.head);
-    record.requestTime = info.requestTime;
-    record.responseTime = info.responseTime;
-    record.entryTime = info.responseTime;
     return LocateBody(entry, record.body);
 }
 

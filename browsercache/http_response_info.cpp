@@ -15,7 +15,7 @@ constexpr std::uint32_t kExtraHasOriginalResponseTime = 1u << 2;
 
 } // namespace
 
-std::string ReadResponseInfo(std::string_view stream, ResponseInfo& info)
+std::string ReadResponseInfo(std::string_view stream, BrowserCacheRecord& record)
 {
     PickleReader pickle(stream);
     if (!pickle.IsValid())
@@ -33,9 +33,10 @@ std::string ReadResponseInfo(std::string_view stream, ResponseInfo& info)
         ((extraFlags & kExtraHasOriginalResponseTime) && !pickle.ReadU64(originalTime)) ||
         !pickle.ReadString(rawHeaders))
         return "the response record is truncated";
-    info.head = HeadFromLines(rawHeaders, '\0');
-    info.requestTime = TicksFromChromiumTime(requestTime);
-    info.responseTime = TicksFromChromiumTime(responseTime);
+    record.responseHead = HeadFromLines(rawHeaders, '\0');
+    record.requestTime = TicksFromChromiumTime(requestTime);
+    record.responseTime = TicksFromChromiumTime(responseTime);
+    record.entryTime = record.responseTime;
     return {};
 }
 
