@@ -163,8 +163,10 @@ std::string BlockfileReader::ReadRecord(const EntryStore& entry, BrowserCacheRec
     if (entry.streamSize[0] > kMaxStream0Size)
         return "a response record of " + std::to_string(entry.streamSize[0]) + " bytes is too large";
     std::string stream0;
-    if (std::string error = Read(entry.streamAddress[0], entry.streamSize[0], stream0); !error.empty())
-        return "the response record cannot be read: " + error;
+    if (entry.streamSize[0] > 0) {
+        if (std::string error = Read(entry.streamAddress[0], entry.streamSize[0], stream0); !error.empty())
+            return "the response record cannot be read: " + error;
+    }
     if (std::string error = ReadResponseInfo(stream0, record); !error.empty())
         return error;
     return LocateBody(entry, record.body);

@@ -17,6 +17,9 @@ constexpr std::uint32_t kExtraHasOriginalResponseTime = 1u << 2;
 
 std::string ReadResponseInfo(std::string_view stream, BrowserCacheRecord& record)
 {
+    // Entries the HTTP cache did not write (code cache, for one) keep none.
+    if (stream.empty())
+        return {};
     PickleReader pickle(stream);
     if (!pickle.IsValid())
         return "the response record's size does not fit its stream";

@@ -19,7 +19,8 @@ namespace larkspool::browsercache {
 
 // Sets the record's response head, request and response times (and its
 // entry time to the response time) from the stream's bytes; returns the
-// reason when they are not a response record.
+// reason when they are not a response record. An empty stream is no
+// record, and no error: the record keeps no head.
 std::string ReadResponseInfo(std::string_view stream, BrowserCacheRecord& record);
 
 } // namespace larkspool::browsercache

@@ -212,12 +212,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, BlockfilePlacement, ::testing::Values(
     PlacementRow{"long_key_external", Where::External, 20000, Where::Data3, "data_3"}),
     [](const ::testing::TestParamInfo<PlacementRow>& info) { return std::string(info.param.name); });
 
-TEST(ChromiumBlockfileCache, follows_each_bucket_chain_and_reads_a_looping_one_once)
+TEST(ChromiumBlockfileCache, follows_each_bucket_chain_reads_a_looping_one_once_and_takes_empty_streams)
 {
     BlockfileBuilder cache;
     const std::uint32_t first = cache.AddEntry("http://a.example/1", kRecord, "one", Where::Data2, 3);
     const std::uint32_t second = cache.AddEntry("http://a.example/2", kRecord, "two", Where::Data2, 3);
-    cache.AddEntry("http://a.example/3", kRecord, "", Where::Data2, 9);
+    cache.AddEntry("http://a.example/3", "", "", Where::Data2, 9);
     // The bucket's chain runs 2, 1, and back to 2.
     cache.Files()["data_1"].replace(8192 + (first & 0xFFFF) * 256 + 4, 4, Le32(second));
 
@@ -229,6 +229,7 @@ TEST(ChromiumBlockfileCache, follows_each_bucket_chain_and_reads_a_looping_one_o
     EXPECT_EQ(scan.records[2].url, "http://a.example/3");
     EXPECT_EQ(scan.records[2].body.length, 0u);
     EXPECT_EQ(scan.records[2].error, "");
+    EXPECT_EQ(scan.records[2].responseHead, "");
 }
 
 struct IndexDamageRow {
