@@ -46,7 +46,9 @@ private:
         std::uint32_t blockSize = 0;       // of a block file whose header is sound; 0 otherwise
     };
 
-    // The file named, opened once.
+    // The file named: block files are opened once and kept, an external
+    // file only until the next one is asked for, so that a cache of many
+    // thousand f_ files never holds more than one of them open.
     const OpenedFile& File(const std::string& name);
     // Finds length bytes at the address; returns the reason when they are
     // not wholly inside a file that holds blocks of the address's size.
@@ -60,10 +62,19 @@ private:
     std::filesystem::path m_dir;
     const OpenCacheFile& m_open;
     std::map<std::string, OpenedFile> m_files;
+    std::string m_externalName;
+    OpenedFile m_external;
 };
 
 const BlockfileReader::OpenedFile& BlockfileReader::File(const std::string& name)
 {
+    if (name.starts_with("f_")) {
+        if (name != m_externalName) {
+            m_externalName = name;
+            m_external = OpenedFile{m_open(name)};
+        }
+        return m_external;
+    }
     auto found = m_files.find(name);
     if (found != m_files.end())
         return found->second;
