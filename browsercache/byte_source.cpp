@@ -14,10 +14,9 @@ bool MemoryBytes::ReadAt(std::uint64_t offset, std::uint64_t length, std::string
 FileBytes::FileBytes(const std::filesystem::path& file) : m_stream(file, std::ios::binary)
 {
     std::error_code error;
-    if (!m_stream || !std::filesystem::is_regular_file(file, error))
-        return;
+    // Fails for anything but a regular file.
     const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (error)
+    if (!m_stream || error)
         return;
     m_size = size;
     m_open = true;

@@ -46,7 +46,9 @@ private:
         std::uint32_t blockSize = 0;       // of a block file whose header is sound; 0 otherwise
     };
 
-    // The file named, opened once.
+    // The file named: block files are opened once and kept, an external
+    // file only until the next one is asked for, so that a cache of many
+    // thousand f_ files never holds more than one of them open.
     const OpenedFile& File(const std::string& name);
     // Finds length bytes at the address; returns the reason when they are
     // not wholly inside a file that holds blocks of the address's size.
@@ -60,10 +62,19 @@ private:
     std::filesystem::path m_dir;
     const OpenCacheFile& m_open;
     std::map<std::string, OpenedFile> m_files;
+    std::string m_externalName;
+    OpenedFile m_external;
 };
 
 const BlockfileReader::OpenedFile& BlockfileReader::File(const std::string& name)
 {
+    if (name.starts_with("f_")) {
+        if (name != m_externalName) {
+            m_externalName = name;
+            m_external = OpenedFile{m_open(name)};
+        }
+        return m_external;
+    }
     auto found = m_files.find(name);
     if (found != m_files.end())
         return found->second;
@@ -163,15 +174,12 @@ std::string BlockfileReader::ReadRecord(const EntryStore& entry, BrowserCacheRec
     if (entry.streamSize[0] > kMaxStream0Size)
         return "a response record of " + std::to_string(entry.streamSize[0]) + " bytes is too large";
     std::string stream0;
-    if (std::string error = Read(entry.streamAddress[0], entry.streamSize[0], stream0); !error.empty())
-        return "the response record cannot be read: " + error;
-    ResponseInfo info;
-    if (std::string error = ReadResponseInfo(stream0, info); !error.empty())
+    if (entry.streamSize[0] > 0) {
+        if (std::string error = Read(entry.streamAddress[0], entry.streamSize[0], stream0); !error.empty())
+            return "the response record cannot be read: " + error;
+    }
+    if (std::string error = ReadResponseInfo(stream0, record); !error.empty())
         return error;
-    record.responseHead = std::move(info.head);
-    record.requestTime = info.requestTime;
-    record.responseTime = info.responseTime;
-    record.entryTime = info.responseTime;
     return LocateBody(entry, record.body);
 }
 

@@ -5,11 +5,11 @@
 #include "browsercache/browser_time.h"
 #include "browsercache/byte_reader.h"
 #include "browsercache/cache_key_url.h"
+#include "browsercache/entry_file.h"
 #include "browsercache/crc32.h"
 #include "browsercache/http_response_info.h"
 #include "browsercache/simple_cache_index.h"
 
-#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -87,13 +87,8 @@ std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
     record.body.hasCrc32 = (end1.flags & kFlagHasCrc32) != 0;
     record.body.crc32 = end1.crc32;
 
-    ResponseInfo info;
-    if (std::string error = ReadResponseInfo(stream0, info); !error.empty())
+    if (std::string error = ReadResponseInfo(stream0, record); !error.empty())
         return error;
-    record.responseHead = std::move(info.head);
-    record.requestTime = info.requestTime;
-    record.responseTime = info.responseTime;
-    record.entryTime = info.responseTime;
     return {};
 }
 
@@ -123,44 +118,30 @@ std::unordered_map<std::uint64_t, std::uint64_t> LastUseFromIndex(const std::fil
 
 BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::filesystem::path& file)
 {
-    BrowserCacheRecord record;
-    record.body.file = file;
-    record.error = ReadEntry(bytes, record);
-    if (!record.error.empty()) {
-        record.error = file.filename().string() + ": " + record.error;
-        record.body = BodyLocation{file};
-    }
-    return record;
+    return ReadEntryFile(bytes, file, ReadEntry);
 }
 
 BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
 {
     BrowserCacheScan scan;
     scan.format = BrowserCacheFormat::ChromiumSimple;
-    std::error_code error;
-    std::vector<std::pair<std::filesystem::path, std::uint64_t>> files;
     bool hasIndex = false;
-    for (std::filesystem::directory_iterator it(cacheDir, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
+    std::vector<std::pair<std::filesystem::path, std::uint64_t>> entries;
+    for (const std::filesystem::path& file : ListEntryFiles(cacheDir, scan.error)) {
+        const std::string name = file.filename().string();
         hasIndex = hasIndex || name == "index";
         if (const std::optional<std::uint64_t> hash = EntryHash(name))
-            files.emplace_back(it->path(), *hash);
+            entries.emplace_back(file, *hash);
     }
-    if (error) {
-        scan.error = "cannot list " + cacheDir.string() + ": " + error.message();
+    if (!scan.error.empty())
         return scan;
-    }
-    if (!hasIndex && files.empty()) {
+    if (!hasIndex && entries.empty()) {
         scan.error = "no Chromium cache in " + cacheDir.string();
         return scan;
     }
-    std::sort(files.begin(), files.end());
     const std::unordered_map<std::uint64_t, std::uint64_t> lastUse = LastUseFromIndex(cacheDir);
-    for (const auto& [file, hash] : files) {
-        const FileBytes bytes(file);
-        BrowserCacheRecord record = ReadSimpleCacheEntry(bytes, file);
-        if (!bytes.IsOpen())
-            record.error = file.filename().string() + ": cannot be opened";
+    for (const auto& [file, hash] : entries) {
+        BrowserCacheRecord record = ReadEntryFileAt(file, ReadEntry);
         const auto used = lastUse.find(hash);
         record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : TicksFromFileTime(file);
         if (record.entryTime == 0)

@@ -5,10 +5,10 @@
 #include "browsercache/browser_time.h"
 #include "browsercache/byte_reader.h"
 #include "browsercache/cache_key_url.h"
+#include "browsercache/entry_file.h"
 #include "browsercache/firefox_hash.h"
 #include "browsercache/response_head.h"
 
-#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -108,44 +108,18 @@ std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
 
 BrowserCacheRecord ReadFirefoxEntry(const ByteSource& bytes, const std::filesystem::path& file)
 {
-    BrowserCacheRecord record;
-    record.body.file = file;
-    record.error = ReadEntry(bytes, record);
-    if (!record.error.empty()) {
-        record.error = file.filename().string() + ": " + record.error;
-        record.body.length = 0;
-    }
-    return record;
+    return ReadEntryFile(bytes, file, ReadEntry);
 }
 
 BrowserCacheScan ScanFirefoxCache2(const std::filesystem::path& cache2Dir)
 {
     BrowserCacheScan scan;
     scan.format = BrowserCacheFormat::FirefoxCache2;
-    std::error_code error;
+    std::error_code ignored;
     const std::filesystem::path entries =
-        std::filesystem::is_directory(cache2Dir / "entries", error) ? cache2Dir / "entries" : cache2Dir;
-    std::vector<std::filesystem::path> files;
-    for (std::filesystem::directory_iterator it(entries, error), end; !error && it != end; it.increment(error)) {
-        if (it->is_regular_file(error))
-            files.push_back(it->path());
-    }
-    if (error) {
-        scan.error = "cannot list " + entries.string() + ": " + error.message();
-        return scan;
-    }
-    std::sort(files.begin(), files.end());
-    for (const std::filesystem::path& file : files) {
-        const FileBytes bytes(file);
-        if (!bytes.IsOpen()) {
-            BrowserCacheRecord record;
-            record.body.file = file;
-            record.error = file.filename().string() + ": cannot be opened";
-            scan.records.push_back(std::move(record));
-            continue;
-        }
-        scan.records.push_back(ReadFirefoxEntry(bytes, file));
-    }
+        std::filesystem::is_directory(cache2Dir / "entries", ignored) ? cache2Dir / "entries" : cache2Dir;
+    for (const std::filesystem::path& file : ListEntryFiles(entries, scan.error))
+        scan.records.push_back(ReadEntryFileAt(file, ReadEntry));
     return scan;
 }
 

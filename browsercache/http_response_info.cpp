@@ -15,8 +15,11 @@ constexpr std::uint32_t kExtraHasOriginalResponseTime = 1u << 2;
 
 } // namespace
 
-std::string ReadResponseInfo(std::string_view stream, ResponseInfo& info)
+std::string ReadResponseInfo(std::string_view stream, BrowserCacheRecord& record)
 {
+    // Entries the HTTP cache did not write (code cache, for one) keep none.
+    if (stream.empty())
+        return {};
     PickleReader pickle(stream);
     if (!pickle.IsValid())
         return "the response record's size does not fit its stream";
@@ -33,9 +36,10 @@ std::string ReadResponseInfo(std::string_view stream, ResponseInfo& info)
         ((extraFlags & kExtraHasOriginalResponseTime) && !pickle.ReadU64(originalTime)) ||
         !pickle.ReadString(rawHeaders))
         return "the response record is truncated";
-    info.head = HeadFromLines(rawHeaders, '\0');
-    info.requestTime = TicksFromChromiumTime(requestTime);
-    info.responseTime = TicksFromChromiumTime(responseTime);
+    record.responseHead = HeadFromLines(rawHeaders, '\0');
+    record.requestTime = TicksFromChromiumTime(requestTime);
+    record.responseTime = TicksFromChromiumTime(responseTime);
+    record.entryTime = record.responseTime;
     return {};
 }
 

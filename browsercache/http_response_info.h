@@ -10,19 +10,17 @@
 //   ...                      certificates, vary data, address: not read here
 #pragma once
 
-#include <cstdint>
+#include "browsercache/browser_cache_record.h"
+
 #include <string>
 #include <string_view>
 
 namespace larkspool::browsercache {
 
-struct ResponseInfo {
-    std::string head;               // "\r\n"-ended lines
-    std::uint64_t requestTime = 0;  // FILETIME ticks
-    std::uint64_t responseTime = 0; // FILETIME ticks
-};
-
-// Reads info from the stream's bytes; returns the reason when they are not one.
-std::string ReadResponseInfo(std::string_view stream, ResponseInfo& info);
+// Sets the record's response head, request and response times (and its
+// entry time to the response time) from the stream's bytes; returns the
+// reason when they are not a response record. An empty stream is no
+// record, and no error: the record keeps no head.
+std::string ReadResponseInfo(std::string_view stream, BrowserCacheRecord& record);
 
 } // namespace larkspool::browsercache

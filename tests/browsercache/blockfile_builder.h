@@ -56,7 +56,7 @@ public:
         const std::uint32_t rankings = Blocks(0, Le64(lastUsedMicroseconds) + Le64(lastUsedMicroseconds / 2) + std::string(20, '\0'));
         const bool inlineKey = keyWhere == Where::Data1 && key.size() < 4 * 256 - 0x60;
         const std::uint32_t longKey = inlineKey ? 0 : Store(key, keyWhere);
-        const std::uint32_t record = Store(responseRecord, Where::Data1);
+        const std::uint32_t record = responseRecord.empty() ? 0 : Store(responseRecord, Where::Data1);
         const std::uint32_t bodyAddress = body.empty() ? 0 : Store(body, bodyWhere);
         std::string& index = m_files["index"];
         const std::size_t slot = 0x170 + bucket * 4;

@@ -212,12 +212,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, BlockfilePlacement, ::testing::Values(
     PlacementRow{"long_key_external", Where::External, 20000, Where::Data3, "data_3"}),
     [](const ::testing::TestParamInfo<PlacementRow>& info) { return std::string(info.param.name); });
 
-TEST(ChromiumBlockfileCache, follows_each_bucket_chain_and_reads_a_looping_one_once)
+TEST(ChromiumBlockfileCache, follows_each_bucket_chain_reads_a_looping_one_once_and_takes_empty_streams)
 {
     BlockfileBuilder cache;
     const std::uint32_t first = cache.AddEntry("http://a.example/1", kRecord, "one", Where::Data2, 3);
     const std::uint32_t second = cache.AddEntry("http://a.example/2", kRecord, "two", Where::Data2, 3);
-    cache.AddEntry("http://a.example/3", kRecord, "", Where::Data2, 9);
+    cache.AddEntry("http://a.example/3", "", "", Where::Data2, 9);
     // The bucket's chain runs 2, 1, and back to 2.
     cache.Files()["data_1"].replace(8192 + (first & 0xFFFF) * 256 + 4, 4, Le32(second));
 
@@ -229,6 +229,7 @@ TEST(ChromiumBlockfileCache, follows_each_bucket_chain_and_reads_a_looping_one_o
     EXPECT_EQ(scan.records[2].url, "http://a.example/3");
     EXPECT_EQ(scan.records[2].body.length, 0u);
     EXPECT_EQ(scan.records[2].error, "");
+    EXPECT_EQ(scan.records[2].responseHead, "");
 }
 
 struct IndexDamageRow {
@@ -341,6 +342,38 @@ TEST(ChromiumBlockfileCache, every_truncation_of_a_file_is_an_error_or_stays_ins
             }
         }
     }
+}
+
+TEST(ChromiumBlockfileCache, keeps_at_most_one_external_file_open_however_many_bodies_there_are)
+{
+    larkspool::testing::TempFolder folder;
+    BlockfileBuilder cache;
+    for (std::uint32_t n = 0; n < 3000; ++n)
+        cache.AddEntry("http://a.example/" + std::to_string(n), kRecord, "body", Where::External, n % 64);
+    cache.WriteTo(folder.Path());
+    std::size_t opened = 0, mostOpen = 0;
+    auto open = [&](const std::string& name) -> std::unique_ptr<ByteSource> {
+        struct Counted final : ByteSource {
+            Counted(const std::filesystem::path& file, std::size_t& open) : bytes(file), open(++open) {}
+            ~Counted() override { --open; }
+            std::uint64_t Size() const override { return bytes.Size(); }
+            bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const override
+            {
+                return bytes.ReadAt(offset, length, out);
+            }
+            FileBytes bytes;
+            std::size_t& open;
+        };
+        auto file = std::make_unique<Counted>(folder.Path() / name, opened);
+        mostOpen = std::max(mostOpen, opened);
+        return file;
+    };
+
+    const BrowserCacheScan scan = ScanChromiumBlockfileFiles(folder.Path(), open);
+
+    ASSERT_EQ(scan.records.size(), 3000u);
+    EXPECT_EQ(std::count_if(scan.records.begin(), scan.records.end(), [](const BrowserCacheRecord& r) { return r.error.empty(); }), 3000);
+    EXPECT_LE(mostOpen, 6u); // index, data_0 ... data_3, one f_ file
 }
 
 TEST(ChromiumBlockfileCache, reads_from_a_folder_on_disk)

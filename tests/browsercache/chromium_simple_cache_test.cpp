@@ -96,6 +96,19 @@ TEST_P(ResponseRecordLayout, gives_head_and_times_of_each_version)
 // Version 1 and 3 without extra flags (older Chromium), version 3 with them.
 INSTANTIATE_TEST_SUITE_P(Flags, ResponseRecordLayout, ::testing::Values(0x1u, 0x3u, 0x80000003u, 0x80100003u));
 
+TEST(ChromiumSimpleCache, an_entry_without_a_response_record_has_no_head_and_no_error)
+{
+    SimpleEntry entry;
+    entry.key = "_key_http://a.example/ \nhttp://a.example/app.js";
+    entry.record.clear();
+
+    const BrowserCacheRecord record = Read(entry.Bytes());
+
+    EXPECT_EQ(record.error, "");
+    EXPECT_EQ(record.responseHead, "");
+    EXPECT_EQ(record.body.length, entry.body.size());
+}
+
 struct DamageRow {
     const char* name;
     std::string (*damage)(const SimpleEntry& entry);
