@@ -4,8 +4,7 @@
 // servers send them, everything else as it is.
 #include "bench/synthetic_site.h"
 #include "tests/browsercache/chromium_bytes.h"
-
-#include <zlib.h>
+#include "tests/browsercache/deflated_bytes.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,21 +14,6 @@
 namespace {
 
 using namespace larkspool;
-
-std::string Gzipped(const std::string& data)
-{
-    z_stream stream{};
-    deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, uLong(data.size())) + 32, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = uInt(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = uInt(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 std::string ContentType(const std::string& extension)
 {
@@ -69,7 +53,7 @@ int main(int argc, char* argv[])
         head += '\0';
         testing::SimpleEntry file;
         file.key = "1/0/_dk_http://example.test http://example.test " + entry.url;
-        file.body = page ? Gzipped(entry.content) : entry.content;
+        file.body = page ? testing::Deflated(entry.content, 15 + 16) : entry.content;
         file.record = testing::ResponseRecord(0x80000003u, head);
         char name[32];
         std::snprintf(name, sizeof name, "%016zx_0", i * 0x9e3779b97f4a7c15ULL);

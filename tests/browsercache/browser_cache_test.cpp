@@ -8,10 +8,10 @@
 #include "browsercache/http_response_head.h"
 #include "cache/cache_enumeration.h"
 #include "html/redirect_page_text.h"
+#include "tests/browsercache/deflated_bytes.h"
 #include "tests/support/temp_folder.h"
 
 #include <brotli/encode.h>
-#include <zlib.h>
 #include <zstd.h>
 
 #include <gtest/gtest.h>
@@ -23,22 +23,8 @@
 namespace larkspool::browsercache {
 namespace {
 
+using testing::Deflated;
 using testing::TempFolder;
-
-std::string Deflated(const std::string& data, int windowBits)
-{
-    z_stream stream{};
-    deflateInit2(&stream, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, uLong(data.size())) + 32, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = uInt(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = uInt(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 std::string Brotli(const std::string& data)
 {
