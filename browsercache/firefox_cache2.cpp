@@ -81,7 +81,7 @@ std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
     std::uint32_t keySize = 0, flags = 0;
     if (!reader.Be32(storedHash) || !reader.Skip(std::size_t(chunks * 2)) || !reader.Be32(version))
         return "metadata is truncated";
-    if (version < 1 || version > 3)
+    if (version < 1 || version > 4)
         return "unknown metadata version " + std::to_string(version);
     if (!reader.Be32(fetchCount) || !reader.Be32(lastFetched) || !reader.Be32(lastModified) ||
         !reader.Be32(frecency) || !reader.Be32(expiration) || !reader.Be32(keySize) ||
@@ -91,6 +91,10 @@ std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
     if (!reader.Bytes(keySize, key) || !reader.Bytes(1, terminator) || terminator[0] != '\0')
         return "the key of " + std::to_string(keySize) + " bytes does not fit the metadata";
     reader.Bytes(reader.Remaining(), elements);
+    // Version 4 (today's Firefox) ends the metadata with a 32-bit word that
+    // neither the elements nor the hash cover.
+    const std::size_t trailer = version >= 4 && elements.size() >= 4 ? 4 : 0;
+    elements.remove_suffix(trailer);
 
     record.key = std::string(key);
     record.url = UrlFromFirefoxKey(key);
@@ -99,7 +103,7 @@ std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
     record.body.length = metaOffset;
     if (!ReadElements(elements, record))
         return "the metadata elements are damaged";
-    if (FirefoxHash(std::string_view(metadata).substr(4)) != storedHash)
+    if (FirefoxHash(std::string_view(metadata).substr(4, metadata.size() - 4 - trailer)) != storedHash)
         return "the metadata fails its hash check";
     return {};
 }

@@ -28,11 +28,10 @@ INDEX_PAGE = b"""<!DOCTYPE html>
 </head><body>
 <h1>Cache test site</h1>
 <img src="logo.png" alt="logo">
-<p><a href="gzip.html">gzip</a> <a href="sjis.html">sjis</a> <a href="old.html">old</a>
-<a href="notes.txt">notes</a></p>
+<p><a href="gzip.html">gzip</a> <a href="sjis.html">sjis</a> <a href="notes.txt">notes</a></p>
 <iframe src="gzip.html"></iframe>
 <iframe src="sjis.html"></iframe>
-<iframe src="old.html"></iframe>
+<iframe src="old.html"></iframe><!-- no link: Firefox keeps no 301 -->
 <iframe src="notes.txt"></iframe>
 </body></html>
 """
