@@ -8,12 +8,11 @@
 #include "browsercache/http_response_head.h"
 #include "browsercache/listed_records.h"
 #include "browsercache/local_file_extension.h"
+#include "browsercache/scratch_folder.h"
 #include "cache/cache_entry_info.h"
 #include "cache/url_escapes.h"
 #include "html/link_resolution.h"
 #include "html/redirect_page_text.h"
-
-#include <stdlib.h>
 
 #include <cstdio>
 #include <map>
@@ -72,25 +71,14 @@ const char* BrowserCacheName(BrowserCacheFormat format)
 
 class BrowserCache::Impl {
 public:
-    Impl(BrowserCacheScan scan, const std::filesystem::path& scratchParent) : m_format(scan.format)
+    Impl(BrowserCacheScan scan, const std::filesystem::path& scratchParent)
+        : m_format(scan.format), m_scratch(scratchParent)
     {
-        std::error_code error;
-        std::filesystem::create_directories(scratchParent, error);
-        std::string pattern = (scratchParent / "bodies-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            m_scratch = pattern;
         for (const BrowserCacheRecord& record : scan.records)
             if (!record.error.empty())
                 m_problems.push_back(record.error); // the readers name the entry in it
         for (const ListedRecord& listed : ListedRecords(scan))
             Add(*listed.record, listed.redirectTarget);
-    }
-
-    ~Impl()
-    {
-        std::error_code ignored;
-        if (!m_scratch.empty())
-            std::filesystem::remove_all(m_scratch, ignored);
     }
 
     BOOL Fail(DWORD error)
@@ -141,7 +129,7 @@ public:
     {
         if (entry.made)
             return true;
-        if (m_scratch.empty())
+        if (m_scratch.Path().empty())
             return Fail(ERROR_PATH_NOT_FOUND);
         const std::string partPath = entry.localPath + ".part";
         std::unique_ptr<std::FILE, FileCloser> file(std::fopen(partPath.c_str(), "wb"));
@@ -196,7 +184,7 @@ private:
             if (!Measure(entry, record.key))
                 return;
         }
-        entry.localPath = (m_scratch / std::to_string(m_entries.size())).string();
+        entry.localPath = (m_scratch.Path() / std::to_string(m_entries.size())).string();
         if (!entry.extension.empty())
             entry.localPath += "." + entry.extension;
         m_byUrl.emplace(entry.url, m_entries.size());
@@ -228,7 +216,7 @@ private:
     }
 
     BrowserCacheFormat m_format;
-    std::filesystem::path m_scratch;
+    ScratchFolder m_scratch;
 };
 
 BrowserCache::BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent)

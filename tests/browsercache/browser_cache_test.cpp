@@ -6,6 +6,7 @@
 #include "browsercache/browser_cache.h"
 #include "browsercache/crc32.h"
 #include "browsercache/http_response_head.h"
+#include "browsercache/scratch_folder.h"
 #include "cache/cache_enumeration.h"
 #include "html/redirect_page_text.h"
 #include "tests/browsercache/deflated_bytes.h"
@@ -222,7 +223,7 @@ protected:
     {
         std::size_t files = 0;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(m_scratch.Path()))
-            files += entry.is_regular_file();
+            files += entry.is_regular_file() && entry.path().filename() != ".lock";
         return files;
     }
 
@@ -368,6 +369,23 @@ TEST_F(BrowserCacheOver, is_read_only_and_cleans_its_scratch_folder)
     m_cache.reset();
 
     EXPECT_TRUE(std::filesystem::is_empty(m_scratch.Path()));
+}
+
+TEST(ScratchFolder, removes_what_a_killed_process_left_and_keeps_what_an_open_cache_holds)
+{
+    TempFolder parent;
+    parent.Write("bodies-left/.lock", "");
+    parent.Write("bodies-left/0.htm", "decoded");
+    parent.Write("unrelated/0.htm", "kept");
+    const ScratchFolder open(parent.Path());
+
+    const ScratchFolder next(parent.Path());
+
+    EXPECT_FALSE(std::filesystem::exists(parent.Path() / "bodies-left"));
+    EXPECT_TRUE(std::filesystem::exists(parent.Path() / "unrelated/0.htm"));
+    ASSERT_FALSE(open.Path().empty());
+    EXPECT_TRUE(std::filesystem::is_directory(open.Path()));
+    EXPECT_NE(next.Path(), open.Path());
 }
 
 } // namespace
