@@ -13,12 +13,20 @@ namespace larkspool::browsercache {
 namespace fs = std::filesystem;
 namespace {
 
-// Chromium keeps compiled scripts, shaders and GPU programs in caches of the
-// same formats; none holds a page.
+// Chromium keeps compiled scripts, shaders, GPU programs and compression
+// dictionaries in caches of the same formats; none holds a page.
 constexpr std::string_view kCachesWithoutPages[] = {
     "Code Cache", "GPUCache", "GrShaderCache", "GraphiteDawnCache", "DawnCache",
-    "DawnGraphiteCache", "DawnWebGPUCache", "ShaderCache", "startupCache",
+    "DawnGraphiteCache", "DawnWebGPUCache", "ShaderCache", "Shared Dictionary", "startupCache",
 };
+
+// The kernel's own trees: huge, and never a cache.
+constexpr std::string_view kSystemFolders[] = {"/proc", "/sys", "/dev", "/run"};
+
+bool IsSystemFolder(const fs::path& folder)
+{
+    return std::find(std::begin(kSystemFolders), std::end(kSystemFolders), folder.string()) != std::end(kSystemFolders);
+}
 
 bool IsFile(const fs::path& path)
 {
@@ -65,7 +73,7 @@ void Find(const fs::path& folder, int depthLeft, std::vector<CacheFolder>& found
     for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
          !error && it != end; it.increment(error)) {
         std::error_code typeError;
-        if (it->is_directory(typeError) && !it->is_symlink(typeError) &&
+        if (it->is_directory(typeError) && !it->is_symlink(typeError) && !IsSystemFolder(it->path()) &&
             std::find(std::begin(kCachesWithoutPages), std::end(kCachesWithoutPages),
                       it->path().filename().string()) == std::end(kCachesWithoutPages))
             children.push_back(it->path());

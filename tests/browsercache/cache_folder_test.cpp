@@ -49,6 +49,8 @@ TEST(CacheFolderSearch, finds_caches_below_a_profile_passing_over_code_caches_an
     home.Write(".cache/chromium/Default/Cache/Cache_Data/index-dir/the-real-index");
     home.Write(".cache/chromium/Default/Code Cache/js/index");
     home.Write(".cache/chromium/Default/Code Cache/js/index-dir/the-real-index");
+    home.Write(".config/chromium/Default/Shared Dictionary/cache/index");
+    home.Write(".config/chromium/Default/Shared Dictionary/cache/index-dir/the-real-index");
     home.Write(".cache/mozilla/firefox/abc.default-esr/cache2/entries/0123456789ABCDEF0123456789ABCDEF01234567");
     home.Write(".cache/mozilla/firefox/abc.default-esr/cache2/index");
     std::filesystem::create_directory_symlink(home.Path() / ".cache/chromium", home.Path() / ".cache/zz-link");
@@ -62,6 +64,7 @@ TEST(CacheFolderSearch, finds_caches_below_a_profile_passing_over_code_caches_an
     EXPECT_EQ(found[1].folder, home.Path() / ".cache/mozilla/firefox/abc.default-esr/cache2");
     EXPECT_EQ(found[1].format, CacheFolderFormat::FirefoxCache2);
     ASSERT_EQ(one.size(), 1u);
+    EXPECT_TRUE(FindCacheFolders(home.Path() / ".config").empty());
     EXPECT_TRUE(FindCacheFolders(home.Path() / ".cache", 2).empty());
 }
 
