@@ -1,26 +1,66 @@
-// Program entry: the application object, the twelve windows, the event loop.
+// Program entry: the application object, the twelve windows over the cache
+// folder, the event loop. Opening another cache folder from the File menu
+// ends the loop and starts it again over the new folder.
 #include "app/application_setup.h"
+#include "app/cache_folder_commands.h"
 #include "app/forms.h"
 #include "app/tfrm_main.h"
-#include "cache/index_dat_cache.h"
+#include "cache/url_cache.h"
 #include "catalogue/cache_location.h"
+#include "catalogue/catalogue.h"
+#include "settings/cache_folder_setting.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <exception>
 
+namespace {
+
+constexpr int kOpenAnotherFolder = 2;
+
+void ShowError(const std::string& text)
+{
+    QMessageBox::critical(nullptr, QString::fromUtf8(larkspool::kAppCaption), QString::fromStdString(text));
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     larkspool::SetUpApplication(app);
+    const std::string given = argc > 1 ? argv[1] : "";
+    std::string folder = larkspool::CacheFolderAtStart(given);
+    bool remember = !given.empty(); // a folder named by the user, once it opens
+    std::string lastGood;
     try {
-        larkspool::IndexDatCache cache(larkspool::DefaultCacheFolder());
-        larkspool::FormSet forms(cache);
-        forms.main().show();
-        app.exec();
+        for (;;) {
+            larkspool::OpenedCache opened = larkspool::OpenUrlCache(folder);
+            if (!opened.cache) {
+                ShowError(opened.error);
+                if (lastGood.empty() || lastGood == folder)
+                    return 0;
+                folder = lastGood; // the folder shown before stays open
+                remember = false;
+                continue;
+            }
+            lastGood = folder;
+            if (remember)
+                larkspool::RememberCacheFolder(folder);
+            larkspool::FormSet forms(*opened.cache);
+            larkspool::FitWindowToCache(forms.main(), *opened.cache);
+            larkspool::AddOpenCacheFolderCommand(forms.main(), [&folder, &remember](const std::string& chosen) {
+                folder = chosen;
+                remember = true;
+                QApplication::exit(kOpenAnotherFolder);
+            });
+            forms.main().show();
+            if (app.exec() != kOpenAnotherFolder)
+                break;
+        }
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QString::fromUtf8(larkspool::kAppCaption), QString::fromUtf8(error.what()));
+        ShowError(error.what());
     }
     return 0;
 }

@@ -17,6 +17,8 @@ struct BodyLocation {
     std::filesystem::path file;
     std::uint64_t offset = 0;
     std::uint64_t length = 0;
+    bool hasCrc32 = false; // the format stored a CRC-32 of these bytes (Chromium simple cache)
+    std::uint32_t crc32 = 0;
 };
 
 struct BrowserCacheRecord {
@@ -26,6 +28,8 @@ struct BrowserCacheRecord {
     BodyLocation body;
     std::uint64_t entryTime = 0;  // FILETIME ticks (UTC) the browser last wrote the entry; 0 unknown
     std::uint64_t accessTime = 0; // FILETIME ticks (UTC) of the last use; 0 unknown
+    std::uint64_t requestTime = 0;  // FILETIME ticks (UTC) the request was sent, as the browser kept it; 0 unknown
+    std::uint64_t responseTime = 0; // FILETIME ticks (UTC) the response head arrived; 0 unknown
     std::string error;            // not empty: the entry cannot be read, and why in one line
 };
 

@@ -543,18 +543,8 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
 
 BOOL IndexDatCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags)
 {
-    if (!url || !length || *length == 0)
-        return m_impl->Fail(ERROR_INVALID_PARAMETER);
-    std::string text = (flags & ICU_DECODE) ? DecodePercentEscapes(url) : std::string(url);
-    text.resize(std::min(text.size(), text.find('\0'))); // a decoded NUL ends the text, as in WinINet
-    if (!buffer || *length < text.size() + 1) {
-        *length = DWORD(text.size() + 1);
-        return m_impl->Fail(ERROR_INSUFFICIENT_BUFFER);
-    }
-    std::copy(text.begin(), text.end(), buffer);
-    buffer[text.size()] = '\0';
-    *length = DWORD(text.size());
-    return TRUE;
+    const DWORD error = CanonicalizeUrl(url, buffer, length, flags);
+    return error == ERROR_SUCCESS ? TRUE : m_impl->Fail(error);
 }
 
 } // namespace larkspool

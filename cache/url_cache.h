@@ -18,6 +18,16 @@ inline constexpr DWORD kEntryBufferSize = 4096;
 // Handle of a running enumeration; null when it could not be opened.
 using CacheEnumHandle = HANDLE;
 
+// What a cache is beyond the WinINet calls.
+struct UrlCacheKind {
+    const char* name = "MSIE Cache"; // names the cache in the folder tree and the jobs
+    bool readOnly = false;           // every write fails with ERROR_ACCESS_DENIED
+    bool filesOnDemand = false;      // a local file is made by RetrieveUrlCacheEntryFileA, not by listing
+};
+
+// What the jobs, the window and the command line say when a write is refused.
+inline constexpr const char* kReadOnlyCacheText = "this cache is read-only";
+
 class UrlCache {
 public:
     virtual ~UrlCache() = default;
@@ -51,6 +61,17 @@ public:
 
     // The error code of the last failing call on this thread.
     virtual DWORD LastError() const = 0;
+
+    // Lookup that also makes sure the entry's local file is there: callers
+    // call it before reading a file of a cache whose Kind() says
+    // filesOnDemand. size null: only the file, info untouched.
+    virtual BOOL RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size,
+                                            DWORD /*reserved*/)
+    {
+        return GetUrlCacheEntryInfoA(url, info, size);
+    }
+
+    virtual UrlCacheKind Kind() const { return {}; }
 };
 
 // An aligned entry buffer: kEntryBufferSize bytes unless a call asked for more.

@@ -1,6 +1,8 @@
 // %XX decoding of URL text for the cache store's canonicalisation.
 #include "cache/url_escapes.h"
 
+#include <algorithm>
+
 namespace larkspool {
 namespace {
 
@@ -34,6 +36,22 @@ std::string DecodePercentEscapes(std::string_view text)
         out.push_back(text[i]);
     }
     return out;
+}
+
+DWORD CanonicalizeUrl(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags)
+{
+    if (!url || !length || *length == 0)
+        return ERROR_INVALID_PARAMETER;
+    std::string text = (flags & ICU_DECODE) ? DecodePercentEscapes(url) : std::string(url);
+    text.resize(std::min(text.size(), text.find('\0'))); // a decoded NUL ends the text, as in WinINet
+    if (!buffer || *length < text.size() + 1) {
+        *length = DWORD(text.size() + 1);
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = '\0';
+    *length = DWORD(text.size());
+    return ERROR_SUCCESS;
 }
 
 } // namespace larkspool

@@ -1,7 +1,9 @@
 // The default cache folder and opening a cache: the environment's choice
-// first, then the platform's.
+// first, then the platform's; the format told by the folder's files.
 #include "catalogue/cache_location.h"
 
+#include "browsercache/browser_cache.h"
+#include "browsercache/cache_folder.h"
 #include "cache/index_dat_cache.h"
 #ifdef _WIN32
 #include "cache/wininet_cache.h"
@@ -13,8 +15,23 @@
 #include <filesystem>
 
 namespace larkspool {
-
 namespace {
+
+OpenedCache OpenIndexDat(const std::filesystem::path& folder)
+{
+    auto cache = std::make_unique<IndexDatCache>(folder);
+    if (std::string error = cache->LoadError(); !error.empty())
+        return {nullptr, std::move(error), {}};
+    return {std::move(cache), {}, {}};
+}
+
+std::string FolderList(const std::vector<browsercache::CacheFolder>& caches)
+{
+    std::string list;
+    for (const browsercache::CacheFolder& cache : caches)
+        list += (list.empty() ? "" : ", ") + cache.folder.string();
+    return list;
+}
 
 // Why folder cannot be a cache folder, or empty when it can: only a folder,
 // or nothing at all (an empty cache the first write creates), will do.
@@ -50,15 +67,30 @@ OpenedCache OpenUrlCache(const std::string& folder)
 #ifdef _WIN32
     const char* fromEnvironment = std::getenv("LARKSPOOL_CACHE");
     if (folder.empty() && !(fromEnvironment && *fromEnvironment))
-        return {std::make_unique<WinInetCache>(), {}};
+        return {std::make_unique<WinInetCache>(), {}, {}};
 #endif
     const std::string location = folder.empty() ? DefaultCacheFolder() : folder;
     if (std::string problem = CacheFolderProblem(location); !problem.empty())
-        return {nullptr, std::move(problem)};
-    auto cache = std::make_unique<IndexDatCache>(location);
-    if (std::string error = cache->LoadError(); !error.empty())
-        return {nullptr, std::move(error)};
-    return {std::move(cache), {}};
+        return {nullptr, std::move(problem), {}};
+    const std::filesystem::path path = location;
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error))
+        return OpenIndexDat(path); // a folder still to be made
+    const std::vector<browsercache::CacheFolder> found = browsercache::FindCacheFolders(path);
+    if (found.empty())
+        return OpenIndexDat(path);
+    if (found.size() > 1)
+        return {nullptr, "several caches below " + path.string() + ": " + FolderList(found) + "; name one", {}};
+    if (found.front().format == browsercache::CacheFolderFormat::IndexDat)
+        return OpenIndexDat(found.front().folder);
+
+    browsercache::BrowserCacheScan scan = browsercache::ScanBrowserCache(found.front());
+    if (!scan.error.empty())
+        return {nullptr, scan.error + ": " + found.front().folder.string(), {}};
+    const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString());
+    std::vector<std::string> problems = cache->Problems();
+    return {std::move(cache), {}, std::move(problems)};
 }
 
 } // namespace larkspool

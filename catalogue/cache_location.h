@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace larkspool {
 
@@ -15,9 +16,14 @@ std::string DefaultCacheFolder();
 struct OpenedCache {
     std::unique_ptr<UrlCache> cache; // null when the cache file cannot be read
     std::string error;               // why not, in one line
+    std::vector<std::string> problems; // entries that cannot be read, one line each ("KEY: why")
 };
 
 // folder empty: the default cache (on Windows the user's live WinINet cache).
+// A folder holding index.dat, or none that exists, is an index.dat cache; a
+// browser's cache in it or in a folder below it (a profile, a home
+// directory) opens read-only, its decoded bodies kept in a private folder
+// under the user's cache location.
 OpenedCache OpenUrlCache(const std::string& folder);
 
 } // namespace larkspool

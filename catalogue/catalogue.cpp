@@ -55,6 +55,11 @@ bool IsPageEntry(const INTERNET_CACHE_ENTRY_INFOA& info)
 
 } // namespace
 
+void Catalogue::BuildFolderTree()
+{
+    m_tree.BuildFolderTree(m_cacheList, m_cache.Kind().name);
+}
+
 Catalogue::Catalogue(UrlCache& cache)
     : m_cache(cache)
 {

@@ -51,7 +51,7 @@ public:
 
     const FolderTree& Tree() const { return m_tree; }
     FolderTree& Tree() { return m_tree; }
-    void BuildFolderTree() { m_tree.BuildFolderTree(m_cacheList); }
+    void BuildFolderTree();
     int FindFolderNode(const std::string& path) const { return m_tree.FindFolderNode(path); }
     // The entries lying directly in a folder node, in catalogue order.
     std::vector<TCacheEntry*> FolderFiles(int nodeId) const;

@@ -29,13 +29,13 @@ int FolderTree::AddNode(int parentId, const std::string& text, int image, int se
     return id;
 }
 
-void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries)
+void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const std::string& rootText)
 {
     m_nodes.clear();
     m_folders.clear();
     m_byPath.clear();
     m_byNode.clear();
-    m_rootId = AddNode(0, kRootText, kRootImage, kRootImage);
+    m_rootId = AddNode(0, rootText, kRootImage, kRootImage);
 
     for (TCacheEntry* entry : entries) {
         const std::size_t slash = entry->SitePath.rfind('/');

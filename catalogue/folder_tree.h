@@ -42,7 +42,8 @@ public:
     // Rebuilds the tree and the folder records from entries (in catalogue
     // order) and sets every entry's FolderId. The root ends up expanded and
     // selected. Node ids are never reused, not even across rebuilds.
-    void BuildFolderTree(const std::vector<TCacheEntry*>& entries);
+    // rootText names the kind of cache.
+    void BuildFolderTree(const std::vector<TCacheEntry*>& entries, const std::string& rootText = kRootText);
 
     // NodeId of the folder whose Path equals path ignoring ASCII case, or 0.
     int FindFolderNode(const std::string& path) const;

@@ -112,7 +112,9 @@ bool IsExistingFile(const char* path)
 int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFile1,
                    const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record)
 {
-    if (!info.lpszSourceUrlName || !IsExistingFile(info.lpszLocalFileName))
+    const bool filesOnDemand = cache.Kind().filesOnDemand;
+    if (!info.lpszSourceUrlName || !info.lpszLocalFileName ||
+        !(filesOnDemand || IsExistingFile(info.lpszLocalFileName)))
         return -1;
     const std::string url = info.lpszSourceUrlName;
     const std::size_t query = url.find('?');
@@ -175,6 +177,9 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.Name = sitePath.substr(SplitUrlTail(sitePath, name, extension));
     record.Title.clear();
     if (titles && (EqualFolded(extension, ".html") || EqualFolded(extension, ".htm"))) {
+        // A page's title is worth making its file now; nothing else is.
+        if (filesOnDemand && !cache.RetrieveUrlCacheEntryFileA(url.c_str(), nullptr, nullptr, 0))
+            return -1;
         ExtractHtmlTitle(*titles, localFile, record.Title);
         if (record.Title.size() > kMaxTitle)
             record.Title.resize(kMaxTitle);

@@ -19,6 +19,8 @@ UrlCache& CliContext::Cache()
         if (!opened.cache)
             throw CacheUnreadable(opened.error);
         m_cache = std::move(opened.cache);
+        for (const std::string& problem : opened.problems)
+            std::fprintf(stderr, "larkspool-cli: cannot read %s\n", Printable(problem).c_str());
     }
     return *m_cache;
 }
@@ -45,6 +47,14 @@ int Stop(const std::string& text)
 {
     std::fprintf(stderr, "larkspool-cli: %s\n", Printable(text).c_str());
     return 1;
+}
+
+UrlCache& CliContext::WritableCache()
+{
+    UrlCache& cache = Cache();
+    if (cache.Kind().readOnly)
+        throw CacheReadOnly();
+    return cache;
 }
 
 void CliContext::Message(const std::string& caption, const std::string& text)

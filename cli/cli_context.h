@@ -2,16 +2,13 @@
 // way it reports to the terminal.
 #pragma once
 
+#include "cache/url_cache.h"
 #include "cli/cli_args.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-namespace larkspool {
-class UrlCache;
-}
 
 namespace larkspool::cli {
 
@@ -21,13 +18,22 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A write was asked of a read-only cache: main says so and exits with 1.
+class CacheReadOnly : public std::runtime_error {
+public:
+    CacheReadOnly() : std::runtime_error(kReadOnlyCacheText) {}
+};
+
 class CliContext {
 public:
     explicit CliContext(std::string cacheFolder);
     ~CliContext();
 
-    // Opened on first use; throws CacheUnreadable.
+    // Opened on first use, its unreadable entries named on standard error;
+    // throws CacheUnreadable.
     UrlCache& Cache();
+    // The same for a command that writes; throws CacheReadOnly as well.
+    UrlCache& WritableCache();
 
     // A message box of the windows, as one line "CAPTION: TEXT" on standard error.
     static void Message(const std::string& caption, const std::string& text);
@@ -55,5 +61,6 @@ int RunExport(CliContext& context, const std::vector<std::string>& args);
 int RunImport(CliContext& context, const std::vector<std::string>& args);
 int RunRewrite(CliContext& context, const std::vector<std::string>& args);
 int RunTitle(CliContext& context, const std::vector<std::string>& args);
+int RunCaches(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace larkspool::cli

@@ -65,7 +65,7 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args)
     if (error || !modified)
         return Stop("cannot read " + file.string() + ": " + error.message());
 
-    UrlCache& cache = context.Cache();
+    UrlCache& cache = context.WritableCache();
     const std::string extension = ExtensionOf(file);
     char cacheFile[MAX_PATH + 1] = {};
     if (!cache.CreateUrlCacheEntryA(url.c_str(), DWORD(size), extension.c_str(), cacheFile, 0))

@@ -90,7 +90,8 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
     const DefaultFiles names = DefaultFilesOption(parsed);
     TerminalHost host(OverwriteOption(parsed));
 
-    Catalogue catalogue(context.Cache());
+    UrlCache& cache = opKind == kOpCopy ? context.Cache() : context.WritableCache();
+    Catalogue catalogue(cache);
     catalogue.SetReadTitles(false);
     RefreshCatalogue(catalogue, parsed);
     std::vector<TCacheEntry*> jobList;
@@ -106,7 +107,7 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
             return Stop(question.Caption + ": not confirmed, nothing done");
     }
 
-    ExportJob job(context.Cache(), host);
+    ExportJob job(cache, host);
     job.SetOpKind(opKind);
     job.SetJobList(jobList);
     job.SetCopyDir(std::filesystem::absolute(*copyDir).lexically_normal().string());
@@ -125,6 +126,7 @@ int RunImport(CliContext& context, const std::vector<std::string>& args)
     const std::string source = std::filesystem::absolute(*from).lexically_normal().string();
     const std::string base = std::filesystem::absolute(parsed.Value("--base").value_or(*from)).lexically_normal().string();
     TerminalHost host(OverwriteOption(parsed));
+    UrlCache& cache = context.WritableCache();
 
     std::vector<std::string> domains = parsed.Values("--domain");
     if (domains.empty())
@@ -138,7 +140,7 @@ int RunImport(CliContext& context, const std::vector<std::string>& args)
     if (files.empty())
         return Stop("no files to import in " + source);
 
-    ImportJob job(context.Cache(), host);
+    ImportJob job(cache, host);
     job.SetImportList(files);
     job.SetBaseFolder(base);
     DefaultFiles names;

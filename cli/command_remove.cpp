@@ -13,7 +13,7 @@ int RunRemove(CliContext& context, const std::vector<std::string>& args)
     parsed.RequirePositional(1, 1);
     const std::string& url = parsed.Positional()[0];
 
-    UrlCache& cache = context.Cache();
+    UrlCache& cache = context.WritableCache();
     int removed = 0;
     while (cache.DeleteUrlCacheEntryA(url.c_str()))
         ++removed;

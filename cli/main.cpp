@@ -39,14 +39,17 @@ constexpr Command kCommands[] = {
      "                                rewrite the links of one HTML file",
      RunRewrite},
     {"title", "title FILE                    the page title the catalogue would show", RunTitle},
+    {"caches", "caches                        the caches found on this machine: folder, format, entries", RunCaches},
 };
 
 void PrintUsage(std::FILE* to)
 {
     std::fputs("usage: larkspool-cli [--cache DIR] COMMAND [OPTIONS] [ARGS]\n"
                "       larkspool-cli --help | --version\n\n"
-               "--cache DIR  the cache folder (holds index.dat); default $LARKSPOOL_CACHE,\n"
-               "             else the platform's cache folder\n\n"
+               "--cache DIR  the cache folder: index.dat, a Chromium or a Firefox cache, or a\n"
+               "             folder above one (a profile); default $LARKSPOOL_CACHE, else the\n"
+               "             platform's cache folder. Chromium and Firefox caches are read-only;\n"
+               "             their bodies are decoded into files that last while the command runs.\n\n"
                "commands:\n",
                to);
     for (const Command& command : kCommands)
@@ -105,5 +108,8 @@ int main(int argc, char* argv[])
     } catch (const CacheUnreadable& error) {
         std::fprintf(stderr, "larkspool-cli: cannot read the cache: %s\n", error.what());
         return 2;
+    } catch (const CacheReadOnly& error) {
+        std::fprintf(stderr, "larkspool-cli: %s\n", error.what());
+        return 1;
     }
 }

@@ -109,6 +109,10 @@ void ExportJob::Run()
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i)
         m_jobSitePaths.insert((*m_jobList)[i]->SitePath);
     OverwriteMode mode = OverwriteMode::None;
+    if (Removes() && m_cache.Kind().readOnly) {
+        Stop(kReadOnlyCacheText, ExportCaption(m_opKind));
+        return;
+    }
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i) {
         const TCacheEntry& entry = *(*m_jobList)[i];
         const std::string destPath = DestinationPath(m_copyDir, entry.SitePath);
@@ -128,7 +132,7 @@ void ExportJob::Run()
 void ExportJob::ShowItem(std::size_t i, std::size_t n, const std::string& destPath)
 {
     m_host.ShowProgress(ProgressPosition(i, n), RemainingCountText(n - i), FileNameOf(destPath));
-    std::string folders = "'MSIE Cache' から ";
+    std::string folders = std::string("'") + m_cache.Kind().name + "' から ";
     if (Writes())
         folders += "'" + ParentFolderName(destPath) + "' へ";
     m_host.ShowFolders(folders);
@@ -151,6 +155,11 @@ bool ExportJob::WriteItem(const Item& item)
     if (folder < 0)
         return Stop("'" + FolderOf(destPath) + "'ﾌｫﾙﾀﾞが作成できませんでした。\n" + failure, kFolderFailedCaption);
     const std::string name = FileNameOf(destPath);
+    // A browser cache decodes a body into its file only when asked.
+    if (m_cache.Kind().filesOnDemand &&
+        !m_cache.RetrieveUrlCacheEntryFileA(item.entry.SourceUrl.c_str(), nullptr, nullptr, 0))
+        return Stop(destPath + "\n" + item.entry.SourceUrl + ": " + CacheErrorText(m_cache.LastError()),
+                    kCopyFailedCaption);
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
     FileCloser source(::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC));

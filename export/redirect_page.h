@@ -10,9 +10,6 @@ namespace larkspool {
 // when destPath has no "/".
 std::string RedirectPagePath(const std::string& destPath, const std::string& pageName);
 
-// The page's seven lines, pointing at defFile1.
-std::string RedirectPageText(const std::string& defFile1);
-
 // Writes (or replaces without asking) the redirect page pageName in the open
 // folder, pointing at defFile1. 0, or the errno value of the failure; a
 // symbolic link or anything but a plain file at that name is a failure.

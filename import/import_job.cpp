@@ -67,6 +67,10 @@ void ImportJob::Run()
     std::unordered_map<std::string, std::string> imported; // URL -> local file
     m_jobResult = 0;
     const std::size_t n = m_importList ? m_importList->size() : 0;
+    if (n > 0 && m_cache.Kind().readOnly) {
+        Stop(kReadOnlyCacheText, kImportCaption);
+        return;
+    }
     for (std::size_t i = 0; i < n; ++i) {
         const ImportFileRecord& record = (*m_importList)[i];
         m_host.ShowProgress(ProgressPosition(i, n), RemainingCountText(n - i), FileNameOf(record.LocalPath));

@@ -1,0 +1,64 @@
+// The commands are found by their object names, so that the main window
+// itself needs to know nothing of cache folders.
+#include "app/cache_folder_commands.h"
+
+#include "app/frm_open_cache.h"
+#include "app/tfrm_main.h"
+#include "cache/url_cache.h"
+#include "catalogue/machine_caches.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace larkspool {
+namespace {
+
+constexpr const char* kWritingActions[] = {"mnuMove", "mnuDelete", "PopupMove", "PopupDelete", "mnuCopyFromLocal"};
+constexpr const char* kWritingButtons[] = {"sbtMove", "sbtDelete", "sbtFromLocal"};
+
+} // namespace
+
+void AddOpenCacheFolderCommand(TfrmMain& main, std::function<void(const std::string&)> open)
+{
+    QMenu* file = main.menuBar()->actions().value(0) ? main.menuBar()->actions().value(0)->menu() : nullptr;
+    if (!file)
+        return;
+    auto* action = new QAction(QStringLiteral("ｷｬｯｼｭﾌｫﾙﾀﾞを開く(&O)..."), file);
+    action->setObjectName(QStringLiteral("mnuOpenCacheFolder"));
+    QAction* first = file->actions().value(0);
+    file->insertAction(first, action);
+    file->insertSeparator(first);
+    QObject::connect(action, &QAction::triggered, &main, [&main, open = std::move(open)] {
+        std::vector<FoundCacheRow> rows;
+        for (const browsercache::CacheFolder& cache : FindMachineCaches())
+            rows.push_back({cache.folder.string(), browsercache::CacheFormatName(cache.format)});
+        TfrmOpenCache dialog(rows, &main);
+        if (dialog.exec() == QDialog::Accepted)
+            open(dialog.ChosenFolder());
+    });
+}
+
+void FitWindowToCache(TfrmMain& main, UrlCache& cache)
+{
+    const UrlCacheKind kind = cache.Kind();
+    for (const char* name : kWritingActions)
+        if (auto* action = main.findChild<QAction*>(QString::fromLatin1(name)))
+            action->setEnabled(!kind.readOnly);
+    for (const char* name : kWritingButtons)
+        if (auto* button = main.findChild<QToolButton*>(QString::fromLatin1(name)))
+            button->setEnabled(!kind.readOnly);
+    if (!kind.filesOnDemand)
+        return;
+    main.SetFileOpener([&main, &cache](const std::string& path) {
+        for (const TCacheEntry* entry : main.catalogue().CacheList())
+            if (entry->LocalFile == path &&
+                cache.RetrieveUrlCacheEntryFileA(entry->SourceUrl.c_str(), nullptr, nullptr, 0))
+                QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    });
+}
+
+} // namespace larkspool

@@ -1,0 +1,22 @@
+// What the main window does with the cache it shows: the command that opens
+// another cache folder, and no writing commands for a read-only cache.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace larkspool {
+
+class TfrmMain;
+class UrlCache;
+
+// Puts "ｷｬｯｼｭﾌｫﾙﾀﾞを開く(&O)..." first in the File menu (action
+// "mnuOpenCacheFolder"); open is called with the folder chosen.
+void AddOpenCacheFolderCommand(TfrmMain& main, std::function<void(const std::string&)> open);
+
+// Fits the window to the cache: move, delete and import greyed out when it
+// is read-only, and a cached file made before it is opened when the cache
+// makes its files on demand.
+void FitWindowToCache(TfrmMain& main, UrlCache& cache);
+
+} // namespace larkspool

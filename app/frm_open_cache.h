@@ -1,0 +1,35 @@
+// The window of "ｷｬｯｼｭﾌｫﾙﾀﾞを開く": the caches found on this machine, and a
+// folder chooser for any other.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QListWidget;
+
+namespace larkspool {
+
+struct FoundCacheRow {
+    std::string folder;
+    std::string format; // "index.dat", "chromium-simple", ...
+};
+
+class TfrmOpenCache : public QDialog {
+    Q_OBJECT
+public:
+    TfrmOpenCache(const std::vector<FoundCacheRow>& caches, QWidget* parent);
+
+    // The folder chosen once accepted.
+    std::string ChosenFolder() const { return m_chosen; }
+
+private:
+    void btnOKClick();
+    void btnBrowseClick();
+
+    QListWidget* m_list;
+    std::string m_chosen;
+};
+
+} // namespace larkspool

@@ -1,0 +1,296 @@
+// The read-only URL cache over a browser cache's records. Terms: an entry is
+// a listed record with its decoded size known; its local file is made on the
+// first retrieve, written under a temporary name and renamed, so that a file
+// present in the scratch folder is always whole.
+#include "browsercache/browser_cache.h"
+
+#include "browsercache/body_decoding.h"
+#include "browsercache/http_response_head.h"
+#include "browsercache/listed_records.h"
+#include "browsercache/local_file_extension.h"
+#include "browsercache/scratch_folder.h"
+#include "cache/cache_entry_info.h"
+#include "cache/url_escapes.h"
+#include "html/link_resolution.h"
+#include "html/redirect_page_text.h"
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <unordered_map>
+
+namespace larkspool::browsercache {
+namespace {
+
+// A redirect page's link follows the export's own rule for links, with the
+// catalogue's first default name for a target ending in "/".
+constexpr const char* kRedirectDefaultFile = "index.html";
+
+struct Entry {
+    std::string url;
+    std::string head;
+    BodyLocation body;
+    std::string encoding;     // the stored body's Content-Encoding
+    std::string redirectPage; // not empty: the entry's whole text, the stored body unused
+    std::uint64_t modified = 0;
+    std::uint64_t accessed = 0;
+    std::uint64_t size = 0;   // of the decoded body
+    std::string extension;    // the local file's, without the dot
+    std::string localPath;
+    bool made = false;        // the local file is there and whole
+};
+
+std::string PageFolder(const std::string& url)
+{
+    const std::string path = url.substr(0, url.find_first_of("?#"));
+    const std::size_t slashes = path.find("//");
+    const std::string tree = slashes == std::string::npos ? path : path.substr(slashes + 2);
+    const std::size_t slash = tree.rfind('/');
+    return slash == std::string::npos ? tree + "/" : tree.substr(0, slash + 1);
+}
+
+std::uint64_t ModifiedTime(const BrowserCacheRecord& record)
+{
+    for (const char* header : {"Last-Modified", "Date"})
+        if (const auto value = HeaderValue(record.responseHead, header))
+            if (const std::uint64_t ticks = ParseHttpDate(*value))
+                return ticks;
+    return record.entryTime;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+const char* BrowserCacheName(BrowserCacheFormat format)
+{
+    return format == BrowserCacheFormat::FirefoxCache2 ? "Firefox Cache" : "Chromium Cache";
+}
+
+class BrowserCache::Impl {
+public:
+    Impl(BrowserCacheScan scan, const std::filesystem::path& scratchParent)
+        : m_format(scan.format), m_scratch(scratchParent)
+    {
+        for (const BrowserCacheRecord& record : scan.records)
+            if (!record.error.empty())
+                m_problems.push_back(record.error); // the readers name the entry in it
+        for (const ListedRecord& listed : ListedRecords(scan))
+            Add(*listed.record, listed.redirectTarget);
+    }
+
+    BOOL Fail(DWORD error)
+    {
+        m_lastError = error;
+        return FALSE;
+    }
+
+    BOOL Copy(const Entry& entry, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+    {
+        indexdat::UrlRecord record;
+        record.url = entry.url;
+        record.modified = entry.modified;
+        record.accessed = entry.accessed;
+        record.fileSize = entry.size;
+        record.entryType = NORMAL_CACHE_ENTRY;
+        if (!entry.head.empty())
+            record.headerInfo = entry.head;
+        if (!entry.extension.empty())
+            record.extension = entry.extension;
+        const DWORD error = CopyEntryInfo(record, entry.localPath, info, size);
+        return error == ERROR_SUCCESS ? TRUE : Fail(error);
+    }
+
+    // The next entry from position on whose URL starts with pattern.
+    BOOL Next(std::size_t& position, const std::string& pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+    {
+        while (position < m_entries.size() && !m_entries[position].url.starts_with(pattern))
+            ++position;
+        if (position >= m_entries.size())
+            return Fail(ERROR_NO_MORE_ITEMS);
+        if (!Copy(m_entries[position], info, size))
+            return FALSE;
+        ++position;
+        return TRUE;
+    }
+
+    Entry* Find(LPCSTR url)
+    {
+        if (!url)
+            return nullptr;
+        const auto found = m_byUrl.find(url);
+        return found == m_byUrl.end() ? nullptr : &m_entries[found->second];
+    }
+
+    // The entry's decoded body into its local file, once.
+    bool Make(Entry& entry)
+    {
+        if (entry.made)
+            return true;
+        if (m_scratch.Path().empty())
+            return Fail(ERROR_PATH_NOT_FOUND);
+        const std::string partPath = entry.localPath + ".part";
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(partPath.c_str(), "wb"));
+        if (!file)
+            return Fail(ERROR_ACCESS_DENIED);
+        std::string error;
+        if (!entry.redirectPage.empty()) {
+            if (std::fwrite(entry.redirectPage.data(), 1, entry.redirectPage.size(), file.get()) !=
+                entry.redirectPage.size())
+                error = "cannot write " + partPath;
+        } else {
+            error = DecodeBody(entry.body, entry.encoding, [&file](const char* bytes, std::size_t count) {
+                return std::fwrite(bytes, 1, count, file.get()) == count;
+            });
+        }
+        const bool closed = std::fclose(file.release()) == 0;
+        if (error.empty() && closed && std::rename(partPath.c_str(), entry.localPath.c_str()) == 0) {
+            entry.made = true;
+            return true;
+        }
+        std::remove(partPath.c_str());
+        m_problems.push_back(entry.url + ": " + (error.empty() ? "cannot write " + partPath : error));
+        return Fail(ERROR_FILE_CORRUPT);
+    }
+
+    UrlCacheKind Kind() const { return {BrowserCacheName(m_format), true, true}; }
+
+    std::vector<Entry> m_entries;
+    std::unordered_map<std::string, std::size_t> m_byUrl;
+    std::map<void*, std::unique_ptr<std::pair<std::size_t, std::string>>> m_enumerations;
+    std::vector<std::string> m_problems;
+    DWORD m_lastError = ERROR_SUCCESS;
+
+private:
+    void Add(const BrowserCacheRecord& record, const std::string& redirectTarget)
+    {
+        Entry entry;
+        entry.url = record.url;
+        entry.head = record.responseHead;
+        entry.body = record.body;
+        entry.modified = ModifiedTime(record);
+        entry.accessed = record.accessTime ? record.accessTime : record.entryTime;
+        if (!redirectTarget.empty()) {
+            entry.redirectPage =
+                RedirectPageText(ResolveExportLink(redirectTarget, PageFolder(record.url), kRedirectDefaultFile));
+            entry.size = entry.redirectPage.size();
+            entry.extension = "htm";
+        } else {
+            entry.encoding = HeaderValue(record.responseHead, "Content-Encoding").value_or("");
+            entry.extension =
+                LocalFileExtension(HeaderValue(record.responseHead, "Content-Type").value_or(""), record.url);
+            if (!Measure(entry, record.key))
+                return;
+        }
+        entry.localPath = (m_scratch.Path() / std::to_string(m_entries.size())).string();
+        if (!entry.extension.empty())
+            entry.localPath += "." + entry.extension;
+        m_byUrl.emplace(entry.url, m_entries.size());
+        m_entries.push_back(std::move(entry));
+    }
+
+    // The decoded size: the stored length when nothing is to be undone.
+    bool Measure(Entry& entry, const std::string& key)
+    {
+        std::string error;
+        if (!NeedsDecoding(entry.encoding)) {
+            std::error_code sizeError;
+            const std::uint64_t fileSize = std::filesystem::file_size(entry.body.file, sizeError);
+            if (sizeError || entry.body.offset > fileSize || entry.body.length > fileSize - entry.body.offset)
+                error = "the body lies past the end of " + entry.body.file.string();
+            entry.size = entry.body.length;
+        } else {
+            std::uint64_t counted = 0;
+            error = DecodeBody(entry.body, entry.encoding, [&counted](const char*, std::size_t count) {
+                counted += count;
+                return true;
+            });
+            entry.size = counted;
+        }
+        if (error.empty())
+            return true;
+        m_problems.push_back(key + ": " + error);
+        return false;
+    }
+
+    BrowserCacheFormat m_format;
+    ScratchFolder m_scratch;
+};
+
+BrowserCache::BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent)
+    : m_impl(std::make_unique<Impl>(std::move(scan), scratchParent))
+{
+}
+
+BrowserCache::~BrowserCache() = default;
+
+const std::vector<std::string>& BrowserCache::Problems() const { return m_impl->m_problems; }
+
+CacheEnumHandle BrowserCache::FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+{
+    auto state = std::make_unique<std::pair<std::size_t, std::string>>(0, pattern ? pattern : "");
+    if (!m_impl->Next(state->first, state->second, info, size))
+        return nullptr;
+    void* handle = state.get();
+    m_impl->m_enumerations.emplace(handle, std::move(state));
+    return handle;
+}
+
+BOOL BrowserCache::FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+{
+    const auto found = m_impl->m_enumerations.find(handle);
+    if (found == m_impl->m_enumerations.end())
+        return m_impl->Fail(ERROR_INVALID_HANDLE);
+    return m_impl->Next(found->second->first, found->second->second, info, size);
+}
+
+BOOL BrowserCache::FindCloseUrlCache(CacheEnumHandle handle)
+{
+    if (m_impl->m_enumerations.erase(handle) == 0)
+        return m_impl->Fail(ERROR_INVALID_HANDLE);
+    return TRUE;
+}
+
+BOOL BrowserCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
+{
+    const Entry* entry = m_impl->Find(url);
+    if (!entry)
+        return m_impl->Fail(ERROR_FILE_NOT_FOUND);
+    return size ? m_impl->Copy(*entry, info, size) : TRUE;
+}
+
+BOOL BrowserCache::RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size, DWORD)
+{
+    Entry* entry = m_impl->Find(url);
+    if (!entry)
+        return m_impl->Fail(ERROR_FILE_NOT_FOUND);
+    if (!m_impl->Make(*entry))
+        return FALSE;
+    return size ? m_impl->Copy(*entry, info, size) : TRUE;
+}
+
+BOOL BrowserCache::DeleteUrlCacheEntryA(LPCSTR) { return m_impl->Fail(ERROR_ACCESS_DENIED); }
+
+BOOL BrowserCache::CreateUrlCacheEntryA(LPCSTR, DWORD, LPCSTR, LPSTR, DWORD)
+{
+    return m_impl->Fail(ERROR_ACCESS_DENIED);
+}
+
+BOOL BrowserCache::CommitUrlCacheEntryA(LPCSTR, LPCSTR, FILETIME, FILETIME, DWORD, LPBYTE, DWORD, LPCSTR, LPCSTR)
+{
+    return m_impl->Fail(ERROR_ACCESS_DENIED);
+}
+
+BOOL BrowserCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags)
+{
+    const DWORD error = CanonicalizeUrl(url, buffer, length, flags);
+    return error == ERROR_SUCCESS ? TRUE : m_impl->Fail(error);
+}
+
+DWORD BrowserCache::LastError() const { return m_impl->m_lastError; }
+
+UrlCacheKind BrowserCache::Kind() const { return m_impl->Kind(); }
+
+} // namespace larkspool::browsercache

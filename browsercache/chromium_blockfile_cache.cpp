@@ -1,0 +1,279 @@
+// Walking a blockfile cache: the index's hash table names each bucket's
+// first entry, entries chain to the next; each entry names its key, its
+// response record and its body by cache address.
+#include "browsercache/chromium_blockfile_cache.h"
+
+#include "browsercache/browser_time.h"
+#include "browsercache/byte_reader.h"
+#include "browsercache/cache_key_url.h"
+#include "browsercache/chromium_blockfile_format.h"
+#include "browsercache/http_response_info.h"
+
+#include <map>
+#include <unordered_set>
+
+namespace larkspool::browsercache {
+
+using blockfile::CacheAddress;
+
+namespace {
+
+constexpr std::uint64_t kMaxStream0Size = 4 * 1024 * 1024;
+constexpr std::uint32_t kMaxKeyLength = 64 * 1024;
+constexpr std::uint32_t kEntryInUse = 0;
+
+struct EntryStore {
+    CacheAddress next;
+    CacheAddress rankings;
+    std::uint32_t state = 0;
+    std::uint64_t creationTime = 0;
+    std::uint32_t keyLength = 0;
+    CacheAddress longKey;
+    std::uint32_t streamSize[4] = {};
+    CacheAddress streamAddress[4];
+    std::string inlineKey; // the key bytes over the entry's blocks
+};
+
+class BlockfileReader {
+public:
+    BlockfileReader(const std::filesystem::path& cacheDir, const OpenCacheFile& open) : m_dir(cacheDir), m_open(open) {}
+
+    BrowserCacheScan Scan();
+
+private:
+    struct OpenedFile {
+        std::unique_ptr<ByteSource> bytes; // null when missing
+        std::uint32_t blockSize = 0;       // of a block file whose header is sound; 0 otherwise
+    };
+
+    // The file named: block files are opened once and kept, an external
+    // file only until the next one is asked for, so that a cache of many
+    // thousand f_ files never holds more than one of them open.
+    const OpenedFile& File(const std::string& name);
+    // Finds length bytes at the address; returns the reason when they are
+    // not wholly inside a file that holds blocks of the address's size.
+    std::string Locate(CacheAddress address, std::uint64_t length, const ByteSource*& file);
+    std::string Read(CacheAddress address, std::uint64_t length, std::string& out);
+    std::string ReadEntryStore(CacheAddress address, EntryStore& entry);
+    std::string ReadRecord(const EntryStore& entry, BrowserCacheRecord& record);
+    std::string LocateBody(const EntryStore& entry, BodyLocation& body);
+    void ReadRankings(CacheAddress address, BrowserCacheRecord& record);
+
+    std::filesystem::path m_dir;
+    const OpenCacheFile& m_open;
+    std::map<std::string, OpenedFile> m_files;
+    std::string m_externalName;
+    OpenedFile m_external;
+};
+
+const BlockfileReader::OpenedFile& BlockfileReader::File(const std::string& name)
+{
+    if (name.starts_with("f_")) {
+        if (name != m_externalName) {
+            m_externalName = name;
+            m_external = OpenedFile{m_open(name)};
+        }
+        return m_external;
+    }
+    auto found = m_files.find(name);
+    if (found != m_files.end())
+        return found->second;
+    OpenedFile opened{m_open(name)};
+    std::string header;
+    std::uint32_t magic = 0, version = 0, number = 0, blockSize = 0;
+    if (opened.bytes && name.starts_with("data_") && opened.bytes->ReadAt(0, 16, header)) {
+        ByteReader reader(header);
+        reader.Le32(magic);
+        reader.Le32(version);
+        reader.Le32(number);
+        reader.Le32(blockSize);
+        if (magic == blockfile::kBlockFileMagic)
+            opened.blockSize = blockSize;
+    }
+    return m_files.emplace(name, std::move(opened)).first->second;
+}
+
+std::string BlockfileReader::Locate(CacheAddress address, std::uint64_t length, const ByteSource*& file)
+{
+    if (!address.IsInitialized() || (!address.IsExternal() && address.BlockSize() == 0))
+        return "invalid cache address " + std::to_string(address.value);
+    const std::string name = address.FileName();
+    const OpenedFile& opened = File(name);
+    if (!opened.bytes)
+        return name + " is missing";
+    if (!address.IsExternal() && opened.blockSize != address.BlockSize())
+        return name + " is not a block file of " + std::to_string(address.BlockSize()) + "-byte blocks";
+    if (length > address.Capacity() || !opened.bytes->Contains(address.Offset(), length))
+        return name + " is too short for the data it should hold";
+    file = opened.bytes.get();
+    return {};
+}
+
+std::string BlockfileReader::Read(CacheAddress address, std::uint64_t length, std::string& out)
+{
+    const ByteSource* file = nullptr;
+    if (std::string error = Locate(address, length, file); !error.empty())
+        return error;
+    return file->ReadAt(address.Offset(), length, out) ? std::string() : address.FileName() + " cannot be read";
+}
+
+std::string BlockfileReader::ReadEntryStore(CacheAddress address, EntryStore& entry)
+{
+    if (address.FileType() != 2)
+        return "an entry address points at no entry block";
+    std::string raw;
+    if (std::string error = Read(address, address.Capacity(), raw); !error.empty())
+        return error;
+    ByteReader reader(raw);
+    std::uint32_t hash = 0, reuse = 0, refetch = 0;
+    reader.Le32(hash);
+    reader.Le32(entry.next.value);
+    reader.Le32(entry.rankings.value);
+    reader.Le32(reuse);
+    reader.Le32(refetch);
+    reader.Le32(entry.state);
+    reader.Le64(entry.creationTime);
+    reader.Le32(entry.keyLength);
+    reader.Le32(entry.longKey.value);
+    for (std::uint32_t& size : entry.streamSize)
+        reader.Le32(size);
+    for (CacheAddress& stream : entry.streamAddress)
+        reader.Le32(stream.value);
+    entry.inlineKey = raw.substr(blockfile::kEntryKeyOffset);
+    return {};
+}
+
+std::string BlockfileReader::LocateBody(const EntryStore& entry, BodyLocation& body)
+{
+    const std::uint32_t size = entry.streamSize[1];
+    const CacheAddress address = entry.streamAddress[1];
+    const ByteSource* file = nullptr;
+    if (size == 0)
+        return {};
+    if (std::string error = Locate(address, size, file); !error.empty())
+        return "the body cannot be read: " + error;
+    body.file = m_dir / address.FileName();
+    body.offset = address.Offset();
+    body.length = size;
+    return {};
+}
+
+std::string BlockfileReader::ReadRecord(const EntryStore& entry, BrowserCacheRecord& record)
+{
+    if (entry.keyLength > kMaxKeyLength)
+        return "a key of " + std::to_string(entry.keyLength) + " bytes is too long";
+    if (entry.longKey.value == 0) {
+        if (entry.keyLength >= entry.inlineKey.size())
+            return "the key does not fit its entry";
+        record.key = entry.inlineKey.substr(0, entry.keyLength);
+    } else if (std::string error = Read(entry.longKey, entry.keyLength, record.key); !error.empty()) {
+        return "the key cannot be read: " + error;
+    }
+    record.url = UrlFromChromiumKey(record.key);
+
+    if (entry.streamSize[0] > kMaxStream0Size)
+        return "a response record of " + std::to_string(entry.streamSize[0]) + " bytes is too large";
+    std::string stream0;
+    if (entry.streamSize[0] > 0) {
+        if (std::string error = Read(entry.streamAddress[0], entry.streamSize[0], stream0); !error.empty())
+            return "the response record cannot be read: " + error;
+    }
+    if (std::string error = ReadResponseInfo(stream0, record); !error.empty())
+        return error;
+    return LocateBody(entry, record.body);
+}
+
+void BlockfileReader::ReadRankings(CacheAddress address, BrowserCacheRecord& record)
+{
+    std::string raw;
+    std::uint64_t lastUsed = 0, lastModified = 0;
+    if (address.FileType() != 1 || !Read(address, blockfile::kRankingsSize, raw).empty())
+        return;
+    ByteReader reader(raw);
+    reader.Le64(lastUsed);
+    reader.Le64(lastModified);
+    record.accessTime = TicksFromChromiumTime(lastUsed);
+    if (const std::uint64_t modified = TicksFromChromiumTime(lastModified))
+        record.entryTime = modified;
+}
+
+BrowserCacheScan BlockfileReader::Scan()
+{
+    BrowserCacheScan scan;
+    scan.format = BrowserCacheFormat::ChromiumBlockfile;
+    const ByteSource* index = File("index").bytes.get();
+    std::string header;
+    if (!index || !index->ReadAt(0, blockfile::kIndexTableOffset, header)) {
+        scan.error = index ? "the index is too short" : "no index in " + m_dir.string();
+        return scan;
+    }
+    ByteReader reader(header);
+    std::uint32_t magic = 0, version = 0, tableLength = 0;
+    reader.Le32(magic);
+    reader.Le32(version);
+    reader.Skip(0x1C - 8);
+    reader.Le32(tableLength);
+    if (magic != blockfile::kIndexMagic) {
+        scan.error = "the index is not a Chromium cache index (wrong magic number)";
+        return scan;
+    }
+    if (version >> 16 != 2) {
+        scan.error = "unknown index version " + std::to_string(version >> 16) + "." + std::to_string(version & 0xFFFF);
+        return scan;
+    }
+    if (tableLength == 0)
+        tableLength = blockfile::kDefaultTableLength;
+    std::string table;
+    if (!index->ReadAt(blockfile::kIndexTableOffset, std::uint64_t(tableLength) * 4, table)) {
+        scan.error = "the index is too short for its hash table of " + std::to_string(tableLength) + " buckets";
+        return scan;
+    }
+
+    std::unordered_set<std::uint32_t> seen;
+    ByteReader buckets(table);
+    for (std::uint32_t bucket = 0; bucket < tableLength; ++bucket) {
+        CacheAddress address;
+        buckets.Le32(address.value);
+        // A chain that loops or revisits an entry is damage; each entry is
+        // read once.
+        while (address.IsInitialized() && seen.insert(address.value).second) {
+            BrowserCacheRecord record;
+            EntryStore entry;
+            if (std::string error = ReadEntryStore(address, entry); !error.empty()) {
+                record.error = "entry at " + address.FileName() + " block " + std::to_string(address.FirstBlock()) + ": " + error;
+                scan.records.push_back(std::move(record));
+                break;
+            }
+            if (entry.state == kEntryInUse) {
+                record.error = ReadRecord(entry, record);
+                if (!record.error.empty()) {
+                    record.error = (record.key.empty() ? "entry" : record.key) + ": " + record.error;
+                    record.body = BodyLocation{};
+                }
+                ReadRankings(entry.rankings, record);
+                scan.records.push_back(std::move(record));
+            }
+            address = entry.next;
+        }
+    }
+    return scan;
+}
+
+} // namespace
+
+BrowserCacheScan ScanChromiumBlockfileFiles(const std::filesystem::path& cacheDir, const OpenCacheFile& open)
+{
+    return BlockfileReader(cacheDir, open).Scan();
+}
+
+BrowserCacheScan ScanChromiumBlockfileCache(const std::filesystem::path& cacheDir)
+{
+    return ScanChromiumBlockfileFiles(cacheDir, [&](const std::string& name) -> std::unique_ptr<ByteSource> {
+        auto file = std::make_unique<FileBytes>(cacheDir / name);
+        if (!file->IsOpen())
+            return nullptr;
+        return file;
+    });
+}
+
+} // namespace larkspool::browsercache

@@ -1,0 +1,154 @@
+// Reading the simple cache's entry files from both ends: key and body start
+// at the front, the response record and its end record sit at the back.
+#include "browsercache/chromium_simple_cache.h"
+
+#include "browsercache/browser_time.h"
+#include "browsercache/byte_reader.h"
+#include "browsercache/cache_key_url.h"
+#include "browsercache/entry_file.h"
+#include "browsercache/crc32.h"
+#include "browsercache/http_response_info.h"
+#include "browsercache/simple_cache_index.h"
+
+#include <charconv>
+#include <optional>
+
+namespace larkspool::browsercache {
+
+namespace {
+
+constexpr std::uint64_t kInitialMagic = 0xfcfb6d1ba7725c30ULL;
+constexpr std::uint64_t kFinalMagic = 0xf4fa6f45970d41d8ULL;
+constexpr std::uint32_t kEntryVersion = 5;
+constexpr std::uint64_t kHeaderSize = 24;
+constexpr std::uint64_t kEndRecordSize = 24;
+constexpr std::uint64_t kKeySha256Size = 32;
+constexpr std::uint32_t kFlagHasCrc32 = 1;
+constexpr std::uint32_t kFlagHasKeySha256 = 2;
+// Response records are a few KiB; a larger one is damage, not worth reading.
+constexpr std::uint64_t kMaxStream0Size = 4 * 1024 * 1024;
+constexpr std::uint64_t kMaxIndexSize = 64 * 1024 * 1024;
+
+struct EndRecord {
+    std::uint32_t flags = 0;
+    std::uint32_t crc32 = 0;
+    std::uint32_t streamSize = 0;
+};
+
+bool ReadEndRecord(const ByteSource& bytes, std::uint64_t offset, EndRecord& record)
+{
+    std::string raw;
+    std::uint64_t magic = 0;
+    if (!bytes.ReadAt(offset, kEndRecordSize, raw))
+        return false;
+    ByteReader reader(raw);
+    return reader.Le64(magic) && magic == kFinalMagic && reader.Le32(record.flags) && reader.Le32(record.crc32) &&
+           reader.Le32(record.streamSize);
+}
+
+std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
+{
+    std::string header;
+    std::uint64_t magic = 0;
+    std::uint32_t version = 0, keyLength = 0;
+    if (!bytes.ReadAt(0, kHeaderSize, header))
+        return "too short for a cache entry";
+    ByteReader reader(header);
+    if (!reader.Le64(magic) || magic != kInitialMagic)
+        return "not a cache entry (wrong magic number)";
+    if (!reader.Le32(version) || version != kEntryVersion)
+        return "unknown entry version " + std::to_string(version);
+    reader.Le32(keyLength);
+    const std::uint64_t bodyStart = kHeaderSize + keyLength;
+    if (bodyStart + 2 * kEndRecordSize > bytes.Size() || !bytes.ReadAt(kHeaderSize, keyLength, record.key))
+        return "the key of " + std::to_string(keyLength) + " bytes does not fit the file";
+    record.url = UrlFromChromiumKey(record.key);
+
+    EndRecord end0;
+    if (!ReadEndRecord(bytes, bytes.Size() - kEndRecordSize, end0))
+        return "the response record's end record is damaged";
+    const std::uint64_t shaSize = (end0.flags & kFlagHasKeySha256) ? kKeySha256Size : 0;
+    const std::uint64_t stream0End = bytes.Size() - kEndRecordSize - shaSize;
+    if (end0.streamSize > kMaxStream0Size || stream0End < bodyStart + kEndRecordSize + end0.streamSize)
+        return "a response record of " + std::to_string(end0.streamSize) + " bytes does not fit the file";
+    const std::uint64_t stream0Start = stream0End - end0.streamSize;
+    std::string stream0;
+    if (!bytes.ReadAt(stream0Start, end0.streamSize, stream0))
+        return "cannot read the response record";
+    if ((end0.flags & kFlagHasCrc32) && Crc32(stream0) != end0.crc32)
+        return "the response record fails its CRC-32 check";
+
+    EndRecord end1;
+    const std::uint64_t bodyEnd = stream0Start - kEndRecordSize;
+    if (!ReadEndRecord(bytes, bodyEnd, end1))
+        return "the body's end record is damaged";
+    record.body.offset = bodyStart;
+    record.body.length = bodyEnd - bodyStart;
+    record.body.hasCrc32 = (end1.flags & kFlagHasCrc32) != 0;
+    record.body.crc32 = end1.crc32;
+
+    if (std::string error = ReadResponseInfo(stream0, record); !error.empty())
+        return error;
+    return {};
+}
+
+// The hash an entry file's name carries, or nothing when the name is not
+// "<16 hex digits>_0".
+std::optional<std::uint64_t> EntryHash(const std::string& name)
+{
+    std::uint64_t hash = 0;
+    if (name.size() != 18 || !name.ends_with("_0"))
+        return std::nullopt;
+    const auto [stop, error] = std::from_chars(name.data(), name.data() + 16, hash, 16);
+    if (error != std::errc() || stop != name.data() + 16)
+        return std::nullopt;
+    return hash;
+}
+
+std::unordered_map<std::uint64_t, std::uint64_t> LastUseFromIndex(const std::filesystem::path& cacheDir)
+{
+    const FileBytes index(cacheDir / "index-dir" / "the-real-index");
+    std::string bytes;
+    if (!index.IsOpen() || index.Size() > kMaxIndexSize || !index.ReadAt(0, index.Size(), bytes))
+        return {};
+    return ReadSimpleIndexLastUse(bytes);
+}
+
+} // namespace
+
+BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::filesystem::path& file)
+{
+    return ReadEntryFile(bytes, file, ReadEntry);
+}
+
+BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
+{
+    BrowserCacheScan scan;
+    scan.format = BrowserCacheFormat::ChromiumSimple;
+    bool hasIndex = false;
+    std::vector<std::pair<std::filesystem::path, std::uint64_t>> entries;
+    for (const std::filesystem::path& file : ListEntryFiles(cacheDir, scan.error)) {
+        const std::string name = file.filename().string();
+        hasIndex = hasIndex || name == "index";
+        if (const std::optional<std::uint64_t> hash = EntryHash(name))
+            entries.emplace_back(file, *hash);
+    }
+    if (!scan.error.empty())
+        return scan;
+    if (!hasIndex && entries.empty()) {
+        scan.error = "no Chromium cache in " + cacheDir.string();
+        return scan;
+    }
+    const std::unordered_map<std::uint64_t, std::uint64_t> lastUse = LastUseFromIndex(cacheDir);
+    for (const auto& [file, hash] : entries) {
+        BrowserCacheRecord record = ReadEntryFileAt(file, ReadEntry);
+        const auto used = lastUse.find(hash);
+        record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : TicksFromFileTime(file);
+        if (record.entryTime == 0)
+            record.entryTime = TicksFromFileTime(file);
+        scan.records.push_back(std::move(record));
+    }
+    return scan;
+}
+
+} // namespace larkspool::browsercache

@@ -1,0 +1,38 @@
+// Chromium's "simple cache" (Linux, macOS, Android): an index, and one file
+// per entry named "<16 hex digits of the key's hash>_0". Little-endian.
+//
+// Entry file "_0"                              size
+//   header: initial magic 0xfcfb6d1ba7725c30    8
+//           version (5)                         4
+//           key length, key hash, padding       3 x 4
+//   key                                         key length
+//   stream 1: the body as stored                up to the first end record
+//   end record of stream 1                      24
+//   stream 0: the response record (pickle)      its end record's stream size
+//   SHA-256 of the key (end record flag 2)      32
+//   end record of stream 0                      24
+//
+// End record: final magic 0xf4fa6f45970d41d8 (8), flags (4: bit 0 a CRC-32
+// of the stream follows, bit 1 the key's SHA-256 precedes the record), the
+// stream's CRC-32 (4), stream size (4: used for stream 0 only), padding (4).
+// "_1" (stream 2: compiled script) and "_s" (sparse ranges) files hold no
+// response body and are not read.
+#pragma once
+
+#include "browsercache/browser_cache_record.h"
+#include "browsercache/byte_source.h"
+
+#include <filesystem>
+
+namespace larkspool::browsercache {
+
+// Every "_0" entry file in cacheDir, ordered by name; an entry that cannot
+// be read gives a record with error set. The scan's error is set when the
+// folder cannot be listed or holds neither an index nor an entry.
+BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir);
+
+// One "_0" file's bytes; body.file is set to file. The times are those of
+// the response record; the caller knows the last use.
+BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::filesystem::path& file);
+
+} // namespace larkspool::browsercache

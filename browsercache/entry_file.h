@@ -1,0 +1,51 @@
+// The formats that keep one file per entry (Chromium's simple cache,
+// Firefox's cache2): listing the folder, and reading one entry file with a
+// format's reader. On failure the record keeps only its file, the key and
+// URL when they were read (so that the entry can be named), and the reason
+// led by the file's name; a damaged entry never hands on a half-read head
+// or body.
+#pragma once
+
+#include "browsercache/browser_cache_record.h"
+#include "browsercache/byte_source.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace larkspool::browsercache {
+
+// read fills the record from the bytes and returns the reason it could not.
+template <typename Reader>
+BrowserCacheRecord ReadEntryFile(const ByteSource& bytes, const std::filesystem::path& file, Reader read)
+{
+    BrowserCacheRecord record;
+    record.body.file = file;
+    if (std::string error = read(bytes, record); !error.empty()) {
+        BrowserCacheRecord named;
+        named.key = std::move(record.key);
+        named.url = std::move(record.url);
+        named.body.file = file;
+        record = std::move(named);
+        record.error = file.filename().string() + ": " + error;
+    }
+    return record;
+}
+
+// The regular files directly in folder, ordered by name; error says why
+// when the folder cannot be listed.
+std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& folder, std::string& error);
+
+template <typename Reader>
+BrowserCacheRecord ReadEntryFileAt(const std::filesystem::path& file, Reader read)
+{
+    const FileBytes bytes(file);
+    if (bytes.IsOpen())
+        return ReadEntryFile(bytes, file, read);
+    BrowserCacheRecord record;
+    record.body.file = file;
+    record.error = file.filename().string() + ": cannot be opened";
+    return record;
+}
+
+} // namespace larkspool::browsercache

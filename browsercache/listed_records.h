@@ -1,0 +1,26 @@
+// Which records of a browser cache become entries: the rule both the cache
+// and the count of `caches` use.
+#pragma once
+
+#include "browsercache/browser_cache_record.h"
+
+#include <string>
+#include <vector>
+
+namespace larkspool::browsercache {
+
+struct ListedRecord {
+    const BrowserCacheRecord* record = nullptr;
+    std::string redirectTarget; // not empty: a 301/302/307/308 to this absolute URL
+};
+
+// HTTP(S) URLs whose answer is a 2xx with a body (not 204 or 206) or a
+// redirect elsewhere, in the scan's order; of several records of one URL,
+// the newest (by entry time; the first among equals) takes the first one's
+// place. Records with an error, 304 answers and empty bodies are left out.
+std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan);
+
+// location (a Location header's value) resolved against url.
+std::string ResolveLocation(const std::string& url, const std::string& location);
+
+} // namespace larkspool::browsercache

@@ -1,0 +1,54 @@
+// Writes seed corpora for the browser cache fuzzers: small well-formed
+// entries and caches of each format, so that fuzzing starts past the magic
+// numbers. Usage: make_browsercache_seeds FOLDER (gets simple/, firefox/,
+// blockfile/ below it).
+#include "fuzz/blockfile_fuzz_input.h"
+#include "tests/browsercache/blockfile_builder.h"
+#include "tests/browsercache/chromium_bytes.h"
+#include "tests/browsercache/firefox_entry_bytes.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+void WriteSeed(const std::filesystem::path& folder, const std::string& name, const std::string& bytes)
+{
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / name, std::ios::binary) << bytes;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace larkspool::testing;
+    if (argc != 2)
+        return 2;
+    const std::filesystem::path root = argv[1];
+
+    SimpleEntry simple;
+    WriteSeed(root / "simple", "entry", simple.Bytes());
+    simple.record = ResponseRecord(0x3, std::string("HTTP/1.1 301 Moved\0Location: /b\0\0", 33));
+    simple.body.clear();
+    WriteSeed(root / "simple", "redirect", simple.Bytes());
+    const std::string indexPayload = Le64(0x656e74657220796fULL) + Le32(9) + Le64(1) + Le64(4096) + Le32(0) +
+                                     Le64(0x0123456789abcdefULL) + Le64(kRequestMicroseconds) + Le64(4096) + Le64(0);
+    WriteSeed(root / "simple", "index", Le32(std::uint32_t(indexPayload.size())) +
+                                            Le32(larkspool::browsercache::Crc32(indexPayload)) + indexPayload);
+
+    FirefoxEntry firefox;
+    WriteSeed(root / "firefox", "entry", firefox.Bytes());
+    firefox.version = 1;
+    firefox.elements += std::string("alt-data\0" "1;5,javascript\0", 24);
+    WriteSeed(root / "firefox", "alt-data", firefox.Bytes());
+
+    BlockfileBuilder cache;
+    const std::string record = ResponseRecord(0x80000003u, std::string("HTTP/1.1 200 OK\0\0", 17));
+    cache.AddEntry("http://a.example/1", record, "one", BlockfileBuilder::Where::Data2, 1, kRequestMicroseconds);
+    cache.AddEntry("http://a.example/2", record, std::string(300, 'b'), BlockfileBuilder::Where::External, 1);
+    cache.AddEntry("http://a.example/" + std::string(1000, 'k'), record, "x", BlockfileBuilder::Where::Data3, 2, 0,
+                   BlockfileBuilder::Where::Data2);
+    WriteSeed(root / "blockfile", "cache", larkspool::fuzzing::JoinBlockfileInput(cache.Files()));
+    return 0;
+}

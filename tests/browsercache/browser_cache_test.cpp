@@ -1,0 +1,392 @@
+// The read-only URL cache over browser cache records: which records become
+// entries, their decoded bodies made only when retrieved, their times, and
+// the refusal of every write. The records are made here; the readers that
+// find them in real caches have tests of their own.
+#include "browsercache/body_decoding.h"
+#include "browsercache/browser_cache.h"
+#include "browsercache/crc32.h"
+#include "browsercache/http_response_head.h"
+#include "browsercache/scratch_folder.h"
+#include "cache/cache_enumeration.h"
+#include "html/redirect_page_text.h"
+#include "tests/browsercache/deflated_bytes.h"
+#include "tests/support/temp_folder.h"
+
+#include <brotli/encode.h>
+#include <zstd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+
+namespace larkspool::browsercache {
+namespace {
+
+using testing::Deflated;
+using testing::TempFolder;
+
+std::string Brotli(const std::string& data)
+{
+    std::size_t size = BrotliEncoderMaxCompressedSize(data.size()) + 16;
+    std::string out(size, '\0');
+    BrotliEncoderCompress(BROTLI_DEFAULT_QUALITY, BROTLI_DEFAULT_WINDOW, BROTLI_MODE_GENERIC, data.size(),
+                          reinterpret_cast<const std::uint8_t*>(data.data()), &size,
+                          reinterpret_cast<std::uint8_t*>(out.data()));
+    out.resize(size);
+    return out;
+}
+
+std::string Zstd(const std::string& data)
+{
+    std::string out(ZSTD_compressBound(data.size()), '\0');
+    out.resize(ZSTD_compress(out.data(), out.size(), data.data(), data.size(), 3));
+    return out;
+}
+
+std::string Encoded(const std::string& data, const std::string& encoding)
+{
+    if (encoding == "gzip")
+        return Deflated(data, 15 + 16);
+    if (encoding == "deflate")
+        return Deflated(data, 15);
+    if (encoding == "raw deflate")
+        return Deflated(data, -15);
+    if (encoding == "br")
+        return Brotli(data);
+    if (encoding == "zstd")
+        return Zstd(data);
+    if (encoding == "gzip, br")
+        return Brotli(Deflated(data, 15 + 16));
+    return data;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A body large enough for several decoding chunks, with every byte value.
+std::string SampleBody()
+{
+    std::string body;
+    for (int i = 0; i < 300000; ++i)
+        body += char((i * 7) % 256 ^ (i / 1000));
+    return body;
+}
+
+// Stores bytes between other bytes of one file, as the formats do.
+BodyLocation Store(const TempFolder& folder, const std::string& name, const std::string& bytes)
+{
+    const std::string before = "HEADER-BYTES", after = "TRAILING-METADATA";
+    return {folder.Write(name, before + bytes + after), before.size(), bytes.size()};
+}
+
+struct EncodingCase {
+    const char* stored;  // how the test encodes
+    const char* header;  // the Content-Encoding the record carries
+};
+
+class BodyDecoding : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(BodyDecoding, gives_back_the_bytes_before_encoding)
+{
+    TempFolder folder;
+    const std::string body = SampleBody();
+    const std::string stored = Encoded(body, GetParam().stored);
+    BodyLocation location = Store(folder, "stored", stored);
+    location.hasCrc32 = true;
+    location.crc32 = Crc32(stored);
+    std::string decoded;
+
+    const std::string error = DecodeBody(location, GetParam().header, [&](const char* bytes, std::size_t n) {
+        decoded.append(bytes, n);
+        return true;
+    });
+
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(decoded == body) << decoded.size() << " bytes";
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, BodyDecoding,
+                         ::testing::Values(EncodingCase{"", ""}, EncodingCase{"", "identity"},
+                                           EncodingCase{"gzip", "gzip"}, EncodingCase{"gzip", "X-Gzip"},
+                                           EncodingCase{"deflate", "deflate"},
+                                           EncodingCase{"raw deflate", "deflate"}, EncodingCase{"br", "br"},
+                                           EncodingCase{"zstd", "zstd"}, EncodingCase{"gzip, br", "gzip, br"}));
+
+TEST(BodyDecodingDamage, truncated_garbled_unknown_and_misplaced_bodies_are_errors)
+{
+    TempFolder folder;
+    const std::string body = SampleBody();
+    const std::string gzip = Encoded(body, "gzip");
+    const std::string zstd = Encoded(body, "zstd");
+    const std::string brotli = Encoded(body, "br");
+    const struct {
+        BodyLocation location;
+        const char* encoding;
+    } cases[] = {
+        {Store(folder, "a", gzip.substr(0, gzip.size() / 2)), "gzip"},
+        {Store(folder, "b", zstd.substr(0, zstd.size() - 3)), "zstd"},
+        {Store(folder, "c", brotli.substr(0, brotli.size() / 3)), "br"},
+        {Store(folder, "d", std::string(500, 'x')), "br"},
+        {Store(folder, "e", std::string(500, 'x')), "gzip"},
+        {Store(folder, "f", gzip), "compress"},
+        {{folder.Write("g", "short"), 2, 100}, ""},
+        {{folder.Write("h", "stored body"), 0, 11, true, 0x12345678}, ""},
+        {{folder.Under("missing"), 0, 10}, ""},
+    };
+    for (const auto& row : cases) {
+        const std::string error = DecodeBody(row.location, row.encoding, [](const char*, std::size_t) { return true; });
+        EXPECT_NE(error, "") << row.location.file << " " << row.encoding;
+    }
+}
+
+TEST(HttpDate, all_three_forms_and_nonsense)
+{
+    constexpr std::uint64_t k1994 = 124285853770000000ull; // 1994-11-06 08:49:37 UTC
+    const struct {
+        const char* text;
+        std::uint64_t ticks;
+    } rows[] = {
+        {"Sun, 06 Nov 1994 08:49:37 GMT", k1994},
+        {"Sunday, 06-Nov-94 08:49:37 GMT", k1994},
+        {"Sun Nov  6 08:49:37 1994", k1994},
+        {"Tue, 01 Dec 2026 10:20:30 GMT", 134405940300000000ull},
+        {"", 0},
+        {"yesterday", 0},
+        {"Sun, 06 Nov 1994 GMT", 0},
+        {"Sun, 32 Nov 1994 08:49:37 GMT", 0},
+        {"Sun, 06 Nov 1994 25:49:37 GMT", 0},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ParseHttpDate(row.text), row.ticks) << row.text;
+}
+
+TEST(HttpHead, status_and_headers_by_any_case)
+{
+    const std::string head = "HTTP/1.1 301 Moved Permanently\r\nlocation:  /new/ \r\nContent-Type: text/html\r\n";
+
+    EXPECT_EQ(ResponseStatus(head), 301);
+    EXPECT_EQ(HeaderValue(head, "Location"), "/new/");
+    EXPECT_EQ(HeaderValue(head, "content-type"), "text/html");
+    EXPECT_EQ(HeaderValue(head, "Date"), std::nullopt);
+    EXPECT_EQ(ResponseStatus("garbage"), 0);
+    EXPECT_EQ(ResponseStatus("HTTP/1.1 2"), 0);
+}
+
+// A cache over records made in a temporary folder; scratch data goes to its
+// own folder so that the tests can see what was made.
+class BrowserCacheOver : public ::testing::Test {
+protected:
+    BrowserCacheRecord Record(const std::string& url, const std::string& head, const std::string& stored,
+                              std::uint64_t entryTime = 1)
+    {
+        BrowserCacheRecord record;
+        record.key = "1/0/_dk_http://h http://h " + url;
+        record.url = url;
+        record.responseHead = head;
+        record.body = Store(m_stored, std::to_string(m_files++), stored);
+        record.entryTime = entryTime;
+        return record;
+    }
+
+    BrowserCache& Open(std::vector<BrowserCacheRecord> records)
+    {
+        BrowserCacheScan scan;
+        scan.records = std::move(records);
+        m_cache = std::make_unique<BrowserCache>(std::move(scan), m_scratch.Path());
+        return *m_cache;
+    }
+
+    // URL -> its entry's local file, size and last-modified ticks.
+    struct Listed {
+        std::string file;
+        std::uint64_t size = 0;
+        std::uint64_t modified = 0;
+    };
+    std::map<std::string, Listed> Entries()
+    {
+        std::map<std::string, Listed> listed;
+        ForEachCacheEntry(*m_cache, "", [&](const INTERNET_CACHE_ENTRY_INFOA& info) {
+            listed[info.lpszSourceUrlName] = {info.lpszLocalFileName,
+                                              (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow,
+                                              (std::uint64_t(info.LastModifiedTime.dwHighDateTime) << 32) |
+                                                  info.LastModifiedTime.dwLowDateTime};
+        });
+        return listed;
+    }
+
+    std::size_t ScratchFiles() const
+    {
+        std::size_t files = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_scratch.Path()))
+            files += entry.is_regular_file() && entry.path().filename() != ".lock";
+        return files;
+    }
+
+    bool Retrieve(const std::string& url) { return m_cache->RetrieveUrlCacheEntryFileA(url.c_str(), nullptr, nullptr, 0); }
+
+    TempFolder m_stored;
+    TempFolder m_scratch;
+    std::unique_ptr<BrowserCache> m_cache;
+    int m_files = 0;
+};
+
+TEST_F(BrowserCacheOver, lists_only_the_bodies_a_user_wants)
+{
+    const std::string ok = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+    BrowserCacheRecord damaged = Record("http://h/damaged.html", ok, "x");
+    damaged.error = "data_3 is missing";
+    BrowserCacheRecord older = Record("http://h/twice.html", ok, "older", 5);
+    BrowserCacheRecord newer = Record("http://h/twice.html", ok, "newer", 9);
+    Open({Record("http://h/page.html", ok, "page"), Record("https://h/secure.css", ok, "css"),
+          Record("", ok, "predictor"), Record("chrome://resources/x", ok, "x"), damaged,
+          Record("http://h/not-modified.html", "HTTP/1.1 304 Not Modified\r\n", ""),
+          Record("http://h/empty.html", ok, ""), Record("http://h/gone.html", "HTTP/1.1 404 Not Found\r\n", "gone"),
+          Record("http://h/part.mp4", "HTTP/1.1 206 Partial Content\r\n", "part"), newer, older});
+
+    const auto listed = Entries();
+
+    std::vector<std::string> urls;
+    for (const auto& [url, entry] : listed)
+        urls.push_back(url);
+    EXPECT_EQ(urls, (std::vector<std::string>{"http://h/page.html", "http://h/twice.html", "https://h/secure.css"}));
+    ASSERT_TRUE(Retrieve("http://h/twice.html"));
+    EXPECT_EQ(ReadAll(listed.at("http://h/twice.html").file), "newer");
+    ASSERT_EQ(m_cache->Problems().size(), 1u);
+    EXPECT_NE(m_cache->Problems()[0].find("data_3 is missing"), std::string::npos);
+}
+
+TEST_F(BrowserCacheOver, bodies_are_decoded_only_when_retrieved_and_then_kept)
+{
+    const std::string body = SampleBody();
+    Open({Record("http://h/big.js", "HTTP/1.1 200 OK\r\nContent-Encoding: br\r\n", Encoded(body, "br")),
+          Record("http://h/plain.png", "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n", "PNG")});
+
+    const auto listed = Entries();
+
+    EXPECT_EQ(ScratchFiles(), 0u);
+    EXPECT_EQ(listed.at("http://h/big.js").size, body.size());
+    EXPECT_EQ(listed.at("http://h/plain.png").size, 3u);
+    ASSERT_TRUE(Retrieve("http://h/big.js"));
+    EXPECT_TRUE(ReadAll(listed.at("http://h/big.js").file) == body);
+    EXPECT_EQ(ScratchFiles(), 1u);
+    std::filesystem::last_write_time(listed.at("http://h/big.js").file, std::filesystem::file_time_type{});
+    ASSERT_TRUE(Retrieve("http://h/big.js"));
+    EXPECT_EQ(std::filesystem::last_write_time(listed.at("http://h/big.js").file), std::filesystem::file_time_type{});
+}
+
+TEST_F(BrowserCacheOver, local_files_are_named_for_offline_browsing)
+{
+    Open({Record("http://h/", "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n", "a"),
+          Record("http://h/page.php?x=1", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n", "b"),
+          Record("http://h/photo.jpeg", "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\n", "c"),
+          Record("http://h/pixel", "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\n", "d"),
+          Record("http://h/data", "HTTP/1.1 200 OK\r\nContent-Type: application/x-unknown\r\n", "e")});
+
+    const auto listed = Entries();
+
+    EXPECT_EQ(std::filesystem::path(listed.at("http://h/").file).extension(), ".htm");
+    EXPECT_EQ(std::filesystem::path(listed.at("http://h/page.php?x=1").file).extension(), ".htm");
+    EXPECT_EQ(std::filesystem::path(listed.at("http://h/photo.jpeg").file).extension(), ".jpeg");
+    EXPECT_EQ(std::filesystem::path(listed.at("http://h/pixel").file).extension(), ".gif");
+    EXPECT_EQ(std::filesystem::path(listed.at("http://h/data").file).extension(), "");
+}
+
+TEST_F(BrowserCacheOver, last_modified_then_date_then_entry_time)
+{
+    Open({Record("http://h/a", "HTTP/1.1 200 OK\r\nDate: Sun, 06 Nov 1994 08:49:37 GMT\r\n"
+                               "Last-Modified: Tue, 01 Dec 2026 10:20:30 GMT\r\n", "a"),
+          Record("http://h/b", "HTTP/1.1 200 OK\r\nDate: Sun, 06 Nov 1994 08:49:37 GMT\r\n", "b"),
+          Record("http://h/c", "HTTP/1.1 200 OK\r\nLast-Modified: garbage\r\n", "c", 777)});
+
+    const auto listed = Entries();
+
+    EXPECT_EQ(listed.at("http://h/a").modified, 134405940300000000ull);
+    EXPECT_EQ(listed.at("http://h/b").modified, 124285853770000000ull);
+    EXPECT_EQ(listed.at("http://h/c").modified, 777u);
+}
+
+TEST_F(BrowserCacheOver, redirects_become_redirect_pages_to_the_local_target)
+{
+    Open({Record("http://h/old.html", "HTTP/1.1 301 Moved\r\nLocation: /new/page.html\r\n", "moved"),
+          Record("http://h/dir/a", "HTTP/1.1 302 Found\r\nLocation: b.html\r\n", ""),
+          Record("http://h/x.html", "HTTP/1.1 308 Permanent\r\nLocation: http://other/\r\n", ""),
+          Record("http://h/self", "HTTP/1.1 301 Moved\r\nLocation: https://h/self\r\n", ""),
+          Record("http://h/nowhere", "HTTP/1.1 307 Temporary\r\n", "")});
+
+    const auto listed = Entries();
+
+    ASSERT_EQ(listed.size(), 3u);
+    const struct {
+        const char* url;
+        const char* target;
+    } rows[] = {{"http://h/old.html", "new/page.html"}, {"http://h/dir/a", "b.html"},
+                {"http://h/x.html", "../other/index.html"}};
+    for (const auto& row : rows) {
+        ASSERT_TRUE(Retrieve(row.url)) << row.url;
+        const std::string text = ReadAll(listed.at(row.url).file);
+        EXPECT_EQ(text, RedirectPageText(row.target)) << row.url;
+        EXPECT_EQ(listed.at(row.url).size, text.size());
+    }
+}
+
+TEST_F(BrowserCacheOver, a_body_that_does_not_decode_is_left_out_and_named)
+{
+    Open({Record("http://h/bad.js", "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\n", "not gzip at all"),
+          Record("http://h/good.js", "HTTP/1.1 200 OK\r\n", "fine")});
+
+    const auto listed = Entries();
+
+    EXPECT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed.count("http://h/good.js"), 1u);
+    ASSERT_EQ(m_cache->Problems().size(), 1u);
+    EXPECT_NE(m_cache->Problems()[0].find("gzip"), std::string::npos);
+}
+
+TEST_F(BrowserCacheOver, is_read_only_and_cleans_its_scratch_folder)
+{
+    BrowserCache& cache = Open({Record("http://h/a.html", "HTTP/1.1 200 OK\r\n", "a")});
+    char fileName[MAX_PATH + 1] = {};
+
+    EXPECT_FALSE(cache.DeleteUrlCacheEntryA("http://h/a.html"));
+    EXPECT_EQ(cache.LastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(cache.CreateUrlCacheEntryA("http://h/b.html", 1, "htm", fileName, 0));
+    EXPECT_EQ(cache.LastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(cache.CommitUrlCacheEntryA("http://h/b.html", fileName, {}, {}, 0, nullptr, 0, "htm", nullptr));
+    EXPECT_EQ(cache.LastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(cache.Kind().readOnly);
+    EXPECT_TRUE(cache.Kind().filesOnDemand);
+    EXPECT_STREQ(cache.Kind().name, "Chromium Cache");
+    EXPECT_FALSE(Retrieve("http://h/none.html"));
+    EXPECT_EQ(cache.LastError(), ERROR_FILE_NOT_FOUND);
+    ASSERT_TRUE(Retrieve("http://h/a.html"));
+    EXPECT_EQ(Entries().size(), 1u);
+
+    m_cache.reset();
+
+    EXPECT_TRUE(std::filesystem::is_empty(m_scratch.Path()));
+}
+
+TEST(ScratchFolder, removes_what_a_killed_process_left_and_keeps_what_an_open_cache_holds)
+{
+    TempFolder parent;
+    parent.Write("bodies-left/.lock", "");
+    parent.Write("bodies-left/0.htm", "decoded");
+    parent.Write("unrelated/0.htm", "kept");
+    const ScratchFolder open(parent.Path());
+
+    const ScratchFolder next(parent.Path());
+
+    EXPECT_FALSE(std::filesystem::exists(parent.Path() / "bodies-left"));
+    EXPECT_TRUE(std::filesystem::exists(parent.Path() / "unrelated/0.htm"));
+    ASSERT_FALSE(open.Path().empty());
+    EXPECT_TRUE(std::filesystem::is_directory(open.Path()));
+    EXPECT_NE(next.Path(), open.Path());
+}
+
+} // namespace
+} // namespace larkspool::browsercache

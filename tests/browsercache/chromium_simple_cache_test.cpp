@@ -1,0 +1,230 @@
+// The simple cache reader against caches real Chromium writes, and against
+// entry files laid out as Chromium writes them, whole and damaged.
+#include "browsercache/chromium_simple_cache.h"
+
+#include "browsercache/crc32.h"
+#include "browsercache/simple_cache_index.h"
+#include "browsercache/stored_body.h"
+#include "tests/browsercache/chromium_bytes.h"
+#include "tests/browsercache/real_chromium.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+using namespace larkspool::browsercache;
+using namespace std::string_literals;
+
+using larkspool::testing::kRequestMicroseconds;
+using larkspool::testing::Le32;
+using larkspool::testing::Le64;
+using larkspool::testing::ResponseRecord;
+using larkspool::testing::SimpleEntry;
+
+BrowserCacheRecord Read(const std::string& bytes)
+{
+    return ReadSimpleCacheEntry(MemoryBytes(bytes), "0123456789abcdef_0");
+}
+
+TEST(ChromiumSimpleCache, lists_what_real_chromium_cached_with_bodies_as_served)
+{
+    if (!larkspool::testing::RealChromium::Available())
+        GTEST_SKIP() << "chromium or python3 is not installed";
+    larkspool::testing::RealChromium chromium;
+    // The data: icon keeps Chromium from asking for (and caching) /favicon.ico.
+    const std::string page = "<html><head><link rel=\"icon\" href=\"data:,\"></head>"
+                             "<body><img src=\"logo.png\"><script src=\"app.js\"></script></body></html>";
+    const std::string image = "\x89PNG\r\n\x1a\n" + std::string(300, '\x01');
+    const std::string script = "document.title = 'x';";
+    chromium.Serve("index.html", page);
+    chromium.Serve("logo.png", image);
+    chromium.Serve("app.js", script);
+    chromium.Serve("unused.html", "not loaded");
+    ASSERT_TRUE(chromium.Load("index.html"));
+
+    const BrowserCacheScan scan = ScanChromiumSimpleCache(chromium.CacheFolder());
+
+    ASSERT_EQ(scan.error, "");
+    std::string index;
+    ASSERT_TRUE(std::filesystem::exists(chromium.CacheFolder() / "index-dir" / "the-real-index"));
+    const FileBytes indexFile(chromium.CacheFolder() / "index-dir" / "the-real-index");
+    ASSERT_TRUE(indexFile.ReadAt(0, indexFile.Size(), index));
+    const auto lastUse = ReadSimpleIndexLastUse(index);
+    std::map<std::string, std::string> bodies;
+    for (const BrowserCacheRecord& record : scan.records) {
+        const std::uint64_t hash = std::stoull(record.body.file.filename().string().substr(0, 16), nullptr, 16);
+        ASSERT_EQ(lastUse.count(hash), 1u);
+        EXPECT_EQ(record.accessTime, lastUse.at(hash));
+        ASSERT_EQ(record.error, "") << record.key;
+        EXPECT_TRUE(record.responseHead.starts_with("HTTP/1.0 200 OK\r\n")) << record.responseHead;
+        EXPECT_NE(record.responseHead.find("\r\nContent-Length: "), std::string::npos);
+        EXPECT_TRUE(record.responseHead.ends_with("\r\n"));
+        EXPECT_TRUE(record.body.hasCrc32);
+        EXPECT_NE(record.requestTime, 0u);
+        EXPECT_LE(record.requestTime, record.responseTime);
+        EXPECT_EQ(record.entryTime, record.responseTime);
+        EXPECT_EQ(ReadStoredBody(record.body, bodies[record.url]), "");
+    }
+    EXPECT_EQ(bodies, (std::map<std::string, std::string>{
+                          {chromium.Url("index.html"), page}, {chromium.Url("logo.png"), image}, {chromium.Url("app.js"), script}}));
+}
+
+class ResponseRecordLayout : public ::testing::TestWithParam<std::uint32_t> {};
+
+TEST_P(ResponseRecordLayout, gives_head_and_times_of_each_version)
+{
+    SimpleEntry entry;
+    entry.record = ResponseRecord(GetParam(), "HTTP/1.1 301 Moved\0Location: /b.html\0\0"s);
+
+    const BrowserCacheRecord record = Read(entry.Bytes());
+
+    EXPECT_EQ(record.error, "");
+    EXPECT_EQ(record.key, entry.key);
+    EXPECT_EQ(record.url, "http://127.0.0.1:8765/a.html");
+    EXPECT_EQ(record.responseHead, "HTTP/1.1 301 Moved\r\nLocation: /b.html\r\n");
+    EXPECT_EQ(record.requestTime, kRequestMicroseconds * 10);
+    EXPECT_EQ(record.responseTime, (kRequestMicroseconds + 500) * 10);
+    EXPECT_EQ(record.body.offset, 24 + entry.key.size());
+    EXPECT_EQ(record.body.length, entry.body.size());
+    EXPECT_TRUE(record.body.hasCrc32);
+    EXPECT_EQ(record.body.crc32, Crc32(entry.body));
+}
+
+// Version 1 and 3 without extra flags (older Chromium), version 3 with them.
+INSTANTIATE_TEST_SUITE_P(Flags, ResponseRecordLayout, ::testing::Values(0x1u, 0x3u, 0x80000003u, 0x80100003u));
+
+TEST(ChromiumSimpleCache, an_entry_without_a_response_record_has_no_head_and_no_error)
+{
+    SimpleEntry entry;
+    entry.key = "_key_http://a.example/ \nhttp://a.example/app.js";
+    entry.record.clear();
+
+    const BrowserCacheRecord record = Read(entry.Bytes());
+
+    EXPECT_EQ(record.error, "");
+    EXPECT_EQ(record.responseHead, "");
+    EXPECT_EQ(record.body.length, entry.body.size());
+}
+
+struct DamageRow {
+    const char* name;
+    std::string (*damage)(const SimpleEntry& entry);
+    const char* error;
+};
+
+class SimpleCacheDamage : public ::testing::TestWithParam<DamageRow> {};
+
+TEST_P(SimpleCacheDamage, gives_a_clear_error_for_the_entry)
+{
+    const BrowserCacheRecord record = Read(GetParam().damage(SimpleEntry()));
+
+    EXPECT_EQ(record.error, std::string("0123456789abcdef_0: ") + GetParam().error);
+    EXPECT_EQ(record.body.length, 0u);
+}
+
+std::string Patched(const SimpleEntry& entry, std::size_t offset, const std::string& bytes)
+{
+    return entry.Bytes().replace(offset, bytes.size(), bytes);
+}
+
+std::size_t Stream0EndRecord(const SimpleEntry& entry) { return entry.Bytes().size() - 24; }
+
+INSTANTIATE_TEST_SUITE_P(Rows, SimpleCacheDamage, ::testing::Values(
+    DamageRow{"empty", [](const SimpleEntry&) { return std::string(); }, "too short for a cache entry"},
+    DamageRow{"wrong_magic", [](const SimpleEntry& e) { return Patched(e, 0, "X"); }, "not a cache entry (wrong magic number)"},
+    DamageRow{"wrong_version", [](const SimpleEntry& e) { return Patched(e, 8, Le32(4)); }, "unknown entry version 4"},
+    DamageRow{"huge_key", [](const SimpleEntry& e) { return Patched(e, 12, Le32(0xffffffff)); },
+              "the key of 4294967295 bytes does not fit the file"},
+    DamageRow{"header_only", [](const SimpleEntry& e) { return e.Bytes().substr(0, 24); }, "the key of 70 bytes does not fit the file"},
+    DamageRow{"end_record_cut", [](const SimpleEntry& e) { return e.Bytes().substr(0, e.Bytes().size() - 1); },
+              "the response record's end record is damaged"},
+    DamageRow{"huge_response_record", [](const SimpleEntry& e) { return Patched(e, Stream0EndRecord(e) + 16, Le32(0x7fffffff)); },
+              "a response record of 2147483647 bytes does not fit the file"},
+    DamageRow{"record_longer_than_file", [](const SimpleEntry& e) { return Patched(e, Stream0EndRecord(e) + 16, Le32(4000)); },
+              "a response record of 4000 bytes does not fit the file"},
+    DamageRow{"record_crc", [](const SimpleEntry& e) { return Patched(e, Stream0EndRecord(e) + 12, Le32(0)); },
+              "the response record fails its CRC-32 check"},
+    DamageRow{"body_end_record", [](const SimpleEntry& e) { return Patched(e, 24 + e.key.size() + e.body.size(), "X"); },
+              "the body's end record is damaged"},
+    DamageRow{"record_version",
+              [](const SimpleEntry& e) {
+                  SimpleEntry damaged = e;
+                  damaged.record = ResponseRecord(0x80000000u, "HTTP/1.1 200 OK\0\0"s);
+                  return damaged.Bytes();
+              },
+              "unknown response record version 0"},
+    DamageRow{"record_headers_cut",
+              [](const SimpleEntry& e) {
+                  SimpleEntry damaged = e;
+                  damaged.record = ResponseRecord(3, "HTTP/1.1 200 OK\0\0"s).substr(0, 24);
+                  damaged.record.replace(0, 4, Le32(20));
+                  return damaged.Bytes();
+              },
+              "the response record is truncated"},
+    DamageRow{"record_size_past_stream",
+              [](const SimpleEntry& e) {
+                  SimpleEntry damaged = e;
+                  damaged.record.replace(0, 4, Le32(0x10000000));
+                  return damaged.Bytes();
+              },
+              "the response record's size does not fit its stream"}),
+    [](const ::testing::TestParamInfo<DamageRow>& info) { return std::string(info.param.name); });
+
+TEST(ChromiumSimpleCache, every_truncation_is_an_error_or_stays_inside_the_file)
+{
+    const std::string whole = SimpleEntry().Bytes();
+
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        const BrowserCacheRecord record = Read(whole.substr(0, size));
+        EXPECT_TRUE(!record.error.empty() || record.body.offset + record.body.length <= size) << size;
+    }
+}
+
+TEST(ChromiumSimpleCache, a_changed_body_fails_its_crc_when_read)
+{
+    larkspool::testing::TempFolder folder;
+    const SimpleEntry entry;
+    std::string bytes = entry.Bytes();
+    bytes[24 + entry.key.size()] ^= 1;
+    folder.Write("cache/0123456789abcdef_0", bytes);
+
+    const BrowserCacheScan scan = ScanChromiumSimpleCache(folder.Path() / "cache");
+    std::string body;
+
+    ASSERT_EQ(scan.records.size(), 1u);
+    EXPECT_EQ(scan.records[0].error, "");
+    EXPECT_NE(ReadStoredBody(scan.records[0].body, body).find("fails its CRC-32 check"), std::string::npos);
+}
+
+TEST(ChromiumSimpleCache, scans_only_entry_files_and_keeps_damaged_ones_as_errors)
+{
+    larkspool::testing::TempFolder folder;
+    folder.Write("cache/index", Le64(0xfcfb6d1ba7725c30ULL) + Le32(9) + std::string(12, '\0'));
+    folder.Write("cache/00000000000000aa_0", SimpleEntry().Bytes());
+    folder.Write("cache/00000000000000bb_0", "damaged");
+    folder.Write("cache/00000000000000aa_1", "stream 2");
+    folder.Write("cache/00000000000000aa_s", "sparse");
+    folder.Write("cache/index-dir/the-real-index", "damaged");
+
+    const BrowserCacheScan scan = ScanChromiumSimpleCache(folder.Path() / "cache");
+
+    ASSERT_EQ(scan.error, "");
+    ASSERT_EQ(scan.records.size(), 2u);
+    EXPECT_EQ(scan.records[0].url, "http://127.0.0.1:8765/a.html");
+    EXPECT_NE(scan.records[0].accessTime, 0u);
+    EXPECT_EQ(scan.records[1].error, "00000000000000bb_0: too short for a cache entry");
+}
+
+TEST(ChromiumSimpleCache, a_folder_without_a_cache_is_an_error_of_the_scan)
+{
+    larkspool::testing::TempFolder folder;
+    folder.Write("other.txt");
+
+    EXPECT_EQ(ScanChromiumSimpleCache(folder.Path()).error, "no Chromium cache in " + folder.Path().string());
+    EXPECT_NE(ScanChromiumSimpleCache(folder.Path() / "missing").error.find("cannot list"), std::string::npos);
+}
+
+} // namespace
