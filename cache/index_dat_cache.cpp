@@ -185,14 +185,17 @@ public:
         if (lock.Error() != ERROR_SUCCESS)
             return Fail(lock.Error());
         IndexDatStore store(m_file, m_allocHint);
-        DWORD error = store.Prepare(m_folder);
+        DWORD error = store.Prepare(m_folder, m_leftHeader);
         if (error == ERROR_SUCCESS)
             error = work(store);
         if (error == ERROR_SUCCESS && m_file.Damaged())
             error = ERROR_FILE_INVALID;
-        if (error == ERROR_SUCCESS)
+        if (error == ERROR_SUCCESS) {
+            m_leftHeader = store.Header();
             return TRUE;
+        }
         store.Undo();
+        m_leftHeader.clear();
         return Fail(error);
     }
 
@@ -324,6 +327,7 @@ public:
     DWORD m_openError = ERROR_SUCCESS;
     DWORD m_lastError = ERROR_SUCCESS;
     std::uint32_t m_allocHint = 0;
+    std::vector<std::uint8_t> m_leftHeader; // as this process's last change left it
     std::unordered_map<const void*, std::unique_ptr<Enumeration>> m_enumerations;
     // Folder, name and extension -> the number of the last numbered file
     // name made for them; only the order in which numbers are tried.
@@ -402,9 +406,10 @@ BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
         const auto slot = store.Find(url);
         if (!slot)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
-        if (DWORD error = store.Prepare(impl.m_folder); error != ERROR_SUCCESS)
+        if (DWORD error = store.Prepare(impl.m_folder, impl.m_leftHeader); error != ERROR_SUCCESS)
             return impl.Fail(error);
         impl.RemoveEntry(store, *slot, std::nullopt);
+        impl.m_leftHeader = store.Header();
         return TRUE;
     });
 }

@@ -22,7 +22,7 @@ public:
     IndexDatCache& operator=(const IndexDatCache&) = delete;
 
     // Empty when the cache can be read (a missing index.dat included); else
-    // why not, in one line ("not an MSIE cache file", "cannot open ...").
+    // why not, in one line ("not an index.dat file (...)", "cannot open ...").
     std::string LoadError() const;
 
     const std::filesystem::path& Folder() const;

@@ -2,6 +2,8 @@
 // WinINet's hash key, DOS date/time stamps, and bounds-checked record parsing.
 #include "cache/index_dat_format.h"
 
+#include <algorithm>
+
 namespace larkspool::indexdat {
 namespace {
 
@@ -80,7 +82,8 @@ std::span<const std::uint8_t> UrlRecordBytes(std::span<const std::uint8_t> file,
     return file.subspan(offset, std::size_t(length));
 }
 
-std::optional<std::string> OptionalString(std::span<const std::uint8_t> record, std::uint32_t field, bool& damaged)
+std::optional<std::string> OptionalString(std::span<const std::uint8_t> record, std::uint32_t field, bool& damaged,
+                                          std::uint32_t& used)
 {
     const std::uint32_t at = Load32(record.data() + field);
     if (at == 0)
@@ -90,6 +93,7 @@ std::optional<std::string> OptionalString(std::span<const std::uint8_t> record, 
         damaged = true;
         return std::nullopt;
     }
+    used = std::max(used, at + std::uint32_t(text->size()) + 1);
     return std::string(*text);
 }
 
@@ -141,10 +145,11 @@ std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std:
     r.useCount = Load32(p + kUrlUseCountOffset);
     r.writeStampDos = Load32(p + kUrlWriteStampOffset);
     r.url = std::string(*url);
+    r.usedBytes = Load32(p + kUrlUrlOffset) + std::uint32_t(url->size()) + 1;
 
     bool damaged = false;
-    r.fileName = OptionalString(record, kUrlFileNameOffset, damaged);
-    r.extension = OptionalString(record, kUrlExtensionOffset, damaged);
+    r.fileName = OptionalString(record, kUrlFileNameOffset, damaged, r.usedBytes);
+    r.extension = OptionalString(record, kUrlExtensionOffset, damaged, r.usedBytes);
     const std::uint32_t headerAt = Load32(p + kUrlHeaderOffset);
     const std::uint32_t headerSize = Load32(p + kUrlHeaderSizeOffset);
     if (headerAt != 0) {
@@ -152,6 +157,7 @@ std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std:
             damaged = true;
         else
             r.headerInfo = std::string(reinterpret_cast<const char*>(p) + headerAt, headerSize);
+        r.usedBytes = std::max(r.usedBytes, headerAt + headerSize);
     }
     if (damaged)
         return std::nullopt;

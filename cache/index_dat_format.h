@@ -176,6 +176,7 @@ struct UrlRecord {
     std::optional<std::string> fileName;
     std::optional<std::string> headerInfo;
     std::optional<std::string> extension;
+    std::uint32_t usedBytes = 0; // from the record's start to the end of its last field
 };
 
 // Decodes the URL record at offset in file; nullopt when it is no URL record

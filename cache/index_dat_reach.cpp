@@ -13,8 +13,9 @@ namespace larkspool {
 using namespace indexdat;
 
 ReachableBlocks::ReachableBlocks(const IndexDatStore& store, std::uint32_t capacity)
-    : m_used(capacity, false), m_extent(capacity, 0), m_references(capacity, 0), m_table(capacity, false)
+    : m_used(capacity, false)
 {
+    std::vector<std::uint32_t> extent(capacity, 0); // stated length, per starting block
     const auto bytes = store.Bytes();
     const auto blockOf = [&](std::uint32_t offset) -> std::int64_t {
         if (offset < kBlocksStart || offset % kBlockSize != 0)
@@ -34,44 +35,24 @@ ReachableBlocks::ReachableBlocks(const IndexDatStore& store, std::uint32_t capac
         const std::int64_t start = blockOf(table.offset);
         if (start < 0)
             continue;
-        m_table[start] = true;
-        m_extent[start] = std::max(m_extent[start], statedBlocks(table.offset));
+        extent[start] = std::max(extent[start], statedBlocks(table.offset));
         for (std::uint32_t i = 0; i < table.slots; ++i) {
             const auto slot = store.SlotAt(table, i);
             const std::int64_t record = slot ? blockOf(slot->record) : -1;
             if (record < 0)
                 continue;
-            if (m_references[record]++ == 0)
-                m_extent[record] = std::max(m_extent[record], statedBlocks(slot->record));
+            extent[record] = std::max(extent[record], statedBlocks(slot->record));
         }
     }
 
     std::uint32_t nextStart = capacity;
     for (std::uint32_t b = capacity; b-- > 0;) {
-        if (m_extent[b] == 0)
+        if (extent[b] == 0)
             continue;
-        m_extent[b] = std::min(m_extent[b], nextStart - b);
-        std::fill(m_used.begin() + b, m_used.begin() + b + m_extent[b], true);
+        extent[b] = std::min(extent[b], nextStart - b);
+        std::fill(m_used.begin() + b, m_used.begin() + b + extent[b], true);
         nextStart = b;
     }
-}
-
-std::uint32_t ReachableBlocks::RecordExtent(std::uint32_t block) const
-{
-    if (block >= m_extent.size() || m_table[block])
-        return 0;
-    return m_extent[block];
-}
-
-std::uint32_t ReachableBlocks::References(std::uint32_t block) const
-{
-    return block < m_references.size() ? m_references[block] : 0;
-}
-
-void ReachableBlocks::Unreference(std::uint32_t block)
-{
-    if (block < m_references.size() && m_references[block] > 0)
-        --m_references[block];
 }
 
 } // namespace larkspool

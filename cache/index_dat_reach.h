@@ -22,20 +22,9 @@ public:
     // table: only then can a block it does not reach be taken for free.
     bool ChainComplete() const { return m_complete; }
     bool Used(std::uint32_t block) const { return block < m_used.size() && m_used[block]; }
-    // The blocks of the record that starts at block and nothing else owns: its
-    // stated length, cut where the next reached structure begins. 0 when no
-    // record starts there (or a HASH table does).
-    std::uint32_t RecordExtent(std::uint32_t block) const;
-    // How many live slots name the record at block.
-    std::uint32_t References(std::uint32_t block) const;
-    // One slot naming the record at block was unpublished.
-    void Unreference(std::uint32_t block);
 
 private:
     std::vector<bool> m_used;
-    std::vector<std::uint32_t> m_extent; // per starting block
-    std::vector<std::uint32_t> m_references;
-    std::vector<bool> m_table;
     bool m_complete = false;
 };
 

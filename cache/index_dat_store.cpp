@@ -190,19 +190,21 @@ std::optional<HashSlot> IndexDatStore::SlotAt(const HashTableRef& table, std::ui
     return HashSlot{at, key, Read32(at + 4)};
 }
 
-void IndexDatStore::VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit) const
+void IndexDatStore::VisitBucket(std::uint32_t key, const std::function<bool(const HashSlot&)>& visit) const
 {
-    const std::uint32_t key = HashKey(url);
     const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
     for (const HashTableRef& table : HashTables()) {
         for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots; ++i) {
             const auto slot = SlotAt(table, i);
-            if (!slot || KeyBits(slot->key) != KeyBits(key))
-                continue;
-            if (RecordUrl(Bytes(), slot->record) == url && !visit(*slot))
+            if (slot && KeyBits(slot->key) == KeyBits(key) && !visit(*slot))
                 return;
         }
     }
+}
+
+void IndexDatStore::VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit) const
+{
+    VisitBucket(HashKey(url), [&](const HashSlot& slot) { return RecordUrl(Bytes(), slot.record) != url || visit(slot); });
 }
 
 std::optional<HashSlot> IndexDatStore::Find(std::string_view url) const
@@ -241,7 +243,7 @@ std::string IndexDatStore::FolderName(std::uint32_t index) const
     return IsSafeFolderName(name) ? name : std::string();
 }
 
-DWORD IndexDatStore::Prepare(const std::filesystem::path& folder)
+DWORD IndexDatStore::Prepare(const std::filesystem::path& folder, const std::vector<std::uint8_t>& leftHeader)
 {
     if (!m_file.Writable())
         return ERROR_ACCESS_DENIED;
@@ -249,10 +251,16 @@ DWORD IndexDatStore::Prepare(const std::filesystem::path& folder)
     m_undo.assign(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(bytes.size(), kBlocksStart)));
     switch (State()) {
     case IndexDatState::Empty: return Initialize(folder);
-    case IndexDatState::Valid: return Mend();
+    case IndexDatState::Valid: return Mend(m_undo == leftHeader);
     case IndexDatState::Foreign: break;
     }
     return ERROR_FILE_CORRUPT;
+}
+
+std::vector<std::uint8_t> IndexDatStore::Header() const
+{
+    const auto bytes = Bytes();
+    return {bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(bytes.size(), kBlocksStart))};
 }
 
 void IndexDatStore::Undo()
@@ -291,7 +299,7 @@ DWORD IndexDatStore::Initialize(const std::filesystem::path& folder)
     return ERROR_SUCCESS;
 }
 
-DWORD IndexDatStore::Mend()
+DWORD IndexDatStore::Mend(bool bitmapAsLeft)
 {
     const auto length = Bytes().size();
     std::uint32_t capacity = Read32(kCapacityOffset);
@@ -307,13 +315,16 @@ DWORD IndexDatStore::Mend()
     }
     if (Read32(kFileSizeOffset) != FileSizeFor(capacity))
         Write32(kFileSizeOffset, std::uint32_t(FileSizeFor(capacity)));
-    MendBitmap(capacity);
+    // Walking the whole chain on every change would make a long run of
+    // writes quadratic: it is done when anyone else has been at the header.
+    if (!bitmapAsLeft)
+        MendBitmap(capacity);
     return ERROR_SUCCESS;
 }
 
 void IndexDatStore::MendBitmap(std::uint32_t capacity)
 {
-    m_reach = ReachableBlocks(*this, capacity);
+    const ReachableBlocks reach(*this, capacity);
     std::uint8_t* bitmap = m_file.Bytes().data() + kBitmapOffset;
     std::vector<std::uint8_t> bits(bitmap, bitmap + kMaxBlocks / 8);
     const auto isSet = [&](std::uint32_t b) { return (bits[b / 8] >> (b % 8) & 1u) != 0; };
@@ -322,8 +333,8 @@ void IndexDatStore::MendBitmap(std::uint32_t capacity)
     };
     // What a killed writer allocated and never linked (7): a whole record or
     // table that nothing reaches.
-    for (std::uint32_t b = 0; b < capacity && m_reach.ChainComplete(); ++b) {
-        if (!isSet(b) || m_reach.Used(b))
+    for (std::uint32_t b = 0; b < capacity && reach.ChainComplete(); ++b) {
+        if (!isSet(b) || reach.Used(b))
             continue;
         const std::uint32_t at = kBlocksStart + b * kBlockSize;
         const std::uint32_t signature = Read32(at);
@@ -332,7 +343,7 @@ void IndexDatStore::MendBitmap(std::uint32_t capacity)
             continue;
         bool orphan = true;
         for (std::uint32_t n = b; n < b + blocks && orphan; ++n)
-            orphan = isSet(n) && !m_reach.Used(n);
+            orphan = isSet(n) && !reach.Used(n);
         if (!orphan)
             continue;
         for (std::uint32_t n = b; n < b + blocks; ++n)
@@ -340,7 +351,7 @@ void IndexDatStore::MendBitmap(std::uint32_t capacity)
         b += blocks - 1;
     }
     for (std::uint32_t b = 0; b < capacity; ++b) {
-        if (m_reach.Used(b))
+        if (reach.Used(b))
             set(b, true);
     }
     for (std::uint32_t b = capacity; b < kMaxBlocks; ++b)
@@ -498,15 +509,38 @@ bool IndexDatStore::Remove(const HashSlot& slot)
     const std::uint32_t offset = slot.record;
     if (offset < kBlocksStart || offset % kBlockSize != 0)
         return false;
-    // Only the blocks the record owns: its length is cut at its neighbour,
-    // and a record another slot still names stays.
-    const std::uint32_t first = (offset - kBlocksStart) / kBlockSize;
-    m_reach.Unreference(first);
-    const std::uint32_t blocks = m_reach.RecordExtent(first);
-    if (m_reach.References(first) > 0 || blocks == 0)
+    // A record another slot of the bucket still names stays.
+    bool named = false;
+    VisitBucket(slot.key, [&](const HashSlot& other) {
+        named = other.record == offset;
+        return !named;
+    });
+    const std::uint32_t blocks = named ? 0 : OwnedBlocks(offset);
+    if (blocks == 0)
         return false;
-    MarkBlocks(first, blocks, false);
+    MarkBlocks((offset - kBlocksStart) / kBlockSize, blocks, false);
     return true;
+}
+
+// The blocks of the record at offset that are its own: no more than its
+// fields use (when they can be read), and never a block where another record
+// or table begins, however long the record says it is.
+std::uint32_t IndexDatStore::OwnedBlocks(std::uint32_t offset) const
+{
+    const std::uint32_t first = (offset - kBlocksStart) / kBlockSize;
+    const std::uint32_t capacity = Capacity();
+    if (first >= capacity)
+        return 0;
+    std::uint32_t blocks = std::min(Read32(offset + 4), capacity - first);
+    if (const auto record = ParseUrlRecord(Bytes(), offset))
+        blocks = std::min(blocks, (record->usedBytes + kBlockSize - 1) / kBlockSize);
+    for (std::uint32_t n = 1; n < blocks; ++n) {
+        const std::uint32_t signature = Read32(offset + n * kBlockSize);
+        if (signature == kUrlSignature || signature == kLeakSignature || signature == kRedrSignature ||
+            signature == kHashSignature)
+            return n;
+    }
+    return blocks;
 }
 
 DWORD IndexDatStore::AddFolder(const std::filesystem::path& folder, std::uint32_t& index)

@@ -64,9 +64,11 @@ public:
     // Writes; each returns a Win32 error code. Prepare() first, once per lock:
     // it sets up an empty file and mends what an interrupted writer left.
     // A change that fails after it calls Undo(), which puts the header back
-    // as Prepare() found it.
-    DWORD Prepare(const std::filesystem::path& folder);
+    // as Prepare() found it. A header equal to leftHeader, the one this
+    // process's last change left, needs no mending of its bitmap.
+    DWORD Prepare(const std::filesystem::path& folder, const std::vector<std::uint8_t>& leftHeader);
     void Undo();
+    std::vector<std::uint8_t> Header() const;
     // Adds a fresh sub-folder (created on disk) and returns its index.
     DWORD AddFolder(const std::filesystem::path& folder, std::uint32_t& index);
     // The least filled sub-folder, adding one when there is none.
@@ -80,15 +82,18 @@ public:
     void AdjustUsage(std::uint64_t bytes, bool add);
 
 private:
-    // Calls visit with each live slot of url's record until it returns false.
+    // Calls visit with each live slot of key's bucket, or of url's record,
+    // until it returns false.
+    void VisitBucket(std::uint32_t key, const std::function<bool(const HashSlot&)>& visit) const;
     void VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit) const;
     std::uint32_t Read32(std::uint32_t offset) const;
     void Write32(std::uint32_t offset, std::uint32_t value);
     void Publish32(std::uint32_t offset, std::uint32_t value);
     std::uint32_t Capacity() const;
     DWORD Initialize(const std::filesystem::path& folder);
-    DWORD Mend();
+    DWORD Mend(bool bitmapAsLeft);
     void MendBitmap(std::uint32_t capacity);
+    std::uint32_t OwnedBlocks(std::uint32_t offset) const;
     DWORD Allocate(std::uint32_t blocks, std::uint32_t& offset);
     std::uint32_t FreeSlotFor(std::uint32_t key) const;
     bool FindFreeRun(std::uint32_t blocks, std::uint32_t& first) const;
@@ -98,8 +103,7 @@ private:
     void WriteHashTable(std::uint32_t offset);
 
     IndexDatFile& m_file;
-    ReachableBlocks m_reach;           // as Prepare() found the file
-    std::vector<std::uint8_t> m_undo;  // the header before Prepare()
+    std::vector<std::uint8_t> m_undo; // the header before Prepare()
     std::uint32_t& m_allocHint; // a block index; a stale one costs a longer search only
 };
 

