@@ -97,7 +97,7 @@ void FileListView::SetViewStyle(ViewStyle style)
     // The list style sizes each name to its text, so none is cut; the icon
     // grids are even.
     m_icons->setUniformItemSizes(style != ViewStyle::List);
-    m_icons->setItemDelegate(style == ViewStyle::LargeIcon ? m_iconNames : m_plainNames);
+    m_icons->setItemDelegate(style == ViewStyle::List ? m_plainNames : m_iconNames);
     SetAutoArrange(m_autoArrange);
     setCurrentWidget(m_icons);
     setFocusProxy(m_icons);

@@ -43,11 +43,22 @@ void IconTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 {
     QStyleOptionViewItem item = option;
     initStyleOption(&item, index);
+    const bool selected = item.state.testFlag(QStyle::State_Selected);
     if (item.decorationPosition != QStyleOptionViewItem::Top) {
-        QStyledItemDelegate::paint(painter, option, index);
+        if (!selected) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        // A selected name beside its icon runs on past its cell, on one line.
+        QStyleOptionViewItem whole = option;
+        whole.features &= ~QStyleOptionViewItem::WrapText;
+        whole.rect = QRect();
+        const int width = QStyledItemDelegate::sizeHint(whole, index).width();
+        whole.rect = option.rect;
+        whole.rect.setWidth(std::max(option.rect.width(), width));
+        QStyledItemDelegate::paint(painter, whole, index);
         return;
     }
-    const bool selected = item.state.testFlag(QStyle::State_Selected);
     const QPalette::ColorGroup group = item.state.testFlag(QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
     painter->save();
     const QRect iconRect(item.rect.center().x() - item.decorationSize.width() / 2, item.rect.top() + 2,

@@ -1,7 +1,8 @@
-// How the large-icon style draws a row: the icon centred at the top, the name
-// below it wrapped onto two lines (at word boundaries, else anywhere) and cut
-// with "…" after the second; a selected row shows its whole name, as a file
-// manager's icon view does.
+// How the icon styles draw a row. Large icons: the icon centred at the top,
+// the name below it wrapped onto two lines (at word boundaries, else
+// anywhere) and cut with "…" after the second. Small icons: the name beside
+// the icon, cut at the cell. Either way a selected row shows its whole name,
+// as a file manager's icon view does.
 #pragma once
 
 #include <QStringList>

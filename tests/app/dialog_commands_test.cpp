@@ -5,6 +5,7 @@
 #include "settings/frm_version.h"
 #include "tests/support/modal_driver.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -116,15 +117,20 @@ TEST_F(DialogCommands, an_unreadable_file_is_named_and_stops_the_import_before_i
     EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
 }
 
-TEST_F(DialogCommands, the_folder_chooser_shows_its_prompt_in_japanese_and_domain_names_keep_their_bytes)
+TEST_F(DialogCommands, the_folder_chooser_shows_its_prompt_in_japanese_and_folder_and_domain_names_keep_their_bytes)
 {
-    const std::string sjis = "\x83\x65\x83\x58\x83\x67.example"; // テスト in Shift-JIS
-    m_source.Write(sjis + "/page.htm");
-    m_source.Write("\xe3\x81\x82.example/a.htm"); // あ in UTF-8
+    // The chosen folder and a domain are named テスト in Shift-JIS, which Qt
+    // cannot read back to the same bytes.
+    const std::string sjis = "\x83\x65\x83\x58\x83\x67";
+    const std::string chosen = m_source.Under(sjis);
+    m_source.Write(sjis + "/" + sjis + ".example/page.htm");
+    m_source.Write(sjis + "/\xe3\x81\x82.example/a.htm"); // あ in UTF-8
+    ASSERT_NE(QFile::encodeName(QFile::decodeName(QByteArray::fromStdString(chosen))).toStdString(), chosen);
     AddSite();
     Open();
     RecordImports();
     QStringList listed;
+    QString shown;
     ModalDriver driver;
     driver.Press("btnBrowse");
     driver.Then([&](QWidget* window) {
@@ -139,14 +145,18 @@ TEST_F(DialogCommands, the_folder_chooser_shows_its_prompt_in_japanese_and_domai
             const QString text = button->text();
             EXPECT_TRUE(text != "&Choose" && text != "Cancel" && text != "&Cancel") << text.toStdString();
         }
+        // As a click on the folder in the list does.
         chooser->setDirectory(QString::fromStdString(m_source.Path().string()));
+        chooser->selectFile(QFile::decodeName(QByteArray::fromStdString(sjis)));
         QMetaObject::invokeMethod(chooser, &QDialog::accept, Qt::QueuedConnection);
     });
     // The dialog is active again while the chooser's loop unwinds; its list
     // is filled once the chooser has returned.
     driver.Then([](QWidget*) {});
     driver.Then([&](QWidget* window) {
+        ASSERT_EQ(window->objectName(), "frmFromLocal") << "the chooser did not take the folder";
         listed = Domains(window, true);
+        shown = window->findChild<QLineEdit*>("edtFolder")->text();
         ModalDriver::Click(window->findChild<QAbstractButton*>("btnCopy"));
     });
     driver.Press("btnClose").LetPass("frmRefresh");
@@ -157,7 +167,8 @@ TEST_F(DialogCommands, the_folder_chooser_shows_its_prompt_in_japanese_and_domai
     EXPECT_EQ(listed, (QStringList{QStringLiteral("あ.example"), QStringLiteral("テスト.example")}));
     ASSERT_EQ(m_imports.size(), 1u);
     std::sort(m_imports[0].begin(), m_imports[0].end());
-    EXPECT_EQ(m_imports[0], (std::vector<std::string>{"http://" + sjis + "/page.htm", "http://\xe3\x81\x82.example/a.htm"}));
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/テスト"))) << shown.toStdString();
+    EXPECT_EQ(m_imports[0], (std::vector<std::string>{"http://" + sjis + ".example/page.htm", "http://\xe3\x81\x82.example/a.htm"}));
 }
 
 TEST_F(DialogCommands, message_boxes_break_at_carriage_returns_decode_each_name_and_answer_in_japanese)

@@ -7,8 +7,11 @@
 #include "export/frm_move_del.h"
 #include "export/size_date_texts.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace {
 
@@ -142,6 +145,41 @@ TEST_P(ListSelection, ctrl_a_and_invert_select_rows_and_del_acts_on_them)
     EXPECT_FALSE(InCache("http://www.example.jp/a/c.css"));
     EXPECT_TRUE(InCache("http://www.example.jp/a/b.gif"));
     EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "d.js"}));
+}
+
+TEST_P(ListSelection, a_clicked_row_shows_its_whole_long_name)
+{
+    if (Main().listView()->Style() == ViewStyle::Details)
+        GTEST_SKIP() << "the details view cuts names at the column, selected or not";
+    const std::string name = "a_rather_long_file_name_here.html";
+    m_cache.Add("http://www.example.jp/a/" + name, "html", "x", larkspool::testing::kSomeTime);
+    Refresh();
+    OpenFolder("www.example.jp/a");
+    FocusList();
+
+    ClickRow(name);
+    ASSERT_EQ(Marked(), Strings{name});
+
+    // The name's text is drawn on the highlight: its box (lines by width)
+    // must hold the whole name.
+    const QImage shot = View()->viewport()->grab().toImage();
+    const QPalette palette = View()->palette();
+    const QRgb highlights[] = {palette.color(QPalette::Active, QPalette::Highlight).rgb(),
+                               palette.color(QPalette::Inactive, QPalette::Highlight).rgb()};
+    QRect box;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (std::ranges::find(highlights, shot.pixel(x, y)) != std::end(highlights))
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    const QFontMetrics metrics(View()->font());
+    const int width = metrics.horizontalAdvance(QString::fromStdString(name));
+    const QRect cell = View()->visualRect(Main().folderItems().index(RowOf(name), 0));
+    ASSERT_GT(View()->viewport()->width(), cell.left() + width + 40) << "the view is too narrow to tell";
+    // The focus frame takes a line of pixels off the box.
+    const int lines = std::max(1, (box.height() + metrics.height() / 2) / metrics.height());
+    EXPECT_GE(box.width() * lines, width - 4) << "highlight " << box.width() << "x" << box.height() << ", cell " << cell.width();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryViewStyle, ListSelection, ::testing::Range(0, 4),
