@@ -13,7 +13,11 @@ namespace larkspool {
 QString HelpFilePath(const QString& programPath)
 {
     const QFileInfo program(programPath);
-    return program.dir().filePath(program.completeBaseName() + QStringLiteral(".hlp"));
+    const QString name = program.completeBaseName() + QStringLiteral(".hlp");
+    const QString beside = program.dir().filePath(name);
+    // An installed program keeps its help with the shared data (bin/../share/larkspool).
+    const QString installed = QDir::cleanPath(program.dir().filePath(QStringLiteral("../share/larkspool/") + name));
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed;
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(this))

@@ -8,7 +8,8 @@ class QTextBrowser;
 
 namespace larkspool {
 
-// The help file of the running program: beside it, its base name + ".hlp".
+// The help file of the running program: beside it, its base name + ".hlp";
+// when that is absent, the same name in ../share/larkspool if it is there.
 QString HelpFilePath(const QString& programPath);
 
 class HelpWindow : public QDialog {

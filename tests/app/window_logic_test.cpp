@@ -9,6 +9,7 @@
 #include "app/window_placement.h"
 #include "catalogue/folder_tree.h"
 #include "export/size_date_texts.h"
+#include "tests/support/temp_folder.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -214,6 +215,21 @@ TEST(IconNames, long_names_wrap_on_two_lines_cut_after_the_second_unless_shown_w
         for (const QString& line : lines)
             EXPECT_LE(metrics.horizontalAdvance(line), width) << line.toStdString();
     }
+}
+
+TEST(HelpFile, beside_the_program_first_then_the_installed_share_folder)
+{
+    const larkspool::testing::TempFolder root;
+    const QString program = QString::fromStdString(root.Under("usr/bin/larkspool"));
+    const QString beside = QString::fromStdString(root.Under("usr/bin/larkspool.hlp"));
+    const QString installed = QString::fromStdString(root.Under("usr/share/larkspool/larkspool.hlp"));
+
+    // Neither: the file beside the program, whose absence the help window reports.
+    EXPECT_EQ(HelpFilePath(program), beside);
+    root.Write("usr/share/larkspool/larkspool.hlp");
+    EXPECT_EQ(HelpFilePath(program), installed);
+    root.Write("usr/bin/larkspool.hlp");
+    EXPECT_EQ(HelpFilePath(program), beside);
 }
 
 } // namespace
