@@ -2,7 +2,9 @@
 // each file gets back (escapes decoded, ".asp.htm" pages named ".asp" again).
 #include "import/import_source.h"
 
+#include "catalogue/cache_entry.h"
 #include "export/file_helpers.h"
+#include "html/byte_text.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -13,21 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-char FoldAscii(char c)
-{
-    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-}
-
-bool LessIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return (unsigned char)FoldAscii(x) < (unsigned char)FoldAscii(y);
-    });
-}
-
 int HexValue(char c)
 {
-    return c <= '9' ? c - '0' : (FoldAscii(c) - 'A' + 10);
+    return c <= '9' ? c - '0' : (UpperAscii(c) - 'A' + 10);
 }
 
 // "%xx" with two hex digits becomes that byte; any other "%" stays.
@@ -57,7 +47,8 @@ std::vector<std::string> FillDomainList(const std::string& folder)
         if (it->is_directory(error))
             names.push_back(it->path().filename().string());
     }
-    std::sort(names.begin(), names.end(), LessIgnoringAsciiCase);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return CompareFolded(a, b) < 0; });
     return names;
 }
 
