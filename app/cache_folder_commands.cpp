@@ -2,7 +2,7 @@
 // itself needs to know nothing of cache folders.
 #include "app/cache_folder_commands.h"
 
-#include "app/frm_open_cache.h"
+#include "app/tfrm_open_cache.h"
 #include "app/tfrm_main.h"
 #include "cache/url_cache.h"
 #include "catalogue/machine_caches.h"

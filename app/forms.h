@@ -20,24 +20,24 @@ class TfrmConfirm2;
 class TfrmRefresh;
 class TfrmDefFile;
 
-// Every window can reach every other through this, as the dialogs read what
-// they need from the main window when they are shown.
+// The main window reaches the dialogs through this. In creation order, so
+// that the dialogs are destroyed before the main window.
 struct Forms {
-    TfrmMain* frmMain = nullptr;
-    TfrmFileOp* frmFileOp = nullptr;
-    TfrmSelDir* frmSelDir = nullptr;
-    TfrmConfirm* frmConfirm = nullptr;
-    TfrmVersion* frmVersion = nullptr;
-    TfrmPickUp* frmPickUp = nullptr;
-    TfrmMoveDel* frmMoveDel = nullptr;
-    TfrmFromLocal* frmFromLocal = nullptr;
-    TfrmFileOp2* frmFileOp2 = nullptr;
-    TfrmConfirm2* frmConfirm2 = nullptr;
-    TfrmRefresh* frmRefresh = nullptr;
-    TfrmDefFile* frmDefFile = nullptr;
+    std::unique_ptr<TfrmMain> frmMain;
+    std::unique_ptr<TfrmFileOp> frmFileOp;
+    std::unique_ptr<TfrmSelDir> frmSelDir;
+    std::unique_ptr<TfrmConfirm> frmConfirm;
+    std::unique_ptr<TfrmVersion> frmVersion;
+    std::unique_ptr<TfrmPickUp> frmPickUp;
+    std::unique_ptr<TfrmMoveDel> frmMoveDel;
+    std::unique_ptr<TfrmFromLocal> frmFromLocal;
+    std::unique_ptr<TfrmFileOp2> frmFileOp2;
+    std::unique_ptr<TfrmConfirm2> frmConfirm2;
+    std::unique_ptr<TfrmRefresh> frmRefresh;
+    std::unique_ptr<TfrmDefFile> frmDefFile;
 };
 
-// Owns the twelve windows; destroys the dialogs before the main window.
+// Owns the twelve windows and links the dialogs that ask each other.
 class FormSet {
 public:
     explicit FormSet(UrlCache& cache);

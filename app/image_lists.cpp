@@ -4,25 +4,9 @@
 #include "app/image_lists.h"
 
 #include "catalogue/file_type_table.h"
-
-// The bundled pictures live in a static library: register them by hand.
-static void InitIconResources()
-{
-    static const bool done = [] {
-        Q_INIT_RESOURCE(icons);
-        return true;
-    }();
-    (void)done;
-}
+#include "export/theme_icon.h"
 
 namespace larkspool {
-
-QIcon ThemeIcon(const char* themeName, const char* bundledName)
-{
-    InitIconResources();
-    return QIcon::fromTheme(QString::fromLatin1(themeName),
-                            QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(bundledName))));
-}
 
 const char* BundledTypeIcon(const QString& mimeIconName)
 {
@@ -60,10 +44,8 @@ void ImageLists::AddTypeIcons(const FileTypeTable& types)
             QIcon icon = QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : QIcon();
             if (icon.isNull() && QLatin1String(bundled) == QLatin1String("type-file"))
                 icon = QIcon::fromTheme(QString::fromStdString(type.GenericIconName));
-            if (icon.isNull()) {
-                InitIconResources();
-                icon = QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(bundled)));
-            }
+            if (icon.isNull())
+                icon = BundledIcon(bundled);
             m_icons.append(icon);
         }
     }

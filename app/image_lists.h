@@ -10,9 +10,6 @@ namespace larkspool {
 
 class FileTypeTable;
 
-// An icon from the theme, or the bundled picture of that name in :/icons.
-QIcon ThemeIcon(const char* themeName, const char* bundledName);
-
 class ImageLists {
 public:
     void AddBrowserIcon();

@@ -10,6 +10,7 @@
 #include "app/split_panel.h"
 #include "app/view_styles.h"
 #include "app/window_placement.h"
+#include "export/theme_icon.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -471,6 +472,12 @@ void TfrmMain::SetDefFiles(const DefFiles& names)
 {
     m_defFiles = names;
     m_catalogue.SetDefFile1(names.defFile1);
+}
+
+DefaultFiles TfrmMain::GetDefaultFiles() const
+{
+    return {m_defFiles.defFile1, m_defFiles.defFile2, m_defFiles.defFile3, m_defFiles.defFileFlag2,
+            m_defFiles.defFileFlag3};
 }
 
 void TfrmMain::FormShow()

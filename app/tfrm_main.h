@@ -6,6 +6,7 @@
 #include "app/list_ordering.h"
 #include "app/status_tally.h"
 #include "catalogue/catalogue.h"
+#include "export/job_owner.h"
 #include "settings/main_settings.h"
 #include "settings/settings_owner.h"
 
@@ -35,7 +36,7 @@ class SplitPanel;
 enum ListingModeValue { kListingAfterKey = 1, kListingAtOnce = 2 };
 int ListingDelay(int listingMode);
 
-class TfrmMain : public QMainWindow, public SettingsOwner {
+class TfrmMain : public QMainWindow, public SettingsOwner, public JobOwner {
     Q_OBJECT
 public:
     TfrmMain(Forms& forms, UrlCache& cache);
@@ -46,12 +47,14 @@ public:
     void CancelRefresh() { m_catalogue.CancelRefresh(); }
 
     // Accessors for the other windows.
-    int GetOpKind() const { return m_opKind; }
-    std::vector<TCacheEntry*>& GetJobList() { return m_jobList; }
+    int GetOpKind() const override { return m_opKind; }
+    std::vector<TCacheEntry*>& GetJobList() override { return m_jobList; }
     std::string GetCopyDir() const override { return m_copyDir; }
     void SetCopyDir(const std::string& dir) override { m_copyDir = dir; }
     DefFiles GetDefFiles() const override { return m_defFiles; }
     void SetDefFiles(const DefFiles& names) override;
+    DefaultFiles GetDefaultFiles() const override;
+    QIcon GetTypeIcon(const std::string& path) override { return GetTypeLargeIcon(GetFileTypeIndex(path)); }
     // The file type row of a file, added when new, its icons with it.
     int GetFileTypeIndex(const std::string& path);
     QIcon GetTypeLargeIcon(int typeRow) const;
@@ -139,6 +142,8 @@ private:
     void RunCommand(const QString& senderName);
     void DropFinishedEntries(const std::vector<int>& folderRemoveList);
     void SetPickUpState(bool active);
+    // The folder of the tree's current item; null for the root.
+    const TFolderEntry* CurrentTreeFolder() const;
 
     Forms& m_forms;
     Catalogue m_catalogue;

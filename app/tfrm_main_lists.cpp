@@ -1,22 +1,12 @@
 // The main window's tree and list: mirroring the catalogue's folder tree,
 // arming and running the listing of the open folder, the status bar, opening
-// rows, the keys of both views, going up a level, ordering, the refresh, and
-// the entry points of the commands.
+// rows, the keys of both views, going up a level, ordering and the refresh.
 #include "app/tfrm_main.h"
 
+#include "app/wait_cursor.h"
 #include "catalogue/display_text.h"
 #include "app/file_list_view.h"
 #include "app/folder_items_model.h"
-#include "app/forms.h"
-#include "export/message_box.h"
-#include "app/frm_pick_up.h"
-#include "app/tfrm_refresh.h"
-#include "import/frm_from_local.h"
-#include "settings/frm_def_file.h"
-#include "settings/frm_sel_dir.h"
-#include "settings/frm_version.h"
-#include "export/frm_file_op.h"
-#include "export/frm_move_del.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,14 +22,6 @@ namespace larkspool {
 namespace {
 
 constexpr int kNodeIdRole = Qt::UserRole + 1;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Passes the progress on and keeps the messages until Show.
 class DeferredMessages : public RefreshProgress {
@@ -317,11 +299,6 @@ void TfrmMain::mnuSortClick()
         ListViewColumnClick(column);
 }
 
-void TfrmMain::mnuRefreshClick()
-{
-    m_forms.frmRefresh->exec();
-}
-
 QIcon TfrmMain::GetTypeLargeIcon(int typeRow) const
 {
     if (typeRow < 0 || typeRow >= m_catalogue.FileTypes().GetFileTypeCount())
@@ -336,137 +313,9 @@ QIcon TfrmMain::GetTypeSmallIcon(int typeRow) const
     return QIcon(m_images.Small(m_catalogue.FileTypes().GetFileTypeRow(typeRow).ImageIndex));
 }
 
-void TfrmMain::SetPickUpState(bool active)
+const TFolderEntry* TfrmMain::CurrentTreeFolder() const
 {
-    // The designed caption stays until the filter first starts or ends.
-    QToolButton* end = m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUpEnd"));
-    if (end->isHidden() == !active)
-        return;
-    findChild<QAction*>(QStringLiteral("mnuPickUp"))
-        ->setText(active ? QStringLiteral("絞り込み終了(&P)") : QStringLiteral("絞り込み(&P)"));
-    m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUp"))->setVisible(!active);
-    m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUpEnd"))->setVisible(active);
-}
-
-void TfrmMain::mnuPickUpClick()
-{
-    {
-        WaitCursor wait;
-        m_catalogue.LookUpMissingTypes();
-        m_images.AddTypeIcons(m_catalogue.FileTypes());
-    }
-    if (m_forms.frmPickUp->exec() != QDialog::Accepted)
-        return;
-    ForgetListing();
-    m_catalogue.StartPickUp(m_forms.frmPickUp->SelectedTypes());
-    SetPickUpState(true);
-    m_listingMode = kListingAtOnce;
-    RebuildTreeView();
-}
-
-void TfrmMain::mnuPickUpClick2()
-{
-    ForgetListing();
-    m_catalogue.EndPickUp();
-    SetPickUpState(false);
-    m_listingMode = kListingAtOnce;
-    RebuildTreeView();
-}
-
-void TfrmMain::mnuSetupDirClick()
-{
-    m_forms.frmSelDir->exec();
-}
-
-void TfrmMain::mnuSetupDefaultFileClick()
-{
-    m_forms.frmDefFile->exec();
-}
-
-void TfrmMain::mnuCopyFromLocalClick()
-{
-    if (m_forms.frmFromLocal->exec() == QDialog::Accepted)
-        mnuRefreshClick();
-}
-
-void TfrmMain::mnuVersionInfoClick()
-{
-    m_forms.frmVersion->exec();
-}
-
-void TfrmMain::sbtClick()
-{
-    const bool treeFocused = m_treeView->hasFocus();
-    if (treeFocused ? m_treeView->currentItem() == nullptr : m_listView->SelectedCount() == 0)
-        return;
-    RunCommand(sender() ? sender()->objectName() : QString());
-}
-
-void TfrmMain::PopupClick()
-{
-    RunCommand(sender() ? sender()->objectName() : QString());
-}
-
-void TfrmMain::RunCommand(const QString& senderName)
-{
-    static const struct {
-        const char* names[3];
-        int opKind;
-    } kinds[] = {
-        {{"sbtCopy", "mnuCopy", "PopupCopy"}, 1},
-        {{"sbtDelete", "mnuDelete", "PopupDelete"}, 2},
-        {{"sbtMove", "mnuMove", "PopupMove"}, 3},
-    };
-    m_jobList.clear();
-    // Node ids rather than records: a record may be freed with a folder above it.
-    std::vector<int> folderRemoveList;
-    auto takeFolder = [this, &folderRemoveList](const TFolderEntry& folder) {
-        const auto under = m_catalogue.CollectEntriesUnder(folder.Path);
-        m_jobList.insert(m_jobList.end(), under.begin(), under.end());
-        folderRemoveList.push_back(folder.NodeId);
-    };
-    if (m_treeView->hasFocus()) {
-        if (const TFolderEntry* folder = m_catalogue.Tree().FolderOfNode(NodeIdOf(m_treeView->currentItem())))
-            takeFolder(*folder);
-        else
-            m_jobList = m_catalogue.CollectEntriesUnder(std::string());
-    } else {
-        for (TListItem* item : m_folderItems->Items()) {
-            if (!item->Selected)
-                continue;
-            if (item->Kind == 'C')
-                m_jobList.push_back(static_cast<TCacheEntry*>(item));
-            else
-                takeFolder(*static_cast<const TFolderEntry*>(item));
-        }
-    }
-    m_opKind = 0;
-    for (const auto& kind : kinds) {
-        for (const char* name : kind.names) {
-            if (senderName == QLatin1String(name))
-                m_opKind = kind.opKind;
-        }
-    }
-    if (m_opKind == 0) {
-        ShowMessage(this, senderName.toStdString(), "Undefined Component name", 16);
-        return;
-    }
-    if (m_opKind != 2 && m_copyDir.empty()) {
-        ShowMessage(this, "保存先ﾃﾞｨﾚｸﾄﾘが設定されていません。\n\n保存先ﾃﾞｨﾚｸﾄﾘを設定してください。", kAppCaption, 48);
-        return;
-    }
-    if (m_jobList.empty())
-        return;
-    if (m_opKind != 1 && m_forms.frmMoveDel->exec() != QDialog::Accepted)
-        return;
-    m_forms.frmFileOp->exec();
-    if (m_opKind == 1)
-        return;
-    // A job that stopped early may have removed any part of its entries.
-    if (m_forms.frmFileOp->GetJobResult() != 0)
-        mnuRefreshClick();
-    else
-        DropFinishedEntries(folderRemoveList);
+    return m_catalogue.Tree().FolderOfNode(NodeIdOf(m_treeView->currentItem()));
 }
 
 } // namespace larkspool

@@ -8,6 +8,9 @@
 
 namespace larkspool {
 
+// A FILETIME as the catalogue and the jobs keep it, UTC or local.
+using FileTicks = std::uint64_t;
+
 // Ticks from 1601-01-01 to 1970-01-01.
 inline constexpr std::uint64_t kUnixEpochTicks = 116444736000000000ULL;
 inline constexpr std::uint64_t kTicksPerSecond = 10000000ULL;

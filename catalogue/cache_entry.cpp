@@ -3,6 +3,8 @@
 // byte that has the value of a letter folds like one.
 #include "catalogue/cache_entry.h"
 
+#include "html/byte_text.h"
+
 #include <algorithm>
 
 namespace larkspool {
@@ -10,8 +12,7 @@ namespace {
 
 unsigned char Upper(char c)
 {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    return byte >= 'a' && byte <= 'z' ? byte - ('a' - 'A') : byte;
+    return static_cast<unsigned char>(UpperAscii(c));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The record of one catalogue entry and the catalogue order.
 #pragma once
 
-#include "export/file_times.h"
+#include "cache/file_time.h"
 
 #include <cstddef>
 #include <string>

@@ -2,13 +2,11 @@
 // command-line tool, a test.
 #pragma once
 
+#include "catalogue/message_flags.h"
+
 #include <string>
 
 namespace larkspool {
-
-// Message box icons, as the windows' flags.
-inline constexpr int kMessageNoIcon = 0;
-inline constexpr int kMessageInformation = 64;
 
 class RefreshProgress {
 public:

@@ -10,8 +10,6 @@
 
 namespace larkspool {
 
-using FileTicks = std::uint64_t;
-
 // UTC to local time with the C library's time zone, at the offset in force
 // at that instant.
 FileTicks FileTimeToLocalFileTime(FileTicks utc);

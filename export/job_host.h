@@ -3,15 +3,13 @@
 // shows, asks and lets the user's clicks through.
 #pragma once
 
+#include "catalogue/message_flags.h"
+
 #include <string>
 
 namespace larkspool {
 
 struct OverwriteQuestion;
-
-// Message box flags the jobs use (Win32 values).
-inline constexpr unsigned kMessageStop = 16;
-inline constexpr unsigned kMessageWarning = 48;
 
 class JobHost {
 public:

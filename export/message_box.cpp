@@ -9,10 +9,10 @@ namespace larkspool {
 QMessageBox::Icon MessageIcon(int flags)
 {
     switch (flags & 0xf0) {
-    case 16: return QMessageBox::Critical;
-    case 32: return QMessageBox::Question;
-    case 48: return QMessageBox::Warning;
-    case 64: return QMessageBox::Information;
+    case kMessageStop: return QMessageBox::Critical;
+    case kMessageQuestion: return QMessageBox::Question;
+    case kMessageExclamation: return QMessageBox::Warning;
+    case kMessageInformation: return QMessageBox::Information;
     default: return QMessageBox::NoIcon;
     }
 }
@@ -20,9 +20,9 @@ QMessageBox::Icon MessageIcon(int flags)
 QMessageBox::StandardButtons MessageButtons(int flags)
 {
     switch (flags & 0x0f) {
-    case 1: return QMessageBox::Ok | QMessageBox::Cancel;
-    case 4: return QMessageBox::Yes | QMessageBox::No;
-    case 5: return QMessageBox::Retry | QMessageBox::Cancel;
+    case kMessageOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case kMessageYesNo: return QMessageBox::Yes | QMessageBox::No;
+    case kMessageRetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
     default: return QMessageBox::Ok;
     }
 }

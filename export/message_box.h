@@ -1,6 +1,8 @@
 // The application's message box, given Win32-style flags.
 #pragma once
 
+#include "catalogue/message_flags.h"
+
 #include <QMessageBox>
 
 #include <string>
@@ -9,8 +11,7 @@ class QWidget;
 
 namespace larkspool {
 
-// Flags: 16 stop, 32 question, 48 exclamation, 64 information; plus the
-// buttons 0 OK, 1 OK/Cancel, 4 Yes/No, 5 Retry/Cancel.
+// Flags: one icon (kMessageStop …) plus one set of buttons (kMessageOk …).
 QMessageBox::Icon MessageIcon(int flags);
 QMessageBox::StandardButtons MessageButtons(int flags);
 

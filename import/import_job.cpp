@@ -80,7 +80,7 @@ void ImportJob::Run()
         if (!added)
             m_host.Report("'" + record.LocalPath + "' は '" + first->second + "' と同じ URL (" + record.Url +
                               ") になるため、ｺﾋﾟｰしませんでした。",
-                          kDuplicateUrlCaption, kMessageWarning);
+                          kDuplicateUrlCaption, kMessageExclamation);
         if ((check == kImportOver || check == kImportNew) && !ImportFile(record, reader, check == kImportOver))
             return;
         m_host.ProcessEvents();

@@ -2,8 +2,10 @@
 // each file gets back (escapes decoded, ".asp.htm" pages named ".asp" again).
 #include "import/import_source.h"
 
+#include "catalogue/cache_entry.h"
 #include "export/file_copy.h"
 #include "export/file_helpers.h"
+#include "html/byte_text.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,21 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-char FoldAscii(char c)
-{
-    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-}
-
-bool LessIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return (unsigned char)FoldAscii(x) < (unsigned char)FoldAscii(y);
-    });
-}
-
 int HexValue(char c)
 {
-    return c <= '9' ? c - '0' : (FoldAscii(c) - 'A' + 10);
+    return c <= '9' ? c - '0' : (UpperAscii(c) - 'A' + 10);
 }
 
 // "%xx" with two hex digits becomes that byte; any other "%" stays.
@@ -65,7 +55,8 @@ std::vector<std::string> FillDomainList(const std::string& folder)
         if (it->is_directory(kindError))
             names.push_back(it->path().filename().string());
     }
-    std::sort(names.begin(), names.end(), LessIgnoringAsciiCase);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return CompareFolded(a, b) < 0; });
     return names;
 }
 

@@ -4,6 +4,7 @@
 // drive of the program.
 #include "settings/copy_dir_check.h"
 
+#include "catalogue/cache_entry.h"
 #include "export/file_helpers.h"
 
 #include <algorithm>
@@ -16,13 +17,6 @@ namespace larkspool {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool LessIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    auto fold = [](char c) { return (unsigned char)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); };
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [&](char x, char y) { return fold(x) < fold(y); });
-}
 
 bool IsFolder(const std::string& path)
 {
@@ -43,7 +37,8 @@ std::vector<std::string> Names(const std::string& folder, bool wantFolders)
             continue;
         names.push_back(std::move(name));
     }
-    std::sort(names.begin(), names.end(), LessIgnoringAsciiCase);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return CompareFolded(a, b) < 0; });
     return names;
 }
 

@@ -1,10 +1,10 @@
 #include "commands_fixture.h"
 
-#include "export/frm_confirm.h"
-#include "export/frm_file_op.h"
-#include "export/frm_move_del.h"
-#include "import/frm_confirm2.h"
-#include "import/frm_file_op2.h"
+#include "export/tfrm_confirm.h"
+#include "export/tfrm_file_op.h"
+#include "export/tfrm_move_del.h"
+#include "import/tfrm_confirm2.h"
+#include "import/tfrm_file_op2.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -268,8 +268,8 @@ TEST_F(Commands, the_job_windows_have_their_size_controls_and_answer_keys)
         {"frmMoveDel", {425, 97}, {"imgMove", "imgDelete", "Label1", "btnYes", "btnNo"}, "btnYes"},
     };
     const Forms& forms = AllForms();
-    const std::vector<QDialog*> windows = {forms.frmFileOp, forms.frmFileOp2, forms.frmConfirm, forms.frmConfirm2,
-                                           forms.frmMoveDel};
+    const std::vector<QDialog*> windows = {forms.frmFileOp.get(), forms.frmFileOp2.get(), forms.frmConfirm.get(),
+                                           forms.frmConfirm2.get(), forms.frmMoveDel.get()};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const Row& row = rows[i];
         QDialog& window = *windows[i];

@@ -3,18 +3,18 @@
 // the window manager put on the windows, read back with xprop.
 #include "main_window_fixture.h"
 
-#include "app/frm_pick_up.h"
+#include "app/tfrm_pick_up.h"
 #include "app/tfrm_refresh.h"
-#include "export/frm_confirm.h"
-#include "export/frm_file_op.h"
-#include "export/frm_move_del.h"
+#include "export/tfrm_confirm.h"
+#include "export/tfrm_file_op.h"
+#include "export/tfrm_move_del.h"
 #include "export/message_box.h"
-#include "import/frm_confirm2.h"
-#include "import/frm_file_op2.h"
-#include "import/frm_from_local.h"
-#include "settings/frm_def_file.h"
-#include "settings/frm_sel_dir.h"
-#include "settings/frm_version.h"
+#include "import/tfrm_confirm2.h"
+#include "import/tfrm_file_op2.h"
+#include "import/tfrm_from_local.h"
+#include "settings/tfrm_def_file.h"
+#include "settings/tfrm_sel_dir.h"
+#include "settings/tfrm_version.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -119,18 +119,18 @@ TEST_F(Desktop, every_window_bears_its_caption_alone_and_only_its_title_bar_butt
     };
     forms.frmFileOp->setWindowTitle(QStringLiteral("ｷｬｯｼｭからｺﾋﾟｰしています..."));
     const Row rows[] = {
-        {forms.frmMain, "Larkspool for Windows", true, true},
-        {forms.frmFileOp, "ｷｬｯｼｭからｺﾋﾟｰしています...", false, false},
-        {forms.frmSelDir, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定", true, false},
-        {forms.frmConfirm, "ﾌｧｲﾙの上書きの確認", false, false},
-        {forms.frmVersion, "ﾊﾞｰｼﾞｮﾝ情報", true, false},
-        {forms.frmPickUp, "ﾌｧｲﾙの絞り込み", true, false},
-        {forms.frmMoveDel, "ﾌｧｲﾙの削除の確認", false, false},
-        {forms.frmFromLocal, "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ", true, false},
-        {forms.frmFileOp2, "ｷｬｯｼｭへｺﾋﾟｰしています...", false, false},
-        {forms.frmConfirm2, "ﾌｧｲﾙの上書きの確認", false, false},
-        {forms.frmRefresh, "最新の情報に更新中", false, false},
-        {forms.frmDefFile, "暗黙のﾌｧｲﾙ名設定", true, false},
+        {forms.frmMain.get(), "Larkspool for Windows", true, true},
+        {forms.frmFileOp.get(), "ｷｬｯｼｭからｺﾋﾟｰしています...", false, false},
+        {forms.frmSelDir.get(), "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定", true, false},
+        {forms.frmConfirm.get(), "ﾌｧｲﾙの上書きの確認", false, false},
+        {forms.frmVersion.get(), "ﾊﾞｰｼﾞｮﾝ情報", true, false},
+        {forms.frmPickUp.get(), "ﾌｧｲﾙの絞り込み", true, false},
+        {forms.frmMoveDel.get(), "ﾌｧｲﾙの削除の確認", false, false},
+        {forms.frmFromLocal.get(), "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ", true, false},
+        {forms.frmFileOp2.get(), "ｷｬｯｼｭへｺﾋﾟｰしています...", false, false},
+        {forms.frmConfirm2.get(), "ﾌｧｲﾙの上書きの確認", false, false},
+        {forms.frmRefresh.get(), "最新の情報に更新中", false, false},
+        {forms.frmDefFile.get(), "暗黙のﾌｧｲﾙ名設定", true, false},
     };
     for (const Row& row : rows) {
         const std::string name = row.window->objectName().toStdString();

@@ -1,8 +1,8 @@
 #include "main_window_fixture.h"
 
 #include "export/message_box.h"
-#include "import/frm_from_local.h"
-#include "settings/frm_version.h"
+#include "import/tfrm_from_local.h"
+#include "settings/tfrm_version.h"
 #include "tests/support/modal_driver.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "main_window_fixture.h"
 
-#include "app/frm_pick_up.h"
+#include "app/tfrm_pick_up.h"
 #include "tests/support/modal_driver.h"
 
 #include <QTreeWidget>

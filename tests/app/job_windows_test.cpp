@@ -1,12 +1,12 @@
 #include "commands_fixture.h"
 
-#include "export/frm_confirm.h"
-#include "export/frm_file_op.h"
-#include "export/frm_move_del.h"
+#include "export/tfrm_confirm.h"
+#include "export/tfrm_file_op.h"
+#include "export/tfrm_move_del.h"
 #include "export/size_date_texts.h"
-#include "import/frm_confirm2.h"
-#include "import/frm_file_op2.h"
-#include "import/frm_from_local.h"
+#include "import/tfrm_confirm2.h"
+#include "import/tfrm_file_op2.h"
+#include "import/tfrm_from_local.h"
 
 #include <QLabel>
 #include <QLineEdit>

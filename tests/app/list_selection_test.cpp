@@ -4,7 +4,7 @@
 #include "commands_fixture.h"
 
 #include "app/view_styles.h"
-#include "export/frm_move_del.h"
+#include "export/tfrm_move_del.h"
 #include "export/size_date_texts.h"
 
 #include <QImage>

@@ -1,18 +1,18 @@
 #include "main_window_fixture.h"
 
 #include "app/help_window.h"
-#include "app/frm_pick_up.h"
+#include "app/tfrm_pick_up.h"
 #include "app/split_panel.h"
 #include "app/tfrm_refresh.h"
-#include "import/frm_from_local.h"
-#include "settings/frm_def_file.h"
-#include "settings/frm_sel_dir.h"
-#include "settings/frm_version.h"
-#include "export/frm_confirm.h"
-#include "export/frm_file_op.h"
-#include "export/frm_move_del.h"
-#include "import/frm_confirm2.h"
-#include "import/frm_file_op2.h"
+#include "import/tfrm_from_local.h"
+#include "settings/tfrm_def_file.h"
+#include "settings/tfrm_sel_dir.h"
+#include "settings/tfrm_version.h"
+#include "export/tfrm_confirm.h"
+#include "export/tfrm_file_op.h"
+#include "export/tfrm_move_del.h"
+#include "import/tfrm_confirm2.h"
+#include "import/tfrm_file_op2.h"
 #include "export/size_date_texts.h"
 
 #include <QHeaderView>
@@ -38,12 +38,12 @@ TEST_F(MainWindow, the_twelve_windows_exist_with_their_names_and_the_first_is_th
     Forms& forms = AllForms();
 
     const std::pair<QWidget*, const char*> windows[] = {
-        {forms.frmMain, "Larkspool for Windows"}, {forms.frmFileOp, ""},
-        {forms.frmSelDir, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定"}, {forms.frmConfirm, "ﾌｧｲﾙの上書きの確認"},
-        {forms.frmVersion, "ﾊﾞｰｼﾞｮﾝ情報"}, {forms.frmPickUp, "ﾌｧｲﾙの絞り込み"},
-        {forms.frmMoveDel, "ﾌｧｲﾙの削除の確認"}, {forms.frmFromLocal, "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ"},
-        {forms.frmFileOp2, "ｷｬｯｼｭへｺﾋﾟｰしています..."}, {forms.frmConfirm2, "ﾌｧｲﾙの上書きの確認"},
-        {forms.frmRefresh, "最新の情報に更新中"}, {forms.frmDefFile, "暗黙のﾌｧｲﾙ名設定"},
+        {forms.frmMain.get(), "Larkspool for Windows"}, {forms.frmFileOp.get(), ""},
+        {forms.frmSelDir.get(), "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定"}, {forms.frmConfirm.get(), "ﾌｧｲﾙの上書きの確認"},
+        {forms.frmVersion.get(), "ﾊﾞｰｼﾞｮﾝ情報"}, {forms.frmPickUp.get(), "ﾌｧｲﾙの絞り込み"},
+        {forms.frmMoveDel.get(), "ﾌｧｲﾙの削除の確認"}, {forms.frmFromLocal.get(), "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ"},
+        {forms.frmFileOp2.get(), "ｷｬｯｼｭへｺﾋﾟｰしています..."}, {forms.frmConfirm2.get(), "ﾌｧｲﾙの上書きの確認"},
+        {forms.frmRefresh.get(), "最新の情報に更新中"}, {forms.frmDefFile.get(), "暗黙のﾌｧｲﾙ名設定"},
     };
     for (const auto& [window, caption] : windows) {
         ASSERT_NE(window, nullptr);
@@ -491,7 +491,7 @@ TEST_F(MainWindow, the_refresh_dialog_runs_the_scan_and_cancel_stops_it)
 {
     AddSite();
     Open();
-    TfrmRefresh* dialog = AllForms().frmRefresh;
+    TfrmRefresh* dialog = AllForms().frmRefresh.get();
     QPushButton* cancel = dialog->findChild<QPushButton*>("Button1");
     ASSERT_NE(cancel, nullptr);
     EXPECT_EQ(cancel->text(), "中止(&C)");

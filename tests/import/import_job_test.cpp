@@ -204,7 +204,7 @@ TEST_F(ImportJob, two_names_of_one_url_keep_the_first_and_say_so)
     ASSERT_EQ(m_list.size(), 2u);
     EXPECT_EQ(Cached("http://host/a"), std::make_pair(ReadFile(m_list[0].LocalPath), kBase));
     ASSERT_EQ(m_host.reports.size(), 1u);
-    EXPECT_EQ(m_host.reports[0].flags, kMessageWarning);
+    EXPECT_EQ(m_host.reports[0].flags, kMessageExclamation);
     EXPECT_NE(m_host.reports[0].text.find(m_list[0].LocalPath), std::string::npos);
     EXPECT_NE(m_host.reports[0].text.find(m_list[1].LocalPath), std::string::npos);
 }

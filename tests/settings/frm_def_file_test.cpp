@@ -1,4 +1,4 @@
-#include "settings/frm_def_file.h"
+#include "settings/tfrm_def_file.h"
 #include "tests/settings/fake_settings_owner.h"
 #include "tests/support/modal_driver.h"
 

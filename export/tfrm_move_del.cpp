@@ -1,13 +1,12 @@
 // The move/delete confirmation: reads the command's kind and entries from the
 // main window when shown; Yes accepts, No or Esc rejects.
-#include "export/frm_move_del.h"
+#include "export/tfrm_move_del.h"
 
 #include "catalogue/display_text.h"
-#include "app/forms.h"
-#include "app/image_lists.h"
-#include "app/tfrm_main.h"
 #include "export/export_job.h"
+#include "export/job_owner.h"
 #include "export/move_delete_question.h"
+#include "export/theme_icon.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -15,9 +14,9 @@
 
 namespace larkspool {
 
-TfrmMoveDel::TfrmMoveDel(Forms& forms)
+TfrmMoveDel::TfrmMoveDel(JobOwner& owner)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_forms(forms), m_imgMove(new QLabel(this)), m_imgDelete(new QLabel(this)), m_label1(new QLabel(this)),
+      m_owner(owner), m_imgMove(new QLabel(this)), m_imgDelete(new QLabel(this)), m_label1(new QLabel(this)),
       m_btnYes(new QPushButton(QStringLiteral("はい(&Y)"), this)),
       m_btnNo(new QPushButton(QStringLiteral("いいえ(&N)"), this))
 {
@@ -57,9 +56,8 @@ void TfrmMoveDel::showEvent(QShowEvent* event)
 
 void TfrmMoveDel::FormShow()
 {
-    TfrmMain& main = *m_forms.frmMain;
-    const int opKind = main.GetOpKind();
-    const MoveDeleteQuestion question = MakeMoveDeleteQuestion(opKind, main.GetJobList());
+    const int opKind = m_owner.GetOpKind();
+    const MoveDeleteQuestion question = MakeMoveDeleteQuestion(opKind, m_owner.GetJobList());
     m_imgMove->setVisible(opKind == kOpMove);
     m_imgDelete->setVisible(opKind != kOpMove);
     setWindowTitle(QString::fromStdString(question.Caption));

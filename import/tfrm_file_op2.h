@@ -2,16 +2,21 @@
 // job over the files the import source dialog collected.
 #pragma once
 
-#include "export/frm_file_op.h"
+#include "export/tfrm_file_op.h"
 #include "import/import_file_record.h"
 
 #include <vector>
 
 namespace larkspool {
 
+class TfrmFromLocal;
+
 class TfrmFileOp2 : public TfrmFileOp {
 public:
-    TfrmFileOp2(Forms& forms, UrlCache& cache);
+    TfrmFileOp2(JobOwner& owner, UrlCache& cache);
+
+    // The dialog whose collected files this window imports.
+    void SetImportSource(const TfrmFromLocal& source) { m_source = &source; }
 
     // The conflict being asked about, while the overwrite question is shown:
     // the cached entry as the old side, the local file as the new.
@@ -26,6 +31,7 @@ protected:
     void btnCancelClick() override;
 
 private:
+    const TfrmFromLocal* m_source = nullptr;
     const std::vector<ImportFileRecord>* m_importList = nullptr;
     std::string m_baseFolder;
     OverwriteQuestion m_currentQuestion;

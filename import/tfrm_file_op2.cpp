@@ -2,19 +2,17 @@
 // dialog and the destination folder (against which exported links turn back
 // into web links) from the main window, runs the import job in one timer
 // tick and closes itself.
-#include "import/frm_file_op2.h"
-#include "import/frm_from_local.h"
+#include "import/tfrm_file_op2.h"
+#include "import/tfrm_from_local.h"
 
-#include "app/forms.h"
-#include "app/tfrm_main.h"
-#include "import/frm_confirm2.h"
+#include "export/job_owner.h"
 #include "import/import_job.h"
 
 #include <QTimer>
 
 namespace larkspool {
 
-TfrmFileOp2::TfrmFileOp2(Forms& forms, UrlCache& cache) : TfrmFileOp(forms, cache)
+TfrmFileOp2::TfrmFileOp2(JobOwner& owner, UrlCache& cache) : TfrmFileOp(owner, cache)
 {
     setObjectName(QStringLiteral("frmFileOp2"));
     setWindowTitle(QString::fromUtf8(kImportCaption));
@@ -22,8 +20,8 @@ TfrmFileOp2::TfrmFileOp2(Forms& forms, UrlCache& cache) : TfrmFileOp(forms, cach
 
 void TfrmFileOp2::FormShow()
 {
-    m_importList = &m_forms.frmFromLocal->GetImportList();
-    m_baseFolder = m_forms.frmMain->GetCopyDir();
+    m_importList = &m_source->GetImportList();
+    m_baseFolder = m_owner.GetCopyDir();
     m_timer1->start(1);
 }
 
@@ -33,7 +31,7 @@ void TfrmFileOp2::Timer1Timer()
     ImportJob job(m_cache, *this);
     job.SetImportList(*m_importList);
     job.SetBaseFolder(m_baseFolder);
-    job.SetDefFiles(MainDefFiles());
+    job.SetDefFiles(m_owner.GetDefaultFiles());
     m_importCancelled = false;
     job.Run();
     done(QDialog::Accepted);
@@ -47,8 +45,7 @@ void TfrmFileOp2::btnCancelClick()
 int TfrmFileOp2::AskOverwrite(const OverwriteQuestion& question)
 {
     m_currentQuestion = question;
-    m_forms.frmConfirm2->exec();
-    return m_forms.frmConfirm2->GetConfirmResult();
+    return TfrmFileOp::AskOverwrite(question);
 }
 
 } // namespace larkspool

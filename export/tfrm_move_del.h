@@ -9,11 +9,11 @@ class QPushButton;
 
 namespace larkspool {
 
-struct Forms;
+class JobOwner;
 
 class TfrmMoveDel : public QDialog {
 public:
-    explicit TfrmMoveDel(Forms& forms);
+    explicit TfrmMoveDel(JobOwner& owner);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -21,7 +21,7 @@ protected:
 private:
     void FormShow();
 
-    Forms& m_forms;
+    JobOwner& m_owner;
     QLabel* m_imgMove;
     QLabel* m_imgDelete;
     QLabel* m_label1;

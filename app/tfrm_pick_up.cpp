@@ -2,7 +2,7 @@
 // behind a state picture (an empty box, or the box with a red tick) and the
 // type's small icon; the row keeps its type index, so sorting the rows by
 // extension loses nothing. Every showing starts with no row ticked.
-#include "app/frm_pick_up.h"
+#include "app/tfrm_pick_up.h"
 
 #include "app/tfrm_main.h"
 #include "catalogue/display_text.h"
@@ -155,7 +155,7 @@ void TfrmPickUp::btnRunClick()
             m_selectedTypes.push_back(item->data(0, kTypeRole).toInt());
     }
     if (m_selectedTypes.empty()) {
-        ShowMessage(this, "絞り込み対象の拡張子を１つは選択してください。", kPickUpCaption, 48);
+        ShowMessage(this, "絞り込み対象の拡張子を１つは選択してください。", kPickUpCaption, kMessageExclamation);
         return;
     }
     accept();

@@ -1,13 +1,12 @@
 // The overwrite question of the export: shown by the job window when a file
 // is in the way, it reads the item from that window, shows both sides and
 // reports which of the six buttons was pressed. It decides nothing.
-#include "export/frm_confirm.h"
+#include "export/tfrm_confirm.h"
 
 #include "catalogue/display_text.h"
-#include "app/forms.h"
 #include "export/message_box.h"
-#include "app/tfrm_main.h"
-#include "export/frm_file_op.h"
+#include "export/tfrm_file_op.h"
+#include "export/job_owner.h"
 #include "export/overwrite_mode.h"
 
 #include <QCloseEvent>
@@ -19,9 +18,9 @@
 
 namespace larkspool {
 
-TfrmConfirm::TfrmConfirm(Forms& forms)
+TfrmConfirm::TfrmConfirm(JobOwner& owner)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_forms(forms), m_lblFileName(new QLabel(this)), m_image1(new QLabel(this)), m_lblSizeOld(new QLabel(this)),
+      m_owner(owner), m_lblFileName(new QLabel(this)), m_image1(new QLabel(this)), m_lblSizeOld(new QLabel(this)),
       m_lblDateOld(new QLabel(this)), m_image2(new QLabel(this)), m_lblSizeNew(new QLabel(this)),
       m_lblDateNew(new QLabel(this))
 {
@@ -83,7 +82,7 @@ void TfrmConfirm::showEvent(QShowEvent* event)
 void TfrmConfirm::FormShow()
 {
     m_btnYes->setFocus();
-    m_forms.frmFileOp->GetCurrentItem(m_entryCopy, m_destPath);
+    m_jobWindow->GetCurrentItem(m_entryCopy, m_destPath);
     ShowQuestion(MakeExportQuestion(m_entryCopy, m_destPath));
 }
 
@@ -105,8 +104,7 @@ void TfrmConfirm::ShowQuestion(const OverwriteQuestion& question)
 
 QPixmap TfrmConfirm::TypeIcon(const std::string& path) const
 {
-    TfrmMain& main = *m_forms.frmMain;
-    return main.GetTypeLargeIcon(main.GetFileTypeIndex(path)).pixmap(32, 32);
+    return m_owner.GetTypeIcon(path).pixmap(32, 32);
 }
 
 void TfrmConfirm::btnClick()
@@ -114,7 +112,7 @@ void TfrmConfirm::btnClick()
     const QString name = sender() ? sender()->objectName() : QString();
     m_answer = AnswerOfButton(name.toStdString());
     if (m_answer < 0)
-        ShowMessage(this, "Undefined 'TButton' Name", "btnClick", 0);
+        ShowMessage(this, "Undefined 'TButton' Name", "btnClick", kMessageOk);
     done(QDialog::Accepted);
 }
 

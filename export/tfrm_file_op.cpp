@@ -2,14 +2,13 @@
 // destination from the main window when shown, runs the job in one timer tick
 // (the job lets events through once per item, so the bar moves and the
 // cancel button is heard) and closes itself. It cannot be closed otherwise.
-#include "export/frm_file_op.h"
+#include "export/tfrm_file_op.h"
 
 #include "catalogue/display_text.h"
-#include "app/forms.h"
 #include "export/message_box.h"
-#include "app/tfrm_main.h"
 #include "export/export_job.h"
-#include "export/frm_confirm.h"
+#include "export/tfrm_confirm.h"
+#include "export/job_owner.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -20,9 +19,9 @@
 #include <QTimer>
 
 namespace larkspool {
-TfrmFileOp::TfrmFileOp(Forms& forms, UrlCache& cache)
+TfrmFileOp::TfrmFileOp(JobOwner& owner, UrlCache& cache)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_forms(forms), m_cache(cache), m_lblFileName(new QLabel(this)), m_lblDirName(new QLabel(this)),
+      m_owner(owner), m_cache(cache), m_lblFileName(new QLabel(this)), m_lblDirName(new QLabel(this)),
       m_progressBar1(new QProgressBar(this)), m_btnCancel(new QPushButton(this)), m_lblCount(new QLabel(this)),
       m_timer1(new QTimer(this))
 {
@@ -59,9 +58,8 @@ void TfrmFileOp::showEvent(QShowEvent* event)
 
 void TfrmFileOp::FormShow()
 {
-    const TfrmMain& main = *m_forms.frmMain;
-    m_opKind = main.GetOpKind();
-    m_copyDir = main.GetCopyDir();
+    m_opKind = m_owner.GetOpKind();
+    m_copyDir = m_owner.GetCopyDir();
     if (const char* caption = ExportCaption(m_opKind))
         setWindowTitle(QString::fromUtf8(caption));
     m_timer1->start(1);
@@ -72,9 +70,9 @@ void TfrmFileOp::Timer1Timer()
     m_timer1->stop();
     ExportJob job(m_cache, *this);
     job.SetOpKind(m_opKind);
-    job.SetJobList(m_forms.frmMain->GetJobList());
+    job.SetJobList(m_owner.GetJobList());
     job.SetCopyDir(m_copyDir);
-    job.SetDefFiles(MainDefFiles());
+    job.SetDefFiles(m_owner.GetDefaultFiles());
     m_cancelled = false;
     m_jobResult = 0;
     m_job = &job;
@@ -82,12 +80,6 @@ void TfrmFileOp::Timer1Timer()
     m_job = nullptr;
     m_jobResult = job.GetJobResult();
     done(QDialog::Accepted);
-}
-
-DefaultFiles TfrmFileOp::MainDefFiles() const
-{
-    const DefFiles names = m_forms.frmMain->GetDefFiles();
-    return {names.defFile1, names.defFile2, names.defFile3, names.defFileFlag2, names.defFileFlag3};
 }
 
 void TfrmFileOp::btnCancelClick()
@@ -119,8 +111,8 @@ void TfrmFileOp::ShowFolders(const std::string& text)
 int TfrmFileOp::AskOverwrite(const OverwriteQuestion&)
 {
     // The question reads the item itself through GetCurrentItem.
-    m_forms.frmConfirm->exec();
-    return m_forms.frmConfirm->GetConfirmResult();
+    m_question->exec();
+    return m_question->GetConfirmResult();
 }
 
 void TfrmFileOp::Report(const std::string& text, const std::string& caption, unsigned flags)

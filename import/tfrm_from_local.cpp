@@ -3,7 +3,7 @@
 // "ｺﾋﾟｰ開始" collects the files of the chosen domains and runs the import
 // job on them; it stays open for further imports and closes with OK once a
 // copy has been started.
-#include "import/frm_from_local.h"
+#include "import/tfrm_from_local.h"
 
 #include "catalogue/display_text.h"
 #include "export/browse_for_folder.h"
@@ -126,7 +126,7 @@ void TfrmFromLocal::btnCopyClick()
             domains.push_back(m_lsbURL->item(row)->data(Qt::UserRole).toByteArray().toStdString());
     }
     if (domains.empty()) {
-        ShowMessage(this, "ｺﾋﾟｰするﾄﾞﾒｲﾝが選択されていません。", "ｺﾋﾟｰ開始", 64);
+        ShowMessage(this, "ｺﾋﾟｰするﾄﾞﾒｲﾝが選択されていません。", "ｺﾋﾟｰ開始", kMessageInformation);
         return;
     }
     m_closeResult = QDialog::Accepted;

@@ -3,7 +3,7 @@
 // double click opens a row); the file list beside it shows what the folder
 // already holds. Storing checks the typed path, offers to create a missing
 // folder chain, and hands the text to the main window unchanged.
-#include "settings/frm_sel_dir.h"
+#include "settings/tfrm_sel_dir.h"
 
 #include "catalogue/display_text.h"
 
@@ -131,14 +131,14 @@ void TfrmSelDir::btnSetDirClick()
     const std::string typed = TypedFolder();
     if (!PathExists(typed)) {
         if (typed.empty()) {
-            ShowMessage(this, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞを指定してください。", kSelDirCaption, 48);
+            ShowMessage(this, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞを指定してください。", kSelDirCaption, kMessageExclamation);
             return;
         }
-        if (ShowMessage(this, "指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?", kSelDirCaption, 36) !=
-            QMessageBox::Yes)
+        if (ShowMessage(this, "指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?", kSelDirCaption,
+                        kMessageQuestion + kMessageYesNo) != QMessageBox::Yes)
             return;
         if (CreateCopyDir(typed) != 0) {
-            ShowMessage(this, "ﾌｫﾙﾀﾞが作成できませんでした。", kSelDirCaption, 48);
+            ShowMessage(this, "ﾌｫﾙﾀﾞが作成できませんでした。", kSelDirCaption, kMessageExclamation);
             return;
         }
     }

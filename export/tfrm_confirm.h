@@ -14,11 +14,15 @@ class QPushButton;
 
 namespace larkspool {
 
-struct Forms;
+class JobOwner;
+class TfrmFileOp;
 
 class TfrmConfirm : public QDialog {
 public:
-    explicit TfrmConfirm(Forms& forms);
+    explicit TfrmConfirm(JobOwner& owner);
+
+    // The job window whose item is asked about.
+    void SetJobWindow(const TfrmFileOp& jobWindow) { m_jobWindow = &jobWindow; }
 
     // The answer of the last button pressed: 0 to 5 (OverwriteAnswer), -1
     // for a button of another name.
@@ -36,7 +40,7 @@ protected:
     // Fills the conflict line, the two sides' lines and their type icons.
     void ShowQuestion(const OverwriteQuestion& question);
 
-    Forms& m_forms;
+    JobOwner& m_owner;
 
 private:
     void btnClick();
@@ -52,6 +56,7 @@ private:
     QPushButton* m_btnYes = nullptr;
     QPushButton* m_btnNo = nullptr;
 
+    const TfrmFileOp* m_jobWindow = nullptr;
     TCacheEntry m_entryCopy;
     std::string m_destPath;
     int m_answer = 0;

@@ -1,7 +1,7 @@
 // The About box: a bevelled panel with the program's icon, product name,
 // version and copyright line, and an OK button that also answers Enter, Esc
 // and the close box.
-#include "settings/frm_version.h"
+#include "settings/tfrm_version.h"
 
 #include <QFrame>
 #include <QIcon>

@@ -1,7 +1,7 @@
 // One list row per cache found ("folder  (format)"); OK or a double click
 // takes the row, the browse button any folder at all, a profile or a home
 // directory included: the cache below it is found when it opens.
-#include "app/frm_open_cache.h"
+#include "app/tfrm_open_cache.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

@@ -18,12 +18,16 @@ class QTimer;
 
 namespace larkspool {
 
-struct Forms;
+class JobOwner;
+class TfrmConfirm;
 class UrlCache;
 
 class TfrmFileOp : public QDialog, public JobHost {
 public:
-    TfrmFileOp(Forms& forms, UrlCache& cache);
+    TfrmFileOp(JobOwner& owner, UrlCache& cache);
+
+    // The overwrite question this window asks.
+    void SetQuestionWindow(TfrmConfirm& question) { m_question = &question; }
 
     // 0 when every item was processed, -1 when the job stopped early.
     int GetJobResult() const { return m_jobResult; }
@@ -48,10 +52,8 @@ protected:
     virtual void FormShow();
     virtual void Timer1Timer();
     virtual void btnCancelClick();
-    // The default file names as the main window holds them now.
-    DefaultFiles MainDefFiles() const;
 
-    Forms& m_forms;
+    JobOwner& m_owner;
     UrlCache& m_cache;
     QLabel* m_lblFileName;
     QLabel* m_lblDirName;
@@ -61,6 +63,7 @@ protected:
     QTimer* m_timer1;
 
 private:
+    TfrmConfirm* m_question = nullptr;
     int m_opKind = 0;
     std::string m_copyDir;
     bool m_cancelled = false;

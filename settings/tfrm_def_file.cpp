@@ -1,7 +1,7 @@
 // The default file names dialog: loads the five values from the main window
 // on every show, greys the optional names that are switched off, and stores
 // the trimmed names only when they pass the checks.
-#include "settings/frm_def_file.h"
+#include "settings/tfrm_def_file.h"
 
 #include "export/message_box.h"
 #include "settings/def_file_check.h"
@@ -108,7 +108,7 @@ void TfrmDefFile::Button1Click()
                                          m_chkName3->isChecked()});
     const std::string refusal = CheckDefFiles(names);
     if (!refusal.empty()) {
-        ShowMessage(this, refusal, kDefFileCaption, 48);
+        ShowMessage(this, refusal, kDefFileCaption, kMessageExclamation);
         return;
     }
     m_owner.SetDefFiles(names);
