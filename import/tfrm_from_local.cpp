@@ -135,7 +135,7 @@ void TfrmFromLocal::btnCopyClick()
     const int collected = CollectDomains(m_folder, domains, m_importList, &failure);
     QApplication::restoreOverrideCursor();
     if (collected != 0)
-        ShowMessage(this, failure, "ｺﾋﾟｰ開始", 16);
+        ShowMessage(this, failure, "ｺﾋﾟｰ開始", kMessageStop);
     if (collected == 0 && m_runImport)
         m_runImport();
     m_importList.clear();
