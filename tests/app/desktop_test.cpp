@@ -58,6 +58,20 @@ bool WaitForManaged(QWidget& window)
     return false;
 }
 
+// The window manager places and frames a window in its own time: waits until
+// the frame has stayed put for a moment (five seconds at most).
+void WaitForSettledPlace(const QWidget& window)
+{
+    QPoint last = window.frameGeometry().topLeft();
+    for (int i = 0; i < 50; ++i) {
+        QTest::qWait(100);
+        const QPoint now = window.frameGeometry().topLeft();
+        if (now == last && window.geometry().topLeft() != now)
+            return;
+        last = now;
+    }
+}
+
 // Keeps a dialog's own showing (which would start its work) from running,
 // while the window itself is mapped as usual.
 class SkipShowHandler : public QObject {
@@ -198,10 +212,11 @@ TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
         TfrmMain& main = Open();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
         ASSERT_TRUE(WaitForManaged(main));
-        QTest::qWait(100);
+        WaitForSettledPlace(main);
         if (start == 0) {
             main.move(120, 90); // away from the corner, where a cut-off would not show
-            QTest::qWait(200);
+            QTest::qWaitFor([&] { return main.frameGeometry().topLeft() == QPoint(120, 90); }, 5000);
+            WaitForSettledPlace(main);
         }
         frames.push_back(main.frameGeometry().topLeft());
         clients.push_back(main.geometry().topLeft());
