@@ -9,6 +9,7 @@ standard library is needed. Exits 0 when every page passes, 1 otherwise.
 """
 import json
 import os
+import signal
 import subprocess
 import sys
 import tempfile
@@ -38,7 +39,8 @@ def _move_pipe_ends(reading, writing):
 
 class Browser:
     def __init__(self):
-        self.profile = tempfile.TemporaryDirectory()
+        # Chromium's helper processes may still write into the profile as it goes.
+        self.profile = tempfile.TemporaryDirectory(ignore_cleanup_errors=True)
         to_browser_r, self.to_browser = os.pipe()
         self.from_browser, from_browser_w = os.pipe()
         self.process = subprocess.Popen(
@@ -48,7 +50,7 @@ class Browser:
              "--user-data-dir=" + self.profile.name, "about:blank"],
             close_fds=False,  # the pipe ends are moved to fds 3 and 4 below
             preexec_fn=lambda: _move_pipe_ends(to_browser_r, from_browser_w),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
         os.close(to_browser_r)
         os.close(from_browser_w)
         self.buffer = b""
@@ -59,7 +61,10 @@ class Browser:
         self.call("Page.enable", session=True)
 
     def close(self):
-        self.process.kill()
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)  # the browser and its helpers
+        except ProcessLookupError:
+            pass
         self.process.wait()
         self.profile.cleanup()
 
