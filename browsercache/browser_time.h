@@ -6,7 +6,6 @@
 #include "cache/file_time.h"
 
 #include <cstdint>
-#include <filesystem>
 
 namespace larkspool::browsercache {
 
@@ -20,8 +19,5 @@ constexpr std::uint64_t TicksFromUnixSeconds(std::uint32_t seconds)
 {
     return seconds == 0 ? 0 : kUnixEpochTicks + std::uint64_t(seconds) * kTicksPerSecond;
 }
-
-// The file's modification time, 0 when it cannot be read.
-std::uint64_t TicksFromFileTime(const std::filesystem::path& file);
 
 } // namespace larkspool::browsercache

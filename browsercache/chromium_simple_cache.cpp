@@ -143,9 +143,9 @@ BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
     for (const auto& [file, hash] : entries) {
         BrowserCacheRecord record = ReadEntryFileAt(file, ReadEntry);
         const auto used = lastUse.find(hash);
-        record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : TicksFromFileTime(file);
+        record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : FileWriteTicks(file);
         if (record.entryTime == 0)
-            record.entryTime = TicksFromFileTime(file);
+            record.entryTime = FileWriteTicks(file);
         scan.records.push_back(std::move(record));
     }
     return scan;

@@ -5,6 +5,7 @@
 #include "cache/wininet_types.h"
 
 #include <cstdint>
+#include <filesystem>
 
 namespace larkspool {
 
@@ -24,6 +25,12 @@ constexpr FILETIME MakeFileTime(std::uint64_t ticks)
 {
     return FILETIME{DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32)};
 }
+
+// The file's last-write time, 0 when it cannot be read.
+std::uint64_t FileWriteTicks(const std::filesystem::path& path);
+
+// The clock's time now.
+std::uint64_t NowTicks();
 
 constexpr bool IsZero(FILETIME time) { return time.dwLowDateTime == 0 && time.dwHighDateTime == 0; }
 

@@ -8,12 +8,12 @@
 #include "cache/cache_entry_info.h"
 #include "cache/cache_error_text.h"
 #include "cache/cache_file_name.h"
+#include "cache/file_time.h"
 #include "cache/index_dat_file.h"
 #include "cache/index_dat_store.h"
 #include "cache/url_escapes.h"
 
 #include <algorithm>
-#include <chrono>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -28,28 +28,6 @@ constexpr std::size_t kMaxRememberedNames = 20000;
 constexpr std::uint32_t kStickyDefaultExemptSeconds = 86400;
 constexpr std::uint32_t kUnknownField60 = 0x60;
 constexpr std::uint16_t kUnknownField1010 = 0x1010;
-
-std::uint64_t ToTicks(FILETIME time) { return std::uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime; }
-
-std::uint64_t NowTicks()
-{
-    using namespace std::chrono;
-    constexpr std::int64_t kTicksFrom1601To1970 = 116'444'736'000'000'000;
-    const auto sinceEpoch = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
-    return std::uint64_t(sinceEpoch / 100 + kTicksFrom1601To1970);
-}
-
-std::uint64_t FileWriteTicks(const std::filesystem::path& path)
-{
-    using namespace std::chrono;
-    constexpr std::int64_t kTicksFrom1601To1970 = 116'444'736'000'000'000;
-    std::error_code error;
-    const auto written = std::filesystem::last_write_time(path, error);
-    if (error)
-        return 0;
-    const auto sinceEpoch = duration_cast<nanoseconds>(file_clock::to_sys(written).time_since_epoch()).count();
-    return std::uint64_t(sinceEpoch / 100 + kTicksFrom1601To1970);
-}
 
 // The type WinINet ORs into every entry of a container, chosen as it chooses
 // the container: by the URL's prefix.
@@ -520,9 +498,9 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         std::vector<std::uint8_t> record = impl.BuildRecord(url, name, folder, headerInfo, headerSize, extension);
         const std::uint64_t now = NowTicks();
         std::uint8_t* p = record.data();
-        Store64(p + kUrlModifiedOffset, ToTicks(lastModifiedTime));
+        Store64(p + kUrlModifiedOffset, FileTimeTicks(lastModifiedTime));
         Store64(p + kUrlAccessOffset, now);
-        Store32(p + kUrlExpireOffset, FileTimeToDos(ToTicks(expireTime)));
+        Store32(p + kUrlExpireOffset, FileTimeToDos(FileTimeTicks(expireTime)));
         Store64(p + kUrlSizeOffset, fileSize);
         Store32(p + kUrlExemptOffset, exemptDelta);
         Store32(p + kUrlTypeOffset, cacheEntryType | DefaultEntryType(url));
