@@ -8,10 +8,10 @@
 #include "cache/url_cache.h"
 #include "catalogue/cache_location.h"
 #include "catalogue/catalogue.h"
+#include "export/message_box.h"
 #include "settings/cache_folder_setting.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <exception>
 
@@ -21,7 +21,7 @@ constexpr int kOpenAnotherFolder = 2;
 
 void ShowError(const std::string& text)
 {
-    QMessageBox::critical(nullptr, QString::fromUtf8(larkspool::kAppCaption), QString::fromStdString(text));
+    larkspool::ShowMessage(nullptr, text, larkspool::kAppCaption, larkspool::kMessageStop);
 }
 
 } // namespace

@@ -215,7 +215,7 @@ TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
         WaitForSettledPlace(main);
         if (start == 0) {
             main.move(120, 90); // away from the corner, where a cut-off would not show
-            QTest::qWaitFor([&] { return main.frameGeometry().topLeft() == QPoint(120, 90); }, 5000);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return main.frameGeometry().topLeft() == QPoint(120, 90); }, 5000));
             WaitForSettledPlace(main);
         }
         frames.push_back(main.frameGeometry().topLeft());
