@@ -320,6 +320,10 @@ const std::filesystem::path& IndexDatCache::Folder() const { return m_impl->m_fo
 
 DWORD IndexDatCache::LastError() const { return m_impl->m_lastError; }
 
+void IndexDatCache::BeginLockHold() { m_impl->m_file.BeginHold(); }
+
+void IndexDatCache::EndLockHold() { m_impl->m_file.EndHold(); }
+
 std::string IndexDatCache::LoadError() const
 {
     Impl& impl = *m_impl;

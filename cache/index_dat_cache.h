@@ -39,6 +39,8 @@ public:
                               LPCSTR originalUrl) override;
     BOOL InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags) override;
     DWORD LastError() const override;
+    void BeginLockHold() override;
+    void EndLockHold() override;
 
 private:
     class Impl;

@@ -15,6 +15,34 @@
 
 namespace larkspool {
 
+DWORD IndexDatFile::Lock()
+{
+    if (m_locked) // kept by a hold: nobody else can have changed the file
+        return Damaged() ? Map() : ERROR_SUCCESS;
+    const DWORD error = TakeLock();
+    if (error == ERROR_SUCCESS) {
+        m_locked = true;
+        m_lockedSince = std::chrono::steady_clock::now();
+    }
+    return error;
+}
+
+void IndexDatFile::Unlock()
+{
+    if (m_holds > 0 && std::chrono::steady_clock::now() - m_lockedSince < kLongestHold)
+        return;
+    m_locked = false;
+    ReleaseLock();
+}
+
+void IndexDatFile::EndHold()
+{
+    if (--m_holds == 0 && m_locked) {
+        m_locked = false;
+        ReleaseLock();
+    }
+}
+
 #ifdef _WIN32
 
 namespace {
@@ -42,7 +70,7 @@ DWORD IndexDatFile::Open(const std::filesystem::path& path, bool create)
     return m_file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
 }
 
-DWORD IndexDatFile::Lock()
+DWORD IndexDatFile::TakeLock()
 {
     OVERLAPPED at{};
     at.OffsetHigh = kLockOffsetHigh;
@@ -50,11 +78,11 @@ DWORD IndexDatFile::Lock()
         return GetLastError();
     const DWORD error = Map();
     if (error != ERROR_SUCCESS)
-        Unlock();
+        ReleaseLock();
     return error;
 }
 
-void IndexDatFile::Unlock()
+void IndexDatFile::ReleaseLock()
 {
     Unmap();
     OVERLAPPED at{};
@@ -162,7 +190,7 @@ DWORD IndexDatFile::Open(const std::filesystem::path& path, bool create)
 
 bool IndexDatFile::Damaged() const { return m_guard.Faults() != 0; }
 
-DWORD IndexDatFile::Lock()
+DWORD IndexDatFile::TakeLock()
 {
     while (flock(m_fd, LOCK_EX) != 0) {
         if (errno != EINTR)
@@ -170,11 +198,11 @@ DWORD IndexDatFile::Lock()
     }
     const DWORD error = Map();
     if (error != ERROR_SUCCESS)
-        Unlock();
+        ReleaseLock();
     return error;
 }
 
-void IndexDatFile::Unlock() { flock(m_fd, LOCK_UN); }
+void IndexDatFile::ReleaseLock() { flock(m_fd, LOCK_UN); }
 
 DWORD IndexDatFile::Map()
 {

@@ -1,6 +1,7 @@
 // index.dat as shared memory: the file opened once, mapped, and locked against
-// other processes for the length of each operation. Other writers may grow
-// the file between two locks; Lock() maps it anew when its size has changed.
+// other processes for the length of each operation, or of a hold spanning
+// many. Other writers may grow the file between two locks; Lock() maps it
+// anew when its size has changed.
 // A program that ignores the lock may still cut the file short while it is
 // mapped: the pages past the new end then read as zeros instead of killing
 // the process, and Damaged() says so until the next Lock().
@@ -9,6 +10,7 @@
 #include "cache/mapping_guard.h"
 #include "cache/wininet_types.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -28,9 +30,13 @@ public:
     bool IsOpen() const;
     bool Writable() const { return m_writable; }
 
-    // Takes the advisory lock and maps the file's current length.
+    // Takes the advisory lock and maps the file's current length. Inside a
+    // hold the lock is kept from one Lock() to the next: Unlock() lets it go
+    // only once it has been held for kLongestHold, and EndHold() at the end.
     DWORD Lock();
     void Unlock();
+    void BeginHold() { ++m_holds; }
+    void EndHold();
 
     // The mapped bytes; valid between Lock() and Unlock() and after Resize().
     std::span<std::uint8_t> Bytes() { return {m_data, m_size}; }
@@ -43,7 +49,15 @@ public:
     // True when the file shrank under the mapping since Lock().
     bool Damaged() const;
 
+    // How long a hold keeps other processes waiting at most (plus the one
+    // call in hand): short beside what a user notices, long enough for a few
+    // dozen imported files or hundreds of enumeration steps per lock, so
+    // that the lock's own calls cost nothing next to the work.
+    static constexpr std::chrono::milliseconds kLongestHold{10};
+
 private:
+    DWORD TakeLock();
+    void ReleaseLock();
     DWORD Map();
     void Unmap();
 
@@ -56,6 +70,9 @@ private:
     std::uint8_t* m_data = nullptr;
     std::size_t m_size = 0;
     bool m_writable = false;
+    bool m_locked = false;
+    int m_holds = 0;
+    std::chrono::steady_clock::time_point m_lockedSince;
     MappingGuard m_guard;
 };
 

@@ -72,6 +72,26 @@ public:
     }
 
     virtual UrlCacheKind Kind() const { return {}; }
+
+    // A run of calls that may share one taking of the cache's lock instead of
+    // one per call (see CacheLockHold); holds nest. Caches without a lock of
+    // their own ignore them.
+    virtual void BeginLockHold() {}
+    virtual void EndLockHold() {}
+};
+
+// While it lives, the cache's calls share its lock, which it still lets go
+// now and then between calls so that other processes get their turn. Nothing
+// that waits for the user belongs inside one: end it before asking.
+class CacheLockHold {
+public:
+    explicit CacheLockHold(UrlCache& cache) : m_cache(cache) { m_cache.BeginLockHold(); }
+    ~CacheLockHold() { m_cache.EndLockHold(); }
+    CacheLockHold(const CacheLockHold&) = delete;
+    CacheLockHold& operator=(const CacheLockHold&) = delete;
+
+private:
+    UrlCache& m_cache;
 };
 
 // An aligned entry buffer: kEntryBufferSize bytes unless a call asked for more.

@@ -67,6 +67,7 @@ Catalogue::Catalogue(UrlCache& cache)
 
 int Catalogue::CountCacheEntries()
 {
+    CacheLockHold hold(m_cache);
     CacheEntryBuffer buffer;
     CacheEnumHandle handle = nullptr;
     for (int attempt = 0; attempt < kFindFirstAttempts && !handle; ++attempt)
@@ -103,26 +104,28 @@ void Catalogue::ScanCache(RefreshProgress& progress)
 
     CacheEntryBuffer buffer;
     auto fresh = std::make_unique<TCacheEntry>();
-    CacheEnumHandle handle = FindFirstEntry(m_cache, buffer);
-    if (!handle) {
-        progress.ShowMessage("FindFirstUrlCacheEntry fail", "Test Wild Card", kMessageNoIcon);
-        return;
-    }
-    int position = 0;
-    do {
-        progress.SetProgressPosition(++position);
-        if (IsPageEntry(*buffer.info())) {
-            progress.ProcessEvents();
-            if (MakeCacheEntry(m_cache, m_readTitles ? &m_reader : nullptr, m_defFile1, *buffer.info(), *fresh) == 0) {
-                m_cacheList.push_back(fresh.get());
-                m_records.push_back(std::move(fresh));
-                fresh = std::make_unique<TCacheEntry>();
-            }
+    {
+        // One lock for the whole enumeration: nothing in it waits for the user.
+        CacheLockHold hold(m_cache);
+        if (CacheEnumHandle handle = FindFirstEntry(m_cache, buffer)) {
+            int position = 0;
+            do {
+                progress.SetProgressPosition(++position);
+                if (IsPageEntry(*buffer.info())) {
+                    progress.ProcessEvents();
+                    if (MakeCacheEntry(m_cache, m_readTitles ? &m_reader : nullptr, m_defFile1, *buffer.info(),
+                                       *fresh) == 0) {
+                        m_cacheList.push_back(fresh.get());
+                        m_records.push_back(std::move(fresh));
+                        fresh = std::make_unique<TCacheEntry>();
+                    }
+                }
+            } while (!m_refreshCancel && FindNextEntry(m_cache, handle, buffer));
+            m_cache.FindCloseUrlCache(handle);
+            return;
         }
-        if (m_refreshCancel)
-            break;
-    } while (FindNextEntry(m_cache, handle, buffer));
-    m_cache.FindCloseUrlCache(handle);
+    }
+    progress.ShowMessage("FindFirstUrlCacheEntry fail", "Test Wild Card", kMessageNoIcon);
 }
 
 void Catalogue::RefreshCache(RefreshProgress& progress)

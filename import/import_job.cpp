@@ -62,6 +62,12 @@ ImportJob::ImportJob(UrlCache& cache, JobHost& host) : m_cache(cache), m_host(ho
 
 void ImportJob::Run()
 {
+    ImportAll();
+    m_lockHold.reset();
+}
+
+void ImportJob::ImportAll()
+{
     HtmlReader reader;
     OverwriteMode mode = OverwriteMode::None;
     std::unordered_map<std::string, std::string> imported; // URL -> local file
@@ -74,13 +80,15 @@ void ImportJob::Run()
     for (std::size_t i = 0; i < n; ++i) {
         const ImportFileRecord& record = (*m_importList)[i];
         m_host.ShowProgress(ProgressPosition(i, n), RemainingCountText(n - i), FileNameOf(record.LocalPath));
+        if (!m_lockHold)
+            m_lockHold.emplace(m_cache);
         // Two names that decode to one URL: the first file keeps it.
         const auto [first, added] = imported.emplace(record.Url, record.LocalPath);
         const int check = added ? CheckExistingEntry(record, mode) : 1;
         if (!added)
-            m_host.Report("'" + record.LocalPath + "' は '" + first->second + "' と同じ URL (" + record.Url +
-                              ") になるため、ｺﾋﾟｰしませんでした。",
-                          kDuplicateUrlCaption, kMessageExclamation);
+            Tell("'" + record.LocalPath + "' は '" + first->second + "' と同じ URL (" + record.Url +
+                     ") になるため、ｺﾋﾟｰしませんでした。",
+                 kDuplicateUrlCaption, kMessageExclamation);
         if ((check == kImportOver || check == kImportNew) && !ImportFile(record, reader, check == kImportOver))
             return;
         m_host.ProcessEvents();
@@ -139,7 +147,7 @@ int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode&
     if (!found) {
         if (m_cache.LastError() == ERROR_FILE_NOT_FOUND)
             return kImportNew;
-        m_host.Report("不明なｴﾗｰが発生しました。", "GetUrlCacheEntryInfo", kMessageStop);
+        Tell("不明なｴﾗｰが発生しました。", "GetUrlCacheEntryInfo", kMessageStop);
         return -1;
     }
     if (mode == OverwriteMode::NoneAll)
@@ -149,7 +157,10 @@ int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode&
         info.LastModifiedTime = info.LastAccessTime;
     const bool localIsNewer = record.Modified > FileTimeTicks(info.LastModifiedTime);
     const ConflictRule rule =
-        DecideConflict(mode, [&] { return m_host.AskOverwrite(MakeImportQuestion(info, record.LocalPath)); });
+        DecideConflict(mode, [&] {
+            m_lockHold.reset();
+            return m_host.AskOverwrite(MakeImportQuestion(info, record.LocalPath));
+        });
     switch (rule) {
     case ConflictRule::Write:
         return kImportOver;
@@ -171,9 +182,15 @@ int ImportJob::DeleteCacheEntryAll(const std::string& url)
 
 bool ImportJob::Stop(const std::string& text, const std::string& caption)
 {
-    m_host.Report(text, caption, kMessageStop);
+    Tell(text, caption, kMessageStop);
     m_jobResult = -1;
     return false;
+}
+
+void ImportJob::Tell(const std::string& text, const std::string& caption, unsigned flags)
+{
+    m_lockHold.reset();
+    m_host.Report(text, caption, flags);
 }
 
 } // namespace larkspool

@@ -2,10 +2,12 @@
 // asking through its host before it replaces an entry.
 #pragma once
 
+#include "cache/url_cache.h"
 #include "export/export_job.h"
 #include "export/overwrite_mode.h"
 #include "import/import_file_record.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,6 @@ namespace larkspool {
 
 class HtmlReader;
 class JobHost;
-class UrlCache;
 
 inline constexpr const char* kImportCaption = "ｷｬｯｼｭへｺﾋﾟｰしています...";
 inline constexpr const char* kDuplicateUrlCaption = "同じ URL のﾌｧｲﾙ";
@@ -47,9 +48,13 @@ public:
     int DeleteCacheEntryAll(const std::string& url);
 
 private:
+    void ImportAll();
     // replaces: the old entries of the URL are deleted first.
     bool ImportFile(const ImportFileRecord& record, HtmlReader& reader, bool replaces);
     bool Stop(const std::string& text, const std::string& caption);
+    // A message box: the cache's lock is let go first, as the user may take
+    // a while.
+    void Tell(const std::string& text, const std::string& caption, unsigned flags);
 
     UrlCache& m_cache;
     JobHost& m_host;
@@ -57,6 +62,8 @@ private:
     std::string m_baseFolder;
     DefaultFiles m_defFiles;
     int m_jobResult = 0;
+    // The files share the cache's lock between questions.
+    std::optional<CacheLockHold> m_lockHold;
 };
 
 } // namespace larkspool

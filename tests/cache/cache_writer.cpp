@@ -2,27 +2,35 @@
 // under a URL prefix, deleting an earlier one after every deleteEvery adds.
 // It prints "added URL" once a commit has returned and "deleting URL" before a
 // delete starts, one line each, flushed, so a parent that kills it knows which
-// entries must have survived.
+// entries must have survived. "hold" runs every call under one lock hold.
 //
-//   cache_writer FOLDER PREFIX COUNT DELETE_EVERY [nofiles]
+//   cache_writer FOLDER PREFIX COUNT DELETE_EVERY [nofiles] [hold]
 #include "cache/index_dat_cache.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 int main(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: cache_writer FOLDER PREFIX COUNT DELETE_EVERY [nofiles]\n");
+        std::fprintf(stderr, "usage: cache_writer FOLDER PREFIX COUNT DELETE_EVERY [nofiles] [hold]\n");
         return 2;
     }
     larkspool::IndexDatCache cache{std::filesystem::path(argv[1])};
     const std::string prefix = argv[2];
     const long count = std::atol(argv[3]);
     const long deleteEvery = std::atol(argv[4]);
-    const bool withFiles = argc < 6 || std::string(argv[5]) != "nofiles";
+    bool withFiles = true;
+    std::optional<larkspool::CacheLockHold> hold;
+    for (int i = 5; i < argc; ++i) {
+        if (std::string(argv[i]) == "nofiles")
+            withFiles = false;
+        else if (std::string(argv[i]) == "hold")
+            hold.emplace(cache);
+    }
 
     const auto url = [&](long i) { return prefix + std::to_string(i % 13) + "/dir/page" + std::to_string(i) + ".htm"; };
     for (long i = 0; i < count; ++i) {
