@@ -2,7 +2,6 @@
 // titles, catalogue order, numbering and the folder tree.
 #include "bench/bench_args.h"
 #include "bench/bench_cache.h"
-#include "bench/silent_progress.h"
 #include "catalogue/catalogue.h"
 
 #include <benchmark/benchmark.h>
@@ -14,8 +13,6 @@
 namespace {
 
 using namespace larkspool;
-
-using bench::SilentProgress;
 
 // A cache of `count` entries over 20 hosts, a few folders each, pages with
 // titles and images, some query variants that get numbered.
@@ -44,7 +41,7 @@ void RunRefresh(benchmark::State& state, const std::filesystem::path& folder)
 {
     IndexDatCache cache(folder);
     Catalogue catalogue(cache);
-    SilentProgress progress;
+    SilentRefreshProgress progress;
     for (auto _ : state) {
         catalogue.RefreshCache(progress);
         benchmark::DoNotOptimize(catalogue.CacheList().data());

@@ -7,7 +7,7 @@
 #include "app/view_styles.h"
 #include "bench/bench_args.h"
 #include "bench/bench_cache.h"
-#include "bench/silent_progress.h"
+#include "catalogue/refresh_progress.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -26,7 +26,6 @@ using namespace larkspool;
 constexpr int kFolderFiles = 10000;
 const char* const kBigFolder = "big.example.test/files/";
 
-using bench::SilentProgress;
 
 // A cache whose folder kBigFolder holds kFolderFiles entries: one page with
 // a title in three, the rest images.
@@ -51,7 +50,7 @@ public:
         : m_cache(folder), m_forms(m_cache)
     {
         Main().show();
-        SilentProgress progress;
+        SilentRefreshProgress progress;
         Main().RefreshCache(progress);
         QApplication::processEvents();
     }

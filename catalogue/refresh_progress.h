@@ -20,4 +20,14 @@ public:
     virtual void ShowMessage(const std::string& text, const std::string& caption, int flags) = 0;
 };
 
+// A refresh that shows nothing and cannot be cancelled: for callers that
+// want the catalogue only (the benchmarks time the work, not the dialog).
+class SilentRefreshProgress final : public RefreshProgress {
+public:
+    void SetProgressMaximum(int) override {}
+    void SetProgressPosition(int) override {}
+    void ProcessEvents() override {}
+    void ShowMessage(const std::string&, const std::string&, int) override {}
+};
+
 } // namespace larkspool

@@ -38,14 +38,6 @@ std::map<std::string, Cached> Enumerate(UrlCache& cache)
     return entries;
 }
 
-class QuietProgress : public RefreshProgress {
-public:
-    void SetProgressMaximum(int) override {}
-    void SetProgressPosition(int) override {}
-    void ProcessEvents() override {}
-    void ShowMessage(const std::string&, const std::string&, int) override {}
-};
-
 // Runs in the given time zone for its lifetime.
 class TimeZone {
 public:
@@ -78,7 +70,7 @@ protected:
     void ExportAllAndImport(const std::string& tree)
     {
         Catalogue catalogue(m_original.Cache());
-        QuietProgress progress;
+        SilentRefreshProgress progress;
         catalogue.RefreshCache(progress);
         larkspool::ExportJob exportJob(m_original.Cache(), m_host);
         exportJob.SetOpKind(kOpCopy);
