@@ -29,6 +29,10 @@ constexpr FILETIME MakeFileTime(std::uint64_t ticks)
 // The file's last-write time, 0 when it cannot be read.
 std::uint64_t FileWriteTicks(const std::filesystem::path& path);
 
+// The file's size and last-write time in one look at it; false when it is
+// no plain file (a folder, a pipe) or cannot be read.
+bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size, std::uint64_t& writeTicks);
+
 // The clock's time now.
 std::uint64_t NowTicks();
 

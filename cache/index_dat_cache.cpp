@@ -65,12 +65,14 @@ bool IsSymlink(const std::filesystem::path& path)
     return std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink;
 }
 
+// Spelt alike, or one folder under two names (asked only then: a file this
+// cache made has its folder spelt alike).
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
 {
-    std::error_code error;
-    if (std::filesystem::equivalent(a, b, error))
+    if (a.lexically_normal() == b.lexically_normal())
         return true;
-    return a.lexically_normal() == b.lexically_normal();
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
 }
 
 struct Enumeration {
@@ -191,13 +193,27 @@ public:
             path = m_folder / *record.fileName;
         } else {
             const std::string folder = store.FolderName(record.folder);
-            if (folder.empty() || IsSymlink(m_folder / folder))
+            if (folder.empty() || !IsPlainSubFolder(folder))
                 return std::nullopt;
             path = m_folder / folder / *record.fileName;
         }
         if (IsSymlink(path))
             return std::nullopt;
         return path.string();
+    }
+
+    // False when the sub-folder is a symbolic link. Asked once per folder
+    // for each taking of the lock, not for every record.
+    bool IsPlainSubFolder(const std::string& name) const
+    {
+        if (m_folderChecksTaking != m_file.Takings()) {
+            m_folderChecks.clear();
+            m_folderChecksTaking = m_file.Takings();
+        }
+        const auto known = m_folderChecks.find(name);
+        if (known != m_folderChecks.end())
+            return known->second;
+        return m_folderChecks[name] = !IsSymlink(m_folder / name);
     }
 
     // Removes the published slot and the file its record names, unless that
@@ -310,6 +326,8 @@ public:
     // Folder, name and extension -> the number of the last numbered file
     // name made for them; only the order in which numbers are tried.
     std::unordered_map<std::string, unsigned> m_lastNumbers;
+    mutable std::unordered_map<std::string, bool> m_folderChecks; // sub-folder -> not a symbolic link
+    mutable std::uint64_t m_folderChecksTaking = 0;
 };
 
 IndexDatCache::IndexDatCache(std::filesystem::path folder) : m_impl(std::make_unique<Impl>(std::move(folder))) {}
@@ -419,9 +437,17 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
 
         // Numbered names first; random ones only for a URL without a usable
         // name or when every number is taken.
+        bool folderChecked = false;
         const auto tryName = [&](const std::string& name) {
             const std::string path = (folder / name).string();
-            if (!CreateNewFile(path))
+            bool made = CreateNewFile(path);
+            if (!made && !folderChecked) {
+                // A sub-folder deleted by hand is made again at its first refusal.
+                folderChecked = true;
+                std::error_code error;
+                made = std::filesystem::create_directories(folder, error) && CreateNewFile(path);
+            }
+            if (!made)
                 return false;
             std::copy(path.begin(), path.end(), fileName);
             fileName[path.size()] = '\0';
@@ -463,11 +489,8 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
     std::filesystem::path local;
     if (localFileName) {
         local = localFileName;
-        std::error_code error;
-        fileSize = std::filesystem::file_size(local, error);
-        if (error)
+        if (!ReadFileSizeAndTicks(local, fileSize, writeTicks))
             return impl.Fail(ERROR_FILE_NOT_FOUND);
-        writeTicks = FileWriteTicks(local);
     }
 
     return impl.WithWritableStore([&](IndexDatStore& store) -> DWORD {

@@ -17,12 +17,19 @@ namespace larkspool {
 
 DWORD IndexDatFile::Lock()
 {
-    if (m_locked) // kept by a hold: nobody else can have changed the file
-        return Damaged() ? Map() : ERROR_SUCCESS;
+    if (m_locked) {
+        // Kept by a hold, nobody else can have changed the file; after a long
+        // pause between calls it is taken anew, as others may be waiting.
+        if (std::chrono::steady_clock::now() - m_lockedSince < kLongestHold)
+            return Damaged() ? Map() : ERROR_SUCCESS;
+        m_locked = false;
+        ReleaseLock();
+    }
     const DWORD error = TakeLock();
     if (error == ERROR_SUCCESS) {
         m_locked = true;
         m_lockedSince = std::chrono::steady_clock::now();
+        ++m_takings;
     }
     return error;
 }

@@ -37,6 +37,9 @@ public:
     void Unlock();
     void BeginHold() { ++m_holds; }
     void EndHold();
+    // Counts the times the lock was taken: what was learnt about the cache
+    // folder under one taking may be trusted until the next.
+    std::uint64_t Takings() const { return m_takings; }
 
     // The mapped bytes; valid between Lock() and Unlock() and after Resize().
     std::span<std::uint8_t> Bytes() { return {m_data, m_size}; }
@@ -72,6 +75,7 @@ private:
     bool m_writable = false;
     bool m_locked = false;
     int m_holds = 0;
+    std::uint64_t m_takings = 0;
     std::chrono::steady_clock::time_point m_lockedSince;
     MappingGuard m_guard;
 };

@@ -577,8 +577,6 @@ DWORD IndexDatStore::ChooseFolder(const std::filesystem::path& folder, std::uint
     if (best == count)
         return AddFolder(folder, index);
     index = best;
-    std::error_code error;
-    std::filesystem::create_directories(folder / FolderName(index), error);
     return ERROR_SUCCESS;
 }
 

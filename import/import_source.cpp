@@ -68,13 +68,13 @@ int CollectImportFiles(const std::string& source, const std::string& relative, s
     fs::directory_iterator it(folder, error);
     for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
         const std::string path = relative + "/" + it->path().filename().string();
+        // The kinds come with the listing; only a link is looked at again.
         std::error_code kindError;
-        const fs::file_status own = it->symlink_status(kindError);
-        const fs::file_status target = fs::is_symlink(own) ? it->status(kindError) : own;
+        const bool link = it->is_symlink(kindError);
         int result = 0;
-        if (fs::is_directory(own))
+        if (!link && it->is_directory(kindError))
             result = CollectImportFiles(source, path, list, failure);
-        else if (fs::is_directory(target) || fs::is_other(target))
+        else if (it->is_directory(kindError) || it->is_other(kindError))
             continue;
         else
             result = AddImportFile(source, path, list, failure);

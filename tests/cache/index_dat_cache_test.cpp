@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "cache/index_dat_file.h"
+
 #include <algorithm>
+#include <optional>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -157,7 +161,50 @@ TEST_F(IndexDatCache, commit_refuses_missing_files_and_files_outside_the_cache)
     EXPECT_FALSE(m_cache.CommitUrlCacheEntryA("http://host/x.htm", (m_folder / "nope").string().c_str(), FILETIME{},
                                               FILETIME{}, 0, nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(ListEntries(m_cache).size(), 1u);
+    const auto folderAsFile = std::filesystem::path(Add(m_cache, "http://host/second.htm")).parent_path() / "f.htm";
+    std::filesystem::create_directory(folderAsFile);
+    EXPECT_FALSE(m_cache.CommitUrlCacheEntryA("http://host/x.htm", folderAsFile.string().c_str(), FILETIME{},
+                                              FILETIME{}, 0, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ListEntries(m_cache).size(), 2u);
+}
+
+// What the store learns about its sub-folders holds for one taking of the
+// lock only, with or without a hold around the calls.
+TEST_F(IndexDatCache, a_sub_folder_changed_by_hand_is_seen_by_the_next_call)
+{
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "under a hold" : "call by call");
+        std::optional<larkspool::CacheLockHold> hold;
+        if (held)
+            hold.emplace(m_cache);
+        const std::string url = std::string("http://host/") + (held ? "held" : "free") + ".htm";
+        const std::filesystem::path file = Add(m_cache, url);
+        const auto localFile = [&] {
+            CacheEntryBuffer entry;
+            DWORD size = entry.size();
+            EXPECT_TRUE(m_cache.GetUrlCacheEntryInfoA(url.c_str(), entry.info(), &size));
+            return std::string(entry.info()->lpszLocalFileName ? entry.info()->lpszLocalFileName : "");
+        };
+        EXPECT_EQ(localFile(), file.string());
+
+        // Swapped for a link to a folder outside: no longer the entry's file.
+        const std::filesystem::path folder = file.parent_path();
+        const std::filesystem::path outside = m_temp.Path() / (held ? "outside-held" : "outside-free");
+        std::filesystem::rename(folder, outside);
+        std::filesystem::create_directory_symlink(outside, folder);
+        if (held) // the hold lets the lock go after a while: wait for that
+            std::this_thread::sleep_for(2 * larkspool::IndexDatFile::kLongestHold);
+        EXPECT_EQ(localFile(), "");
+
+        // Gone: the next file put there makes it again (the least filled
+        // sub-folder takes each file, so eight reach every one).
+        std::filesystem::remove(folder);
+        for (int i = 0; i < 8; ++i)
+            Add(m_cache, url + std::to_string(i));
+        EXPECT_TRUE(std::filesystem::is_directory(folder));
+        std::filesystem::remove_all(outside);
+    }
 }
 
 TEST_F(IndexDatCache, enumeration_stays_on_an_entry_that_did_not_fit)
