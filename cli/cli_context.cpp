@@ -57,9 +57,11 @@ UrlCache& CliContext::WritableCache()
     return cache;
 }
 
-void CliContext::Message(const std::string& caption, const std::string& text)
+void CliContext::Message(const std::string& caption, const std::string& text) { Line(caption + ": " + text); }
+
+void CliContext::Line(const std::string& text)
 {
-    std::string line = caption + ": " + text;
+    std::string line = text;
     for (char& c : line) {
         if (c == '\r' || c == '\n')
             c = ' ';

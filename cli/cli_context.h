@@ -37,6 +37,8 @@ public:
 
     // A message box of the windows, as one line "CAPTION: TEXT" on standard error.
     static void Message(const std::string& caption, const std::string& text);
+    // One line on standard error, its line breaks turned into blanks.
+    static void Line(const std::string& text);
 
 private:
     std::string m_cacheFolder;

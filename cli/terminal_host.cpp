@@ -2,6 +2,7 @@
 #include "cli/terminal_host.h"
 
 #include "cli/cli_args.h"
+#include "catalogue/catalogue.h"
 #include "cli/cli_context.h"
 #include "export/overwrite_mode.h"
 #include "export/overwrite_question.h"
@@ -81,7 +82,8 @@ void TerminalHost::SetProgressPosition(int position)
 void TerminalHost::ShowMessage(const std::string& text, const std::string& caption, int)
 {
     EndProgressLine();
-    CliContext::Message(caption, text);
+    // The refresh's one fixed text in Japanese, in English like every other line here.
+    CliContext::Message(caption, text == kEmptyCacheText ? "the cache holds no files" : text);
 }
 
 void TerminalHost::ShowProgress(int position, const std::string& countText, const std::string& fileName)
@@ -123,10 +125,10 @@ int TerminalHost::AskOverwrite(const OverwriteQuestion& question)
     }
 }
 
-void TerminalHost::Report(const std::string& text, const std::string& caption, unsigned)
+void TerminalHost::Report(const JobMessage& message, unsigned)
 {
     EndProgressLine();
-    CliContext::Message(caption, text);
+    CliContext::Line(message.line);
 }
 
 } // namespace larkspool::cli

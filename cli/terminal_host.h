@@ -34,7 +34,7 @@ public:
     void ShowProgress(int position, const std::string& countText, const std::string& fileName) override;
     void ShowFolders(const std::string&) override {}
     int AskOverwrite(const OverwriteQuestion& question) override;
-    void Report(const std::string& text, const std::string& caption, unsigned flags) override;
+    void Report(const JobMessage& message, unsigned flags) override;
     bool CancelRequested() override { return false; }
 
 private:

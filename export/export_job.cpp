@@ -30,6 +30,9 @@
 namespace larkspool {
 namespace {
 
+constexpr const char* kCannotCopy = "cannot copy to";
+constexpr const char* kCannotRedirect = "cannot write the redirect page";
+
 // Pages go through the rewriter by the cached file's extension.
 bool IsHtmlFile(const std::string& localFile)
 {
@@ -110,7 +113,7 @@ void ExportJob::Run()
         m_jobSitePaths.insert((*m_jobList)[i]->SitePath);
     OverwriteMode mode = OverwriteMode::None;
     if (Removes() && m_cache.Kind().readOnly) {
-        Stop(kReadOnlyCacheText, ExportCaption(m_opKind));
+        Stop({ExportCaption(m_opKind), kReadOnlyCacheText, std::string("cannot remove entries: ") + kReadOnlyCacheText});
         return;
     }
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i) {
@@ -148,18 +151,19 @@ bool ExportJob::WriteItem(const Item& item)
 {
     const std::string& destPath = item.destPath;
     if (!IsSafeDestination(m_copyDir, destPath))
-        return Stop(destPath + "\nnot a path inside the destination folder, or longer than 259 bytes",
-                    kCopyFailedCaption);
+        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+                                "not a path inside the destination folder, or longer than 259 bytes"));
     std::string failure;
     const int folder = item.folders.Open(FolderOf(destPath.substr(m_copyDir.size() + 1)), failure);
     if (folder < 0)
-        return Stop("'" + FolderOf(destPath) + "'ﾌｫﾙﾀﾞが作成できませんでした。\n" + failure, kFolderFailedCaption);
+        return Stop({kFolderFailedCaption, "'" + FolderOf(destPath) + "'ﾌｫﾙﾀﾞが作成できませんでした。\n" + failure,
+                     "cannot make the folder " + failure});
     const std::string name = FileNameOf(destPath);
     // A browser cache decodes a body into its file only when asked.
     if (m_cache.Kind().filesOnDemand &&
         !m_cache.RetrieveUrlCacheEntryFileA(item.entry.SourceUrl.c_str(), nullptr, nullptr, 0))
-        return Stop(destPath + "\n" + item.entry.SourceUrl + ": " + CacheErrorText(m_cache.LastError()),
-                    kCopyFailedCaption);
+        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+                                item.entry.SourceUrl + ": " + CacheErrorText(m_cache.LastError())));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
     FileCloser source(::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC));
@@ -179,19 +183,20 @@ bool ExportJob::WriteItem(const Item& item)
             if (!write)
                 return true;
         } else if (source.get() >= 0) {
-            return Stop(destPath + "\n" + TargetReason(folder, name, targetError), kCopyFailedCaption);
+            return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, targetError)));
         }
         if (source.get() < 0)
-            return Stop(destPath + "\n" + item.entry.LocalFile + ": " + SystemReason(sourceError), kCopyFailedCaption);
+            return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+                                    item.entry.LocalFile + ": " + SystemReason(sourceError)));
         target = OpenTargetFile(folder, name, O_TRUNC);
         if (target < 0)
-            return Stop(destPath + "\n" + TargetReason(folder, name, errno), kCopyFailedCaption);
+            return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, errno)));
     }
     if (IsHtmlFile(item.entry.LocalFile))
         return ExportPage(item, source.release(), target, folder);
     FileCloser written(target);
     if (const int error = CopyFileData(source.get(), written.get()))
-        return Stop(WithReason(destPath, error), kCopyFailedCaption);
+        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, SystemReason(error)));
     return FinishFile(item, written.release());
 }
 
@@ -202,8 +207,9 @@ bool ExportJob::FinishFile(const Item& item, int target, std::FILE* stream)
     const bool timed = SetFileTimeUtc(target, item.entry.ModifiedUtc) == 0;
     const int timeError = errno;
     if ((stream ? std::fclose(stream) : ::close(target)) != 0 && timed)
-        return Stop(WithReason(item.destPath, errno), kCopyFailedCaption);
-    return timed || Stop(WithReason(item.destPath, timeError), kTimeFailedCaption);
+        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath, SystemReason(errno)));
+    return timed ||
+           Stop(PathFailure(kTimeFailedCaption, "cannot set the time of", item.destPath, SystemReason(timeError)));
 }
 
 // Something lies at the item's path: a plain file goes to the question and
@@ -212,8 +218,8 @@ bool ExportJob::FinishFile(const Item& item, int target, std::FILE* stream)
 bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& existing, bool& write)
 {
     if (!S_ISREG(existing.st_mode))
-        return Stop(item.destPath + "\n" + TargetReason(folder, FileNameOf(item.destPath), EISDIR),
-                    kCopyFailedCaption);
+        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
+                                TargetReason(folder, FileNameOf(item.destPath), EISDIR)));
     m_currentEntry = &item.entry;
     m_currentPath = item.destPath;
     const ConflictRule rule = DecideConflict(
@@ -248,7 +254,7 @@ bool ExportJob::ExportPage(const Item& item, int source, int target, int folder)
     if (result != kRewriteOk) {
         if (out)
             std::fclose(out);
-        return Stop(WithReason(item.destPath, error), kCopyFailedCaption);
+        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath, SystemReason(error)));
     }
     // Unbuffered: everything is written already.
     if (!FinishFile(item, ::fileno(out), out))
@@ -286,9 +292,10 @@ bool ExportJob::WriteRedirect(const Item& item, int folder, const std::string& p
         return true;
     const std::string pagePath = RedirectPagePath(item.destPath, pageName);
     if (!IsSafeDestination(m_copyDir, pagePath) || pageName.find('/') != std::string::npos)
-        return Stop(pagePath + "\nnot a file name inside the destination folder", kRedirectFailedCaption);
+        return Stop(PathFailure(kRedirectFailedCaption, kCannotRedirect, pagePath,
+                                "not a file name inside the destination folder"));
     if (const int error = WriteRedirectPage(folder, pageName, m_defFiles.DefFile1))
-        return Stop(pagePath + "\n" + TargetReason(folder, pageName, error), kRedirectFailedCaption);
+        return Stop(PathFailure(kRedirectFailedCaption, kCannotRedirect, pagePath, TargetReason(folder, pageName, error)));
     return true;
 }
 
@@ -298,12 +305,14 @@ bool ExportJob::RemoveFromCache(const TCacheEntry& entry)
 {
     if (m_cache.DeleteUrlCacheEntryA(entry.SourceUrl.c_str()) || m_cache.LastError() == ERROR_FILE_NOT_FOUND)
         return true;
-    return Stop(entry.SourceUrl + ": " + CacheErrorText(m_cache.LastError()), "DeleteUrlCacheEntry");
+    const std::string reason = CacheErrorText(m_cache.LastError());
+    return Stop({"DeleteUrlCacheEntry", entry.SourceUrl + ": " + reason,
+                 "cannot remove from the cache " + entry.SourceUrl + ": " + reason});
 }
 
-bool ExportJob::Stop(const std::string& text, const std::string& caption)
+bool ExportJob::Stop(const JobMessage& message)
 {
-    m_host.Report(text, caption, kMessageStop);
+    m_host.Report(message, kMessageStop);
     m_cancelled = true;
     m_jobResult = -1;
     return false;

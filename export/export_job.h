@@ -18,6 +18,7 @@ class DestinationFolders;
 class HtmlReader;
 class JobHost;
 class UrlCache;
+struct JobMessage;
 
 inline constexpr int kOpCopy = 1;
 inline constexpr int kOpDelete = 2;
@@ -79,7 +80,7 @@ private:
     bool IsRealPage(const TCacheEntry& entry, const std::string& pageName);
     bool WriteRedirect(const Item& item, int folder, const std::string& pageName);
     bool RemoveFromCache(const TCacheEntry& entry);
-    bool Stop(const std::string& text, const std::string& caption);
+    bool Stop(const JobMessage& message);
     bool Writes() const { return m_opKind == kOpCopy || m_opKind == kOpMove; }
     bool Removes() const { return m_opKind == kOpDelete || m_opKind == kOpMove; }
 

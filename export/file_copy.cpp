@@ -108,9 +108,4 @@ std::string SystemReason(int error)
     return std::strerror(error);
 }
 
-std::string WithReason(const std::string& text, int error)
-{
-    return text + "\n" + SystemReason(error);
-}
-
 } // namespace larkspool

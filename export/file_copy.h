@@ -23,7 +23,4 @@ std::string TargetReason(int folder, const std::string& name, int error);
 // "Permission denied" for EACCES and so on: the line that says why.
 std::string SystemReason(int error);
 
-// text, a line break and the reason: how a job's failure names its cause.
-std::string WithReason(const std::string& text, int error);
-
 } // namespace larkspool

@@ -11,6 +11,23 @@ namespace larkspool {
 
 struct OverwriteQuestion;
 
+// What a job tells the user. The window shows text under caption, the fixed
+// texts as they are; a terminal shows line instead: the same in English on
+// one line, naming the path and, for a failure, the system's reason.
+struct JobMessage {
+    std::string caption;
+    std::string text;
+    std::string line;
+};
+
+// A failure at one path: "path", a line break and the reason under caption
+// in the window; "doing path: reason" on a terminal (doing: "cannot copy to").
+inline JobMessage PathFailure(const std::string& caption, const std::string& doing, const std::string& path,
+                              const std::string& reason)
+{
+    return {caption, path + "\n" + reason, doing + " " + path + ": " + reason};
+}
+
 class JobHost {
 public:
     virtual ~JobHost() = default;
@@ -23,8 +40,8 @@ public:
     // An existing file stands in the way: returns the answer (OverwriteAnswer,
     // 0 to 5); anything else counts as "do not overwrite".
     virtual int AskOverwrite(const OverwriteQuestion& question) = 0;
-    // A message box with text, caption and Win32 flags.
-    virtual void Report(const std::string& text, const std::string& caption, unsigned flags) = 0;
+    // A message box with Win32 flags.
+    virtual void Report(const JobMessage& message, unsigned flags) = 0;
     // Lets pending events through once: repaint, a click on the cancel button.
     virtual void ProcessEvents() = 0;
     // True once the user has asked the job to stop; read after ProcessEvents.

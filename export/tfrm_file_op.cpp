@@ -115,9 +115,9 @@ int TfrmFileOp::AskOverwrite(const OverwriteQuestion&)
     return m_question->GetConfirmResult();
 }
 
-void TfrmFileOp::Report(const std::string& text, const std::string& caption, unsigned flags)
+void TfrmFileOp::Report(const JobMessage& message, unsigned flags)
 {
-    ShowMessage(this, text, caption, int(flags));
+    ShowMessage(this, message.text, message.caption, int(flags));
 }
 
 void TfrmFileOp::ProcessEvents()

@@ -39,7 +39,7 @@ public:
     void ShowProgress(int position, const std::string& countText, const std::string& fileName) override;
     void ShowFolders(const std::string& text) override;
     int AskOverwrite(const OverwriteQuestion& question) override;
-    void Report(const std::string& text, const std::string& caption, unsigned flags) override;
+    void Report(const JobMessage& message, unsigned flags) override;
     void ProcessEvents() override;
     bool CancelRequested() override { return m_cancelled; }
 

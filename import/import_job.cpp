@@ -25,6 +25,8 @@
 namespace larkspool {
 namespace {
 
+constexpr const char* kCannotCopy = "cannot copy to";
+
 bool IsHtmlExtension(const std::string& extension)
 {
     return EqualFolded(extension, "htm") || EqualFolded(extension, "html");
@@ -74,7 +76,7 @@ void ImportJob::ImportAll()
     m_jobResult = 0;
     const std::size_t n = m_importList ? m_importList->size() : 0;
     if (n > 0 && m_cache.Kind().readOnly) {
-        Stop(kReadOnlyCacheText, kImportCaption);
+        Stop({kImportCaption, kReadOnlyCacheText, std::string("cannot import: ") + kReadOnlyCacheText});
         return;
     }
     for (std::size_t i = 0; i < n; ++i) {
@@ -86,9 +88,11 @@ void ImportJob::ImportAll()
         const auto [first, added] = imported.emplace(record.Url, record.LocalPath);
         const int check = added ? CheckExistingEntry(record, mode) : 1;
         if (!added)
-            Tell("'" + record.LocalPath + "' は '" + first->second + "' と同じ URL (" + record.Url +
-                     ") になるため、ｺﾋﾟｰしませんでした。",
-                 kDuplicateUrlCaption, kMessageExclamation);
+            Tell({kDuplicateUrlCaption,
+                  "'" + record.LocalPath + "' は '" + first->second + "' と同じ URL (" + record.Url +
+                      ") になるため、ｺﾋﾟｰしませんでした。",
+                  "not imported " + record.LocalPath + ": the same URL (" + record.Url + ") as " + first->second},
+                 kMessageExclamation);
         if ((check == kImportOver || check == kImportNew) && !ImportFile(record, reader, check == kImportOver))
             return;
         m_host.ProcessEvents();
@@ -103,14 +107,16 @@ void ImportJob::ImportAll()
 bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, bool replaces)
 {
     if (replaces && DeleteCacheEntryAll(record.Url) != 0)
-        return Stop(record.Url, "Delete cache file is fails");
+        return Stop({"Delete cache file is fails", record.Url,
+                     "cannot remove from the cache " + record.Url + ": " + CacheErrorText(m_cache.LastError())});
     char created[MAX_PATH + 1] = {};
     if (!m_cache.CreateUrlCacheEntryA(record.Url.c_str(), record.Size, record.Extension.c_str(), created, 0)) {
         // One file is skipped; a cache that cannot be written at all would
         // skip every file without a word, so that stops the job.
         const DWORD error = m_cache.LastError();
         if (error == ERROR_ACCESS_DENIED || error == ERROR_DISK_FULL || error == ERROR_FILE_CORRUPT)
-            return Stop(record.Url + ": " + CacheErrorText(error), "CreateUrlCacheEntry fails");
+            return Stop({"CreateUrlCacheEntry fails", record.Url + ": " + CacheErrorText(error),
+                         "cannot make a cache file for " + record.Url + ": " + CacheErrorText(error)});
         return true;
     }
     const std::string cacheFile = created;
@@ -118,16 +124,17 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
     if (IsHtmlExtension(record.Extension)) {
         if (RewriteHtmlFile(reader, record.LocalPath, PageLocation(record.Url), m_defFiles.DefFile1, kImportMode,
                             cacheFile, m_baseFolder) != kRewriteOk)
-            return Stop(WithReason(cacheFile, errno), "CopyFile fails");
+            return Stop(PathFailure("CopyFile fails", kCannotCopy, cacheFile, SystemReason(errno)));
     } else if (const int error = CopyToCacheFile(record.LocalPath, cacheFile)) {
-        return Stop(WithReason(cacheFile, error), "CopyFile fails");
+        return Stop(PathFailure("CopyFile fails", kCannotCopy, cacheFile, SystemReason(error)));
     }
     if (SetFileTimeUtc(cacheFile, record.Modified) != 0)
-        return Stop(WithReason(cacheFile, errno), "SetLocalFileTime fails");
+        return Stop(PathFailure("SetLocalFileTime fails", "cannot set the time of", cacheFile, SystemReason(errno)));
     if (!m_cache.CommitUrlCacheEntryA(record.Url.c_str(), cacheFile.c_str(), FILETIME{0, 0},
                                       MakeFileTime(record.Modified), 0, nullptr, 0, record.Extension.c_str(),
                                       nullptr))
-        return Stop("CommitUrlCacheEntry fails", "error");
+        return Stop({"error", "CommitUrlCacheEntry fails",
+                     "cannot commit " + record.Url + ": " + CacheErrorText(m_cache.LastError())});
     return true;
 }
 
@@ -147,7 +154,9 @@ int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode&
     if (!found) {
         if (m_cache.LastError() == ERROR_FILE_NOT_FOUND)
             return kImportNew;
-        Tell("不明なｴﾗｰが発生しました。", "GetUrlCacheEntryInfo", kMessageStop);
+        Tell({"GetUrlCacheEntryInfo", "不明なｴﾗｰが発生しました。",
+              "cannot look up " + record.Url + ": " + CacheErrorText(m_cache.LastError())},
+             kMessageStop);
         return -1;
     }
     if (mode == OverwriteMode::NoneAll)
@@ -180,17 +189,17 @@ int ImportJob::DeleteCacheEntryAll(const std::string& url)
     return m_cache.LastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
 }
 
-bool ImportJob::Stop(const std::string& text, const std::string& caption)
+bool ImportJob::Stop(const JobMessage& message)
 {
-    Tell(text, caption, kMessageStop);
+    Tell(message, kMessageStop);
     m_jobResult = -1;
     return false;
 }
 
-void ImportJob::Tell(const std::string& text, const std::string& caption, unsigned flags)
+void ImportJob::Tell(const JobMessage& message, unsigned flags)
 {
     m_lockHold.reset();
-    m_host.Report(text, caption, flags);
+    m_host.Report(message, flags);
 }
 
 } // namespace larkspool

@@ -15,6 +15,7 @@ namespace larkspool {
 
 class HtmlReader;
 class JobHost;
+struct JobMessage;
 
 inline constexpr const char* kImportCaption = "ｷｬｯｼｭへｺﾋﾟｰしています...";
 inline constexpr const char* kDuplicateUrlCaption = "同じ URL のﾌｧｲﾙ";
@@ -51,10 +52,10 @@ private:
     void ImportAll();
     // replaces: the old entries of the URL are deleted first.
     bool ImportFile(const ImportFileRecord& record, HtmlReader& reader, bool replaces);
-    bool Stop(const std::string& text, const std::string& caption);
+    bool Stop(const JobMessage& message);
     // A message box: the cache's lock is let go first, as the user may take
     // a while.
-    void Tell(const std::string& text, const std::string& caption, unsigned flags);
+    void Tell(const JobMessage& message, unsigned flags);
 
     UrlCache& m_cache;
     JobHost& m_host;

@@ -390,6 +390,44 @@ TEST_F(CliOnDemo, exported_tree_imports_back_to_the_same_urls)
     EXPECT_EQ(keyed(imported), keyed(original));
 }
 
+// What the job windows show in a message box comes as one line in one
+// language: English, naming the path and the system's reason.
+TEST_F(CliOnDemo, job_failures_are_one_english_line_with_path_and_reason)
+{
+    const std::string out = m_dir.path().toStdString() + "/out";
+    struct Row {
+        const char* name;
+        std::string blocker; // made in the destination before the export
+        bool fifo;
+        std::string says;
+    };
+    const Row rows[] = {
+        {"file_in_place_of_a_folder", "www.larkspool.test", false,
+         "cannot make the folder " + out + "/www.larkspool.test: Not a directory"},
+        {"pipe_in_place_of_a_file", "www.larkspool.test/img/logo.gif", true,
+         "cannot copy to " + out + "/www.larkspool.test/img/logo.gif: a pipe, socket or device, not a plain file"},
+    };
+    for (const Row& row : rows) {
+        std::filesystem::remove_all(out);
+        const std::filesystem::path blocker = out + "/" + row.blocker;
+        std::filesystem::create_directories(blocker.parent_path());
+        if (row.fifo)
+            ASSERT_EQ(mkfifo(blocker.c_str(), 0600), 0);
+        else
+            std::ofstream(blocker) << "x";
+
+        const CliRun run = Start({QStringLiteral("export"), QStringLiteral("--to"), QString::fromStdString(out),
+                                  QStringLiteral("www.larkspool.test")});
+
+        EXPECT_EQ(run.exitCode, 1) << row.name;
+        EXPECT_NE(run.err.find(row.says + "\n"), std::string::npos) << row.name << ": " << run.err;
+        EXPECT_TRUE(std::all_of(run.err.begin(), run.err.end(), [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7F); }))
+            << row.name << ": " << run.err;
+    }
+    const CliRun empty = StartOn(m_dir.path() + QStringLiteral("/none"), {QStringLiteral("list")});
+    EXPECT_EQ(empty.err, "Larkspool for Windows: the cache holds no files\n");
+}
+
 // A cache its user may read but not change. Permissions do not hold for
 // root, so ctest runs these again as an unprivileged user.
 class CliReadOnly : public Cli {

@@ -3,6 +3,7 @@
 #include "export/size_date_texts.h"
 #include "job_test_support.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace larkspool::testing {
@@ -251,6 +252,11 @@ TEST_P(ExportJobFailures, stops_with_one_message_and_keeps_the_entry)
     EXPECT_NE(reported.find(row.reason, reported.find('\n')), std::string::npos) << reported;
     EXPECT_EQ(m_host.reports[0].caption, row.caption);
     EXPECT_EQ(m_host.reports[0].flags, kMessageStop);
+    // A terminal's line says it all in English: the failure, its path, the reason.
+    const std::string& line = m_host.reports[0].line;
+    EXPECT_TRUE(line.starts_with("cannot ")) << line;
+    EXPECT_NE(line.find(row.reason), std::string::npos) << line;
+    EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) << line;
     EXPECT_TRUE(m_folder.InCache("http://host/dir/index.html"));
     EXPECT_TRUE(m_folder.InCache("http://host/next.txt"));
     EXPECT_FALSE(fs::exists(Out("host/next.txt")));

@@ -40,6 +40,7 @@ struct ReportedMessage {
     std::string text;
     std::string caption;
     unsigned flags = 0;
+    std::string line; // as a terminal shows it
 };
 
 class ScriptedHost : public JobHost {
@@ -67,9 +68,9 @@ public:
         answers.pop_front();
         return answer;
     }
-    void Report(const std::string& text, const std::string& caption, unsigned flags) override
+    void Report(const JobMessage& message, unsigned flags) override
     {
-        reports.push_back({text, caption, flags});
+        reports.push_back({message.text, message.caption, flags, message.line});
     }
     void ProcessEvents() override
     {

@@ -207,6 +207,8 @@ TEST_F(ImportJob, two_names_of_one_url_keep_the_first_and_say_so)
     EXPECT_EQ(m_host.reports[0].flags, kMessageExclamation);
     EXPECT_NE(m_host.reports[0].text.find(m_list[0].LocalPath), std::string::npos);
     EXPECT_NE(m_host.reports[0].text.find(m_list[1].LocalPath), std::string::npos);
+    EXPECT_EQ(m_host.reports[0].line, "not imported " + m_list[1].LocalPath + ": the same URL (http://host/a) as " +
+                                          m_list[0].LocalPath);
 }
 
 // Each failure stops the job with one stop message.
@@ -215,6 +217,7 @@ struct FailureCase {
     void (*arrange)(ImportJob& test, ScriptedHost& host, CacheFolder& folder);
     const char* text; // nullptr: the cache file's path
     const char* caption;
+    const char* line; // how the terminal's line starts; a reason follows
     bool needsOrdinaryUser = false;
 };
 
@@ -250,13 +253,18 @@ TEST_P(ImportJobFailures, stop_with_one_message)
         EXPECT_EQ(m_host.reports[0].text.rfind(m_folder.Path("cache/"), 0), 0u) << m_host.reports[0].text;
     EXPECT_EQ(m_host.reports[0].caption, row.caption);
     EXPECT_EQ(m_host.reports[0].flags, kMessageStop);
+    // The terminal's line: English only, naming what failed and why.
+    const std::string& line = m_host.reports[0].line;
+    EXPECT_EQ(line.rfind(row.line, 0), 0u) << line;
+    EXPECT_GT(line.size(), line.find(": ") + 2) << line;
+    EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) << line;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ImportJob, ImportJobFailures,
     ::testing::Values(
         FailureCase{"lookup_fails", [](ImportJob&, ScriptedHost&, CacheFolder& folder) { folder.DamageIndex(); },
-                    "不明なｴﾗｰが発生しました。", "GetUrlCacheEntryInfo"},
+                    "不明なｴﾗｰが発生しました。", "GetUrlCacheEntryInfo", "cannot look up http://host/a.txt"},
         FailureCase{"old_entry_cannot_be_deleted",
                     [](ImportJob&, ScriptedHost& host, CacheFolder& folder) {
                         folder.AddToCache("http://host/a.txt", "txt", "cached", kBase);
@@ -266,24 +274,24 @@ INSTANTIATE_TEST_SUITE_P(
                                 folder.DamageIndex();
                         };
                     },
-                    "http://host/b.htm", "Delete cache file is fails"},
+                    "http://host/b.htm", "Delete cache file is fails", "cannot remove from the cache http://host/b.htm"},
         FailureCase{"copy_fails",
                     [](ImportJob& test, ScriptedHost&, CacheFolder&) {
                         fs::remove(static_cast<ImportJobFailures&>(test).m_list[0].LocalPath);
                     },
-                    nullptr, "CopyFile fails"},
+                    nullptr, "CopyFile fails", "cannot copy to "},
         FailureCase{"rewrite_fails",
                     [](ImportJob& test, ScriptedHost&, CacheFolder&) {
                         std::swap(static_cast<ImportJobFailures&>(test).m_list[0],
                                   static_cast<ImportJobFailures&>(test).m_list[1]);
                         fs::remove(static_cast<ImportJobFailures&>(test).m_list[0].LocalPath);
                     },
-                    nullptr, "CopyFile fails"},
+                    nullptr, "CopyFile fails", "cannot copy to "},
         FailureCase{"commit_fails",
                     [](ImportJob&, ScriptedHost& host, CacheFolder& folder) {
                         host.onShowFolders = [&folder] { folder.DamageIndex(); };
                     },
-                    "CommitUrlCacheEntry fails", "error"}),
+                    "CommitUrlCacheEntry fails", "error", "cannot commit http://host/a.txt"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 } // namespace
