@@ -510,6 +510,7 @@ TEST_F(MainWindow, the_refresh_dialog_runs_the_scan_and_cancel_stops_it)
 
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(Main().catalogue().CacheList().size(), 1u);
+    EXPECT_TRUE(Main().catalogue().IsConsistent());
 }
 
 TEST_F(MainWindow, the_help_command_reports_a_missing_help_file_in_its_window)
