@@ -123,7 +123,7 @@ void TfrmMain::RunCommand(const QString& senderName)
         if (const TFolderEntry* folder = CurrentTreeFolder())
             takeFolder(*folder);
         else
-            m_jobList = m_catalogue.CollectEntriesUnder(std::string());
+            m_jobList = m_catalogue.CacheList();
     } else {
         for (TListItem* item : m_folderItems->Items()) {
             if (!item->Selected)

@@ -176,8 +176,6 @@ void Catalogue::EndPickUp()
 
 std::vector<TCacheEntry*> Catalogue::CollectEntriesUnder(const std::string& folderPath) const
 {
-    if (folderPath.empty())
-        return m_cacheList;
     const std::string prefix = FoldedKey(folderPath + "/");
     std::vector<TCacheEntry*> entries;
     for (TCacheEntry* entry : m_cacheList) {

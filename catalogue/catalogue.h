@@ -68,8 +68,9 @@ public:
     // Brings every entry back, in catalogue order, and rebuilds the tree.
     void EndPickUp();
 
-    // The entries of CollectEntriesUnder: every shown entry whose SitePath
-    // lies under the folder path ("" is the root: all of them).
+    // Every shown entry whose SitePath lies under the folder path, in
+    // catalogue order. "" is the folder of an empty host (file:///x), not the
+    // root; the root's entries are CacheList.
     std::vector<TCacheEntry*> CollectEntriesUnder(const std::string& folderPath) const;
     // After a finished move or delete: takes entries out of both lists and
     // frees them, and removes each folder node of folders (the folders the

@@ -133,14 +133,13 @@ TEST_F(CatalogueTest, a_refresh_sorts_numbers_and_builds_the_tree)
     EXPECT_EQ(m_catalogue.CollectEntriesUnder("host/A").size(), 0u);
     EXPECT_EQ(m_catalogue.CollectEntriesUnder("host/CGI").size(), 3u);
     EXPECT_EQ(m_catalogue.CollectEntriesUnder("host").size(), 6u);
-    EXPECT_EQ(m_catalogue.CollectEntriesUnder("").size(), 7u);
     EXPECT_EQ(m_catalogue.FolderFiles(m_catalogue.FindFolderNode("host")).size(), 2u);
 }
 
 TEST_F(CatalogueTest, a_folder_collects_its_branch_in_catalogue_order_but_not_a_sibling_sharing_its_name)
 {
     for (const char* url : {"http://host/img2/c.gif", "http://host/img/deep/b.gif", "http://host/img.gif",
-                            "http://HOST/IMG/z.gif", "http://host/img/a.gif"})
+                            "http://HOST/IMG/z.gif", "http://host/img/a.gif", "file:///C:/d.gif", "file:///e.gif"})
         m_cache.Add(url, "gif");
     Refresh();
 
@@ -148,6 +147,9 @@ TEST_F(CatalogueTest, a_folder_collects_its_branch_in_catalogue_order_but_not_a_
               (std::vector<std::string>{"host/img/a.gif", "host/img/deep/b.gif", "HOST/IMG/z.gif"}));
     EXPECT_EQ(Paths(m_catalogue.CollectEntriesUnder("host/img2")), std::vector<std::string>{"host/img2/c.gif"});
     EXPECT_TRUE(m_catalogue.CollectEntriesUnder("host/im").empty());
+    // The folder of the empty host is a folder like any other, not the root.
+    ASSERT_NE(m_catalogue.FindFolderNode(""), 0);
+    EXPECT_EQ(Paths(m_catalogue.CollectEntriesUnder("")), (std::vector<std::string>{"/C%3a/d.gif", "/e.gif"}));
 }
 
 TEST_F(CatalogueTest, cancel_during_the_first_entry_keeps_that_entry)
