@@ -264,7 +264,7 @@ int main(int argc, char* argv[])
     all.frmSelDir->FormShow();
     ok = Save(*all.frmSelDir, out, "destination-folder-dialog") && ok;
 
-    main.SetDefFiles({"index.html", "default.htm", "", true, false});
+    main.SetDefaultFiles({"index.html", "default.htm", "", true, false});
     all.frmDefFile->FormShow();
     ok = Save(*all.frmDefFile, out, "default-names-dialog") && ok;
     ok = Save(*all.frmVersion, out, "about-box") && ok;

@@ -426,11 +426,7 @@ MainSettings TfrmMain::CurrentSettings() const
     s.toolBar = Action("mnuToolBar")->isChecked();
     s.statusBar = Action("mnuStatusBar")->isChecked();
     s.refreshAtRun = m_refreshAtRun;
-    s.defFile1 = m_defFiles.defFile1;
-    s.defFile2 = m_defFiles.defFile2;
-    s.defFile3 = m_defFiles.defFile3;
-    s.defFileFlag2 = m_defFiles.defFileFlag2;
-    s.defFileFlag3 = m_defFiles.defFileFlag3;
+    s.defaultFiles = m_defFiles;
     return s;
 }
 
@@ -453,7 +449,7 @@ void TfrmMain::ApplySettings(const MainSettings& s)
     for (int c = 0; c < 5; ++c)
         m_listView->SetColumnWidth(c, s.columnWidths[std::size_t(c)]);
     m_refreshAtRun = s.refreshAtRun;
-    SetDefFiles({s.defFile1, s.defFile2, s.defFile3, s.defFileFlag2, s.defFileFlag3});
+    SetDefaultFiles(s.defaultFiles);
 
     m_splitPanel->SetSplitBarLeft(s.splitBarLeft);
     const QString styleButton = ViewStyleButton(s.listViewStyle);
@@ -468,16 +464,10 @@ void TfrmMain::ApplySettings(const MainSettings& s)
     mnuStatusBarClick();
 }
 
-void TfrmMain::SetDefFiles(const DefFiles& names)
+void TfrmMain::SetDefaultFiles(const DefaultFiles& names)
 {
     m_defFiles = names;
-    m_catalogue.SetDefFile1(names.defFile1);
-}
-
-DefaultFiles TfrmMain::GetDefaultFiles() const
-{
-    return {m_defFiles.defFile1, m_defFiles.defFile2, m_defFiles.defFile3, m_defFiles.defFileFlag2,
-            m_defFiles.defFileFlag3};
+    m_catalogue.SetDefFile1(names.DefFile1);
 }
 
 void TfrmMain::FormShow()

@@ -51,9 +51,8 @@ public:
     std::vector<TCacheEntry*>& GetJobList() override { return m_jobList; }
     std::string GetCopyDir() const override { return m_copyDir; }
     void SetCopyDir(const std::string& dir) override { m_copyDir = dir; }
-    DefFiles GetDefFiles() const override { return m_defFiles; }
-    void SetDefFiles(const DefFiles& names) override;
-    DefaultFiles GetDefaultFiles() const override;
+    DefaultFiles GetDefaultFiles() const override { return m_defFiles; }
+    void SetDefaultFiles(const DefaultFiles& names) override;
     QIcon GetTypeIcon(const std::string& path) override { return GetTypeLargeIcon(GetFileTypeIndex(path)); }
     // The file type row of a file, added when new, its icons with it.
     int GetFileTypeIndex(const std::string& path);
@@ -176,7 +175,7 @@ private:
     int m_opKind = 0;
     std::vector<TCacheEntry*> m_jobList;
     std::string m_copyDir;
-    DefFiles m_defFiles{"index.html", "", "", false, false};
+    DefaultFiles m_defFiles;
     bool m_refreshAtRun = false;
 };
 

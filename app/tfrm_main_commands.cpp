@@ -123,7 +123,7 @@ void TfrmMain::RunCommand(const QString& senderName)
         if (const TFolderEntry* folder = CurrentTreeFolder())
             takeFolder(*folder);
         else
-            m_jobList = m_catalogue.CollectEntriesUnder(std::string());
+            m_jobList = m_catalogue.CacheList();
     } else {
         for (TListItem* item : m_folderItems->Items()) {
             if (!item->Selected)
@@ -167,19 +167,19 @@ void TfrmMain::RunCommand(const QString& senderName)
 void TfrmMain::DropFinishedEntries(const std::vector<int>& folderRemoveList)
 {
     ForgetListing();
-    m_catalogue.RemoveEntries(m_jobList);
+    const std::vector<std::vector<int>> removed = m_catalogue.RemoveEntries(m_jobList, folderRemoveList);
     m_jobList.clear();
     {
         // The tree picks another current item as its own is deleted; the
         // listing below follows it once, not on each deletion.
         const QSignalBlocker quiet(m_treeView);
-        for (const int nodeId : folderRemoveList) {
-            const auto item = m_treeItems.find(nodeId);
-            if (item == m_treeItems.end())
-                continue;
-            delete item->second;
-            for (const int removed : m_catalogue.Tree().RemoveFolder(nodeId))
-                m_treeItems.erase(removed);
+        for (const std::vector<int>& branch : removed) {
+            // Deleting the branch's item deletes the items below it.
+            const auto item = m_treeItems.find(branch.front());
+            if (item != m_treeItems.end())
+                delete item->second;
+            for (const int nodeId : branch)
+                m_treeItems.erase(nodeId);
         }
     }
     m_currentNode = 0;

@@ -5,12 +5,12 @@
 #include "browsercache/body_decoding.h"
 
 #include "browsercache/crc32.h"
+#include "html/byte_text.h"
 
 #include <brotli/decode.h>
 #include <zlib.h>
 #include <zstd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -168,14 +168,6 @@ private:
     bool m_frameEnded = false;
 };
 
-std::string Lowered(std::string_view text)
-{
-    std::string out;
-    for (const char c : text)
-        out += char(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // The codings in the order they were applied, "identity" dropped; a coding
 // we do not know comes back as it is, for the error.
 std::vector<std::string> Codings(std::string_view contentEncoding)
@@ -186,7 +178,7 @@ std::vector<std::string> Codings(std::string_view contentEncoding)
         std::size_t end = contentEncoding.find(',', start);
         if (end == std::string_view::npos)
             end = contentEncoding.size();
-        std::string coding = Lowered(contentEncoding.substr(start, end - start));
+        std::string coding = LowerAsciiText(contentEncoding.substr(start, end - start));
         coding.erase(0, coding.find_first_not_of(" \t"));
         coding.erase(coding.find_last_not_of(" \t") + 1);
         if (!coding.empty() && coding != "identity")

@@ -10,12 +10,12 @@
 #include "browsercache/local_file_extension.h"
 #include "browsercache/scratch_folder.h"
 #include "cache/cache_entry_info.h"
+#include "cache/enumeration_handles.h"
 #include "cache/url_escapes.h"
 #include "html/link_resolution.h"
 #include "html/redirect_page_text.h"
 
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <unordered_map>
 
@@ -159,7 +159,7 @@ public:
 
     std::vector<Entry> m_entries;
     std::unordered_map<std::string, std::size_t> m_byUrl;
-    std::map<void*, std::unique_ptr<std::pair<std::size_t, std::string>>> m_enumerations;
+    EnumerationHandles<std::pair<std::size_t, std::string>> m_enumerations;
     std::vector<std::string> m_problems;
     DWORD m_lastError = ERROR_SUCCESS;
 
@@ -233,24 +233,18 @@ CacheEnumHandle BrowserCache::FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_C
     auto state = std::make_unique<std::pair<std::size_t, std::string>>(0, pattern ? pattern : "");
     if (!m_impl->Next(state->first, state->second, info, size))
         return nullptr;
-    void* handle = state.get();
-    m_impl->m_enumerations.emplace(handle, std::move(state));
-    return handle;
+    return m_impl->m_enumerations.Open(std::move(state));
 }
 
 BOOL BrowserCache::FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
 {
-    const auto found = m_impl->m_enumerations.find(handle);
-    if (found == m_impl->m_enumerations.end())
-        return m_impl->Fail(ERROR_INVALID_HANDLE);
-    return m_impl->Next(found->second->first, found->second->second, info, size);
+    auto* state = m_impl->m_enumerations.Find(handle);
+    return state ? m_impl->Next(state->first, state->second, info, size) : m_impl->Fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL BrowserCache::FindCloseUrlCache(CacheEnumHandle handle)
 {
-    if (m_impl->m_enumerations.erase(handle) == 0)
-        return m_impl->Fail(ERROR_INVALID_HANDLE);
-    return TRUE;
+    return m_impl->m_enumerations.Close(handle) ? TRUE : m_impl->Fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL BrowserCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)

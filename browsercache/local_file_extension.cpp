@@ -4,6 +4,8 @@
 // type's only when the URL has none.
 #include "browsercache/local_file_extension.h"
 
+#include "html/byte_text.h"
+
 #include <cctype>
 #include <utility>
 
@@ -41,14 +43,6 @@ constexpr std::pair<std::string_view, std::string_view> kTypeExtensions[] = {
     {"video/webm", "webm"},
 };
 
-std::string Lowered(std::string_view text)
-{
-    std::string out;
-    for (const char c : text)
-        out += char(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // The URL's last segment's extension, query and fragment set aside; only
 // letters and digits, at most 8 of them.
 std::string UrlExtension(std::string_view url)
@@ -75,7 +69,7 @@ std::string UrlExtension(std::string_view url)
 
 std::string LocalFileExtension(std::string_view contentType, std::string_view url)
 {
-    std::string type = Lowered(contentType.substr(0, contentType.find(';')));
+    std::string type = LowerAsciiText(contentType.substr(0, contentType.find(';')));
     type.erase(0, type.find_first_not_of(" \t"));
     type.erase(type.find_last_not_of(" \t") + 1);
     std::string_view byType;

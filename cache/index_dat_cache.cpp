@@ -8,6 +8,7 @@
 #include "cache/cache_entry_info.h"
 #include "cache/cache_error_text.h"
 #include "cache/cache_file_name.h"
+#include "cache/enumeration_handles.h"
 #include "cache/file_time.h"
 #include "cache/index_dat_file.h"
 #include "cache/index_dat_store.h"
@@ -322,7 +323,7 @@ public:
     DWORD m_lastError = ERROR_SUCCESS;
     std::uint32_t m_allocHint = 0;
     std::vector<std::uint8_t> m_leftHeader; // as this process's last change left it
-    std::unordered_map<const void*, std::unique_ptr<Enumeration>> m_enumerations;
+    EnumerationHandles<Enumeration> m_enumerations;
     // Folder, name and extension -> the number of the last numbered file
     // name made for them; only the order in which numbers are tried.
     std::unordered_map<std::string, unsigned> m_lastNumbers;
@@ -364,24 +365,18 @@ CacheEnumHandle IndexDatCache::FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_
     state->pattern = pattern ? pattern : "";
     if (!m_impl->Next(*state, info, size))
         return nullptr;
-    void* handle = state.get();
-    m_impl->m_enumerations.emplace(handle, std::move(state));
-    return handle;
+    return m_impl->m_enumerations.Open(std::move(state));
 }
 
 BOOL IndexDatCache::FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
 {
-    const auto found = m_impl->m_enumerations.find(handle);
-    if (found == m_impl->m_enumerations.end())
-        return m_impl->Fail(ERROR_INVALID_HANDLE);
-    return m_impl->Next(*found->second, info, size);
+    Enumeration* state = m_impl->m_enumerations.Find(handle);
+    return state ? m_impl->Next(*state, info, size) : m_impl->Fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL IndexDatCache::FindCloseUrlCache(CacheEnumHandle handle)
 {
-    if (m_impl->m_enumerations.erase(handle) == 0)
-        return m_impl->Fail(ERROR_INVALID_HANDLE);
-    return TRUE;
+    return m_impl->m_enumerations.Close(handle) ? TRUE : m_impl->Fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL IndexDatCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)

@@ -134,7 +134,7 @@ void Catalogue::RefreshCache(RefreshProgress& progress)
     ScanCache(progress);
     if (!m_cacheList.empty()) {
         SortCacheList(m_cacheList);
-        RemoveEntries(NumberDuplicates(m_cacheList));
+        EraseEntries(NumberDuplicates(m_cacheList));
     }
     BuildFolderTree();
     if (m_cacheList.empty())
@@ -179,8 +179,6 @@ void Catalogue::EndPickUp()
 
 std::vector<TCacheEntry*> Catalogue::CollectEntriesUnder(const std::string& folderPath) const
 {
-    if (folderPath.empty())
-        return m_cacheList;
     const std::string prefix = FoldedKey(folderPath + "/");
     std::vector<TCacheEntry*> entries;
     for (TCacheEntry* entry : m_cacheList) {
@@ -193,7 +191,7 @@ std::vector<TCacheEntry*> Catalogue::CollectEntriesUnder(const std::string& fold
     return entries;
 }
 
-void Catalogue::RemoveEntries(const std::vector<TCacheEntry*>& entries)
+void Catalogue::EraseEntries(const std::vector<TCacheEntry*>& entries)
 {
     if (entries.empty())
         return;
@@ -202,6 +200,51 @@ void Catalogue::RemoveEntries(const std::vector<TCacheEntry*>& entries)
     std::erase_if(m_cacheList, isGone);
     std::erase_if(m_pickUpSaveList, isGone);
     std::erase_if(m_records, [&gone](const std::unique_ptr<TCacheEntry>& entry) { return gone.count(entry.get()) != 0; });
+}
+
+std::vector<std::vector<int>> Catalogue::RemoveEntries(const std::vector<TCacheEntry*>& entries,
+                                                      const std::vector<int>& folders)
+{
+    std::vector<std::vector<int>> removed;
+    std::unordered_set<int> gone;
+    for (const int folder : folders) {
+        removed.push_back(m_tree.RemoveFolder(folder));
+        gone.insert(removed.back().begin(), removed.back().end());
+    }
+    std::erase_if(removed, [](const std::vector<int>& branch) { return branch.empty(); });
+    std::vector<TCacheEntry*> all = entries;
+    for (TCacheEntry* entry : m_cacheList)
+        if (gone.count(entry->FolderId))
+            all.push_back(entry);
+    EraseEntries(all);
+    return removed;
+}
+
+bool Catalogue::IsConsistent() const
+{
+    std::unordered_set<const TCacheEntry*> records;
+    for (const auto& record : m_records)
+        if (!record || !records.insert(record.get()).second)
+            return false;
+    const auto coversRecords = [&records](const std::vector<TCacheEntry*>& list) {
+        const std::unordered_set<const TCacheEntry*> listed(list.begin(), list.end());
+        return listed.size() == list.size() && listed == records;
+    };
+    if (m_pickUpActive ? !coversRecords(m_pickUpSaveList) : !m_pickUpSaveList.empty() || !coversRecords(m_cacheList))
+        return false;
+    std::unordered_set<const TCacheEntry*> shown;
+    for (const TCacheEntry* entry : m_cacheList)
+        if (!records.count(entry) || !shown.insert(entry).second)
+            return false;
+
+    if (!m_tree.IsConsistent())
+        return false;
+    for (const TCacheEntry* entry : m_cacheList) {
+        const TFolderEntry* folder = m_tree.FolderOfNode(entry->FolderId);
+        if (!folder || !EqualFolded(folder->Path, FolderPathOf(entry->SitePath)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace larkspool

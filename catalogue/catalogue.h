@@ -34,9 +34,6 @@ public:
     // The number of cache entries, or -1 when the enumeration cannot be
     // opened in 3 attempts.
     int CountCacheEntries();
-    // Rebuilds the catalogue from the cache (ending the filter first),
-    // unsorted.
-    void ScanCache(RefreshProgress& progress);
     // The whole refresh: scan, catalogue order, numbering, tree; says so
     // when the catalogue stays empty.
     void RefreshCache(RefreshProgress& progress);
@@ -71,20 +68,40 @@ public:
     // Brings every entry back, in catalogue order, and rebuilds the tree.
     void EndPickUp();
 
-    // The entries of CollectEntriesUnder: every shown entry whose SitePath
-    // lies under the folder path ("" is the root: all of them).
+    // Every shown entry whose SitePath lies under the folder path, in
+    // catalogue order. "" is the folder of an empty host (file:///x), not the
+    // root; the root's entries are CacheList.
     std::vector<TCacheEntry*> CollectEntriesUnder(const std::string& folderPath) const;
-    // Takes entries out of both lists and frees them (after a move or delete).
-    void RemoveEntries(const std::vector<TCacheEntry*>& entries);
+    // After a finished move or delete: takes entries out of both lists and
+    // frees them, and removes each folder node of folders (the folders the
+    // command took whole) with its branch and every shown entry lying in it.
+    // Other folders stay, emptied or not, until the next rebuild. Returns the
+    // removed branches, each as FolderTree::RemoveFolder gives it (top
+    // first), so that a view can drop the same nodes.
+    std::vector<std::vector<int>> RemoveEntries(const std::vector<TCacheEntry*>& entries,
+                                                const std::vector<int>& folders = {});
+
+    // Whether the records, the two lists and the tree agree: every record is
+    // in exactly the lists it should be, the tree's own structures agree, and
+    // every shown entry lies in the folder its SitePath names. For tests,
+    // after every change.
+    bool IsConsistent() const;
 
 private:
     void Clear();
+    // Rebuilds the catalogue from the cache (ending the filter first),
+    // unsorted; the tree is left to the caller.
+    void ScanCache(RefreshProgress& progress);
+    // RemoveEntries without the tree.
+    void EraseEntries(const std::vector<TCacheEntry*>& entries);
 
     UrlCache& m_cache;
     HtmlReader m_reader;
     std::string m_defFile1 = kDefaultFile1;
     bool m_readTitles = true;
-    // Owns every record; the two lists below refer to them.
+    // Owns every record; the two lists below refer to them. Without the
+    // filter the shown list holds every record and the saved list none; with
+    // it the saved list holds every record and the shown list some of them.
     std::vector<std::unique_ptr<TCacheEntry>> m_records;
     std::vector<TCacheEntry*> m_cacheList;
     std::vector<TCacheEntry*> m_pickUpSaveList;

@@ -38,8 +38,7 @@ void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const
     m_rootId = AddNode(0, rootText, kRootImage, kRootImage);
 
     for (TCacheEntry* entry : entries) {
-        const std::size_t slash = entry->SitePath.rfind('/');
-        const std::string folder = slash == std::string::npos ? std::string() : entry->SitePath.substr(0, slash);
+        const std::string folder = FolderPathOf(entry->SitePath);
 
         // The deepest folder that exists already.
         std::string found = folder;
@@ -135,6 +134,37 @@ std::vector<int> FolderTree::RemoveFolder(int id)
     if (gone.count(m_selected))
         m_selected = parentId;
     return removed;
+}
+
+bool FolderTree::IsConsistent() const
+{
+    const TreeNode* root = Node(m_rootId);
+    if (!root || root->ParentId != 0 || !Node(m_selected) || m_nodes.size() != m_folders.size() + 1 ||
+        m_byNode.size() != m_folders.size() || m_byPath.size() != m_folders.size())
+        return false;
+    for (const auto& folder : m_folders) {
+        const TreeNode* node = folder ? Node(folder->NodeId) : nullptr;
+        if (!node || node->ParentId != folder->ParentId || FolderOfNode(folder->NodeId) != folder.get() ||
+            FindFolderNode(folder->Path) != folder->NodeId || node->Text != folder->Name)
+            return false;
+        const TFolderEntry* parent = FolderOfNode(folder->ParentId);
+        const std::string path = parent ? parent->Path + "/" + folder->Name : folder->Name;
+        if ((!parent && folder->ParentId != m_rootId) || !EqualFolded(folder->Path, path))
+            return false;
+        const std::vector<int>& siblings = m_nodes.at(folder->ParentId).Children;
+        if (std::count(siblings.begin(), siblings.end(), folder->NodeId) != 1)
+            return false;
+    }
+    std::size_t children = 0;
+    for (const auto& [id, node] : m_nodes)
+        children += node.Children.size();
+    return children == m_folders.size();
+}
+
+std::string FolderPathOf(const std::string& sitePath)
+{
+    const std::size_t slash = sitePath.rfind('/');
+    return slash == std::string::npos ? std::string() : sitePath.substr(0, slash);
 }
 
 std::vector<TCacheEntry*> FolderFiles(const std::vector<TCacheEntry*>& list, int id)

@@ -68,6 +68,12 @@ public:
     // unknown id.
     std::vector<int> RemoveFolder(int id);
 
+    // Whether the nodes, the folder records and the two lookups agree: one
+    // record per node below the root, found under its node and its folded
+    // Path, each node among its parent's children once, each folder's Path
+    // its parent's and its own name.
+    bool IsConsistent() const;
+
 private:
     int AddNode(int parentId, const std::string& text, int image, int selectedImage);
 
@@ -80,6 +86,10 @@ private:
     int m_selected = 0;
     int m_nextId = 1;
 };
+
+// The folder path an entry lies in: its SitePath before the last "/" (""
+// without one).
+std::string FolderPathOf(const std::string& sitePath);
 
 // Entries of list whose FolderId is id, in list order.
 std::vector<TCacheEntry*> FolderFiles(const std::vector<TCacheEntry*>& list, int id);

@@ -176,7 +176,7 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.DateText = FormatListDateText(record.Modified).substr(0, kMaxDateText);
     record.Name = sitePath.substr(SplitUrlTail(sitePath, name, extension));
     record.Title.clear();
-    if (titles && (EqualFolded(extension, ".html") || EqualFolded(extension, ".htm"))) {
+    if (titles && IsHtmlPageName(extension)) {
         // A page's title is worth making its file now; nothing else is.
         if (filesOnDemand && !cache.RetrieveUrlCacheEntryFileA(url.c_str(), nullptr, nullptr, 0))
             return -1;

@@ -4,15 +4,13 @@
 
 #include "cache/url_cache.h"
 #include "catalogue/cache_entry.h"
+#include "catalogue/default_files.h"
 
 #include <string>
 
 namespace larkspool {
 
 class HtmlReader;
-
-// The first default file name when nothing else is set.
-inline constexpr const char* kDefaultFile1 = "index.html";
 
 // Fills record from info and returns 0, or returns -1 when the entry is
 // refused (its cached file is missing, its path is too long); record may

@@ -37,7 +37,7 @@ bool CollectJobList(const Catalogue& catalogue, const std::vector<std::string>& 
                     std::vector<TCacheEntry*>& jobList)
 {
     if (paths.empty()) {
-        jobList = catalogue.CollectEntriesUnder("");
+        jobList = catalogue.CacheList();
         return true;
     }
     for (const std::string& path : paths) {

@@ -1,5 +1,6 @@
 // larkspool-cli rewrite and title: the link rewriter on one file, and the
 // page title the catalogue would show.
+#include "catalogue/default_files.h"
 #include "cli/cli_context.h"
 #include "html/html_rewriter.h"
 
@@ -21,7 +22,7 @@ int RunRewrite(CliContext&, const std::vector<std::string>& args)
     HtmlReader reader;
     const int result =
         RewriteHtmlFile(reader, parsed.Positional()[0], pageLocation.value_or(""),
-                        parsed.Value("--default-file").value_or("index.html"), pageLocation ? 1 : 2,
+                        parsed.Value("--default-file").value_or(kDefaultFile1), pageLocation ? 1 : 2,
                         parsed.Positional()[1], baseFolder.value_or(""));
     if (result == 0)
         return 0;

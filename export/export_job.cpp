@@ -33,27 +33,6 @@ namespace {
 constexpr const char* kCannotCopy = "cannot copy to";
 constexpr const char* kCannotRedirect = "cannot write the redirect page";
 
-// Pages go through the rewriter by the cached file's extension.
-bool IsHtmlFile(const std::string& localFile)
-{
-    const std::string name = FileNameOf(localFile);
-    const std::size_t dot = name.rfind('.');
-    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    return EqualFolded(extension, ".htm") || EqualFolded(extension, ".html");
-}
-
-// The page's folder in the exported tree, ending in "/": host/docs/index.html
-// gives host/docs/.
-std::string SiteFolder(const std::string& sitePath)
-{
-    const std::size_t scheme = sitePath.find("//");
-    std::string folder = scheme == std::string::npos ? sitePath : sitePath.substr(scheme + 2);
-    const std::size_t slash = folder.rfind('/');
-    if (slash != std::string::npos)
-        folder.resize(slash + 1);
-    return folder;
-}
-
 FileTicks TicksOf(const struct timespec& time)
 {
     return kUnixEpochTicks + FileTicks(std::int64_t(time.tv_sec)) * kTicksPerSecond + FileTicks(time.tv_nsec / 100);
@@ -192,7 +171,7 @@ bool ExportJob::WriteItem(const Item& item)
         if (target < 0)
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, errno)));
     }
-    if (IsHtmlFile(item.entry.LocalFile))
+    if (IsHtmlPageName(item.entry.LocalFile))
         return ExportPage(item, source.release(), target, folder);
     FileCloser written(target);
     if (const int error = CopyFileData(source.get(), written.get()))
@@ -245,7 +224,7 @@ bool ExportJob::ExportPage(const Item& item, int source, int target, int folder)
     std::FILE* out = in ? ::fdopen(target, "wb") : nullptr;
     if (!out)
         ::close(target);
-    const int result = out ? RewriteHtmlStream(item.reader, in, SiteFolder(item.entry.SitePath), m_defFiles.DefFile1,
+    const int result = out ? RewriteHtmlStream(item.reader, in, PageLocation(item.entry.SitePath), m_defFiles.DefFile1,
                                                kExportMode, out, m_copyDir)
                            : kRewriteOpenError;
     const int error = errno;

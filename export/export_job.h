@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogue/cache_entry.h"
+#include "catalogue/default_files.h"
 #include "export/overwrite_mode.h"
 
 #include <cstdio>
@@ -31,16 +32,6 @@ inline constexpr const char* kCopyFailedCaption = "ｺﾋﾟｰできません�
 inline constexpr const char* kFolderFailedCaption = "ﾌｫﾙﾀﾞの作成";
 inline constexpr const char* kRedirectFailedCaption = "暗黙のﾌｧｲﾙ(ｵﾌﾟｼｮﾝ)がｺﾋﾟｰできませんでした。";
 inline constexpr const char* kTimeFailedCaption = "SetLocalFileTime fails";
-
-// The default file names: the first is what links ending in "/" get; the
-// other two, when switched on, become redirect pages beside it.
-struct DefaultFiles {
-    std::string DefFile1 = "index.html";
-    std::string DefFile2;
-    std::string DefFile3;
-    bool DefFileFlag2 = false;
-    bool DefFileFlag3 = false;
-};
 
 class ExportJob {
 public:

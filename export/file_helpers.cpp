@@ -1,4 +1,4 @@
-// Parent folder names, the hexadecimal digit test and folder chain creation.
+// Parent folder names and folder chain creation.
 #include "export/file_helpers.h"
 
 #include <sys/stat.h>
@@ -16,13 +16,6 @@ std::string ParentFolderName(const std::string& path)
     if (earlier == std::string::npos)
         return folderPart.substr(0, folderPart.size() - 1);
     return folderPart.substr(earlier + 1, folderPart.size() - earlier - 2);
-}
-
-bool IsHexDigit(int c)
-{
-    if (c >= 'A' && c <= 'Z')
-        c += 'a' - 'A';
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
 }
 
 namespace {

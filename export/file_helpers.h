@@ -9,9 +9,6 @@ namespace larkspool {
 // gives "/", "a/file" gives "a", "file" gives "".
 std::string ParentFolderName(const std::string& path);
 
-// "0" to "9", "a" to "f", "A" to "F".
-bool IsHexDigit(int c);
-
 // Creates path and every missing folder above it: 0 when done, -1 as soon as
 // one creation fails. path must not exist yet (an existing one gives -1);
 // folders made before a failure stay.

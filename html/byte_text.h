@@ -1,8 +1,10 @@
-// Byte-level text tests shared by the link rewriter: ASCII-only case folding,
-// control characters and Shift-JIS lead bytes. Page text is never decoded.
+// Byte-level text tests shared by the link rewriter and the browser caches:
+// ASCII-only case folding, control characters and Shift-JIS lead bytes. Page
+// text is never decoded.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace larkspool {
@@ -23,6 +25,20 @@ constexpr bool IsShiftJisLeadByte(char c)
 constexpr char UpperAscii(char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+constexpr char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// text with its ASCII letters in lower case and every other byte as it is.
+inline std::string LowerAsciiText(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = LowerAscii(c);
+    return out;
 }
 
 // Compares a.size() bytes of text with a, folding ASCII letters only; text

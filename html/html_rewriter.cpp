@@ -86,6 +86,11 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, const s
 
 } // namespace
 
+bool IsHtmlPageName(std::string_view name)
+{
+    return EndsWithNoCase(name, ".htm") || EndsWithNoCase(name, ".html");
+}
+
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
                     const std::string& defaultFile, int mode, const std::string& targetPath,
                     const std::string& baseFolder)

@@ -7,8 +7,14 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace larkspool {
+
+// Whether a file name (or path, or an extension with its dot) names a page:
+// it ends in ".htm" or ".html", ASCII case folded. Pages are the files that
+// go through the rewriter and have titles.
+bool IsHtmlPageName(std::string_view name);
 
 // RewriteHtmlFile and ExtractHtmlTitle results.
 inline constexpr int kRewriteOk = 0;

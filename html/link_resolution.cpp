@@ -95,6 +95,16 @@ void StripHtmFromAsp(std::string& link)
 
 } // namespace
 
+std::string PageLocation(std::string_view url)
+{
+    const std::size_t scheme = url.find("//");
+    std::string location(scheme == std::string_view::npos ? url : url.substr(scheme + 2));
+    const std::size_t slash = location.rfind('/');
+    if (slash != std::string::npos)
+        location.resize(slash + 1);
+    return location;
+}
+
 std::string ResolveExportLink(std::string_view linkText, std::string_view pageLocation,
                               std::string_view defaultFile)
 {

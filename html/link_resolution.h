@@ -7,6 +7,11 @@
 
 namespace larkspool {
 
+// The pageLocation of a page at url: its host and folder ending in "/",
+// without the scheme. http://host/docs/index.html and host/docs/index.html
+// both give host/docs/.
+std::string PageLocation(std::string_view url);
+
 // Makes any link relative to the page's folder in the exported tree.
 // pageLocation is the page's host and folder ending in "/" (host/dir/);
 // defaultFile names what a link ending in "/" points to. A query or fragment

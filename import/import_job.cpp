@@ -27,22 +27,6 @@ namespace {
 
 constexpr const char* kCannotCopy = "cannot copy to";
 
-bool IsHtmlExtension(const std::string& extension)
-{
-    return EqualFolded(extension, "htm") || EqualFolded(extension, "html");
-}
-
-// The URL's folder without its scheme, ending in "/".
-std::string PageLocation(const std::string& url)
-{
-    const std::size_t scheme = url.find("//");
-    std::string location = scheme == std::string::npos ? url : url.substr(scheme + 2);
-    const std::size_t slash = location.rfind('/');
-    if (slash != std::string::npos)
-        location.resize(slash + 1);
-    return location;
-}
-
 // The new cache file gets the usual permissions of a new file, whatever the
 // source's: a read-only source must not make a read-only cache file.
 int CopyToCacheFile(const std::string& source, const std::string& cacheFile)
@@ -121,7 +105,7 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
     }
     const std::string cacheFile = created;
     m_host.ShowFolders("'" + ParentFolderName(record.LocalPath) + "' から '" + ParentFolderName(cacheFile) + "' へ");
-    if (IsHtmlExtension(record.Extension)) {
+    if (IsHtmlPageName(record.LocalPath)) {
         if (RewriteHtmlFile(reader, record.LocalPath, PageLocation(record.Url), m_defFiles.DefFile1, kImportMode,
                             cacheFile, m_baseFolder) != kRewriteOk)
             return Stop(PathFailure("CopyFile fails", kCannotCopy, cacheFile, SystemReason(errno)));

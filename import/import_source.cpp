@@ -2,10 +2,9 @@
 // each file gets back (escapes decoded, ".asp.htm" pages named ".asp" again).
 #include "import/import_source.h"
 
+#include "cache/url_escapes.h"
 #include "catalogue/cache_entry.h"
 #include "export/file_copy.h"
-#include "export/file_helpers.h"
-#include "html/byte_text.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -17,33 +16,8 @@
 #include <system_error>
 
 namespace larkspool {
-namespace {
 
 namespace fs = std::filesystem;
-
-int HexValue(char c)
-{
-    return c <= '9' ? c - '0' : (UpperAscii(c) - 'A' + 10);
-}
-
-// "%xx" with two hex digits becomes that byte; any other "%" stays.
-std::string DecodeEscapes(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && IsHexDigit((unsigned char)text[i + 1]) &&
-            IsHexDigit((unsigned char)text[i + 2])) {
-            out += char(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 std::vector<std::string> FillDomainList(const std::string& folder)
 {
@@ -94,7 +68,7 @@ int AddImportFile(const std::string& source, const std::string& relativePath, st
     // The "/" of the path are the URL's; a "\" byte (the second byte of
     // many Shift-JIS characters) stays what it is. The cache sees the URL up
     // to a decoded zero byte.
-    record.Url = DecodeEscapes("http://" + relativePath);
+    record.Url = DecodePercentEscapes("http://" + relativePath);
     record.Url.resize(std::strlen(record.Url.c_str()));
     // The export names an .asp page cached as .htm "page.asp.htm".
     const std::size_t asp = record.Url.find(".asp.htm");

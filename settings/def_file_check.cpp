@@ -19,22 +19,22 @@ std::string TrimDefFileName(const std::string& text)
     return text.substr(begin, end - begin);
 }
 
-DefFiles TrimDefFiles(const DefFiles& typed)
+DefaultFiles TrimDefFiles(const DefaultFiles& typed)
 {
-    return {TrimDefFileName(typed.defFile1), TrimDefFileName(typed.defFile2), TrimDefFileName(typed.defFile3),
-            typed.defFileFlag2, typed.defFileFlag3};
+    return {TrimDefFileName(typed.DefFile1), TrimDefFileName(typed.DefFile2), TrimDefFileName(typed.DefFile3),
+            typed.DefFileFlag2, typed.DefFileFlag3};
 }
 
-std::string CheckDefFiles(const DefFiles& names)
+std::string CheckDefFiles(const DefaultFiles& names)
 {
-    if (names.defFile1.empty())
+    if (names.DefFile1.empty())
         return "暗黙のﾌｧｲﾙ名(必須)は必ず必要です。\n\nよくわからない場合は、'index.html'と入力してください。";
-    if ((names.defFileFlag2 && names.defFile2.empty()) || (names.defFileFlag3 && names.defFile3.empty()))
+    if ((names.DefFileFlag2 && names.DefFile2.empty()) || (names.DefFileFlag3 && names.DefFile3.empty()))
         return "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)を入力してください。\n\n必要ない場合は、ﾁｪｯｸをはずしてください。";
     // A redirect page named like the page it points at would send the
     // browser to itself for ever (also on a disk that ignores case).
-    if ((names.defFileFlag2 && EqualFolded(names.defFile2, names.defFile1)) ||
-        (names.defFileFlag3 && EqualFolded(names.defFile3, names.defFile1)))
+    if ((names.DefFileFlag2 && EqualFolded(names.DefFile2, names.DefFile1)) ||
+        (names.DefFileFlag3 && EqualFolded(names.DefFile3, names.DefFile1)))
         return "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)には、暗黙のﾌｧｲﾙ名(必須)と違う名前を入力してください。\n\n"
                "同じ名前のﾍﾟｰｼﾞは、自分自身へ移動し続けます。";
     return {};

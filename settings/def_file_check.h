@@ -15,11 +15,11 @@ inline constexpr int kDefFileMaxLength = 24;
 std::string TrimDefFileName(const std::string& text);
 
 // The names trimmed, as they would be stored.
-DefFiles TrimDefFiles(const DefFiles& typed);
+DefaultFiles TrimDefFiles(const DefaultFiles& typed);
 
 // The message that refuses names (already trimmed), or "" when they may be
 // stored: the required name must be there, and a ticked optional name too,
 // different from the required one without regard to ASCII case.
-std::string CheckDefFiles(const DefFiles& names);
+std::string CheckDefFiles(const DefaultFiles& names);
 
 } // namespace larkspool

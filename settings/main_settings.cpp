@@ -72,11 +72,11 @@ bool ReadGroup2(const RegistryKey& key, MainSettings& s)
 {
     return key.ReadInteger(ListWidthName(4), s.columnWidths[kColumnOfListWidth[4]])
         && ReadFlag(key, QStringLiteral("Refresh"), s.refreshAtRun)
-        && ReadSettingText(key, QStringLiteral("DefFile1"), s.defFile1)
-        && ReadSettingText(key, QStringLiteral("DefFile2"), s.defFile2)
-        && ReadSettingText(key, QStringLiteral("DefFile3"), s.defFile3)
-        && ReadFlag(key, QStringLiteral("DefFileFlag2"), s.defFileFlag2)
-        && ReadFlag(key, QStringLiteral("DefFileFlag3"), s.defFileFlag3);
+        && ReadSettingText(key, QStringLiteral("DefFile1"), s.defaultFiles.DefFile1)
+        && ReadSettingText(key, QStringLiteral("DefFile2"), s.defaultFiles.DefFile2)
+        && ReadSettingText(key, QStringLiteral("DefFile3"), s.defaultFiles.DefFile3)
+        && ReadFlag(key, QStringLiteral("DefFileFlag2"), s.defaultFiles.DefFileFlag2)
+        && ReadFlag(key, QStringLiteral("DefFileFlag3"), s.defaultFiles.DefFileFlag3);
 }
 
 void ApplyGroup2Fallbacks(MainSettings& s)
@@ -84,11 +84,7 @@ void ApplyGroup2Fallbacks(MainSettings& s)
     const MainSettings fallback;
     s.columnWidths[kColumnOfListWidth[4]] = fallback.columnWidths[kColumnOfListWidth[4]];
     s.refreshAtRun = fallback.refreshAtRun;
-    s.defFile1 = fallback.defFile1;
-    s.defFile2 = fallback.defFile2;
-    s.defFile3 = fallback.defFile3;
-    s.defFileFlag2 = fallback.defFileFlag2;
-    s.defFileFlag3 = fallback.defFileFlag3;
+    s.defaultFiles = fallback.defaultFiles;
 }
 
 } // namespace
@@ -125,11 +121,11 @@ bool WriteMainSettings(const MainSettings& s)
         && key.WriteInteger(QStringLiteral("StatusBar"), s.statusBar ? 1 : 0)
         && key.WriteInteger(ListWidthName(4), s.columnWidths[kColumnOfListWidth[4]])
         && key.WriteInteger(QStringLiteral("Refresh"), s.refreshAtRun ? 1 : 0)
-        && key.WriteText(QStringLiteral("DefFile1"), s.defFile1)
-        && key.WriteText(QStringLiteral("DefFile2"), s.defFile2)
-        && key.WriteText(QStringLiteral("DefFile3"), s.defFile3)
-        && key.WriteInteger(QStringLiteral("DefFileFlag2"), s.defFileFlag2 ? 1 : 0)
-        && key.WriteInteger(QStringLiteral("DefFileFlag3"), s.defFileFlag3 ? 1 : 0);
+        && key.WriteText(QStringLiteral("DefFile1"), s.defaultFiles.DefFile1)
+        && key.WriteText(QStringLiteral("DefFile2"), s.defaultFiles.DefFile2)
+        && key.WriteText(QStringLiteral("DefFile3"), s.defaultFiles.DefFile3)
+        && key.WriteInteger(QStringLiteral("DefFileFlag2"), s.defaultFiles.DefFileFlag2 ? 1 : 0)
+        && key.WriteInteger(QStringLiteral("DefFileFlag3"), s.defaultFiles.DefFileFlag3 ? 1 : 0);
     return key.Close() && ok;
 }
 

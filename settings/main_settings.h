@@ -2,6 +2,8 @@
 // folder and default file names, read in two groups with their own fallbacks.
 #pragma once
 
+#include "catalogue/default_files.h"
+
 #include <array>
 #include <string>
 
@@ -31,11 +33,7 @@ struct MainSettings {
 
     // Group 2, all with fallbacks.
     bool refreshAtRun = false;
-    std::string defFile1 = "index.html";
-    std::string defFile2;
-    std::string defFile3;
-    bool defFileFlag2 = false;
-    bool defFileFlag3 = false;
+    DefaultFiles defaultFiles;
 };
 
 // Reads both groups into settings, whose view choices (style and the three

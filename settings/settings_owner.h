@@ -2,19 +2,11 @@
 // window), as the settings dialogs see it.
 #pragma once
 
+#include "catalogue/default_files.h"
+
 #include <string>
 
 namespace larkspool {
-
-// The default file names: the required one and the two optional redirect
-// names with their switches.
-struct DefFiles {
-    std::string defFile1;
-    std::string defFile2;
-    std::string defFile3;
-    bool defFileFlag2 = false;
-    bool defFileFlag3 = false;
-};
 
 class SettingsOwner {
 public:
@@ -23,8 +15,8 @@ public:
     // The destination folder; empty when none is set.
     virtual std::string GetCopyDir() const = 0;
     virtual void SetCopyDir(const std::string& dir) = 0;
-    virtual DefFiles GetDefFiles() const = 0;
-    virtual void SetDefFiles(const DefFiles& names) = 0;
+    virtual DefaultFiles GetDefaultFiles() const = 0;
+    virtual void SetDefaultFiles(const DefaultFiles& names) = 0;
 };
 
 } // namespace larkspool

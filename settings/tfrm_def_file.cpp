@@ -84,12 +84,12 @@ void TfrmDefFile::showEvent(QShowEvent* event)
 
 void TfrmDefFile::FormShow()
 {
-    const DefFiles names = m_owner.GetDefFiles();
-    m_edtName1->setText(QString::fromStdString(names.defFile1));
-    m_edtName2->setText(QString::fromStdString(names.defFile2));
-    m_edtName3->setText(QString::fromStdString(names.defFile3));
-    m_chkName2->setChecked(names.defFileFlag2);
-    m_chkName3->setChecked(names.defFileFlag3);
+    const DefaultFiles names = m_owner.GetDefaultFiles();
+    m_edtName1->setText(QString::fromStdString(names.DefFile1));
+    m_edtName2->setText(QString::fromStdString(names.DefFile2));
+    m_edtName3->setText(QString::fromStdString(names.DefFile3));
+    m_chkName2->setChecked(names.DefFileFlag2);
+    m_chkName3->setChecked(names.DefFileFlag3);
     chkName2Click();
     m_edtName1->setFocus();
 }
@@ -103,7 +103,7 @@ void TfrmDefFile::chkName2Click()
 
 void TfrmDefFile::Button1Click()
 {
-    const DefFiles names = TrimDefFiles({m_edtName1->text().toStdString(), m_edtName2->text().toStdString(),
+    const DefaultFiles names = TrimDefFiles({m_edtName1->text().toStdString(), m_edtName2->text().toStdString(),
                                          m_edtName3->text().toStdString(), m_chkName2->isChecked(),
                                          m_chkName3->isChecked()});
     const std::string refusal = CheckDefFiles(names);
@@ -111,7 +111,7 @@ void TfrmDefFile::Button1Click()
         ShowMessage(this, refusal, kDefFileCaption, kMessageExclamation);
         return;
     }
-    m_owner.SetDefFiles(names);
+    m_owner.SetDefaultFiles(names);
     accept();
 }
 

@@ -72,6 +72,7 @@ protected:
         for (int i = 0; i < 100 && !driver.Done(); ++i)
             QTest::qWait(5);
         EXPECT_TRUE(driver.Done());
+        EXPECT_TRUE(Main().catalogue().IsConsistent());
     }
 
     TempFolder m_dest;

@@ -167,6 +167,30 @@ TEST_F(Commands, a_finished_move_of_list_rows_removes_them_and_keeps_the_folder_
     EXPECT_EQ(Main().CurrentNode(), Main().catalogue().FindFolderNode("www.example.jp/a"));
 }
 
+TEST_F(Commands, a_delete_of_the_empty_host_folder_takes_its_entries_and_not_the_whole_cache)
+{
+    m_cache.Add("file:///C:/x.gif", "gif");
+    OpenSite();
+    const int emptyHost = Main().catalogue().FindFolderNode("");
+    ASSERT_NE(emptyHost, 0);
+    for (QTreeWidgetItemIterator it(Main().treeView()); *it; ++it)
+        if ((*it)->data(0, Qt::UserRole + 1).toInt() == emptyHost)
+            Main().treeView()->setCurrentItem(*it);
+    WaitForListing();
+    FocusTree();
+    DialogAnswerer driver;
+    driver.Answer("frmMoveDel", "btnYes");
+
+    Button("sbtDelete")->click();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), "'x.gif' を削除してもよろしいですか?");
+    EXPECT_FALSE(InCache("file:///C:/x.gif"));
+    EXPECT_TRUE(InCache("http://www.example.jp/index.html"));
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
+    EXPECT_EQ(Main().catalogue().FindFolderNode(""), 0);
+}
+
 TEST_F(Commands, a_delete_cancelled_during_the_job_reads_the_cache_again)
 {
     OpenSite();

@@ -34,6 +34,7 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(&Main()));
         QTest::keyClick(&Main(), Qt::Key_I, Qt::ControlModifier);
         WaitForListing();
+        EXPECT_TRUE(Main().catalogue().IsConsistent());
     }
     std::size_t Shown() { return Main().catalogue().CacheList().size(); }
 };
@@ -115,6 +116,7 @@ TEST_F(FrmPickUp, every_showing_lists_all_types_sorted_and_unticked)
     Main().mnuPickUpClick();
     EXPECT_FALSE(Main().catalogue().PickUpActive());
     Main().mnuPickUpClick();
+    EXPECT_TRUE(Main().catalogue().IsConsistent());
 
     const QStringList sorted{".css", ".gif", ".html", ".js", ".png"};
     ASSERT_EQ(shown.size(), 2u);
@@ -151,6 +153,7 @@ TEST_F(FrmPickUp, a_type_met_only_by_another_file_leaves_the_root_alone)
 
     Main().mnuPickUpClick();
 
+    EXPECT_TRUE(Main().catalogue().IsConsistent());
     EXPECT_TRUE(Main().catalogue().PickUpActive());
     EXPECT_EQ(Shown(), 0u);
     ASSERT_EQ(Main().treeView()->topLevelItemCount(), 1);

@@ -78,6 +78,7 @@ protected:
         Main().RefreshCache(progress);
         m_messages = progress.messages;
         WaitForListing();
+        EXPECT_TRUE(Main().catalogue().IsConsistent());
     }
     // Lets an armed listing fire.
     void WaitForListing()

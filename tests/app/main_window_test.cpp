@@ -404,7 +404,7 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
     Action("mnuRefreshAtRun")->trigger();
     Main().listView()->SetColumnWidth(1, 77);
     Main().SetCopyDir("/tmp/out");
-    Main().SetDefFiles({"default.htm", "index.htm", "", true, false});
+    Main().SetDefaultFiles({"default.htm", "index.htm", "", true, false});
     Main().close();
     m_forms.reset();
     m_sandbox.Store()->setValue("Refresh", 0); // no scan at the next start
@@ -422,8 +422,8 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
     EXPECT_TRUE(Action("mnuToolBar")->isChecked());
     EXPECT_EQ(again.listView()->ColumnWidth(1), 77);
     EXPECT_EQ(again.GetCopyDir(), "/tmp/out");
-    EXPECT_EQ(again.GetDefFiles().defFile2, "index.htm");
-    EXPECT_TRUE(again.GetDefFiles().defFileFlag2);
+    EXPECT_EQ(again.GetDefaultFiles().DefFile2, "index.htm");
+    EXPECT_TRUE(again.GetDefaultFiles().DefFileFlag2);
     EXPECT_EQ(again.catalogue().DefFile1(), "default.htm");
     EXPECT_FALSE(again.RefreshAtRun());
 }
@@ -439,7 +439,7 @@ TEST_F(MainWindow, a_first_start_uses_the_fallbacks)
     for (int c = 0; c < 5; ++c)
         EXPECT_EQ(main.listView()->ColumnWidth(c), widths[c]) << c;
     EXPECT_EQ(main.listView()->Style(), ViewStyle::LargeIcon);
-    EXPECT_EQ(main.GetDefFiles().defFile1, "index.html");
+    EXPECT_EQ(main.GetDefaultFiles().DefFile1, "index.html");
     EXPECT_FALSE(main.timer1()->isActive());
 }
 
@@ -510,6 +510,7 @@ TEST_F(MainWindow, the_refresh_dialog_runs_the_scan_and_cancel_stops_it)
 
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(Main().catalogue().CacheList().size(), 1u);
+    EXPECT_TRUE(Main().catalogue().IsConsistent());
 }
 
 TEST_F(MainWindow, the_help_command_reports_a_missing_help_file_in_its_window)

@@ -284,7 +284,7 @@ TEST_F(BrowserCacheOver, local_files_are_named_for_offline_browsing)
     Open({Record("http://h/", "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n", "a"),
           Record("http://h/page.php?x=1", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n", "b"),
           Record("http://h/photo.jpeg", "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\n", "c"),
-          Record("http://h/pixel", "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\n", "d"),
+          Record("http://h/pixel", "HTTP/1.1 200 OK\r\nContent-Type: Image/GIF\r\n", "d"),
           Record("http://h/data", "HTTP/1.1 200 OK\r\nContent-Type: application/x-unknown\r\n", "e")});
 
     const auto listed = Entries();

@@ -18,6 +18,9 @@ TEST(UrlEscapes, decodes_escapes_and_leaves_broken_ones)
         {"%4", "%4"},
         {"%zz%41", "%zzA"},
         {"%%41", "%A"},
+        // The neighbours of each digit range are no digits.
+        {"%/0%:0%@0%G0%`0%g0%0/", "%/0%:0%@0%G0%`0%g0%0/"},
+        {"%fF%Af%09", "\xff\xaf\t"},
         {"", ""},
     };
     for (const Case& c : cases)

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace larkspool {
 namespace {
@@ -56,6 +57,30 @@ protected:
         return lines;
     }
 
+    // The changes a test makes, each checked for the catalogue's agreement
+    // with itself.
+    void Refresh()
+    {
+        m_catalogue.RefreshCache(m_progress);
+        EXPECT_TRUE(m_catalogue.IsConsistent());
+    }
+    void PickUp(const std::vector<int>& types)
+    {
+        m_catalogue.StartPickUp(types);
+        EXPECT_TRUE(m_catalogue.IsConsistent());
+    }
+    void EndPickUp()
+    {
+        m_catalogue.EndPickUp();
+        EXPECT_TRUE(m_catalogue.IsConsistent());
+    }
+    std::vector<std::vector<int>> Remove(const std::vector<TCacheEntry*>& entries, const std::vector<int>& folders = {})
+    {
+        auto removed = m_catalogue.RemoveEntries(entries, folders);
+        EXPECT_TRUE(m_catalogue.IsConsistent());
+        return removed;
+    }
+
     TestCache m_cache;
     Catalogue m_catalogue{m_cache.Cache()};
     RecordingProgress m_progress;
@@ -63,7 +88,7 @@ protected:
 
 TEST_F(CatalogueTest, an_empty_cache_says_so_and_leaves_the_root_alone)
 {
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
 
     EXPECT_EQ(m_catalogue.CountCacheEntries(), -1);
     EXPECT_EQ(m_progress.messages, std::vector<std::string>{kEmptyMessage});
@@ -76,7 +101,7 @@ TEST_F(CatalogueTest, cookies_and_history_run_the_progress_to_its_end_and_leave_
     m_cache.Add("http://host/h.htm", "htm", "x", testing::kSomeTime, URLHISTORY_CACHE_ENTRY);
     m_cache.Add("Visited: user@host/", "", "x");
 
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
 
     EXPECT_EQ(m_progress.maximum, 3);
     EXPECT_EQ(m_progress.position, 3);
@@ -95,7 +120,7 @@ TEST_F(CatalogueTest, a_refresh_sorts_numbers_and_builds_the_tree)
     m_cache.Add("http://host/a-b/c.gif", "gif");
     m_cache.Add("http://other/", "htm");
 
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
 
     EXPECT_EQ(Paths(m_catalogue.CacheList()),
               (std::vector<std::string>{"host/a-b/c.gif", "HOST/a.html", "host/a(1).html", "host/cgi/s.htm",
@@ -108,21 +133,23 @@ TEST_F(CatalogueTest, a_refresh_sorts_numbers_and_builds_the_tree)
     EXPECT_EQ(m_catalogue.CollectEntriesUnder("host/A").size(), 0u);
     EXPECT_EQ(m_catalogue.CollectEntriesUnder("host/CGI").size(), 3u);
     EXPECT_EQ(m_catalogue.CollectEntriesUnder("host").size(), 6u);
-    EXPECT_EQ(m_catalogue.CollectEntriesUnder("").size(), 7u);
     EXPECT_EQ(m_catalogue.FolderFiles(m_catalogue.FindFolderNode("host")).size(), 2u);
 }
 
 TEST_F(CatalogueTest, a_folder_collects_its_branch_in_catalogue_order_but_not_a_sibling_sharing_its_name)
 {
     for (const char* url : {"http://host/img2/c.gif", "http://host/img/deep/b.gif", "http://host/img.gif",
-                            "http://HOST/IMG/z.gif", "http://host/img/a.gif"})
+                            "http://HOST/IMG/z.gif", "http://host/img/a.gif", "file:///C:/d.gif", "file:///e.gif"})
         m_cache.Add(url, "gif");
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
 
     EXPECT_EQ(Paths(m_catalogue.CollectEntriesUnder("host/img")),
               (std::vector<std::string>{"host/img/a.gif", "host/img/deep/b.gif", "HOST/IMG/z.gif"}));
     EXPECT_EQ(Paths(m_catalogue.CollectEntriesUnder("host/img2")), std::vector<std::string>{"host/img2/c.gif"});
     EXPECT_TRUE(m_catalogue.CollectEntriesUnder("host/im").empty());
+    // The folder of the empty host is a folder like any other, not the root.
+    ASSERT_NE(m_catalogue.FindFolderNode(""), 0);
+    EXPECT_EQ(Paths(m_catalogue.CollectEntriesUnder("")), (std::vector<std::string>{"/C%3a/d.gif", "/e.gif"}));
 }
 
 TEST_F(CatalogueTest, cancel_during_the_first_entry_keeps_that_entry)
@@ -132,14 +159,14 @@ TEST_F(CatalogueTest, cancel_during_the_first_entry_keeps_that_entry)
     m_cache.Add("http://host/3.htm", "htm");
     m_progress.onEvents = [this] { m_catalogue.CancelRefresh(); };
 
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
 
     EXPECT_EQ(m_catalogue.CacheList().size(), 1u);
     EXPECT_EQ(m_progress.position, 1);
     EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t1"}));
 
     m_progress.onEvents = nullptr;
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
     EXPECT_EQ(m_catalogue.CacheList().size(), 3u);
 }
 
@@ -161,7 +188,7 @@ TEST_F(CatalogueTest, a_hostile_cache_is_read_without_a_path_that_leaves_its_fol
     ASSERT_EQ(m_cache.Cache().LastError(), ERROR_INSUFFICIENT_BUFFER);
 
     EXPECT_EQ(m_catalogue.CountCacheEntries(), 11);
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
 
     EXPECT_EQ(m_progress.position, 11);
     EXPECT_EQ(m_catalogue.CacheList().size(), 9u);
@@ -192,7 +219,7 @@ TEST_F(CatalogueTest, the_filter_keeps_the_picked_types_and_ending_it_restores_t
     m_cache.Add("http://host/img/b.gif", "gif");
     m_cache.Add("http://host/page.asp", "htm");
     const std::string gone = m_cache.Add("http://host/z.zq9", "zq9");
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
     std::filesystem::remove(gone);
     const std::vector<std::string> all = Paths(m_catalogue.CacheList());
     m_catalogue.LookUpMissingTypes();
@@ -200,7 +227,7 @@ TEST_F(CatalogueTest, the_filter_keeps_the_picked_types_and_ending_it_restores_t
     ASSERT_GE(htm, 0);
     ASSERT_EQ(m_catalogue.CacheList()[4]->TypeIndex, -1);
 
-    m_catalogue.StartPickUp({htm, -1});
+    PickUp({htm, -1});
 
     EXPECT_TRUE(m_catalogue.PickUpActive());
     EXPECT_EQ(Paths(m_catalogue.CacheList()),
@@ -208,7 +235,7 @@ TEST_F(CatalogueTest, the_filter_keeps_the_picked_types_and_ending_it_restores_t
     EXPECT_EQ(Paths(m_catalogue.PickUpSaveList()), all);
     EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t3"}));
 
-    m_catalogue.EndPickUp();
+    EndPickUp();
 
     EXPECT_FALSE(m_catalogue.PickUpActive());
     EXPECT_EQ(Paths(m_catalogue.CacheList()), all);
@@ -220,18 +247,40 @@ TEST_F(CatalogueTest, a_refresh_ends_the_filter_and_removed_entries_leave_both_l
 {
     m_cache.Add("http://host/a.htm", "htm");
     m_cache.Add("http://host/b.gif", "gif");
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
     m_catalogue.LookUpMissingTypes();
-    m_catalogue.StartPickUp({m_catalogue.CacheList()[0]->TypeIndex});
-    m_catalogue.RemoveEntries({m_catalogue.CacheList()[0]});
+    PickUp({m_catalogue.CacheList()[0]->TypeIndex});
+    Remove({m_catalogue.CacheList()[0]});
 
     EXPECT_TRUE(m_catalogue.CacheList().empty());
     EXPECT_EQ(Paths(m_catalogue.PickUpSaveList()), std::vector<std::string>{"host/b.gif"});
+    EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t0"}));
 
-    m_catalogue.RefreshCache(m_progress);
+    Refresh();
 
     EXPECT_FALSE(m_catalogue.PickUpActive());
     EXPECT_EQ(m_catalogue.CacheList().size(), 2u);
+}
+
+TEST_F(CatalogueTest, a_removed_folder_takes_its_branch_and_its_entries_and_an_emptied_one_stays)
+{
+    for (const char* url : {"http://host/a.gif", "http://host/img/deep/b.gif", "http://host/img/c.gif",
+                            "http://host/css/d.gif", "http://other/x/e.gif"})
+        m_cache.Add(url, "gif");
+    Refresh();
+    std::map<std::string, int> node;
+    for (const char* path : {"host/img", "host/img/deep", "host/css", "other", "other/x"})
+        node[path] = m_catalogue.FindFolderNode(path);
+    std::map<std::string, TCacheEntry*> entry;
+    for (TCacheEntry* e : m_catalogue.CacheList())
+        entry[e->SitePath] = e;
+
+    const auto removed = Remove({entry.at("host/css/d.gif")}, {node["host/img"], node["host/img/deep"], node["other"]});
+
+    EXPECT_EQ(removed, (std::vector<std::vector<int>>{{node["host/img"], node["host/img/deep"]},
+                                                      {node["other"], node["other/x"]}}));
+    EXPECT_EQ(Paths(m_catalogue.CacheList()), std::vector<std::string>{"host/a.gif"});
+    EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t1", "    css\t0"}));
 }
 
 } // namespace

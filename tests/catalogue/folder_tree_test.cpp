@@ -15,6 +15,7 @@ protected:
             m_list.push_back(m_records.back().get());
         }
         m_tree.BuildFolderTree(m_list);
+        EXPECT_TRUE(m_tree.IsConsistent());
     }
 
     // "text(child,child)" of a node, children in tree order.
@@ -119,6 +120,7 @@ TEST_F(FolderTreeTest, removing_a_folder_takes_its_branch_and_records_and_leaves
     m_tree.SelectNode(deep);
 
     EXPECT_EQ(m_tree.RemoveFolder(img), (std::vector<int>{img, deep}));
+    EXPECT_TRUE(m_tree.IsConsistent());
 
     EXPECT_EQ(Shape(m_tree.RootId()), "MSIE Cache(host(img2))");
     EXPECT_EQ(FolderPaths(), (std::vector<std::string>{"host", "host/img2"}));

@@ -24,15 +24,6 @@ TEST(FileHelpers, parent_folder_name_is_the_nearer_folder_or_the_root)
         EXPECT_EQ(ParentFolderName(path), name) << path;
 }
 
-TEST(FileHelpers, hex_digits_in_either_case)
-{
-    std::string digits;
-    for (int c = 0; c < 256; ++c)
-        if (IsHexDigit(c))
-            digits += char(c);
-    EXPECT_EQ(digits, "0123456789ABCDEFabcdef");
-}
-
 class CreateFolderPathTest : public ::testing::Test {
 protected:
     std::string Under(const std::string& relative) const { return m_root.Under(relative); }

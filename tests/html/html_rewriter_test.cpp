@@ -70,6 +70,14 @@ protected:
     larkspool::HtmlReader m_reader;
 };
 
+TEST(HtmlPageName, ends_in_htm_or_html_in_any_case)
+{
+    for (const char* name : {"a.htm", "a.HTML", "/x/y/Index.Html", ".htm", "a.b.htm"})
+        EXPECT_TRUE(larkspool::IsHtmlPageName(name)) << name;
+    for (const char* name : {"a.xhtml", "a.htm.gif", "ahtm", "html", "a.htmx", "a.htm/b", ""})
+        EXPECT_FALSE(larkspool::IsHtmlPageName(name)) << name;
+}
+
 TEST_F(HtmlRewriter, copies_a_page_without_links_byte_for_byte_but_for_the_drops)
 {
     const std::string page =

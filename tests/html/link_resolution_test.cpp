@@ -5,6 +5,7 @@
 namespace {
 
 using larkspool::ConvertBaseFolder;
+using larkspool::PageLocation;
 using larkspool::ResolveExportLink;
 using larkspool::ResolveImportLink;
 
@@ -12,6 +13,19 @@ struct Case {
     const char* link;
     const char* expected;
 };
+
+TEST(LinkResolution, a_page_location_is_the_host_and_folder_without_the_scheme)
+{
+    const Case cases[] = {
+        {"http://host/docs/index.html", "host/docs/"},
+        {"host/docs/index.html", "host/docs/"},
+        {"http://host/", "host/"},
+        {"http://host", "host"},
+        {"host/page.htm", "host/"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PageLocation(c.link), c.expected) << c.link;
+}
 
 TEST(LinkResolution, export_links_become_relative_to_the_page_folder)
 {

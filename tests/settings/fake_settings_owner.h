@@ -13,15 +13,15 @@ public:
         copyDir = dir;
         ++copyDirStores;
     }
-    DefFiles GetDefFiles() const override { return defFiles; }
-    void SetDefFiles(const DefFiles& names) override
+    DefaultFiles GetDefaultFiles() const override { return defFiles; }
+    void SetDefaultFiles(const DefaultFiles& names) override
     {
         defFiles = names;
         ++defFilesStores;
     }
 
     std::string copyDir;
-    DefFiles defFiles{"index.html", "", "", false, false};
+    DefaultFiles defFiles;
     int copyDirStores = 0;
     int defFilesStores = 0;
 };

@@ -25,14 +25,14 @@ protected:
         return window->findChild<T*>(name);
     }
     // Types the three names and sets the two ticks, then presses "設定".
-    static ModalDriver::Step Fill(const DefFiles& names)
+    static ModalDriver::Step Fill(const DefaultFiles& names)
     {
         return [names](QWidget* window) {
-            Child<QLineEdit>(window, "edtName1")->setText(QString::fromStdString(names.defFile1));
-            Child<QLineEdit>(window, "edtName2")->setText(QString::fromStdString(names.defFile2));
-            Child<QLineEdit>(window, "edtName3")->setText(QString::fromStdString(names.defFile3));
-            Child<QCheckBox>(window, "chkName2")->setChecked(names.defFileFlag2);
-            Child<QCheckBox>(window, "chkName3")->setChecked(names.defFileFlag3);
+            Child<QLineEdit>(window, "edtName1")->setText(QString::fromStdString(names.DefFile1));
+            Child<QLineEdit>(window, "edtName2")->setText(QString::fromStdString(names.DefFile2));
+            Child<QLineEdit>(window, "edtName3")->setText(QString::fromStdString(names.DefFile3));
+            Child<QCheckBox>(window, "chkName2")->setChecked(names.DefFileFlag2);
+            Child<QCheckBox>(window, "chkName3")->setChecked(names.DefFileFlag3);
             ModalDriver::Click(Child<QAbstractButton>(window, "Button1"));
         };
     }
@@ -44,7 +44,7 @@ protected:
 TEST_F(FrmDefFile, each_missing_or_self_redirecting_name_is_refused_with_its_message)
 {
     const struct {
-        DefFiles typed;
+        DefaultFiles typed;
         const std::string& message;
     } rows[] = {
         {{"", "", "", false, false}, kRequired},
@@ -73,9 +73,9 @@ TEST_F(FrmDefFile, names_are_stored_trimmed_and_an_unticked_name_is_kept)
 
     EXPECT_EQ(m_dialog.exec(), QDialog::Accepted);
 
-    EXPECT_EQ(m_owner.defFiles.defFile1, "default.htm");
-    EXPECT_EQ(m_owner.defFiles.defFile2, "index.htm");
-    EXPECT_FALSE(m_owner.defFiles.defFileFlag2);
+    EXPECT_EQ(m_owner.defFiles.DefFile1, "default.htm");
+    EXPECT_EQ(m_owner.defFiles.DefFile2, "index.htm");
+    EXPECT_FALSE(m_owner.defFiles.DefFileFlag2);
 }
 
 TEST_F(FrmDefFile, the_edits_of_switched_off_names_are_greyed_and_show_the_stored_values)

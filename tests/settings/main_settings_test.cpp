@@ -26,11 +26,11 @@ protected:
         s.toolBar = false;
         s.statusBar = false;
         s.refreshAtRun = true;
-        s.defFile1 = "default.htm";
-        s.defFile2 = "index.htm";
-        s.defFile3 = "welcome.html";
-        s.defFileFlag2 = true;
-        s.defFileFlag3 = true;
+        s.defaultFiles.DefFile1 = "default.htm";
+        s.defaultFiles.DefFile2 = "index.htm";
+        s.defaultFiles.DefFile3 = "welcome.html";
+        s.defaultFiles.DefFileFlag2 = true;
+        s.defaultFiles.DefFileFlag3 = true;
         ASSERT_TRUE(larkspool::WriteMainSettings(s));
     }
     void Remove(const char* name) { m_sandbox.Store()->remove(QString::fromLatin1(name)); }
@@ -69,11 +69,11 @@ TEST_F(MainSettingsStore, first_start_gives_every_fallback_and_the_initial_view)
     EXPECT_TRUE(s.toolBar);
     EXPECT_TRUE(s.statusBar);
     EXPECT_FALSE(s.refreshAtRun);
-    EXPECT_EQ(s.defFile1, "index.html");
-    EXPECT_EQ(s.defFile2, "");
-    EXPECT_EQ(s.defFile3, "");
-    EXPECT_FALSE(s.defFileFlag2);
-    EXPECT_FALSE(s.defFileFlag3);
+    EXPECT_EQ(s.defaultFiles.DefFile1, "index.html");
+    EXPECT_EQ(s.defaultFiles.DefFile2, "");
+    EXPECT_EQ(s.defaultFiles.DefFile3, "");
+    EXPECT_FALSE(s.defaultFiles.DefFileFlag2);
+    EXPECT_FALSE(s.defaultFiles.DefFileFlag3);
 }
 
 TEST_F(MainSettingsStore, a_written_key_reads_back_whole)
@@ -95,11 +95,11 @@ TEST_F(MainSettingsStore, a_written_key_reads_back_whole)
     EXPECT_FALSE(s.toolBar);
     EXPECT_FALSE(s.statusBar);
     EXPECT_TRUE(s.refreshAtRun);
-    EXPECT_EQ(s.defFile1, "default.htm");
-    EXPECT_EQ(s.defFile2, "index.htm");
-    EXPECT_EQ(s.defFile3, "welcome.html");
-    EXPECT_TRUE(s.defFileFlag2);
-    EXPECT_TRUE(s.defFileFlag3);
+    EXPECT_EQ(s.defaultFiles.DefFile1, "default.htm");
+    EXPECT_EQ(s.defaultFiles.DefFile2, "index.htm");
+    EXPECT_EQ(s.defaultFiles.DefFile3, "welcome.html");
+    EXPECT_TRUE(s.defaultFiles.DefFileFlag2);
+    EXPECT_TRUE(s.defaultFiles.DefFileFlag3);
 }
 
 TEST_F(MainSettingsStore, column_widths_are_stored_under_their_crossed_names)
@@ -128,7 +128,7 @@ TEST_F(MainSettingsStore, a_missing_window_top_drops_group_one_but_keeps_the_vie
     EXPECT_TRUE(s.toolBar);
     EXPECT_EQ(s.columnWidths[1], 12);
     EXPECT_TRUE(s.refreshAtRun);
-    EXPECT_EQ(s.defFile1, "default.htm");
+    EXPECT_EQ(s.defaultFiles.DefFile1, "default.htm");
 }
 
 TEST_F(MainSettingsStore, a_failure_late_in_group_one_keeps_the_view_values_read_before_it)
@@ -169,8 +169,8 @@ TEST_F(MainSettingsStore, a_key_without_group_two_restores_group_one_and_default
     EXPECT_EQ(s.windowWidth, 800);
     EXPECT_EQ(s.columnWidths[1], 100);
     EXPECT_FALSE(s.refreshAtRun);
-    EXPECT_EQ(s.defFile1, "index.html");
-    EXPECT_FALSE(s.defFileFlag2);
+    EXPECT_EQ(s.defaultFiles.DefFile1, "index.html");
+    EXPECT_FALSE(s.defaultFiles.DefFileFlag2);
 }
 
 TEST_F(MainSettingsStore, a_stored_name_longer_than_a_member_holds_gives_the_fallbacks)
@@ -180,7 +180,7 @@ TEST_F(MainSettingsStore, a_stored_name_longer_than_a_member_holds_gives_the_fal
 
     const MainSettings s = Read();
 
-    EXPECT_EQ(s.defFile1, "index.html");
+    EXPECT_EQ(s.defaultFiles.DefFile1, "index.html");
     EXPECT_FALSE(s.refreshAtRun);
     EXPECT_EQ(s.windowWidth, 800);
 }
