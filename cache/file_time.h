@@ -29,6 +29,12 @@ constexpr FILETIME MakeFileTime(std::uint64_t ticks)
 // The file's last-write time, 0 when it cannot be read.
 std::uint64_t FileWriteTicks(const std::filesystem::path& path);
 
+// The later of the file's last-write and last-change (status) time, of a
+// link itself rather than what it names; 0 when they cannot be read. Setting
+// a file's write time back changes its change time, so this tells a file
+// given an old date just now from an old one.
+std::uint64_t FileChangeTicks(const std::filesystem::path& path);
+
 // The clock's time now.
 std::uint64_t NowTicks();
 

@@ -10,12 +10,14 @@
 #include "cache/cache_file_name.h"
 #include "cache/file_time.h"
 #include "cache/index_dat_file.h"
+#include "cache/index_dat_orphans.h"
 #include "cache/index_dat_store.h"
 #include "cache/url_escapes.h"
 
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace larkspool {
 
@@ -45,18 +47,6 @@ DWORD DefaultEntryType(std::string_view url)
 bool IsPlainFileName(std::string_view name)
 {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string_view::npos;
-}
-
-// The cache's own index is never a record's file, whatever case or trailing
-// dots and blanks (which Windows drops) its name is written in.
-bool IsIndexFileName(std::string_view name)
-{
-    name = name.substr(0, name.find_last_not_of(". ") + 1);
-    constexpr std::string_view kIndex = "index.dat";
-    return name.size() == kIndex.size() &&
-           std::equal(name.begin(), name.end(), kIndex.begin(), [](char a, char b) {
-               return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == b;
-           });
 }
 
 bool IsSymlink(const std::filesystem::path& path)
@@ -95,7 +85,10 @@ struct RecordLayout {
 
 class IndexDatCache::Impl {
 public:
-    explicit Impl(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+    Impl(std::filesystem::path folder, std::function<std::uint64_t()> clock)
+        : m_folder(std::move(folder)), m_clock(std::move(clock))
+    {
+    }
 
     std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
 
@@ -169,12 +162,23 @@ public:
         if (error == ERROR_SUCCESS && m_file.Damaged())
             error = ERROR_FILE_INVALID;
         if (error == ERROR_SUCCESS) {
-            m_leftHeader = store.Header();
+            Wrote(store);
             return TRUE;
         }
         store.Undo();
         m_leftHeader.clear();
         return Fail(error);
+    }
+
+    // After a change that succeeded, under the lock. Orphan files are looked
+    // for once per open, by its first write: they come only from killed
+    // writers, and looking walks every record and sub-folder, which every add
+    // of an import would pay for again. A read never removes anything.
+    void Wrote(const IndexDatStore& store)
+    {
+        m_leftHeader = store.Header();
+        if (!std::exchange(m_orphansLookedFor, true))
+            RemoveOrphanFiles(store, m_folder, m_clock());
     }
 
     // The record's file when it lies in its sub-folder (or, without one, in the
@@ -301,6 +305,8 @@ public:
     }
 
     std::filesystem::path m_folder;
+    std::function<std::uint64_t()> m_clock;
+    bool m_orphansLookedFor = false;
     IndexDatFile m_file;
     DWORD m_openError = ERROR_SUCCESS;
     DWORD m_lastError = ERROR_SUCCESS;
@@ -312,7 +318,10 @@ public:
     std::unordered_map<std::string, unsigned> m_lastNumbers;
 };
 
-IndexDatCache::IndexDatCache(std::filesystem::path folder) : m_impl(std::make_unique<Impl>(std::move(folder))) {}
+IndexDatCache::IndexDatCache(std::filesystem::path folder, std::function<std::uint64_t()> clock)
+    : m_impl(std::make_unique<Impl>(std::move(folder), std::move(clock)))
+{
+}
 
 IndexDatCache::~IndexDatCache() = default;
 
@@ -387,7 +396,7 @@ BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
         if (DWORD error = store.Prepare(impl.m_folder, impl.m_leftHeader); error != ERROR_SUCCESS)
             return impl.Fail(error);
         impl.RemoveEntry(store, *slot, std::nullopt);
-        impl.m_leftHeader = store.Header();
+        impl.Wrote(store);
         return TRUE;
     });
 }
@@ -496,7 +505,7 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
 
         const std::string extension = fileExtension ? fileExtension : "";
         std::vector<std::uint8_t> record = impl.BuildRecord(url, name, folder, headerInfo, headerSize, extension);
-        const std::uint64_t now = NowTicks();
+        const std::uint64_t now = impl.m_clock();
         std::uint8_t* p = record.data();
         Store64(p + kUrlModifiedOffset, FileTimeTicks(lastModifiedTime));
         Store64(p + kUrlAccessOffset, now);
