@@ -111,15 +111,39 @@ public:
             return ERROR_SUCCESS;
         std::error_code error;
         std::filesystem::create_directories(m_folder, error);
-        if (error)
+        if (error) {
+            m_workCause = m_folder.string() + ": " + SystemErrorText(error);
             return ERROR_PATH_NOT_FOUND;
+        }
         return m_file.Open(IndexPath(), true);
     }
 
-    BOOL Fail(DWORD error)
+    // why, when given, says more than the code's own words.
+    BOOL Fail(DWORD error, std::string why = {})
     {
         m_lastError = error;
+        m_lastText = why.empty() ? CacheErrorText(error) : std::move(why);
         return FALSE;
+    }
+
+    // index.dat's path and the system's reason, or nothing when none is known.
+    std::string FileCause(const std::error_code& cause) const
+    {
+        return cause ? IndexPath().string() + ": " + SystemErrorText(cause) : std::string();
+    }
+
+    // Why the store could not be read or changed, as far as is known beyond
+    // the code: a file opened read-only, one that is no cache file, or the
+    // system's answer to the file's last call.
+    std::string WhyFailed(const IndexDatStore& store, DWORD error) const
+    {
+        if (!m_workCause.empty())
+            return m_workCause;
+        if (error == ERROR_ACCESS_DENIED && !m_file.Writable())
+            return FileCause(m_file.ReadOnlyCause());
+        if (error == ERROR_FILE_CORRUPT && store.State() == IndexDatState::Foreign)
+            return store.ForeignReason() + ": " + IndexPath().string();
+        return FileCause(m_file.Cause());
     }
 
     // Runs work on the store of an existing, valid index.dat under the lock;
@@ -127,18 +151,21 @@ public:
     template <typename Work>
     BOOL WithExistingStore(bool argumentsValid, DWORD absentError, Work work)
     {
+        m_workCause.clear();
         if (!argumentsValid)
             return Fail(ERROR_INVALID_PARAMETER);
         if (!OpenExisting())
-            return Fail(m_openError);
+            return Fail(m_openError, FileCause(m_file.Cause()));
         if (!m_file.IsOpen())
             return Fail(absentError);
         IndexDatLock lock(m_file);
         if (lock.Error() != ERROR_SUCCESS)
-            return Fail(lock.Error());
+            return Fail(lock.Error(), FileCause(m_file.Cause()));
         IndexDatStore store(m_file, m_allocHint);
-        if (store.State() != IndexDatState::Valid)
-            return Fail(store.State() == IndexDatState::Empty ? absentError : ERROR_FILE_CORRUPT);
+        if (store.State() == IndexDatState::Foreign)
+            return Fail(ERROR_FILE_CORRUPT, WhyFailed(store, ERROR_FILE_CORRUPT));
+        if (store.State() == IndexDatState::Empty)
+            return Fail(absentError);
         const BOOL result = work(store);
         if (m_file.Damaged())
             return Fail(ERROR_FILE_INVALID);
@@ -150,11 +177,12 @@ public:
     template <typename Work>
     BOOL WithWritableStore(Work work)
     {
+        m_workCause.clear();
         if (DWORD error = OpenForWriting(); error != ERROR_SUCCESS)
-            return Fail(error);
+            return Fail(error, m_workCause.empty() ? FileCause(m_file.Cause()) : m_workCause);
         IndexDatLock lock(m_file);
         if (lock.Error() != ERROR_SUCCESS)
-            return Fail(lock.Error());
+            return Fail(lock.Error(), FileCause(m_file.Cause()));
         IndexDatStore store(m_file, m_allocHint);
         DWORD error = store.Prepare(m_folder, m_leftHeader);
         if (error == ERROR_SUCCESS)
@@ -167,7 +195,7 @@ public:
         }
         store.Undo();
         m_leftHeader.clear();
-        return Fail(error);
+        return Fail(error, WhyFailed(store, error));
     }
 
     // After a change that succeeded, under the lock. Orphan files are looked
@@ -310,6 +338,10 @@ public:
     IndexDatFile m_file;
     DWORD m_openError = ERROR_SUCCESS;
     DWORD m_lastError = ERROR_SUCCESS;
+    std::string m_lastText;
+    // The reason an operation's own work found for its failure; cleared as
+    // each operation starts.
+    std::string m_workCause;
     std::uint32_t m_allocHint = 0;
     std::vector<std::uint8_t> m_leftHeader; // as this process's last change left it
     std::unordered_map<const void*, std::unique_ptr<Enumeration>> m_enumerations;
@@ -329,16 +361,20 @@ const std::filesystem::path& IndexDatCache::Folder() const { return m_impl->m_fo
 
 DWORD IndexDatCache::LastError() const { return m_impl->m_lastError; }
 
+std::string IndexDatCache::LastErrorText() const { return m_impl->m_lastText; }
+
 std::string IndexDatCache::LoadError() const
 {
     Impl& impl = *m_impl;
     if (!impl.OpenExisting())
-        return "cannot open " + impl.IndexPath().string() + ": " + CacheErrorText(impl.m_openError);
+        return "cannot open " + impl.IndexPath().string() + ": " +
+               (impl.m_file.Cause() ? SystemErrorText(impl.m_file.Cause()) : CacheErrorText(impl.m_openError));
     if (!impl.m_file.IsOpen())
         return {};
     IndexDatLock lock(impl.m_file);
     if (lock.Error() != ERROR_SUCCESS)
-        return "cannot lock " + impl.IndexPath().string() + ": " + CacheErrorText(lock.Error());
+        return "cannot lock " + impl.IndexPath().string() + ": " +
+               (impl.m_file.Cause() ? SystemErrorText(impl.m_file.Cause()) : CacheErrorText(lock.Error()));
     IndexDatStore store(impl.m_file, impl.m_allocHint);
     if (store.State() == IndexDatState::Foreign)
         return store.ForeignReason() + ": " + impl.IndexPath().string();
@@ -394,7 +430,7 @@ BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
         if (!slot)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
         if (DWORD error = store.Prepare(impl.m_folder, impl.m_leftHeader); error != ERROR_SUCCESS)
-            return impl.Fail(error);
+            return impl.Fail(error, impl.WhyFailed(store, error));
         impl.RemoveEntry(store, *slot, std::nullopt);
         impl.Wrote(store);
         return TRUE;
@@ -424,10 +460,20 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
 
         // Numbered names first; random ones only for a URL without a usable
         // name or when every number is taken.
+        // Another name is tried only when this one is taken: a folder that
+        // cannot be written to fails at the first.
+        DWORD failure = ERROR_SUCCESS;
         const auto tryName = [&](const std::string& name) {
             const std::string path = (folder / name).string();
-            if (!CreateNewFile(path))
+            std::error_code cause;
+            failure = CreateNewFile(path, cause);
+            if (failure == ERROR_FILE_EXISTS)
                 return false;
+            if (failure != ERROR_SUCCESS) {
+                if (cause)
+                    impl.m_workCause = path + ": " + SystemErrorText(cause);
+                return true;
+            }
             std::copy(path.begin(), path.end(), fileName);
             fileName[path.size()] = '\0';
             return true;
@@ -441,15 +487,16 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
             for (unsigned i = 0; i < kMaxNumberedNames; ++i) {
                 const unsigned n = (last + i) % kMaxNumberedNames + 1;
                 if (tryName(CacheFileName(base, n, ext))) {
-                    last = n;
-                    return ERROR_SUCCESS;
+                    if (failure == ERROR_SUCCESS)
+                        last = n;
+                    return failure;
                 }
             }
         }
         for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
             const std::string name = RandomCacheName();
             if (tryName(ext.empty() ? name : name + "." + ext))
-                return ERROR_SUCCESS;
+                return failure;
         }
         return ERROR_FILE_EXISTS;
     });
@@ -471,7 +518,7 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         std::error_code error;
         fileSize = std::filesystem::file_size(local, error);
         if (error)
-            return impl.Fail(ERROR_FILE_NOT_FOUND);
+            return impl.Fail(ERROR_FILE_NOT_FOUND, local.string() + ": " + SystemErrorText(error));
         writeTicks = FileWriteTicks(local);
     }
 

@@ -42,6 +42,7 @@ public:
                               LPCSTR originalUrl) override;
     BOOL InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags) override;
     DWORD LastError() const override;
+    std::string LastErrorText() const override;
 
 private:
     class Impl;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <system_error>
 
 namespace larkspool {
 
@@ -43,6 +44,12 @@ public:
     // True when the file shrank under the mapping since Lock().
     bool Damaged() const;
 
+    // The system's reason for the last call that failed since Lock() (or,
+    // before the first lock, since Open()), and the one that kept Open()
+    // from opening it for writing; empty where no reason is known.
+    const std::error_code& Cause() const { return m_cause; }
+    const std::error_code& ReadOnlyCause() const { return m_readOnlyCause; }
+
 private:
     DWORD Map();
     void Unmap();
@@ -51,16 +58,22 @@ private:
     HANDLE m_file = INVALID_HANDLE_VALUE;
     HANDLE m_mapping = nullptr;
 #else
+    // Keeps errno value error as Cause() and returns its Win32 code.
+    DWORD Failed(int error);
     int m_fd = -1;
 #endif
     std::uint8_t* m_data = nullptr;
     std::size_t m_size = 0;
     bool m_writable = false;
     MappingGuard m_guard;
+    std::error_code m_cause;
+    std::error_code m_readOnlyCause;
 };
 
-// Creates path as a new empty file; false when it exists or cannot be made.
-bool CreateNewFile(const std::filesystem::path& path);
+// Creates path as a new empty file. Returns a Win32 error code,
+// ERROR_FILE_EXISTS when there is one, and sets cause to the system's reason
+// where it is known.
+DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause);
 
 // Holds the file's lock for one scope.
 class IndexDatLock {

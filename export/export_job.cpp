@@ -6,7 +6,6 @@
 // stays in the cache.
 #include "export/export_job.h"
 
-#include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "export/destination_folders.h"
 #include "export/destination_path.h"
@@ -158,7 +157,7 @@ bool ExportJob::WriteItem(const Item& item)
     // A browser cache decodes a body into its file only when asked.
     if (m_cache.Kind().filesOnDemand &&
         !m_cache.RetrieveUrlCacheEntryFileA(item.entry.SourceUrl.c_str(), nullptr, nullptr, 0))
-        return Stop(destPath + "\n" + item.entry.SourceUrl + ": " + CacheErrorText(m_cache.LastError()),
+        return Stop(destPath + "\n" + item.entry.SourceUrl + ": " + m_cache.LastErrorText(),
                     kCopyFailedCaption);
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
@@ -298,7 +297,7 @@ bool ExportJob::RemoveFromCache(const TCacheEntry& entry)
 {
     if (m_cache.DeleteUrlCacheEntryA(entry.SourceUrl.c_str()) || m_cache.LastError() == ERROR_FILE_NOT_FOUND)
         return true;
-    return Stop(entry.SourceUrl + ": " + CacheErrorText(m_cache.LastError()), "DeleteUrlCacheEntry");
+    return Stop(entry.SourceUrl + ": " + m_cache.LastErrorText(), "DeleteUrlCacheEntry");
 }
 
 bool ExportJob::Stop(const std::string& text, const std::string& caption)

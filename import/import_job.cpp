@@ -5,7 +5,6 @@
 // it. What was committed before a stop stays.
 #include "import/import_job.h"
 
-#include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "export/destination_path.h"
 #include "export/file_copy.h"
@@ -102,7 +101,7 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
         // skip every file without a word, so that stops the job.
         const DWORD error = m_cache.LastError();
         if (error == ERROR_ACCESS_DENIED || error == ERROR_DISK_FULL || error == ERROR_FILE_CORRUPT)
-            return Stop(record.Url + ": " + CacheErrorText(error), "CreateUrlCacheEntry fails");
+            return Stop(record.Url + ": " + m_cache.LastErrorText(), "CreateUrlCacheEntry fails");
         return true;
     }
     const std::string cacheFile = created;
