@@ -15,6 +15,7 @@
 #include "cache/url_escapes.h"
 
 #include <algorithm>
+#include <map>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -72,6 +73,8 @@ struct Enumeration {
     std::uint32_t slot = 0;
     // Records already given: many slots may name one record.
     std::unordered_set<std::uint32_t> given;
+    // Sub-folder name -> whether it is a link, as first seen.
+    std::map<std::string, bool> linkedFolders;
 };
 
 struct RecordLayout {
@@ -212,7 +215,10 @@ public:
     // The record's file when it lies in its sub-folder (or, without one, in the
     // cache folder) and neither is a symbolic link: a copied or crafted cache
     // must not lead a read or a delete outside the cache, nor to index.dat.
-    std::optional<std::string> LocalPath(const IndexDatStore& store, const UrlRecord& record) const
+    // linkedFolders, when given, keeps what was found for each sub-folder:
+    // a listing looks at each once, not once per entry.
+    std::optional<std::string> LocalPath(const IndexDatStore& store, const UrlRecord& record,
+                                         std::map<std::string, bool>* linkedFolders = nullptr) const
     {
         if (!record.fileName || !IsPlainFileName(*record.fileName))
             return std::nullopt;
@@ -223,7 +229,18 @@ public:
             path = m_folder / *record.fileName;
         } else {
             const std::string folder = store.FolderName(record.folder);
-            if (folder.empty() || IsSymlink(m_folder / folder))
+            if (folder.empty())
+                return std::nullopt;
+            bool linked = false;
+            if (!linkedFolders) {
+                linked = IsSymlink(m_folder / folder);
+            } else {
+                auto known = linkedFolders->find(folder);
+                if (known == linkedFolders->end())
+                    known = linkedFolders->emplace(folder, IsSymlink(m_folder / folder)).first;
+                linked = known->second;
+            }
+            if (linked)
                 return std::nullopt;
             path = m_folder / folder / *record.fileName;
         }
@@ -272,7 +289,8 @@ public:
                         const auto record = ParseUrlRecord(store.Bytes(), slot->record);
                         if (!record || !record->url.starts_with(state.pattern))
                             continue;
-                        const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
+                        const DWORD error =
+                            CopyEntryInfo(*record, LocalPath(store, *record, &state.linkedFolders), info, size);
                         if (error != ERROR_SUCCESS)
                             return Fail(error); // stays on this entry for a retry
                         state.given.insert(slot->record);

@@ -539,8 +539,9 @@ TEST_F(IndexDatDamage, damaged_real_and_written_caches_give_an_error_or_a_sound_
                     break;
                 larkspool::CacheEntryBuffer buffer;
                 DWORD size = buffer.size();
-                if (cache.GetUrlCacheEntryInfoA(url.c_str(), buffer.info(), &size) && buffer.info()->lpszLocalFileName)
+                if (cache.GetUrlCacheEntryInfoA(url.c_str(), buffer.info(), &size) && buffer.info()->lpszLocalFileName) {
                     EXPECT_EQ(std::string(buffer.info()->lpszLocalFileName).rfind(m_folder.string(), 0), 0u) << name;
+                }
             }
             // Each write, checked against what was there before it.
             const auto write = [&](const char* what, const std::function<bool()>& work, const std::string& gone,
