@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -64,6 +65,29 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
     return a.lexically_normal() == b.lexically_normal();
 }
 
+// The links in a sub-folder, as one read of it found them.
+struct FolderLinks {
+    bool folderIsLink = false;
+    bool read = false; // false: the folder could not be read, so each file is asked about
+    std::set<std::string> links;
+};
+
+FolderLinks ReadFolderLinks(const std::filesystem::path& folder)
+{
+    FolderLinks found;
+    found.folderIsLink = IsSymlink(folder);
+    if (found.folderIsLink)
+        return found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code unknown;
+        if (it->is_symlink(unknown))
+            found.links.insert(it->path().filename().string());
+    }
+    found.read = !error;
+    return found;
+}
+
 struct Enumeration {
     std::string pattern;
     // The chain as last read: reading it on every step would touch every
@@ -73,8 +97,8 @@ struct Enumeration {
     std::uint32_t slot = 0;
     // Records already given: many slots may name one record.
     std::unordered_set<std::uint32_t> given;
-    // Sub-folder name -> whether it is a link, as first seen.
-    std::map<std::string, bool> linkedFolders;
+    // What each sub-folder held when the listing first reached it.
+    std::map<std::string, FolderLinks> folders;
 };
 
 struct RecordLayout {
@@ -215,36 +239,33 @@ public:
     // The record's file when it lies in its sub-folder (or, without one, in the
     // cache folder) and neither is a symbolic link: a copied or crafted cache
     // must not lead a read or a delete outside the cache, nor to index.dat.
-    // linkedFolders, when given, keeps what was found for each sub-folder:
-    // a listing looks at each once, not once per entry.
+    // folders, when given, keeps what a listing found in each sub-folder, so
+    // that it reads each folder once instead of asking about every entry.
     std::optional<std::string> LocalPath(const IndexDatStore& store, const UrlRecord& record,
-                                         std::map<std::string, bool>* linkedFolders = nullptr) const
+                                         std::map<std::string, FolderLinks>* folders = nullptr) const
     {
         if (!record.fileName || !IsPlainFileName(*record.fileName))
             return std::nullopt;
-        std::filesystem::path path;
         if (record.folder == kNoFolder) {
-            if (IsIndexFileName(*record.fileName))
+            const std::filesystem::path path = m_folder / *record.fileName;
+            if (IsIndexFileName(*record.fileName) || IsSymlink(path))
                 return std::nullopt;
-            path = m_folder / *record.fileName;
-        } else {
-            const std::string folder = store.FolderName(record.folder);
-            if (folder.empty())
-                return std::nullopt;
-            bool linked = false;
-            if (!linkedFolders) {
-                linked = IsSymlink(m_folder / folder);
-            } else {
-                auto known = linkedFolders->find(folder);
-                if (known == linkedFolders->end())
-                    known = linkedFolders->emplace(folder, IsSymlink(m_folder / folder)).first;
-                linked = known->second;
-            }
-            if (linked)
-                return std::nullopt;
-            path = m_folder / folder / *record.fileName;
+            return path.string();
         }
-        if (IsSymlink(path))
+        const std::string folder = store.FolderName(record.folder);
+        if (folder.empty())
+            return std::nullopt;
+        const std::filesystem::path path = m_folder / folder / *record.fileName;
+        if (!folders) {
+            if (IsSymlink(m_folder / folder) || IsSymlink(path))
+                return std::nullopt;
+            return path.string();
+        }
+        auto known = folders->find(folder);
+        if (known == folders->end())
+            known = folders->emplace(folder, ReadFolderLinks(m_folder / folder)).first;
+        const FolderLinks& links = known->second;
+        if (links.folderIsLink || (links.read ? links.links.contains(*record.fileName) : IsSymlink(path)))
             return std::nullopt;
         return path.string();
     }
@@ -290,7 +311,7 @@ public:
                         if (!record || !record->url.starts_with(state.pattern))
                             continue;
                         const DWORD error =
-                            CopyEntryInfo(*record, LocalPath(store, *record, &state.linkedFolders), info, size);
+                            CopyEntryInfo(*record, LocalPath(store, *record, &state.folders), info, size);
                         if (error != ERROR_SUCCESS)
                             return Fail(error); // stays on this entry for a retry
                         state.given.insert(slot->record);

@@ -352,10 +352,18 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
     {
         larkspool::IndexDatCache cache(m_folder);
         char path[MAX_PATH] = {};
-        for (const char* url : {"http://evil/a.htm", "http://evil/b.htm"}) {
+        for (const char* url : {"http://evil/c.htm", "http://evil/a.htm", "http://evil/b.htm"}) {
             ASSERT_TRUE(cache.CreateUrlCacheEntryA(url, 0, "htm", path, 0));
             ASSERT_TRUE(Commit(cache, url, path));
+            if (std::string_view(url) == "http://evil/c.htm")
+                linkedFile = path;
         }
+        // c's file becomes a link to a file outside.
+        std::filesystem::remove(linkedFile);
+        std::error_code noLinks;
+        std::filesystem::create_symlink(m_temp.Path() / "victim.txt", linkedFile, noLinks);
+        larkspool::test::WriteFile(m_temp.Path() / "victim.txt", "keep me");
+        ASSERT_NE(std::filesystem::path(linkedFile).parent_path(), std::filesystem::path(path).parent_path());
         linkedFile = path;
     }
     // b's sub-folder moved out of the cache and linked back in, where the
@@ -377,8 +385,15 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
 
     larkspool::IndexDatCache cache(m_folder);
     std::vector<const char*> urls{"http://evil/a.htm"};
-    if (!noLinks)
+    if (!noLinks) {
         urls.push_back("http://evil/b.htm");
+        urls.push_back("http://evil/c.htm");
+    }
+    // A listing gives none of them a local file, and neither does a lookup.
+    for (const auto& entry : ListEntries(cache)) {
+        if (std::find(urls.begin(), urls.end(), entry.url) != urls.end())
+            EXPECT_EQ(entry.localFile, "") << entry.url;
+    }
     for (const char* url : urls) {
         larkspool::CacheEntryBuffer buffer;
         DWORD size = buffer.size();
@@ -387,8 +402,10 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
         EXPECT_TRUE(cache.DeleteUrlCacheEntryA(url)) << url;
     }
     EXPECT_TRUE(std::filesystem::exists(IndexPath()));
-    if (!noLinks)
+    if (!noLinks) {
         EXPECT_TRUE(std::filesystem::exists(outside / std::filesystem::path(linkedFile).filename()));
+        EXPECT_EQ(larkspool::test::ReadFile(m_temp.Path() / "victim.txt"), "keep me");
+    }
 }
 
 TEST_F(IndexDatDamage, slots_sharing_one_record_give_it_once_and_free_it_once)
