@@ -84,7 +84,7 @@ FolderLinks ReadFolderLinks(const std::filesystem::path& folder)
         if (it->is_symlink(unknown))
             found.links.insert(it->path().filename().string());
     }
-    found.read = !error;
+    found.read = !error || error == std::errc::no_such_file_or_directory; // a missing folder holds no link
     return found;
 }
 
