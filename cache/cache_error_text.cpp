@@ -1,4 +1,5 @@
-// One table, the same on every platform, so that messages read alike.
+// One table, the same on every platform, so that messages read alike; the
+// system's own words where a store knows the real cause.
 #include "cache/cache_error_text.h"
 
 namespace larkspool {
@@ -21,6 +22,14 @@ std::string CacheErrorText(DWORD error)
     case ERROR_FILE_CORRUPT: return "index.dat is damaged";
     default: return "error " + std::to_string(error);
     }
+}
+
+std::string SystemErrorText(const std::error_code& error)
+{
+    std::string text = error.message();
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && (text.size() < 2 || text[1] < 'A' || text[1] > 'Z'))
+        text[0] = char(text[0] + 32);
+    return text;
 }
 
 } // namespace larkspool

@@ -26,4 +26,9 @@ std::string CacheFileName(std::string_view base, unsigned n, std::string_view ex
 // name of an entry whose URL gives none.
 std::string RandomCacheName();
 
+// True for index.dat, whatever case or trailing dots and blanks (which
+// Windows drops) its name is written in: the cache's own index is never an
+// entry's file.
+bool IsIndexFileName(std::string_view name);
+
 } // namespace larkspool

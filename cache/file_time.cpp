@@ -1,9 +1,13 @@
 // File and clock times as FILETIME ticks.
 #include "cache/file_time.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -30,19 +34,31 @@ std::uint64_t FileWriteTicks(const std::filesystem::path& path)
     return TicksOf(std::chrono::file_clock::to_sys(written));
 }
 
-bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size, std::uint64_t& writeTicks)
+bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size, std::uint64_t& writeTicks,
+                          std::error_code& cause)
 {
 #ifdef _WIN32
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        cause.assign(int(GetLastError()), std::system_category());
         return false;
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        cause = std::make_error_code(std::errc::is_a_directory);
+        return false;
+    }
     size = std::uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     writeTicks = FileTimeTicks(data.ftLastWriteTime);
 #else
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::stat(path.c_str(), &info) != 0) {
+        cause.assign(errno, std::generic_category());
         return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        cause = std::make_error_code(S_ISDIR(info.st_mode) ? std::errc::is_a_directory : std::errc::not_supported);
+        return false;
+    }
     size = std::uint64_t(info.st_size);
     const std::int64_t ticks = std::int64_t(kUnixEpochTicks) + std::int64_t(info.st_mtim.tv_sec) * 10000000 +
                                info.st_mtim.tv_nsec / 100;
@@ -50,6 +66,38 @@ bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size
 #endif
     return true;
 }
+
+#ifdef _WIN32
+
+std::uint64_t FileChangeTicks(const std::filesystem::path& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    FILE_BASIC_INFO info{};
+    const bool read = GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof(info));
+    CloseHandle(file);
+    if (!read)
+        return 0;
+    return std::uint64_t(std::max(info.LastWriteTime.QuadPart, info.ChangeTime.QuadPart));
+}
+
+#else
+
+std::uint64_t FileChangeTicks(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0)
+        return 0;
+    using namespace std::chrono;
+    const auto ticks = [](const timespec& t) {
+        return TicksOf(sys_time<nanoseconds>(seconds(t.tv_sec) + nanoseconds(t.tv_nsec)));
+    };
+    return std::max(ticks(info.st_mtim), ticks(info.st_ctim));
+}
+
+#endif
 
 std::uint64_t NowTicks() { return TicksOf(std::chrono::system_clock::now()); }
 

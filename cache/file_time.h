@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <system_error>
 
 namespace larkspool {
 
@@ -30,8 +31,14 @@ constexpr FILETIME MakeFileTime(std::uint64_t ticks)
 std::uint64_t FileWriteTicks(const std::filesystem::path& path);
 
 // The file's size and last-write time in one look at it; false when it is
-// no plain file (a folder, a pipe) or cannot be read.
-bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size, std::uint64_t& writeTicks);
+// no plain file (a folder, a pipe) or cannot be read, with cause saying why.
+bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size, std::uint64_t& writeTicks,
+                          std::error_code& cause);
+// The later of the file's last-write and last-change (status) time, of a
+// link itself rather than what it names; 0 when they cannot be read. Setting
+// a file's write time back changes its change time, so this tells a file
+// given an old date just now from an old one.
+std::uint64_t FileChangeTicks(const std::filesystem::path& path);
 
 // The clock's time now.
 std::uint64_t NowTicks();

@@ -11,12 +11,16 @@
 #include "cache/enumeration_handles.h"
 #include "cache/file_time.h"
 #include "cache/index_dat_file.h"
+#include "cache/index_dat_orphans.h"
 #include "cache/index_dat_store.h"
 #include "cache/url_escapes.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace larkspool {
 
@@ -48,18 +52,6 @@ bool IsPlainFileName(std::string_view name)
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string_view::npos;
 }
 
-// The cache's own index is never a record's file, whatever case or trailing
-// dots and blanks (which Windows drops) its name is written in.
-bool IsIndexFileName(std::string_view name)
-{
-    name = name.substr(0, name.find_last_not_of(". ") + 1);
-    constexpr std::string_view kIndex = "index.dat";
-    return name.size() == kIndex.size() &&
-           std::equal(name.begin(), name.end(), kIndex.begin(), [](char a, char b) {
-               return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == b;
-           });
-}
-
 bool IsSymlink(const std::filesystem::path& path)
 {
     std::error_code error;
@@ -76,6 +68,29 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
     return std::filesystem::equivalent(a, b, error);
 }
 
+// The links in a sub-folder, as one read of it found them.
+struct FolderLinks {
+    bool folderIsLink = false;
+    bool read = false; // false: the folder could not be read, so each file is asked about
+    std::set<std::string> links;
+};
+
+FolderLinks ReadFolderLinks(const std::filesystem::path& folder)
+{
+    FolderLinks found;
+    found.folderIsLink = IsSymlink(folder);
+    if (found.folderIsLink)
+        return found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code unknown;
+        if (it->is_symlink(unknown))
+            found.links.insert(it->path().filename().string());
+    }
+    found.read = !error || error == std::errc::no_such_file_or_directory; // a missing folder holds no link
+    return found;
+}
+
 struct Enumeration {
     std::string pattern;
     // The chain as last read: reading it on every step would touch every
@@ -85,6 +100,8 @@ struct Enumeration {
     std::uint32_t slot = 0;
     // Records already given: many slots may name one record.
     std::unordered_set<std::uint32_t> given;
+    // What each sub-folder held when the listing first reached it.
+    std::map<std::string, FolderLinks> folders;
 };
 
 struct RecordLayout {
@@ -98,7 +115,10 @@ struct RecordLayout {
 
 class IndexDatCache::Impl {
 public:
-    explicit Impl(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+    Impl(std::filesystem::path folder, std::function<std::uint64_t()> clock)
+        : m_folder(std::move(folder)), m_clock(std::move(clock))
+    {
+    }
 
     std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
 
@@ -121,15 +141,39 @@ public:
             return ERROR_SUCCESS;
         std::error_code error;
         std::filesystem::create_directories(m_folder, error);
-        if (error)
+        if (error) {
+            m_workCause = m_folder.string() + ": " + SystemErrorText(error);
             return ERROR_PATH_NOT_FOUND;
+        }
         return m_file.Open(IndexPath(), true);
     }
 
-    BOOL Fail(DWORD error)
+    // why, when given, says more than the code's own words.
+    BOOL Fail(DWORD error, std::string why = {})
     {
         m_lastError = error;
+        m_lastText = why.empty() ? CacheErrorText(error) : std::move(why);
         return FALSE;
+    }
+
+    // index.dat's path and the system's reason, or nothing when none is known.
+    std::string FileCause(const std::error_code& cause) const
+    {
+        return cause ? IndexPath().string() + ": " + SystemErrorText(cause) : std::string();
+    }
+
+    // Why the store could not be read or changed, as far as is known beyond
+    // the code: a file opened read-only, one that is no cache file, or the
+    // system's answer to the file's last call.
+    std::string WhyFailed(const IndexDatStore& store, DWORD error) const
+    {
+        if (!m_workCause.empty())
+            return m_workCause;
+        if (error == ERROR_ACCESS_DENIED && !m_file.Writable())
+            return FileCause(m_file.ReadOnlyCause());
+        if (error == ERROR_FILE_CORRUPT && store.State() == IndexDatState::Foreign)
+            return store.ForeignReason() + ": " + IndexPath().string();
+        return FileCause(m_file.Cause());
     }
 
     // Runs work on the store of an existing, valid index.dat under the lock;
@@ -137,18 +181,21 @@ public:
     template <typename Work>
     BOOL WithExistingStore(bool argumentsValid, DWORD absentError, Work work)
     {
+        m_workCause.clear();
         if (!argumentsValid)
             return Fail(ERROR_INVALID_PARAMETER);
         if (!OpenExisting())
-            return Fail(m_openError);
+            return Fail(m_openError, FileCause(m_file.Cause()));
         if (!m_file.IsOpen())
             return Fail(absentError);
         IndexDatLock lock(m_file);
         if (lock.Error() != ERROR_SUCCESS)
-            return Fail(lock.Error());
+            return Fail(lock.Error(), FileCause(m_file.Cause()));
         IndexDatStore store(m_file, m_allocHint);
-        if (store.State() != IndexDatState::Valid)
-            return Fail(store.State() == IndexDatState::Empty ? absentError : ERROR_FILE_CORRUPT);
+        if (store.State() == IndexDatState::Foreign)
+            return Fail(ERROR_FILE_CORRUPT, WhyFailed(store, ERROR_FILE_CORRUPT));
+        if (store.State() == IndexDatState::Empty)
+            return Fail(absentError);
         const BOOL result = work(store);
         if (m_file.Damaged())
             return Fail(ERROR_FILE_INVALID);
@@ -160,11 +207,12 @@ public:
     template <typename Work>
     BOOL WithWritableStore(Work work)
     {
+        m_workCause.clear();
         if (DWORD error = OpenForWriting(); error != ERROR_SUCCESS)
-            return Fail(error);
+            return Fail(error, m_workCause.empty() ? FileCause(m_file.Cause()) : m_workCause);
         IndexDatLock lock(m_file);
         if (lock.Error() != ERROR_SUCCESS)
-            return Fail(lock.Error());
+            return Fail(lock.Error(), FileCause(m_file.Cause()));
         IndexDatStore store(m_file, m_allocHint);
         DWORD error = store.Prepare(m_folder, m_leftHeader);
         if (error == ERROR_SUCCESS)
@@ -172,33 +220,55 @@ public:
         if (error == ERROR_SUCCESS && m_file.Damaged())
             error = ERROR_FILE_INVALID;
         if (error == ERROR_SUCCESS) {
-            m_leftHeader = store.Header();
+            Wrote(store);
             return TRUE;
         }
         store.Undo();
         m_leftHeader.clear();
-        return Fail(error);
+        return Fail(error, WhyFailed(store, error));
+    }
+
+    // After a change that succeeded, under the lock. Orphan files are looked
+    // for once per open, by its first write: they come only from killed
+    // writers, and looking walks every record and sub-folder, which every add
+    // of an import would pay for again. A read never removes anything.
+    void Wrote(const IndexDatStore& store)
+    {
+        m_leftHeader = store.Header();
+        if (!std::exchange(m_orphansLookedFor, true))
+            RemoveOrphanFiles(store, m_folder, m_clock());
     }
 
     // The record's file when it lies in its sub-folder (or, without one, in the
     // cache folder) and neither is a symbolic link: a copied or crafted cache
     // must not lead a read or a delete outside the cache, nor to index.dat.
-    std::optional<std::string> LocalPath(const IndexDatStore& store, const UrlRecord& record) const
+    // folders, when given, keeps what a listing found in each sub-folder, so
+    // that it reads each folder once instead of asking about every entry.
+    std::optional<std::string> LocalPath(const IndexDatStore& store, const UrlRecord& record,
+                                         std::map<std::string, FolderLinks>* folders = nullptr) const
     {
         if (!record.fileName || !IsPlainFileName(*record.fileName))
             return std::nullopt;
-        std::filesystem::path path;
         if (record.folder == kNoFolder) {
-            if (IsIndexFileName(*record.fileName))
+            const std::filesystem::path path = m_folder / *record.fileName;
+            if (IsIndexFileName(*record.fileName) || IsSymlink(path))
                 return std::nullopt;
-            path = m_folder / *record.fileName;
-        } else {
-            const std::string folder = store.FolderName(record.folder);
-            if (folder.empty() || !IsPlainSubFolder(folder))
-                return std::nullopt;
-            path = m_folder / folder / *record.fileName;
+            return path.string();
         }
-        if (IsSymlink(path))
+        const std::string folder = store.FolderName(record.folder);
+        if (folder.empty())
+            return std::nullopt;
+        const std::filesystem::path path = m_folder / folder / *record.fileName;
+        if (!folders) {
+            if (!IsPlainSubFolder(folder) || IsSymlink(path))
+                return std::nullopt;
+            return path.string();
+        }
+        auto known = folders->find(folder);
+        if (known == folders->end())
+            known = folders->emplace(folder, ReadFolderLinks(m_folder / folder)).first;
+        const FolderLinks& links = known->second;
+        if (links.folderIsLink || (links.read ? links.links.contains(*record.fileName) : IsSymlink(path)))
             return std::nullopt;
         return path.string();
     }
@@ -257,7 +327,8 @@ public:
                         const auto record = ParseUrlRecord(store.Bytes(), slot->record);
                         if (!record || !record->url.starts_with(state.pattern))
                             continue;
-                        const DWORD error = CopyEntryInfo(*record, LocalPath(store, *record), info, size);
+                        const DWORD error =
+                            CopyEntryInfo(*record, LocalPath(store, *record, &state.folders), info, size);
                         if (error != ERROR_SUCCESS)
                             return Fail(error); // stays on this entry for a retry
                         state.given.insert(slot->record);
@@ -318,9 +389,15 @@ public:
     }
 
     std::filesystem::path m_folder;
+    std::function<std::uint64_t()> m_clock;
+    bool m_orphansLookedFor = false;
     IndexDatFile m_file;
     DWORD m_openError = ERROR_SUCCESS;
     DWORD m_lastError = ERROR_SUCCESS;
+    std::string m_lastText;
+    // The reason an operation's own work found for its failure; cleared as
+    // each operation starts.
+    std::string m_workCause;
     std::uint32_t m_allocHint = 0;
     std::vector<std::uint8_t> m_leftHeader; // as this process's last change left it
     EnumerationHandles<Enumeration> m_enumerations;
@@ -331,7 +408,10 @@ public:
     mutable std::uint64_t m_folderChecksTaking = 0;
 };
 
-IndexDatCache::IndexDatCache(std::filesystem::path folder) : m_impl(std::make_unique<Impl>(std::move(folder))) {}
+IndexDatCache::IndexDatCache(std::filesystem::path folder, std::function<std::uint64_t()> clock)
+    : m_impl(std::make_unique<Impl>(std::move(folder), std::move(clock)))
+{
+}
 
 IndexDatCache::~IndexDatCache() = default;
 
@@ -342,17 +422,20 @@ DWORD IndexDatCache::LastError() const { return m_impl->m_lastError; }
 void IndexDatCache::BeginLockHold() { m_impl->m_file.BeginHold(); }
 
 void IndexDatCache::EndLockHold() { m_impl->m_file.EndHold(); }
+std::string IndexDatCache::LastErrorText() const { return m_impl->m_lastText; }
 
 std::string IndexDatCache::LoadError() const
 {
     Impl& impl = *m_impl;
     if (!impl.OpenExisting())
-        return "cannot open " + impl.IndexPath().string() + ": " + CacheErrorText(impl.m_openError);
+        return "cannot open " + impl.IndexPath().string() + ": " +
+               (impl.m_file.Cause() ? SystemErrorText(impl.m_file.Cause()) : CacheErrorText(impl.m_openError));
     if (!impl.m_file.IsOpen())
         return {};
     IndexDatLock lock(impl.m_file);
     if (lock.Error() != ERROR_SUCCESS)
-        return "cannot lock " + impl.IndexPath().string() + ": " + CacheErrorText(lock.Error());
+        return "cannot lock " + impl.IndexPath().string() + ": " +
+               (impl.m_file.Cause() ? SystemErrorText(impl.m_file.Cause()) : CacheErrorText(lock.Error()));
     IndexDatStore store(impl.m_file, impl.m_allocHint);
     if (store.State() == IndexDatState::Foreign)
         return store.ForeignReason() + ": " + impl.IndexPath().string();
@@ -402,9 +485,9 @@ BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
         if (!slot)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
         if (DWORD error = store.Prepare(impl.m_folder, impl.m_leftHeader); error != ERROR_SUCCESS)
-            return impl.Fail(error);
+            return impl.Fail(error, impl.WhyFailed(store, error));
         impl.RemoveEntry(store, *slot, std::nullopt);
-        impl.m_leftHeader = store.Header();
+        impl.Wrote(store);
         return TRUE;
     });
 }
@@ -432,18 +515,28 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
 
         // Numbered names first; random ones only for a URL without a usable
         // name or when every number is taken.
+        DWORD failure = ERROR_SUCCESS;
         bool folderChecked = false;
         const auto tryName = [&](const std::string& name) {
             const std::string path = (folder / name).string();
-            bool made = CreateNewFile(path);
-            if (!made && !folderChecked) {
+            std::error_code cause;
+            failure = CreateNewFile(path, cause);
+            if (failure != ERROR_SUCCESS && failure != ERROR_FILE_EXISTS && !folderChecked) {
                 // A sub-folder deleted by hand is made again at its first refusal.
                 folderChecked = true;
                 std::error_code error;
-                made = std::filesystem::create_directories(folder, error) && CreateNewFile(path);
+                if (std::filesystem::create_directories(folder, error))
+                    failure = CreateNewFile(path, cause);
             }
-            if (!made)
+            // Another name is tried only when this one is taken: a folder that
+            // cannot be written to fails at the first.
+            if (failure == ERROR_FILE_EXISTS)
                 return false;
+            if (failure != ERROR_SUCCESS) {
+                if (cause)
+                    impl.m_workCause = path + ": " + SystemErrorText(cause);
+                return true;
+            }
             std::copy(path.begin(), path.end(), fileName);
             fileName[path.size()] = '\0';
             return true;
@@ -457,15 +550,16 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
             for (unsigned i = 0; i < kMaxNumberedNames; ++i) {
                 const unsigned n = (last + i) % kMaxNumberedNames + 1;
                 if (tryName(CacheFileName(base, n, ext))) {
-                    last = n;
-                    return ERROR_SUCCESS;
+                    if (failure == ERROR_SUCCESS)
+                        last = n;
+                    return failure;
                 }
             }
         }
         for (unsigned n = 0; n < kMaxNumberedNames; ++n) {
             const std::string name = RandomCacheName();
             if (tryName(ext.empty() ? name : name + "." + ext))
-                return ERROR_SUCCESS;
+                return failure;
         }
         return ERROR_FILE_EXISTS;
     });
@@ -484,8 +578,9 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
     std::filesystem::path local;
     if (localFileName) {
         local = localFileName;
-        if (!ReadFileSizeAndTicks(local, fileSize, writeTicks))
-            return impl.Fail(ERROR_FILE_NOT_FOUND);
+        std::error_code error;
+        if (!ReadFileSizeAndTicks(local, fileSize, writeTicks, error))
+            return impl.Fail(ERROR_FILE_NOT_FOUND, local.string() + ": " + SystemErrorText(error));
     }
 
     return impl.WithWritableStore([&](IndexDatStore& store) -> DWORD {
@@ -518,7 +613,7 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
 
         const std::string extension = fileExtension ? fileExtension : "";
         std::vector<std::uint8_t> record = impl.BuildRecord(url, name, folder, headerInfo, headerSize, extension);
-        const std::uint64_t now = NowTicks();
+        const std::uint64_t now = impl.m_clock();
         std::uint8_t* p = record.data();
         Store64(p + kUrlModifiedOffset, FileTimeTicks(lastModifiedTime));
         Store64(p + kUrlAccessOffset, now);

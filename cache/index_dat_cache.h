@@ -3,9 +3,11 @@
 // Windows for a cache folder copied from elsewhere.
 #pragma once
 
+#include "cache/file_time.h"
 #include "cache/url_cache.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,8 +16,9 @@ namespace larkspool {
 class IndexDatCache final : public UrlCache {
 public:
     // folder holds index.dat; a folder that does not exist reads as an empty
-    // cache and is created by the first write.
-    explicit IndexDatCache(std::filesystem::path folder);
+    // cache and is created by the first write. clock gives the time the
+    // records are stamped with and content files are aged by.
+    explicit IndexDatCache(std::filesystem::path folder, std::function<std::uint64_t()> clock = NowTicks);
     ~IndexDatCache() override;
 
     IndexDatCache(const IndexDatCache&) = delete;
@@ -41,6 +44,7 @@ public:
     DWORD LastError() const override;
     void BeginLockHold() override;
     void EndLockHold() override;
+    std::string LastErrorText() const override;
 
 private:
     class Impl;

@@ -17,6 +17,7 @@ namespace larkspool {
 
 DWORD IndexDatFile::Lock()
 {
+    m_cause.clear();
     if (m_locked) {
         // Kept by a hold, nobody else can have changed the file; after a long
         // pause between calls it is taken anew, as others may be waiting.
@@ -128,13 +129,15 @@ void IndexDatFile::Unmap()
     m_size = 0;
 }
 
-bool CreateNewFile(const std::filesystem::path& path)
+DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& /*cause*/)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error;
+    }
     CloseHandle(file);
-    return true;
+    return ERROR_SUCCESS;
 }
 
 bool IndexDatFile::Damaged() const { return false; }
@@ -177,6 +180,12 @@ DWORD ErrnoToWin32(int error)
 }
 } // namespace
 
+DWORD IndexDatFile::Failed(int error)
+{
+    m_cause.assign(error, std::generic_category());
+    return ErrnoToWin32(error);
+}
+
 IndexDatFile::~IndexDatFile()
 {
     Unmap();
@@ -188,11 +197,14 @@ bool IndexDatFile::IsOpen() const { return m_fd >= 0; }
 
 DWORD IndexDatFile::Open(const std::filesystem::path& path, bool create)
 {
+    m_cause.clear();
     m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
     m_writable = m_fd >= 0;
-    if (!m_writable && !create && (errno == EACCES || errno == EROFS))
+    if (!m_writable && !create && (errno == EACCES || errno == EROFS)) {
+        m_readOnlyCause.assign(errno, std::generic_category());
         m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return m_fd < 0 ? ErrnoToWin32(errno) : ERROR_SUCCESS;
+    }
+    return m_fd < 0 ? Failed(errno) : ERROR_SUCCESS;
 }
 
 bool IndexDatFile::Damaged() const { return m_guard.Faults() != 0; }
@@ -201,7 +213,7 @@ DWORD IndexDatFile::TakeLock()
 {
     while (flock(m_fd, LOCK_EX) != 0) {
         if (errno != EINTR)
-            return ErrnoToWin32(errno);
+            return Failed(errno);
     }
     const DWORD error = Map();
     if (error != ERROR_SUCCESS)
@@ -215,7 +227,7 @@ DWORD IndexDatFile::Map()
 {
     struct stat info {};
     if (fstat(m_fd, &info) != 0)
-        return ErrnoToWin32(errno);
+        return Failed(errno);
     const auto length = std::size_t(info.st_size);
     // After a fault part of the mapping is anonymous zeros: map it anew.
     if (length == m_size && !Damaged())
@@ -225,7 +237,7 @@ DWORD IndexDatFile::Map()
         return ERROR_SUCCESS;
     void* data = mmap(nullptr, length, PROT_READ | (m_writable ? PROT_WRITE : 0), MAP_SHARED, m_fd, 0);
     if (data == MAP_FAILED)
-        return ErrnoToWin32(errno);
+        return Failed(errno);
     m_data = static_cast<std::uint8_t*>(data);
     m_size = length;
     m_guard.Watch(m_data, m_size);
@@ -241,20 +253,24 @@ void IndexDatFile::Unmap()
     m_size = 0;
 }
 
-bool CreateNewFile(const std::filesystem::path& path)
+DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return ERROR_FILE_EXISTS;
+        cause.assign(errno, std::generic_category());
+        return ErrnoToWin32(errno);
+    }
     close(fd);
-    return true;
+    return ERROR_SUCCESS;
 }
 
 DWORD IndexDatFile::Extend(std::uint64_t size)
 {
     struct stat info {};
     if (fstat(m_fd, &info) != 0)
-        return ErrnoToWin32(errno);
+        return Failed(errno);
     if (size <= std::uint64_t(info.st_size))
         return Map();
     // Reserving the space first means a full disk is an error here, not a
@@ -263,7 +279,7 @@ DWORD IndexDatFile::Extend(std::uint64_t size)
     if (error == EOPNOTSUPP || error == EINVAL)
         error = ftruncate(m_fd, off_t(size)) == 0 ? 0 : errno;
     if (error != 0)
-        return ErrnoToWin32(error);
+        return Failed(error);
     return Map();
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <system_error>
 
 namespace larkspool {
 
@@ -57,6 +58,11 @@ public:
     // dozen imported files or hundreds of enumeration steps per lock, so
     // that the lock's own calls cost nothing next to the work.
     static constexpr std::chrono::milliseconds kLongestHold{10};
+    // The system's reason for the last call that failed since Lock() (or,
+    // before the first lock, since Open()), and the one that kept Open()
+    // from opening it for writing; empty where no reason is known.
+    const std::error_code& Cause() const { return m_cause; }
+    const std::error_code& ReadOnlyCause() const { return m_readOnlyCause; }
 
 private:
     DWORD TakeLock();
@@ -68,6 +74,8 @@ private:
     HANDLE m_file = INVALID_HANDLE_VALUE;
     HANDLE m_mapping = nullptr;
 #else
+    // Keeps errno value error as Cause() and returns its Win32 code.
+    DWORD Failed(int error);
     int m_fd = -1;
 #endif
     std::uint8_t* m_data = nullptr;
@@ -78,10 +86,14 @@ private:
     std::uint64_t m_takings = 0;
     std::chrono::steady_clock::time_point m_lockedSince;
     MappingGuard m_guard;
+    std::error_code m_cause;
+    std::error_code m_readOnlyCause;
 };
 
-// Creates path as a new empty file; false when it exists or cannot be made.
-bool CreateNewFile(const std::filesystem::path& path);
+// Creates path as a new empty file. Returns a Win32 error code,
+// ERROR_FILE_EXISTS when there is one, and sets cause to the system's reason
+// where it is known.
+DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause);
 
 // Holds the file's lock for one scope.
 class IndexDatLock {

@@ -72,6 +72,7 @@ inline constexpr std::uint32_t kFolderTableOffset = 0x4C;
 inline constexpr std::uint32_t kFolderEntrySize = 12;
 inline constexpr std::uint32_t kFolderNameSize = 8;
 inline constexpr std::uint32_t kMaxFolders = 32;
+inline constexpr std::uint32_t kLeakListOffset = 0x224;
 inline constexpr std::uint32_t kBitmapOffset = 0x250;
 inline constexpr std::uint32_t kBlocksStart = 0x4000;
 inline constexpr std::uint32_t kBlockSize = 128;

@@ -29,8 +29,7 @@ ReachableBlocks::ReachableBlocks(const IndexDatStore& store, std::uint32_t capac
     };
 
     const auto tables = store.HashTables();
-    const std::uint32_t lastLink = tables.empty() ? kHashTableOffset : tables.back().offset + kHashNextOffset;
-    m_complete = std::uint64_t(lastLink) + 4 <= bytes.size() && Load32(bytes.data() + lastLink) == 0;
+    m_complete = store.ChainComplete(tables);
     for (const HashTableRef& table : tables) {
         const std::int64_t start = blockOf(table.offset);
         if (start < 0)

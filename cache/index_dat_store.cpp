@@ -179,6 +179,12 @@ std::vector<HashTableRef> IndexDatStore::HashTables() const
     return tables;
 }
 
+bool IndexDatStore::ChainComplete(const std::vector<HashTableRef>& tables) const
+{
+    const std::uint32_t lastLink = tables.empty() ? kHashTableOffset : tables.back().offset + kHashNextOffset;
+    return std::uint64_t(lastLink) + 4 <= Bytes().size() && Read32(lastLink) == 0;
+}
+
 std::optional<HashSlot> IndexDatStore::SlotAt(const HashTableRef& table, std::uint32_t index) const
 {
     if (index >= table.slots)

@@ -48,6 +48,9 @@ public:
     // The chain of HASH tables, stopping at the first table that is damaged,
     // lies outside the file or was seen before.
     std::vector<HashTableRef> HashTables() const;
+    // True when tables, as HashTables() gave them, end where the last one's
+    // link says the chain ends: only then is every record known.
+    bool ChainComplete(const std::vector<HashTableRef>& tables) const;
     // The table at offset when a sound HASH table lies there.
     std::optional<HashTableRef> HashTableAt(std::uint32_t offset) const;
     std::optional<HashSlot> SlotAt(const HashTableRef& table, std::uint32_t index) const;

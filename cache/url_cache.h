@@ -3,10 +3,12 @@
 // over a cache folder of our own; WinInetCache forwards to the real API.
 #pragma once
 
+#include "cache/cache_error_text.h"
 #include "cache/wininet_types.h"
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace larkspool {
@@ -61,6 +63,9 @@ public:
 
     // The error code of the last failing call on this thread.
     virtual DWORD LastError() const = 0;
+    // Why that call failed, for a message: the system's reason where the
+    // store knows it ("read-only file system" rather than "access denied").
+    virtual std::string LastErrorText() const { return CacheErrorText(LastError()); }
 
     // Lookup that also makes sure the entry's local file is there: callers
     // call it before reading a file of a cache whose Kind() says

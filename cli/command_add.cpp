@@ -2,7 +2,6 @@
 // cache file is made and filled first, and the commit replaces the old
 // entries, so a failure anywhere leaves them as they were (FILE may well be
 // the old entry's own cache file).
-#include "cache/cache_error_text.h"
 #include "cache/file_time.h"
 #include "cache/url_cache.h"
 #include "cli/cli_context.h"
@@ -69,7 +68,7 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args)
     const std::string extension = ExtensionOf(file);
     char cacheFile[MAX_PATH + 1] = {};
     if (!cache.CreateUrlCacheEntryA(url.c_str(), DWORD(size), extension.c_str(), cacheFile, 0))
-        return Stop("cannot create a cache file for " + url + ": " + CacheErrorText(cache.LastError()));
+        return Stop("cannot create a cache file for " + url + ": " + cache.LastErrorText());
     if (!fs::copy_file(file, cacheFile, fs::copy_options::overwrite_existing, error)) {
         const std::string why = error.message();
         fs::remove(cacheFile, error);
@@ -77,9 +76,9 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args)
     }
     if (!cache.CommitUrlCacheEntryA(url.c_str(), cacheFile, FILETIME{0, 0}, *modified, 0, nullptr, 0,
                                     extension.c_str(), nullptr)) {
-        const DWORD why = cache.LastError();
+        const std::string why = cache.LastErrorText();
         fs::remove(cacheFile, error);
-        return Stop("cannot commit " + url + ": " + CacheErrorText(why));
+        return Stop("cannot commit " + url + ": " + why);
     }
     std::printf("%s\n", cacheFile);
     return 0;

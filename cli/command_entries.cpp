@@ -1,7 +1,6 @@
 // larkspool-cli entries: the raw enumeration, in the order the cache gives it.
 #include "cache/cache_enumeration.h"
 #include "cli/cli_context.h"
-#include "cache/cache_error_text.h"
 #include "cli/cli_time.h"
 
 #include <cinttypes>
@@ -25,7 +24,7 @@ int RunEntries(CliContext& context, const std::vector<std::string>& args)
 {
     CliArgs(args, {}, {}).RequirePositional(0, 0);
     if (const DWORD error = ForEachCacheEntry(context.Cache(), "", PrintEntry); error != ERROR_SUCCESS)
-        return Stop("the cache could not be read to its end: " + CacheErrorText(error));
+        return Stop("the cache could not be read to its end: " + context.Cache().LastErrorText());
     return 0;
 }
 

@@ -1,5 +1,4 @@
 // larkspool-cli remove: deletes every entry of one URL.
-#include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "cli/cli_context.h"
 
@@ -18,7 +17,7 @@ int RunRemove(CliContext& context, const std::vector<std::string>& args)
     while (cache.DeleteUrlCacheEntryA(url.c_str()))
         ++removed;
     if (cache.LastError() != ERROR_FILE_NOT_FOUND)
-        return Stop("cannot remove " + url + ": " + CacheErrorText(cache.LastError()));
+        return Stop("cannot remove " + url + ": " + cache.LastErrorText());
     if (removed == 0)
         return Stop("no entry for " + url);
     return 0;

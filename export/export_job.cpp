@@ -6,7 +6,6 @@
 // stays in the cache.
 #include "export/export_job.h"
 
-#include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "export/destination_folders.h"
 #include "export/destination_path.h"
@@ -142,7 +141,7 @@ bool ExportJob::WriteItem(const Item& item)
     if (m_cache.Kind().filesOnDemand &&
         !m_cache.RetrieveUrlCacheEntryFileA(item.entry.SourceUrl.c_str(), nullptr, nullptr, 0))
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
-                                item.entry.SourceUrl + ": " + CacheErrorText(m_cache.LastError())));
+                                item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
     FileCloser source(::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC));
@@ -284,7 +283,7 @@ bool ExportJob::RemoveFromCache(const TCacheEntry& entry)
 {
     if (m_cache.DeleteUrlCacheEntryA(entry.SourceUrl.c_str()) || m_cache.LastError() == ERROR_FILE_NOT_FOUND)
         return true;
-    const std::string reason = CacheErrorText(m_cache.LastError());
+    const std::string reason = m_cache.LastErrorText();
     return Stop({"DeleteUrlCacheEntry", entry.SourceUrl + ": " + reason,
                  "cannot remove from the cache " + entry.SourceUrl + ": " + reason});
 }

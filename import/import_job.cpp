@@ -5,7 +5,6 @@
 // it. What was committed before a stop stays.
 #include "import/import_job.h"
 
-#include "cache/cache_error_text.h"
 #include "cache/url_cache.h"
 #include "export/destination_path.h"
 #include "export/file_copy.h"
@@ -92,15 +91,15 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
 {
     if (replaces && DeleteCacheEntryAll(record.Url) != 0)
         return Stop({"Delete cache file is fails", record.Url,
-                     "cannot remove from the cache " + record.Url + ": " + CacheErrorText(m_cache.LastError())});
+                     "cannot remove from the cache " + record.Url + ": " + m_cache.LastErrorText()});
     char created[MAX_PATH + 1] = {};
     if (!m_cache.CreateUrlCacheEntryA(record.Url.c_str(), record.Size, record.Extension.c_str(), created, 0)) {
         // One file is skipped; a cache that cannot be written at all would
         // skip every file without a word, so that stops the job.
         const DWORD error = m_cache.LastError();
         if (error == ERROR_ACCESS_DENIED || error == ERROR_DISK_FULL || error == ERROR_FILE_CORRUPT)
-            return Stop({"CreateUrlCacheEntry fails", record.Url + ": " + CacheErrorText(error),
-                         "cannot make a cache file for " + record.Url + ": " + CacheErrorText(error)});
+            return Stop({"CreateUrlCacheEntry fails", record.Url + ": " + m_cache.LastErrorText(),
+                         "cannot make a cache file for " + record.Url + ": " + m_cache.LastErrorText()});
         return true;
     }
     const std::string cacheFile = created;

@@ -1,5 +1,6 @@
 #include "cache/cache_file_name.h"
 #include "cache/index_dat_cache.h"
+#include "cache/index_dat_orphans.h"
 #include "cache_test_support.h"
 
 #include <gtest/gtest.h>
@@ -304,6 +305,43 @@ TEST_F(IndexDatCache, a_second_store_on_the_same_folder_sees_every_change)
     EXPECT_EQ(ListEntries(m_cache).size(), 502u);
     EXPECT_TRUE(m_cache.DeleteUrlCacheEntryA("http://a/2.htm"));
     EXPECT_EQ(ListEntries(other).size(), 501u);
+}
+
+TEST_F(IndexDatCache, a_later_write_removes_old_content_files_no_record_names_and_nothing_else)
+{
+    Add(m_cache, "http://host/kept.htm");
+    char path[MAX_PATH] = {};
+    ASSERT_TRUE(m_cache.CreateUrlCacheEntryA("http://host/orphan.htm", 0, "htm", path, 0));
+    larkspool::test::WriteFile(path, "left by a writer killed before it committed");
+    const std::filesystem::path orphan = path;
+    const std::filesystem::path sub = orphan.parent_path();
+    // What no record names but is not ours to remove.
+    const std::vector<std::filesystem::path> others{m_folder / "loose.htm", m_folder / "NOTLISTD" / "x.htm",
+                                                    sub / "desktop.ini", sub / "INDEX.DAT", m_temp.Path() / "outside"};
+    std::filesystem::create_directory(m_folder / "NOTLISTD");
+    for (const auto& other : others)
+        larkspool::test::WriteFile(other, "x");
+    std::error_code noLinks;
+    std::filesystem::create_symlink(m_temp.Path() / "outside", sub / "link.htm", noLinks);
+    // An import sets an old date on a file it has yet to commit: only its
+    // change time says it is new.
+    std::filesystem::last_write_time(orphan, std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
+    const auto later = [] { return larkspool::NowTicks() + 2 * larkspool::kOrphanAgeTicks; };
+
+    larkspool::IndexDatCache now(m_folder);
+    Add(now, "http://host/now.htm");
+    larkspool::IndexDatCache reader(m_folder, later);
+    EXPECT_EQ(ListEntries(reader).size(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(orphan)) << "removed while new, or by a read";
+
+    larkspool::IndexDatCache writer(m_folder, later);
+    EXPECT_TRUE(writer.DeleteUrlCacheEntryA("http://host/now.htm"));
+    EXPECT_FALSE(std::filesystem::exists(orphan));
+    EXPECT_EQ(ListEntries(writer).size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(ListEntries(writer).front().localFile));
+    for (const auto& other : others)
+        EXPECT_TRUE(std::filesystem::exists(other)) << other;
+    EXPECT_TRUE(noLinks || std::filesystem::is_symlink(sub / "link.htm"));
 }
 
 TEST_F(IndexDatCache, canonicalize_decodes_escapes_and_honours_the_length)

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 
 namespace {
 
@@ -350,10 +352,18 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
     {
         larkspool::IndexDatCache cache(m_folder);
         char path[MAX_PATH] = {};
-        for (const char* url : {"http://evil/a.htm", "http://evil/b.htm"}) {
+        for (const char* url : {"http://evil/c.htm", "http://evil/a.htm", "http://evil/b.htm"}) {
             ASSERT_TRUE(cache.CreateUrlCacheEntryA(url, 0, "htm", path, 0));
             ASSERT_TRUE(Commit(cache, url, path));
+            if (std::string_view(url) == "http://evil/c.htm")
+                linkedFile = path;
         }
+        // c's file becomes a link to a file outside.
+        std::filesystem::remove(linkedFile);
+        std::error_code noLinks;
+        std::filesystem::create_symlink(m_temp.Path() / "victim.txt", linkedFile, noLinks);
+        larkspool::test::WriteFile(m_temp.Path() / "victim.txt", "keep me");
+        ASSERT_NE(std::filesystem::path(linkedFile).parent_path(), std::filesystem::path(path).parent_path());
         linkedFile = path;
     }
     // b's sub-folder moved out of the cache and linked back in, where the
@@ -375,8 +385,15 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
 
     larkspool::IndexDatCache cache(m_folder);
     std::vector<const char*> urls{"http://evil/a.htm"};
-    if (!noLinks)
+    if (!noLinks) {
         urls.push_back("http://evil/b.htm");
+        urls.push_back("http://evil/c.htm");
+    }
+    // A listing gives none of them a local file, and neither does a lookup.
+    for (const auto& entry : ListEntries(cache)) {
+        if (std::find(urls.begin(), urls.end(), entry.url) != urls.end())
+            EXPECT_EQ(entry.localFile, "") << entry.url;
+    }
     for (const char* url : urls) {
         larkspool::CacheEntryBuffer buffer;
         DWORD size = buffer.size();
@@ -385,8 +402,10 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
         EXPECT_TRUE(cache.DeleteUrlCacheEntryA(url)) << url;
     }
     EXPECT_TRUE(std::filesystem::exists(IndexPath()));
-    if (!noLinks)
+    if (!noLinks) {
         EXPECT_TRUE(std::filesystem::exists(outside / std::filesystem::path(linkedFile).filename()));
+        EXPECT_EQ(larkspool::test::ReadFile(m_temp.Path() / "victim.txt"), "keep me");
+    }
 }
 
 TEST_F(IndexDatDamage, slots_sharing_one_record_give_it_once_and_free_it_once)
@@ -414,6 +433,171 @@ TEST_F(IndexDatDamage, slots_sharing_one_record_give_it_once_and_free_it_once)
     for (int i = 0; i < 60; ++i)
         EXPECT_EQ(listed.count("http://other/" + std::to_string(i)) ? listed.at("http://other/" + std::to_string(i)) : 0, 1);
     EXPECT_LE(listed.size(), 61u);
+}
+
+namespace {
+
+using Variant = std::pair<std::string, std::string>; // what was done, the damaged bytes
+
+std::uint32_t At32(const std::string& bytes, std::size_t at)
+{
+    return at + 4 <= bytes.size() ? fmt::Load32(reinterpret_cast<const std::uint8_t*>(bytes.data() + at)) : 0;
+}
+
+void Set32(std::string& bytes, std::size_t at, std::uint32_t value)
+{
+    if (at + 4 <= bytes.size())
+        fmt::Store32(reinterpret_cast<std::uint8_t*>(bytes.data() + at), value);
+}
+
+// The damage a file copied from an old disk shows, placed by the file's own
+// structure: cut at every boundary, a blank header, a wrong bitmap, record
+// lengths that lie, chains that loop and slots that share a record.
+std::vector<Variant> DamagedVariants(const std::string& file)
+{
+    std::vector<std::uint32_t> tables;
+    std::set<std::uint32_t> records;
+    for (std::uint32_t at = At32(file, fmt::kHashTableOffset);
+         at != 0 && at + fmt::kHashSlotsOffset <= file.size() && At32(file, at) == fmt::kHashSignature &&
+         std::find(tables.begin(), tables.end(), at) == tables.end();
+         at = At32(file, at + fmt::kHashNextOffset)) {
+        tables.push_back(at);
+        for (std::uint32_t slot = at + fmt::kHashSlotsOffset;
+             slot + 8 <= std::min<std::size_t>(file.size(), at + At32(file, at + 4) * fmt::kBlockSize) && records.size() < 3;
+             slot += fmt::kHashSlotSize) {
+            if (!fmt::SlotIsEmpty(At32(file, slot)) && At32(file, slot + 4) < file.size())
+                records.insert(At32(file, slot + 4));
+        }
+    }
+    std::vector<Variant> variants;
+    const auto cut = [&](const std::string& name, std::size_t at) {
+        if (at < file.size())
+            variants.push_back({"cut at " + name, file.substr(0, at)});
+    };
+    const auto change = [&](const std::string& name, const std::function<void(std::string&)>& damage) {
+        std::string bytes = file;
+        damage(bytes);
+        variants.push_back({name, bytes});
+    };
+    cut("the signature's end", fmt::kSignatureSize);
+    cut("the bitmap's start", fmt::kBitmapOffset);
+    cut("the bitmap's end", fmt::kBitmapOffset + (At32(file, fmt::kCapacityOffset) + 7) / 8);
+    cut("the header's end", fmt::kBlocksStart);
+    for (std::uint32_t table : tables) {
+        cut("a table's start", table);
+        cut("a table's first slot", table + fmt::kHashSlotsOffset);
+        cut("a table's end", table + At32(file, table + 4) * fmt::kBlockSize);
+    }
+    for (std::uint32_t record : records) {
+        cut("a record's start", record);
+        cut("a record's strings", record + fmt::kUrlFixedSize);
+    }
+    change("zeroed signature", [](std::string& b) { std::fill_n(b.begin(), fmt::kSignatureSize, '\0'); });
+    change("zeroed header", [](std::string& b) { std::fill_n(b.begin(), std::min<std::size_t>(b.size(), fmt::kBlocksStart), '\0'); });
+    change("bitmap cleared", [](std::string& b) { std::fill_n(b.begin() + fmt::kBitmapOffset, fmt::kMaxBlocks / 8, '\0'); });
+    change("bitmap inverted", [](std::string& b) {
+        for (std::uint32_t i = fmt::kBitmapOffset; i < fmt::kBlocksStart; ++i)
+            b[i] = char(~b[i]);
+    });
+    for (std::uint32_t record : records) {
+        change("record length inflated", [&](std::string& b) { Set32(b, record + 4, At32(b, record + 4) + 14); });
+        change("record length past the end", [&](std::string& b) { Set32(b, record + 4, 0x00FFFFFF); });
+        change("record length zero", [&](std::string& b) { Set32(b, record + 4, 0); });
+    }
+    if (!tables.empty()) {
+        change("chain looping on its first table",
+               [&](std::string& b) { Set32(b, tables.back() + fmt::kHashNextOffset, tables.front()); });
+        change("every slot naming one record", [&](std::string& b) {
+            for (std::uint32_t slot = tables.front() + fmt::kHashSlotsOffset;
+                 slot + 8 <= tables.front() + fmt::kHashTableBlocks * fmt::kBlockSize && !records.empty();
+                 slot += fmt::kHashSlotSize) {
+                Set32(b, slot, At32(file, slot) == fmt::kSlotFree ? fmt::HashKey("http://shared/") : At32(b, slot));
+                Set32(b, slot + 4, *records.begin());
+            }
+        });
+    }
+    return variants;
+}
+
+std::set<std::string> ListedSet(larkspool::IndexDatCache& cache)
+{
+    std::set<std::string> urls;
+    for (const auto& entry : ListEntries(cache))
+        urls.insert(entry.url);
+    return urls;
+}
+
+} // namespace
+
+// What a user does with a damaged cache - list it, look every entry up, add
+// one, remove one, move one out - ends in an error that leaves every byte as
+// it was, or in a result that lost nothing that was listed before.
+TEST_F(IndexDatDamage, damaged_real_and_written_caches_give_an_error_or_a_sound_result)
+{
+    std::vector<std::pair<std::string, std::string>> sources{{"written", m_pristine}};
+    const std::filesystem::path real = std::filesystem::path(LARKSPOOL_TESTDATA_DIR) / "msiecf";
+    std::error_code absent;
+    for (const auto& file : std::filesystem::directory_iterator(real, absent)) {
+        if (file.path().extension() == ".dat")
+            sources.push_back({file.path().filename().string(), larkspool::test::ReadFile(file.path())});
+    }
+    for (const auto& [source, file] : sources) {
+        for (const auto& [damage, bytes] : DamagedVariants(file)) {
+            const std::string name = source + ", " + damage;
+            for (const auto& left : std::filesystem::directory_iterator(m_folder))
+                std::filesystem::remove_all(left.path());
+            Install(bytes);
+            larkspool::IndexDatCache cache(m_folder);
+            (void)cache.LoadError();
+            std::set<std::string> listed = ListedSet(cache);
+            std::size_t lookups = 0;
+            for (const std::string& url : listed) {
+                if (++lookups > 20)
+                    break;
+                larkspool::CacheEntryBuffer buffer;
+                DWORD size = buffer.size();
+                if (cache.GetUrlCacheEntryInfoA(url.c_str(), buffer.info(), &size) && buffer.info()->lpszLocalFileName) {
+                    EXPECT_EQ(std::string(buffer.info()->lpszLocalFileName).rfind(m_folder.string(), 0), 0u) << name;
+                }
+            }
+            // Each write, checked against what was there before it.
+            const auto write = [&](const char* what, const std::function<bool()>& work, const std::string& gone,
+                                   const std::string& more) {
+                const std::string before = larkspool::test::ReadFile(IndexPath());
+                if (!work()) {
+                    EXPECT_EQ(larkspool::test::ReadFile(IndexPath()), before) << name << ": a refused " << what;
+                    return;
+                }
+                std::set<std::string> expected = listed;
+                expected.erase(gone);
+                if (!more.empty())
+                    expected.insert(more);
+                const std::set<std::string> now = ListedSet(cache);
+                EXPECT_TRUE(std::includes(now.begin(), now.end(), expected.begin(), expected.end()))
+                    << name << ": " << what << " lost entries";
+                listed = now;
+            };
+            write("add", [&] {
+                char path[MAX_PATH] = {};
+                if (!cache.CreateUrlCacheEntryA("http://added/a.htm", 0, "htm", path, 0))
+                    return false;
+                larkspool::test::WriteFile(path, "new content");
+                return bool(Commit(cache, "http://added/a.htm", path));
+            }, "", "http://added/a.htm");
+            const std::vector<std::string> urls(listed.begin(), listed.end());
+            if (!urls.empty())
+                write("remove", [&] { return bool(cache.DeleteUrlCacheEntryA(urls.front().c_str())); }, urls.front(), "");
+            if (urls.size() > 1)
+                write("move", [&] {
+                    larkspool::CacheEntryBuffer buffer;
+                    DWORD size = buffer.size();
+                    if (cache.GetUrlCacheEntryInfoA(urls.back().c_str(), buffer.info(), &size) &&
+                        buffer.info()->lpszLocalFileName)
+                        (void)larkspool::test::ReadFile(buffer.info()->lpszLocalFileName);
+                    return bool(cache.DeleteUrlCacheEntryA(urls.back().c_str()));
+                }, urls.back(), "");
+        }
+    }
 }
 
 TEST_F(IndexDatDamage, random_bit_flips_and_truncations_never_crash)

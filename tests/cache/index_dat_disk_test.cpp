@@ -128,6 +128,40 @@ TEST_F(FullDisk, growing_or_starting_a_cache_on_a_full_disk_is_an_error_not_a_cr
     EXPECT_TRUE(ListEntries(fresh).empty());
 }
 
+// A read-only file is read-only only for an ordinary user, so that row runs
+// in the as-ordinary-user test; mounting a disk read-only needs root.
+TEST_F(FullDisk, a_write_to_a_read_only_file_or_disk_says_which_it_is)
+{
+    std::string expected;
+    std::string other;
+    if (geteuid() != 0) {
+        AddEntries(m_cache, 3);
+        std::filesystem::permissions(m_cache / "index.dat", std::filesystem::perms::owner_read,
+                                     std::filesystem::perm_options::replace);
+        expected = "permission denied";
+        other = "read-only";
+    } else if (MountSmallDisk()) {
+        AddEntries(m_cache, 3);
+        ASSERT_EQ(mount(nullptr, m_temp.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+        expected = "read-only file system";
+        other = "permission";
+    } else {
+        GTEST_SKIP() << "neither an ordinary user nor allowed to mount";
+    }
+    const std::string before = ReadFile(m_cache / "index.dat");
+
+    larkspool::IndexDatCache cache(m_cache);
+    EXPECT_EQ(ListEntries(cache).size(), 3u);
+    for (bool deleting : {true, false}) {
+        EXPECT_FALSE(deleting ? cache.DeleteUrlCacheEntryA("http://host/1.htm") : Commit(cache, "http://host/new.htm"));
+        EXPECT_EQ(cache.LastError(), DWORD(ERROR_ACCESS_DENIED));
+        const std::string text = cache.LastErrorText();
+        EXPECT_NE(text.find(expected), std::string::npos) << text;
+        EXPECT_EQ(text.find(other), std::string::npos) << text;
+    }
+    EXPECT_EQ(ReadFile(m_cache / "index.dat"), before);
+}
+
 TEST(ShrinkingFile, a_reader_survives_index_dat_rewritten_under_it)
 {
     TempFolder temp;

@@ -1,0 +1,85 @@
+// Finding orphans: every file name the records hold, per sub-folder, against
+// what the sub-folders hold. Names are compared without case, so that a name
+// a Windows writer spelt otherwise keeps its file.
+#include "cache/index_dat_orphans.h"
+
+#include "cache/cache_file_name.h"
+#include "cache/index_dat_store.h"
+
+#include <algorithm>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace larkspool {
+
+using namespace indexdat;
+
+namespace {
+
+std::string Folded(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+    return name;
+}
+
+// The folded file names per sub-folder index, or nullopt when some record
+// that may name a file cannot be read.
+std::optional<std::vector<std::set<std::string>>> NamedFiles(const IndexDatStore& store)
+{
+    const auto bytes = store.Bytes();
+    if (std::uint64_t(kLeakListOffset) + 4 > bytes.size() || Load32(bytes.data() + kLeakListOffset) != 0)
+        return std::nullopt;
+    const auto tables = store.HashTables();
+    if (!store.ChainComplete(tables))
+        return std::nullopt;
+    std::vector<std::set<std::string>> named(kMaxFolders);
+    for (const HashTableRef& table : tables) {
+        for (std::uint32_t i = 0; i < table.slots; ++i) {
+            const auto slot = store.SlotAt(table, i);
+            if (!slot)
+                continue;
+            if (std::uint64_t(slot->record) + 4 <= bytes.size() && Load32(bytes.data() + slot->record) == kRedrSignature)
+                continue; // a redirect names no file
+            const auto record = ParseUrlRecord(bytes, slot->record);
+            if (!record)
+                return std::nullopt;
+            if (record->fileName && record->folder < kMaxFolders)
+                named[record->folder].insert(Folded(*record->fileName));
+        }
+    }
+    return named;
+}
+
+} // namespace
+
+std::size_t RemoveOrphanFiles(const IndexDatStore& store, const std::filesystem::path& folder, std::uint64_t now)
+{
+    const auto named = NamedFiles(store);
+    if (!named)
+        return 0;
+    std::size_t removed = 0;
+    for (std::uint32_t i = 0; i < store.FolderCount(); ++i) {
+        const std::string name = store.FolderName(i);
+        std::error_code error;
+        if (name.empty() || std::filesystem::symlink_status(folder / name, error).type() != std::filesystem::file_type::directory)
+            continue;
+        for (std::filesystem::directory_iterator it(folder / name, error), end; !error && it != end; it.increment(error)) {
+            const std::filesystem::directory_entry& entry = *it;
+            const std::string file = entry.path().filename().string();
+            std::error_code ignored;
+            if (entry.symlink_status(ignored).type() != std::filesystem::file_type::regular ||
+                (*named)[i].contains(Folded(file)) || IsIndexFileName(file) || Folded(file) == "desktop.ini")
+                continue;
+            const std::uint64_t changed = FileChangeTicks(entry.path());
+            if (changed == 0 || changed + kOrphanAgeTicks > now)
+                continue;
+            if (std::filesystem::remove(entry.path(), ignored))
+                ++removed;
+        }
+    }
+    return removed;
+}
+
+} // namespace larkspool
