@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 namespace {
 
@@ -49,25 +48,19 @@ TEST_F(IndexDatCache, missing_folder_reads_as_empty_cache_and_stays_missing)
     EXPECT_FALSE(std::filesystem::exists(m_folder));
 }
 
-TEST_F(IndexDatCache, committed_entry_is_found_with_its_fields)
+// The contract checks the stored fields; this store also names the file
+// after the URL with a counter and keeps the extension asked for.
+TEST_F(IndexDatCache, committed_file_is_named_after_the_url_and_keeps_its_extension)
 {
     const std::string path = Add(m_cache, "http://host/dir/page.htm?q=1", "12345");
 
     CacheEntryBuffer buffer;
     DWORD size = buffer.size();
     ASSERT_TRUE(m_cache.GetUrlCacheEntryInfoA("http://host/dir/page.htm?q=1", buffer.info(), &size));
-    const auto entry = larkspool::test::ToListed(*buffer.info());
 
-    EXPECT_EQ(entry.url, "http://host/dir/page.htm?q=1");
-    EXPECT_EQ(entry.localFile, path);
     EXPECT_EQ(std::filesystem::path(path).filename(), "page[1].htm");
     EXPECT_EQ(std::filesystem::path(path).parent_path().parent_path(), m_folder);
-    EXPECT_EQ(std::filesystem::path(path).parent_path().filename().string().size(), 8u);
-    EXPECT_EQ(entry.size, 5u);
-    EXPECT_EQ(entry.modified, 0x01D0DF25EE8B1260u);
-    EXPECT_EQ(entry.type, NORMAL_CACHE_ENTRY);
     EXPECT_STREQ(buffer.info()->lpszFileExtension, "htm");
-    EXPECT_EQ(ListEntries(m_cache).size(), 1u);
 }
 
 TEST_F(IndexDatCache, entry_types_are_stored_with_the_container_default)
@@ -94,31 +87,6 @@ TEST_F(IndexDatCache, entry_types_are_stored_with_the_container_default)
     }
 }
 
-TEST_F(IndexDatCache, created_files_get_unique_names)
-{
-    std::set<std::string> paths;
-    for (int i = 0; i < 5; ++i) {
-        char path[MAX_PATH] = {};
-        ASSERT_TRUE(m_cache.CreateUrlCacheEntryA("http://host/index.html", 0, "html", path, 0));
-        EXPECT_TRUE(std::filesystem::exists(path));
-        paths.insert(path);
-    }
-    EXPECT_EQ(paths.size(), 5u);
-}
-
-TEST_F(IndexDatCache, commit_replaces_the_entry_of_the_same_url_and_its_file)
-{
-    const std::string first = Add(m_cache, "http://host/a.htm", "old");
-    const std::string second = Add(m_cache, "http://host/a.htm", "newer");
-
-    const auto entries = ListEntries(m_cache);
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].localFile, second);
-    EXPECT_EQ(entries[0].size, 5u);
-    EXPECT_FALSE(std::filesystem::exists(first));
-    EXPECT_TRUE(std::filesystem::exists(second));
-}
-
 TEST_F(IndexDatCache, committing_the_same_file_again_keeps_it)
 {
     const std::string path = Add(m_cache, "http://host/a.htm", "content");
@@ -128,21 +96,6 @@ TEST_F(IndexDatCache, committing_the_same_file_again_keeps_it)
 
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(ListEntries(m_cache).size(), 1u);
-}
-
-TEST_F(IndexDatCache, delete_removes_one_entry_per_call)
-{
-    const std::string path = Add(m_cache, "http://host/a.htm");
-    Add(m_cache, "http://host/b.htm");
-
-    EXPECT_TRUE(m_cache.DeleteUrlCacheEntryA("http://host/a.htm"));
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(m_cache.DeleteUrlCacheEntryA("http://host/a.htm"));
-    EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
-
-    const auto entries = ListEntries(m_cache);
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].url, "http://host/b.htm");
 }
 
 TEST_F(IndexDatCache, commit_refuses_missing_files_and_files_outside_the_cache)
@@ -158,40 +111,6 @@ TEST_F(IndexDatCache, commit_refuses_missing_files_and_files_outside_the_cache)
                                               FILETIME{}, 0, nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(ListEntries(m_cache).size(), 1u);
-}
-
-TEST_F(IndexDatCache, enumeration_stays_on_an_entry_that_did_not_fit)
-{
-    for (int i = 0; i < 3; ++i)
-        Add(m_cache, "http://host/" + std::string(3000, char('a' + i)) + ".htm");
-
-    std::vector<std::string> urls;
-    CacheEntryBuffer buffer(sizeof(INTERNET_CACHE_ENTRY_INFOA));
-    DWORD size = buffer.size();
-    auto handle = m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
-    ASSERT_EQ(handle, nullptr);
-    ASSERT_EQ(m_cache.LastError(), ERROR_INSUFFICIENT_BUFFER);
-    ASSERT_GT(size, 3000u);
-    buffer.resize(size);
-    handle = m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
-    ASSERT_NE(handle, nullptr);
-    urls.push_back(buffer.info()->lpszSourceUrlName);
-    for (;;) {
-        CacheEntryBuffer small(sizeof(INTERNET_CACHE_ENTRY_INFOA));
-        size = small.size();
-        if (m_cache.FindNextUrlCacheEntryA(handle, small.info(), &size))
-            FAIL() << "a 3000-byte URL fitted in the bare struct";
-        if (m_cache.LastError() == ERROR_NO_MORE_ITEMS)
-            break;
-        ASSERT_EQ(m_cache.LastError(), ERROR_INSUFFICIENT_BUFFER);
-        buffer.resize(size);
-        ASSERT_TRUE(m_cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size));
-        urls.push_back(buffer.info()->lpszSourceUrlName);
-    }
-    EXPECT_TRUE(m_cache.FindCloseUrlCache(handle));
-    std::sort(urls.begin(), urls.end());
-    EXPECT_EQ(std::unique(urls.begin(), urls.end()), urls.end());
-    EXPECT_EQ(urls.size(), 3u);
 }
 
 TEST_F(IndexDatCache, enumeration_reaches_tables_appended_while_it_runs)
@@ -257,36 +176,6 @@ TEST_F(IndexDatCache, a_second_store_on_the_same_folder_sees_every_change)
     EXPECT_EQ(ListEntries(m_cache).size(), 502u);
     EXPECT_TRUE(m_cache.DeleteUrlCacheEntryA("http://a/2.htm"));
     EXPECT_EQ(ListEntries(other).size(), 501u);
-}
-
-TEST_F(IndexDatCache, canonicalize_decodes_escapes_and_honours_the_length)
-{
-    struct Case {
-        const char* in;
-        DWORD given;
-        const char* out; // null when the call fails
-        DWORD error;
-        DWORD lengthAfter;
-    };
-    const Case cases[] = {
-        {"a%20b%2F", 8, "a b/", 0, 4},
-        {"abcd", 4, nullptr, ERROR_INSUFFICIENT_BUFFER, 5},
-        {"a%00b", 8, "a", 0, 1}, // a decoded NUL ends the text
-        {"a", 0, nullptr, ERROR_INVALID_PARAMETER, 0},
-    };
-    for (const Case& c : cases) {
-        char out[8] = {};
-        DWORD length = c.given;
-
-        const BOOL done = m_cache.InternetCanonicalizeUrlA(c.in, out, &length, ICU_DECODE | ICU_NO_ENCODE);
-
-        EXPECT_EQ(bool(done), c.out != nullptr) << c.in;
-        if (c.out)
-            EXPECT_STREQ(out, c.out) << c.in;
-        else
-            EXPECT_EQ(m_cache.LastError(), c.error) << c.in;
-        EXPECT_EQ(length, c.lengthAfter) << c.in;
-    }
 }
 
 TEST(CacheFileName, names_come_from_the_last_path_element)
