@@ -1,4 +1,4 @@
-#include "main_window_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 #include "app/tfrm_pick_up.h"
 #include "tests/support/modal_driver.h"

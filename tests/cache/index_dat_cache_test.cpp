@@ -1,6 +1,6 @@
 #include "cache/cache_file_name.h"
 #include "cache/index_dat_cache.h"
-#include "cache_test_support.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 namespace {
 
 using larkspool::CacheEntryBuffer;
-using larkspool::test::ListEntries;
-using larkspool::test::TempFolder;
+using larkspool::testing::ListEntries;
+using larkspool::testing::TempFolder;
 
 class IndexDatCache : public ::testing::Test {
 protected:
@@ -20,7 +20,7 @@ protected:
     {
         char path[MAX_PATH] = {};
         EXPECT_TRUE(cache.CreateUrlCacheEntryA(url.c_str(), 0, "htm", path, 0)) << url;
-        larkspool::test::WriteFile(path, content);
+        larkspool::testing::WriteFile(path, content);
         const FILETIME lastModified{DWORD(modified), DWORD(modified >> 32)};
         EXPECT_TRUE(cache.CommitUrlCacheEntryA(url.c_str(), path, FILETIME{}, lastModified, type, nullptr, 0, "htm",
                                                nullptr))
@@ -102,7 +102,7 @@ TEST_F(IndexDatCache, commit_refuses_missing_files_and_files_outside_the_cache)
 {
     Add(m_cache, "http://host/first.htm");
     const auto outside = m_temp.Path() / "outside.htm";
-    larkspool::test::WriteFile(outside, "x");
+    larkspool::testing::WriteFile(outside, "x");
 
     EXPECT_FALSE(m_cache.CommitUrlCacheEntryA("http://host/x.htm", outside.string().c_str(), FILETIME{}, FILETIME{},
                                               0, nullptr, 0, nullptr, nullptr));

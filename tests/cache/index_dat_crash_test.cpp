@@ -1,7 +1,7 @@
 // Kills writers at random moments and runs two at once; the cache must open
 // afterwards and hold every entry whose commit had returned.
 #include "cache/index_dat_cache.h"
-#include "cache_test_support.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 
 namespace {
 
-using larkspool::test::ListEntries;
-using larkspool::test::TempFolder;
+using larkspool::testing::ListEntries;
+using larkspool::testing::TempFolder;
 
 // A running cache_writer whose output is read line by line.
 class Writer {

@@ -2,7 +2,7 @@
 // hang, and must keep whatever can still be trusted.
 #include "cache/index_dat_cache.h"
 #include "cache/index_dat_format.h"
-#include "cache_test_support.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 
 namespace {
 
-using larkspool::test::ListEntries;
-using larkspool::test::TempFolder;
+using larkspool::testing::ListEntries;
+using larkspool::testing::TempFolder;
 namespace fmt = larkspool::indexdat;
 
 class IndexDatDamage : public ::testing::Test {
@@ -26,11 +26,11 @@ protected:
             const std::string url = "http://host/" + std::to_string(i) + ".htm";
             cache.CommitUrlCacheEntryA(url.c_str(), nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, "htm", nullptr);
         }
-        m_pristine = larkspool::test::ReadFile(IndexPath());
+        m_pristine = larkspool::testing::ReadFile(IndexPath());
     }
 
     std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
-    void Install(const std::string& bytes) const { larkspool::test::WriteFile(IndexPath(), bytes); }
+    void Install(const std::string& bytes) const { larkspool::testing::WriteFile(IndexPath(), bytes); }
     static void Put32(std::string& bytes, std::size_t at, std::uint32_t value)
     {
         if (at + 4 <= bytes.size())
@@ -117,7 +117,7 @@ TEST_F(IndexDatDamage, foreign_files_give_a_load_error_and_stay_untouched)
         EXPECT_FALSE(cache.CommitUrlCacheEntryA("http://a/", nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, nullptr,
                                                 nullptr))
             << c.name;
-        EXPECT_EQ(larkspool::test::ReadFile(IndexPath()), c.bytes) << c.name;
+        EXPECT_EQ(larkspool::testing::ReadFile(IndexPath()), c.bytes) << c.name;
     }
 }
 
@@ -175,7 +175,7 @@ TEST_F(IndexDatDamage, the_next_write_recounts_blocks_in_use_and_clears_bits_pas
 
     EXPECT_EQ(Exercise(), std::size_t(kEntries));
 
-    const std::string after = larkspool::test::ReadFile(IndexPath());
+    const std::string after = larkspool::testing::ReadFile(IndexPath());
     EXPECT_EQ(after[fmt::kBitmapOffset + capacity / 8 + 8], '\0');
     std::uint32_t used = 0;
     for (std::uint32_t i = 0; i < fmt::kMaxBlocks / 8; ++i)
@@ -215,7 +215,7 @@ TEST_F(IndexDatDamage, damaged_records_are_left_out_and_the_rest_listed)
 TEST_F(IndexDatDamage, a_record_naming_a_file_outside_its_folder_is_never_followed)
 {
     const auto victim = m_temp.Path() / "victim.txt";
-    larkspool::test::WriteFile(victim, "keep me");
+    larkspool::testing::WriteFile(victim, "keep me");
     {
         larkspool::IndexDatCache cache(m_folder);
         char path[MAX_PATH] = {};
@@ -223,7 +223,7 @@ TEST_F(IndexDatDamage, a_record_naming_a_file_outside_its_folder_is_never_follow
         ASSERT_TRUE(cache.CommitUrlCacheEntryA("http://evil/a.htm", path, FILETIME{}, FILETIME{}, 0, nullptr, 0,
                                                "htm", nullptr));
     }
-    std::string bytes = larkspool::test::ReadFile(IndexPath());
+    std::string bytes = larkspool::testing::ReadFile(IndexPath());
     const std::string name = "a[1].htm";
     const std::size_t at = bytes.find(name + '\0');
     ASSERT_NE(at, std::string::npos);
@@ -314,7 +314,7 @@ TEST_F(IndexDatDamage, a_refused_write_leaves_every_byte_as_it_was)
 
         larkspool::IndexDatCache cache(m_folder);
         EXPECT_FALSE(Commit(cache, "http://host/new.htm", outside.c_str())) << c.name;
-        EXPECT_EQ(larkspool::test::ReadFile(IndexPath()), bytes) << c.name;
+        EXPECT_EQ(larkspool::testing::ReadFile(IndexPath()), bytes) << c.name;
     }
 }
 
@@ -337,7 +337,7 @@ TEST_F(IndexDatDamage, what_a_killed_writer_allocated_is_freed_unless_the_chain_
             larkspool::IndexDatCache cache(m_folder);
             EXPECT_TRUE(cache.DeleteUrlCacheEntryA("http://host/4.htm"));
         }
-        const std::string after = larkspool::test::ReadFile(IndexPath());
+        const std::string after = larkspool::testing::ReadFile(IndexPath());
         for (std::uint32_t block : {kOrphan, kOrphan + 1})
             EXPECT_EQ((after[fmt::kBitmapOffset + block / 8] >> (block % 8) & 1) == 0, freed) << block;
     }
@@ -365,7 +365,7 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
     if (noLinks)
         std::filesystem::rename(outside, folder);
     // a's record names index.dat in the cache folder itself.
-    std::string bytes = larkspool::test::ReadFile(IndexPath());
+    std::string bytes = larkspool::testing::ReadFile(IndexPath());
     const std::size_t at = bytes.find("a[1].htm");
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at, 9, std::string("INDEX.DAT", 9));
@@ -385,8 +385,9 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
         EXPECT_TRUE(cache.DeleteUrlCacheEntryA(url)) << url;
     }
     EXPECT_TRUE(std::filesystem::exists(IndexPath()));
-    if (!noLinks)
+    if (!noLinks) {
         EXPECT_TRUE(std::filesystem::exists(outside / std::filesystem::path(linkedFile).filename()));
+    }
 }
 
 TEST_F(IndexDatDamage, slots_sharing_one_record_give_it_once_and_free_it_once)
