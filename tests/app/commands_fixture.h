@@ -2,8 +2,8 @@
 // command tests share: focus, job list paths, tree folders and cache lookups.
 #pragma once
 
-#include "main_window_fixture.h"
-#include "dialog_answerer.h"
+#include "tests/app/main_window_fixture.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/temp_folder.h"
 
 #include <QTreeWidgetItemIterator>
@@ -13,6 +13,9 @@
 #include <sstream>
 
 namespace larkspool::testing {
+
+// The job windows close by themselves when their job ends.
+inline const QStringList kProgressWindows{"frmFileOp", "frmFileOp2", "frmRefresh"};
 
 class CommandsFixture : public MainWindowFixture {
 protected:
@@ -51,12 +54,7 @@ protected:
             texts.push_back((*it)->text(0).toStdString());
         return texts;
     }
-    bool InCache(const std::string& url)
-    {
-        CacheEntryBuffer block;
-        DWORD size = block.size();
-        return m_cache.Cache().GetUrlCacheEntryInfoA(url.c_str(), block.info(), &size) != FALSE;
-    }
+    bool InCache(const std::string& url) { return m_cache.InCache(url); }
     std::string Exported(const std::string& relative) const
     {
         std::ifstream in(m_dest.Path() / relative, std::ios::binary);
@@ -67,7 +65,7 @@ protected:
         return text.str();
     }
     // Lets the driver's last answers through and checks all were given.
-    void ExpectAllAnswered(const DialogAnswerer& driver)
+    void ExpectAllAnswered(const ModalDriver& driver)
     {
         for (int i = 0; i < 100 && !driver.Done(); ++i)
             QTest::qWait(5);

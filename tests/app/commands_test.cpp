@@ -1,4 +1,4 @@
-#include "commands_fixture.h"
+#include "tests/app/commands_fixture.h"
 
 #include "export/tfrm_confirm.h"
 #include "export/tfrm_file_op.h"
@@ -9,12 +9,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace {
 
 using namespace larkspool;
 using larkspool::testing::LabelText;
-using larkspool::testing::DialogAnswerer;
+using larkspool::testing::ModalDriver;
 using Strings = std::vector<std::string>;
 
 const Strings kBranchA = {"www.example.jp/a/b.gif", "www.example.jp/a/c.css", "www.example.jp/a/d.js",
@@ -95,8 +96,8 @@ TEST_F(Commands, move_and_delete_ask_first_with_the_count_or_the_name_and_no_doe
         FocusList();
         bool moveShown = false;
         bool deleteShown = false;
-        DialogAnswerer driver;
-        driver.Answer("frmMoveDel", "btnNo", [&](QWidget& dialog) {
+        ModalDriver driver{larkspool::testing::kProgressWindows};
+        driver.Expect("frmMoveDel", "btnNo", [&](QWidget& dialog) {
             moveShown = dialog.findChild<QLabel*>("imgMove")->isVisible();
             deleteShown = dialog.findChild<QLabel*>("imgDelete")->isVisible();
         });
@@ -104,8 +105,8 @@ TEST_F(Commands, move_and_delete_ask_first_with_the_count_or_the_name_and_no_doe
         Action(row.command) ? Action(row.command)->trigger() : Button(row.command)->click();
 
         ExpectAllAnswered(driver);
-        ASSERT_EQ(driver.Log().size(), 1u) << row.command;
-        EXPECT_EQ(driver.Log()[0].caption, row.caption) << row.command;
+        ASSERT_EQ(driver.captions.size(), 1u) << row.command;
+        EXPECT_EQ(driver.captions[0], row.caption) << row.command;
         EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), row.text) << row.command;
         EXPECT_EQ(moveShown, row.moveImage) << row.command;
         EXPECT_EQ(deleteShown, !row.moveImage) << row.command;
@@ -121,13 +122,13 @@ TEST_F(Commands, a_finished_delete_of_a_tree_folder_drops_its_nodes_and_lists_th
     const TCacheEntry* kept = Main().catalogue().CollectEntriesUnder("img.example.jp").front();
     OpenFolder("www.example.jp/a");
     FocusTree();
-    DialogAnswerer driver;
-    driver.Answer("frmMoveDel", "btnYes");
+    ModalDriver driver{larkspool::testing::kProgressWindows};
+    driver.Expect("frmMoveDel", "btnYes");
 
     Button("sbtDelete")->click();
 
     ExpectAllAnswered(driver);
-    EXPECT_EQ(driver.Log()[0].caption, "複数ﾌｧｲﾙの削除の確認");
+    EXPECT_EQ(driver.captions[0], "複数ﾌｧｲﾙの削除の確認");
     EXPECT_EQ(Main().catalogue().FindFolderNode("www.example.jp/a"), 0);
     EXPECT_EQ(Main().catalogue().FindFolderNode("www.example.jp/a/sub"), 0);
     EXPECT_EQ(TreeTexts(), (Strings{"MSIE Cache", "img.example.jp", "www.example.jp"}));
@@ -153,8 +154,8 @@ TEST_F(Commands, a_finished_move_of_list_rows_removes_them_and_keeps_the_folder_
     OpenFolder("www.example.jp/a");
     SelectRows({"sub", "c.css"});
     FocusList();
-    DialogAnswerer driver;
-    driver.Answer("frmMoveDel", "btnYes");
+    ModalDriver driver{larkspool::testing::kProgressWindows};
+    driver.Expect("frmMoveDel", "btnYes");
 
     Button("sbtMove")->click();
 
@@ -202,8 +203,8 @@ TEST_F(Commands, a_delete_cancelled_during_the_job_reads_the_cache_again)
     QObject::connect(
         window.findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged, &window,
         [&window] { window.findChild<QPushButton*>("btnCancel")->click(); }, Qt::SingleShotConnection);
-    DialogAnswerer driver;
-    driver.Answer("frmMoveDel", "btnYes");
+    ModalDriver driver{larkspool::testing::kProgressWindows};
+    driver.Expect("frmMoveDel", "btnYes");
 
     Button("sbtDelete")->click();
     WaitForListing();
@@ -219,27 +220,22 @@ TEST_F(Commands, a_delete_cancelled_during_the_job_reads_the_cache_again)
 
 TEST_F(Commands, copy_and_move_need_a_destination_and_delete_does_not)
 {
-    struct Row {
-        const char* command;
-        const char* dialog;
-    };
-    const Row rows[] = {{"sbtCopy", "QMessageBox"}, {"sbtMove", "QMessageBox"}, {"sbtDelete", "frmMoveDel"}};
     OpenSite();
     Main().SetCopyDir("");
     OpenFolder("www.example.jp/a");
-    for (const Row& row : rows) {
+    for (const char* command : {"sbtCopy", "sbtMove", "sbtDelete"}) {
         FocusTree();
-        DialogAnswerer driver;
-        driver.Answer(row.dialog, "btnNo");
+        const bool needsFolder = std::string(command) != "sbtDelete";
+        ModalDriver driver{larkspool::testing::kProgressWindows};
+        needsFolder ? driver.Answer() : driver.Expect("frmMoveDel", "btnNo");
 
-        Button(row.command)->click();
+        Button(command)->click();
 
         ExpectAllAnswered(driver);
-        ASSERT_EQ(driver.Log().size(), 1u) << row.command;
-        if (std::string(row.dialog) == "QMessageBox") {
-            EXPECT_EQ(driver.Log()[0].caption, "Larkspool for Windows");
-            EXPECT_EQ(driver.Log()[0].text,
-                      "保存先ﾃﾞｨﾚｸﾄﾘが設定されていません。\n\n保存先ﾃﾞｨﾚｸﾄﾘを設定してください。");
+        if (needsFolder) {
+            EXPECT_EQ(driver.captions, Strings{"Larkspool for Windows"});
+            EXPECT_EQ(driver.messages,
+                      Strings{"保存先ﾃﾞｨﾚｸﾄﾘが設定されていません。\n\n保存先ﾃﾞｨﾚｸﾄﾘを設定してください。"});
         }
     }
     EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
@@ -250,19 +246,19 @@ TEST_F(Commands, del_in_the_tree_asks_for_the_folder_and_a_finished_delete_of_th
     OpenSite();
     OpenFolder("www.example.jp/a");
     FocusTree();
-    DialogAnswerer driver;
-    driver.Answer("frmMoveDel", "btnNo");
+    ModalDriver driver{larkspool::testing::kProgressWindows};
+    driver.Expect("frmMoveDel", "btnNo");
 
     QTest::keyClick(Main().treeView(), Qt::Key_Delete);
 
     ExpectAllAnswered(driver);
-    ASSERT_EQ(driver.Log().size(), 1u);
+    ASSERT_EQ(driver.captions.size(), 1u);
     EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), "これらの 4 個のﾌｧｲﾙを削除してもよろしいですか?");
 
     const Strings tree = TreeTexts();
     OpenFolder("");
     FocusTree();
-    driver.Answer("frmMoveDel", "btnYes");
+    driver.Expect("frmMoveDel", "btnYes");
 
     Button("sbtDelete")->click();
 
@@ -302,8 +298,9 @@ TEST_F(Commands, the_job_windows_have_their_size_controls_and_answer_keys)
         EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint) << row.window;
         for (const char* control : row.controls)
             EXPECT_NE(window.findChild<QWidget*>(control), nullptr) << row.window << " " << control;
-        if (row.defaultButton)
+        if (row.defaultButton) {
             EXPECT_TRUE(window.findChild<QPushButton*>(row.defaultButton)->isDefault()) << row.window;
+        }
     }
     QWidget* order = forms.frmConfirm->findChild<QPushButton*>("btnYes");
     std::vector<std::string> tabs;
@@ -319,8 +316,8 @@ TEST_F(Commands, a_delete_says_where_from_only_and_an_empty_job_closes_at_once)
     OpenSite();
     OpenFolder("img.example.jp");
     FocusTree();
-    DialogAnswerer driver;
-    driver.Answer("frmMoveDel", "btnYes");
+    ModalDriver driver{larkspool::testing::kProgressWindows};
+    driver.Expect("frmMoveDel", "btnYes");
 
     Button("sbtDelete")->click();
 

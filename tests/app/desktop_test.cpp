@@ -1,7 +1,7 @@
 // The windows as a desktop sees them: run on an X server with a window
 // manager (scripts/desktop-test), never offscreen. What is checked is what
 // the window manager put on the windows, read back with xprop.
-#include "main_window_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 #include "app/tfrm_pick_up.h"
 #include "app/tfrm_refresh.h"

@@ -1,4 +1,4 @@
-#include "main_window_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 #include "export/message_box.h"
 #include "import/tfrm_from_local.h"

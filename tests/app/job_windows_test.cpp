@@ -1,4 +1,4 @@
-#include "commands_fixture.h"
+#include "tests/app/commands_fixture.h"
 
 #include "export/tfrm_confirm.h"
 #include "export/tfrm_file_op.h"
@@ -19,7 +19,7 @@ namespace {
 
 using namespace larkspool;
 using larkspool::testing::LabelText;
-using larkspool::testing::DialogAnswerer;
+using larkspool::testing::ModalDriver;
 using larkspool::testing::TempFolder;
 
 class JobWindows : public larkspool::testing::CommandsFixture {
@@ -27,10 +27,10 @@ protected:
     // Answers the import source dialog: its folder is the source, only the
     // domain is selected, and the copy button runs the import window; then
     // the dialog closes with OK, or with Cancel and no copy.
-    void AnswerFromLocal(DialogAnswerer& driver, const std::string& domain, bool ok)
+    void AnswerFromLocal(ModalDriver& driver, const std::string& domain, bool ok)
     {
-        driver.Answer("frmFromLocal", "", [this, domain, ok](QWidget& dialog) {
-            QTimer::singleShot(0, &dialog, [this, domain, ok, &dialog] {
+        driver.Expect("frmFromLocal", nullptr, [this, domain, ok](QWidget& dialog) {
+            ModalDriver::Later(&dialog, [this, domain, ok, &dialog] {
                 auto& fromLocal = static_cast<TfrmFromLocal&>(dialog);
                 dialog.findChild<QLineEdit*>(QStringLiteral("edtFolder"))
                     ->setText(QString::fromStdString(m_source.Path().string()));
@@ -59,11 +59,11 @@ TEST_F(JobWindows, an_import_ending_with_ok_asks_before_replacing_an_entry_and_r
     m_source.Write("www.new.jp/a.htm", "<a href=\"b.gif\">b</a>");
     m_source.Write("www.new.jp/b.gif", "gif!");
     OpenSite();
-    DialogAnswerer driver;
+    ModalDriver driver{larkspool::testing::kProgressWindows};
     AnswerFromLocal(driver, "www.new.jp", true);
     std::string conflict, sizeOld, sizeNew, dateOld, dateNew;
     bool icons = false;
-    driver.Answer("frmConfirm2", "btnYes", [&](QWidget& dialog) {
+    driver.Expect("frmConfirm2", "btnYes", [&](QWidget& dialog) {
         conflict = LabelText(dialog, "lblFileName");
         sizeOld = LabelText(dialog, "lblSizeOld");
         sizeNew = LabelText(dialog, "lblSizeNew");
@@ -95,15 +95,15 @@ TEST_F(JobWindows, an_import_question_on_a_file_gone_unreadable_keeps_the_previo
     m_source.Write("www.new.jp/a.htm", "new a, 21 bytes long!");
     const std::string b = m_source.Write("www.new.jp/b.htm", "b");
     OpenSite();
-    DialogAnswerer driver;
+    ModalDriver driver{larkspool::testing::kProgressWindows};
     AnswerFromLocal(driver, "www.new.jp", true);
     std::string firstSize;
     std::string secondSize;
-    driver.Answer("frmConfirm2", "btnNo", [&](QWidget& dialog) {
+    driver.Expect("frmConfirm2", "btnNo", [&](QWidget& dialog) {
         firstSize = LabelText(dialog, "lblSizeNew");
         std::filesystem::remove(b); // gone before its own question
     });
-    driver.Answer("frmConfirm2", "btnNo", [&](QWidget& dialog) { secondSize = LabelText(dialog, "lblSizeNew"); });
+    driver.Expect("frmConfirm2", "btnNo", [&](QWidget& dialog) { secondSize = LabelText(dialog, "lblSizeNew"); });
 
     Action("mnuCopyFromLocal")->trigger();
     WaitForListing();
@@ -119,7 +119,7 @@ TEST_F(JobWindows, an_import_cancelled_in_its_dialog_leaves_the_catalogue_unread
     OpenSite();
     const TCacheEntry* before = Main().catalogue().CacheList().front();
     m_cache.Add("http://late.example.jp/x.gif", "gif");
-    DialogAnswerer driver;
+    ModalDriver driver{larkspool::testing::kProgressWindows};
     AnswerFromLocal(driver, "www.new.jp", false);
 
     Button("sbtFromLocal")->click();
@@ -145,9 +145,9 @@ TEST_F(JobWindows, enter_esc_and_the_underlined_letters_answer_the_overwrite_que
     for (const Row& row : rows) {
         m_dest.Write("host.jp/c.css", "mine");
         FocusTree();
-        DialogAnswerer driver;
+        ModalDriver driver{larkspool::testing::kProgressWindows};
         std::string sizeOld;
-        driver.Answer("frmConfirm", "", [&](QWidget& dialog) {
+        driver.Expect("frmConfirm", nullptr, [&](QWidget& dialog) {
             sizeOld = LabelText(dialog, "lblSizeOld");
             QTest::keyClick(&dialog, row.key);
         });
@@ -175,9 +175,9 @@ TEST_F(JobWindows, the_overwrite_question_shows_shift_jis_and_utf8_names_inside_
         m_dest.Write("host.jp/" + row.name, "mine");
         SelectRows({row.name.c_str()});
         FocusList();
-        DialogAnswerer driver;
+        ModalDriver driver{larkspool::testing::kProgressWindows};
         std::string conflict;
-        driver.Answer("frmConfirm", "btnNo", [&](QWidget& dialog) { conflict = LabelText(dialog, "lblFileName"); });
+        driver.Expect("frmConfirm", "btnNo", [&](QWidget& dialog) { conflict = LabelText(dialog, "lblFileName"); });
 
         Button("sbtCopy")->click();
 
@@ -186,7 +186,7 @@ TEST_F(JobWindows, the_overwrite_question_shows_shift_jis_and_utf8_names_inside_
         EXPECT_EQ(Exported("host.jp/" + row.name), "mine");
 
         FocusList();
-        driver.Answer("frmMoveDel", "btnNo");
+        driver.Expect("frmMoveDel", "btnNo");
         Button("sbtDelete")->click();
         ExpectAllAnswered(driver);
         EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), std::string("'") + row.shown + "' を削除してもよろしいですか?");
@@ -200,8 +200,8 @@ TEST_F(JobWindows, a_move_cancelled_at_the_question_keeps_the_entry_and_reads_th
     OpenFolder("host.jp");
     m_dest.Write("host.jp/c.css", "mine");
     FocusTree();
-    DialogAnswerer driver;
-    driver.Answer("frmMoveDel", "btnYes").Answer("frmConfirm", "btnCancel");
+    ModalDriver driver{larkspool::testing::kProgressWindows};
+    driver.Expect("frmMoveDel", "btnYes").Expect("frmConfirm", "btnCancel");
 
     Button("sbtMove")->click();
     WaitForListing();
@@ -229,10 +229,10 @@ TEST_F(JobWindows, a_user_copies_two_pages_over_an_old_export_and_gets_linked_pa
     Main().SetCopyDir(m_dest.Path().string());
     m_dest.Write("www.example.jp/news.html", "stale");
     m_dest.Write("www.example.jp/index.html", "stale too");
-    DialogAnswerer driver;
+    ModalDriver driver{larkspool::testing::kProgressWindows};
     std::string conflict, dateOld, dateNew;
     bool icons = false;
-    driver.Answer("frmConfirm", "btnYesAll", [&](QWidget& dialog) {
+    driver.Expect("frmConfirm", "btnYesAll", [&](QWidget& dialog) {
         conflict = LabelText(dialog, "lblFileName");
         dateOld = LabelText(dialog, "lblDateOld");
         dateNew = LabelText(dialog, "lblDateNew");
@@ -242,8 +242,8 @@ TEST_F(JobWindows, a_user_copies_two_pages_over_an_old_export_and_gets_linked_pa
     Button("sbtCopy")->click();
 
     ExpectAllAnswered(driver);
-    EXPECT_EQ(driver.Log().size(), 1u) << "one question for the whole job";
-    EXPECT_EQ(driver.Log()[0].caption, "ﾌｧｲﾙの上書きの確認");
+    EXPECT_EQ(driver.captions.size(), 1u) << "one question for the whole job";
+    EXPECT_EQ(driver.captions[0], "ﾌｧｲﾙの上書きの確認");
     EXPECT_EQ(conflict, "このﾌｫﾙﾀﾞには既に'index.html'ﾌｧｲﾙが存在します。");
     EXPECT_FALSE(dateOld.empty());
     EXPECT_FALSE(dateNew.empty());

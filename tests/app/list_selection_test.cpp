@@ -1,7 +1,7 @@
 // The file list as a user drives it, in each of the four view styles: mouse
 // clicks on the viewport, Ctrl and Shift clicks, a rubber band, and the keys
 // the list and the menus answer.
-#include "commands_fixture.h"
+#include "tests/app/commands_fixture.h"
 
 #include "app/view_styles.h"
 #include "export/tfrm_move_del.h"
@@ -16,7 +16,7 @@
 namespace {
 
 using namespace larkspool;
-using larkspool::testing::DialogAnswerer;
+using larkspool::testing::ModalDriver;
 using larkspool::testing::LabelText;
 using Strings = std::vector<std::string>;
 
@@ -130,18 +130,18 @@ TEST_P(ListSelection, ctrl_a_and_invert_select_rows_and_del_acts_on_them)
     EXPECT_EQ(Marked(), (Strings{"b.gif", "c.css"}));
     ExpectStatus("2 のｵﾌﾞｼﾞｪｸﾄを選択", 2000);
 
-    DialogAnswerer driver;
-    driver.Answer("frmMoveDel", "btnNo");
+    ModalDriver driver{larkspool::testing::kProgressWindows};
+    driver.Expect("frmMoveDel", "btnNo");
     QTest::keyClick(View(), Qt::Key_Delete);
     ExpectAllAnswered(driver);
     EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), "これらの 2 個のﾌｧｲﾙを削除してもよろしいですか?");
 
     FocusList();
     ClickRow("c.css");
-    driver.Answer("frmMoveDel", "btnYes");
+    driver.Expect("frmMoveDel", "btnYes");
     QTest::keyClick(View(), Qt::Key_Delete);
     ExpectAllAnswered(driver);
-    EXPECT_EQ(driver.Log().back().caption, "ﾌｧｲﾙの削除の確認");
+    EXPECT_EQ(driver.captions.back(), "ﾌｧｲﾙの削除の確認");
     EXPECT_FALSE(InCache("http://www.example.jp/a/c.css"));
     EXPECT_TRUE(InCache("http://www.example.jp/a/b.gif"));
     EXPECT_EQ(RowNames(), (Strings{"sub", "b.gif", "d.js"}));

@@ -6,8 +6,8 @@
 #include "app/folder_items_model.h"
 #include "app/forms.h"
 #include "app/tfrm_main.h"
-#include "tests/catalogue/test_cache.h"
-#include "tests/settings/settings_sandbox.h"
+#include "tests/support/test_cache.h"
+#include "tests/support/settings_sandbox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "main_window_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 #include "app/help_window.h"
 #include "app/tfrm_pick_up.h"

@@ -4,12 +4,12 @@
 #pragma once
 
 #include "tests/browsercache/chromium_bytes.h"
+#include "tests/support/files.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
@@ -75,9 +75,8 @@ public:
 
     void WriteTo(const std::filesystem::path& folder) const
     {
-        std::filesystem::create_directories(folder);
         for (const auto& [name, bytes] : m_files)
-            std::ofstream(folder / name, std::ios::binary) << bytes;
+            WriteFile(folder / name, bytes);
     }
 
 private:

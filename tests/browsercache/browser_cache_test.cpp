@@ -17,8 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 
 namespace larkspool::browsercache {
@@ -60,12 +58,6 @@ std::string Encoded(const std::string& data, const std::string& encoding)
     if (encoding == "gzip, br")
         return Brotli(Deflated(data, 15 + 16));
     return data;
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // A body large enough for several decoding chunks, with every byte value.
@@ -255,7 +247,7 @@ TEST_F(BrowserCacheOver, lists_only_the_bodies_a_user_wants)
         urls.push_back(url);
     EXPECT_EQ(urls, (std::vector<std::string>{"http://h/page.html", "http://h/twice.html", "https://h/secure.css"}));
     ASSERT_TRUE(Retrieve("http://h/twice.html"));
-    EXPECT_EQ(ReadAll(listed.at("http://h/twice.html").file), "newer");
+    EXPECT_EQ(testing::ReadFile(listed.at("http://h/twice.html").file), "newer");
     ASSERT_EQ(m_cache->Problems().size(), 1u);
     EXPECT_NE(m_cache->Problems()[0].find("data_3 is missing"), std::string::npos);
 }
@@ -272,7 +264,7 @@ TEST_F(BrowserCacheOver, bodies_are_decoded_only_when_retrieved_and_then_kept)
     EXPECT_EQ(listed.at("http://h/big.js").size, body.size());
     EXPECT_EQ(listed.at("http://h/plain.png").size, 3u);
     ASSERT_TRUE(Retrieve("http://h/big.js"));
-    EXPECT_TRUE(ReadAll(listed.at("http://h/big.js").file) == body);
+    EXPECT_TRUE(testing::ReadFile(listed.at("http://h/big.js").file) == body);
     EXPECT_EQ(ScratchFiles(), 1u);
     std::filesystem::last_write_time(listed.at("http://h/big.js").file, std::filesystem::file_time_type{});
     ASSERT_TRUE(Retrieve("http://h/big.js"));
@@ -328,7 +320,7 @@ TEST_F(BrowserCacheOver, redirects_become_redirect_pages_to_the_local_target)
                 {"http://h/x.html", "../other/index.html"}};
     for (const auto& row : rows) {
         ASSERT_TRUE(Retrieve(row.url)) << row.url;
-        const std::string text = ReadAll(listed.at(row.url).file);
+        const std::string text = testing::ReadFile(listed.at(row.url).file);
         EXPECT_EQ(text, RedirectPageText(row.target)) << row.url;
         EXPECT_EQ(listed.at(row.url).size, text.size());
     }

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-namespace larkspool::test {
+namespace larkspool::testing {
 
 class ContractStore {
 public:
@@ -20,4 +20,4 @@ public:
 
 std::unique_ptr<ContractStore> MakeContractStore();
 
-} // namespace larkspool::test
+} // namespace larkspool::testing

@@ -2,7 +2,7 @@
 #include "cache/wininet_cache.h"
 #include "tests/cache/contract_cache.h"
 
-namespace larkspool::test {
+namespace larkspool::testing {
 
 namespace {
 
@@ -22,4 +22,4 @@ std::unique_ptr<ContractStore> MakeContractStore()
     return std::make_unique<WinInetStore>();
 }
 
-} // namespace larkspool::test
+} // namespace larkspool::testing

@@ -1,7 +1,7 @@
 #include "cache/cache_file_name.h"
 #include "cache/index_dat_cache.h"
 #include "cache/index_dat_orphans.h"
-#include "cache_test_support.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 namespace {
 
 using larkspool::CacheEntryBuffer;
-using larkspool::test::ListEntries;
-using larkspool::test::TempFolder;
+using larkspool::testing::ListEntries;
+using larkspool::testing::TempFolder;
 
 class IndexDatCache : public ::testing::Test {
 protected:
@@ -26,7 +26,7 @@ protected:
     {
         char path[MAX_PATH] = {};
         EXPECT_TRUE(cache.CreateUrlCacheEntryA(url.c_str(), 0, "htm", path, 0)) << url;
-        larkspool::test::WriteFile(path, content);
+        larkspool::testing::WriteFile(path, content);
         const FILETIME lastModified{DWORD(modified), DWORD(modified >> 32)};
         EXPECT_TRUE(cache.CommitUrlCacheEntryA(url.c_str(), path, FILETIME{}, lastModified, type, nullptr, 0, "htm",
                                                nullptr))
@@ -54,25 +54,19 @@ TEST_F(IndexDatCache, missing_folder_reads_as_empty_cache_and_stays_missing)
     EXPECT_FALSE(std::filesystem::exists(m_folder));
 }
 
-TEST_F(IndexDatCache, committed_entry_is_found_with_its_fields)
+// The contract checks the stored fields; this store also names the file
+// after the URL with a counter and keeps the extension asked for.
+TEST_F(IndexDatCache, committed_file_is_named_after_the_url_and_keeps_its_extension)
 {
     const std::string path = Add(m_cache, "http://host/dir/page.htm?q=1", "12345");
 
     CacheEntryBuffer buffer;
     DWORD size = buffer.size();
     ASSERT_TRUE(m_cache.GetUrlCacheEntryInfoA("http://host/dir/page.htm?q=1", buffer.info(), &size));
-    const auto entry = larkspool::test::ToListed(*buffer.info());
 
-    EXPECT_EQ(entry.url, "http://host/dir/page.htm?q=1");
-    EXPECT_EQ(entry.localFile, path);
     EXPECT_EQ(std::filesystem::path(path).filename(), "page[1].htm");
     EXPECT_EQ(std::filesystem::path(path).parent_path().parent_path(), m_folder);
-    EXPECT_EQ(std::filesystem::path(path).parent_path().filename().string().size(), 8u);
-    EXPECT_EQ(entry.size, 5u);
-    EXPECT_EQ(entry.modified, 0x01D0DF25EE8B1260u);
-    EXPECT_EQ(entry.type, NORMAL_CACHE_ENTRY);
     EXPECT_STREQ(buffer.info()->lpszFileExtension, "htm");
-    EXPECT_EQ(ListEntries(m_cache).size(), 1u);
 }
 
 TEST_F(IndexDatCache, entry_types_are_stored_with_the_container_default)
@@ -99,31 +93,6 @@ TEST_F(IndexDatCache, entry_types_are_stored_with_the_container_default)
     }
 }
 
-TEST_F(IndexDatCache, created_files_get_unique_names)
-{
-    std::set<std::string> paths;
-    for (int i = 0; i < 5; ++i) {
-        char path[MAX_PATH] = {};
-        ASSERT_TRUE(m_cache.CreateUrlCacheEntryA("http://host/index.html", 0, "html", path, 0));
-        EXPECT_TRUE(std::filesystem::exists(path));
-        paths.insert(path);
-    }
-    EXPECT_EQ(paths.size(), 5u);
-}
-
-TEST_F(IndexDatCache, commit_replaces_the_entry_of_the_same_url_and_its_file)
-{
-    const std::string first = Add(m_cache, "http://host/a.htm", "old");
-    const std::string second = Add(m_cache, "http://host/a.htm", "newer");
-
-    const auto entries = ListEntries(m_cache);
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].localFile, second);
-    EXPECT_EQ(entries[0].size, 5u);
-    EXPECT_FALSE(std::filesystem::exists(first));
-    EXPECT_TRUE(std::filesystem::exists(second));
-}
-
 TEST_F(IndexDatCache, committing_the_same_file_again_keeps_it)
 {
     const std::string path = Add(m_cache, "http://host/a.htm", "content");
@@ -135,26 +104,11 @@ TEST_F(IndexDatCache, committing_the_same_file_again_keeps_it)
     EXPECT_EQ(ListEntries(m_cache).size(), 1u);
 }
 
-TEST_F(IndexDatCache, delete_removes_one_entry_per_call)
-{
-    const std::string path = Add(m_cache, "http://host/a.htm");
-    Add(m_cache, "http://host/b.htm");
-
-    EXPECT_TRUE(m_cache.DeleteUrlCacheEntryA("http://host/a.htm"));
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(m_cache.DeleteUrlCacheEntryA("http://host/a.htm"));
-    EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
-
-    const auto entries = ListEntries(m_cache);
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].url, "http://host/b.htm");
-}
-
 TEST_F(IndexDatCache, commit_refuses_missing_files_and_files_outside_the_cache)
 {
     Add(m_cache, "http://host/first.htm");
     const auto outside = m_temp.Path() / "outside.htm";
-    larkspool::test::WriteFile(outside, "x");
+    larkspool::testing::WriteFile(outside, "x");
 
     EXPECT_FALSE(m_cache.CommitUrlCacheEntryA("http://host/x.htm", outside.string().c_str(), FILETIME{}, FILETIME{},
                                               0, nullptr, 0, nullptr, nullptr));
@@ -206,40 +160,6 @@ TEST_F(IndexDatCache, a_sub_folder_changed_by_hand_is_seen_by_the_next_call)
         EXPECT_TRUE(std::filesystem::is_directory(folder));
         std::filesystem::remove_all(outside);
     }
-}
-
-TEST_F(IndexDatCache, enumeration_stays_on_an_entry_that_did_not_fit)
-{
-    for (int i = 0; i < 3; ++i)
-        Add(m_cache, "http://host/" + std::string(3000, char('a' + i)) + ".htm");
-
-    std::vector<std::string> urls;
-    CacheEntryBuffer buffer(sizeof(INTERNET_CACHE_ENTRY_INFOA));
-    DWORD size = buffer.size();
-    auto handle = m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
-    ASSERT_EQ(handle, nullptr);
-    ASSERT_EQ(m_cache.LastError(), ERROR_INSUFFICIENT_BUFFER);
-    ASSERT_GT(size, 3000u);
-    buffer.resize(size);
-    handle = m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
-    ASSERT_NE(handle, nullptr);
-    urls.push_back(buffer.info()->lpszSourceUrlName);
-    for (;;) {
-        CacheEntryBuffer small(sizeof(INTERNET_CACHE_ENTRY_INFOA));
-        size = small.size();
-        if (m_cache.FindNextUrlCacheEntryA(handle, small.info(), &size))
-            FAIL() << "a 3000-byte URL fitted in the bare struct";
-        if (m_cache.LastError() == ERROR_NO_MORE_ITEMS)
-            break;
-        ASSERT_EQ(m_cache.LastError(), ERROR_INSUFFICIENT_BUFFER);
-        buffer.resize(size);
-        ASSERT_TRUE(m_cache.FindNextUrlCacheEntryA(handle, buffer.info(), &size));
-        urls.push_back(buffer.info()->lpszSourceUrlName);
-    }
-    EXPECT_TRUE(m_cache.FindCloseUrlCache(handle));
-    std::sort(urls.begin(), urls.end());
-    EXPECT_EQ(std::unique(urls.begin(), urls.end()), urls.end());
-    EXPECT_EQ(urls.size(), 3u);
 }
 
 TEST_F(IndexDatCache, enumeration_reaches_tables_appended_while_it_runs)
@@ -312,7 +232,7 @@ TEST_F(IndexDatCache, a_later_write_removes_old_content_files_no_record_names_an
     Add(m_cache, "http://host/kept.htm");
     char path[MAX_PATH] = {};
     ASSERT_TRUE(m_cache.CreateUrlCacheEntryA("http://host/orphan.htm", 0, "htm", path, 0));
-    larkspool::test::WriteFile(path, "left by a writer killed before it committed");
+    larkspool::testing::WriteFile(path, "left by a writer killed before it committed");
     const std::filesystem::path orphan = path;
     const std::filesystem::path sub = orphan.parent_path();
     // What no record names but is not ours to remove.
@@ -320,7 +240,7 @@ TEST_F(IndexDatCache, a_later_write_removes_old_content_files_no_record_names_an
                                                     sub / "desktop.ini", sub / "INDEX.DAT", m_temp.Path() / "outside"};
     std::filesystem::create_directory(m_folder / "NOTLISTD");
     for (const auto& other : others)
-        larkspool::test::WriteFile(other, "x");
+        larkspool::testing::WriteFile(other, "x");
     std::error_code noLinks;
     std::filesystem::create_symlink(m_temp.Path() / "outside", sub / "link.htm", noLinks);
     // An import sets an old date on a file it has yet to commit: only its
@@ -342,36 +262,6 @@ TEST_F(IndexDatCache, a_later_write_removes_old_content_files_no_record_names_an
     for (const auto& other : others)
         EXPECT_TRUE(std::filesystem::exists(other)) << other;
     EXPECT_TRUE(noLinks || std::filesystem::is_symlink(sub / "link.htm"));
-}
-
-TEST_F(IndexDatCache, canonicalize_decodes_escapes_and_honours_the_length)
-{
-    struct Case {
-        const char* in;
-        DWORD given;
-        const char* out; // null when the call fails
-        DWORD error;
-        DWORD lengthAfter;
-    };
-    const Case cases[] = {
-        {"a%20b%2F", 8, "a b/", 0, 4},
-        {"abcd", 4, nullptr, ERROR_INSUFFICIENT_BUFFER, 5},
-        {"a%00b", 8, "a", 0, 1}, // a decoded NUL ends the text
-        {"a", 0, nullptr, ERROR_INVALID_PARAMETER, 0},
-    };
-    for (const Case& c : cases) {
-        char out[8] = {};
-        DWORD length = c.given;
-
-        const BOOL done = m_cache.InternetCanonicalizeUrlA(c.in, out, &length, ICU_DECODE | ICU_NO_ENCODE);
-
-        EXPECT_EQ(bool(done), c.out != nullptr) << c.in;
-        if (c.out)
-            EXPECT_STREQ(out, c.out) << c.in;
-        else
-            EXPECT_EQ(m_cache.LastError(), c.error) << c.in;
-        EXPECT_EQ(length, c.lengthAfter) << c.in;
-    }
 }
 
 TEST(CacheFileName, names_come_from_the_last_path_element)

@@ -2,7 +2,7 @@
 // cache one call at a time or under a lock hold; the cache must open
 // afterwards and hold every entry whose commit had returned.
 #include "cache/index_dat_cache.h"
-#include "cache_test_support.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@
 
 namespace {
 
-using larkspool::test::ListEntries;
-using larkspool::test::TempFolder;
+using larkspool::testing::ListEntries;
+using larkspool::testing::TempFolder;
 
 // A running cache_writer whose output is read line by line.
 class Writer {

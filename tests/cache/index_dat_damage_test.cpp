@@ -2,7 +2,7 @@
 // hang, and must keep whatever can still be trusted.
 #include "cache/index_dat_cache.h"
 #include "cache/index_dat_format.h"
-#include "cache_test_support.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 
 namespace {
 
-using larkspool::test::ListEntries;
-using larkspool::test::TempFolder;
+using larkspool::testing::ListEntries;
+using larkspool::testing::TempFolder;
 namespace fmt = larkspool::indexdat;
 
 class IndexDatDamage : public ::testing::Test {
@@ -28,11 +28,11 @@ protected:
             const std::string url = "http://host/" + std::to_string(i) + ".htm";
             cache.CommitUrlCacheEntryA(url.c_str(), nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, "htm", nullptr);
         }
-        m_pristine = larkspool::test::ReadFile(IndexPath());
+        m_pristine = larkspool::testing::ReadFile(IndexPath());
     }
 
     std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
-    void Install(const std::string& bytes) const { larkspool::test::WriteFile(IndexPath(), bytes); }
+    void Install(const std::string& bytes) const { larkspool::testing::WriteFile(IndexPath(), bytes); }
     static void Put32(std::string& bytes, std::size_t at, std::uint32_t value)
     {
         if (at + 4 <= bytes.size())
@@ -119,7 +119,7 @@ TEST_F(IndexDatDamage, foreign_files_give_a_load_error_and_stay_untouched)
         EXPECT_FALSE(cache.CommitUrlCacheEntryA("http://a/", nullptr, FILETIME{}, FILETIME{}, 0, nullptr, 0, nullptr,
                                                 nullptr))
             << c.name;
-        EXPECT_EQ(larkspool::test::ReadFile(IndexPath()), c.bytes) << c.name;
+        EXPECT_EQ(larkspool::testing::ReadFile(IndexPath()), c.bytes) << c.name;
     }
 }
 
@@ -177,7 +177,7 @@ TEST_F(IndexDatDamage, the_next_write_recounts_blocks_in_use_and_clears_bits_pas
 
     EXPECT_EQ(Exercise(), std::size_t(kEntries));
 
-    const std::string after = larkspool::test::ReadFile(IndexPath());
+    const std::string after = larkspool::testing::ReadFile(IndexPath());
     EXPECT_EQ(after[fmt::kBitmapOffset + capacity / 8 + 8], '\0');
     std::uint32_t used = 0;
     for (std::uint32_t i = 0; i < fmt::kMaxBlocks / 8; ++i)
@@ -217,7 +217,7 @@ TEST_F(IndexDatDamage, damaged_records_are_left_out_and_the_rest_listed)
 TEST_F(IndexDatDamage, a_record_naming_a_file_outside_its_folder_is_never_followed)
 {
     const auto victim = m_temp.Path() / "victim.txt";
-    larkspool::test::WriteFile(victim, "keep me");
+    larkspool::testing::WriteFile(victim, "keep me");
     {
         larkspool::IndexDatCache cache(m_folder);
         char path[MAX_PATH] = {};
@@ -225,7 +225,7 @@ TEST_F(IndexDatDamage, a_record_naming_a_file_outside_its_folder_is_never_follow
         ASSERT_TRUE(cache.CommitUrlCacheEntryA("http://evil/a.htm", path, FILETIME{}, FILETIME{}, 0, nullptr, 0,
                                                "htm", nullptr));
     }
-    std::string bytes = larkspool::test::ReadFile(IndexPath());
+    std::string bytes = larkspool::testing::ReadFile(IndexPath());
     const std::string name = "a[1].htm";
     const std::size_t at = bytes.find(name + '\0');
     ASSERT_NE(at, std::string::npos);
@@ -316,7 +316,7 @@ TEST_F(IndexDatDamage, a_refused_write_leaves_every_byte_as_it_was)
 
         larkspool::IndexDatCache cache(m_folder);
         EXPECT_FALSE(Commit(cache, "http://host/new.htm", outside.c_str())) << c.name;
-        EXPECT_EQ(larkspool::test::ReadFile(IndexPath()), bytes) << c.name;
+        EXPECT_EQ(larkspool::testing::ReadFile(IndexPath()), bytes) << c.name;
     }
 }
 
@@ -339,7 +339,7 @@ TEST_F(IndexDatDamage, what_a_killed_writer_allocated_is_freed_unless_the_chain_
             larkspool::IndexDatCache cache(m_folder);
             EXPECT_TRUE(cache.DeleteUrlCacheEntryA("http://host/4.htm"));
         }
-        const std::string after = larkspool::test::ReadFile(IndexPath());
+        const std::string after = larkspool::testing::ReadFile(IndexPath());
         for (std::uint32_t block : {kOrphan, kOrphan + 1})
             EXPECT_EQ((after[fmt::kBitmapOffset + block / 8] >> (block % 8) & 1) == 0, freed) << block;
     }
@@ -362,7 +362,7 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
         std::filesystem::remove(linkedFile);
         std::error_code noLinks;
         std::filesystem::create_symlink(m_temp.Path() / "victim.txt", linkedFile, noLinks);
-        larkspool::test::WriteFile(m_temp.Path() / "victim.txt", "keep me");
+        larkspool::testing::WriteFile(m_temp.Path() / "victim.txt", "keep me");
         ASSERT_NE(std::filesystem::path(linkedFile).parent_path(), std::filesystem::path(path).parent_path());
         linkedFile = path;
     }
@@ -375,7 +375,7 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
     if (noLinks)
         std::filesystem::rename(outside, folder);
     // a's record names index.dat in the cache folder itself.
-    std::string bytes = larkspool::test::ReadFile(IndexPath());
+    std::string bytes = larkspool::testing::ReadFile(IndexPath());
     const std::size_t at = bytes.find("a[1].htm");
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at, 9, std::string("INDEX.DAT", 9));
@@ -404,7 +404,7 @@ TEST_F(IndexDatDamage, a_record_never_leads_to_index_dat_or_through_a_linked_fol
     EXPECT_TRUE(std::filesystem::exists(IndexPath()));
     if (!noLinks) {
         EXPECT_TRUE(std::filesystem::exists(outside / std::filesystem::path(linkedFile).filename()));
-        EXPECT_EQ(larkspool::test::ReadFile(m_temp.Path() / "victim.txt"), "keep me");
+        EXPECT_EQ(larkspool::testing::ReadFile(m_temp.Path() / "victim.txt"), "keep me");
     }
 }
 
@@ -539,7 +539,7 @@ TEST_F(IndexDatDamage, damaged_real_and_written_caches_give_an_error_or_a_sound_
     std::error_code absent;
     for (const auto& file : std::filesystem::directory_iterator(real, absent)) {
         if (file.path().extension() == ".dat")
-            sources.push_back({file.path().filename().string(), larkspool::test::ReadFile(file.path())});
+            sources.push_back({file.path().filename().string(), larkspool::testing::ReadFile(file.path())});
     }
     for (const auto& [source, file] : sources) {
         for (const auto& [damage, bytes] : DamagedVariants(file)) {
@@ -563,9 +563,9 @@ TEST_F(IndexDatDamage, damaged_real_and_written_caches_give_an_error_or_a_sound_
             // Each write, checked against what was there before it.
             const auto write = [&](const char* what, const std::function<bool()>& work, const std::string& gone,
                                    const std::string& more) {
-                const std::string before = larkspool::test::ReadFile(IndexPath());
+                const std::string before = larkspool::testing::ReadFile(IndexPath());
                 if (!work()) {
-                    EXPECT_EQ(larkspool::test::ReadFile(IndexPath()), before) << name << ": a refused " << what;
+                    EXPECT_EQ(larkspool::testing::ReadFile(IndexPath()), before) << name << ": a refused " << what;
                     return;
                 }
                 std::set<std::string> expected = listed;
@@ -581,7 +581,7 @@ TEST_F(IndexDatDamage, damaged_real_and_written_caches_give_an_error_or_a_sound_
                 char path[MAX_PATH] = {};
                 if (!cache.CreateUrlCacheEntryA("http://added/a.htm", 0, "htm", path, 0))
                     return false;
-                larkspool::test::WriteFile(path, "new content");
+                larkspool::testing::WriteFile(path, "new content");
                 return bool(Commit(cache, "http://added/a.htm", path));
             }, "", "http://added/a.htm");
             const std::vector<std::string> urls(listed.begin(), listed.end());
@@ -593,7 +593,7 @@ TEST_F(IndexDatDamage, damaged_real_and_written_caches_give_an_error_or_a_sound_
                     DWORD size = buffer.size();
                     if (cache.GetUrlCacheEntryInfoA(urls.back().c_str(), buffer.info(), &size) &&
                         buffer.info()->lpszLocalFileName)
-                        (void)larkspool::test::ReadFile(buffer.info()->lpszLocalFileName);
+                        (void)larkspool::testing::ReadFile(buffer.info()->lpszLocalFileName);
                     return bool(cache.DeleteUrlCacheEntryA(urls.back().c_str()));
                 }, urls.back(), "");
         }

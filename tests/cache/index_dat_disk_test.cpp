@@ -2,7 +2,7 @@
 // rewrites without taking the lock. The work runs in a child process, so
 // that a signal ending it is seen, not suffered.
 #include "cache/index_dat_cache.h"
-#include "cache_test_support.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,9 @@
 
 namespace {
 
-using larkspool::test::ListEntries;
-using larkspool::test::ReadFile;
-using larkspool::test::TempFolder;
+using larkspool::testing::ListEntries;
+using larkspool::testing::ReadFile;
+using larkspool::testing::TempFolder;
 
 // The child's exit status, or 1000 + the signal that ended it.
 int InChild(const std::function<int()>& work)
@@ -70,7 +70,7 @@ protected:
         ASSERT_EQ(statvfs(m_temp.Path().c_str(), &info), 0);
         const std::uint64_t free = std::uint64_t(info.f_bavail) * info.f_frsize;
         ASSERT_GT(free, leave);
-        larkspool::test::WriteFile(m_temp.Path() / "filler", std::string(free - leave, 'f'));
+        larkspool::testing::WriteFile(m_temp.Path() / "filler", std::string(free - leave, 'f'));
     }
     bool MountSmallDisk()
     {

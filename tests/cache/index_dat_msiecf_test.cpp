@@ -2,7 +2,7 @@
 // cache files list the same URL records here as in msiecfexport, and so does
 // a cache this store wrote.
 #include "cache/index_dat_cache.h"
-#include "cache_test_support.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 
 namespace {
 
-using larkspool::test::ListEntries;
-using larkspool::test::TempFolder;
+using larkspool::testing::ListEntries;
+using larkspool::testing::TempFolder;
 
 const std::filesystem::path kTestData = std::filesystem::path(LARKSPOOL_TESTDATA_DIR) / "msiecf";
 
@@ -163,7 +163,7 @@ TEST_F(IndexDatMsiecf, a_written_cache_lists_the_same_urls_and_file_names)
         const std::string url = "http://site" + std::to_string(i % 5) + ".example/dir/page" + std::to_string(i) + ".htm";
         char path[MAX_PATH] = {};
         ASSERT_TRUE(cache.CreateUrlCacheEntryA(url.c_str(), 0, "htm", path, 0));
-        larkspool::test::WriteFile(path, url);
+        larkspool::testing::WriteFile(path, url);
         ASSERT_TRUE(cache.CommitUrlCacheEntryA(url.c_str(), path, FILETIME{}, FILETIME{}, 0, nullptr, 0, "htm",
                                                nullptr));
         if (i % 4 == 0) {

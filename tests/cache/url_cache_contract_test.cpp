@@ -1,18 +1,17 @@
 // What callers rely on from any UrlCache, written from the behaviour of
 // WinINet itself: the same cases run against IndexDatCache natively and
 // against the real API under Windows (or Wine).
+#include "cache/file_time.h"
 #include "tests/cache/contract_cache.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -22,44 +21,12 @@ namespace {
 
 using larkspool::CacheEntryBuffer;
 using larkspool::kEntryBufferSize;
-
-constexpr std::uint64_t kTicksPerSecond = 10'000'000;
-
-std::uint64_t Ticks(FILETIME time)
-{
-    return (std::uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-FILETIME FileTime(std::uint64_t ticks)
-{
-    return FILETIME{DWORD(ticks), DWORD(ticks >> 32)};
-}
-
-std::uint64_t NowTicks()
-{
-    constexpr std::uint64_t kUnixEpoch = 116'444'736'000'000'000; // 1970-01-01 in ticks since 1601
-    auto since = std::chrono::system_clock::now().time_since_epoch();
-    return kUnixEpoch + std::uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(since).count()) * 10;
-}
-
-std::string FileBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The fields callers read, copied out of an entry buffer.
-struct Entry {
-    std::string url;
-    std::string file;
-    DWORD type = 0;
-    std::uint64_t size = 0;
-    std::uint64_t modified = 0;
-    std::uint64_t accessed = 0;
-};
+using larkspool::kTicksPerSecond;
+using larkspool::NowTicks;
+using larkspool::testing::ListedEntry;
 
 // Every string of an entry lies inside the bytes the call said it used.
-Entry Read(const CacheEntryBuffer& buffer, DWORD used)
+ListedEntry Read(const CacheEntryBuffer& buffer, DWORD used)
 {
     const INTERNET_CACHE_ENTRY_INFOA& info = *buffer.info();
     EXPECT_LE(used, buffer.size());
@@ -68,23 +35,16 @@ Entry Read(const CacheEntryBuffer& buffer, DWORD used)
         return text >= begin && text < begin + used && std::memchr(text, 0, begin + used - text) != nullptr;
     };
     EXPECT_TRUE(inside(info.lpszSourceUrlName));
-    Entry entry;
-    entry.url = info.lpszSourceUrlName;
     if (info.lpszLocalFileName) {
         EXPECT_TRUE(inside(info.lpszLocalFileName));
-        entry.file = info.lpszLocalFileName;
     }
-    entry.type = info.CacheEntryType;
-    entry.size = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
-    entry.modified = Ticks(info.LastModifiedTime);
-    entry.accessed = Ticks(info.LastAccessTime);
-    return entry;
+    return larkspool::testing::ToListed(info);
 }
 
-std::vector<std::string> Urls(const std::vector<Entry>& entries)
+std::vector<std::string> Urls(const std::vector<ListedEntry>& entries)
 {
     std::vector<std::string> urls;
-    for (const Entry& entry : entries)
+    for (const ListedEntry& entry : entries)
         urls.push_back(entry.url);
     std::sort(urls.begin(), urls.end());
     return urls;
@@ -92,11 +52,11 @@ std::vector<std::string> Urls(const std::vector<Entry>& entries)
 
 class UrlCache : public ::testing::Test {
 protected:
-    UrlCache() : m_store(larkspool::test::MakeContractStore()), m_cache(m_store->Cache()), m_host(FreshHost()) {}
+    UrlCache() : m_store(larkspool::testing::MakeContractStore()), m_cache(m_store->Cache()), m_host(FreshHost()) {}
 
     ~UrlCache() override
     {
-        for (const Entry& entry : Enumerate())
+        for (const ListedEntry& entry : Enumerate())
             while (m_cache.DeleteUrlCacheEntryA(entry.url.c_str())) {
             }
     }
@@ -119,14 +79,14 @@ protected:
                     std::uint64_t modified = 0)
     {
         std::string file = Reserve(url, extension);
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
-        if (!m_cache.CommitUrlCacheEntryA(url.c_str(), file.c_str(), FileTime(0), FileTime(modified), 0, nullptr, 0,
+        larkspool::testing::WriteFile(file, content);
+        if (!m_cache.CommitUrlCacheEntryA(url.c_str(), file.c_str(), FILETIME{}, larkspool::MakeFileTime(modified), 0, nullptr, 0,
                                         extension, nullptr))
             ADD_FAILURE() << "CommitUrlCacheEntryA " << url << ": error " << m_cache.LastError();
         return file;
     }
 
-    std::optional<Entry> Get(const std::string& url)
+    std::optional<ListedEntry> Get(const std::string& url)
     {
         CacheEntryBuffer buffer;
         DWORD size = buffer.size();
@@ -137,9 +97,9 @@ protected:
 
     // This test's entries in enumeration order, through a buffer that grows
     // when an entry does not fit (other programs' entries may be long).
-    std::vector<Entry> Enumerate()
+    std::vector<ListedEntry> Enumerate()
     {
-        std::vector<Entry> entries;
+        std::vector<ListedEntry> entries;
         CacheEntryBuffer buffer;
         DWORD size = buffer.size();
         larkspool::CacheEnumHandle handle = m_cache.FindFirstUrlCacheEntryA("", buffer.info(), &size);
@@ -151,7 +111,7 @@ protected:
         if (!handle)
             return entries;
         for (;;) {
-            Entry entry = Read(buffer, size);
+            ListedEntry entry = Read(buffer, size);
             if (Mine(entry.url))
                 entries.push_back(entry);
             size = buffer.size();
@@ -169,7 +129,7 @@ protected:
 
     bool Mine(const std::string& url) const { return url.rfind(Url(""), 0) == 0; }
 
-    std::unique_ptr<larkspool::test::ContractStore> m_store;
+    std::unique_ptr<larkspool::testing::ContractStore> m_store;
     larkspool::UrlCache& m_cache;
     const std::string m_host;
 
@@ -201,17 +161,17 @@ TEST_F(UrlCache, commit_stores_file_size_times_and_a_normal_entry_type)
         const std::uint64_t before = NowTicks() - 60 * kTicksPerSecond;
 
         const std::string file = Add(url, row.content, row.extension, row.modified);
-        const std::optional<Entry> entry = Get(url);
+        const std::optional<ListedEntry> entry = Get(url);
 
         ASSERT_TRUE(entry) << url << ": error " << m_cache.LastError();
         EXPECT_EQ(entry->url, url);
-        EXPECT_EQ(entry->file, file);
+        EXPECT_EQ(entry->localFile, file);
         EXPECT_EQ(entry->type, DWORD(NORMAL_CACHE_ENTRY)) << url;
         EXPECT_EQ(entry->size, row.content.size()) << url;
         EXPECT_EQ(entry->modified, row.modified) << url;
         EXPECT_GE(entry->accessed, before) << url;
         EXPECT_LE(entry->accessed, NowTicks() + 60 * kTicksPerSecond) << url;
-        EXPECT_EQ(FileBytes(file), row.content) << url;
+        EXPECT_EQ(larkspool::testing::ReadFile(file), row.content) << url;
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(file).parent_path().parent_path() / "index.dat"));
     }
 }
@@ -252,9 +212,9 @@ TEST_F(UrlCache, commit_replaces_the_entry_of_the_same_url_and_drops_its_file)
 
     const std::string file = Add(url, "second!", "htm");
 
-    const std::optional<Entry> entry = Get(url);
+    const std::optional<ListedEntry> entry = Get(url);
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->file, file);
+    EXPECT_EQ(entry->localFile, file);
     EXPECT_EQ(entry->size, 7u);
     EXPECT_EQ(Urls(Enumerate()), std::vector<std::string>{url});
     EXPECT_FALSE(std::filesystem::exists(old));
@@ -308,12 +268,12 @@ TEST_F(UrlCache, empty_pattern_enumerates_every_entry_once)
         files.push_back(Add(urls.back(), path, "htm"));
     }
 
-    const std::vector<Entry> entries = Enumerate();
+    const std::vector<ListedEntry> entries = Enumerate();
 
     std::sort(urls.begin(), urls.end());
     EXPECT_EQ(Urls(entries), urls);
-    for (const Entry& entry : entries) {
-        EXPECT_NE(std::find(files.begin(), files.end(), entry.file), files.end()) << entry.file;
+    for (const ListedEntry& entry : entries) {
+        EXPECT_NE(std::find(files.begin(), files.end(), entry.localFile), files.end()) << entry.localFile;
         EXPECT_EQ(entry.size, entry.url.size() - Url("").size()) << entry.url;
     }
 }

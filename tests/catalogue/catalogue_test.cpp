@@ -1,6 +1,6 @@
 #include "catalogue/catalogue.h"
 
-#include "tests/catalogue/test_cache.h"
+#include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
 

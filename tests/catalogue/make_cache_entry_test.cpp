@@ -2,7 +2,7 @@
 
 #include "export/size_date_texts.h"
 #include "html/html_reader.h"
-#include "tests/catalogue/test_cache.h"
+#include "tests/support/test_cache.h"
 
 #include <QLoggingCategory>
 
@@ -28,10 +28,8 @@ protected:
     int Map(const std::string& url, const std::string& extension, const std::string& defFile1 = kDefaultFile1,
             const std::string& content = "x")
     {
-        if (m_cache.Add(url, extension, content).empty()) {
-            ADD_FAILURE() << "the cache refused " << url;
-            return -2;
-        }
+        if (m_cache.Add(url, extension, content).empty())
+            return -2; // reported by Add
         const CacheEntryBuffer info = m_cache.Info(url);
         return MakeCacheEntry(m_cache.Cache(), &m_reader, defFile1, *info.info(), m_record);
     }
@@ -156,11 +154,7 @@ TEST_F(MakeCacheEntryTest, fills_size_times_and_titles)
 
 TEST_F(MakeCacheEntryTest, a_zero_last_modified_time_falls_back_to_the_last_access_time)
 {
-    char fileName[MAX_PATH] = {};
-    ASSERT_TRUE(m_cache.Cache().CreateUrlCacheEntryA("http://host/a.gif", 1, "gif", fileName, 0));
-    std::ofstream(fileName) << "x";
-    ASSERT_TRUE(m_cache.Cache().CommitUrlCacheEntryA("http://host/a.gif", fileName, FILETIME{}, FILETIME{}, 0,
-                                                     nullptr, 0, "gif", nullptr));
+    ASSERT_FALSE(m_cache.Add("http://host/a.gif", "gif", "x", 0).empty());
     const CacheEntryBuffer info = m_cache.Info("http://host/a.gif");
 
     ASSERT_EQ(MakeCacheEntry(m_cache.Cache(), &m_reader, kDefaultFile1, *info.info(), m_record), 0);

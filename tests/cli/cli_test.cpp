@@ -1,13 +1,13 @@
+#include "tests/support/temp_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,24 +49,19 @@ protected:
         return {process.exitCode(), process.readAllStandardOutput().toStdString(),
                 process.readAllStandardError().toStdString()};
     }
-    QString CacheDir() const { return m_dir.path() + QStringLiteral("/cache"); }
-    std::string IndexBytes() const
-    {
-        std::ifstream in((CacheDir() + QStringLiteral("/index.dat")).toStdString(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    QString Dir() const { return QFile::decodeName(m_folder.Path().c_str()); }
+    QString CacheDir() const { return Dir() + QStringLiteral("/cache"); }
+    std::string IndexBytes() const { return larkspool::testing::ReadFile(m_folder.Path() / "cache/index.dat"); }
     void SetIndexBytes(const std::string& bytes) const
     {
-        std::ofstream((CacheDir() + QStringLiteral("/index.dat")).toStdString(), std::ios::binary) << bytes;
+        larkspool::testing::WriteFile(m_folder.Path() / "cache/index.dat", bytes);
     }
     QString WriteFile(const QString& name, const std::string& bytes) const
     {
-        const QString path = m_dir.path() + QLatin1Char('/') + name;
-        std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-        return path;
+        return QFile::decodeName(m_folder.Write(QFile::encodeName(name).toStdString(), bytes).c_str());
     }
 
-    QTemporaryDir m_dir;
+    larkspool::testing::TempFolder m_folder;
 };
 
 TEST_F(Cli, help_and_version_exit_zero)
@@ -108,14 +103,14 @@ TEST_F(Cli, missing_cache_folder_reads_as_empty)
 
 TEST_F(Cli, a_cache_folder_that_is_no_folder_exits_two)
 {
-    const std::string base = m_dir.path().toStdString();
+    const std::string base = Dir().toStdString();
     WriteFile(QStringLiteral("file"), "x");
     ASSERT_EQ(mkfifo((base + "/fifo").c_str(), 0600), 0);
     ASSERT_EQ(symlink((base + "/nothing").c_str(), (base + "/dangling").c_str()), 0);
     ASSERT_EQ(symlink((base + "/loop").c_str(), (base + "/loop").c_str()), 0);
 
     for (const char* name : {"file", "fifo", "dangling", "loop"}) {
-        const CliRun run = StartOn(m_dir.path() + QLatin1Char('/') + QLatin1String(name), {QStringLiteral("entries")});
+        const CliRun run = StartOn(Dir() + QLatin1Char('/') + QLatin1String(name), {QStringLiteral("entries")});
         EXPECT_EQ(run.exitCode, 2) << name;
         EXPECT_NE(run.err.find("cache folder"), std::string::npos) << name << ": " << run.err;
     }
@@ -140,7 +135,7 @@ TEST_F(Cli, a_damaged_index_dat_is_a_clear_error_and_keeps_every_byte)
     const QStringList writes[] = {
         {QStringLiteral("add"), QStringLiteral("http://host/c.htm"), page},
         {QStringLiteral("remove"), QStringLiteral("http://host/a.htm")},
-        {QStringLiteral("export"), QStringLiteral("--to"), m_dir.path() + QStringLiteral("/out"), QStringLiteral("--move"),
+        {QStringLiteral("export"), QStringLiteral("--to"), Dir() + QStringLiteral("/out"), QStringLiteral("--move"),
          QStringLiteral("--yes")},
     };
     for (const Case& c : cases) {
@@ -183,8 +178,7 @@ TEST_F(Cli, add_from_the_entry_s_own_cache_file_keeps_its_content)
     EXPECT_EQ(again.exitCode, 0) << again.err;
     const CliRun entries = Start({QStringLiteral("entries")});
     EXPECT_EQ(std::count(entries.out.begin(), entries.out.end(), '\n'), 1) << entries.out;
-    std::ifstream in(Fields(entries.out)[1], std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+    EXPECT_EQ(larkspool::testing::ReadFile(Fields(entries.out)[1]), "precious");
 }
 
 TEST_F(Cli, add_then_entries_then_remove)
@@ -227,7 +221,7 @@ TEST_F(Cli, add_replaces_the_old_entry_of_the_url)
 TEST_F(Cli, add_of_a_missing_file_stops_with_one)
 {
     const CliRun run = Start({QStringLiteral("add"), QStringLiteral("http://host/a.gif"),
-                           m_dir.path() + QStringLiteral("/nothing.gif")});
+                           Dir() + QStringLiteral("/nothing.gif")});
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(Start({QStringLiteral("entries")}).out, "");
@@ -235,8 +229,7 @@ TEST_F(Cli, add_of_a_missing_file_stops_with_one)
 
 TEST_F(Cli, unreadable_cache_file_exits_two)
 {
-    QDir().mkpath(CacheDir());
-    std::ofstream((CacheDir() + QStringLiteral("/index.dat")).toStdString()) << "this is not a cache file at all";
+    SetIndexBytes("this is not a cache file at all");
 
     const CliRun run = Start({QStringLiteral("entries")});
 
@@ -249,8 +242,8 @@ TEST_F(Cli, rewrite_both_ways_and_title)
     const QString page = WriteFile(QStringLiteral("in.htm"),
                                    "<title>T\x01itle</title><a href=\"http://host/dir/sub/\">x</a>"
                                    "<img src=\"file:///exp/other/a.asp.htm\">");
-    const QString exported = m_dir.path() + QStringLiteral("/exported.htm");
-    const QString imported = m_dir.path() + QStringLiteral("/imported.htm");
+    const QString exported = Dir() + QStringLiteral("/exported.htm");
+    const QString imported = Dir() + QStringLiteral("/imported.htm");
 
     const CliRun toExport = Start({QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("host/dir/"),
                                    QStringLiteral("--default-file"), QStringLiteral("default.htm"), page, exported});
@@ -276,7 +269,7 @@ TEST_F(Cli, rewrite_failures_stop_with_one_or_two)
     const CliRun both = Start({QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("h/"),
                                QStringLiteral("--import"), QStringLiteral("/b"), page, page + QStringLiteral(".out")});
     const CliRun missing = Start({QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("h/"),
-                                  m_dir.path() + QStringLiteral("/none.htm"), page + QStringLiteral(".out")});
+                                  Dir() + QStringLiteral("/none.htm"), page + QStringLiteral(".out")});
     const CliRun full = Start({QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("h/"), page,
                                QStringLiteral("/dev/full")});
 
@@ -330,30 +323,30 @@ TEST_F(CliOnDemo, move_without_an_answer_changes_nothing)
 {
     const std::string before = Start({QStringLiteral("entries")}).out;
 
-    const CliRun move = Start({QStringLiteral("export"), QStringLiteral("--to"), m_dir.path() + QStringLiteral("/out"),
+    const CliRun move = Start({QStringLiteral("export"), QStringLiteral("--to"), Dir() + QStringLiteral("/out"),
                                QStringLiteral("--move"), QStringLiteral("www.larkspool.test/img")});
 
     EXPECT_EQ(move.exitCode, 1);
     EXPECT_NE(move.err.find("--yes"), std::string::npos) << move.err;
     EXPECT_EQ(Start({QStringLiteral("entries")}).out, before);
-    EXPECT_FALSE(QDir(m_dir.path() + QStringLiteral("/out")).exists());
+    EXPECT_FALSE(QDir(Dir() + QStringLiteral("/out")).exists());
 }
 
 TEST_F(CliOnDemo, move_with_yes_takes_the_folder_out_of_the_cache)
 {
-    const CliRun move = Start({QStringLiteral("export"), QStringLiteral("--to"), m_dir.path() + QStringLiteral("/out"),
+    const CliRun move = Start({QStringLiteral("export"), QStringLiteral("--to"), Dir() + QStringLiteral("/out"),
                                QStringLiteral("--move"), QStringLiteral("--yes"), QStringLiteral("WWW.larkspool.test/IMG")});
     const std::string after = Start({QStringLiteral("entries")}).out;
 
     EXPECT_EQ(move.exitCode, 0) << move.err;
     EXPECT_EQ(after.find("/img/logo.gif"), std::string::npos);
     EXPECT_NE(after.find("photo.jpg"), std::string::npos); // another host's img folder stays
-    EXPECT_TRUE(QFile::exists(m_dir.path() + QStringLiteral("/out/www.larkspool.test/img/logo.gif")));
+    EXPECT_TRUE(QFile::exists(Dir() + QStringLiteral("/out/www.larkspool.test/img/logo.gif")));
 }
 
 TEST_F(CliOnDemo, export_of_an_unknown_path_stops_with_one)
 {
-    const CliRun run = Start({QStringLiteral("export"), QStringLiteral("--to"), m_dir.path() + QStringLiteral("/out"),
+    const CliRun run = Start({QStringLiteral("export"), QStringLiteral("--to"), Dir() + QStringLiteral("/out"),
                               QStringLiteral("www.larkspool.test/nothing")});
 
     EXPECT_EQ(run.exitCode, 1);
@@ -362,18 +355,18 @@ TEST_F(CliOnDemo, export_of_an_unknown_path_stops_with_one)
 
 TEST_F(CliOnDemo, exported_tree_imports_back_to_the_same_urls)
 {
-    const QString out = m_dir.path() + QStringLiteral("/out");
+    const QString out = Dir() + QStringLiteral("/out");
     ASSERT_EQ(Start({QStringLiteral("export"), QStringLiteral("--to"), out}).exitCode, 0);
     const std::vector<std::string> original = Lines(Start({QStringLiteral("list")}).out);
 
     QProcess import;
-    import.start(QStringLiteral(LARKSPOOL_CLI), {QStringLiteral("--cache"), m_dir.path() + QStringLiteral("/again"),
+    import.start(QStringLiteral(LARKSPOOL_CLI), {QStringLiteral("--cache"), Dir() + QStringLiteral("/again"),
                                                  QStringLiteral("import"), QStringLiteral("--from"), out});
     import.waitForFinished(60000);
     ASSERT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
     QProcess list;
     list.start(QStringLiteral(LARKSPOOL_CLI),
-               {QStringLiteral("--cache"), m_dir.path() + QStringLiteral("/again"), QStringLiteral("list")});
+               {QStringLiteral("--cache"), Dir() + QStringLiteral("/again"), QStringLiteral("list")});
     list.waitForFinished(60000);
     const std::vector<std::string> imported = Lines(list.readAllStandardOutput().toStdString());
 
@@ -436,7 +429,7 @@ protected:
     {
         if (geteuid() == 0)
             GTEST_SKIP() << "root ignores permissions; ctest runs this as an unprivileged user";
-        QDir().mkpath(m_dir.path() + QStringLiteral("/src/host.test"));
+        QDir().mkpath(Dir() + QStringLiteral("/src/host.test"));
         const QString page = WriteFile(QStringLiteral("src/host.test/page.htm"), "<p>x</p>");
         ASSERT_EQ(Start({QStringLiteral("add"), QStringLiteral("http://host.test/a.htm"), page}).exitCode, 0);
         SetWritable(false);
@@ -461,13 +454,13 @@ TEST_F(CliReadOnly, every_write_fails_with_its_reason_and_changes_nothing)
     const QString page = WriteFile(QStringLiteral("src/host.test/new.htm"), "<p>new</p>");
     const std::string before = Start({QStringLiteral("entries")}).out;
     const std::string bytes = IndexBytes();
-    const QString out = m_dir.path() + QStringLiteral("/out");
+    const QString out = Dir() + QStringLiteral("/out");
     const QStringList writes[] = {
         {QStringLiteral("add"), QStringLiteral("http://host.test/b.htm"), page},
         {QStringLiteral("remove"), QStringLiteral("http://host.test/a.htm")},
         {QStringLiteral("export"), QStringLiteral("--to"), out, QStringLiteral("--move"), QStringLiteral("--yes")},
         {QStringLiteral("export"), QStringLiteral("--to"), out, QStringLiteral("--delete"), QStringLiteral("--yes")},
-        {QStringLiteral("import"), QStringLiteral("--from"), m_dir.path() + QStringLiteral("/src")},
+        {QStringLiteral("import"), QStringLiteral("--from"), Dir() + QStringLiteral("/src")},
     };
     for (const QStringList& args : writes) {
         const CliRun run = Start(args);

@@ -1,7 +1,9 @@
 #include "export/export_job.h"
 
 #include "export/size_date_texts.h"
-#include "job_test_support.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/test_cache.h"
+#include "tests/support/unprivileged.h"
 
 #include <algorithm>
 #include <optional>
@@ -9,9 +11,11 @@
 namespace larkspool::testing {
 namespace {
 
+namespace fs = std::filesystem;
+
 class ExportJob : public ::testing::Test {
 protected:
-    ExportJob() : m_folder("export-job"), m_copyDir(m_folder.Path("out")) {}
+    ExportJob() : m_copyDir(m_folder.Path("out")) {}
 
     // An entry of the cache at http://sitePath, exported under sitePath.
     TCacheEntry* Add(const std::string& sitePath, const std::string& extension, const std::string& content,
@@ -21,7 +25,7 @@ protected:
         entry->SourceUrl = "http://" + sitePath;
         entry->SitePath = sitePath;
         entry->Name = sitePath.substr(sitePath.rfind('/') + 1);
-        entry->LocalFile = m_folder.AddToCache(entry->SourceUrl, extension, content, utc);
+        entry->LocalFile = m_folder.Add(entry->SourceUrl, extension, content, utc);
         entry->SizeLow = DWORD(content.size());
         entry->Modified = FileTimeToLocalFileTime(utc);
         entry->ModifiedUtc = utc;
@@ -43,7 +47,7 @@ protected:
         return job.GetJobResult();
     }
 
-    CacheFolder m_folder;
+    TestCache m_folder;
     std::string m_copyDir;
     ScriptedHost m_host;
     std::vector<std::unique_ptr<TCacheEntry>> m_entries;
@@ -64,9 +68,9 @@ TEST_F(ExportJob, copy_writes_each_file_with_the_entry_time_and_counts_down)
     EXPECT_EQ(m_host.folders, (std::vector<std::string>{"'MSIE Cache' から 'host' へ", "'MSIE Cache' から 'dir' へ",
                                                         "'MSIE Cache' から 'sub' へ"}));
     EXPECT_EQ(ReadFile(Out("host/dir/a.txt")), "alpha");
-    EXPECT_EQ(UtcWriteTime(Out("host/top.gif")), kOlder);
-    EXPECT_EQ(UtcWriteTime(Out("host/dir/a.txt")), kBase);
-    EXPECT_EQ(UtcWriteTime(Out("host/dir/sub/b.txt")), kNewer);
+    EXPECT_EQ(FileWriteTicks(Out("host/top.gif")), kOlder);
+    EXPECT_EQ(FileWriteTicks(Out("host/dir/a.txt")), kBase);
+    EXPECT_EQ(FileWriteTicks(Out("host/dir/sub/b.txt")), kNewer);
     EXPECT_TRUE(m_folder.InCache("http://host/dir/a.txt"));
     EXPECT_TRUE(m_host.reports.empty());
 }
@@ -400,7 +404,7 @@ TEST_P(ExportJobRedirects, pages_named_like_the_first_default_get_redirects)
                                  "<TITLE>Made by Larkspool</TITLE>\r\n</HEAD>\r\n</HTML>\r\n";
     EXPECT_EQ(ReadFile(Out("host/dir/index.htm")) == expected, row.page2);
     EXPECT_EQ(ReadFile(Out("host/dir/default.html")) == expected, row.page3);
-    EXPECT_EQ(UtcWriteTime(Out(row.sitePath)), kOlder);
+    EXPECT_EQ(FileWriteTicks(Out(row.sitePath)), kOlder);
     EXPECT_TRUE(m_host.questions.empty());
 }
 
@@ -442,8 +446,8 @@ TEST_F(ExportJob, read_only_cached_files_are_exported_as_ordinary_new_files)
 
     EXPECT_TRUE(m_host.reports.empty());
     EXPECT_EQ(ReadFile(Out("host/img/a.gif")), "GIF89a");
-    EXPECT_EQ(UtcWriteTime(Out("host/page.html")), kOlder);
-    EXPECT_EQ(UtcWriteTime(Out("host/img/a.gif")), kNewer);
+    EXPECT_EQ(FileWriteTicks(Out("host/page.html")), kOlder);
+    EXPECT_EQ(FileWriteTicks(Out("host/img/a.gif")), kNewer);
     EXPECT_EQ(::access(Out("host/img/a.gif").c_str(), W_OK), 0);
 }
 
@@ -480,7 +484,7 @@ TEST_F(ExportJob, a_real_page_wins_over_the_redirect_of_its_name)
     Add("host/b/index.htm", "htm", "real b");
     // Only in the cache, exported before.
     Add("host/c/index.html", "htm", "<p>c</p>");
-    m_folder.AddToCache("http://host/c/index.htm", "htm", "real c", kBase);
+    m_folder.Add("http://host/c/index.htm", "htm", "real c", kBase);
     WriteFile(Out("host/c/index.htm"), "real c");
 
     EXPECT_EQ(Run(kOpCopy, defFiles), 0);

@@ -1,11 +1,10 @@
 #include "export/file_times.h"
 
+#include "tests/support/file_ticks.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,8 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr FileTicks kTicksPerSecond = 10'000'000;
-constexpr FileTicks kUnixEpoch = 116'444'736'000'000'000;
+using testing::SetUtcWriteTime;
 
 class FileTimes : public ::testing::Test {
 protected:
@@ -46,15 +44,6 @@ protected:
 
     std::string MakeFile(const std::string& name) { return m_folder.Write(name, "abc"); }
 
-    static void SetUtcWriteTime(const std::string& path, FileTicks utc)
-    {
-        struct timespec times[2] = {};
-        times[0].tv_nsec = UTIME_OMIT;
-        times[1].tv_sec = time_t((utc - kUnixEpoch) / kTicksPerSecond);
-        times[1].tv_nsec = long((utc - kUnixEpoch) % kTicksPerSecond * 100);
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    }
-
     testing::TempFolder m_folder;
     std::string m_savedZone;
     bool m_hadZone = false;
@@ -69,8 +58,8 @@ struct ZoneCase {
 TEST_F(FileTimes, local_time_read_and_set_again_is_exact_to_the_tick)
 {
     // 2024-07-15 10:00:00.1234567 UTC and 2024-01-15 10:00:00.7654321 UTC.
-    const FileTicks summer = kUnixEpoch + FileTicks(1'721'037'600) * kTicksPerSecond + 1'234'567;
-    const FileTicks winter = kUnixEpoch + FileTicks(1'705'312'800) * kTicksPerSecond + 7'654'321;
+    const FileTicks summer = kUnixEpochTicks + FileTicks(1'721'037'600) * kTicksPerSecond + 1'234'567;
+    const FileTicks winter = kUnixEpochTicks + FileTicks(1'705'312'800) * kTicksPerSecond + 7'654'321;
     const ZoneCase cases[] = {
         {"Europe/Berlin", summer, 2},
         {"Europe/Berlin", winter, 1},
@@ -84,7 +73,7 @@ TEST_F(FileTimes, local_time_read_and_set_again_is_exact_to_the_tick)
 
         FileTicks local = 0;
         ASSERT_EQ(GetLocalFileTime(path, local), 0);
-        SetUtcWriteTime(path, kUnixEpoch);
+        SetUtcWriteTime(path, kUnixEpochTicks);
         ASSERT_EQ(SetFileTimeUtc(path, LocalFileTimeToFileTime(local)), 0);
 
         EXPECT_EQ(std::int64_t(local - c.utc), c.offsetHours * 3600 * std::int64_t(kTicksPerSecond)) << c.zone;
@@ -100,7 +89,7 @@ TEST_F(FileTimes, repeated_autumn_hour_reads_as_the_earlier_instant)
 {
     UseZone("Europe/Berlin");
     // 2024-10-27 00:30 UTC is 02:30 summer time; 01:30 UTC is 02:30 winter time.
-    const FileTicks first = kUnixEpoch + FileTicks(1'729'989'000) * kTicksPerSecond;
+    const FileTicks first = kUnixEpochTicks + FileTicks(1'729'989'000) * kTicksPerSecond;
     const FileTicks second = first + 3600 * kTicksPerSecond;
 
     EXPECT_EQ(FileTimeToLocalFileTime(first), FileTimeToLocalFileTime(second));
@@ -118,10 +107,10 @@ TEST_F(FileTimes, set_creates_a_missing_file_and_the_getters_fail_on_missing_one
     EXPECT_EQ(GetFileTimeAndSize(path, time, size), -1);
     EXPECT_EQ(GetLocalFileTime(m_folder.Path().string(), time), -1);
 
-    ASSERT_EQ(SetFileTimeUtc(path, kUnixEpoch + 86400 * kTicksPerSecond), 0);
+    ASSERT_EQ(SetFileTimeUtc(path, kUnixEpochTicks + 86400 * kTicksPerSecond), 0);
     ASSERT_EQ(GetLocalFileTimeAndSize(path, time, size), 0);
     EXPECT_EQ(size, 0u);
-    EXPECT_EQ(time, kUnixEpoch + 86400 * kTicksPerSecond);
+    EXPECT_EQ(time, kUnixEpochTicks + 86400 * kTicksPerSecond);
 }
 
 // Exported and imported files come from read-only evidence as often as not:
@@ -132,7 +121,7 @@ TEST_F(FileTimes, the_owner_sets_the_time_of_a_read_only_file)
     constexpr uid_t kNobody = 65534;
     const std::string path = MakeFile("locked.htm");
     fs::permissions(path, fs::perms::owner_read);
-    const FileTicks time = kUnixEpoch + 86400 * kTicksPerSecond + 1234567;
+    const FileTicks time = kUnixEpochTicks + 86400 * kTicksPerSecond + 1234567;
 
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);

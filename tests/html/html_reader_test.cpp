@@ -1,6 +1,6 @@
 #include "html/html_reader.h"
 
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 namespace {
 
 using larkspool::kChunkComplete;
+using larkspool::testing::TempFolder;
 using namespace std::string_literals;
 
 class HtmlReader : public ::testing::Test {
@@ -19,7 +20,7 @@ protected:
     // from chunk to chunk as the rewriter carries it.
     std::vector<std::string> chunksOf(const std::string& page)
     {
-        std::FILE* file = std::fopen(m_folder.write("page.htm", page).c_str(), "rb");
+        std::FILE* file = std::fopen(m_folder.Write("page.htm", page).c_str(), "rb");
         std::vector<std::string> out;
         larkspool::HtmlReader reader;
         std::string chunk;

@@ -1,6 +1,6 @@
 #include "html/html_rewriter.h"
 
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,7 @@ namespace {
 using larkspool::kExportMode;
 using larkspool::kImportMode;
 using larkspool::kRewriteOk;
+using larkspool::testing::TempFolder;
 using namespace std::string_literals;
 
 class HtmlRewriter : public ::testing::Test {
@@ -33,18 +34,18 @@ protected:
 
     std::string rewrite(const std::string& page, int mode, const std::string& location = "host/dir/")
     {
-        const std::string source = m_folder.write("in.htm", page);
-        const std::string target = m_folder.path("out.htm");
+        const std::string source = m_folder.Write("in.htm", page);
+        const std::string target = m_folder.Under("out.htm");
         EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, source, location, "index.html", mode, target,
                                              "/home/user/my export"),
                   kRewriteOk);
-        return TempFolder::read(target);
+        return larkspool::testing::ReadFile(target);
     }
 
     std::string titleOf(const std::string& page, int* result = nullptr)
     {
         std::string title = "(none)";
-        const int got = larkspool::ExtractHtmlTitle(m_reader, m_folder.write("t.htm", page), title);
+        const int got = larkspool::ExtractHtmlTitle(m_reader, m_folder.Write("t.htm", page), title);
         if (result)
             *result = got;
         return title;
@@ -174,23 +175,23 @@ TEST_F(HtmlRewriter, copies_zero_bytes_and_tags_that_grow_past_the_chunk_buffer)
 
 TEST_F(HtmlRewriter, reports_open_read_and_write_failures)
 {
-    const std::string source = m_folder.write("in.htm", "<A HREF=\"http://host/dir/a.htm\">" + std::string(100000, 'x'));
-    const std::string missingTarget = m_folder.path("missing/out.htm");
-    const std::string target = m_folder.path("out.htm");
+    const std::string source = m_folder.Write("in.htm", "<A HREF=\"http://host/dir/a.htm\">" + std::string(100000, 'x'));
+    const std::string missingTarget = m_folder.Under("missing/out.htm");
+    const std::string target = m_folder.Under("out.htm");
 
-    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.path("none.htm"), "host/", "index.html", 1, target, ""),
+    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under("none.htm"), "host/", "index.html", 1, target, ""),
               larkspool::kRewriteOpenError);
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, source, "host/", "index.html", 1, missingTarget, ""),
               larkspool::kRewriteOpenError);
 #ifndef _WIN32
-    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.path(""), "host/", "index.html", 1, target, ""),
+    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under(""), "host/", "index.html", 1, target, ""),
               larkspool::kRewriteReadError);
     if (std::filesystem::exists("/dev/full")) {
         EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, source, "host/", "index.html", 1, "/dev/full", ""),
                   larkspool::kRewriteWriteError);
-        m_folder.write("small.htm", "<P>x");
-        EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.path("small.htm"), "host/", "index.html", 2,
+        m_folder.Write("small.htm", "<P>x");
+        EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under("small.htm"), "host/", "index.html", 2,
                                              "/dev/full", ""),
                   larkspool::kRewriteWriteError);
     }
@@ -228,9 +229,9 @@ TEST_F(HtmlRewriter, reports_title_files_that_cannot_be_read)
 {
     std::string title = "kept";
 
-    EXPECT_EQ(larkspool::ExtractHtmlTitle(m_reader, m_folder.path("none.htm"), title), larkspool::kRewriteOpenError);
+    EXPECT_EQ(larkspool::ExtractHtmlTitle(m_reader, m_folder.Under("none.htm"), title), larkspool::kRewriteOpenError);
 #ifndef _WIN32
-    EXPECT_EQ(larkspool::ExtractHtmlTitle(m_reader, m_folder.path(""), title), larkspool::kRewriteReadError);
+    EXPECT_EQ(larkspool::ExtractHtmlTitle(m_reader, m_folder.Under(""), title), larkspool::kRewriteReadError);
 #endif
     EXPECT_EQ(title, "kept");
 }
@@ -248,7 +249,7 @@ TEST_F(HtmlRewriter, title_reading_stops_at_the_title)
 {
     // The page comes through a pipe whose writer holds back the rest until
     // the title has been read; a reader that wanted more would wait for it.
-    const std::string fifo = m_folder.path("page.fifo");
+    const std::string fifo = m_folder.Under("page.fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::atomic<bool> done = false;
     std::atomic<bool> waitedOut = false;

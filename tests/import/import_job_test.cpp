@@ -1,6 +1,8 @@
 #include "import/import_job.h"
 
-#include "../export/job_test_support.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/test_cache.h"
+#include "tests/support/unprivileged.h"
 #include "import/import_source.h"
 
 #include <algorithm>
@@ -9,9 +11,11 @@
 namespace larkspool::testing {
 namespace {
 
+namespace fs = std::filesystem;
+
 class ImportJob : public ::testing::Test {
 protected:
-    ImportJob() : m_folder("import-job"), m_source(m_folder.Path("src")) {}
+    ImportJob() : m_source(m_folder.Path("src")) {}
 
     void Local(const std::string& relative, const std::string& content, FileTicks utc = kBase)
     {
@@ -39,7 +43,7 @@ protected:
         return std::make_pair(ReadFile(block.info()->lpszLocalFileName), FileTimeTicks(block.info()->LastModifiedTime));
     }
 
-    CacheFolder m_folder;
+    TestCache m_folder;
     std::string m_source;
     ScriptedHost m_host;
     std::vector<ImportFileRecord> m_list;
@@ -63,7 +67,7 @@ TEST_F(ImportJob, imports_each_file_with_its_time_and_counts_down)
     CacheEntryBuffer block;
     DWORD size = block.size();
     ASSERT_TRUE(m_folder.Cache().GetUrlCacheEntryInfoA("http://other/c.gif", block.info(), &size));
-    EXPECT_EQ(UtcWriteTime(block.info()->lpszLocalFileName), kNewer);
+    EXPECT_EQ(FileWriteTicks(block.info()->lpszLocalFileName), kNewer);
     EXPECT_TRUE(m_host.reports.empty());
 }
 
@@ -89,8 +93,8 @@ class ImportJobAnswers : public ImportJob, public ::testing::WithParamInterface<
 TEST_P(ImportJobAnswers, answers_and_standing_modes_decide_each_conflict)
 {
     const AnswerCase& row = GetParam();
-    m_folder.AddToCache("http://host/a.txt", "txt", "cached a", kBase);
-    m_folder.AddToCache("http://host/b.txt", "txt", "cached b", kBase);
+    m_folder.Add("http://host/a.txt", "txt", "cached a", kBase);
+    m_folder.Add("http://host/b.txt", "txt", "cached b", kBase);
     Local("host/a.txt", "local a", kNewer);
     Local("host/b.txt", "local b", kBase);
     m_host.answers.assign(row.answers.begin(), row.answers.end());
@@ -114,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ImportJob, the_question_shows_the_entry_against_the_local_file)
 {
-    const std::string cached = m_folder.AddToCache("http://host/a.htm", "htm", "cached", kBase);
+    const std::string cached = m_folder.Add("http://host/a.htm", "htm", "cached", kBase);
     Local("host/a.htm", "local file", kNewer);
     m_host.answers = {kAnswerNo};
 
@@ -214,7 +218,7 @@ TEST_F(ImportJob, two_names_of_one_url_keep_the_first_and_say_so)
 // Each failure stops the job with one stop message.
 struct FailureCase {
     const char* name;
-    void (*arrange)(ImportJob& test, ScriptedHost& host, CacheFolder& folder);
+    void (*arrange)(ImportJob& test, ScriptedHost& host, TestCache& folder);
     const char* text; // nullptr: the cache file's path
     const char* caption;
     const char* line; // how the terminal's line starts; a reason follows
@@ -233,7 +237,7 @@ TEST_P(ImportJobFailures, stop_with_one_message)
     Local("host/b.htm", "<p>b</p>");
     ASSERT_EQ(CollectDomains(m_source, {"host"}, m_list), 0);
     std::sort(m_list.begin(), m_list.end(), [](auto& x, auto& y) { return x.Url < y.Url; });
-    m_folder.AddToCache("http://host/zzz.txt", "txt", "makes the index", kBase);
+    m_folder.Add("http://host/zzz.txt", "txt", "makes the index", kBase);
     row.arrange(*this, m_host, m_folder);
     std::optional<Unprivileged> user;
     if (row.needsOrdinaryUser)
@@ -250,7 +254,7 @@ TEST_P(ImportJobFailures, stop_with_one_message)
     if (row.text)
         EXPECT_EQ(m_host.reports[0].text, row.text);
     else
-        EXPECT_EQ(m_host.reports[0].text.rfind(m_folder.Path("cache/"), 0), 0u) << m_host.reports[0].text;
+        EXPECT_EQ(m_host.reports[0].text.rfind(m_folder.Path("Content.IE5/"), 0), 0u) << m_host.reports[0].text;
     EXPECT_EQ(m_host.reports[0].caption, row.caption);
     EXPECT_EQ(m_host.reports[0].flags, kMessageStop);
     // The terminal's line: English only, naming what failed and why.
@@ -263,11 +267,11 @@ TEST_P(ImportJobFailures, stop_with_one_message)
 INSTANTIATE_TEST_SUITE_P(
     ImportJob, ImportJobFailures,
     ::testing::Values(
-        FailureCase{"lookup_fails", [](ImportJob&, ScriptedHost&, CacheFolder& folder) { folder.DamageIndex(); },
+        FailureCase{"lookup_fails", [](ImportJob&, ScriptedHost&, TestCache& folder) { folder.DamageIndex(); },
                     "不明なｴﾗｰが発生しました。", "GetUrlCacheEntryInfo", "cannot look up http://host/a.txt"},
         FailureCase{"old_entry_cannot_be_deleted",
-                    [](ImportJob&, ScriptedHost& host, CacheFolder& folder) {
-                        folder.AddToCache("http://host/a.txt", "txt", "cached", kBase);
+                    [](ImportJob&, ScriptedHost& host, TestCache& folder) {
+                        folder.Add("http://host/a.txt", "txt", "cached", kBase);
                         host.answers = {kAnswerYesAll};
                         host.onEvents = [&folder](int event) {
                             if (event == 1)
@@ -276,19 +280,19 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "http://host/b.htm", "Delete cache file is fails", "cannot remove from the cache http://host/b.htm"},
         FailureCase{"copy_fails",
-                    [](ImportJob& test, ScriptedHost&, CacheFolder&) {
+                    [](ImportJob& test, ScriptedHost&, TestCache&) {
                         fs::remove(static_cast<ImportJobFailures&>(test).m_list[0].LocalPath);
                     },
                     nullptr, "CopyFile fails", "cannot copy to "},
         FailureCase{"rewrite_fails",
-                    [](ImportJob& test, ScriptedHost&, CacheFolder&) {
+                    [](ImportJob& test, ScriptedHost&, TestCache&) {
                         std::swap(static_cast<ImportJobFailures&>(test).m_list[0],
                                   static_cast<ImportJobFailures&>(test).m_list[1]);
                         fs::remove(static_cast<ImportJobFailures&>(test).m_list[0].LocalPath);
                     },
                     nullptr, "CopyFile fails", "cannot copy to "},
         FailureCase{"commit_fails",
-                    [](ImportJob&, ScriptedHost& host, CacheFolder& folder) {
+                    [](ImportJob&, ScriptedHost& host, TestCache& folder) {
                         host.onShowFolders = [&folder] { folder.DamageIndex(); };
                     },
                     "CommitUrlCacheEntry fails", "error", "cannot commit http://host/a.txt"}),

@@ -1,15 +1,20 @@
 #include "import/import_source.h"
 
-#include "../export/job_test_support.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/unprivileged.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 
 namespace larkspool::testing {
 namespace {
 
+namespace fs = std::filesystem;
+
 class ImportSource : public ::testing::Test {
 protected:
-    ImportSource() : m_folder("import-source"), m_source(m_folder.Path("src")) { fs::create_directories(m_source); }
+    ImportSource() : m_source(m_folder.Under("src")) { fs::create_directories(m_source); }
 
     std::vector<std::string> Urls(const std::vector<ImportFileRecord>& list) const
     {
@@ -20,7 +25,7 @@ protected:
         return urls;
     }
 
-    CacheFolder m_folder;
+    TempFolder m_folder;
     std::string m_source;
 };
 
@@ -31,7 +36,7 @@ TEST_F(ImportSource, domains_are_the_sorted_sub_folders)
     WriteFile(m_source + "/readme.txt", "not a domain");
 
     EXPECT_EQ(FillDomainList(m_source), (std::vector<std::string>{"A", "b", "c"}));
-    EXPECT_TRUE(FillDomainList(m_folder.Path("missing")).empty());
+    EXPECT_TRUE(FillDomainList(m_folder.Under("missing")).empty());
 }
 
 TEST_F(ImportSource, a_broken_link_among_the_domains_ends_nothing)
@@ -53,7 +58,7 @@ TEST_F(ImportSource, what_cannot_be_read_is_named_with_the_reason)
     WriteFile(m_source + "/other/secret.txt", "s");
     fs::permissions(m_source + "/host/locked", fs::perms::none);
     fs::permissions(m_source + "/other/secret.txt", fs::perms::none);
-    Unprivileged user({m_folder.Path("")});
+    Unprivileged user({m_folder.Under("")});
     if (!user.Active())
         GTEST_SKIP() << "cannot drop root's rights";
     std::vector<ImportFileRecord> list;

@@ -4,7 +4,9 @@
 #include "import/import_job.h"
 #include "import/import_source.h"
 
-#include "../export/job_test_support.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/test_cache.h"
+#include "tests/support/unprivileged.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -63,8 +65,6 @@ private:
 
 class RoundTrip : public ::testing::Test {
 protected:
-    RoundTrip() : m_original("round-trip-a"), m_restored("round-trip-b") {}
-
     // The whole cache as the window would export it: catalogue, then the
     // export into tree, then the import of tree into the second cache.
     void ExportAllAndImport(const std::string& tree)
@@ -87,8 +87,8 @@ protected:
         ASSERT_EQ(importJob.GetJobResult(), 0);
     }
 
-    CacheFolder m_original;
-    CacheFolder m_restored;
+    TestCache m_original;
+    TestCache m_restored;
     ScriptedHost m_host;
 };
 
@@ -102,7 +102,7 @@ TEST_F(RoundTrip, export_then_import_gives_back_urls_contents_and_times)
     };
     FileTicks utc = kOlder;
     for (const auto& [sitePath, file] : site) {
-        m_original.AddToCache("http://" + sitePath, file.first, file.second, utc);
+        m_original.Add("http://" + sitePath, file.first, file.second, utc);
         utc += 37 * kTicksPerSecond + 1234567;
     }
     const std::string tree = m_original.Path("tree");
@@ -122,7 +122,7 @@ TEST_F(RoundTrip, export_then_import_gives_back_urls_contents_and_times)
         ASSERT_EQ(restored.count(url), 1u) << url;
         EXPECT_EQ(restored[url].content, entry.content) << url;
         EXPECT_EQ(restored[url].modified, entry.modified) << url;
-        EXPECT_EQ(UtcWriteTime(tree + "/" + url.substr(7)), entry.modified) << url;
+        EXPECT_EQ(FileWriteTicks(tree + "/" + url.substr(7)), entry.modified) << url;
     }
     EXPECT_TRUE(m_host.reports.empty());
 }
@@ -137,7 +137,7 @@ TEST_F(RoundTrip, shift_jis_and_utf8_names_give_back_the_same_urls)
         {"http://utf8.example/\xe8\xa1\xa8/\xe8\x83\xbd.html", "htm"},
     };
     for (const auto& [url, extension] : urls)
-        m_original.AddToCache(url, extension, "<p>" + url + "</p>", kBase);
+        m_original.Add(url, extension, "<p>" + url + "</p>", kBase);
 
     ExportAllAndImport(m_original.Path("tree"));
 
@@ -165,25 +165,25 @@ class RoundTripInZone : public RoundTrip, public ::testing::WithParamInterface<R
 TEST_P(RoundTripInZone, times_in_the_repeated_hour_stay_exact)
 {
     TimeZone zone(GetParam().zone);
-    const FileTicks first = kUnixEpoch + FileTicks(GetParam().firstInstant) * kTicksPerSecond + 1234567;
+    const FileTicks first = kUnixEpochTicks + FileTicks(GetParam().firstInstant) * kTicksPerSecond + 1234567;
     const FileTicks second = first + 3600 * kTicksPerSecond;
     ASSERT_EQ(FileTimeToLocalFileTime(first), FileTimeToLocalFileTime(second));
-    m_original.AddToCache("http://host/first.gif", "gif", "1", first);
-    m_original.AddToCache("http://host/second.gif", "gif", "2", second);
-    m_original.AddToCache("http://host/page.html", "htm", "<p>3</p>", second);
+    m_original.Add("http://host/first.gif", "gif", "1", first);
+    m_original.Add("http://host/second.gif", "gif", "2", second);
+    m_original.Add("http://host/page.html", "htm", "<p>3</p>", second);
     const std::string tree = m_original.Path("tree");
 
     ExportAllAndImport(tree);
 
-    EXPECT_EQ(UtcWriteTime(tree + "/host/first.gif"), first);
-    EXPECT_EQ(UtcWriteTime(tree + "/host/second.gif"), second);
-    EXPECT_EQ(UtcWriteTime(tree + "/host/page.html"), second);
+    EXPECT_EQ(FileWriteTicks(tree + "/host/first.gif"), first);
+    EXPECT_EQ(FileWriteTicks(tree + "/host/second.gif"), second);
+    EXPECT_EQ(FileWriteTicks(tree + "/host/page.html"), second);
     const auto restored = Enumerate(m_restored.Cache());
     for (const auto& [url, instant] : {std::pair{"http://host/first.gif", first}, std::pair{"http://host/second.gif", second},
                                        std::pair{"http://host/page.html", second}}) {
         ASSERT_EQ(restored.count(url), 1u) << url;
         EXPECT_EQ(restored.at(url).modified, instant) << url;
-        EXPECT_EQ(UtcWriteTime(restored.at(url).localFile), instant) << url;
+        EXPECT_EQ(FileWriteTicks(restored.at(url).localFile), instant) << url;
     }
 }
 

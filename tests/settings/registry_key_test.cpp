@@ -1,5 +1,5 @@
 #include "settings/registry_key.h"
-#include "settings/settings_sandbox.h"
+#include "tests/support/settings_sandbox.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,15 @@
 // dialog again when the box has gone); steps press buttons through the event
 // loop, never inside the step, so that a window a press opens is met by the
 // next step. A modal window left over when the steps have run out is closed,
-// and the test fails instead of hanging.
+// and the test fails instead of hanging; so is a window other than the one a
+// step expects. Both failures name the window met.
 #pragma once
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -26,7 +28,9 @@ class ModalDriver {
 public:
     using Step = std::function<void(QWidget*)>;
 
-    ModalDriver()
+    // Windows of the names passing close by themselves (progress windows)
+    // and are left alone.
+    explicit ModalDriver(QStringList passing = {}) : m_passing(std::move(passing))
     {
         QObject::connect(&m_poll, &QTimer::timeout, [this] { Poll(); });
         m_poll.start(5);
@@ -51,25 +55,50 @@ public:
     {
         return Then([buttonName](QWidget* window) { Click(window->findChild<QAbstractButton*>(buttonName)); });
     }
+    // Expects the window of that object name, notes its caption, lets look
+    // at it and presses the button named; without a button the look answers.
+    ModalDriver& Expect(const char* windowName, const char* buttonName = nullptr,
+                        std::function<void(QWidget&)> look = {})
+    {
+        return Then([this, windowName, buttonName, look](QWidget* window) {
+            if (!Meets(window, window->objectName() == QLatin1String(windowName), windowName))
+                return;
+            captions.push_back(window->windowTitle().toStdString());
+            if (look)
+                look(*window);
+            if (buttonName)
+                Click(window->findChild<QAbstractButton*>(buttonName));
+        });
+    }
     // Notes a message box's caption and text, then answers it.
     ModalDriver& Answer(QMessageBox::StandardButton button = QMessageBox::Ok)
     {
         return Then([this, button](QWidget* window) {
             auto* box = qobject_cast<QMessageBox*>(window);
-            ASSERT_NE(box, nullptr) << "expected a message box";
+            if (!Meets(window, box != nullptr, "a message box"))
+                return;
             captions.push_back(box->windowTitle().toStdString());
             messages.push_back(box->text().toStdString());
             Click(box->button(button));
         });
     }
 
+    // True once every step has run.
+    bool Done() const { return m_next == m_steps.size(); }
+
     static void Click(QAbstractButton* button)
     {
         ASSERT_NE(button, nullptr) << "no such button";
+        Later(button, [button] { button->click(); });
+    }
+    // Runs action through the event loop, as a press: a step that opens a
+    // window must not open it inside the step.
+    static void Later(QObject* context, std::function<void()> action)
+    {
         ++PendingClicks();
-        QTimer::singleShot(0, button, [button] {
-            --PendingClicks(); // before the press, which may open a window and wait
-            button->click();
+        QTimer::singleShot(0, context, [action = std::move(action)] {
+            --PendingClicks(); // before the action, which may open a window and wait
+            action();
         });
     }
 
@@ -93,14 +122,27 @@ private:
         if (window == m_last && m_idle.elapsed() < 50)
             return;
         m_idle.restart();
-        if (m_next >= m_steps.size()) {
-            ADD_FAILURE() << "no step left for " << window->objectName().toStdString();
-            if (auto* dialog = qobject_cast<QDialog*>(window))
-                QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        if (!Meets(window, m_next < m_steps.size(), "no further window"))
             return;
-        }
         m_last = window;
         m_steps[m_next++](window);
+    }
+
+    // Fails the test naming the window met, and closes it, unless matches.
+    static bool Meets(QWidget* window, bool matches, const char* expected)
+    {
+        if (matches)
+            return true;
+        ADD_FAILURE() << "expected " << expected << ", met " << Describe(window);
+        if (auto* dialog = qobject_cast<QDialog*>(window))
+            QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        return false;
+    }
+    static std::string Describe(QWidget* window)
+    {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        return (box ? "a message box" : window->objectName().toStdString()) + " '" +
+               window->windowTitle().toStdString() + "'" + (box ? ": " + box->text().toStdString() : "");
     }
 
     // The same dialog shown again counts as a new window.
@@ -126,5 +168,12 @@ private:
     std::size_t m_next = 0;
     ShowWatcher m_shows{m_last};
 };
+
+// The text of a named label of a window.
+inline std::string LabelText(QWidget& window, const char* name)
+{
+    const auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text().toStdString() : "<no " + std::string(name) + ">";
+}
 
 } // namespace larkspool::testing

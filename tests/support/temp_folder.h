@@ -1,9 +1,10 @@
 // A folder of its own under the system's temporary folder for one test,
-// removed with everything in it when the test ends.
+// removed with everything in it when the test ends, read-only parts too.
 #pragma once
 
+#include "tests/support/files.h"
+
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 
@@ -22,8 +23,11 @@ public:
     }
     ~TempFolder()
     {
+        namespace fs = std::filesystem;
         std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
+        for (const auto& item : fs::recursive_directory_iterator(m_path, ignored))
+            fs::permissions(item.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(m_path, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -34,10 +38,8 @@ public:
     // Writes a file (and the folders above it) and returns its path.
     std::string Write(const std::string& relative, const std::string& content = "x") const
     {
-        const std::filesystem::path file = m_path / relative;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << content;
-        return file.string();
+        WriteFile(m_path / relative, content);
+        return Under(relative);
     }
 
 private:

@@ -17,7 +17,7 @@ const std::string kOptional = "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)を�
 const std::string kSameName = "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)には、暗黙のﾌｧｲﾙ名(必須)と違う名前を入力してください。\n\n"
                               "同じ名前のﾍﾟｰｼﾞは、自分自身へ移動し続けます。";
 
-class FrmDefFile : public ::testing::Test {
+class TfrmDefFileTest : public ::testing::Test {
 protected:
     template <typename T>
     static T* Child(QWidget* window, const char* name)
@@ -41,7 +41,7 @@ protected:
     TfrmDefFile m_dialog{m_owner};
 };
 
-TEST_F(FrmDefFile, each_missing_or_self_redirecting_name_is_refused_with_its_message)
+TEST_F(TfrmDefFileTest, each_missing_or_self_redirecting_name_is_refused_with_its_message)
 {
     const struct {
         DefaultFiles typed;
@@ -66,7 +66,7 @@ TEST_F(FrmDefFile, each_missing_or_self_redirecting_name_is_refused_with_its_mes
     EXPECT_EQ(m_owner.defFilesStores, 0);
 }
 
-TEST_F(FrmDefFile, names_are_stored_trimmed_and_an_unticked_name_is_kept)
+TEST_F(TfrmDefFileTest, names_are_stored_trimmed_and_an_unticked_name_is_kept)
 {
     ModalDriver driver;
     driver.Then(Fill({" default.htm\t", " index.htm ", "", false, false}));
@@ -78,7 +78,7 @@ TEST_F(FrmDefFile, names_are_stored_trimmed_and_an_unticked_name_is_kept)
     EXPECT_FALSE(m_owner.defFiles.DefFileFlag2);
 }
 
-TEST_F(FrmDefFile, the_edits_of_switched_off_names_are_greyed_and_show_the_stored_values)
+TEST_F(TfrmDefFileTest, the_edits_of_switched_off_names_are_greyed_and_show_the_stored_values)
 {
     m_owner.defFiles = {"home.htm", "old.htm", "other.htm", false, true};
     bool enabled2 = true;

@@ -1,4 +1,4 @@
-#include "main_window_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 #include "app/tfrm_pick_up.h"
 #include "tests/support/modal_driver.h"
@@ -10,7 +10,7 @@ namespace {
 using namespace larkspool;
 using namespace larkspool::testing;
 
-class FrmPickUp : public MainWindowFixture {
+class TfrmPickUpTest : public MainWindowFixture {
 protected:
     // Ticks the rows of these extensions with a mouse press each, then
     // presses "実行".
@@ -39,7 +39,7 @@ protected:
     std::size_t Shown() { return Main().catalogue().CacheList().size(); }
 };
 
-TEST_F(FrmPickUp, ctrl_i_starts_the_filter_and_ends_it)
+TEST_F(TfrmPickUpTest, ctrl_i_starts_the_filter_and_ends_it)
 {
     AddSite();
     Open();
@@ -64,7 +64,7 @@ TEST_F(FrmPickUp, ctrl_i_starts_the_filter_and_ends_it)
     EXPECT_TRUE(Button("sbtPickUpEnd")->isHidden());
 }
 
-TEST_F(FrmPickUp, an_extension_beyond_ascii_reads_as_its_characters)
+TEST_F(TfrmPickUpTest, an_extension_beyond_ascii_reads_as_its_characters)
 {
     ASSERT_FALSE(m_cache.Add("http://www.example.jp/b.\xe3\x81\x82", "\xe3\x81\x82").empty());
     m_cache.Add("http://www.example.jp/c.gif", "gif");
@@ -85,7 +85,7 @@ TEST_F(FrmPickUp, an_extension_beyond_ascii_reads_as_its_characters)
         << rows.join(QLatin1Char(' ')).toStdString();
 }
 
-TEST_F(FrmPickUp, every_showing_lists_all_types_sorted_and_unticked)
+TEST_F(TfrmPickUpTest, every_showing_lists_all_types_sorted_and_unticked)
 {
     AddSite();
     Open();
@@ -125,7 +125,7 @@ TEST_F(FrmPickUp, every_showing_lists_all_types_sorted_and_unticked)
     EXPECT_EQ(Shown(), 1u);
 }
 
-TEST_F(FrmPickUp, run_with_nothing_ticked_is_refused_and_cancel_changes_nothing)
+TEST_F(TfrmPickUpTest, run_with_nothing_ticked_is_refused_and_cancel_changes_nothing)
 {
     AddSite();
     Open();
@@ -141,7 +141,7 @@ TEST_F(FrmPickUp, run_with_nothing_ticked_is_refused_and_cancel_changes_nothing)
     EXPECT_EQ(Shown(), 6u);
 }
 
-TEST_F(FrmPickUp, a_type_met_only_by_another_file_leaves_the_root_alone)
+TEST_F(TfrmPickUpTest, a_type_met_only_by_another_file_leaves_the_root_alone)
 {
     AddSite();
     Open();

@@ -18,7 +18,7 @@ using namespace larkspool;
 using namespace larkspool::testing;
 namespace fs = std::filesystem;
 
-class FrmSelDir : public ::testing::Test {
+class TfrmSelDirTest : public ::testing::Test {
 protected:
     // Shows the dialog modally while a driver answers it.
     int Run(ModalDriver&) { return m_dialog.exec(); }
@@ -35,7 +35,7 @@ protected:
     TfrmSelDir m_dialog{m_owner};
 };
 
-TEST_F(FrmSelDir, shift_jis_and_utf8_names_read_as_characters_and_the_folder_keeps_its_bytes)
+TEST_F(TfrmSelDirTest, shift_jis_and_utf8_names_read_as_characters_and_the_folder_keeps_its_bytes)
 {
     const std::string sjis = m_folder.Under("\x83\x65\x83\x58\x83\x67"); // テスト in Shift-JIS
     m_owner.copyDir = sjis;
@@ -59,7 +59,7 @@ TEST_F(FrmSelDir, shift_jis_and_utf8_names_read_as_characters_and_the_folder_kee
     EXPECT_EQ(m_owner.copyDir, sjis);
 }
 
-TEST_F(FrmSelDir, it_opens_on_the_setting_with_its_files_and_sub_folders)
+TEST_F(TfrmSelDirTest, it_opens_on_the_setting_with_its_files_and_sub_folders)
 {
     m_owner.copyDir = m_folder.Under("dest");
     m_folder.Write("dest/a.htm");
@@ -85,7 +85,7 @@ TEST_F(FrmSelDir, it_opens_on_the_setting_with_its_files_and_sub_folders)
     EXPECT_EQ(m_owner.copyDirStores, 0);
 }
 
-TEST_F(FrmSelDir, an_empty_setting_opens_the_current_folder_and_activating_a_row_opens_it)
+TEST_F(TfrmSelDirTest, an_empty_setting_opens_the_current_folder_and_activating_a_row_opens_it)
 {
     fs::create_directories(m_folder.Under("sub"));
     const QString before = QDir::currentPath();
@@ -109,7 +109,7 @@ TEST_F(FrmSelDir, an_empty_setting_opens_the_current_folder_and_activating_a_row
     EXPECT_EQ(m_owner.copyDir, m_folder.Under("sub"));
 }
 
-TEST_F(FrmSelDir, a_missing_chain_is_created_on_yes_and_stored_as_typed)
+TEST_F(TfrmSelDirTest, a_missing_chain_is_created_on_yes_and_stored_as_typed)
 {
     const std::string typed = m_folder.Under("new/chain/of/folders/");
     ModalDriver driver;
@@ -123,7 +123,7 @@ TEST_F(FrmSelDir, a_missing_chain_is_created_on_yes_and_stored_as_typed)
     EXPECT_EQ(m_owner.copyDir, typed);
 }
 
-TEST_F(FrmSelDir, refusals_keep_the_dialog_open_and_store_nothing)
+TEST_F(TfrmSelDirTest, refusals_keep_the_dialog_open_and_store_nothing)
 {
     const std::string file = m_folder.Write("plain");
     ModalDriver driver;
@@ -142,7 +142,7 @@ TEST_F(FrmSelDir, refusals_keep_the_dialog_open_and_store_nothing)
     EXPECT_EQ(m_owner.copyDirStores, 0);
 }
 
-TEST_F(FrmSelDir, an_existing_file_path_is_accepted_as_typed)
+TEST_F(TfrmSelDirTest, an_existing_file_path_is_accepted_as_typed)
 {
     const std::string file = m_folder.Write("plain");
     ModalDriver driver;

@@ -2,8 +2,10 @@
 // life of a test, and gives raw access to the values stored there.
 #pragma once
 
+#include "tests/support/temp_folder.h"
+
+#include <QFile>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -11,8 +13,8 @@ namespace larkspool::testing {
 
 class SettingsSandbox {
 public:
-    SettingsSandbox() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path()); }
-    ~SettingsSandbox() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path() + "/gone"); }
+    SettingsSandbox() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Folder()); }
+    ~SettingsSandbox() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Folder() + "/gone"); }
 
     std::unique_ptr<QSettings> Store() const
     {
@@ -20,7 +22,9 @@ public:
     }
 
 private:
-    QTemporaryDir m_folder;
+    QString Folder() const { return QFile::decodeName(m_folder.Path().c_str()); }
+
+    TempFolder m_folder;
 };
 
 } // namespace larkspool::testing
