@@ -179,8 +179,8 @@ TEST_F(Commands, a_delete_of_the_empty_host_folder_takes_its_entries_and_not_the
             Main().treeView()->setCurrentItem(*it);
     WaitForListing();
     FocusTree();
-    DialogAnswerer driver;
-    driver.Answer("frmMoveDel", "btnYes");
+    ModalDriver driver;
+    driver.Expect("frmMoveDel", "btnYes");
 
     Button("sbtDelete")->click();
 

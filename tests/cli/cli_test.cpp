@@ -387,7 +387,7 @@ TEST_F(CliOnDemo, exported_tree_imports_back_to_the_same_urls)
 // language: English, naming the path and the system's reason.
 TEST_F(CliOnDemo, job_failures_are_one_english_line_with_path_and_reason)
 {
-    const std::string out = m_dir.path().toStdString() + "/out";
+    const std::string out = m_folder.Under("out");
     struct Row {
         const char* name;
         std::string blocker; // made in the destination before the export
@@ -417,7 +417,7 @@ TEST_F(CliOnDemo, job_failures_are_one_english_line_with_path_and_reason)
         EXPECT_TRUE(std::all_of(run.err.begin(), run.err.end(), [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7F); }))
             << row.name << ": " << run.err;
     }
-    const CliRun empty = StartOn(m_dir.path() + QStringLiteral("/none"), {QStringLiteral("list")});
+    const CliRun empty = StartOn(Dir() + QStringLiteral("/none"), {QStringLiteral("list")});
     EXPECT_EQ(empty.err, "Larkspool for Windows: the cache holds no files\n");
 }
 
