@@ -6,7 +6,10 @@
 #include "browsercache/browser_cache_record.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +17,31 @@ namespace larkspool::browsercache {
 
 // Takes the next piece of decoded bytes; false stops the decoding.
 using ByteSink = std::function<bool(const char* bytes, std::size_t count)>;
+
+// The decoded bytes of one stored body, a stored piece at a time, so that a
+// reader that wants only the start (a page's title) decodes only the start.
+class BodyDecoder {
+public:
+    // Decodes the stored bytes at body.
+    BodyDecoder(const BodyLocation& body, std::string_view contentEncoding);
+    // Decodes length bytes read from stored, which the caller keeps open and
+    // has placed at their start; crc32, when given, is checked at the end.
+    BodyDecoder(std::FILE* stored, std::uint64_t length, std::optional<std::uint32_t> crc32,
+                std::string_view contentEncoding);
+    ~BodyDecoder();
+    BodyDecoder(const BodyDecoder&) = delete;
+    BodyDecoder& operator=(const BodyDecoder&) = delete;
+
+    // Reads the next stored piece and hands what it decodes to to sink
+    // (possibly nothing). False once the body is done or has failed: then
+    // Error() is "" for a whole body, else why not in one line.
+    bool Next(const ByteSink& sink);
+    const std::string& Error() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 // Reads the stored bytes at body and hands the decoded ones to sink, undoing
 // contentEncoding (the header's value; empty or "identity" for none). The
