@@ -10,8 +10,11 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cctype>
-#include <cstdio>
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -212,10 +215,6 @@ std::unique_ptr<Decoder> MakeDecoder(const std::string& coding)
     return nullptr;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 } // namespace
 
 bool NeedsDecoding(std::string_view contentEncoding)
@@ -224,9 +223,8 @@ bool NeedsDecoding(std::string_view contentEncoding)
 }
 
 struct BodyDecoder::State {
-    State(std::FILE* stored, std::uint64_t length, std::optional<std::uint32_t> crc32,
-          std::string_view contentEncoding)
-        : stored(stored), left(length), expectedCrc(crc32), encoding(contentEncoding)
+    State(std::uint64_t length, std::optional<std::uint32_t> crc32, std::string_view contentEncoding)
+        : left(length), expectedCrc(crc32), encoding(contentEncoding)
     {
         const std::vector<std::string> codings = Codings(contentEncoding);
         for (auto coding = codings.rbegin(); coding != codings.rend(); ++coding) {
@@ -258,25 +256,42 @@ struct BodyDecoder::State {
                     error = "truncated " + encoding + " body";
             return false;
         }
-        const std::size_t want = std::size_t(std::min<std::uint64_t>(left, chunk.size()));
-        const std::size_t got = std::fread(chunk.data(), 1, want, stored);
-        if (got == 0) {
+        const std::size_t want = std::size_t(std::min<std::uint64_t>(left, kChunk));
+        const char* piece = memory.data();
+        ssize_t got = ssize_t(want);
+        if (fd >= 0) {
+            do
+                got = ::pread(fd, chunk.data(), want, off_t(offset));
+            while (got < 0 && errno == EINTR);
+            piece = chunk.data();
+        } else {
+            memory.remove_prefix(want);
+        }
+        if (got <= 0) {
             error = "the body ends early in " + name;
             return false;
         }
+        offset += std::uint64_t(got);
         if (expectedCrc)
-            crc = Crc32(std::string_view(chunk.data(), got), crc);
+            crc = Crc32(std::string_view(piece, std::size_t(got)), crc);
         stages.back() = sink;
-        if (!stages.front()(chunk.data(), got)) {
+        if (!stages.front()(piece, std::size_t(got))) {
             error = decoders.empty() ? "the body was not taken" : "damaged " + encoding + " body";
             return false;
         }
-        left -= got;
+        left -= std::uint64_t(got);
         return true;
     }
 
-    std::unique_ptr<std::FILE, FileCloser> owned; // when the decoder opened the stored file itself
-    std::FILE* stored;
+    ~State()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    int fd = -1;             // the stored file, read from offset on
+    std::uint64_t offset = 0;
+    std::string_view memory; // else the stored bytes still to decode
     std::uint64_t left;
     std::optional<std::uint32_t> expectedCrc;
     std::uint32_t crc = 0;
@@ -284,30 +299,32 @@ struct BodyDecoder::State {
     std::string name; // the stored file's, for errors
     std::vector<std::unique_ptr<Decoder>> decoders; // decoders[0] undoes the last coding applied
     std::vector<ByteSink> stages;
-    std::vector<char> chunk = std::vector<char>(kChunk);
+    std::vector<char> chunk;
     std::string error;
     bool done = false;
 };
 
-BodyDecoder::BodyDecoder(std::FILE* stored, std::uint64_t length, std::optional<std::uint32_t> crc32,
+BodyDecoder::BodyDecoder(std::string_view stored, std::optional<std::uint32_t> crc32,
                          std::string_view contentEncoding)
-    : m_state(std::make_unique<State>(stored, length, crc32, contentEncoding))
+    : m_state(std::make_unique<State>(stored.size(), crc32, contentEncoding))
 {
+    m_state->memory = stored;
 }
 
 BodyDecoder::BodyDecoder(const BodyLocation& body, std::string_view contentEncoding)
-    : BodyDecoder(nullptr, body.length, body.hasCrc32 ? std::optional(body.crc32) : std::nullopt, contentEncoding)
+    : m_state(std::make_unique<State>(body.length, body.hasCrc32 ? std::optional(body.crc32) : std::nullopt,
+                                      contentEncoding))
 {
     State& state = *m_state;
     state.name = body.file.string();
     if (!state.error.empty())
         return;
-    state.owned.reset(std::fopen(body.file.c_str(), "rb"));
-    state.stored = state.owned.get();
-    if (!state.stored)
+    state.fd = ::open(body.file.c_str(), O_RDONLY | O_CLOEXEC);
+    state.offset = body.offset;
+    state.chunk.resize(std::size_t(std::min<std::uint64_t>(body.length, kChunk)));
+    if (state.fd < 0)
         state.error = "cannot open " + state.name;
-    else if (body.offset > std::uint64_t(INT64_MAX) ||
-             std::fseek(state.stored, static_cast<long>(body.offset), SEEK_SET) != 0)
+    else if (body.offset > std::uint64_t(INT64_MAX))
         state.error = "cannot read " + state.name;
 }
 

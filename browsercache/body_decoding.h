@@ -6,7 +6,6 @@
 #include "browsercache/browser_cache_record.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,10 +23,9 @@ class BodyDecoder {
 public:
     // Decodes the stored bytes at body.
     BodyDecoder(const BodyLocation& body, std::string_view contentEncoding);
-    // Decodes length bytes read from stored, which the caller keeps open and
-    // has placed at their start; crc32, when given, is checked at the end.
-    BodyDecoder(std::FILE* stored, std::uint64_t length, std::optional<std::uint32_t> crc32,
-                std::string_view contentEncoding);
+    // Decodes stored bytes the caller keeps alive meanwhile; crc32, when
+    // given, is checked at the end.
+    BodyDecoder(std::string_view stored, std::optional<std::uint32_t> crc32, std::string_view contentEncoding);
     ~BodyDecoder();
     BodyDecoder(const BodyDecoder&) = delete;
     BodyDecoder& operator=(const BodyDecoder&) = delete;
