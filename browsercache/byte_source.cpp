@@ -39,7 +39,8 @@ bool ReadFully(int fd, std::uint64_t offset, char* buffer, std::uint64_t length)
 
 } // namespace
 
-FileBytes::FileBytes(const std::filesystem::path& file) : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC))
+// Never waits on a pipe or device put where a cache file should be.
+FileBytes::FileBytes(const std::filesystem::path& file) : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
 {
     struct stat status{};
     if (m_fd < 0)
