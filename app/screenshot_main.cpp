@@ -5,15 +5,17 @@
 // import source, destination folder, default names and About dialogs. The
 // jobs run for real into temporary folders and are answered so that the cache
 // stays as it was. Settings go to a temporary folder, never the user's.
-// usage: larkspool-screenshots CACHE_DIR OUT_DIR
+// usage: larkspool-screenshots CACHE_DIR OUT_DIR (any cache folder the program opens)
 #include "app/application_setup.h"
+#include "app/cache_folder_commands.h"
 #include "app/forms.h"
 #include "app/file_list_view.h"
 #include "app/folder_items_model.h"
 #include "app/tfrm_pick_up.h"
 #include "app/tfrm_main.h"
 #include "app/tfrm_refresh.h"
-#include "cache/index_dat_cache.h"
+#include "cache/url_cache.h"
+#include "catalogue/cache_location.h"
 #include "export/destination_path.h"
 #include "export/file_times.h"
 #include "export/tfrm_file_op.h"
@@ -210,9 +212,15 @@ int main(int argc, char* argv[])
     const QDir out(QString::fromLocal8Bit(argv[2]));
     QDir().mkpath(out.path());
 
-    IndexDatCache cache(argv[1]);
-    FormSet forms(cache);
+    // Opened as the program opens a folder: an index.dat cache or a browser's.
+    const OpenedCache opened = OpenUrlCache(argv[1]);
+    if (!opened.cache) {
+        std::fprintf(stderr, "larkspool-screenshots: %s\n", opened.error.c_str());
+        return 1;
+    }
+    FormSet forms(*opened.cache);
     TfrmMain& main = forms.main();
+    FitWindowToCache(main, *opened.cache);
     main.show();
     main.resize(820, 480);
     // The dialog's progress, without showing it (the demo cache is never
@@ -244,8 +252,12 @@ int main(int argc, char* argv[])
     ok = Save(refresh, out, "refresh-dialog") && ok;
 
     ok = ShootCopy(main, forms.forms(), out, "www.larkspool.test/img") && ok;
-    ok = ShootImport(main, forms.forms(), out) && ok;
-    ok = ShootDelete(main, out, "www.larkspool.test") && ok;
+    // A read-only cache (a browser's) greys import and delete out: their
+    // questions never come.
+    if (!opened.cache->Kind().readOnly) {
+        ok = ShootImport(main, forms.forms(), out) && ok;
+        ok = ShootDelete(main, out, "www.larkspool.test") && ok;
+    }
 
     // The other dialogs as their showing fills them, grabbed unshown too.
     Forms& all = forms.forms();

@@ -11,6 +11,10 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -42,7 +46,7 @@ public:
 
     bool Feed(const char* input, std::size_t count, const ByteSink& sink) override
     {
-        std::vector<char> out(kChunk);
+        std::vector<char>& out = m_out;
         while (count > 0) {
             const bool nextMember = count >= 2 && static_cast<unsigned char>(input[0]) == 0x1f &&
                                     static_cast<unsigned char>(input[1]) == 0x8b;
@@ -97,6 +101,7 @@ private:
         return true;
     }
 
+    std::vector<char> m_out = std::vector<char>(kChunk);
     Wrapper m_wrapper;
     z_stream m_stream{};
     bool m_started = false;
@@ -114,7 +119,7 @@ public:
             return false;
         std::size_t availableIn = count;
         const auto* nextIn = reinterpret_cast<const std::uint8_t*>(input);
-        std::vector<char> out(kChunk);
+        std::vector<char>& out = m_out;
         for (;;) {
             std::size_t availableOut = out.size();
             auto* nextOut = reinterpret_cast<std::uint8_t*>(out.data());
@@ -132,6 +137,7 @@ public:
     bool Finished() const override { return m_result == BROTLI_DECODER_RESULT_SUCCESS; }
 
 private:
+    std::vector<char> m_out = std::vector<char>(kChunk);
     BrotliDecoderState* m_state;
     BrotliDecoderResult m_result = BROTLI_DECODER_RESULT_NEEDS_MORE_INPUT;
 };
@@ -146,7 +152,7 @@ public:
         if (!m_stream)
             return false;
         ZSTD_inBuffer in{input, count, 0};
-        std::vector<char> out(kChunk);
+        std::vector<char>& out = m_out;
         while (in.pos < in.size || m_outputFull) {
             ZSTD_outBuffer outBuffer{out.data(), out.size(), 0};
             const std::size_t result = ZSTD_decompressStream(m_stream, &outBuffer, &in);
@@ -163,6 +169,7 @@ public:
     bool Finished() const override { return m_frameEnded; }
 
 private:
+    std::vector<char> m_out = std::vector<char>(kChunk);
     ZSTD_DStream* m_stream;
     bool m_outputFull = false;
     bool m_frameEnded = false;
@@ -201,10 +208,6 @@ std::unique_ptr<Decoder> MakeDecoder(const std::string& coding)
     return nullptr;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 } // namespace
 
 bool NeedsDecoding(std::string_view contentEncoding)
@@ -212,48 +215,124 @@ bool NeedsDecoding(std::string_view contentEncoding)
     return !Codings(contentEncoding).empty();
 }
 
+struct BodyDecoder::State {
+    State(std::uint64_t length, std::optional<std::uint32_t> crc32, std::string_view contentEncoding)
+        : left(length), expectedCrc(crc32), encoding(contentEncoding)
+    {
+        const std::vector<std::string> codings = Codings(contentEncoding);
+        for (auto coding = codings.rbegin(); coding != codings.rend(); ++coding) {
+            decoders.push_back(MakeDecoder(*coding));
+            if (!decoders.back()) {
+                error = "unknown content encoding " + *coding;
+                return;
+            }
+        }
+        // stage i feeds decoder i; the stage past the last decoder is the caller's sink.
+        stages.resize(decoders.size() + 1);
+        for (std::size_t i = decoders.size(); i-- > 0;)
+            stages[i] = [this, i](const char* bytes, std::size_t count) {
+                return decoders[i]->Feed(bytes, count, stages[i + 1]);
+            };
+    }
+
+    // False once done; error says whether the body was whole.
+    bool Next(const ByteSink& sink)
+    {
+        if (done || !error.empty())
+            return false;
+        if (left == 0) {
+            done = true;
+            if (expectedCrc && crc != *expectedCrc)
+                error = "the body's checksum does not match: the entry is damaged";
+            for (const auto& decoder : decoders)
+                if (error.empty() && !decoder->Finished())
+                    error = "truncated " + encoding + " body";
+            return false;
+        }
+        const std::size_t want = std::size_t(std::min<std::uint64_t>(left, kChunk));
+        const char* piece = memory.data();
+        ssize_t got = ssize_t(want);
+        if (fd >= 0) {
+            do
+                got = ::pread(fd, chunk.data(), want, off_t(offset));
+            while (got < 0 && errno == EINTR);
+            piece = chunk.data();
+        } else {
+            memory.remove_prefix(want);
+        }
+        if (got <= 0) {
+            error = "the body ends early in " + name;
+            return false;
+        }
+        offset += std::uint64_t(got);
+        if (expectedCrc)
+            crc = Crc32(std::string_view(piece, std::size_t(got)), crc);
+        stages.back() = sink;
+        if (!stages.front()(piece, std::size_t(got))) {
+            error = decoders.empty() ? "the body was not taken" : "damaged " + encoding + " body";
+            return false;
+        }
+        left -= std::uint64_t(got);
+        return true;
+    }
+
+    ~State()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    int fd = -1;             // the stored file, read from offset on
+    std::uint64_t offset = 0;
+    std::string_view memory; // else the stored bytes still to decode
+    std::uint64_t left;
+    std::optional<std::uint32_t> expectedCrc;
+    std::uint32_t crc = 0;
+    std::string encoding;
+    std::string name; // the stored file's, for errors
+    std::vector<std::unique_ptr<Decoder>> decoders; // decoders[0] undoes the last coding applied
+    std::vector<ByteSink> stages;
+    std::vector<char> chunk;
+    std::string error;
+    bool done = false;
+};
+
+BodyDecoder::BodyDecoder(std::string_view stored, std::optional<std::uint32_t> crc32,
+                         std::string_view contentEncoding)
+    : m_state(std::make_unique<State>(stored.size(), crc32, contentEncoding))
+{
+    m_state->memory = stored;
+}
+
+BodyDecoder::BodyDecoder(const BodyLocation& body, std::string_view contentEncoding)
+    : m_state(std::make_unique<State>(body.length, body.hasCrc32 ? std::optional(body.crc32) : std::nullopt,
+                                      contentEncoding))
+{
+    State& state = *m_state;
+    state.name = body.file.string();
+    if (!state.error.empty())
+        return;
+    state.fd = ::open(body.file.c_str(), O_RDONLY | O_CLOEXEC);
+    state.offset = body.offset;
+    state.chunk.resize(std::size_t(std::min<std::uint64_t>(body.length, kChunk)));
+    if (state.fd < 0)
+        state.error = "cannot open " + state.name;
+    else if (body.offset > std::uint64_t(INT64_MAX))
+        state.error = "cannot read " + state.name;
+}
+
+BodyDecoder::~BodyDecoder() = default;
+
+bool BodyDecoder::Next(const ByteSink& sink) { return m_state->Next(sink); }
+
+const std::string& BodyDecoder::Error() const { return m_state->error; }
+
 std::string DecodeBody(const BodyLocation& body, std::string_view contentEncoding, const ByteSink& sink)
 {
-    const std::vector<std::string> codings = Codings(contentEncoding);
-    std::vector<std::unique_ptr<Decoder>> decoders; // decoders[0] undoes the last coding applied
-    for (auto coding = codings.rbegin(); coding != codings.rend(); ++coding) {
-        decoders.push_back(MakeDecoder(*coding));
-        if (!decoders.back())
-            return "unknown content encoding " + *coding;
+    BodyDecoder decoder(body, contentEncoding);
+    while (decoder.Next(sink)) {
     }
-    // stage i feeds decoder i; the stage past the last decoder is the sink.
-    std::vector<ByteSink> stages(decoders.size() + 1);
-    stages.back() = sink;
-    for (std::size_t i = decoders.size(); i-- > 0;)
-        stages[i] = [&decoders, &stages, i](const char* bytes, std::size_t count) {
-            return decoders[i]->Feed(bytes, count, stages[i + 1]);
-        };
-
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(body.file.c_str(), "rb"));
-    if (!file)
-        return "cannot open " + body.file.string();
-    if (body.offset > std::uint64_t(INT64_MAX) ||
-        std::fseek(file.get(), static_cast<long>(body.offset), SEEK_SET) != 0)
-        return "cannot read " + body.file.string();
-    std::vector<char> chunk(kChunk);
-    std::uint32_t crc = 0;
-    for (std::uint64_t left = body.length; left > 0;) {
-        const std::size_t want = std::size_t(std::min<std::uint64_t>(left, chunk.size()));
-        const std::size_t got = std::fread(chunk.data(), 1, want, file.get());
-        if (got == 0)
-            return "the body ends early in " + body.file.string();
-        if (body.hasCrc32)
-            crc = Crc32(std::string_view(chunk.data(), got), crc);
-        if (!stages.front()(chunk.data(), got))
-            return decoders.empty() ? "the body was not taken" : "damaged " + std::string(contentEncoding) + " body";
-        left -= got;
-    }
-    if (body.hasCrc32 && crc != body.crc32)
-        return "the body's checksum does not match: the entry is damaged";
-    for (const auto& decoder : decoders)
-        if (!decoder->Finished())
-            return "truncated " + std::string(contentEncoding) + " body";
-    return {};
+    return decoder.Error();
 }
 
 } // namespace larkspool::browsercache

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,30 @@ namespace larkspool::browsercache {
 
 // Takes the next piece of decoded bytes; false stops the decoding.
 using ByteSink = std::function<bool(const char* bytes, std::size_t count)>;
+
+// The decoded bytes of one stored body, a stored piece at a time, so that a
+// reader that wants only the start (a page's title) decodes only the start.
+class BodyDecoder {
+public:
+    // Decodes the stored bytes at body.
+    BodyDecoder(const BodyLocation& body, std::string_view contentEncoding);
+    // Decodes stored bytes the caller keeps alive meanwhile; crc32, when
+    // given, is checked at the end.
+    BodyDecoder(std::string_view stored, std::optional<std::uint32_t> crc32, std::string_view contentEncoding);
+    ~BodyDecoder();
+    BodyDecoder(const BodyDecoder&) = delete;
+    BodyDecoder& operator=(const BodyDecoder&) = delete;
+
+    // Reads the next stored piece and hands what it decodes to to sink
+    // (possibly nothing). False once the body is done or has failed: then
+    // Error() is "" for a whole body, else why not in one line.
+    bool Next(const ByteSink& sink);
+    const std::string& Error() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 // Reads the stored bytes at body and hands the decoded ones to sink, undoing
 // contentEncoding (the header's value; empty or "identity" for none). The

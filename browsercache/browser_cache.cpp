@@ -1,10 +1,12 @@
 // The read-only URL cache over a browser cache's records. Terms: an entry is
-// a listed record with its decoded size known; its local file is made on the
-// first retrieve, written under a temporary name and renamed, so that a file
+// a listed record; its decoded size is counted on first need (a lookup or
+// an enumeration reaching it), and its local file is made on the first
+// retrieve, written under a temporary name and renamed, so that a file
 // present in the scratch folder is always whole.
 #include "browsercache/browser_cache.h"
 
 #include "browsercache/body_decoding.h"
+#include "browsercache/decoded_body_stream.h"
 #include "browsercache/http_response_head.h"
 #include "browsercache/listed_records.h"
 #include "browsercache/local_file_extension.h"
@@ -27,6 +29,7 @@ namespace {
 constexpr const char* kRedirectDefaultFile = "index.html";
 
 struct Entry {
+    std::string key;
     std::string url;
     std::string head;
     BodyLocation body;
@@ -34,7 +37,8 @@ struct Entry {
     std::string redirectPage; // not empty: the entry's whole text, the stored body unused
     std::uint64_t modified = 0;
     std::uint64_t accessed = 0;
-    std::uint64_t size = 0;   // of the decoded body
+    std::optional<std::uint64_t> size; // of the decoded body, once counted
+    bool broken = false;      // the body does not decode: the entry is left out
     std::string extension;    // the local file's, without the dot
     std::string localPath;
     bool made = false;        // the local file is there and whole
@@ -93,7 +97,7 @@ public:
         record.url = entry.url;
         record.modified = entry.modified;
         record.accessed = entry.accessed;
-        record.fileSize = entry.size;
+        record.fileSize = entry.size.value_or(0);
         record.entryType = NORMAL_CACHE_ENTRY;
         if (!entry.head.empty())
             record.headerInfo = entry.head;
@@ -106,7 +110,8 @@ public:
     // The next entry from position on whose URL starts with pattern.
     BOOL Next(std::size_t& position, const std::string& pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
     {
-        while (position < m_entries.size() && !m_entries[position].url.starts_with(pattern))
+        while (position < m_entries.size() &&
+               !(m_entries[position].url.starts_with(pattern) && Measure(m_entries[position])))
             ++position;
         if (position >= m_entries.size())
             return Fail(ERROR_NO_MORE_ITEMS);
@@ -121,7 +126,18 @@ public:
         if (!url)
             return nullptr;
         const auto found = m_byUrl.find(url);
-        return found == m_byUrl.end() ? nullptr : &m_entries[found->second];
+        return found == m_byUrl.end() || !Measure(m_entries[found->second]) ? nullptr : &m_entries[found->second];
+    }
+
+    // The entry's body as a stream, with no file made.
+    std::FILE* Open(Entry& entry)
+    {
+        std::FILE* stream = entry.redirectPage.empty()
+                                ? OpenDecodedBody(entry.body, entry.encoding)
+                                : fmemopen(entry.redirectPage.data(), entry.redirectPage.size(), "rb");
+        if (!stream)
+            Fail(ERROR_FILE_CORRUPT);
+        return stream;
     }
 
     // The entry's decoded body into its local file, once.
@@ -167,6 +183,7 @@ private:
     void Add(const BrowserCacheRecord& record, const std::string& redirectTarget)
     {
         Entry entry;
+        entry.key = record.key;
         entry.url = record.url;
         entry.head = record.responseHead;
         entry.body = record.body;
@@ -181,8 +198,6 @@ private:
             entry.encoding = HeaderValue(record.responseHead, "Content-Encoding").value_or("");
             entry.extension =
                 LocalFileExtension(HeaderValue(record.responseHead, "Content-Type").value_or(""), record.url);
-            if (!Measure(entry, record.key))
-                return;
         }
         entry.localPath = (m_scratch.Path() / std::to_string(m_entries.size())).string();
         if (!entry.extension.empty())
@@ -192,8 +207,10 @@ private:
     }
 
     // The decoded size: the stored length when nothing is to be undone.
-    bool Measure(Entry& entry, const std::string& key)
+    bool Measure(Entry& entry)
     {
+        if (entry.size || entry.broken)
+            return !entry.broken;
         std::string error;
         if (!NeedsDecoding(entry.encoding)) {
             std::error_code sizeError;
@@ -211,7 +228,9 @@ private:
         }
         if (error.empty())
             return true;
-        m_problems.push_back(key + ": " + error);
+        entry.size.reset();
+        entry.broken = true;
+        m_problems.push_back(entry.key + ": " + error);
         return false;
     }
 
@@ -263,6 +282,16 @@ BOOL BrowserCache::RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_I
     if (!m_impl->Make(*entry))
         return FALSE;
     return size ? m_impl->Copy(*entry, info, size) : TRUE;
+}
+
+std::FILE* BrowserCache::OpenUrlCacheEntryBody(LPCSTR url)
+{
+    Entry* entry = m_impl->Find(url);
+    if (!entry) {
+        m_impl->Fail(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    return m_impl->Open(*entry);
 }
 
 BOOL BrowserCache::DeleteUrlCacheEntryA(LPCSTR) { return m_impl->Fail(ERROR_ACCESS_DENIED); }

@@ -22,8 +22,9 @@ public:
     // Lists the records worth a file: HTTP URLs with a non-empty 2xx body,
     // and 301/302/307/308 answers as redirect pages; the newest record of a
     // URL wins. The size of an encoded body is counted by decoding it once
-    // to nowhere (CPU only, no disk); a body that does not decode is left
-    // out and named in Problems(). scratchParent is the caller's folder for
+    // to nowhere (CPU only, no disk) when a lookup or an enumeration first
+    // reaches it; a body that does not decode is then left out and named in
+    // Problems(). scratchParent is the caller's folder for
     // scratch data: a private folder is made in it and removed at the end.
     BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent);
     ~BrowserCache() override;
@@ -48,6 +49,7 @@ public:
     DWORD LastError() const override;
     BOOL RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size,
                                     DWORD reserved) override;
+    std::FILE* OpenUrlCacheEntryBody(LPCSTR url) override;
     UrlCacheKind Kind() const override;
 
 private:

@@ -1,6 +1,12 @@
 // Reading ranges of a cache file or of bytes in memory, never past the end.
 #include "browsercache/byte_source.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace larkspool::browsercache {
 
 bool MemoryBytes::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const
@@ -11,26 +17,62 @@ bool MemoryBytes::ReadAt(std::uint64_t offset, std::uint64_t length, std::string
     return true;
 }
 
-FileBytes::FileBytes(const std::filesystem::path& file) : m_stream(file, std::ios::binary)
+namespace {
+
+constexpr std::uint64_t kReadWholeUpTo = 256 * 1024;
+
+// Fills buffer from offset; false on an error or a short file.
+bool ReadFully(int fd, std::uint64_t offset, char* buffer, std::uint64_t length)
 {
-    std::error_code error;
-    // Fails for anything but a regular file.
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (!m_stream || error)
+    while (length > 0) {
+        const ssize_t got = ::pread(fd, buffer, std::size_t(length), off_t(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        buffer += got;
+        offset += std::uint64_t(got);
+        length -= std::uint64_t(got);
+    }
+    return true;
+}
+
+} // namespace
+
+// Never waits on a pipe or device put where a cache file should be.
+FileBytes::FileBytes(const std::filesystem::path& file) : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
+{
+    struct stat status{};
+    if (m_fd < 0)
         return;
-    m_size = size;
-    m_open = true;
+    if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return;
+    }
+    m_size = std::uint64_t(status.st_size);
+    if (m_size <= kReadWholeUpTo) {
+        m_whole.resize(std::size_t(m_size));
+        m_readWhole = ReadFully(m_fd, 0, m_whole.data(), m_size);
+    }
+}
+
+FileBytes::~FileBytes()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 bool FileBytes::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const
 {
-    if (!m_open || !Contains(offset, length))
+    if (!IsOpen() || !Contains(offset, length))
         return false;
+    if (m_readWhole) {
+        out.assign(m_whole, std::size_t(offset), std::size_t(length));
+        return true;
+    }
     out.resize(std::size_t(length));
-    m_stream.clear();
-    m_stream.seekg(std::streamoff(offset));
-    m_stream.read(out.data(), std::streamsize(length));
-    return std::uint64_t(m_stream.gcount()) == length;
+    return ReadFully(m_fd, offset, out.data(), length);
 }
 
 } // namespace larkspool::browsercache

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -37,18 +36,24 @@ private:
     std::string_view m_bytes;
 };
 
-// A file opened for reading; IsOpen() false when it could not be.
+// A regular file opened for reading; IsOpen() false when it could not be.
+// A small file (most entry files) is read whole at once, so that a reader's
+// several ranges cost one system call; a larger one is read range by range.
 class FileBytes final : public ByteSource {
 public:
     explicit FileBytes(const std::filesystem::path& file);
-    bool IsOpen() const { return m_open; }
+    ~FileBytes() override;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    bool IsOpen() const { return m_fd >= 0; }
     std::uint64_t Size() const override { return m_size; }
     bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const override;
 
 private:
-    mutable std::ifstream m_stream;
+    int m_fd = -1;
     std::uint64_t m_size = 0;
-    bool m_open = false;
+    std::string m_whole; // the file's bytes when small
+    bool m_readWhole = false;
 };
 
 } // namespace larkspool::browsercache

@@ -7,6 +7,7 @@
 #include "cache/wininet_types.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,12 @@ public:
     {
         return GetUrlCacheEntryInfoA(url, info, size);
     }
+
+    // The entry's body as a stream read from where the cache keeps it,
+    // without making its local file; the caller closes it. Caches whose
+    // Kind() says filesOnDemand give one (nullptr and LastError() when the
+    // entry has none); the others nullptr: their local file is the body.
+    virtual std::FILE* OpenUrlCacheEntryBody(LPCSTR /*url*/) { return nullptr; }
 
     virtual UrlCacheKind Kind() const { return {}; }
 

@@ -89,8 +89,8 @@ OpenedCache OpenUrlCache(const std::string& folder)
         return {nullptr, scan.error + ": " + found.front().folder.string(), {}};
     const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString());
-    std::vector<std::string> problems = cache->Problems();
-    return {std::move(cache), {}, std::move(problems)};
+    const browsercache::BrowserCache* browser = cache.get();
+    return {std::move(cache), {}, [browser] { return browser->Problems(); }};
 }
 
 } // namespace larkspool

@@ -1,6 +1,7 @@
 // Where the URL cache of this user lives, and opening it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +17,10 @@ std::string DefaultCacheFolder();
 struct OpenedCache {
     std::unique_ptr<UrlCache> cache; // null when the cache file cannot be read
     std::string error;               // why not, in one line
-    std::vector<std::string> problems; // entries that cannot be read, one line each ("KEY: why")
+    // The entries found unreadable so far, one line each ("KEY: why"): the
+    // open finds some, reading a body may find more. Empty when the cache has
+    // no such list; valid while cache lives.
+    std::function<std::vector<std::string>()> problems;
 };
 
 // folder empty: the default cache (on Windows the user's live WinINet cache).

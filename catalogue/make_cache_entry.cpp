@@ -177,10 +177,17 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.Name = sitePath.substr(SplitUrlTail(sitePath, name, extension));
     record.Title.clear();
     if (titles && IsHtmlPageName(extension)) {
-        // A page's title is worth making its file now; nothing else is.
-        if (filesOnDemand && !cache.RetrieveUrlCacheEntryFileA(url.c_str(), nullptr, nullptr, 0))
-            return -1;
-        ExtractHtmlTitle(*titles, localFile, record.Title);
+        // A cache that makes files on demand gives the page as a stream,
+        // so that listing makes no file.
+        if (filesOnDemand) {
+            std::FILE* page = cache.OpenUrlCacheEntryBody(url.c_str());
+            if (!page)
+                return -1;
+            ExtractHtmlTitle(*titles, page, record.Title);
+            std::fclose(page);
+        } else {
+            ExtractHtmlTitle(*titles, localFile, record.Title);
+        }
         if (record.Title.size() > kMaxTitle)
             record.Title.resize(kMaxTitle);
     }

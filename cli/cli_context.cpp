@@ -10,7 +10,16 @@ namespace larkspool::cli {
 
 CliContext::CliContext(std::string cacheFolder) : m_cacheFolder(std::move(cacheFolder)) {}
 
-CliContext::~CliContext() = default;
+CliContext::~CliContext() { ReportProblems(); }
+
+void CliContext::ReportProblems()
+{
+    if (!m_problems)
+        return;
+    const std::vector<std::string> problems = m_problems();
+    for (; m_reportedProblems < problems.size(); ++m_reportedProblems)
+        std::fprintf(stderr, "larkspool-cli: cannot read %s\n", Printable(problems[m_reportedProblems]).c_str());
+}
 
 UrlCache& CliContext::Cache()
 {
@@ -19,8 +28,8 @@ UrlCache& CliContext::Cache()
         if (!opened.cache)
             throw CacheUnreadable(opened.error);
         m_cache = std::move(opened.cache);
-        for (const std::string& problem : opened.problems)
-            std::fprintf(stderr, "larkspool-cli: cannot read %s\n", Printable(problem).c_str());
+        m_problems = std::move(opened.problems);
+        ReportProblems();
     }
     return *m_cache;
 }

@@ -5,6 +5,7 @@
 #include "cache/url_cache.h"
 #include "cli/cli_args.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,7 +30,8 @@ public:
     explicit CliContext(std::string cacheFolder);
     ~CliContext();
 
-    // Opened on first use, its unreadable entries named on standard error;
+    // Opened on first use, its unreadable entries named on standard error
+    // (those found later, while bodies were read, when the context ends);
     // throws CacheUnreadable.
     UrlCache& Cache();
     // The same for a command that writes; throws CacheReadOnly as well.
@@ -41,8 +43,12 @@ public:
     static void Line(const std::string& text);
 
 private:
+    void ReportProblems();
+
     std::string m_cacheFolder;
     std::unique_ptr<UrlCache> m_cache;
+    std::function<std::vector<std::string>()> m_problems;
+    std::size_t m_reportedProblems = 0;
 };
 
 // One field of a table line, control bytes written as %XX so that no field

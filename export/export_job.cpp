@@ -62,6 +62,37 @@ private:
     int m_fd;
 };
 
+// What an item is written from: the descriptor of its local file, or the
+// body stream of a cache that makes files on demand.
+class ItemSource {
+public:
+    ItemSource(int fd, std::FILE* stream) : m_fd(fd), m_stream(stream) {}
+    ~ItemSource()
+    {
+        if (m_stream)
+            std::fclose(m_stream);
+    }
+    ItemSource(const ItemSource&) = delete;
+    ItemSource& operator=(const ItemSource&) = delete;
+    bool IsOpen() const { return m_fd.get() >= 0 || m_stream; }
+    // As a stream; nullptr (the descriptor closed) when none can be made.
+    std::FILE* ReleaseStream()
+    {
+        if (m_stream)
+            return std::exchange(m_stream, nullptr);
+        const int fd = m_fd.release();
+        std::FILE* stream = ::fdopen(fd, "rb");
+        if (!stream)
+            ::close(fd);
+        return stream;
+    }
+    int CopyTo(int target) const { return m_stream ? CopyStreamData(m_stream, target) : CopyFileData(m_fd.get(), target); }
+
+private:
+    FileCloser m_fd;
+    std::FILE* m_stream;
+};
+
 } // namespace
 
 const char* ExportCaption(int opKind)
@@ -137,18 +168,19 @@ bool ExportJob::WriteItem(const Item& item)
         return Stop({kFolderFailedCaption, "'" + FolderOf(destPath) + "'ﾌｫﾙﾀﾞが作成できませんでした。\n" + failure,
                      "cannot make the folder " + failure});
     const std::string name = FileNameOf(destPath);
-    // A browser cache decodes a body into its file only when asked.
-    if (m_cache.Kind().filesOnDemand &&
-        !m_cache.RetrieveUrlCacheEntryFileA(item.entry.SourceUrl.c_str(), nullptr, nullptr, 0))
+    // A browser cache gives the body straight from where it keeps it.
+    const bool onDemand = m_cache.Kind().filesOnDemand;
+    std::FILE* body = onDemand ? m_cache.OpenUrlCacheEntryBody(item.entry.SourceUrl.c_str()) : nullptr;
+    if (onDemand && !body)
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
-    FileCloser source(::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC));
+    ItemSource source(onDemand ? -1 : ::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC), body);
     const int sourceError = errno;
     int target = -1;
     int targetError = 0;
-    if (source.get() >= 0) {
+    if (source.IsOpen()) {
         target = OpenTargetFile(folder, name, O_EXCL);
         targetError = errno;
     }
@@ -160,10 +192,10 @@ bool ExportJob::WriteItem(const Item& item)
                 return false;
             if (!write)
                 return true;
-        } else if (source.get() >= 0) {
+        } else if (source.IsOpen()) {
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, targetError)));
         }
-        if (source.get() < 0)
+        if (!source.IsOpen())
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                     item.entry.LocalFile + ": " + SystemReason(sourceError)));
         target = OpenTargetFile(folder, name, O_TRUNC);
@@ -171,9 +203,9 @@ bool ExportJob::WriteItem(const Item& item)
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, errno)));
     }
     if (IsHtmlPageName(item.entry.LocalFile))
-        return ExportPage(item, source.release(), target, folder);
+        return ExportPage(item, source.ReleaseStream(), target, folder);
     FileCloser written(target);
-    if (const int error = CopyFileData(source.get(), written.get()))
+    if (const int error = source.CopyTo(written.get()))
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, SystemReason(error)));
     return FinishFile(item, written.release());
 }
@@ -213,13 +245,10 @@ bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& 
     return true;
 }
 
-// Takes both descriptors. The page gets its time before the redirect pages
-// beside it are written.
-bool ExportJob::ExportPage(const Item& item, int source, int target, int folder)
+// Takes the source (nullptr: it could not be had) and the target. The page
+// gets its time before the redirect pages beside it are written.
+bool ExportJob::ExportPage(const Item& item, std::FILE* in, int target, int folder)
 {
-    std::FILE* in = ::fdopen(source, "rb");
-    if (!in)
-        ::close(source);
     std::FILE* out = in ? ::fdopen(target, "wb") : nullptr;
     if (!out)
         ::close(target);

@@ -66,7 +66,7 @@ private:
     void ShowItem(std::size_t i, std::size_t n, const std::string& destPath);
     bool WriteItem(const Item& item);
     bool SettleConflict(const Item& item, int folder, const struct stat& existing, bool& write);
-    bool ExportPage(const Item& item, int source, int target, int folder);
+    bool ExportPage(const Item& item, std::FILE* in, int target, int folder);
     bool FinishFile(const Item& item, int target, std::FILE* stream = nullptr);
     bool IsRealPage(const TCacheEntry& entry, const std::string& pageName);
     bool WriteRedirect(const Item& item, int folder, const std::string& pageName);

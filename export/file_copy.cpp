@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -73,6 +74,15 @@ int CopyFileData(int source, int target)
             return CopyByReading(source, target);
         return errno;
     }
+}
+
+int CopyStreamData(std::FILE* source, int target)
+{
+    std::vector<char> buffer(64 * 1024);
+    for (std::size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), source)) > 0;)
+        if (const int error = WriteAll(target, buffer.data(), got))
+            return error;
+    return std::ferror(source) ? (errno ? errno : EIO) : 0;
 }
 
 int OpenTargetFile(int folder, const std::string& name, int flags)

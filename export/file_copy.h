@@ -2,6 +2,7 @@
 // and the system's reason for a failure in words.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace larkspool {
@@ -9,6 +10,9 @@ namespace larkspool {
 // Copies what is left of source from its position into target at its
 // position. 0, or the errno value of the failure.
 int CopyFileData(int source, int target);
+
+// The same from a stream (read to its end) into target.
+int CopyStreamData(std::FILE* source, int target);
 
 // Opens name in the open folder for writing, flags O_EXCL for a new file or
 // O_TRUNC for a new or replaced one. Never through a symbolic link, never

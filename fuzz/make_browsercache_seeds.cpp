@@ -1,10 +1,11 @@
 // Writes seed corpora for the browser cache fuzzers: small well-formed
 // entries and caches of each format, so that fuzzing starts past the magic
 // numbers. Usage: make_browsercache_seeds FOLDER (gets simple/, firefox/,
-// blockfile/ below it).
+// blockfile/ and body/ below it).
 #include "fuzz/blockfile_fuzz_input.h"
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
+#include "tests/browsercache/encoded_bytes.h"
 #include "tests/browsercache/firefox_entry_bytes.h"
 
 #include <filesystem>
@@ -50,5 +51,15 @@ int main(int argc, char** argv)
     cache.AddEntry("http://a.example/" + std::string(1000, 'k'), record, "x", BlockfileBuilder::Where::Data3, 2, 0,
                    BlockfileBuilder::Where::Data2);
     WriteSeed(root / "blockfile", "cache", larkspool::fuzzing::JoinBlockfileInput(cache.Files()));
+
+    // The body decoder's input: encoding number, CRC byte, stored bytes.
+    const std::string page = "<html><title>seed</title>" + std::string(3000, 'p') + "</html>";
+    const struct {
+        char number;
+        const char* encoding;
+    } bodies[] = {{0, ""}, {2, "gzip"}, {3, "deflate"}, {4, "br"}, {5, "zstd"}, {6, "gzip, br"}};
+    for (const auto& body : bodies)
+        WriteSeed(root / "body", std::string("coding-") + char('0' + body.number),
+                  std::string{body.number, 1} + Encoded(page, body.encoding));
     return 0;
 }

@@ -123,13 +123,18 @@ int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& t
     const FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return kRewriteOpenError;
+    return ExtractHtmlTitle(reader, file.get(), title);
+}
+
+int ExtractHtmlTitle(HtmlReader& reader, std::FILE* page, std::string& title)
+{
     reader.reset();
 
     std::string chunk;
     bool script = false;
     bool afterTitle = false;
     for (;;) {
-        const int read = ReadHtmlChunk(reader, file.get(), chunk, script);
+        const int read = ReadHtmlChunk(reader, page, chunk, script);
         if (read == kChunkReadError)
             return kRewriteReadError;
         if (read == kChunkEndOfFile)

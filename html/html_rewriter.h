@@ -44,5 +44,7 @@ int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& 
 // none. Reads no further than that text. Returns kRewriteOk,
 // kRewriteReadError or kRewriteOpenError.
 int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title);
+// The same on a page the caller has opened and closes.
+int ExtractHtmlTitle(HtmlReader& reader, std::FILE* page, std::string& title);
 
 } // namespace larkspool

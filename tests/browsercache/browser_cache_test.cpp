@@ -5,15 +5,14 @@
 #include "browsercache/body_decoding.h"
 #include "browsercache/browser_cache.h"
 #include "browsercache/crc32.h"
+#include "browsercache/decoded_body_stream.h"
 #include "browsercache/http_response_head.h"
 #include "browsercache/scratch_folder.h"
 #include "cache/cache_enumeration.h"
+#include "html/html_rewriter.h"
 #include "html/redirect_page_text.h"
-#include "tests/browsercache/deflated_bytes.h"
+#include "tests/browsercache/encoded_bytes.h"
 #include "tests/support/temp_folder.h"
-
-#include <brotli/encode.h>
-#include <zstd.h>
 
 #include <gtest/gtest.h>
 
@@ -22,43 +21,20 @@
 namespace larkspool::browsercache {
 namespace {
 
-using testing::Deflated;
+// Everything the stream gives; error says whether it ended in a read error.
+std::string ReadStream(std::FILE* stream, bool& error)
+{
+    std::string bytes;
+    char buffer[1000];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+        bytes.append(buffer, got);
+    error = std::ferror(stream) != 0;
+    std::fclose(stream);
+    return bytes;
+}
+
+using testing::Encoded;
 using testing::TempFolder;
-
-std::string Brotli(const std::string& data)
-{
-    std::size_t size = BrotliEncoderMaxCompressedSize(data.size()) + 16;
-    std::string out(size, '\0');
-    BrotliEncoderCompress(BROTLI_DEFAULT_QUALITY, BROTLI_DEFAULT_WINDOW, BROTLI_MODE_GENERIC, data.size(),
-                          reinterpret_cast<const std::uint8_t*>(data.data()), &size,
-                          reinterpret_cast<std::uint8_t*>(out.data()));
-    out.resize(size);
-    return out;
-}
-
-std::string Zstd(const std::string& data)
-{
-    std::string out(ZSTD_compressBound(data.size()), '\0');
-    out.resize(ZSTD_compress(out.data(), out.size(), data.data(), data.size(), 3));
-    return out;
-}
-
-std::string Encoded(const std::string& data, const std::string& encoding)
-{
-    if (encoding == "gzip")
-        return Deflated(data, 15 + 16);
-    if (encoding == "deflate")
-        return Deflated(data, 15);
-    if (encoding == "raw deflate")
-        return Deflated(data, -15);
-    if (encoding == "br")
-        return Brotli(data);
-    if (encoding == "zstd")
-        return Zstd(data);
-    if (encoding == "gzip, br")
-        return Brotli(Deflated(data, 15 + 16));
-    return data;
-}
 
 // A body large enough for several decoding chunks, with every byte value.
 std::string SampleBody()
@@ -100,6 +76,11 @@ TEST_P(BodyDecoding, gives_back_the_bytes_before_encoding)
 
     EXPECT_EQ(error, "");
     EXPECT_TRUE(decoded == body) << decoded.size() << " bytes";
+    std::FILE* stream = OpenDecodedBody(location, GetParam().header);
+    ASSERT_NE(stream, nullptr);
+    bool readError = true;
+    EXPECT_TRUE(ReadStream(stream, readError) == body);
+    EXPECT_FALSE(readError);
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, BodyDecoding,
@@ -133,6 +114,12 @@ TEST(BodyDecodingDamage, truncated_garbled_unknown_and_misplaced_bodies_are_erro
     for (const auto& row : cases) {
         const std::string error = DecodeBody(row.location, row.encoding, [](const char*, std::size_t) { return true; });
         EXPECT_NE(error, "") << row.location.file << " " << row.encoding;
+        // As a stream: refused, or a read error where the damage shows.
+        if (std::FILE* stream = OpenDecodedBody(row.location, row.encoding)) {
+            bool readError = false;
+            ReadStream(stream, readError);
+            EXPECT_TRUE(readError) << row.location.file << " " << row.encoding;
+        }
     }
 }
 
@@ -269,6 +256,32 @@ TEST_F(BrowserCacheOver, bodies_are_decoded_only_when_retrieved_and_then_kept)
     std::filesystem::last_write_time(listed.at("http://h/big.js").file, std::filesystem::file_time_type{});
     ASSERT_TRUE(Retrieve("http://h/big.js"));
     EXPECT_EQ(std::filesystem::last_write_time(listed.at("http://h/big.js").file), std::filesystem::file_time_type{});
+}
+
+TEST_F(BrowserCacheOver, bodies_are_read_as_streams_and_sizes_counted_on_first_need_with_no_file_made)
+{
+    const std::string page = "<html><head><title>Cached page</title></head><body>" + SampleBody() + "</body></html>";
+    Open({Record("http://h/page.html", "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\n", Encoded(page, "gzip")),
+          Record("http://h/old.html", "HTTP/1.1 301 Moved\r\nLocation: /page.html\r\n", ""),
+          Record("http://h/bad.html", "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\n", "not gzip")});
+    EXPECT_TRUE(m_cache->Problems().empty()); // nothing is decoded to open the cache
+
+    std::FILE* stream = m_cache->OpenUrlCacheEntryBody("http://h/page.html");
+    ASSERT_NE(stream, nullptr);
+    HtmlReader reader;
+    std::string title;
+    EXPECT_EQ(ExtractHtmlTitle(reader, stream, title), kRewriteOk);
+    std::fclose(stream);
+    EXPECT_EQ(title, "Cached page");
+    bool readError = true;
+    EXPECT_TRUE(ReadStream(m_cache->OpenUrlCacheEntryBody("http://h/page.html"), readError) == page);
+    EXPECT_FALSE(readError);
+    EXPECT_EQ(ReadStream(m_cache->OpenUrlCacheEntryBody("http://h/old.html"), readError), RedirectPageText("page.html"));
+    EXPECT_EQ(m_cache->OpenUrlCacheEntryBody("http://h/bad.html"), nullptr);
+    EXPECT_EQ(m_cache->LastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(m_cache->Problems().size(), 1u);
+    EXPECT_EQ(Entries().at("http://h/page.html").size, page.size());
+    EXPECT_EQ(ScratchFiles(), 0u);
 }
 
 TEST_F(BrowserCacheOver, local_files_are_named_for_offline_browsing)

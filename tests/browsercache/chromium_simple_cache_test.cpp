@@ -10,8 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <map>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -216,6 +222,25 @@ TEST(ChromiumSimpleCache, scans_only_entry_files_and_keeps_damaged_ones_as_error
     EXPECT_EQ(scan.records[0].url, "http://127.0.0.1:8765/a.html");
     EXPECT_NE(scan.records[0].accessTime, 0u);
     EXPECT_EQ(scan.records[1].error, "00000000000000bb_0: too short for a cache entry");
+}
+
+// A pipe put where the index should be would block an open for reading
+// until something writes to it.
+TEST(ChromiumSimpleCache, a_pipe_for_the_index_does_not_stop_the_scan)
+{
+    larkspool::testing::TempFolder folder;
+    folder.Write("cache/00000000000000aa_0", SimpleEntry().Bytes());
+    std::filesystem::create_directories(folder.Path() / "cache" / "index-dir");
+    ASSERT_EQ(mkfifo((folder.Path() / "cache" / "index-dir" / "the-real-index").c_str(), 0600), 0);
+    const auto scanned = std::make_shared<std::atomic<std::size_t>>(0);
+
+    std::thread([scanned, cache = folder.Path() / "cache"] {
+        *scanned = ScanChromiumSimpleCache(cache).records.size() + 1;
+    }).detach(); // left blocked if the fault is there: the process ends anyway
+    for (int wait = 0; wait < 200 && *scanned == 0; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+    EXPECT_EQ(*scanned, 2u) << "the scan did not end within 10 s";
 }
 
 TEST(ChromiumSimpleCache, a_folder_without_a_cache_is_an_error_of_the_scan)

@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include "browsercache/browser_cache.h"
 #include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
@@ -281,6 +282,37 @@ TEST_F(CatalogueTest, a_removed_folder_takes_its_branch_and_its_entries_and_an_e
                                                       {node["other"], node["other/x"]}}));
     EXPECT_EQ(Paths(m_catalogue.CacheList()), std::vector<std::string>{"host/a.gif"});
     EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t1", "    css\t0"}));
+}
+
+// A browser cache gives its pages' titles from their stored bodies: listing
+// makes no decoded copy in its scratch folder.
+TEST(CatalogueOverBrowserCache, reads_titles_without_making_files)
+{
+    testing::TempFolder stored;
+    testing::TempFolder scratch;
+    browsercache::BrowserCacheScan scan;
+    for (const char* name : {"a", "b"}) {
+        browsercache::BrowserCacheRecord record;
+        record.url = std::string("http://h/") + name + ".html";
+        record.key = record.url;
+        record.responseHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+        const std::string page = std::string("<html><title>Page ") + name + "</title>body</html>";
+        record.body = {stored.Write(name, page), 0, page.size()};
+        scan.records.push_back(record);
+    }
+    browsercache::BrowserCache cache(std::move(scan), scratch.Path());
+    Catalogue catalogue(cache);
+    RecordingProgress progress;
+
+    catalogue.RefreshCache(progress);
+
+    ASSERT_EQ(catalogue.CacheList().size(), 2u);
+    EXPECT_EQ(catalogue.CacheList()[0]->Title, "Page a");
+    EXPECT_EQ(catalogue.CacheList()[1]->Title, "Page b");
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(scratch.Path()))
+        files += entry.is_regular_file() && entry.path().filename() != ".lock";
+    EXPECT_EQ(files, 0u);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "tests/browsercache/chromium_bytes.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
@@ -225,6 +226,31 @@ TEST_F(Cli, add_of_a_missing_file_stops_with_one)
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(Start({QStringLiteral("entries")}).out, "");
+}
+
+// A body that does not decode is found when the listing first counts its
+// size, after the cache opened: it is still named.
+TEST_F(Cli, a_browser_cache_body_that_does_not_decode_is_named_and_left_out)
+{
+    using larkspool::testing::ResponseRecord;
+    const std::string folder = m_folder.Under("chrome");
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/index", std::ios::binary) << std::string(24, '\0');
+    larkspool::testing::SimpleEntry good;
+    good.key = "1/0/_dk_http://h http://h http://h/good.html";
+    larkspool::testing::SimpleEntry bad;
+    bad.key = "1/0/_dk_http://h http://h http://h/bad.html";
+    bad.body = "not gzip at all";
+    bad.record = ResponseRecord(0x80000003u, std::string("HTTP/1.1 200 OK\0Content-Encoding: gzip\0\0", 40));
+    std::ofstream(folder + "/00000000000000aa_0", std::ios::binary) << good.Bytes();
+    std::ofstream(folder + "/00000000000000bb_0", std::ios::binary) << bad.Bytes();
+
+    const CliRun run = StartOn(QString::fromStdString(folder), {QStringLiteral("list")});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("http://h/good.html"), std::string::npos);
+    EXPECT_EQ(run.out.find("http://h/bad.html"), std::string::npos);
+    EXPECT_NE(run.err.find("cannot read " + bad.key + ": "), std::string::npos) << run.err;
 }
 
 TEST_F(Cli, unreadable_cache_file_exits_two)

@@ -1,5 +1,6 @@
 #include "export/export_job.h"
 
+#include "browsercache/browser_cache.h"
 #include "export/size_date_texts.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/test_cache.h"
@@ -493,6 +494,67 @@ TEST_F(ExportJob, a_real_page_wins_over_the_redirect_of_its_name)
     EXPECT_EQ(ReadFile(Out("host/b/index.htm")), "real b");
     EXPECT_EQ(ReadFile(Out("host/c/index.htm")), "real c");
     EXPECT_TRUE(m_host.questions.empty());
+}
+
+// A browser cache's bodies go from where it keeps them into the exported
+// tree with no decoded copy made on the way; a body found damaged only as it
+// is read stops the job, named.
+TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_damaged_one)
+{
+    CacheFolder folder("export-browser");
+    const fs::path scratch = folder.Path("scratch");
+    browsercache::BrowserCacheScan scan;
+    const struct {
+        const char* url;
+        const char* type;
+        std::string body;
+        bool damaged;
+    } rows[] = {{"http://h/dir/page.html", "text/html", "<a href=\"http://h/img/a.gif\">a</a>", false},
+                {"http://h/img/a.gif", "image/gif", "GIF89a", false},
+                {"http://h/z/bad.gif", "image/gif", "GIF89a damaged", true}};
+    for (const auto& row : rows) {
+        browsercache::BrowserCacheRecord record;
+        record.url = record.key = row.url;
+        record.responseHead = std::string("HTTP/1.1 200 OK\r\nContent-Type: ") + row.type + "\r\n";
+        const std::string stored = folder.Path(std::string("stored-") + std::to_string(scan.records.size()));
+        std::ofstream(stored, std::ios::binary) << row.body;
+        record.body = {stored, 0, row.body.size(), row.damaged, 0x12345678};
+        record.entryTime = kBase;
+        scan.records.push_back(record);
+    }
+    browsercache::BrowserCache cache(std::move(scan), scratch);
+    std::vector<std::unique_ptr<TCacheEntry>> entries;
+    std::vector<TCacheEntry*> jobList;
+    for (const auto& row : rows) {
+        CacheEntryBuffer buffer;
+        DWORD size = buffer.size();
+        ASSERT_TRUE(cache.GetUrlCacheEntryInfoA(row.url, buffer.info(), &size)) << row.url;
+        auto entry = std::make_unique<TCacheEntry>();
+        entry->SourceUrl = row.url;
+        entry->SitePath = std::string(row.url).substr(7);
+        entry->LocalFile = buffer.info()->lpszLocalFileName;
+        entry->ModifiedUtc = kBase;
+        jobList.push_back(entry.get());
+        entries.push_back(std::move(entry));
+    }
+    ScriptedHost host;
+    larkspool::ExportJob job(cache, host);
+    job.SetOpKind(kOpCopy);
+    job.SetJobList(jobList);
+    job.SetCopyDir(folder.Path("out"));
+    job.SetDefFiles({});
+
+    job.Run();
+
+    EXPECT_EQ(job.GetJobResult(), -1);
+    EXPECT_EQ(ReadFile(folder.Path("out/h/dir/page.html")), "<a href=\"../img/a.gif\">a</a>");
+    EXPECT_EQ(ReadFile(folder.Path("out/h/img/a.gif")), "GIF89a");
+    ASSERT_EQ(host.reports.size(), 1u);
+    EXPECT_NE(host.reports[0].text.find("h/z/bad.gif"), std::string::npos) << host.reports[0].text;
+    std::size_t made = 0;
+    for (const auto& file : fs::recursive_directory_iterator(scratch))
+        made += file.is_regular_file() && file.path().filename() != ".lock";
+    EXPECT_EQ(made, 0u);
 }
 
 } // namespace
