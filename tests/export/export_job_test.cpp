@@ -501,8 +501,8 @@ TEST_F(ExportJob, a_real_page_wins_over_the_redirect_of_its_name)
 // is read stops the job, named.
 TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_damaged_one)
 {
-    CacheFolder folder("export-browser");
-    const fs::path scratch = folder.Path("scratch");
+    TempFolder folder;
+    const fs::path scratch = folder.Under("scratch");
     browsercache::BrowserCacheScan scan;
     const struct {
         const char* url;
@@ -516,7 +516,7 @@ TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_
         browsercache::BrowserCacheRecord record;
         record.url = record.key = row.url;
         record.responseHead = std::string("HTTP/1.1 200 OK\r\nContent-Type: ") + row.type + "\r\n";
-        const std::string stored = folder.Path(std::string("stored-") + std::to_string(scan.records.size()));
+        const std::string stored = folder.Under(std::string("stored-") + std::to_string(scan.records.size()));
         std::ofstream(stored, std::ios::binary) << row.body;
         record.body = {stored, 0, row.body.size(), row.damaged, 0x12345678};
         record.entryTime = kBase;
@@ -541,14 +541,14 @@ TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_
     larkspool::ExportJob job(cache, host);
     job.SetOpKind(kOpCopy);
     job.SetJobList(jobList);
-    job.SetCopyDir(folder.Path("out"));
+    job.SetCopyDir(folder.Under("out"));
     job.SetDefFiles({});
 
     job.Run();
 
     EXPECT_EQ(job.GetJobResult(), -1);
-    EXPECT_EQ(ReadFile(folder.Path("out/h/dir/page.html")), "<a href=\"../img/a.gif\">a</a>");
-    EXPECT_EQ(ReadFile(folder.Path("out/h/img/a.gif")), "GIF89a");
+    EXPECT_EQ(ReadFile(folder.Under("out/h/dir/page.html")), "<a href=\"../img/a.gif\">a</a>");
+    EXPECT_EQ(ReadFile(folder.Under("out/h/img/a.gif")), "GIF89a");
     ASSERT_EQ(host.reports.size(), 1u);
     EXPECT_NE(host.reports[0].text.find("h/z/bad.gif"), std::string::npos) << host.reports[0].text;
     std::size_t made = 0;
