@@ -179,7 +179,7 @@ TEST_F(Commands, a_delete_of_the_empty_host_folder_takes_its_entries_and_not_the
             Main().treeView()->setCurrentItem(*it);
     WaitForListing();
     FocusTree();
-    ModalDriver driver;
+    ModalDriver driver{larkspool::testing::kProgressWindows};
     driver.Expect("frmMoveDel", "btnYes");
 
     Button("sbtDelete")->click();
