@@ -59,11 +59,12 @@ bool WaitForManaged(QWidget& window)
 }
 
 // The window manager places and frames a window in its own time: waits until
-// the frame has stayed put for a moment (five seconds at most).
+// the frame has stayed put for a moment (fifteen seconds at most: a loaded
+// machine can take seconds to tell a window its frame).
 void WaitForSettledPlace(const QWidget& window)
 {
     QPoint last = window.frameGeometry().topLeft();
-    for (int i = 0; i < 50; ++i) {
+    for (int i = 0; i < 150; ++i) {
         QTest::qWait(100);
         const QPoint now = window.frameGeometry().topLeft();
         if (now == last && window.geometry().topLeft() != now)
