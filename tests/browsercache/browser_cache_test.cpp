@@ -13,6 +13,7 @@
 #include "html/redirect_page_text.h"
 #include "tests/browsercache/encoded_bytes.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/row_number.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(Encodings, BodyDecoding,
                                            EncodingCase{"gzip", "gzip"}, EncodingCase{"gzip", "X-Gzip"},
                                            EncodingCase{"deflate", "deflate"},
                                            EncodingCase{"raw deflate", "deflate"}, EncodingCase{"br", "br"},
-                                           EncodingCase{"zstd", "zstd"}, EncodingCase{"gzip, br", "gzip, br"}));
+                                           EncodingCase{"zstd", "zstd"}, EncodingCase{"gzip, br", "gzip, br"}),
+                         larkspool::testing::RowNumber());
 
 TEST(BodyDecodingDamage, truncated_garbled_unknown_and_misplaced_bodies_are_errors)
 {

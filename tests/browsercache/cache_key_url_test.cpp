@@ -1,5 +1,6 @@
 // The URL inside each form of key the browsers write.
 #include "browsercache/cache_key_url.h"
+#include "tests/support/row_number.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, ChromiumKey, ::testing::Values(
     KeyRow{"1/0/", ""},
     KeyRow{"chrome-extension://abc/x", ""},
     KeyRow{"12/", ""},
-    KeyRow{"", ""}));
+    KeyRow{"", ""}),
+                         larkspool::testing::RowNumber());
 
 INSTANTIATE_TEST_SUITE_P(Rows, FirefoxKey, ::testing::Values(
     KeyRow{":https://a.example/x", "https://a.example/x"},
@@ -46,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, FirefoxKey, ::testing::Values(
     KeyRow{"predictor::https://www.mozilla.org/", ""},
     KeyRow{":moz-extension://abc/x", ""},
     KeyRow{"a,O^x", ""},
-    KeyRow{"", ""}));
+    KeyRow{"", ""}),
+                         larkspool::testing::RowNumber());
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "tests/browsercache/firefox_entry_bytes.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/row_number.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(Entries, FirefoxFixture, ::testing::Values(
                ":https://tiles.cdn.mozilla.net/images/8acf9436e1b315f5f04b9435a518bcd1aef131f8.5663.png", 5663,
                "HTTP/1.1 200 OK"},
     FixtureRow{"0EDDF8C091E2FED62E44BEDDDC1723F5BF38FE4F", "", "~predictor-origin,:https://www.mozilla.org/", 0, ""},
-    FixtureRow{"9E599395B8E39ED759C56FC9CD6BBD80FBB426DC", "", "~predictor-origin,:http://github.com/", 0, ""}));
+    FixtureRow{"9E599395B8E39ED759C56FC9CD6BBD80FBB426DC", "", "~predictor-origin,:http://github.com/", 0, ""}),
+                         larkspool::testing::RowNumber());
 
 TEST(FirefoxCache2, a_file_that_is_no_entry_is_reported_not_listed)
 {

@@ -1,4 +1,5 @@
 #include "export/destination_path.h"
+#include "tests/support/row_number.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SafetyCase{"/out", "/out/", false},
                       SafetyCase{"", "/host/a.html", false},
                       SafetyCase{"/out", "/out/" + std::string(254, 'x'), true},
-                      SafetyCase{"/out", "/out/" + std::string(255, 'x'), false}));
+                      SafetyCase{"/out", "/out/" + std::string(255, 'x'), false}),
+                         larkspool::testing::RowNumber());
 
 TEST(DestinationPath, joins_folder_and_site_path)
 {

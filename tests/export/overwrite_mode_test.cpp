@@ -1,4 +1,5 @@
 #include "export/overwrite_mode.h"
+#include "tests/support/row_number.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DecisionCase{OverwriteMode::None, -1, ConflictRule::Keep, OverwriteMode::None},
                       DecisionCase{OverwriteMode::All, -2, ConflictRule::Write, OverwriteMode::All},
                       DecisionCase{OverwriteMode::Newer, -2, ConflictRule::WriteIfNewer, OverwriteMode::Newer},
-                      DecisionCase{OverwriteMode::NoneAll, -2, ConflictRule::Keep, OverwriteMode::NoneAll}));
+                      DecisionCase{OverwriteMode::NoneAll, -2, ConflictRule::Keep, OverwriteMode::NoneAll}),
+                         larkspool::testing::RowNumber());
 
 TEST(OverwriteAnswers, buttons_answer_by_their_names)
 {
