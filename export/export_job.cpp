@@ -205,8 +205,11 @@ bool ExportJob::WriteItem(const Item& item)
     if (IsHtmlPageName(item.entry.LocalFile))
         return ExportPage(item, source.ReleaseStream(), target, folder);
     FileCloser written(target);
-    if (const int error = source.CopyTo(written.get()))
+    if (const int error = source.CopyTo(written.get())) {
+        // A half-written file would pass for the entry's body.
+        ::unlinkat(folder, name.c_str(), 0);
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, SystemReason(error)));
+    }
     return FinishFile(item, written.release());
 }
 
@@ -261,6 +264,7 @@ bool ExportJob::ExportPage(const Item& item, std::FILE* in, int target, int fold
     if (result != kRewriteOk) {
         if (out)
             std::fclose(out);
+        ::unlinkat(folder, FileNameOf(item.destPath).c_str(), 0); // a half-written page
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath, SystemReason(error)));
     }
     // Unbuffered: everything is written already.

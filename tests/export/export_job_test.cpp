@@ -498,7 +498,7 @@ TEST_F(ExportJob, a_real_page_wins_over_the_redirect_of_its_name)
 
 // A browser cache's bodies go from where it keeps them into the exported
 // tree with no decoded copy made on the way; a body found damaged only as it
-// is read stops the job, named.
+// is read stops the job, named, and leaves no half-written file.
 TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_damaged_one)
 {
     TempFolder folder;
@@ -551,6 +551,7 @@ TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_
     EXPECT_EQ(ReadFile(folder.Under("out/h/img/a.gif")), "GIF89a");
     ASSERT_EQ(host.reports.size(), 1u);
     EXPECT_NE(host.reports[0].text.find("h/z/bad.gif"), std::string::npos) << host.reports[0].text;
+    EXPECT_FALSE(fs::exists(folder.Under("out/h/z/bad.gif"))) << "a half-written body is left";
     std::size_t made = 0;
     for (const auto& file : fs::recursive_directory_iterator(scratch))
         made += file.is_regular_file() && file.path().filename() != ".lock";
