@@ -25,6 +25,13 @@ std::uint64_t TicksOf(std::chrono::time_point<Clock, Duration> sinceUnixEpoch)
 
 } // namespace
 
+std::uint64_t TimespecTicks(const struct timespec& time)
+{
+    const std::int64_t ticks = std::int64_t(kUnixEpochTicks) + std::int64_t(time.tv_sec) * std::int64_t(kTicksPerSecond) +
+                               time.tv_nsec / 100;
+    return ticks > 0 ? std::uint64_t(ticks) : 0;
+}
+
 std::uint64_t FileWriteTicks(const std::filesystem::path& path)
 {
     std::error_code error;
@@ -60,9 +67,7 @@ bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size
         return false;
     }
     size = std::uint64_t(info.st_size);
-    const std::int64_t ticks = std::int64_t(kUnixEpochTicks) + std::int64_t(info.st_mtim.tv_sec) * 10000000 +
-                               info.st_mtim.tv_nsec / 100;
-    writeTicks = ticks > 0 ? std::uint64_t(ticks) : 0;
+    writeTicks = TimespecTicks(info.st_mtim);
 #endif
     return true;
 }
@@ -90,11 +95,7 @@ std::uint64_t FileChangeTicks(const std::filesystem::path& path)
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0)
         return 0;
-    using namespace std::chrono;
-    const auto ticks = [](const timespec& t) {
-        return TicksOf(sys_time<nanoseconds>(seconds(t.tv_sec) + nanoseconds(t.tv_nsec)));
-    };
-    return std::max(ticks(info.st_mtim), ticks(info.st_ctim));
+    return std::max(TimespecTicks(info.st_mtim), TimespecTicks(info.st_ctim));
 }
 
 #endif

@@ -5,6 +5,7 @@
 #include "cache/wininet_types.h"
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -26,6 +27,9 @@ constexpr FILETIME MakeFileTime(std::uint64_t ticks)
 {
     return FILETIME{DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32)};
 }
+
+// A POSIX file time (stat's st_mtim and the like) as ticks; 0 before 1601.
+std::uint64_t TimespecTicks(const struct timespec& time);
 
 // The file's last-write time, 0 when it cannot be read.
 std::uint64_t FileWriteTicks(const std::filesystem::path& path);

@@ -6,6 +6,7 @@
 // stays in the cache.
 #include "export/export_job.h"
 
+#include "cache/file_time.h"
 #include "cache/url_cache.h"
 #include "export/destination_folders.h"
 #include "export/destination_path.h"
@@ -31,11 +32,6 @@ namespace {
 
 constexpr const char* kCannotCopy = "cannot copy to";
 constexpr const char* kCannotRedirect = "cannot write the redirect page";
-
-FileTicks TicksOf(const struct timespec& time)
-{
-    return kUnixEpochTicks + FileTicks(std::int64_t(time.tv_sec)) * kTicksPerSecond + FileTicks(time.tv_nsec / 100);
-}
 
 // The URL of the page pageName beside url: http://h/d/?q gives http://h/d/pageName.
 std::string SiblingUrl(const std::string& url, const std::string& pageName)
@@ -244,7 +240,7 @@ bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& 
     }
     // The newer rule: write only over a file strictly older than the entry.
     write = rule == ConflictRule::Write ||
-            (rule == ConflictRule::WriteIfNewer && TicksOf(existing.st_mtim) < item.entry.ModifiedUtc);
+            (rule == ConflictRule::WriteIfNewer && TimespecTicks(existing.st_mtim) < item.entry.ModifiedUtc);
     return true;
 }
 

@@ -42,11 +42,6 @@ std::int64_t UnixSeconds(FileTicks ticks)
     return FloorDiv(std::int64_t(ticks), kTicksPerSecondSigned) - kEpochSeconds;
 }
 
-FileTicks TicksOf(const struct timespec& time)
-{
-    return FileTicks((std::int64_t(time.tv_sec) + kEpochSeconds) * kTicksPerSecondSigned + time.tv_nsec / 100);
-}
-
 struct timespec TimespecOf(FileTicks utc)
 {
     const std::int64_t ticks = std::int64_t(utc);
@@ -70,7 +65,7 @@ int ReadWriteTimeAndSize(const std::string& path, FileTicks& utc, DWORD* size)
     struct stat status{};
     if (::stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
         return -1;
-    utc = TicksOf(status.st_mtim);
+    utc = TimespecTicks(status.st_mtim);
     if (size) {
         const DWORD low = DWORD(std::uint64_t(status.st_size) & 0xffffffffu);
         if (low == 0xffffffffu)
