@@ -2,22 +2,13 @@
 // the status line first.
 #include "browsercache/http_response_head.h"
 
+#include "html/byte_text.h"
+
 #include <array>
-#include <cctype>
 #include <vector>
 
 namespace larkspool::browsercache {
 namespace {
-
-bool EqualsFolded(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -62,7 +53,7 @@ int MonthNumber(std::string_view name)
     static constexpr std::array<std::string_view, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
                                                                  "jul", "aug", "sep", "oct", "nov", "dec"};
     for (std::size_t i = 0; i < kMonths.size(); ++i)
-        if (EqualsFolded(name, kMonths[i]))
+        if (EqualNoCase(name, kMonths[i]))
             return int(i) + 1;
     return 0;
 }
@@ -89,7 +80,7 @@ std::optional<std::string> HeaderValue(std::string_view head, std::string_view n
         const std::string_view line =
             head.substr(at + 1, (end == std::string_view::npos ? head.size() : end) - at - 1);
         const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos && EqualsFolded(Trimmed(line.substr(0, colon)), name))
+        if (colon != std::string_view::npos && EqualNoCase(Trimmed(line.substr(0, colon)), name))
             return std::string(Trimmed(line.substr(colon + 1)));
         at = end;
     }

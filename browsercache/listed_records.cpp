@@ -4,26 +4,16 @@
 #include "browsercache/listed_records.h"
 
 #include "browsercache/http_response_head.h"
+#include "html/byte_text.h"
 
-#include <cctype>
 #include <unordered_map>
 
 namespace larkspool::browsercache {
 namespace {
 
-bool StartsWithFolded(const std::string& text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
-}
-
 bool IsHttpUrl(const std::string& url)
 {
-    return StartsWithFolded(url, "http://") || StartsWithFolded(url, "https://");
+    return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
 }
 
 bool IsRedirect(int status)

@@ -54,6 +54,11 @@ constexpr bool StartsWithNoCase(std::string_view text, std::string_view a)
     return true;
 }
 
+constexpr bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
 constexpr bool EndsWithNoCase(std::string_view text, std::string_view a)
 {
     return text.size() >= a.size() && StartsWithNoCase(text.substr(text.size() - a.size()), a);
