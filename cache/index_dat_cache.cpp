@@ -191,7 +191,7 @@ public:
         IndexDatLock lock(m_file);
         if (lock.Error() != ERROR_SUCCESS)
             return Fail(lock.Error(), FileCause(m_file.Cause()));
-        IndexDatStore store(m_file, m_allocHint);
+        IndexDatStore store(m_file, m_storeMemory);
         if (store.State() == IndexDatState::Foreign)
             return Fail(ERROR_FILE_CORRUPT, WhyFailed(store, ERROR_FILE_CORRUPT));
         if (store.State() == IndexDatState::Empty)
@@ -213,7 +213,7 @@ public:
         IndexDatLock lock(m_file);
         if (lock.Error() != ERROR_SUCCESS)
             return Fail(lock.Error(), FileCause(m_file.Cause()));
-        IndexDatStore store(m_file, m_allocHint);
+        IndexDatStore store(m_file, m_storeMemory);
         DWORD error = store.Prepare(m_folder, m_leftHeader);
         if (error == ERROR_SUCCESS)
             error = work(store);
@@ -398,7 +398,12 @@ public:
     // The reason an operation's own work found for its failure; cleared as
     // each operation starts.
     std::string m_workCause;
-    std::uint32_t m_allocHint = 0;
+    IndexDatStoreMemory m_storeMemory;
+    // The file the last CreateUrlCacheEntryA made, left open for its caller
+    // to take instead of opening it again; closed by the next Create or
+    // Commit when nobody took it.
+    int m_createdFile = -1;
+    std::string m_createdPath;
     std::vector<std::uint8_t> m_leftHeader; // as this process's last change left it
     EnumerationHandles<Enumeration> m_enumerations;
     // Folder, name and extension -> the number of the last numbered file
@@ -413,7 +418,20 @@ IndexDatCache::IndexDatCache(std::filesystem::path folder, std::function<std::ui
 {
 }
 
-IndexDatCache::~IndexDatCache() = default;
+IndexDatCache::~IndexDatCache() { CloseKeptFile(m_impl->m_createdFile); }
+
+int IndexDatCache::TakeCreatedFile(LPCSTR fileName)
+{
+    Impl& impl = *m_impl;
+    if (impl.m_createdFile < 0 || !fileName || impl.m_createdPath != fileName)
+        return -1;
+    return std::exchange(impl.m_createdFile, -1);
+}
+
+void IndexDatCache::CloseCreatedFile()
+{
+    CloseKeptFile(std::exchange(m_impl->m_createdFile, -1));
+}
 
 const std::filesystem::path& IndexDatCache::Folder() const { return m_impl->m_folder; }
 
@@ -436,7 +454,7 @@ std::string IndexDatCache::LoadError() const
     if (lock.Error() != ERROR_SUCCESS)
         return "cannot lock " + impl.IndexPath().string() + ": " +
                (impl.m_file.Cause() ? SystemErrorText(impl.m_file.Cause()) : CacheErrorText(lock.Error()));
-    IndexDatStore store(impl.m_file, impl.m_allocHint);
+    IndexDatStore store(impl.m_file, impl.m_storeMemory);
     if (store.State() == IndexDatState::Foreign)
         return store.ForeignReason() + ": " + impl.IndexPath().string();
     return {};
@@ -496,6 +514,7 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
                                          DWORD /*reserved*/)
 {
     Impl& impl = *m_impl;
+    CloseCreatedFile();
     if (!url || !fileName)
         return impl.Fail(ERROR_INVALID_PARAMETER);
     return impl.WithWritableStore([&](IndexDatStore& store) -> DWORD {
@@ -520,13 +539,13 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
         const auto tryName = [&](const std::string& name) {
             const std::string path = (folder / name).string();
             std::error_code cause;
-            failure = CreateNewFile(path, cause);
+            failure = CreateNewFile(path, cause, &impl.m_createdFile);
             if (failure != ERROR_SUCCESS && failure != ERROR_FILE_EXISTS && !folderChecked) {
                 // A sub-folder deleted by hand is made again at its first refusal.
                 folderChecked = true;
                 std::error_code error;
                 if (std::filesystem::create_directories(folder, error))
-                    failure = CreateNewFile(path, cause);
+                    failure = CreateNewFile(path, cause, &impl.m_createdFile);
             }
             // Another name is tried only when this one is taken: a folder that
             // cannot be written to fails at the first.
@@ -539,6 +558,7 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
             }
             std::copy(path.begin(), path.end(), fileName);
             fileName[path.size()] = '\0';
+            impl.m_createdPath = path;
             return true;
         };
         if (!base.empty()) {
@@ -570,6 +590,7 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
                                          DWORD headerSize, LPCSTR fileExtension, LPCSTR /*originalUrl*/)
 {
     Impl& impl = *m_impl;
+    CloseCreatedFile();
     if (!url || ((cacheEntryType & STICKY_CACHE_ENTRY) && !localFileName))
         return impl.Fail(ERROR_INVALID_PARAMETER);
 
@@ -605,7 +626,8 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
             name = local.filename().string();
         }
 
-        const std::vector<HashSlot> old = store.FindAll(url);
+        std::uint32_t freeSlot = 0;
+        const std::vector<HashSlot> old = store.FindAll(url, &freeSlot);
         const auto oldRecord = old.empty() ? std::nullopt : ParseUrlRecord(store.Bytes(), old.front().record);
         std::uint32_t exemptDelta = oldRecord ? oldRecord->exemptDelta : 0;
         if ((cacheEntryType & STICKY_CACHE_ENTRY) && exemptDelta == 0)
@@ -627,7 +649,7 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
 
         // The new entry is published before the old ones go, so a kill in
         // between leaves the URL present (twice) rather than absent.
-        if (DWORD error = store.Publish(url, record); error != ERROR_SUCCESS)
+        if (DWORD error = store.Publish(url, record, freeSlot); error != ERROR_SUCCESS)
             return error;
         store.AdjustFolderFiles(folder, +1);
         store.AdjustUsage(fileSize, true);

@@ -40,6 +40,7 @@ public:
     BOOL CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILETIME expireTime, FILETIME lastModifiedTime,
                               DWORD cacheEntryType, LPBYTE headerInfo, DWORD headerSize, LPCSTR fileExtension,
                               LPCSTR originalUrl) override;
+    int TakeCreatedFile(LPCSTR fileName) override;
     BOOL InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags) override;
     DWORD LastError() const override;
     void BeginLockHold() override;
@@ -47,6 +48,8 @@ public:
     std::string LastErrorText() const override;
 
 private:
+    void CloseCreatedFile();
+
     class Impl;
     std::unique_ptr<Impl> m_impl;
 };

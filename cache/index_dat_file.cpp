@@ -129,8 +129,10 @@ void IndexDatFile::Unmap()
     m_size = 0;
 }
 
-DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& /*cause*/)
+DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& /*cause*/, int* keptOpen)
 {
+    if (keptOpen)
+        *keptOpen = -1;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
@@ -139,6 +141,8 @@ DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& /*cause*
     CloseHandle(file);
     return ERROR_SUCCESS;
 }
+
+void CloseKeptFile(int /*fd*/) {}
 
 bool IndexDatFile::Damaged() const { return false; }
 
@@ -253,7 +257,7 @@ void IndexDatFile::Unmap()
     m_size = 0;
 }
 
-DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause)
+DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause, int* keptOpen)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -262,8 +266,17 @@ DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause)
         cause.assign(errno, std::generic_category());
         return ErrnoToWin32(errno);
     }
-    close(fd);
+    if (keptOpen)
+        *keptOpen = fd;
+    else
+        close(fd);
     return ERROR_SUCCESS;
+}
+
+void CloseKeptFile(int fd)
+{
+    if (fd >= 0)
+        close(fd);
 }
 
 DWORD IndexDatFile::Extend(std::uint64_t size)

@@ -92,8 +92,11 @@ private:
 
 // Creates path as a new empty file. Returns a Win32 error code,
 // ERROR_FILE_EXISTS when there is one, and sets cause to the system's reason
-// where it is known.
-DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause);
+// where it is known. With keptOpen, the new file is left open for writing
+// there (-1 where the platform keeps none).
+DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause, int* keptOpen = nullptr);
+// Closes a file CreateNewFile left open; nothing for -1.
+void CloseKeptFile(int fd);
 
 // Holds the file's lock for one scope.
 class IndexDatLock {

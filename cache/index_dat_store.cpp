@@ -179,6 +179,20 @@ std::vector<HashTableRef> IndexDatStore::HashTables() const
     return tables;
 }
 
+const std::vector<HashTableRef>& IndexDatStore::Chain() const
+{
+    const std::vector<HashTableRef>& chain = m_memory.chain;
+    const bool same = m_memory.chainTaking == m_file.Takings() &&
+                      Read32(kHashTableOffset) == (chain.empty() ? 0 : chain.front().offset) &&
+                      (chain.empty() || (HashTableAt(chain.back().offset) &&
+                                         Read32(chain.back().offset + kHashNextOffset) == 0));
+    if (!same) {
+        m_memory.chain = HashTables();
+        m_memory.chainTaking = m_file.Takings();
+    }
+    return m_memory.chain;
+}
+
 bool IndexDatStore::ChainComplete(const std::vector<HashTableRef>& tables) const
 {
     const std::uint32_t lastLink = tables.empty() ? kHashTableOffset : tables.back().offset + kHashNextOffset;
@@ -196,21 +210,31 @@ std::optional<HashSlot> IndexDatStore::SlotAt(const HashTableRef& table, std::ui
     return HashSlot{at, key, Read32(at + 4)};
 }
 
-void IndexDatStore::VisitBucket(std::uint32_t key, const std::function<bool(const HashSlot&)>& visit) const
+void IndexDatStore::VisitBucket(std::uint32_t key, const std::function<bool(const HashSlot&)>& visit,
+                                std::uint32_t* firstEmpty) const
 {
+    if (firstEmpty)
+        *firstEmpty = 0;
     const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
-    for (const HashTableRef& table : HashTables()) {
-        for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots; ++i) {
+    for (const HashTableRef& table : Chain()) {
+        for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots && i < table.slots; ++i) {
             const auto slot = SlotAt(table, i);
-            if (slot && KeyBits(slot->key) == KeyBits(key) && !visit(*slot))
+            if (!slot) {
+                if (firstEmpty && *firstEmpty == 0)
+                    *firstEmpty = table.offset + kHashSlotsOffset + i * kHashSlotSize;
+            } else if (KeyBits(slot->key) == KeyBits(key) && !visit(*slot)) {
                 return;
+            }
         }
     }
 }
 
-void IndexDatStore::VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit) const
+void IndexDatStore::VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit,
+                                 std::uint32_t* firstEmpty) const
 {
-    VisitBucket(HashKey(url), [&](const HashSlot& slot) { return RecordUrl(Bytes(), slot.record) != url || visit(slot); });
+    VisitBucket(
+        HashKey(url), [&](const HashSlot& slot) { return RecordUrl(Bytes(), slot.record) != url || visit(slot); },
+        firstEmpty);
 }
 
 std::optional<HashSlot> IndexDatStore::Find(std::string_view url) const
@@ -223,13 +247,16 @@ std::optional<HashSlot> IndexDatStore::Find(std::string_view url) const
     return found;
 }
 
-std::vector<HashSlot> IndexDatStore::FindAll(std::string_view url) const
+std::vector<HashSlot> IndexDatStore::FindAll(std::string_view url, std::uint32_t* freeSlot) const
 {
     std::vector<HashSlot> found;
-    VisitMatches(url, [&](const HashSlot& slot) {
-        found.push_back(slot);
-        return true;
-    });
+    VisitMatches(
+        url,
+        [&](const HashSlot& slot) {
+            found.push_back(slot);
+            return true;
+        },
+        freeSlot);
     return found;
 }
 
@@ -273,16 +300,18 @@ void IndexDatStore::Undo()
 {
     auto bytes = m_file.Bytes();
     std::copy(m_undo.begin(), m_undo.begin() + std::ptrdiff_t(std::min(m_undo.size(), bytes.size())), bytes.begin());
+    ForgetChain();
 }
 
 DWORD IndexDatStore::Initialize(const std::filesystem::path& folder)
 {
+    ForgetChain();
     // Start from zeros whatever an interrupted start left behind (6); pages
     // that are zeros already are not touched, a sparse file stays sparse.
     auto started = m_file.Bytes().first(std::min(Bytes().size(), kStartedBytes));
     if (!AllZero(started))
         std::fill(started.begin(), started.end(), 0);
-    m_allocHint = 0;
+    m_memory.allocHint = 0;
     if (DWORD error = m_file.Extend(FileSizeFor(kNewFileBlocks)); error != ERROR_SUCCESS)
         return error;
     auto bytes = m_file.Bytes();
@@ -301,12 +330,13 @@ DWORD IndexDatStore::Initialize(const std::filesystem::path& folder)
         return error;
     bytes = m_file.Bytes();
     std::copy(kMsieSignature.begin(), kMsieSignature.end(), bytes.begin());
-    m_allocHint = 0;
+    m_memory.allocHint = 0;
     return ERROR_SUCCESS;
 }
 
 DWORD IndexDatStore::Mend(bool bitmapAsLeft)
 {
+    ForgetChain();
     const auto length = Bytes().size();
     std::uint32_t capacity = Read32(kCapacityOffset);
     if (capacity > kMaxBlocks || FileSizeFor(capacity) > length)
@@ -397,7 +427,7 @@ bool IndexDatStore::FindFreeRun(std::uint32_t blocks, std::uint32_t& first) cons
         }
         return false;
     };
-    const std::uint32_t hint = m_allocHint < capacity ? m_allocHint : 0;
+    const std::uint32_t hint = m_memory.allocHint < capacity ? m_memory.allocHint : 0;
     return search(hint, capacity) || search(0, std::min(capacity, hint + blocks));
 }
 
@@ -436,7 +466,7 @@ DWORD IndexDatStore::Allocate(std::uint32_t blocks, std::uint32_t& offset)
             return error;
     }
     MarkBlocks(first, blocks, true);
-    m_allocHint = first + blocks;
+    m_memory.allocHint = first + blocks;
     offset = kBlocksStart + first * kBlockSize;
     return ERROR_SUCCESS;
 }
@@ -451,7 +481,7 @@ DWORD IndexDatStore::AppendHashTable(std::uint32_t& offset)
 
 void IndexDatStore::WriteHashTable(std::uint32_t offset)
 {
-    const auto tables = HashTables();
+    const auto tables = Chain();
     auto bytes = m_file.Bytes();
     std::uint8_t* p = bytes.data() + offset;
     Store32(p, kHashSignature);
@@ -469,7 +499,7 @@ void IndexDatStore::WriteHashTable(std::uint32_t offset)
 std::uint32_t IndexDatStore::FreeSlotFor(std::uint32_t key) const
 {
     const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
-    for (const HashTableRef& table : HashTables()) {
+    for (const HashTableRef& table : Chain()) {
         for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots && i < table.slots; ++i) {
             const std::uint32_t slot = table.offset + kHashSlotsOffset + i * kHashSlotSize;
             if (SlotIsEmpty(Read32(slot)))
@@ -479,12 +509,13 @@ std::uint32_t IndexDatStore::FreeSlotFor(std::uint32_t key) const
     return 0;
 }
 
-DWORD IndexDatStore::Publish(std::string_view url, const std::vector<std::uint8_t>& record)
+DWORD IndexDatStore::Publish(std::string_view url, const std::vector<std::uint8_t>& record,
+                             std::optional<std::uint32_t> freeSlot)
 {
     if (record.empty() || record.size() % kBlockSize != 0)
         return ERROR_INVALID_PARAMETER;
     const std::uint32_t key = HashKey(url);
-    std::uint32_t at = FreeSlotFor(key);
+    std::uint32_t at = freeSlot ? *freeSlot : FreeSlotFor(key);
     // Every block is allocated before anything is written, so that a failure
     // (a full disk) leaves the blocks as they were.
     const auto blocks = std::uint32_t(record.size() / kBlockSize);

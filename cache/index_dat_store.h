@@ -35,11 +35,19 @@ struct HashSlot {
     std::uint32_t record = 0;
 };
 
+// What a store remembers from one operation to the next.
+struct IndexDatStoreMemory {
+    std::uint32_t allocHint = 0; // a block index; a stale one costs a longer search only
+    // The HASH chain as found under one taking of the lock: every lookup
+    // walks it, and a full file has over a hundred tables.
+    std::uint64_t chainTaking = ~std::uint64_t(0);
+    std::vector<HashTableRef> chain;
+};
+
 class IndexDatStore {
 public:
-    // file must be locked for as long as the store is used; allocHint
-    // remembers where the last allocation ended, across locks.
-    IndexDatStore(IndexDatFile& file, std::uint32_t& allocHint) : m_file(file), m_allocHint(allocHint) {}
+    // file must be locked for as long as the store is used.
+    IndexDatStore(IndexDatFile& file, IndexDatStoreMemory& memory) : m_file(file), m_memory(memory) {}
 
     IndexDatState State() const;
     // Why a Foreign file cannot be used, in one line.
@@ -54,9 +62,11 @@ public:
     // The table at offset when a sound HASH table lies there.
     std::optional<HashTableRef> HashTableAt(std::uint32_t offset) const;
     std::optional<HashSlot> SlotAt(const HashTableRef& table, std::uint32_t index) const;
-    // The first live slot whose URL record holds exactly url, and all of them.
+    // The first live slot whose URL record holds exactly url, and all of them;
+    // freeSlot, when given, receives the slot Publish() would fill for url
+    // (0: none), found on the same walk.
     std::optional<HashSlot> Find(std::string_view url) const;
-    std::vector<HashSlot> FindAll(std::string_view url) const;
+    std::vector<HashSlot> FindAll(std::string_view url, std::uint32_t* freeSlot = nullptr) const;
 
     std::uint32_t FolderCount() const;
     // The sub-folder's name, or empty when it is no safe single path element.
@@ -76,8 +86,10 @@ public:
     DWORD AddFolder(const std::filesystem::path& folder, std::uint32_t& index);
     // The least filled sub-folder, adding one when there is none.
     DWORD ChooseFolder(const std::filesystem::path& folder, std::uint32_t& index);
-    // Stores record (whole blocks, URL signature) and publishes it under url.
-    DWORD Publish(std::string_view url, const std::vector<std::uint8_t>& record);
+    // Stores record (whole blocks, URL signature) and publishes it under url,
+    // in freeSlot when FindAll() gave one since the last change.
+    DWORD Publish(std::string_view url, const std::vector<std::uint8_t>& record,
+                  std::optional<std::uint32_t> freeSlot = std::nullopt);
     // Unpublishes the slot, then frees its record's blocks unless another
     // slot still names it; true when the record is gone.
     bool Remove(const HashSlot& slot);
@@ -87,8 +99,13 @@ public:
 private:
     // Calls visit with each live slot of key's bucket, or of url's record,
     // until it returns false.
-    void VisitBucket(std::uint32_t key, const std::function<bool(const HashSlot&)>& visit) const;
-    void VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit) const;
+    // Visits the live slots of key's bucket that match its key bits, in
+    // chain order, while visit says to go on; firstEmpty, when given,
+    // receives the first empty slot passed (0: none).
+    void VisitBucket(std::uint32_t key, const std::function<bool(const HashSlot&)>& visit,
+                     std::uint32_t* firstEmpty = nullptr) const;
+    void VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit,
+                      std::uint32_t* firstEmpty = nullptr) const;
     std::uint32_t Read32(std::uint32_t offset) const;
     void Write32(std::uint32_t offset, std::uint32_t value);
     void Publish32(std::uint32_t offset, std::uint32_t value);
@@ -105,9 +122,14 @@ private:
     DWORD AppendHashTable(std::uint32_t& offset);
     void WriteHashTable(std::uint32_t offset);
 
+    // HashTables() as remembered; found again when the lock was let go or the
+    // chain no longer starts and ends where it did.
+    const std::vector<HashTableRef>& Chain() const;
+    void ForgetChain() { m_memory.chainTaking = ~std::uint64_t(0); }
+
     IndexDatFile& m_file;
     std::vector<std::uint8_t> m_undo; // the header before Prepare()
-    std::uint32_t& m_allocHint; // a block index; a stale one costs a longer search only
+    IndexDatStoreMemory& m_memory;
 };
 
 } // namespace larkspool

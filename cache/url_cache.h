@@ -55,6 +55,11 @@ public:
     // (MAX_PATH bytes). The extension is given without its dot.
     virtual BOOL CreateUrlCacheEntryA(LPCSTR url, DWORD expectedSize, LPCSTR extension, LPSTR fileName,
                                       DWORD reserved) = 0;
+    // The file the last CreateUrlCacheEntryA made as fileName, still open
+    // for writing, handed over to the caller, who closes it; -1 when the
+    // cache keeps none open (the caller opens fileName). Saves opening again
+    // a file just made.
+    virtual int TakeCreatedFile(LPCSTR /*fileName*/) { return -1; }
     virtual BOOL CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILETIME expireTime,
                                       FILETIME lastModifiedTime, DWORD cacheEntryType, LPBYTE headerInfo,
                                       DWORD headerSize, LPCSTR fileExtension, LPCSTR originalUrl) = 0;

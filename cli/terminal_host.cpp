@@ -4,6 +4,7 @@
 #include "cli/cli_args.h"
 #include "catalogue/catalogue.h"
 #include "cli/cli_context.h"
+#include "cli/cli_time.h"
 #include "export/overwrite_mode.h"
 #include "export/overwrite_question.h"
 
@@ -104,9 +105,12 @@ int TerminalHost::AskOverwrite(const OverwriteQuestion& question)
         break;
     }
     EndProgressLine();
-    std::fprintf(stderr, "%s: %s\n  now: %s %s\n  new: %s %s\n", kOverwriteCaption, question.ConflictLine.c_str(),
-                 question.SizeOld.c_str(), question.DateOld.c_str(), question.SizeNew.c_str(),
-                 question.DateNew.c_str());
+    const auto side = [](const OverwriteSide& file) {
+        return file.readable ? std::to_string(file.size) + " bytes, modified " + FormatLocalTicks(file.modified)
+                             : std::string("cannot be read");
+    };
+    std::fprintf(stderr, "'%s' is already there\n  now: %s\n  new: %s\n", question.FileName.c_str(),
+                 side(question.Old).c_str(), side(question.New).c_str());
     for (;;) {
         std::fputs("overwrite? [y]es, yes to [a]ll, [n]o, [c]ancel, all if [newer], no to a[l]l: ", stderr);
         const std::string answer = ReadAnswer();

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -83,6 +84,24 @@ int CopyStreamData(std::FILE* source, int target)
         if (const int error = WriteAll(target, buffer.data(), got))
             return error;
     return std::ferror(source) ? (errno ? errno : EIO) : 0;
+}
+
+std::FILE* OpenWriteStream(int target)
+{
+    const cookie_io_functions_t io{nullptr,
+                                   [](void* cookie, const char* data, std::size_t size) -> ssize_t {
+                                       const int error = WriteAll(int(reinterpret_cast<std::intptr_t>(cookie)),
+                                                                  data, size);
+                                       if (error == 0)
+                                           return ssize_t(size);
+                                       errno = error;
+                                       return -1;
+                                   },
+                                   nullptr, nullptr};
+    std::FILE* stream = ::fopencookie(reinterpret_cast<void*>(std::intptr_t(target)), "w", io);
+    if (stream)
+        std::setvbuf(stream, nullptr, _IONBF, 0);
+    return stream;
 }
 
 int OpenTargetFile(int folder, const std::string& name, int flags)

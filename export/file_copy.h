@@ -14,6 +14,10 @@ int CopyFileData(int source, int target);
 // The same from a stream (read to its end) into target.
 int CopyStreamData(std::FILE* source, int target);
 
+// An unbuffered stream that writes to target and leaves it open when
+// closed: no system call to make, unlike fdopen. Null with errno on failure.
+std::FILE* OpenWriteStream(int target);
+
 // Opens name in the open folder for writing, flags O_EXCL for a new file or
 // O_TRUNC for a new or replaced one. Never through a symbolic link, never
 // blocking on a pipe, and only ever a plain file: -1 with errno otherwise.

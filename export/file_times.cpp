@@ -59,13 +59,15 @@ struct timespec OmittedTime()
     return time;
 }
 
-int ReadWriteTimeAndSize(const std::string& path, FileTicks& utc, DWORD* size)
+int ReadWriteTimeAndSize(const std::string& path, FileTicks& utc, DWORD* size, bool* readableByAll = nullptr)
 {
     // stat, not open: a pipe at path must not block the caller.
     struct stat status{};
     if (::stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
         return -1;
     utc = TimespecTicks(status.st_mtim);
+    if (readableByAll)
+        *readableByAll = (status.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == (S_IRUSR | S_IRGRP | S_IROTH);
     if (size) {
         const DWORD low = DWORD(std::uint64_t(status.st_size) & 0xffffffffu);
         if (low == 0xffffffffu)
@@ -140,9 +142,9 @@ int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& si
     return 0;
 }
 
-int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size)
+int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size, bool* readableByAll)
 {
-    return ReadWriteTimeAndSize(path, utc, &size);
+    return ReadWriteTimeAndSize(path, utc, &size, readableByAll);
 }
 
 } // namespace larkspool

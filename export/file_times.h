@@ -30,7 +30,8 @@ int SetFileTimeUtc(const std::string& path, FileTicks utc);
 int SetFileTimeUtc(int fd, FileTicks utc);
 // The size is the low 32 bits; a size of 0xffffffff counts as failure.
 int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& size);
-// As GetLocalFileTimeAndSize, but the time stays UTC.
-int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size);
+// As GetLocalFileTimeAndSize, but the time stays UTC. readableByAll, when
+// given, tells whether the permission bits let owner, group and others read.
+int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size, bool* readableByAll = nullptr);
 
 } // namespace larkspool

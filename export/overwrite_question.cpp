@@ -6,26 +6,32 @@
 
 namespace larkspool {
 
-void ReadFileLines(const std::string& path, std::string& sizeLine, std::string& dateLine)
+OverwriteSide ReadFileSide(const std::string& path)
 {
-    FileTicks modified = 0;
-    DWORD size = 0;
-    if (GetLocalFileTimeAndSize(path, modified, size) != 0) {
-        sizeLine.clear();
-        dateLine.clear();
-        return;
-    }
-    sizeLine = FormatSizeLine(size);
-    dateLine = FormatDateLine(modified);
+    OverwriteSide side;
+    side.readable = GetLocalFileTimeAndSize(path, side.modified, side.size) == 0;
+    return side;
+}
+
+void SetQuestionTexts(OverwriteQuestion& question, const std::string& fileName, const OverwriteSide& old,
+                      const OverwriteSide& replacement)
+{
+    question.FileName = fileName;
+    question.ConflictLine = "このﾌｫﾙﾀﾞには既に'" + fileName + "'ﾌｧｲﾙが存在します。";
+    question.Old = old;
+    question.New = replacement;
+    const auto lines = [](const OverwriteSide& side, std::string& sizeLine, std::string& dateLine) {
+        sizeLine = side.readable ? FormatSizeLine(side.size) : std::string();
+        dateLine = side.readable ? FormatDateLine(side.modified) : std::string();
+    };
+    lines(old, question.SizeOld, question.DateOld);
+    lines(replacement, question.SizeNew, question.DateNew);
 }
 
 OverwriteQuestion MakeExportQuestion(const TCacheEntry& entry, const std::string& destPath)
 {
     OverwriteQuestion question;
-    question.ConflictLine = "このﾌｫﾙﾀﾞには既に'" + entry.Name + "'ﾌｧｲﾙが存在します。";
-    ReadFileLines(destPath, question.SizeOld, question.DateOld);
-    question.SizeNew = FormatSizeLine(entry.SizeLow);
-    question.DateNew = FormatDateLine(entry.Modified);
+    SetQuestionTexts(question, entry.Name, ReadFileSide(destPath), {true, entry.SizeLow, entry.Modified});
     question.IconFileOld = destPath;
     question.IconFileNew = entry.LocalFile;
     return question;

@@ -10,8 +10,19 @@ namespace larkspool {
 
 inline constexpr const char* kOverwriteCaption = "ﾌｧｲﾙの上書きの確認";
 
+// One side of the question as a terminal tells it: the file's size and
+// local modification time, when it can be read.
+struct OverwriteSide {
+    bool readable = false;
+    DWORD size = 0;
+    FileTicks modified = 0;
+};
+
 struct OverwriteQuestion {
+    std::string FileName;
     std::string ConflictLine;
+    OverwriteSide Old;
+    OverwriteSide New;
     // Empty when that side's file cannot be read.
     std::string SizeOld;
     std::string DateOld;
@@ -25,7 +36,12 @@ struct OverwriteQuestion {
 // The export's question: the existing file at destPath against the entry.
 OverwriteQuestion MakeExportQuestion(const TCacheEntry& entry, const std::string& destPath);
 
-// The size and date lines of a file on disk, both empty when it cannot be read.
-void ReadFileLines(const std::string& path, std::string& sizeLine, std::string& dateLine);
+// A file on disk as one side of the question.
+OverwriteSide ReadFileSide(const std::string& path);
+
+// Sets the question's name, conflict line and both sides, with their size
+// and date lines (empty for a side that cannot be read).
+void SetQuestionTexts(OverwriteQuestion& question, const std::string& fileName, const OverwriteSide& old,
+                      const OverwriteSide& replacement);
 
 } // namespace larkspool

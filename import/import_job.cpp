@@ -19,6 +19,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <functional>
+#include <memory>
 #include <unordered_map>
 
 namespace larkspool {
@@ -26,19 +29,63 @@ namespace {
 
 constexpr const char* kCannotCopy = "cannot copy to";
 
-// The new cache file gets the usual permissions of a new file, whatever the
-// source's: a read-only source must not make a read-only cache file.
-int CopyToCacheFile(const std::string& source, const std::string& cacheFile)
+// What went wrong filling a cache file: errno, and whether it was the time.
+struct FillFailure {
+    int error = 0;
+    bool atTime = false;
+};
+
+// Fills the file the cache has just made (empty, open as file, or -1 to open
+// it by name) through fill and gives it the time modified. Opened without
+// O_TRUNC: ext4 writes a file truncated to nothing back to disk as soon as it
+// is closed, which made every imported file wait for the disk. The file keeps
+// the usual permissions of a new file, whatever the source's.
+FillFailure FillCacheFile(int file, const std::string& cacheFile, FileTicks modified,
+                          const std::function<int(int)>& fill)
 {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return errno;
-    const int out = ::open(cacheFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    int error = out < 0 ? errno : CopyFileData(in, out);
-    if (out >= 0 && ::close(out) != 0 && error == 0)
-        error = errno;
-    ::close(in);
-    return error;
+    if (file < 0)
+        file = ::open(cacheFile.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (file < 0)
+        return {errno};
+    FillFailure failure{fill(file)};
+    if (failure.error == 0 && SetFileTimeUtc(file, modified) != 0)
+        failure = {errno, true};
+    if (::close(file) != 0 && failure.error == 0)
+        failure.error = errno;
+    return failure;
+}
+
+FillFailure CopyToCacheFile(const ImportFileRecord& record, int file, const std::string& cacheFile)
+{
+    return FillCacheFile(file, cacheFile, record.Modified, [&](int out) {
+        const int in = ::open(record.LocalPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0)
+            return errno;
+        const int error = CopyFileData(in, out);
+        ::close(in);
+        return error;
+    });
+}
+
+// The page with its file:// links under baseFolder turned back into web links.
+FillFailure RewritePageToCacheFile(HtmlReader& reader, const ImportFileRecord& record,
+                                   const std::string& defaultFile, const std::string& baseFolder, int file,
+                                   const std::string& cacheFile)
+{
+    return FillCacheFile(file, cacheFile, record.Modified, [&](int out) {
+        using Stream = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+        const Stream in(std::fopen(record.LocalPath.c_str(), "rb"), std::fclose);
+        if (!in)
+            return errno;
+        const Stream page(OpenWriteStream(out), std::fclose);
+        if (!page)
+            return errno;
+        errno = 0;
+        if (RewriteHtmlStream(reader, in.get(), PageLocation(record.Url), defaultFile, kImportMode, page.get(),
+                              baseFolder) == kRewriteOk)
+            return 0;
+        return errno ? errno : EIO;
+    });
 }
 
 } // namespace
@@ -104,15 +151,16 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
     }
     const std::string cacheFile = created;
     m_host.ShowFolders("'" + ParentFolderName(record.LocalPath) + "' から '" + ParentFolderName(cacheFile) + "' へ");
-    if (IsHtmlPageName(record.LocalPath)) {
-        if (RewriteHtmlFile(reader, record.LocalPath, PageLocation(record.Url), m_defFiles.DefFile1, kImportMode,
-                            cacheFile, m_baseFolder) != kRewriteOk)
-            return Stop(PathFailure("CopyFile fails", kCannotCopy, cacheFile, SystemReason(errno)));
-    } else if (const int error = CopyToCacheFile(record.LocalPath, cacheFile)) {
-        return Stop(PathFailure("CopyFile fails", kCannotCopy, cacheFile, SystemReason(error)));
-    }
-    if (SetFileTimeUtc(cacheFile, record.Modified) != 0)
-        return Stop(PathFailure("SetLocalFileTime fails", "cannot set the time of", cacheFile, SystemReason(errno)));
+    const int file = m_cache.TakeCreatedFile(created);
+    const FillFailure failure =
+        IsHtmlPageName(record.LocalPath)
+            ? RewritePageToCacheFile(reader, record, m_defFiles.DefFile1, m_baseFolder, file, cacheFile)
+            : CopyToCacheFile(record, file, cacheFile);
+    if (failure.atTime)
+        return Stop(PathFailure("SetLocalFileTime fails", "cannot set the time of", cacheFile,
+                                SystemReason(failure.error)));
+    if (failure.error != 0)
+        return Stop(PathFailure("CopyFile fails", kCannotCopy, cacheFile, SystemReason(failure.error)));
     if (!m_cache.CommitUrlCacheEntryA(record.Url.c_str(), cacheFile.c_str(), FILETIME{0, 0},
                                       MakeFileTime(record.Modified), 0, nullptr, 0, record.Extension.c_str(),
                                       nullptr))
@@ -125,7 +173,7 @@ int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode&
 {
     if (mode == OverwriteMode::All)
         return kImportOver;
-    CacheEntryBuffer block;
+    CacheEntryBuffer& block = m_lookup;
     DWORD size = block.size();
     BOOL found = m_cache.GetUrlCacheEntryInfoA(record.Url.c_str(), block.info(), &size);
     // An entry too large for the usual block is looked up again in one that fits.

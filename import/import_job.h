@@ -65,6 +65,8 @@ private:
     int m_jobResult = 0;
     // The files share the cache's lock between questions.
     std::optional<CacheLockHold> m_lockHold;
+    CacheEntryBuffer m_lookup; // one for every file's look-up
+
 };
 
 } // namespace larkspool

@@ -11,11 +11,9 @@ OverwriteQuestion MakeImportQuestion(const INTERNET_CACHE_ENTRY_INFOA& info, con
 {
     OverwriteQuestion question;
     // Name and extension of the local file, which together are its file name.
-    question.ConflictLine = "このﾌｫﾙﾀﾞには既に'" + FileNameOf(localPath) + "'ﾌｧｲﾙが存在します。";
-    question.SizeOld = FormatSizeLine(info.dwSizeLow);
-    question.DateOld = FormatDateLine(FileTimeToLocalFileTime(FileTimeTicks(info.LastModifiedTime)));
+    const OverwriteSide cached{true, info.dwSizeLow, FileTimeToLocalFileTime(FileTimeTicks(info.LastModifiedTime))};
+    SetQuestionTexts(question, FileNameOf(localPath), cached, ReadFileSide(localPath));
     question.IconFileOld = info.lpszLocalFileName ? info.lpszLocalFileName : "";
-    ReadFileLines(localPath, question.SizeNew, question.DateNew);
     question.IconFileNew = localPath;
     return question;
 }

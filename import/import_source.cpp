@@ -78,13 +78,15 @@ int AddImportFile(const std::string& source, const std::string& relativePath, st
     const std::string fileName = relativePath.substr(relativePath.rfind('/') + 1);
     const std::size_t dot = fileName.rfind('.');
     record.Extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
-    if (GetFileTimeAndSize(record.LocalPath, record.Modified, record.Size) != 0) {
+    bool readableByAll = false;
+    if (GetFileTimeAndSize(record.LocalPath, record.Modified, record.Size, &readableByAll) != 0) {
         failure = record.LocalPath + ": " + SystemReason(errno);
         return -1;
     }
     // Read now, not half-way through the import: a file that cannot be
-    // opened stops the collection with its name.
-    if (::faccessat(AT_FDCWD, record.LocalPath.c_str(), R_OK, AT_EACCESS) != 0) {
+    // opened stops the collection with its name. Bits that let everyone
+    // read spare the question (a call per file).
+    if (!readableByAll && ::faccessat(AT_FDCWD, record.LocalPath.c_str(), R_OK, AT_EACCESS) != 0) {
         failure = record.LocalPath + ": " + SystemReason(errno);
         return -1;
     }

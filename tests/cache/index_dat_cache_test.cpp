@@ -12,6 +12,10 @@
 #include <set>
 #include <thread>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace {
 
 using larkspool::CacheEntryBuffer;
@@ -229,6 +233,61 @@ TEST_F(IndexDatCache, a_second_store_on_the_same_folder_sees_every_change)
     EXPECT_TRUE(m_cache.DeleteUrlCacheEntryA("http://a/2.htm"));
     EXPECT_EQ(ListEntries(other).size(), 501u);
 }
+
+// Look-ups remember the chain of HASH tables; tables appended since, by this
+// store inside one hold or by another store in between, are still searched.
+TEST_F(IndexDatCache, look_ups_reach_tables_appended_since_the_last)
+{
+    larkspool::IndexDatCache other(m_folder);
+    const auto found = [](larkspool::IndexDatCache& cache, const std::string& url) {
+        CacheEntryBuffer buffer;
+        DWORD size = buffer.size();
+        return cache.GetUrlCacheEntryInfoA(url.c_str(), buffer.info(), &size) == TRUE;
+    };
+    std::vector<std::string> urls;
+    for (int round = 0; round < 4; ++round) {
+        larkspool::IndexDatCache& writer = round % 2 ? other : m_cache;
+        const larkspool::CacheLockHold hold(writer);
+        for (int i = 0; i < 400; ++i) {
+            urls.push_back("http://r" + std::to_string(round) + "/" + std::to_string(i) + ".htm");
+            Add(writer, urls.back());
+            ASSERT_TRUE(found(writer, urls.back())) << urls.back();
+        }
+    }
+    for (larkspool::IndexDatCache* cache : {&m_cache, &other}) {
+        const larkspool::CacheLockHold hold(*cache);
+        EXPECT_EQ(std::count_if(urls.begin(), urls.end(), [&](const std::string& url) { return found(*cache, url); }),
+                  1600);
+    }
+}
+
+#ifndef _WIN32
+// The file a reservation made is handed over open, once, to whoever names it;
+// one nobody takes is closed by the next call. (Windows keeps none open.)
+TEST_F(IndexDatCache, the_reserved_file_is_taken_open_once)
+{
+    const auto openFiles = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    char path[MAX_PATH] = {};
+    ASSERT_TRUE(m_cache.CreateUrlCacheEntryA("http://a/taken.htm", 0, "htm", path, 0));
+
+    EXPECT_EQ(m_cache.TakeCreatedFile("/elsewhere/taken[1].htm"), -1);
+    const int file = m_cache.TakeCreatedFile(path);
+    ASSERT_GE(file, 0);
+    EXPECT_EQ(m_cache.TakeCreatedFile(path), -1);
+    EXPECT_EQ(::write(file, "taken", 5), 5);
+    ::close(file);
+    EXPECT_EQ(larkspool::testing::ReadFile(path), "taken");
+
+    const auto before = openFiles(); // index.dat open by now
+    ASSERT_TRUE(m_cache.CreateUrlCacheEntryA("http://a/left.htm", 0, "htm", path, 0));
+    EXPECT_TRUE(m_cache.CommitUrlCacheEntryA("http://a/left.htm", path, FILETIME{}, FILETIME{}, 0, nullptr, 0, "htm",
+                                             nullptr));
+    EXPECT_EQ(m_cache.TakeCreatedFile(path), -1);
+    EXPECT_EQ(openFiles(), before);
+}
+#endif
 
 TEST_F(IndexDatCache, a_later_write_removes_old_content_files_no_record_names_and_nothing_else)
 {

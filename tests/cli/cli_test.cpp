@@ -447,6 +447,26 @@ TEST_F(CliOnDemo, job_failures_are_one_english_line_with_path_and_reason)
     EXPECT_EQ(empty.err, "Larkspool for Windows: the cache holds no files\n");
 }
 
+// The window's question on a terminal: English lines with both sides' sizes
+// and times, the answer read from standard input.
+TEST_F(CliOnDemo, the_overwrite_question_is_english_and_takes_its_answer)
+{
+    const QStringList exportImg{QStringLiteral("export"), QStringLiteral("--to"), Dir() + QStringLiteral("/out"),
+                                QStringLiteral("--overwrite"), QStringLiteral("ask"),
+                                QStringLiteral("www.larkspool.test/img")};
+    ASSERT_EQ(Start(exportImg).exitCode, 0);
+    const std::string logo = m_folder.Under("out/www.larkspool.test/img/logo.gif");
+    larkspool::testing::WriteFile(logo, "mine");
+
+    const CliRun run = Start(exportImg, "c\n");
+
+    EXPECT_NE(run.err.find("'logo.gif' is already there\n  now: 4 bytes, modified 20"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("  new: "), std::string::npos) << run.err;
+    EXPECT_TRUE(std::all_of(run.err.begin(), run.err.end(), [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7F); }))
+        << run.err;
+    EXPECT_EQ(larkspool::testing::ReadFile(logo), "mine");
+}
+
 // A cache its user may read but not change. Permissions do not hold for
 // root, so ctest runs these again as an unprivileged user.
 class CliReadOnly : public Cli {
