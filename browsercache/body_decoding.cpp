@@ -24,6 +24,17 @@ namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
 
+// kChunk bytes left uncleared: a decoder writes them before they are read,
+// and clearing 64 KiB for every small body cost more than decoding it.
+class OutputBuffer {
+public:
+    char* data() { return m_bytes.get(); }
+    static constexpr std::size_t size() { return kChunk; }
+
+private:
+    std::unique_ptr<char[]> m_bytes = std::make_unique_for_overwrite<char[]>(kChunk);
+};
+
 class Decoder {
 public:
     virtual ~Decoder() = default;
@@ -46,7 +57,7 @@ public:
 
     bool Feed(const char* input, std::size_t count, const ByteSink& sink) override
     {
-        std::vector<char>& out = m_out;
+        OutputBuffer& out = m_out;
         while (count > 0) {
             const bool nextMember = count >= 2 && static_cast<unsigned char>(input[0]) == 0x1f &&
                                     static_cast<unsigned char>(input[1]) == 0x8b;
@@ -101,7 +112,7 @@ private:
         return true;
     }
 
-    std::vector<char> m_out = std::vector<char>(kChunk);
+    OutputBuffer m_out;
     Wrapper m_wrapper;
     z_stream m_stream{};
     bool m_started = false;
@@ -119,7 +130,7 @@ public:
             return false;
         std::size_t availableIn = count;
         const auto* nextIn = reinterpret_cast<const std::uint8_t*>(input);
-        std::vector<char>& out = m_out;
+        OutputBuffer& out = m_out;
         for (;;) {
             std::size_t availableOut = out.size();
             auto* nextOut = reinterpret_cast<std::uint8_t*>(out.data());
@@ -137,7 +148,7 @@ public:
     bool Finished() const override { return m_result == BROTLI_DECODER_RESULT_SUCCESS; }
 
 private:
-    std::vector<char> m_out = std::vector<char>(kChunk);
+    OutputBuffer m_out;
     BrotliDecoderState* m_state;
     BrotliDecoderResult m_result = BROTLI_DECODER_RESULT_NEEDS_MORE_INPUT;
 };
@@ -152,7 +163,7 @@ public:
         if (!m_stream)
             return false;
         ZSTD_inBuffer in{input, count, 0};
-        std::vector<char>& out = m_out;
+        OutputBuffer& out = m_out;
         while (in.pos < in.size || m_outputFull) {
             ZSTD_outBuffer outBuffer{out.data(), out.size(), 0};
             const std::size_t result = ZSTD_decompressStream(m_stream, &outBuffer, &in);
@@ -169,7 +180,7 @@ public:
     bool Finished() const override { return m_frameEnded; }
 
 private:
-    std::vector<char> m_out = std::vector<char>(kChunk);
+    OutputBuffer m_out;
     ZSTD_DStream* m_stream;
     bool m_outputFull = false;
     bool m_frameEnded = false;
@@ -254,9 +265,9 @@ struct BodyDecoder::State {
         ssize_t got = ssize_t(want);
         if (fd >= 0) {
             do
-                got = ::pread(fd, chunk.data(), want, off_t(offset));
+                got = ::pread(fd, chunk.get(), want, off_t(offset));
             while (got < 0 && errno == EINTR);
-            piece = chunk.data();
+            piece = chunk.get();
         } else {
             memory.remove_prefix(want);
         }
@@ -292,7 +303,7 @@ struct BodyDecoder::State {
     std::string name; // the stored file's, for errors
     std::vector<std::unique_ptr<Decoder>> decoders; // decoders[0] undoes the last coding applied
     std::vector<ByteSink> stages;
-    std::vector<char> chunk;
+    std::unique_ptr<char[]> chunk; // read buffer for the stored file
     std::string error;
     bool done = false;
 };
@@ -314,7 +325,7 @@ BodyDecoder::BodyDecoder(const BodyLocation& body, std::string_view contentEncod
         return;
     state.fd = ::open(body.file.c_str(), O_RDONLY | O_CLOEXEC);
     state.offset = body.offset;
-    state.chunk.resize(std::size_t(std::min<std::uint64_t>(body.length, kChunk)));
+    state.chunk = std::make_unique_for_overwrite<char[]>(std::size_t(std::min<std::uint64_t>(body.length, kChunk)));
     if (state.fd < 0)
         state.error = "cannot open " + state.name;
     else if (body.offset > std::uint64_t(INT64_MAX))

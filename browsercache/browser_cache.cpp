@@ -53,13 +53,13 @@ std::string PageFolder(const std::string& url)
     return slash == std::string::npos ? tree + "/" : tree.substr(0, slash + 1);
 }
 
-std::uint64_t ModifiedTime(const BrowserCacheRecord& record)
+std::uint64_t ModifiedTime(const std::string& responseHead, std::uint64_t entryTime)
 {
     for (const char* header : {"Last-Modified", "Date"})
-        if (const auto value = HeaderValue(record.responseHead, header))
+        if (const auto value = HeaderValue(responseHead, header))
             if (const std::uint64_t ticks = ParseHttpDate(*value))
                 return ticks;
-    return record.entryTime;
+    return entryTime;
 }
 
 struct FileCloser {
@@ -81,8 +81,10 @@ public:
         for (const BrowserCacheRecord& record : scan.records)
             if (!record.error.empty())
                 m_problems.push_back(record.error); // the readers name the entry in it
-        for (const ListedRecord& listed : ListedRecords(scan))
-            Add(*listed.record, listed.redirectTarget);
+        const std::vector<ListedRecord> listed = ListedRecords(scan);
+        m_entries.reserve(listed.size()); // m_byUrl points into the entries
+        for (const ListedRecord& one : listed)
+            Add(std::move(scan.records[std::size_t(one.record - scan.records.data())]), one.redirectTarget);
     }
 
     BOOL Fail(DWORD error)
@@ -174,36 +176,37 @@ public:
     UrlCacheKind Kind() const { return {BrowserCacheName(m_format), true, true}; }
 
     std::vector<Entry> m_entries;
-    std::unordered_map<std::string, std::size_t> m_byUrl;
+    std::unordered_map<std::string_view, std::size_t> m_byUrl; // views of the entries' URLs
     EnumerationHandles<std::pair<std::size_t, std::string>> m_enumerations;
     std::vector<std::string> m_problems;
     DWORD m_lastError = ERROR_SUCCESS;
 
 private:
-    void Add(const BrowserCacheRecord& record, const std::string& redirectTarget)
+    // Takes the record's strings; the scan is not used again.
+    void Add(BrowserCacheRecord&& record, const std::string& redirectTarget)
     {
         Entry entry;
-        entry.key = record.key;
-        entry.url = record.url;
-        entry.head = record.responseHead;
-        entry.body = record.body;
-        entry.modified = ModifiedTime(record);
+        entry.key = std::move(record.key);
+        entry.url = std::move(record.url);
+        entry.head = std::move(record.responseHead);
+        entry.body = std::move(record.body);
+        entry.modified = ModifiedTime(entry.head, record.entryTime);
         entry.accessed = record.accessTime ? record.accessTime : record.entryTime;
+        entry.size = record.decodedSize;
         if (!redirectTarget.empty()) {
             entry.redirectPage =
-                RedirectPageText(ResolveExportLink(redirectTarget, PageFolder(record.url), kRedirectDefaultFile));
+                RedirectPageText(ResolveExportLink(redirectTarget, PageFolder(entry.url), kRedirectDefaultFile));
             entry.size = entry.redirectPage.size();
             entry.extension = "htm";
         } else {
-            entry.encoding = HeaderValue(record.responseHead, "Content-Encoding").value_or("");
-            entry.extension =
-                LocalFileExtension(HeaderValue(record.responseHead, "Content-Type").value_or(""), record.url);
+            entry.encoding = HeaderValue(entry.head, "Content-Encoding").value_or("");
+            entry.extension = LocalFileExtension(HeaderValue(entry.head, "Content-Type").value_or(""), entry.url);
         }
         entry.localPath = (m_scratch.Path() / std::to_string(m_entries.size())).string();
         if (!entry.extension.empty())
             entry.localPath += "." + entry.extension;
-        m_byUrl.emplace(entry.url, m_entries.size());
         m_entries.push_back(std::move(entry));
+        m_byUrl.emplace(m_entries.back().url, m_entries.size() - 1);
     }
 
     // The decoded size: the stored length when nothing is to be undone.

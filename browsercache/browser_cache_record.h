@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct BrowserCacheRecord {
     std::uint64_t requestTime = 0;  // FILETIME ticks (UTC) the request was sent, as the browser kept it; 0 unknown
     std::uint64_t responseTime = 0; // FILETIME ticks (UTC) the response head arrived; 0 unknown
     std::string error;            // not empty: the entry cannot be read, and why in one line
+    // The decoded body's size, counted while the entry's bytes were read
+    // anyway; unset: counted when first needed (which then names a fault).
+    std::optional<std::uint64_t> decodedSize;
 };
 
 enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, FirefoxCache2 };

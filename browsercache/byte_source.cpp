@@ -1,6 +1,8 @@
 // Reading ranges of a cache file or of bytes in memory, never past the end.
 #include "browsercache/byte_source.h"
 
+#include "cache/file_time.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,6 +53,7 @@ FileBytes::FileBytes(const std::filesystem::path& file) : m_fd(::open(file.c_str
         return;
     }
     m_size = std::uint64_t(status.st_size);
+    m_writeTicks = TimespecTicks(status.st_mtim);
     if (m_size <= kReadWholeUpTo) {
         m_whole.resize(std::size_t(m_size));
         m_readWhole = ReadFully(m_fd, 0, m_whole.data(), m_size);
@@ -61,6 +64,13 @@ FileBytes::~FileBytes()
 {
     if (m_fd >= 0)
         ::close(m_fd);
+}
+
+std::optional<std::string_view> FileBytes::Whole() const
+{
+    if (!m_readWhole)
+        return std::nullopt;
+    return std::string_view(m_whole);
 }
 
 bool FileBytes::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,9 @@ public:
     {
         return offset <= Size() && length <= Size() - offset;
     }
+    // All the bytes, when they are in memory already; nothing for a source
+    // read range by range.
+    virtual std::optional<std::string_view> Whole() const = 0;
 };
 
 // Bytes the caller keeps alive for the source's lifetime.
@@ -31,6 +35,7 @@ public:
     explicit MemoryBytes(std::string_view bytes) : m_bytes(bytes) {}
     std::uint64_t Size() const override { return m_bytes.size(); }
     bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const override;
+    std::optional<std::string_view> Whole() const override { return m_bytes; }
 
 private:
     std::string_view m_bytes;
@@ -48,10 +53,14 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     std::uint64_t Size() const override { return m_size; }
     bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const override;
+    std::optional<std::string_view> Whole() const override;
+    // The file's last-write time as FILETIME ticks (UTC), from its opening.
+    std::uint64_t WriteTicks() const { return m_writeTicks; }
 
 private:
     int m_fd = -1;
     std::uint64_t m_size = 0;
+    std::uint64_t m_writeTicks = 0;
     std::string m_whole; // the file's bytes when small
     bool m_readWhole = false;
 };

@@ -140,12 +140,14 @@ BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
         return scan;
     }
     const std::unordered_map<std::uint64_t, std::uint64_t> lastUse = LastUseFromIndex(cacheDir);
+    scan.records.reserve(entries.size());
     for (const auto& [file, hash] : entries) {
-        BrowserCacheRecord record = ReadEntryFileAt(file, ReadEntry);
+        std::uint64_t fileTicks = 0;
+        BrowserCacheRecord record = ReadEntryFileAt(file, ReadEntry, &fileTicks);
         const auto used = lastUse.find(hash);
-        record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : FileWriteTicks(file);
+        record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : fileTicks;
         if (record.entryTime == 0)
-            record.entryTime = FileWriteTicks(file);
+            record.entryTime = fileTicks;
         scan.records.push_back(std::move(record));
     }
     return scan;

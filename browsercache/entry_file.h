@@ -36,12 +36,24 @@ BrowserCacheRecord ReadEntryFile(const ByteSource& bytes, const std::filesystem:
 // when the folder cannot be listed.
 std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& folder, std::string& error);
 
+// Sets the record's decoded size when its stored body is among bytes held
+// in memory, so that the body need not be read again to be measured.
+void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record);
+
+// As ReadEntryFile on the file; fileTicks, when given, receives the file's
+// last-write time (0 when it cannot be opened).
 template <typename Reader>
-BrowserCacheRecord ReadEntryFileAt(const std::filesystem::path& file, Reader read)
+BrowserCacheRecord ReadEntryFileAt(const std::filesystem::path& file, Reader read, std::uint64_t* fileTicks = nullptr)
 {
     const FileBytes bytes(file);
-    if (bytes.IsOpen())
-        return ReadEntryFile(bytes, file, read);
+    if (fileTicks)
+        *fileTicks = bytes.WriteTicks();
+    if (bytes.IsOpen()) {
+        BrowserCacheRecord record = ReadEntryFile(bytes, file, read);
+        if (record.error.empty())
+            CountDecodedSize(bytes, record);
+        return record;
+    }
     BrowserCacheRecord record;
     record.body.file = file;
     record.error = file.filename().string() + ": cannot be opened";

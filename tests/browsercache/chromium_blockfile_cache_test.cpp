@@ -361,6 +361,7 @@ TEST(ChromiumBlockfileCache, keeps_at_most_one_external_file_open_however_many_b
             {
                 return bytes.ReadAt(offset, length, out);
             }
+            std::optional<std::string_view> Whole() const override { return bytes.Whole(); }
             FileBytes bytes;
             std::size_t& open;
         };
