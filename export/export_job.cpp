@@ -71,17 +71,8 @@ public:
     ItemSource(const ItemSource&) = delete;
     ItemSource& operator=(const ItemSource&) = delete;
     bool IsOpen() const { return m_fd.get() >= 0 || m_stream; }
-    // As a stream; nullptr (the descriptor closed) when none can be made.
-    std::FILE* ReleaseStream()
-    {
-        if (m_stream)
-            return std::exchange(m_stream, nullptr);
-        const int fd = m_fd.release();
-        std::FILE* stream = ::fdopen(fd, "rb");
-        if (!stream)
-            ::close(fd);
-        return stream;
-    }
+    // The stream, for the caller to close.
+    std::FILE* ReleaseStream() { return std::exchange(m_stream, nullptr); }
     int CopyTo(int target) const { return m_stream ? CopyStreamData(m_stream, target) : CopyFileData(m_fd.get(), target); }
 
 private:
@@ -172,7 +163,11 @@ bool ExportJob::WriteItem(const Item& item)
                                 item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
-    ItemSource source(onDemand ? -1 : ::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC), body);
+    // A page is read as a stream (fopen, no fdopen call to make).
+    const bool page = IsHtmlPageName(item.entry.LocalFile);
+    if (!onDemand && page)
+        body = std::fopen(item.entry.LocalFile.c_str(), "rbe");
+    ItemSource source(onDemand || page ? -1 : ::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC), body);
     const int sourceError = errno;
     int target = -1;
     int targetError = 0;
@@ -198,7 +193,7 @@ bool ExportJob::WriteItem(const Item& item)
         if (target < 0)
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, errno)));
     }
-    if (IsHtmlPageName(item.entry.LocalFile))
+    if (page)
         return ExportPage(item, source.ReleaseStream(), target, folder);
     FileCloser written(target);
     if (const int error = source.CopyTo(written.get())) {
@@ -209,13 +204,12 @@ bool ExportJob::WriteItem(const Item& item)
     return FinishFile(item, written.release());
 }
 
-// Gives the written file the entry's time and closes it (through stream
-// when it has one).
-bool ExportJob::FinishFile(const Item& item, int target, std::FILE* stream)
+// Gives the written file the entry's time and closes it.
+bool ExportJob::FinishFile(const Item& item, int target)
 {
     const bool timed = SetFileTimeUtc(target, item.entry.ModifiedUtc) == 0;
     const int timeError = errno;
-    if ((stream ? std::fclose(stream) : ::close(target)) != 0 && timed)
+    if (::close(target) != 0 && timed)
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath, SystemReason(errno)));
     return timed ||
            Stop(PathFailure(kTimeFailedCaption, "cannot set the time of", item.destPath, SystemReason(timeError)));
@@ -248,23 +242,21 @@ bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& 
 // gets its time before the redirect pages beside it are written.
 bool ExportJob::ExportPage(const Item& item, std::FILE* in, int target, int folder)
 {
-    std::FILE* out = in ? ::fdopen(target, "wb") : nullptr;
-    if (!out)
-        ::close(target);
+    std::FILE* out = in ? OpenWriteStream(target) : nullptr;
     const int result = out ? RewriteHtmlStream(item.reader, in, PageLocation(item.entry.SitePath), m_defFiles.DefFile1,
                                                kExportMode, out, m_copyDir)
                            : kRewriteOpenError;
     const int error = errno;
     if (in)
         std::fclose(in);
+    if (out)
+        std::fclose(out); // unbuffered: everything is written already; target stays open
     if (result != kRewriteOk) {
-        if (out)
-            std::fclose(out);
+        ::close(target);
         ::unlinkat(folder, FileNameOf(item.destPath).c_str(), 0); // a half-written page
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath, SystemReason(error)));
     }
-    // Unbuffered: everything is written already.
-    if (!FinishFile(item, ::fileno(out), out))
+    if (!FinishFile(item, target))
         return false;
     const std::string& sitePath = item.entry.SitePath;
     const std::size_t slash = sitePath.rfind('/');

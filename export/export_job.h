@@ -67,7 +67,7 @@ private:
     bool WriteItem(const Item& item);
     bool SettleConflict(const Item& item, int folder, const struct stat& existing, bool& write);
     bool ExportPage(const Item& item, std::FILE* in, int target, int folder);
-    bool FinishFile(const Item& item, int target, std::FILE* stream = nullptr);
+    bool FinishFile(const Item& item, int target);
     bool IsRealPage(const TCacheEntry& entry, const std::string& pageName);
     bool WriteRedirect(const Item& item, int folder, const std::string& pageName);
     bool RemoveFromCache(const TCacheEntry& entry);
