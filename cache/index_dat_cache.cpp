@@ -234,7 +234,7 @@ public:
     // of an import would pay for again. A read never removes anything.
     void Wrote(const IndexDatStore& store)
     {
-        m_leftHeader = store.Header();
+        store.CopyHeader(m_leftHeader);
         if (!std::exchange(m_orphansLookedFor, true))
             RemoveOrphanFiles(store, m_folder, m_clock());
     }

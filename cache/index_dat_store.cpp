@@ -216,13 +216,24 @@ void IndexDatStore::VisitBucket(std::uint32_t key, const std::function<bool(cons
     if (firstEmpty)
         *firstEmpty = 0;
     const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
+    const auto bytes = Bytes();
+    // Every table's bucket is checked against the file once, then read
+    // straight: each look-up passes it in every table of the chain.
     for (const HashTableRef& table : Chain()) {
-        for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots && i < table.slots; ++i) {
-            const auto slot = SlotAt(table, i);
-            if (!slot) {
+        if (bucket >= table.slots)
+            continue;
+        const std::uint32_t count = std::min(kHashBucketSlots, table.slots - bucket);
+        const std::uint32_t first = table.offset + kHashSlotsOffset + bucket * kHashSlotSize;
+        if (std::uint64_t(first) + std::uint64_t(count) * kHashSlotSize > bytes.size())
+            continue;
+        const std::uint8_t* slot = bytes.data() + first;
+        for (std::uint32_t i = 0; i < count; ++i, slot += kHashSlotSize) {
+            const std::uint32_t slotKey = Load32(slot);
+            const std::uint32_t at = first + i * kHashSlotSize;
+            if (SlotIsEmpty(slotKey)) {
                 if (firstEmpty && *firstEmpty == 0)
-                    *firstEmpty = table.offset + kHashSlotsOffset + i * kHashSlotSize;
-            } else if (KeyBits(slot->key) == KeyBits(key) && !visit(*slot)) {
+                    *firstEmpty = at;
+            } else if (KeyBits(slotKey) == KeyBits(key) && !visit(HashSlot{at, slotKey, Load32(slot + 4)})) {
                 return;
             }
         }
@@ -281,25 +292,32 @@ DWORD IndexDatStore::Prepare(const std::filesystem::path& folder, const std::vec
     if (!m_file.Writable())
         return ERROR_ACCESS_DENIED;
     const auto bytes = Bytes();
-    m_undo.assign(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(bytes.size(), kBlocksStart)));
+    const auto header = bytes.first(std::min<std::size_t>(bytes.size(), kBlocksStart));
+    // Most changes follow this process's own last one: the header is then as
+    // it left it, kept already, and needs no copy of its own.
+    const bool asLeft = std::equal(header.begin(), header.end(), leftHeader.begin(), leftHeader.end());
+    if (!asLeft)
+        m_undo.assign(header.begin(), header.end());
+    m_undoFrom = asLeft ? &leftHeader : &m_undo;
     switch (State()) {
     case IndexDatState::Empty: return Initialize(folder);
-    case IndexDatState::Valid: return Mend(m_undo == leftHeader);
+    case IndexDatState::Valid: return Mend(asLeft);
     case IndexDatState::Foreign: break;
     }
     return ERROR_FILE_CORRUPT;
 }
 
-std::vector<std::uint8_t> IndexDatStore::Header() const
+void IndexDatStore::CopyHeader(std::vector<std::uint8_t>& header) const
 {
     const auto bytes = Bytes();
-    return {bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(bytes.size(), kBlocksStart))};
+    header.assign(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(bytes.size(), kBlocksStart)));
 }
 
 void IndexDatStore::Undo()
 {
     auto bytes = m_file.Bytes();
-    std::copy(m_undo.begin(), m_undo.begin() + std::ptrdiff_t(std::min(m_undo.size(), bytes.size())), bytes.begin());
+    const std::vector<std::uint8_t>& undo = *m_undoFrom;
+    std::copy(undo.begin(), undo.begin() + std::ptrdiff_t(std::min(undo.size(), bytes.size())), bytes.begin());
     ForgetChain();
 }
 

@@ -81,7 +81,8 @@ public:
     // process's last change left, needs no mending of its bitmap.
     DWORD Prepare(const std::filesystem::path& folder, const std::vector<std::uint8_t>& leftHeader);
     void Undo();
-    std::vector<std::uint8_t> Header() const;
+    // The header as it is now, into header (its room reused).
+    void CopyHeader(std::vector<std::uint8_t>& header) const;
     // Adds a fresh sub-folder (created on disk) and returns its index.
     DWORD AddFolder(const std::filesystem::path& folder, std::uint32_t& index);
     // The least filled sub-folder, adding one when there is none.
@@ -128,7 +129,10 @@ private:
     void ForgetChain() { m_memory.chainTaking = ~std::uint64_t(0); }
 
     IndexDatFile& m_file;
-    std::vector<std::uint8_t> m_undo; // the header before Prepare()
+    // The header before Prepare(): leftHeader when it was that, else a copy
+    // in m_undo; leftHeader must not change before Undo().
+    std::vector<std::uint8_t> m_undo;
+    const std::vector<std::uint8_t>* m_undoFrom = &m_undo;
     IndexDatStoreMemory& m_memory;
 };
 

@@ -59,25 +59,29 @@ struct timespec OmittedTime()
     return time;
 }
 
-int ReadWriteTimeAndSize(const std::string& path, FileTicks& utc, DWORD* size, bool* readableByAll = nullptr)
+int ReadWriteTimeAndSize(const std::string& path, FileTicks& utc, DWORD* size)
 {
     // stat, not open: a pipe at path must not block the caller.
     struct stat status{};
-    if (::stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+    if (::stat(path.c_str(), &status) != 0)
         return -1;
-    utc = TimespecTicks(status.st_mtim);
-    if (readableByAll)
-        *readableByAll = (status.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == (S_IRUSR | S_IRGRP | S_IROTH);
-    if (size) {
-        const DWORD low = DWORD(std::uint64_t(status.st_size) & 0xffffffffu);
-        if (low == 0xffffffffu)
-            return -1;
-        *size = low;
-    }
-    return 0;
+    DWORD ignored = 0;
+    return TimeAndSizeOf(status, utc, size ? *size : ignored, size != nullptr);
 }
 
 } // namespace
+
+int TimeAndSizeOf(const struct stat& status, FileTicks& utc, DWORD& size, bool sizeCounts)
+{
+    if (S_ISDIR(status.st_mode))
+        return -1;
+    utc = TimespecTicks(status.st_mtim);
+    const DWORD low = DWORD(std::uint64_t(status.st_size) & 0xffffffffu);
+    if (sizeCounts && low == 0xffffffffu)
+        return -1;
+    size = low;
+    return 0;
+}
 
 FileTicks FileTimeToLocalFileTime(FileTicks utc)
 {
@@ -142,9 +146,9 @@ int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& si
     return 0;
 }
 
-int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size, bool* readableByAll)
+int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size)
 {
-    return ReadWriteTimeAndSize(path, utc, &size, readableByAll);
+    return ReadWriteTimeAndSize(path, utc, &size);
 }
 
 } // namespace larkspool

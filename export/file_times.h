@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+struct stat;
+
 namespace larkspool {
 
 // UTC to local time with the C library's time zone, at the offset in force
@@ -30,8 +32,9 @@ int SetFileTimeUtc(const std::string& path, FileTicks utc);
 int SetFileTimeUtc(int fd, FileTicks utc);
 // The size is the low 32 bits; a size of 0xffffffff counts as failure.
 int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& size);
-// As GetLocalFileTimeAndSize, but the time stays UTC. readableByAll, when
-// given, tells whether the permission bits let owner, group and others read.
-int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size, bool* readableByAll = nullptr);
+// As GetLocalFileTimeAndSize, but the time stays UTC.
+int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size);
+// The same from what stat gave; sizeCounts false lets any size pass.
+int TimeAndSizeOf(const struct stat& status, FileTicks& utc, DWORD& size, bool sizeCounts = true);
 
 } // namespace larkspool

@@ -5,14 +5,19 @@
 #include "cache/url_escapes.h"
 #include "catalogue/cache_entry.h"
 #include "export/file_copy.h"
+#include "export/file_times.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <string_view>
 #include <system_error>
 
 namespace larkspool {
@@ -34,35 +39,14 @@ std::vector<std::string> FillDomainList(const std::string& folder)
     return names;
 }
 
-int CollectImportFiles(const std::string& source, const std::string& relative, std::vector<ImportFileRecord>& list,
-                       std::string& failure)
-{
-    const std::string folder = source + "/" + relative;
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        const std::string path = relative + "/" + it->path().filename().string();
-        // The kinds come with the listing; only a link is looked at again.
-        std::error_code kindError;
-        const bool link = it->is_symlink(kindError);
-        int result = 0;
-        if (!link && it->is_directory(kindError))
-            result = CollectImportFiles(source, path, list, failure);
-        else if (it->is_directory(kindError) || it->is_other(kindError))
-            continue;
-        else
-            result = AddImportFile(source, path, list, failure);
-        if (result != 0)
-            return -1;
-    }
-    if (!error)
-        return 0;
-    failure = folder + ": " + error.message();
-    return -1;
-}
+namespace {
 
-int AddImportFile(const std::string& source, const std::string& relativePath, std::vector<ImportFileRecord>& list,
-                  std::string& failure)
+// Appends the record of the file name in the open folder (source/relative),
+// stat's status of it at hand. Its URL comes from the path; the file must
+// be readable now, not half-way through the import, so that one that is not
+// stops the collection with its name.
+int AddImportFile(const std::string& source, const std::string& relativePath, int folder, const char* name,
+                  const struct stat& status, std::vector<ImportFileRecord>& list, std::string& failure)
 {
     ImportFileRecord record;
     // The "/" of the path are the URL's; a "\" byte (the second byte of
@@ -75,24 +59,75 @@ int AddImportFile(const std::string& source, const std::string& relativePath, st
     if (asp != std::string::npos)
         record.Url.resize(asp + 4);
     record.LocalPath = source + "/" + relativePath;
-    const std::string fileName = relativePath.substr(relativePath.rfind('/') + 1);
+    const std::string_view fileName(name);
     const std::size_t dot = fileName.rfind('.');
-    record.Extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
-    bool readableByAll = false;
-    if (GetFileTimeAndSize(record.LocalPath, record.Modified, record.Size, &readableByAll) != 0) {
-        failure = record.LocalPath + ": " + SystemReason(errno);
-        return -1;
-    }
-    // Read now, not half-way through the import: a file that cannot be
-    // opened stops the collection with its name. Bits that let everyone
-    // read spare the question (a call per file).
-    if (!readableByAll && ::faccessat(AT_FDCWD, record.LocalPath.c_str(), R_OK, AT_EACCESS) != 0) {
+    record.Extension = dot == std::string_view::npos ? std::string() : std::string(fileName.substr(dot + 1));
+    constexpr mode_t kEveryoneReads = S_IRUSR | S_IRGRP | S_IROTH;
+    // Bits that let everyone read spare the question (a call per file).
+    if (TimeAndSizeOf(status, record.Modified, record.Size) != 0 ||
+        ((status.st_mode & kEveryoneReads) != kEveryoneReads && ::faccessat(folder, name, R_OK, AT_EACCESS) != 0)) {
         failure = record.LocalPath + ": " + SystemReason(errno);
         return -1;
     }
     list.push_back(std::move(record));
     return 0;
 }
+
+// Walks source/relative depth first and appends a record for every file.
+// Symbolic links to folders are not followed; other special files (pipes,
+// sockets, devices) are passed over. Each folder is read through one open
+// descriptor, and its entries are looked at relative to it.
+int CollectImportFiles(const std::string& source, const std::string& relative, std::vector<ImportFileRecord>& list,
+                       std::string& failure)
+{
+    const std::string path = source + "/" + relative;
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(path.c_str()), ::closedir);
+    if (!folder) {
+        failure = path + ": " + SystemReason(errno);
+        return -1;
+    }
+    const int fd = ::dirfd(folder.get());
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(folder.get());
+        if (!entry)
+            break;
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        const std::string child = relative + "/" + name;
+        if (entry->d_type == DT_DIR) {
+            if (CollectImportFiles(source, child, list, failure) != 0)
+                return -1;
+            continue;
+        }
+        if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+            continue;
+        // Followed: a link to a file is that file. The kind is looked at
+        // again only where the listing did not give it.
+        struct stat status{};
+        if (::fstatat(fd, name, &status, 0) != 0) {
+            failure = path + "/" + name + ": " + SystemReason(errno);
+            return -1;
+        }
+        if (S_ISDIR(status.st_mode) && entry->d_type == DT_UNKNOWN &&
+            ::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode)) {
+            if (CollectImportFiles(source, child, list, failure) != 0)
+                return -1;
+            continue;
+        }
+        if (!S_ISREG(status.st_mode))
+            continue;
+        if (AddImportFile(source, child, fd, name, status, list, failure) != 0)
+            return -1;
+    }
+    if (errno == 0)
+        return 0;
+    failure = path + ": " + SystemReason(errno);
+    return -1;
+}
+
+} // namespace
 
 int CollectDomains(const std::string& source, const std::vector<std::string>& domains,
                    std::vector<ImportFileRecord>& list, std::string* failure)
