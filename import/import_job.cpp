@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 
 namespace larkspool {
@@ -102,7 +103,8 @@ void ImportJob::ImportAll()
 {
     HtmlReader reader;
     OverwriteMode mode = OverwriteMode::None;
-    std::unordered_map<std::string, std::string> imported; // URL -> local file
+    // URL -> the record that took it; views into the list, which the job keeps.
+    std::unordered_map<std::string_view, const ImportFileRecord*> imported;
     m_jobResult = 0;
     const std::size_t n = m_importList ? m_importList->size() : 0;
     if (n > 0 && m_cache.Kind().readOnly) {
@@ -115,13 +117,14 @@ void ImportJob::ImportAll()
         if (!m_lockHold)
             m_lockHold.emplace(m_cache);
         // Two names that decode to one URL: the first file keeps it.
-        const auto [first, added] = imported.emplace(record.Url, record.LocalPath);
+        const auto [first, added] = imported.emplace(record.Url, &record);
         const int check = added ? CheckExistingEntry(record, mode) : 1;
         if (!added)
             Tell({kDuplicateUrlCaption,
-                  "'" + record.LocalPath + "' は '" + first->second + "' と同じ URL (" + record.Url +
+                  "'" + record.LocalPath + "' は '" + first->second->LocalPath + "' と同じ URL (" + record.Url +
                       ") になるため、ｺﾋﾟｰしませんでした。",
-                  "not imported " + record.LocalPath + ": the same URL (" + record.Url + ") as " + first->second},
+                  "not imported " + record.LocalPath + ": the same URL (" + record.Url + ") as " +
+                      first->second->LocalPath},
                  kMessageExclamation);
         if ((check == kImportOver || check == kImportNew) && !ImportFile(record, reader, check == kImportOver))
             return;
