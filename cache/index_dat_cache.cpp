@@ -20,6 +20,7 @@
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
+#include <tuple>
 #include <utility>
 
 namespace larkspool {
@@ -116,8 +117,31 @@ struct RecordLayout {
 class IndexDatCache::Impl {
 public:
     Impl(std::filesystem::path folder, std::function<std::uint64_t()> clock)
-        : m_folder(std::move(folder)), m_clock(std::move(clock))
+        : m_folder(std::move(folder)), m_folderPrefix((m_folder / "").string()), m_clock(std::move(clock))
     {
+    }
+
+    // The sub-folder and name of local when it is written the way
+    // CreateUrlCacheEntryA writes the paths it makes (the folder, one
+    // sub-folder, the name), found by comparing text; nothing otherwise.
+    std::optional<std::pair<std::uint8_t, std::string>> MadePathParts(const IndexDatStore& store,
+                                                                      std::string_view local) const
+    {
+        if (!local.starts_with(m_folderPrefix))
+            return std::nullopt;
+        const std::string_view rest = local.substr(m_folderPrefix.size());
+        const auto isSeparator = [](char c) { return c == '/' || c == char(std::filesystem::path::preferred_separator); };
+        const auto split = std::find_if(rest.begin(), rest.end(), isSeparator);
+        if (split == rest.end() || std::find_if(split + 1, rest.end(), isSeparator) != rest.end() ||
+            split + 1 == rest.end())
+            return std::nullopt;
+        const std::string_view sub(rest.begin(), split);
+        for (std::uint32_t i = 0; i < store.FolderCount(); ++i) {
+            const std::string name = store.FolderName(i);
+            if (!name.empty() && name == sub)
+                return std::pair{std::uint8_t(i), std::string(split + 1, rest.end())};
+        }
+        return std::nullopt;
     }
 
     std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
@@ -389,6 +413,7 @@ public:
     }
 
     std::filesystem::path m_folder;
+    std::string m_folderPrefix; // m_folder's text with a separator at its end
     std::function<std::uint64_t()> m_clock;
     bool m_orphansLookedFor = false;
     IndexDatFile m_file;
@@ -523,10 +548,11 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
             return error;
 
         const std::filesystem::path folder = impl.m_folder / store.FolderName(folderIndex);
+        const std::string folderPrefix = (folder / "").string();
         const std::string ext = CacheFileExtension(extension ? extension : "");
         std::string base = CacheFileBaseName(url);
         // Leave room for "[255]", the dot, the extension and the NUL.
-        const std::size_t fixed = (folder / "").string().size() + 5 + (ext.empty() ? 0 : ext.size() + 1) + 1;
+        const std::size_t fixed = folderPrefix.size() + 5 + (ext.empty() ? 0 : ext.size() + 1) + 1;
         if (fixed >= MAX_PATH)
             return ERROR_BAD_PATHNAME;
         if (base.size() > MAX_PATH - fixed)
@@ -537,7 +563,7 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
         DWORD failure = ERROR_SUCCESS;
         bool folderChecked = false;
         const auto tryName = [&](const std::string& name) {
-            const std::string path = (folder / name).string();
+            const std::string path = folderPrefix + name;
             std::error_code cause;
             failure = CreateNewFile(path, cause, &impl.m_createdFile);
             if (failure != ERROR_SUCCESS && failure != ERROR_FILE_EXISTS && !folderChecked) {
@@ -566,7 +592,7 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
             // the one after the last this cache made, then round from [1].
             if (impl.m_lastNumbers.size() >= kMaxRememberedNames)
                 impl.m_lastNumbers.clear();
-            unsigned& last = impl.m_lastNumbers[folder.string() + '/' + base + '.' + ext];
+            unsigned& last = impl.m_lastNumbers[folderPrefix + base + '.' + ext];
             for (unsigned i = 0; i < kMaxNumberedNames; ++i) {
                 const unsigned n = (last + i) % kMaxNumberedNames + 1;
                 if (tryName(CacheFileName(base, n, ext))) {
@@ -609,7 +635,9 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         // any, in the cache folder itself).
         std::uint8_t folder = kNoFolder;
         std::optional<std::string> name;
-        if (localFileName) {
+        if (const auto made = localFileName ? impl.MadePathParts(store, localFileName) : std::nullopt) {
+            std::tie(folder, name) = *made;
+        } else if (localFileName) {
             const std::filesystem::path parent = local.parent_path();
             bool found = store.FolderCount() == 0 && SamePath(parent, impl.m_folder) &&
                          !IsIndexFileName(local.filename().string());
@@ -654,7 +682,7 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         store.AdjustFolderFiles(folder, +1);
         store.AdjustUsage(fileSize, true);
         std::optional<std::string> keep;
-        if (name)
+        if (name && !old.empty())
             keep = (folder == kNoFolder ? impl.m_folder / *name : impl.m_folder / store.FolderName(folder) / *name)
                        .string();
         for (const HashSlot& slot : old)
