@@ -20,7 +20,6 @@
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
-#include <tuple>
 #include <utility>
 
 namespace larkspool {
@@ -63,7 +62,9 @@ bool IsSymlink(const std::filesystem::path& path)
 // cache made has its folder spelt alike).
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
 {
-    if (a.lexically_normal() == b.lexically_normal())
+    // The same text, as for every path the store made itself, needs no
+    // normalising.
+    if (a.native() == b.native() || a.lexically_normal() == b.lexically_normal())
         return true;
     std::error_code error;
     return std::filesystem::equivalent(a, b, error);
@@ -117,31 +118,8 @@ struct RecordLayout {
 class IndexDatCache::Impl {
 public:
     Impl(std::filesystem::path folder, std::function<std::uint64_t()> clock)
-        : m_folder(std::move(folder)), m_folderPrefix((m_folder / "").string()), m_clock(std::move(clock))
+        : m_folder(std::move(folder)), m_clock(std::move(clock))
     {
-    }
-
-    // The sub-folder and name of local when it is written the way
-    // CreateUrlCacheEntryA writes the paths it makes (the folder, one
-    // sub-folder, the name), found by comparing text; nothing otherwise.
-    std::optional<std::pair<std::uint8_t, std::string>> MadePathParts(const IndexDatStore& store,
-                                                                      std::string_view local) const
-    {
-        if (!local.starts_with(m_folderPrefix))
-            return std::nullopt;
-        const std::string_view rest = local.substr(m_folderPrefix.size());
-        const auto isSeparator = [](char c) { return c == '/' || c == char(std::filesystem::path::preferred_separator); };
-        const auto split = std::find_if(rest.begin(), rest.end(), isSeparator);
-        if (split == rest.end() || std::find_if(split + 1, rest.end(), isSeparator) != rest.end() ||
-            split + 1 == rest.end())
-            return std::nullopt;
-        const std::string_view sub(rest.begin(), split);
-        for (std::uint32_t i = 0; i < store.FolderCount(); ++i) {
-            const std::string name = store.FolderName(i);
-            if (!name.empty() && name == sub)
-                return std::pair{std::uint8_t(i), std::string(split + 1, rest.end())};
-        }
-        return std::nullopt;
     }
 
     std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
@@ -413,7 +391,6 @@ public:
     }
 
     std::filesystem::path m_folder;
-    std::string m_folderPrefix; // m_folder's text with a separator at its end
     std::function<std::uint64_t()> m_clock;
     bool m_orphansLookedFor = false;
     IndexDatFile m_file;
@@ -635,15 +612,15 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         // any, in the cache folder itself).
         std::uint8_t folder = kNoFolder;
         std::optional<std::string> name;
-        if (const auto made = localFileName ? impl.MadePathParts(store, localFileName) : std::nullopt) {
-            std::tie(folder, name) = *made;
-        } else if (localFileName) {
+        if (localFileName) {
             const std::filesystem::path parent = local.parent_path();
             bool found = store.FolderCount() == 0 && SamePath(parent, impl.m_folder) &&
                          !IsIndexFileName(local.filename().string());
             if (!found && SamePath(parent.parent_path(), impl.m_folder)) {
+                const std::string parentName = parent.filename().string();
                 for (std::uint32_t i = 0; i < store.FolderCount() && !found; ++i) {
-                    if (!store.FolderName(i).empty() && store.FolderName(i) == parent.filename().string()) {
+                    const std::string folderName = store.FolderName(i);
+                    if (!folderName.empty() && folderName == parentName) {
                         folder = std::uint8_t(i);
                         found = true;
                     }

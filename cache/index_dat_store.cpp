@@ -514,26 +514,13 @@ void IndexDatStore::WriteHashTable(std::uint32_t offset)
     Publish32(tables.empty() ? kHashTableOffset : tables.back().offset + kHashNextOffset, offset);
 }
 
-std::uint32_t IndexDatStore::FreeSlotFor(std::uint32_t key) const
-{
-    const std::uint32_t bucket = (key % kHashBuckets) * kHashBucketSlots;
-    for (const HashTableRef& table : Chain()) {
-        for (std::uint32_t i = bucket; i < bucket + kHashBucketSlots && i < table.slots; ++i) {
-            const std::uint32_t slot = table.offset + kHashSlotsOffset + i * kHashSlotSize;
-            if (SlotIsEmpty(Read32(slot)))
-                return slot;
-        }
-    }
-    return 0;
-}
-
 DWORD IndexDatStore::Publish(std::string_view url, const std::vector<std::uint8_t>& record,
-                             std::optional<std::uint32_t> freeSlot)
+                             std::uint32_t freeSlot)
 {
     if (record.empty() || record.size() % kBlockSize != 0)
         return ERROR_INVALID_PARAMETER;
     const std::uint32_t key = HashKey(url);
-    std::uint32_t at = freeSlot ? *freeSlot : FreeSlotFor(key);
+    std::uint32_t at = freeSlot;
     // Every block is allocated before anything is written, so that a failure
     // (a full disk) leaves the blocks as they were.
     const auto blocks = std::uint32_t(record.size() / kBlockSize);

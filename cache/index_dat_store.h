@@ -87,10 +87,10 @@ public:
     DWORD AddFolder(const std::filesystem::path& folder, std::uint32_t& index);
     // The least filled sub-folder, adding one when there is none.
     DWORD ChooseFolder(const std::filesystem::path& folder, std::uint32_t& index);
-    // Stores record (whole blocks, URL signature) and publishes it under url,
-    // in freeSlot when FindAll() gave one since the last change.
-    DWORD Publish(std::string_view url, const std::vector<std::uint8_t>& record,
-                  std::optional<std::uint32_t> freeSlot = std::nullopt);
+    // Stores record (whole blocks, URL signature) and publishes it under url
+    // in freeSlot, as FindAll() gave it since the last change (0: in a new
+    // HASH table).
+    DWORD Publish(std::string_view url, const std::vector<std::uint8_t>& record, std::uint32_t freeSlot);
     // Unpublishes the slot, then frees its record's blocks unless another
     // slot still names it; true when the record is gone.
     bool Remove(const HashSlot& slot);
@@ -98,13 +98,12 @@ public:
     void AdjustUsage(std::uint64_t bytes, bool add);
 
 private:
-    // Calls visit with each live slot of key's bucket, or of url's record,
-    // until it returns false.
     // Visits the live slots of key's bucket that match its key bits, in
     // chain order, while visit says to go on; firstEmpty, when given,
     // receives the first empty slot passed (0: none).
     void VisitBucket(std::uint32_t key, const std::function<bool(const HashSlot&)>& visit,
                      std::uint32_t* firstEmpty = nullptr) const;
+    // The same for the slots whose record holds exactly url.
     void VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit,
                       std::uint32_t* firstEmpty = nullptr) const;
     std::uint32_t Read32(std::uint32_t offset) const;
@@ -116,7 +115,6 @@ private:
     void MendBitmap(std::uint32_t capacity);
     std::uint32_t OwnedBlocks(std::uint32_t offset) const;
     DWORD Allocate(std::uint32_t blocks, std::uint32_t& offset);
-    std::uint32_t FreeSlotFor(std::uint32_t key) const;
     bool FindFreeRun(std::uint32_t blocks, std::uint32_t& first) const;
     DWORD Grow(std::uint32_t atLeast);
     void MarkBlocks(std::uint32_t first, std::uint32_t count, bool used);
