@@ -65,21 +65,22 @@ int ReadWriteTimeAndSize(const std::string& path, FileTicks& utc, DWORD* size)
     struct stat status{};
     if (::stat(path.c_str(), &status) != 0)
         return -1;
-    DWORD ignored = 0;
-    return TimeAndSizeOf(status, utc, size ? *size : ignored, size != nullptr);
+    return TimeAndSizeOf(status, utc, size);
 }
 
 } // namespace
 
-int TimeAndSizeOf(const struct stat& status, FileTicks& utc, DWORD& size, bool sizeCounts)
+int TimeAndSizeOf(const struct stat& status, FileTicks& utc, DWORD* size)
 {
     if (S_ISDIR(status.st_mode))
         return -1;
     utc = TimespecTicks(status.st_mtim);
-    const DWORD low = DWORD(std::uint64_t(status.st_size) & 0xffffffffu);
-    if (sizeCounts && low == 0xffffffffu)
-        return -1;
-    size = low;
+    if (size) {
+        const DWORD low = DWORD(std::uint64_t(status.st_size) & 0xffffffffu);
+        if (low == 0xffffffffu)
+            return -1;
+        *size = low;
+    }
     return 0;
 }
 

@@ -34,7 +34,7 @@ int SetFileTimeUtc(int fd, FileTicks utc);
 int GetLocalFileTimeAndSize(const std::string& path, FileTicks& local, DWORD& size);
 // As GetLocalFileTimeAndSize, but the time stays UTC.
 int GetFileTimeAndSize(const std::string& path, FileTicks& utc, DWORD& size);
-// The same from what stat gave; sizeCounts false lets any size pass.
-int TimeAndSizeOf(const struct stat& status, FileTicks& utc, DWORD& size, bool sizeCounts = true);
+// The same from what stat gave; size may be null.
+int TimeAndSizeOf(const struct stat& status, FileTicks& utc, DWORD* size);
 
 } // namespace larkspool

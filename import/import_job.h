@@ -66,7 +66,6 @@ private:
     // The files share the cache's lock between questions.
     std::optional<CacheLockHold> m_lockHold;
     CacheEntryBuffer m_lookup; // one for every file's look-up
-
 };
 
 } // namespace larkspool

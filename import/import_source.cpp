@@ -64,7 +64,7 @@ int AddImportFile(const std::string& source, const std::string& relativePath, in
     record.Extension = dot == std::string_view::npos ? std::string() : std::string(fileName.substr(dot + 1));
     constexpr mode_t kEveryoneReads = S_IRUSR | S_IRGRP | S_IROTH;
     // Bits that let everyone read spare the question (a call per file).
-    if (TimeAndSizeOf(status, record.Modified, record.Size) != 0 ||
+    if (TimeAndSizeOf(status, record.Modified, &record.Size) != 0 ||
         ((status.st_mode & kEveryoneReads) != kEveryoneReads && ::faccessat(folder, name, R_OK, AT_EACCESS) != 0)) {
         failure = record.LocalPath + ": " + SystemReason(errno);
         return -1;
@@ -96,25 +96,23 @@ int CollectImportFiles(const std::string& source, const std::string& relative, s
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
         const std::string child = relative + "/" + name;
-        if (entry->d_type == DT_DIR) {
+        // The kind comes with the listing; it is looked at only where the
+        // file system did not give it.
+        struct stat status{};
+        const bool isFolder = entry->d_type == DT_DIR ||
+                              (entry->d_type == DT_UNKNOWN && ::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                               S_ISDIR(status.st_mode));
+        if (isFolder) {
             if (CollectImportFiles(source, child, list, failure) != 0)
                 return -1;
             continue;
         }
         if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
             continue;
-        // Followed: a link to a file is that file. The kind is looked at
-        // again only where the listing did not give it.
-        struct stat status{};
+        // Followed: a link to a file is that file.
         if (::fstatat(fd, name, &status, 0) != 0) {
             failure = path + "/" + name + ": " + SystemReason(errno);
             return -1;
-        }
-        if (S_ISDIR(status.st_mode) && entry->d_type == DT_UNKNOWN &&
-            ::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode)) {
-            if (CollectImportFiles(source, child, list, failure) != 0)
-                return -1;
-            continue;
         }
         if (!S_ISREG(status.st_mode))
             continue;
