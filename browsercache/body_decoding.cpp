@@ -346,4 +346,15 @@ std::string DecodeBody(const BodyLocation& body, std::string_view contentEncodin
     return decoder.Error();
 }
 
+std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t& size)
+{
+    size = 0;
+    while (decoder.Next([&size](const char*, std::size_t count) {
+        size += count;
+        return true;
+    })) {
+    }
+    return decoder.Error();
+}
+
 } // namespace larkspool::browsercache

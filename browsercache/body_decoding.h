@@ -6,6 +6,7 @@
 #include "browsercache/browser_cache_record.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -47,6 +48,10 @@ private:
 // sink may have had bytes by the time a mismatch is found.
 // Returns "" when the whole body was decoded, else why not in one line.
 std::string DecodeBody(const BodyLocation& body, std::string_view contentEncoding, const ByteSink& sink);
+
+// Decodes what is left of the body only to count its bytes into size.
+// Returns "" when the whole body was decoded, else why not in one line.
+std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t& size);
 
 // False when contentEncoding names no coding (empty, "identity"): the stored
 // bytes are the body.

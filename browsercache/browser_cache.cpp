@@ -222,11 +222,9 @@ private:
                 error = "the body lies past the end of " + entry.body.file.string();
             entry.size = entry.body.length;
         } else {
+            BodyDecoder decoder(entry.body, entry.encoding);
             std::uint64_t counted = 0;
-            error = DecodeBody(entry.body, entry.encoding, [&counted](const char*, std::size_t count) {
-                counted += count;
-                return true;
-            });
+            error = CountDecodedBytes(decoder, counted);
             entry.size = counted;
         }
         if (error.empty())

@@ -1,5 +1,5 @@
-// zlib's own CRC-32: the readers link zlib for the bodies anyway, and its
-// is several times faster than a byte-at-a-time table.
+// zlib's own CRC-32: the readers link zlib for the bodies anyway, and it is
+// several times faster than a table read a byte at a time.
 #include "browsercache/crc32.h"
 
 #include <zlib.h>

@@ -40,15 +40,10 @@ void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record)
         record.decodedSize = body.length;
         return;
     }
-    std::uint64_t counted = 0;
     BodyDecoder decoder(whole->substr(std::size_t(body.offset), std::size_t(body.length)),
                         body.hasCrc32 ? std::optional(body.crc32) : std::nullopt, encoding);
-    while (decoder.Next([&counted](const char*, std::size_t count) {
-        counted += count;
-        return true;
-    })) {
-    }
-    if (decoder.Error().empty())
+    std::uint64_t counted = 0;
+    if (CountDecodedBytes(decoder, counted).empty())
         record.decodedSize = counted;
 }
 
