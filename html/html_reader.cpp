@@ -54,8 +54,9 @@ HtmlReader::HtmlReader()
 {
 }
 
-void HtmlReader::reset()
+void HtmlReader::reset(int blockSize)
 {
+    block.resize(blockSize);
     fillCount = -1;
     readPosition = 0;
 }
@@ -77,7 +78,7 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
     int& pos = reader.readPosition;
     for (;;) {
         if (pos >= reader.fillCount) {
-            const std::size_t got = std::fread(reader.block.data(), 1, HtmlReader::kBlockSize, source);
+            const std::size_t got = std::fread(reader.block.data(), 1, reader.block.size(), source);
             if (got == 0)
                 return std::ferror(source) ? kChunkReadError : kChunkEndOfFile;
             reader.fillCount = static_cast<int>(got);

@@ -17,20 +17,22 @@ constexpr std::string_view kKeptSchemes[] = {"mailto:", "ftp://", "gopher://"};
 
 // Upper-cases single-byte characters; both bytes of a Shift-JIS character
 // stay as they are, so a trail byte never turns into a letter of a name.
+// Upper-casing leaves every byte from 0x80 up alone, so only the trail bytes
+// need a second look, and only in a tag that has such bytes at all.
 void UpperCaseCopy(std::string_view text, std::string& out)
 {
     out.resize(text.size());
+    bool wide = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            out[i] = UpperAscii(text[i]);
-        } else if (IsShiftJisLeadByte(text[i])) {
+        out[i] = UpperAscii(text[i]);
+        wide |= static_cast<unsigned char>(text[i]) >= 0x80;
+    }
+    if (!wide)
+        return;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (IsShiftJisLeadByte(text[i])) {
+            ++i;
             out[i] = text[i];
-            if (i + 1 < text.size()) {
-                ++i;
-                out[i] = text[i];
-            }
-        } else {
-            out[i] = UpperAscii(text[i]);
         }
     }
 }
