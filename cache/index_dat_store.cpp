@@ -291,8 +291,7 @@ DWORD IndexDatStore::Prepare(const std::filesystem::path& folder, const std::vec
 {
     if (!m_file.Writable())
         return ERROR_ACCESS_DENIED;
-    const auto bytes = Bytes();
-    const auto header = bytes.first(std::min<std::size_t>(bytes.size(), kBlocksStart));
+    const auto header = HeaderInUse();
     // Most changes follow this process's own last one: the header is then as
     // it left it, kept already, and needs no copy of its own.
     const bool asLeft = std::equal(header.begin(), header.end(), leftHeader.begin(), leftHeader.end());
@@ -309,16 +308,31 @@ DWORD IndexDatStore::Prepare(const std::filesystem::path& folder, const std::vec
 
 void IndexDatStore::CopyHeader(std::vector<std::uint8_t>& header) const
 {
+    const auto inUse = HeaderInUse();
+    header.assign(inUse.begin(), inUse.end());
+}
+
+std::span<const std::uint8_t> IndexDatStore::HeaderInUse() const
+{
     const auto bytes = Bytes();
-    header.assign(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min<std::size_t>(bytes.size(), kBlocksStart)));
+    const std::uint32_t capacity = std::min(Read32(kCapacityOffset), kMaxBlocks);
+    return bytes.first(std::min<std::size_t>(bytes.size(), kBitmapOffset + (capacity + 7) / 8));
 }
 
 void IndexDatStore::Undo()
 {
-    auto bytes = m_file.Bytes();
-    const std::vector<std::uint8_t>& undo = *m_undoFrom;
-    std::copy(undo.begin(), undo.begin() + std::ptrdiff_t(std::min(undo.size(), bytes.size())), bytes.begin());
     ForgetChain();
+    const std::vector<std::uint8_t>& undo = *m_undoFrom;
+    if (undo.empty())
+        return; // refused before anything was kept or written
+    auto bytes = m_file.Bytes();
+    std::copy(undo.begin(), undo.begin() + std::ptrdiff_t(std::min(undo.size(), bytes.size())), bytes.begin());
+    // Blocks a change that grew marked past the capacity put back; a byte
+    // is stored only when it changes.
+    for (std::size_t at = undo.size(); at < std::min<std::size_t>(bytes.size(), kBlocksStart); ++at) {
+        if (bytes[at] != 0)
+            bytes[at] = 0;
+    }
 }
 
 DWORD IndexDatStore::Initialize(const std::filesystem::path& folder)

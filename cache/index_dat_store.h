@@ -81,7 +81,7 @@ public:
     // process's last change left, needs no mending of its bitmap.
     DWORD Prepare(const std::filesystem::path& folder, const std::vector<std::uint8_t>& leftHeader);
     void Undo();
-    // The header as it is now, into header (its room reused).
+    // The header in use as it is now, into header (its room reused).
     void CopyHeader(std::vector<std::uint8_t>& header) const;
     // Adds a fresh sub-folder (created on disk) and returns its index.
     DWORD AddFolder(const std::filesystem::path& folder, std::uint32_t& index);
@@ -110,6 +110,11 @@ private:
     void Write32(std::uint32_t offset, std::uint32_t value);
     void Publish32(std::uint32_t offset, std::uint32_t value);
     std::uint32_t Capacity() const;
+    // The header up to the bitmap's last byte for the capacity it gives: what
+    // a change keeps to undo and compares. Bits past the capacity are only
+    // ever cleared (MendBitmap), and a set one there only keeps a block
+    // unused, so a change that grows needs none of them back.
+    std::span<const std::uint8_t> HeaderInUse() const;
     DWORD Initialize(const std::filesystem::path& folder);
     DWORD Mend(bool bitmapAsLeft);
     void MendBitmap(std::uint32_t capacity);
