@@ -41,12 +41,11 @@ std::uint64_t FileWriteTicks(const std::filesystem::path& path)
     return TicksOf(std::chrono::file_clock::to_sys(written));
 }
 
-bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size, std::uint64_t& writeTicks,
-                          std::error_code& cause)
+bool ReadFileSizeAndTicks(const char* path, std::uint64_t& size, std::uint64_t& writeTicks, std::error_code& cause)
 {
 #ifdef _WIN32
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(std::filesystem::path(path).c_str(), GetFileExInfoStandard, &data)) {
         cause.assign(int(GetLastError()), std::system_category());
         return false;
     }
@@ -58,7 +57,7 @@ bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size
     writeTicks = FileTimeTicks(data.ftLastWriteTime);
 #else
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    if (::stat(path, &info) != 0) {
         cause.assign(errno, std::generic_category());
         return false;
     }

@@ -36,8 +36,7 @@ std::uint64_t FileWriteTicks(const std::filesystem::path& path);
 
 // The file's size and last-write time in one look at it; false when it is
 // no plain file (a folder, a pipe) or cannot be read, with cause saying why.
-bool ReadFileSizeAndTicks(const std::filesystem::path& path, std::uint64_t& size, std::uint64_t& writeTicks,
-                          std::error_code& cause);
+bool ReadFileSizeAndTicks(const char* path, std::uint64_t& size, std::uint64_t& writeTicks, std::error_code& cause);
 // The later of the file's last-write and last-change (status) time, of a
 // link itself rather than what it names; 0 when they cannot be read. Setting
 // a file's write time back changes its change time, so this tells a file

@@ -59,15 +59,35 @@ bool IsSymlink(const std::filesystem::path& path)
 }
 
 // Spelt alike, or one folder under two names (asked only then: a file this
-// cache made has its folder spelt alike).
-bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b)
+// cache made has its folder spelt alike, and bText is b's text).
+bool SamePath(std::string_view a, const std::filesystem::path& b, std::string_view bText)
 {
-    // The same text, as for every path the store made itself, needs no
-    // normalising.
-    if (a.native() == b.native() || a.lexically_normal() == b.lexically_normal())
+    if (a == bText)
+        return true;
+    const std::filesystem::path aPath(a);
+    if (aPath.lexically_normal() == b.lexically_normal())
         return true;
     std::error_code error;
-    return std::filesystem::equivalent(a, b, error);
+    return std::filesystem::equivalent(aPath, b, error);
+}
+
+#ifdef _WIN32
+constexpr std::string_view kSeparators = "/\\";
+#else
+constexpr std::string_view kSeparators = "/";
+#endif
+
+// path cut at its last separator into the folder (without trailing
+// separators, a root kept) and the name after it: what parent_path() and
+// filename() give for the paths a cache is handed, without a path object
+// for each part.
+std::pair<std::string_view, std::string_view> SplitLastElement(std::string_view path)
+{
+    const std::size_t cut = path.find_last_of(kSeparators);
+    if (cut == std::string_view::npos)
+        return {{}, path};
+    const std::size_t last = path.find_last_not_of(kSeparators, cut);
+    return {path.substr(0, last == std::string_view::npos ? cut + 1 : last + 1), path.substr(cut + 1)};
 }
 
 // The links in a sub-folder, as one read of it found them.
@@ -118,7 +138,8 @@ struct RecordLayout {
 class IndexDatCache::Impl {
 public:
     Impl(std::filesystem::path folder, std::function<std::uint64_t()> clock)
-        : m_folder(std::move(folder)), m_clock(std::move(clock))
+        : m_folder(std::move(folder)), m_folderText(m_folder.string()), m_folderPrefix((m_folder / "").string()),
+          m_clock(std::move(clock))
     {
     }
 
@@ -391,6 +412,9 @@ public:
     }
 
     std::filesystem::path m_folder;
+    // Its text, and with a separator to put a sub-folder's name after.
+    std::string m_folderText;
+    std::string m_folderPrefix;
     std::function<std::uint64_t()> m_clock;
     bool m_orphansLookedFor = false;
     IndexDatFile m_file;
@@ -524,8 +548,9 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
         if (DWORD error = store.ChooseFolder(impl.m_folder, folderIndex); error != ERROR_SUCCESS)
             return error;
 
-        const std::filesystem::path folder = impl.m_folder / store.FolderName(folderIndex);
-        const std::string folderPrefix = (folder / "").string();
+        const std::string folderName = store.FolderName(folderIndex);
+        const std::string folderPrefix =
+            impl.m_folderPrefix + folderName + char(std::filesystem::path::preferred_separator);
         const std::string ext = CacheFileExtension(extension ? extension : "");
         std::string base = CacheFileBaseName(url);
         // Leave room for "[255]", the dot, the extension and the NUL.
@@ -547,7 +572,7 @@ BOOL IndexDatCache::CreateUrlCacheEntryA(LPCSTR url, DWORD /*expectedSize*/, LPC
                 // A sub-folder deleted by hand is made again at its first refusal.
                 folderChecked = true;
                 std::error_code error;
-                if (std::filesystem::create_directories(folder, error))
+                if (std::filesystem::create_directories(impl.m_folder / folderName, error))
                     failure = CreateNewFile(path, cause, &impl.m_createdFile);
             }
             // Another name is tried only when this one is taken: a folder that
@@ -599,12 +624,10 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
 
     std::uint64_t fileSize = 0;
     std::uint64_t writeTicks = 0;
-    std::filesystem::path local;
     if (localFileName) {
-        local = localFileName;
         std::error_code error;
-        if (!ReadFileSizeAndTicks(local, fileSize, writeTicks, error))
-            return impl.Fail(ERROR_FILE_NOT_FOUND, local.string() + ": " + SystemErrorText(error));
+        if (!ReadFileSizeAndTicks(localFileName, fileSize, writeTicks, error))
+            return impl.Fail(ERROR_FILE_NOT_FOUND, localFileName + (": " + SystemErrorText(error)));
     }
 
     return impl.WithWritableStore([&](IndexDatStore& store) -> DWORD {
@@ -613,11 +636,11 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         std::uint8_t folder = kNoFolder;
         std::optional<std::string> name;
         if (localFileName) {
-            const std::filesystem::path parent = local.parent_path();
-            bool found = store.FolderCount() == 0 && SamePath(parent, impl.m_folder) &&
-                         !IsIndexFileName(local.filename().string());
-            if (!found && SamePath(parent.parent_path(), impl.m_folder)) {
-                const std::string parentName = parent.filename().string();
+            const auto [parent, fileName] = SplitLastElement(localFileName);
+            bool found = store.FolderCount() == 0 && SamePath(parent, impl.m_folder, impl.m_folderText) &&
+                         !IsIndexFileName(fileName);
+            const auto [grandParent, parentName] = SplitLastElement(parent);
+            if (!found && SamePath(grandParent, impl.m_folder, impl.m_folderText)) {
                 for (std::uint32_t i = 0; i < store.FolderCount() && !found; ++i) {
                     const std::string folderName = store.FolderName(i);
                     if (!folderName.empty() && folderName == parentName) {
@@ -628,7 +651,7 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
             }
             if (!found)
                 return ERROR_INVALID_PARAMETER;
-            name = local.filename().string();
+            name = std::string(fileName);
         }
 
         std::uint32_t freeSlot = 0;
