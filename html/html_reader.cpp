@@ -78,7 +78,9 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
     int& pos = reader.readPosition;
     for (;;) {
         if (pos >= reader.fillCount) {
-            const std::size_t got = std::fread(reader.block.data(), 1, reader.block.size(), source);
+            // A short block already met the end: asking again costs a read.
+            const std::size_t got =
+                std::feof(source) ? 0 : std::fread(reader.block.data(), 1, reader.block.size(), source);
             if (got == 0)
                 return std::ferror(source) ? kChunkReadError : kChunkEndOfFile;
             reader.fillCount = static_cast<int>(got);
