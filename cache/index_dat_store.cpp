@@ -368,7 +368,9 @@ DWORD IndexDatStore::Initialize(const std::filesystem::path& folder)
 
 DWORD IndexDatStore::Mend(bool bitmapAsLeft)
 {
-    ForgetChain();
+    // A header as this process left it has the chain as remembered too.
+    if (!bitmapAsLeft)
+        ForgetChain();
     const auto length = Bytes().size();
     std::uint32_t capacity = Read32(kCapacityOffset);
     if (capacity > kMaxBlocks || FileSizeFor(capacity) > length)
