@@ -244,8 +244,17 @@ void IndexDatStore::VisitMatches(std::string_view url, const std::function<bool(
                                  std::uint32_t* firstEmpty) const
 {
     VisitBucket(
-        HashKey(url), [&](const HashSlot& slot) { return RecordUrl(Bytes(), slot.record) != url || visit(slot); },
+        KeyOf(url), [&](const HashSlot& slot) { return RecordUrl(Bytes(), slot.record) != url || visit(slot); },
         firstEmpty);
+}
+
+std::uint32_t IndexDatStore::KeyOf(std::string_view url) const
+{
+    if (!m_memory.keyUrl || url != *m_memory.keyUrl) {
+        m_memory.keyUrl = url;
+        m_memory.key = HashKey(url);
+    }
+    return m_memory.key;
 }
 
 std::optional<HashSlot> IndexDatStore::Find(std::string_view url) const
@@ -535,7 +544,7 @@ DWORD IndexDatStore::Publish(std::string_view url, const std::vector<std::uint8_
 {
     if (record.empty() || record.size() % kBlockSize != 0)
         return ERROR_INVALID_PARAMETER;
-    const std::uint32_t key = HashKey(url);
+    const std::uint32_t key = KeyOf(url);
     std::uint32_t at = freeSlot;
     // Every block is allocated before anything is written, so that a failure
     // (a full disk) leaves the blocks as they were.

@@ -42,6 +42,9 @@ struct IndexDatStoreMemory {
     // walks it, and a full file has over a hundred tables.
     std::uint64_t chainTaking = ~std::uint64_t(0);
     std::vector<HashTableRef> chain;
+    // The last URL's hash key: an add looks its URL up, then publishes it.
+    std::optional<std::string> keyUrl;
+    std::uint32_t key = 0;
 };
 
 class IndexDatStore {
@@ -106,6 +109,7 @@ private:
     // The same for the slots whose record holds exactly url.
     void VisitMatches(std::string_view url, const std::function<bool(const HashSlot&)>& visit,
                       std::uint32_t* firstEmpty = nullptr) const;
+    std::uint32_t KeyOf(std::string_view url) const;
     std::uint32_t Read32(std::uint32_t offset) const;
     void Write32(std::uint32_t offset, std::uint32_t value);
     void Publish32(std::uint32_t offset, std::uint32_t value);
