@@ -330,22 +330,28 @@ std::span<const std::uint8_t> IndexDatStore::HeaderInUse() const
 
 void IndexDatStore::Undo()
 {
-    ForgetChain();
-    const std::vector<std::uint8_t>& undo = *m_undoFrom;
-    if (undo.empty())
-        return; // refused before anything was kept or written
     auto bytes = m_file.Bytes();
+    const std::vector<std::uint8_t>& undo = *m_undoFrom;
     std::copy(undo.begin(), undo.begin() + std::ptrdiff_t(std::min(undo.size(), bytes.size())), bytes.begin());
-    // Blocks a change that grew marked past the capacity put back; a byte
-    // is stored only when it changes.
-    for (std::size_t at = undo.size(); at < std::min<std::size_t>(bytes.size(), kBlocksStart); ++at) {
-        if (bytes[at] != 0)
-            bytes[at] = 0;
+    ForgetChain();
+}
+
+void IndexDatStore::KeepWholeHeader()
+{
+    const auto bytes = Bytes();
+    const std::size_t whole = std::min<std::size_t>(bytes.size(), kBlocksStart);
+    if (m_undoFrom->size() >= whole)
+        return;
+    if (m_undoFrom != &m_undo) {
+        m_undo = *m_undoFrom;
+        m_undoFrom = &m_undo;
     }
+    m_undo.insert(m_undo.end(), bytes.begin() + std::ptrdiff_t(m_undo.size()), bytes.begin() + std::ptrdiff_t(whole));
 }
 
 DWORD IndexDatStore::Initialize(const std::filesystem::path& folder)
 {
+    KeepWholeHeader();
     ForgetChain();
     // Start from zeros whatever an interrupted start left behind (6); pages
     // that are zeros already are not touched, a sparse file stays sparse.
@@ -389,6 +395,7 @@ DWORD IndexDatStore::Mend(bool bitmapAsLeft)
     // them stay as they are.
     const auto inFile = std::uint32_t(std::min<std::uint64_t>((length - kBlocksStart) / kBlockSize, kMaxBlocks));
     if (inFile > capacity) {
+        KeepWholeHeader();
         capacity = inFile;
         Write32(kCapacityOffset, capacity);
     }
@@ -403,6 +410,7 @@ DWORD IndexDatStore::Mend(bool bitmapAsLeft)
 
 void IndexDatStore::MendBitmap(std::uint32_t capacity)
 {
+    KeepWholeHeader();
     const ReachableBlocks reach(*this, capacity);
     std::uint8_t* bitmap = m_file.Bytes().data() + kBitmapOffset;
     std::vector<std::uint8_t> bits(bitmap, bitmap + kMaxBlocks / 8);
@@ -487,6 +495,7 @@ void IndexDatStore::MarkBlocks(std::uint32_t first, std::uint32_t count, bool us
 
 DWORD IndexDatStore::Grow(std::uint32_t atLeast)
 {
+    KeepWholeHeader();
     const std::uint32_t capacity = Capacity();
     if (capacity >= kMaxBlocks)
         return ERROR_DISK_FULL;

@@ -115,10 +115,11 @@ private:
     void Publish32(std::uint32_t offset, std::uint32_t value);
     std::uint32_t Capacity() const;
     // The header up to the bitmap's last byte for the capacity it gives: what
-    // a change keeps to undo and compares. Bits past the capacity are only
-    // ever cleared (MendBitmap), and a set one there only keeps a block
-    // unused, so a change that grows needs none of them back.
+    // a change keeps to undo and compares. Only starting, mending, growing and
+    // adopting a longer file write past it; they first have the undo take the
+    // rest.
     std::span<const std::uint8_t> HeaderInUse() const;
+    void KeepWholeHeader();
     DWORD Initialize(const std::filesystem::path& folder);
     DWORD Mend(bool bitmapAsLeft);
     void MendBitmap(std::uint32_t capacity);
