@@ -30,3 +30,15 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'
 
 # rate COUNT SECONDS: COUNT per second, whole.
 rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", (t > 0) ? n / t : 0 }'; }
+
+# discard DIR: moves DIR (if any) into the trash beside it, a rename. ext4
+# creates files slowly for minutes after many were deleted, and the import,
+# which puts all its files in four folders, suffers most: nothing is deleted
+# while anything is timed. bench/run empties the trash when it ends.
+discard() {
+    [ -e "$1" ] || return 0
+    local trash
+    trash=$(dirname "$1")/trash
+    mkdir -p "$trash"
+    mv "$1" "$trash/$(basename "$1").$(date +%s%N)"
+}
