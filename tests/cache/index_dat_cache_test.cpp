@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <thread>
+#include <vector>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -125,6 +126,34 @@ TEST_F(IndexDatCache, commit_refuses_missing_files_and_files_outside_the_cache)
     EXPECT_FALSE(m_cache.CommitUrlCacheEntryA("http://host/x.htm", folderAsFile.string().c_str(), FILETIME{},
                                               FILETIME{}, 0, nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(m_cache.LastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ListEntries(m_cache).size(), 2u);
+}
+
+// A caller may spell the reserved file's path its own way: doubled
+// separators, "." elements, or the cache folder through a link.
+TEST_F(IndexDatCache, commit_takes_its_file_under_another_spelling_of_its_path)
+{
+    const std::filesystem::path made = Add(m_cache, "http://host/first.htm");
+    const std::string sub = made.parent_path().filename().string();
+    std::vector<std::string> spellings = {
+        m_folder.string() + "//" + sub + "//",
+        m_folder.string() + "/./" + sub + "/",
+    };
+    const auto link = m_temp.Path() / "link";
+    std::error_code noLinks; // Wine makes none
+    std::filesystem::create_directory_symlink(m_folder, link, noLinks);
+    if (!noLinks)
+        spellings.push_back(link.string() + "/" + sub + "/");
+    for (const std::string& folder : spellings) {
+        char reserved[MAX_PATH] = {};
+        ASSERT_TRUE(m_cache.CreateUrlCacheEntryA("http://host/b.htm", 0, "htm", reserved, 0));
+        const std::string name = std::filesystem::path(reserved).filename().string();
+        if (std::filesystem::path(reserved).parent_path().filename() != sub)
+            std::filesystem::rename(reserved, m_folder / sub / name);
+        EXPECT_TRUE(m_cache.CommitUrlCacheEntryA("http://host/b.htm", (folder + name).c_str(), FILETIME{},
+                                                 FILETIME{}, 0, nullptr, 0, "htm", nullptr))
+            << folder << name << " error " << m_cache.LastError();
+    }
     EXPECT_EQ(ListEntries(m_cache).size(), 2u);
 }
 
