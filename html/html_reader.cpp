@@ -54,9 +54,8 @@ HtmlReader::HtmlReader()
 {
 }
 
-void HtmlReader::reset(int blockSize)
+void HtmlReader::reset()
 {
-    block.resize(blockSize);
     fillCount = -1;
     readPosition = 0;
 }
@@ -78,9 +77,7 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
     int& pos = reader.readPosition;
     for (;;) {
         if (pos >= reader.fillCount) {
-            // A short block already met the end: asking again costs a read.
-            const std::size_t got =
-                std::feof(source) ? 0 : std::fread(reader.block.data(), 1, reader.block.size(), source);
+            const std::size_t got = std::fread(reader.block.data(), 1, HtmlReader::kBlockSize, source);
             if (got == 0)
                 return std::ferror(source) ? kChunkReadError : kChunkEndOfFile;
             reader.fillCount = static_cast<int>(got);

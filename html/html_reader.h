@@ -1,5 +1,5 @@
-// The reader that feeds the link rewriter: one input block read from the
-// source file, and the scanner that cuts it into chunks.
+// The reader that feeds the link rewriter: one 1024-byte input block read
+// from the source file, and the scanner that cuts it into chunks.
 #pragma once
 
 #include <cstdio>
@@ -10,16 +10,12 @@ namespace larkspool {
 
 class HtmlReader {
 public:
-    // A title is read in small blocks, since it ends early in the page; a
-    // page copy in large ones, straight from an unbuffered source. The
-    // chunks do not depend on the size.
     static constexpr int kBlockSize = 1024;
-    static constexpr int kCopyBlockSize = 64 * 1024;
 
     HtmlReader();
 
-    // Starts the next file with an empty block of blockSize bytes.
-    void reset(int blockSize = kBlockSize);
+    // Starts the next file with an empty block.
+    void reset();
 
     // Bytes [readPosition, fillCount) of block are still unread; fillCount is
     // -1 before the first read.
@@ -28,6 +24,10 @@ public:
     std::vector<char> block;
     // Appended to export links that end in "/".
     std::string defaultFile;
+    // The stdio buffer of the page being rewritten (given, so that stdio
+    // neither allocates one nor asks the file system for its size); the
+    // page's stream is closed before the reader is used again.
+    std::vector<char> sourceBuffer;
 };
 
 // ReadHtmlChunk results.

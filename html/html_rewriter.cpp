@@ -17,6 +17,9 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// The scanner takes 1024-byte blocks; the file is read in larger pieces.
+constexpr std::size_t kSourceBuffer = 64 * 1024;
+
 // Gathers the chunks of a page and writes them in large pieces; the target
 // itself is unbuffered.
 class ChunkWriter {
@@ -108,11 +111,10 @@ int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& 
                       const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder)
 {
     reader.defaultFile = defaultFile;
-    // Unbuffered, stdio reads each block straight into the reader's: no copy,
-    // no buffer of its own, no question about the file's block size.
-    std::setvbuf(source, nullptr, _IONBF, 0);
+    reader.sourceBuffer.resize(kSourceBuffer);
+    std::setvbuf(source, reader.sourceBuffer.data(), _IOFBF, kSourceBuffer);
     std::setvbuf(target, nullptr, _IONBF, 0);
-    reader.reset(HtmlReader::kCopyBlockSize); // a stopped job may have left bytes of another file
+    reader.reset(); // a stopped job may have left bytes of another file
     return CopyChunks(reader, source, target, pageLocation, mode, ConvertBaseFolder(baseFolder));
 }
 

@@ -34,7 +34,8 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
                     const std::string& baseFolder);
 
 // RewriteHtmlFile on files the caller has opened ("rb", "wb"; nothing read
-// or written yet) and closes afterwards; both are left unbuffered.
+// or written yet) and closes afterwards, the source before reader is used
+// again (it lends the source its buffer); the target is left unbuffered.
 int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
                       const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -272,6 +273,38 @@ TEST_F(HtmlRewriter, title_reading_stops_at_the_title)
     EXPECT_EQ(result, kRewriteOk);
     EXPECT_EQ(title, "First");
     EXPECT_FALSE(waitedOut);
+}
+
+// A page decoded from a browser cache comes as a stream of stdio's own
+// making; it must be read in large pieces, not byte by byte.
+TEST_F(HtmlRewriter, a_page_from_a_stream_is_read_in_large_pieces)
+{
+    struct Source {
+        std::string page;
+        std::size_t at = 0;
+        int reads = 0;
+    } source{pageOfSize(200 * 1024, "<A HREF=\"/a.htm\">a</A>\n")};
+    const cookie_io_functions_t io{[](void* cookie, char* buffer, std::size_t size) -> ssize_t {
+                                       auto& from = *static_cast<Source*>(cookie);
+                                       ++from.reads;
+                                       const std::size_t count = std::min(size, from.page.size() - from.at);
+                                       from.page.copy(buffer, count, from.at);
+                                       from.at += count;
+                                       return ssize_t(count);
+                                   },
+                                   nullptr, nullptr, nullptr};
+    std::FILE* in = fopencookie(&source, "r", io);
+    std::FILE* out = std::fopen(m_folder.Under("out.htm").c_str(), "wb");
+    ASSERT_TRUE(in && out);
+
+    const int result = larkspool::RewriteHtmlStream(m_reader, in, "host/dir/", "index.html", kExportMode, out, "");
+    std::fclose(in);
+    std::fclose(out);
+
+    EXPECT_EQ(result, kRewriteOk);
+    EXPECT_EQ(larkspool::testing::ReadFile(m_folder.Under("out.htm")),
+              replaced(source.page, "/a.htm", "../a.htm"));
+    EXPECT_LE(source.reads, 10);
 }
 #endif
 
