@@ -11,12 +11,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace larkspool {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
+// A copy through user memory; left uninitialised, since clearing it cost
+// more than a small file's whole copy.
+constexpr std::size_t kBuffer = 64 * 1024;
 
 bool KernelCopyUnsupported(int error)
 {
@@ -40,9 +43,9 @@ int WriteAll(int target, const char* data, std::size_t size)
 
 int CopyByReading(int source, int target)
 {
-    std::vector<char> buffer(64 * 1024);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBuffer);
     for (;;) {
-        const ssize_t got = ::read(source, buffer.data(), buffer.size());
+        const ssize_t got = ::read(source, buffer.get(), kBuffer);
         if (got == 0)
             return 0;
         if (got < 0) {
@@ -50,7 +53,7 @@ int CopyByReading(int source, int target)
                 continue;
             return errno;
         }
-        if (const int error = WriteAll(target, buffer.data(), std::size_t(got)))
+        if (const int error = WriteAll(target, buffer.get(), std::size_t(got)))
             return error;
     }
 }
@@ -79,9 +82,9 @@ int CopyFileData(int source, int target)
 
 int CopyStreamData(std::FILE* source, int target)
 {
-    std::vector<char> buffer(64 * 1024);
-    for (std::size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), source)) > 0;)
-        if (const int error = WriteAll(target, buffer.data(), got))
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBuffer);
+    for (std::size_t got; (got = std::fread(buffer.get(), 1, kBuffer, source)) > 0;)
+        if (const int error = WriteAll(target, buffer.get(), got))
             return error;
     return std::ferror(source) ? (errno ? errno : EIO) : 0;
 }
