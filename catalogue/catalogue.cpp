@@ -4,6 +4,7 @@
 #include "catalogue/catalogue.h"
 
 #include "cache/url_cache.h"
+#include "export/size_date_texts.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -103,6 +104,7 @@ void Catalogue::ScanCache(RefreshProgress& progress)
     progress.SetProgressPosition(0);
 
     CacheEntryBuffer buffer;
+    ListDateTexts dateTexts;
     auto fresh = std::make_unique<TCacheEntry>();
     {
         // One lock for the whole enumeration: nothing in it waits for the user.
@@ -114,7 +116,7 @@ void Catalogue::ScanCache(RefreshProgress& progress)
                 if (IsPageEntry(*buffer.info())) {
                     progress.ProcessEvents();
                     if (MakeCacheEntry(m_cache, m_readTitles ? &m_reader : nullptr, m_defFile1, *buffer.info(),
-                                       *fresh) == 0) {
+                                       *fresh, &dateTexts) == 0) {
                         m_cacheList.push_back(fresh.get());
                         m_records.push_back(std::move(fresh));
                         fresh = std::make_unique<TCacheEntry>();

@@ -110,7 +110,7 @@ bool IsExistingFile(const char* path)
 } // namespace
 
 int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFile1,
-                   const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record)
+                   const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record, ListDateTexts* dateTexts)
 {
     const bool filesOnDemand = cache.Kind().filesOnDemand;
     if (!info.lpszSourceUrlName || !info.lpszLocalFileName ||
@@ -173,7 +173,8 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh);
     record.ModifiedUtc = FileTimeTicks(modified);
     record.Modified = FileTimeToLocalFileTime(record.ModifiedUtc);
-    record.DateText = FormatListDateText(record.Modified).substr(0, kMaxDateText);
+    record.DateText =
+        (dateTexts ? dateTexts->Format(record.Modified) : FormatListDateText(record.Modified)).substr(0, kMaxDateText);
     record.Name = sitePath.substr(SplitUrlTail(sitePath, name, extension));
     record.Title.clear();
     if (titles && IsHtmlPageName(extension)) {

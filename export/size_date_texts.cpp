@@ -82,10 +82,22 @@ std::string FormatDateLine(FileTicks local)
 
 std::string FormatListDateText(FileTicks local)
 {
-    const QLocale locale = QLocale::system();
+    return ListDateTexts().Format(local);
+}
+
+std::string ListDateTexts::Format(FileTicks local)
+{
     const QDateTime fields = CalendarFields(local);
-    const QString date = locale.toString(fields.date(), QLocale::ShortFormat);
-    const QString time = locale.toString(fields.time(), WithoutFields(locale.timeFormat(QLocale::ShortFormat), "stz"));
+    QString& date = m_days[fields.date().toJulianDay()];
+    if (date.isNull())
+        date = m_locale.toString(fields.date(), QLocale::ShortFormat);
+    // Without seconds the time's text depends on its hour and minute only.
+    QString& time = m_minutes[fields.time().isValid() ? fields.time().msecsSinceStartOfDay() / 60'000 : -1];
+    if (time.isNull()) {
+        if (m_timeFormat.isNull())
+            m_timeFormat = WithoutFields(m_locale.timeFormat(QLocale::ShortFormat), "stz");
+        time = m_locale.toString(fields.time(), m_timeFormat);
+    }
     return (date + QLatin1Char(' ') + time).toStdString();
 }
 

@@ -4,7 +4,11 @@
 #include "cache/wininet_types.h"
 #include "export/file_times.h"
 
+#include <QLocale>
+#include <QString>
+
 #include <string>
+#include <unordered_map>
 
 namespace larkspool {
 
@@ -16,5 +20,20 @@ std::string FormatSizeLine(DWORD size);
 std::string FormatDateLine(FileTicks local);
 // The list's date column: short date, a blank, short time without seconds.
 std::string FormatListDateText(FileTicks local);
+
+// FormatListDateText for the entries of one listing. Formatting through the
+// system locale costs microseconds an entry, and entries share days and
+// minutes: each day's and each minute's text is made once, in the locale
+// as it was when the listing began.
+class ListDateTexts {
+public:
+    std::string Format(FileTicks local);
+
+private:
+    QLocale m_locale = QLocale::system();
+    QString m_timeFormat;
+    std::unordered_map<qint64, QString> m_days;  // Julian day
+    std::unordered_map<int, QString> m_minutes; // minute of the day
+};
 
 } // namespace larkspool

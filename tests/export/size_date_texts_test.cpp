@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace larkspool {
 namespace {
 
@@ -53,6 +55,23 @@ TEST(SizeDateTexts, list_date_is_short_date_and_time_without_seconds)
     ASSERT_EQ(text.substr(0, expectedDate.size() + 1), expectedDate + " ");
     EXPECT_NE(text.find("45"), std::string::npos);
     EXPECT_EQ(text.find("59", expectedDate.size()), std::string::npos);
+}
+
+// A listing keeps each day's and each minute's text: times that share one
+// but not the other, or differ in seconds only, still read as alone.
+TEST(SizeDateTexts, a_listing_dates_its_entries_as_one_at_a_time)
+{
+    constexpr FileTicks kMinute = 60 * 10'000'000ULL;
+    constexpr FileTicks kDay = 24 * 60 * kMinute;
+    std::vector<FileTicks> times;
+    for (FileTicks step : {FileTicks(0), kMinute / 2, kMinute, 61 * kMinute, kDay, kDay + kMinute, 400 * kDay + 7})
+        times.push_back(kSummerAfternoon + step);
+    for (int i = 1; i <= 300; ++i)
+        times.push_back(kSummerAfternoon - FileTicks(i) * 7'919 * kMinute / 3);
+    times.push_back(0);
+    ListDateTexts listing;
+    for (const FileTicks time : times)
+        EXPECT_EQ(listing.Format(time), FormatListDateText(time)) << time;
 }
 
 TEST(SizeDateTexts, date_line_is_long_date_then_time_with_seconds)
