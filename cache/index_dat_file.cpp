@@ -129,11 +129,11 @@ void IndexDatFile::Unmap()
     m_size = 0;
 }
 
-DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& /*cause*/, int* keptOpen)
+DWORD CreateNewFile(const std::string& path, std::error_code& /*cause*/, int* keptOpen)
 {
     if (keptOpen)
         *keptOpen = -1;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
+    HANDLE file = CreateFileW(std::filesystem::path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error;
@@ -257,7 +257,7 @@ void IndexDatFile::Unmap()
     m_size = 0;
 }
 
-DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause, int* keptOpen)
+DWORD CreateNewFile(const std::string& path, std::error_code& cause, int* keptOpen)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <system_error>
 
 namespace larkspool {
@@ -94,7 +95,7 @@ private:
 // ERROR_FILE_EXISTS when there is one, and sets cause to the system's reason
 // where it is known. With keptOpen, the new file is left open for writing
 // there (-1 where the platform keeps none).
-DWORD CreateNewFile(const std::filesystem::path& path, std::error_code& cause, int* keptOpen = nullptr);
+DWORD CreateNewFile(const std::string& path, std::error_code& cause, int* keptOpen = nullptr);
 // Closes a file CreateNewFile left open; nothing for -1.
 void CloseKeptFile(int fd);
 

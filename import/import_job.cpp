@@ -107,6 +107,7 @@ void ImportJob::ImportAll()
     std::unordered_map<std::string_view, const ImportFileRecord*> imported;
     m_jobResult = 0;
     const std::size_t n = m_importList ? m_importList->size() : 0;
+    imported.reserve(n);
     if (n > 0 && m_cache.Kind().readOnly) {
         Stop({kImportCaption, kReadOnlyCacheText, std::string("cannot import: ") + kReadOnlyCacheText});
         return;
