@@ -133,7 +133,8 @@ DWORD CreateNewFile(const std::string& path, std::error_code& /*cause*/, int* ke
 {
     if (keptOpen)
         *keptOpen = -1;
-    HANDLE file = CreateFileW(std::filesystem::path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
+    HANDLE file =
+        CreateFileW(std::filesystem::path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error;
