@@ -58,19 +58,6 @@ bool IsSymlink(const std::filesystem::path& path)
     return std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink;
 }
 
-// Spelt alike, or one folder under two names (asked only then: a file this
-// cache made has its folder spelt alike, and bText is b's text).
-bool SamePath(std::string_view a, const std::filesystem::path& b, std::string_view bText)
-{
-    if (a == bText)
-        return true;
-    const std::filesystem::path aPath(a);
-    if (aPath.lexically_normal() == b.lexically_normal())
-        return true;
-    std::error_code error;
-    return std::filesystem::equivalent(aPath, b, error);
-}
-
 #ifdef _WIN32
 constexpr std::string_view kSeparators = "/\\";
 #else
@@ -144,6 +131,19 @@ public:
     }
 
     std::filesystem::path IndexPath() const { return m_folder / "index.dat"; }
+
+    // The cache folder spelt alike, or under another name (asked only then:
+    // a file this cache made has its folder spelt alike).
+    bool IsCacheFolder(std::string_view path) const
+    {
+        if (path == m_folderText)
+            return true;
+        const std::filesystem::path other(path);
+        if (other.lexically_normal() == m_folder.lexically_normal())
+            return true;
+        std::error_code error;
+        return std::filesystem::equivalent(other, m_folder, error);
+    }
 
     // Opens index.dat when it exists; false (with the error set) when it
     // exists but cannot be opened. A missing file is an empty cache.
@@ -637,10 +637,10 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         std::optional<std::string> name;
         if (localFileName) {
             const auto [parent, fileName] = SplitLastElement(localFileName);
-            bool found = store.FolderCount() == 0 && SamePath(parent, impl.m_folder, impl.m_folderText) &&
+            bool found = store.FolderCount() == 0 && impl.IsCacheFolder(parent) &&
                          !IsIndexFileName(fileName);
             const auto [grandParent, parentName] = SplitLastElement(parent);
-            if (!found && SamePath(grandParent, impl.m_folder, impl.m_folderText)) {
+            if (!found && impl.IsCacheFolder(grandParent)) {
                 for (std::uint32_t i = 0; i < store.FolderCount() && !found; ++i) {
                     const std::string folderName = store.FolderName(i);
                     if (!folderName.empty() && folderName == parentName) {
