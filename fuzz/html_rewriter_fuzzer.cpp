@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     larkspool::ExtractHtmlTitle(reader, source, title);
 
     std::string tag = "<" + bytes;
-    larkspool::RewriteTagLinks(reader, tag, "h/", larkspool::kExportMode, "");
+    larkspool::RewriteTagLinks(tag, larkspool::PageLinks::ForExport("h/", ""));
     larkspool::ResolveExportLink(bytes, bytes.substr(0, size / 2), "d");
     larkspool::ResolveImportLink(bytes, bytes.substr(0, size / 3));
     return 0;

@@ -59,8 +59,7 @@ bool IsScriptTag(const std::string& chunk)
 
 // Writes the chunks of source to target; the result of the last read decides
 // between success and a read error.
-int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, const std::string& pageLocation,
-               int mode, const std::string& baseFolder)
+int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLinks& links)
 {
     ChunkWriter writer(target);
     std::string chunk;
@@ -74,10 +73,14 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, const s
             return writer.write(chunk) && writer.flush() ? kRewriteOk : kRewriteWriteError;
         if (read == kChunkComplete) {
             script = IsScriptTag(chunk);
-            if (StartsWithNoCase(chunk, "<BASE") && !StartsWithNoCase(chunk, "<BASEFONT"))
-                chunk = "<!--\r\n" + chunk + "\r\n-->"; // links must not resolve against the site
-            else
-                RewriteTagLinks(reader, chunk, pageLocation, mode, baseFolder);
+            if (StartsWithNoCase(chunk, "<BASE") && !StartsWithNoCase(chunk, "<BASEFONT")) {
+                // Links resolve against it here, and must not in the written page.
+                if (const auto href = TagAttributeValue(chunk, "HREF"))
+                    links.SetBase(*href);
+                chunk = "<!--\r\n" + chunk + "\r\n-->";
+            } else {
+                RewriteTagLinks(chunk, links);
+            }
         }
         if (!writer.write(chunk))
             return kRewriteWriteError;
@@ -110,12 +113,18 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
 int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
                       const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder)
 {
-    reader.defaultFile = defaultFile;
+    PageLinks links = mode == kExportMode ? PageLinks::ForExport(pageLocation, defaultFile)
+                                          : PageLinks::ForImport(ConvertBaseFolder(baseFolder));
+    return RewriteHtmlStream(reader, source, links, target);
+}
+
+int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, PageLinks links, std::FILE* target)
+{
     reader.sourceBuffer.resize(kSourceBuffer);
     std::setvbuf(source, reader.sourceBuffer.data(), _IOFBF, kSourceBuffer);
     std::setvbuf(target, nullptr, _IONBF, 0);
     reader.reset(); // a stopped job may have left bytes of another file
-    return CopyChunks(reader, source, target, pageLocation, mode, ConvertBaseFolder(baseFolder));
+    return CopyChunks(reader, source, target, links);
 }
 
 int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title)
@@ -142,9 +151,13 @@ int ExtractHtmlTitle(HtmlReader& reader, std::FILE* page, std::string& title)
         if (read == kChunkFull)
             continue;
         script = IsScriptTag(chunk);
+        // Spaces before the title are the page's layout, not its title.
+        const std::size_t start = chunk.find_first_not_of(' ');
+        if (afterTitle && start == std::string::npos)
+            continue;
         if (afterTitle && !(chunk.size() == 8 && StartsWithNoCase(chunk, "</TITLE>"))) {
             title.clear();
-            for (std::size_t i = 0; i < chunk.size(); ++i) {
+            for (std::size_t i = start; i < chunk.size(); ++i) {
                 // A JIS title keeps the escapes that switch its character
                 // sets, or it could never be decoded; other controls go.
                 const bool jisEscape = chunk[i] == '\x1B' && i + 1 < chunk.size() &&

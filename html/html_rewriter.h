@@ -3,6 +3,7 @@
 
 #include "html/html_reader.h"
 #include "html/link_resolution.h"
+#include "html/page_links.h"
 #include "html/tag_links.h"
 
 #include <cstdio>
@@ -38,6 +39,10 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
 // again (it lends the source its buffer); the target is left unbuffered.
 int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
                       const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder);
+
+// The same with the link rule given whole (the map rule among them); links
+// is the page's own, a <BASE HREF> changing it.
+int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, PageLinks links, std::FILE* target);
 
 // Sets title to the text run right after the first "<TITLE>" tag outside
 // scripts, without control characters; leaves it as it was when the page has
