@@ -5,6 +5,7 @@
 #include "html/html_rewriter.h"
 
 #include "html/byte_text.h"
+#include "html/css_links.h"
 
 #include <cstdio>
 #include <memory>
@@ -57,6 +58,54 @@ bool IsScriptTag(const std::string& chunk)
     return StartsWithNoCase(chunk, "<SCRIPT");
 }
 
+// Whether the chunk is the tag name (<STYLE, </STYLE) with or without attributes.
+bool IsTag(const std::string& chunk, std::string_view name)
+{
+    if (!StartsWithNoCase(chunk, name) || chunk.size() == name.size())
+        return false;
+    const char next = chunk[name.size()];
+    return next == '>' || next == '/' || next == ' ' || IsControlByte(next);
+}
+
+// The body of a <STYLE> block, gathered whole so that the stylesheet scanner
+// sees every url() in one piece. A body that grows past kMaxBody goes out as
+// it came.
+class StyleBody {
+public:
+    static constexpr std::size_t kMaxBody = 1024 * 1024;
+
+    bool Gathering() const { return m_gathering; }
+    void Begin() { m_gathering = true; }
+
+    bool Add(const std::string& chunk, ChunkWriter& writer)
+    {
+        if (!m_tooLarge && m_body.size() + chunk.size() <= kMaxBody) {
+            m_body += chunk;
+            return true;
+        }
+        m_tooLarge = true;
+        const bool written = writer.write(m_body) && writer.write(chunk);
+        m_body.clear();
+        return written;
+    }
+
+    // Writes the body, its links rewritten, and ends it.
+    bool Finish(const PageLinks& links, ChunkWriter& writer)
+    {
+        m_css.clear();
+        RewriteCssLinks(m_body, links, m_css);
+        m_body.clear();
+        m_gathering = m_tooLarge = false;
+        return writer.write(m_css);
+    }
+
+private:
+    bool m_gathering = false;
+    bool m_tooLarge = false;
+    std::string m_body;
+    std::string m_css;
+};
+
 // Writes the chunks of source to target; the result of the last read decides
 // between success and a read error.
 int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLinks& links)
@@ -65,10 +114,24 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLin
     std::string chunk;
     chunk.reserve(2 * kMaxChunk);
     bool script = false;
+    StyleBody style;
     for (;;) {
         const int read = ReadHtmlChunk(reader, source, chunk, script);
         if (read == kChunkReadError)
-            return writer.flush() ? kRewriteReadError : kRewriteWriteError;
+            return style.Finish(links, writer) && writer.flush() ? kRewriteReadError : kRewriteWriteError;
+        if (style.Gathering()) {
+            const bool atEnd = read == kChunkEndOfFile;
+            const bool ends = atEnd || (read == kChunkComplete && IsTag(chunk, "</STYLE"));
+            if (!ends || atEnd) {
+                if (!style.Add(chunk, writer))
+                    return kRewriteWriteError;
+                chunk.clear();
+            }
+            if (!ends)
+                continue;
+            if (!style.Finish(links, writer))
+                return kRewriteWriteError;
+        }
         if (read == kChunkEndOfFile)
             return writer.write(chunk) && writer.flush() ? kRewriteOk : kRewriteWriteError;
         if (read == kChunkComplete) {
@@ -81,6 +144,8 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLin
             } else {
                 RewriteTagLinks(chunk, links);
             }
+            if (IsTag(chunk, "<STYLE"))
+                style.Begin();
         }
         if (!writer.write(chunk))
             return kRewriteWriteError;

@@ -9,6 +9,7 @@
 #include "html/tag_links.h"
 
 #include "html/byte_text.h"
+#include "html/css_links.h"
 #include "html/page_links.h"
 
 #include <array>
@@ -16,7 +17,7 @@
 namespace larkspool {
 namespace {
 
-enum class ValueKind { Link, CandidateList, Refresh };
+enum class ValueKind { Link, CandidateList, Refresh, Style };
 
 struct LinkAttribute {
     std::string_view name;
@@ -30,7 +31,7 @@ constexpr LinkAttribute kLinkAttributes[] = {
     {"BACKGROUND", ValueKind::Link, {}}, {"POSTER", ValueKind::Link, {}},
     {"XLINK:HREF", ValueKind::Link, {}}, {"DATA", ValueKind::Link, "OBJECT"},
     {"SRCSET", ValueKind::CandidateList, {}}, {"IMAGESRCSET", ValueKind::CandidateList, {}},
-    {"CONTENT", ValueKind::Refresh, "META"},
+    {"CONTENT", ValueKind::Refresh, "META"},     {"STYLE", ValueKind::Style, {}},
 };
 constexpr std::size_t kAttributeCount = std::size(kLinkAttributes);
 constexpr std::string_view kKeptSchemes[] = {"mailto:", "ftp://", "gopher://"};
@@ -273,6 +274,9 @@ void RewriteTagLinks(std::string& chunk, const PageLinks& links)
             break;
         case ValueKind::Refresh:
             AppendRefresh(out, value, links);
+            break;
+        case ValueKind::Style:
+            RewriteCssLinks(value, links, out);
             break;
         }
     }

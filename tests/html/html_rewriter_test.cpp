@@ -128,6 +128,19 @@ TEST_F(HtmlRewriter, a_base_tag_sets_what_later_links_resolve_against)
                               "<IMG SRC=\"../../other/x/i.gif\">");
 }
 
+TEST_F(HtmlRewriter, rewrites_the_urls_of_style_blocks_and_attributes)
+{
+    const std::string body = "\r\n<!--\r\n" + std::string(600, ' ') + "a { background: url(/a.png) }\r\n"
+                             "@import \"/b.css\";\r\n-->\r\n";
+    const std::string page = "<STYLE TYPE=\"text/css\">" + body + "</STYLE><P STYLE=\"background:url('/p.png')\">"
+                             "<STYLEX>url(/x.png)</STYLEX><P>url(/t.png)";
+
+    EXPECT_EQ(exported(page), "<STYLE TYPE=\"text/css\">" + replaced(replaced(body, "/a.png", "../a.png"), "/b.css", "../b.css")
+                                  + "</STYLE><P STYLE=\"background:url('../p.png')\"><STYLEX>url(/x.png)</STYLEX>"
+                                    "<P>url(/t.png)");
+    EXPECT_EQ(exported("<STYLE>a{b:url(/a.png)}"), "<STYLE>a{b:url(../a.png)}");
+}
+
 TEST_F(HtmlRewriter, rewrites_tags_up_to_64_kib)
 {
     const std::string data = " DATA-X=\"" + std::string(60000, 'd') + "\"";
