@@ -142,8 +142,9 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
                 continue;
             }
         }
-        if (quoteJustToggled && !inQuote && c != ' ' && c != '>' && c != '\r' && c != '\n')
-            inQuote = true; // "a"b does not close the value
+        // "a"b does not close the value; "a"/> ends an empty element.
+        if (quoteJustToggled && !inQuote && c != ' ' && c != '>' && c != '/' && c != '\r' && c != '\n')
+            inQuote = true;
         if (IsControlByte(c)) {
             // Zero bytes among them: a chunk's end is its size, not a NUL.
             const bool afterOpeningQuote = !chunk.empty() && depth != 0 && inQuote

@@ -1,6 +1,6 @@
 // The attribute rewriter. One pass over the tag cuts it into attributes as
-// the chunk scanner reads quotes: a byte other than a space, ">", CR or LF
-// right after a closing quote reopens the value, so <A TITLE="x"HREF="y">
+// the chunk scanner reads quotes: a byte other than a space, ">", "/", CR or
+// LF right after a closing quote reopens the value, so <A TITLE="x"HREF="y">
 // holds one attribute. Only the bytes of a link change: the tag name, the
 // other attributes, spacing, quotes and case stay as they came.
 //   <IMG SRCSET="/a.png 1x, /b.png 2x" SRC=/a.png>   page host/dir/
@@ -118,7 +118,8 @@ private:
             return last == std::string_view::npos || last < from ? m_tag.size() : last;
         }
         std::size_t at = close + 1;
-        while (at < m_tag.size() && m_tag[at] != ' ' && m_tag[at] != '>' && m_tag[at] != '\r' && m_tag[at] != '\n') {
+        while (at < m_tag.size() && m_tag[at] != ' ' && m_tag[at] != '>' && m_tag[at] != '/' && m_tag[at] != '\r'
+               && m_tag[at] != '\n') {
             const std::size_t next = m_tag.find(quote, at);
             at = next == std::string_view::npos ? m_tag.size() : next + 1;
         }

@@ -59,6 +59,7 @@ TEST_F(HtmlReader, cuts_pages_into_tags_text_comments_and_scripts)
         {"<A HREF=x<B>>y", {"0:<A HREF=x<B>>", "-2:y"}},
         {"<A T='a\"b'>", {"0:<A T='a\"b'>", "-2:"}},
         {"<A T=\"a\"b>c\">", {"0:<A T=\"a\"b>c\">", "-2:"}},
+        {"<I H=\"a\"/><A H=\"b\">", {"0:<I H=\"a\"/>", "0:<A H=\"b\">", "-2:"}},
         {"it's \"x\" <B>", {"0:it's \"x\" ", "0:<B>", "-2:"}},
         {"a\0b<B\0>"s, {"0:a\0b"s, "0:<B\0>"s, "-2:"}},
     };

@@ -73,6 +73,7 @@ TEST_F(TagLinks, rewrites_every_url_bearing_attribute_and_each_candidate)
         {"<meta content=\"3, /n.htm\" http-equiv=refresh>", "<meta content=\"3, ../n.htm\" http-equiv=refresh>"},
         {"<A HREF=http://h:81/a.htm>", "<A HREF=../../h%253a81/a.htm>"},
         {"<A HREF=\"/a.htm\"\tTARGET=x>", "<A HREF=\"../a.htm\"\tTARGET=x>"},
+        {"<image width=\"4\"/ href=\"/i.svg\"/>", "<image width=\"4\"/ href=\"../i.svg\"/>"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(rewritten(c.tag), c.expected) << c.tag;
