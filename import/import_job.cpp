@@ -13,6 +13,7 @@
 #include "export/job_host.h"
 #include "export/job_progress.h"
 #include "html/html_rewriter.h"
+#include "html/stylesheet_rewriter.h"
 #include "import/import_question.h"
 
 #include <fcntl.h>
@@ -68,22 +69,23 @@ FillFailure CopyToCacheFile(const ImportFileRecord& record, int file, const std:
     });
 }
 
-// The page with its file:// links under baseFolder turned back into web links.
-FillFailure RewritePageToCacheFile(HtmlReader& reader, const ImportFileRecord& record,
-                                   const std::string& defaultFile, const std::string& baseFolder, int file,
-                                   const std::string& cacheFile)
+// The page or stylesheet with its file:// links under baseFolder turned back
+// into web links.
+FillFailure RewriteToCacheFile(HtmlReader& reader, const ImportFileRecord& record, const std::string& baseFolder,
+                               bool page, int file, const std::string& cacheFile)
 {
-    return FillCacheFile(file, cacheFile, record.Modified, [&](int out) {
+    return FillCacheFile(file, cacheFile, record.Modified, [&](int target) {
         using Stream = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
         const Stream in(std::fopen(record.LocalPath.c_str(), "rb"), std::fclose);
         if (!in)
             return errno;
-        const Stream page(OpenWriteStream(out), std::fclose);
-        if (!page)
+        const Stream out(OpenWriteStream(target), std::fclose);
+        if (!out)
             return errno;
         errno = 0;
-        if (RewriteHtmlStream(reader, in.get(), PageLocation(record.Url), defaultFile, kImportMode, page.get(),
-                              baseFolder) == kRewriteOk)
+        const PageLinks links = PageLinks::ForImport(ConvertBaseFolder(baseFolder));
+        if ((page ? RewriteHtmlStream(reader, in.get(), links, out.get())
+                  : RewriteStylesheetStream(in.get(), links, out.get())) == kRewriteOk)
             return 0;
         return errno ? errno : EIO;
     });
@@ -157,8 +159,8 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
     m_host.ShowFolders("'" + ParentFolderName(record.LocalPath) + "' から '" + ParentFolderName(cacheFile) + "' へ");
     const int file = m_cache.TakeCreatedFile(created);
     const FillFailure failure =
-        IsHtmlPageName(record.LocalPath)
-            ? RewritePageToCacheFile(reader, record, m_defFiles.DefFile1, m_baseFolder, file, cacheFile)
+        IsHtmlPageName(record.LocalPath) || IsStylesheetName(record.LocalPath)
+            ? RewriteToCacheFile(reader, record, m_baseFolder, IsHtmlPageName(record.LocalPath), file, cacheFile)
             : CopyToCacheFile(record, file, cacheFile);
     if (failure.atTime)
         return Stop(PathFailure("SetLocalFileTime fails", "cannot set the time of", cacheFile,
