@@ -29,17 +29,6 @@ bool IsNameByte(char c)
         || c == '\\' || static_cast<unsigned char>(c) >= 0x80;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void AppendUtf8(std::string& out, unsigned long code)
 {
     if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
@@ -137,10 +126,10 @@ private:
         ++at;
         if (at >= m_css.size())
             return true;
-        if (HexDigit(m_css[at]) >= 0) {
+        if (HexDigitValue(m_css[at]) >= 0) {
             unsigned long code = 0;
-            for (int n = 0; n < 6 && at < m_css.size() && HexDigit(m_css[at]) >= 0; ++n)
-                code = code * 16 + static_cast<unsigned long>(HexDigit(m_css[at++]));
+            for (int n = 0; n < 6 && at < m_css.size() && HexDigitValue(m_css[at]) >= 0; ++n)
+                code = code * 16 + static_cast<unsigned long>(HexDigitValue(m_css[at++]));
             if (at < m_css.size() && IsCssSpace(m_css[at]))
                 at += m_css.substr(at).starts_with("\r\n") ? 2 : 1;
             AppendUtf8(value, code);

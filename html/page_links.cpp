@@ -10,6 +10,7 @@
 //   a%20b.gif       (entry h/d/a b.gif)           -> a%20b.gif   (old text kept)
 #include "html/page_links.h"
 
+#include "html/byte_text.h"
 #include "html/link_resolution.h"
 #include "html/link_targets.h"
 #include "html/url_resolution.h"
@@ -17,24 +18,13 @@
 namespace larkspool {
 namespace {
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string PercentDecoded(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const int high = i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+        const int high = i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigitValue(text[i + 2]) : -1;
         if (text[i] == '%' && low >= 0) {
             out += static_cast<char>(high * 16 + low);
             i += 2;
