@@ -238,8 +238,9 @@ def requests_after_load(browser, quiet=0.5, timeout=15):
 
 
 def is_excluded(request, excluded):
-    """A request file:// cannot make: a script's fetch() of a file the site holds."""
-    if request["type"] not in ("Fetch", "XHR"):
+    """A request file:// cannot make (a script's fetch() of a file the site
+    holds), or a srcset candidate the export cannot hold."""
+    if request["type"] not in ("Fetch", "XHR", "candidate"):
         return None
     name = os.path.basename(urllib.parse.urlparse(request["url"]).path)
     for url, reason in excluded.items():
@@ -292,7 +293,12 @@ def check_offline_page(browser, root, page, expect, tally, problems):
             problems.append(f"{page}: link {link['url']} does not land on {link['expect']}")
     for candidate in facts["candidates"]:
         target = local_target(candidate, root)
-        if target is None or not os.path.isfile(target) or mark_of(target) is None:
+        if target is not None and os.path.isfile(target) and mark_of(target) is not None:
+            continue
+        reason = is_excluded({"type": "candidate", "url": candidate}, wanted["excluded"])
+        if reason:
+            tally["excluded"].add(f"{candidate}: {reason}")
+        else:
             problems.append(f"{page}: srcset candidate {candidate} is not a file of the site")
 
 
