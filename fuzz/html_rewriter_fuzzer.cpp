@@ -66,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (bytes.find('(') == std::string::npos && bytes.find('@') == std::string::npos && css != bytes)
         __builtin_trap();
     css.clear();
-    larkspool::RewriteCssLinks(bytes, larkspool::PageLinks::ForImport("C:/My%20Export"), css);
+    static const std::set<std::string, std::less<>> hosts = {"h", "o", "h%3a81"};
+    larkspool::RewriteCssLinks(bytes, larkspool::PageLinks::ForImport("C:/My%20Export", "h/d/p.htm", &hosts), css);
     return 0;
 }

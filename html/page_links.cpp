@@ -8,6 +8,8 @@
 //   /news/#latest   (entry h/news/index.html)     -> ../news/index.html#latest
 //   http://h:81/a   (entry h%3a81/a)              -> ../../h%253a81/a
 //   a%20b.gif       (entry h/d/a b.gif)           -> a%20b.gif   (old text kept)
+// and the way back, page h/d/p.htm of an imported tree holding h%3a81:
+//   ../../h%253a81/a.htm                          -> http://h:81/a.htm
 #include "html/page_links.h"
 
 #include "html/byte_text.h"
@@ -81,11 +83,14 @@ PageLinks PageLinks::ForExport(std::string pageLocation, std::string defaultFile
     return links;
 }
 
-PageLinks PageLinks::ForImport(std::string baseFolder)
+PageLinks PageLinks::ForImport(std::string baseFolder, std::string treePath,
+                               const std::set<std::string, std::less<>>* hostFolders)
 {
     PageLinks links;
     links.m_export = false;
     links.m_baseFolder = std::move(baseFolder);
+    links.m_treePath = std::move(treePath);
+    links.m_hostFolders = hostFolders;
     return links;
 }
 
@@ -100,7 +105,24 @@ void PageLinks::SetBase(std::string_view href)
 
 std::string PageLinks::Rewrite(std::string_view link) const
 {
-    return m_export ? ExportedLink(link) : ResolveImportLink(link, m_baseFolder);
+    return m_export ? ExportedLink(link) : ImportedLink(link);
+}
+
+// The export writes a link to another host as a climb out of the page's host
+// folder: ../../b.test%253a8771/x.htm from a.test/d/p.htm. On the web that is
+// http://b.test:8771/x.htm again.
+std::string PageLinks::ImportedLink(std::string_view link) const
+{
+    std::string web = ResolveImportLink(link, m_baseFolder);
+    if (web != link || !m_hostFolders || HasScheme(link) || link.starts_with('/') || !link.starts_with("../"))
+        return web;
+    const std::string tree = ResolveUrl("t:/" + m_treePath, link).substr(3);
+    const std::string_view hostLink = std::string_view(tree).substr(0, tree.find('/'));
+    const std::string hostFolder = PercentDecoded(hostLink);
+    if (hostLink.size() == tree.size() || std::string_view(m_treePath).starts_with(hostFolder + "/")
+        || !m_hostFolders->contains(hostFolder))
+        return web;
+    return "http://" + PercentDecoded(hostFolder) + tree.substr(hostLink.size());
 }
 
 std::string PageLinks::ExportedLink(std::string_view link) const

@@ -3,6 +3,7 @@
 // through Rewrite.
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -23,8 +24,12 @@ public:
     // defaultFile names what a link ending in "/" points to. With an
     // address, a link to a URL the export holds names that file.
     static PageLinks ForExport(std::string pageLocation, std::string defaultFile, PageAddress address = {});
-    // Back to the web: baseFolder as ConvertBaseFolder gives it.
-    static PageLinks ForImport(std::string baseFolder);
+    // Back to the web: baseFolder as ConvertBaseFolder gives it. With the
+    // page's path in the imported tree (host/dir/file) and the tree's host
+    // folders, a relative link into another host's folder becomes a web link
+    // to that host.
+    static PageLinks ForImport(std::string baseFolder, std::string treePath = {},
+                               const std::set<std::string, std::less<>>* hostFolders = nullptr);
 
     bool Exports() const { return m_export; }
     // A <base href>: later links resolve against it. The first one counts.
@@ -35,6 +40,7 @@ public:
 private:
     std::string ExportedLink(std::string_view link) const;
     std::string MappedLink(std::string_view link, const std::string& oldResult) const;
+    std::string ImportedLink(std::string_view link) const;
 
     bool m_export = true;
     std::string m_pageLocation;
@@ -42,6 +48,8 @@ private:
     PageAddress m_address;
     std::string m_base; // absolute; empty until a <base href>
     std::string m_baseFolder;
+    std::string m_treePath;
+    const std::set<std::string, std::less<>>* m_hostFolders = nullptr;
 };
 
 } // namespace larkspool

@@ -71,7 +71,7 @@ FillFailure CopyToCacheFile(const ImportFileRecord& record, int file, const std:
 
 // The page or stylesheet with its file:// links under baseFolder turned back
 // into web links.
-FillFailure RewriteToCacheFile(HtmlReader& reader, const ImportFileRecord& record, const std::string& baseFolder,
+FillFailure RewriteToCacheFile(HtmlReader& reader, const ImportFileRecord& record, const PageLinks& links,
                                bool page, int file, const std::string& cacheFile)
 {
     return FillCacheFile(file, cacheFile, record.Modified, [&](int target) {
@@ -83,7 +83,6 @@ FillFailure RewriteToCacheFile(HtmlReader& reader, const ImportFileRecord& recor
         if (!out)
             return errno;
         errno = 0;
-        const PageLinks links = PageLinks::ForImport(ConvertBaseFolder(baseFolder));
         if ((page ? RewriteHtmlStream(reader, in.get(), links, out.get())
                   : RewriteStylesheetStream(in.get(), links, out.get())) == kRewriteOk)
             return 0;
@@ -110,6 +109,11 @@ void ImportJob::ImportAll()
     m_jobResult = 0;
     const std::size_t n = m_importList ? m_importList->size() : 0;
     imported.reserve(n);
+    m_hostFolders.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string& tree = (*m_importList)[i].TreePath;
+        m_hostFolders.insert(tree.substr(0, tree.find('/')));
+    }
     if (n > 0 && m_cache.Kind().readOnly) {
         Stop({kImportCaption, kReadOnlyCacheText, std::string("cannot import: ") + kReadOnlyCacheText});
         return;
@@ -160,7 +164,9 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
     const int file = m_cache.TakeCreatedFile(created);
     const FillFailure failure =
         IsHtmlPageName(record.LocalPath) || IsStylesheetName(record.LocalPath)
-            ? RewriteToCacheFile(reader, record, m_baseFolder, IsHtmlPageName(record.LocalPath), file, cacheFile)
+            ? RewriteToCacheFile(reader, record,
+                                 PageLinks::ForImport(ConvertBaseFolder(m_baseFolder), record.TreePath, &m_hostFolders),
+                                 IsHtmlPageName(record.LocalPath), file, cacheFile)
             : CopyToCacheFile(record, file, cacheFile);
     if (failure.atTime)
         return Stop(PathFailure("SetLocalFileTime fails", "cannot set the time of", cacheFile,

@@ -114,4 +114,22 @@ TEST_F(PageLinksMap, a_base_sets_what_links_resolve_against)
     EXPECT_EQ(plain.Rewrite("a.htm"), "../up/a.htm");
 }
 
+TEST(PageLinksImport, links_into_another_host_folder_become_web_links_to_that_host)
+{
+    const std::set<std::string, std::less<>> hosts = {"h", "h%3a81", "o"};
+    const PageLinks links = PageLinks::ForImport("/x/Export", "h/d/p.htm", &hosts);
+    const Case cases[] = {
+        {"../../h%253a81/a.htm#f", "http://h:81/a.htm#f"},
+        {"../../o/i.png?v=1", "http://o/i.png?v=1"},
+        {"../../o", "../../o"},
+        {"../a.htm", "../a.htm"},
+        {"../../h/b.htm", "../../h/b.htm"},
+        {"../../elsewhere/c.htm", "../../elsewhere/c.htm"},
+        {"file:///x/Export/o/d.htm", "http://o/d.htm"},
+        {"//o/e.htm", "//o/e.htm"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(links.Rewrite(c.link), c.expected) << c.link;
+}
+
 } // namespace
