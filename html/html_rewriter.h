@@ -24,10 +24,11 @@ inline constexpr int kRewriteOpenError = -3;
 inline constexpr int kRewriteWriteError = -4;
 
 // Copies sourcePath to targetPath ("wb", created only once the source is
-// open) with the links of its tags rewritten: mode kExportMode makes them
-// relative to pageLocation (host/dir/) in the exported tree, any other mode
-// turns "file://" links under baseFolder back into "http://" ones. BASE tags
-// become comments. Returns kRewriteOk, kRewriteReadError, kRewriteOpenError
+// open) with the links of its tags and <STYLE> blocks rewritten: mode
+// kExportMode makes them relative to pageLocation (host/dir/) in the exported
+// tree, any other mode turns "file://" links under baseFolder back into
+// "http://" ones. The first BASE tag sets what later links resolve against;
+// every BASE tag becomes a comment. Returns kRewriteOk, kRewriteReadError, kRewriteOpenError
 // or kRewriteWriteError; after a read or write error the target keeps what was
 // written before it.
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
