@@ -152,7 +152,13 @@ void Catalogue::LookUpMissingTypes()
 {
     for (TCacheEntry* entry : m_cacheList)
         if (entry->TypeIndex == -1)
-            entry->TypeIndex = m_types.GetFileTypeIndex(entry->LocalFile);
+            entry->TypeIndex = EntryTypeIndex(*entry);
+}
+
+int Catalogue::EntryTypeIndex(const TCacheEntry& entry)
+{
+    return m_cache.Kind().filesOnDemand ? m_types.GetNameTypeIndex(entry.LocalFile)
+                                        : m_types.GetFileTypeIndex(entry.LocalFile);
 }
 
 void Catalogue::StartPickUp(const std::vector<int>& types)

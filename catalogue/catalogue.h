@@ -61,6 +61,10 @@ public:
     const FileTypeTable& FileTypes() const { return m_types; }
     // Looks up the type of every shown entry that has none yet.
     void LookUpMissingTypes();
+    // The type row of an entry: that of its cached file, or, when the cache
+    // makes its files on demand, of that file's name, whose extension the
+    // cache took from the URL and the stored content type.
+    int EntryTypeIndex(const TCacheEntry& entry);
 
     // Keeps only the entries whose TypeIndex is one of types (never -1) and
     // rebuilds the tree.

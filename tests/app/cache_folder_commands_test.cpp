@@ -3,16 +3,20 @@
 // the command that opens another cache folder; and which folder opens at
 // start.
 #include "app/cache_folder_commands.h"
+#include "app/view_styles.h"
 #include "browsercache/browser_cache.h"
 #include "settings/cache_folder_setting.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/temp_folder.h"
 
+#include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTreeView>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace larkspool::testing {
@@ -23,30 +27,36 @@ constexpr const char* kWritingButtons[] = {"sbtMove", "sbtDelete", "sbtFromLocal
 
 class BrowserCacheWindow : public ::testing::Test {
 protected:
-    BrowserCacheWindow()
-    {
-        browsercache::BrowserCacheRecord page;
-        page.url = "http://h/page.html";
-        page.responseHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
-        page.body = {m_stored.Write("entry", "<title>Kept</title>"), 0, 19};
-        browsercache::BrowserCacheScan scan;
-        scan.records.push_back(page);
-        m_cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), m_scratch.Path());
-        m_forms = std::make_unique<FormSet>(*m_cache);
-    }
+    BrowserCacheWindow() { Add("http://h/page.html", "text/html", "<title>Kept</title>"); }
     ~BrowserCacheWindow() override { m_forms.reset(); }
 
+    void Add(const std::string& url, const std::string& contentType, const std::string& body)
+    {
+        browsercache::BrowserCacheRecord record;
+        record.url = url;
+        record.responseHead = "HTTP/1.1 200 OK\r\nContent-Type: " + contentType + "\r\n";
+        record.body = {m_stored.Write(std::to_string(m_scan.records.size()), body), 0, body.size()};
+        m_scan.records.push_back(record);
+    }
+    TfrmMain& Open()
+    {
+        m_cache = std::make_unique<browsercache::BrowserCache>(std::move(m_scan), m_scratch.Path());
+        m_forms = std::make_unique<FormSet>(*m_cache);
+        return Main();
+    }
     TfrmMain& Main() { return m_forms->main(); }
 
     SettingsSandbox m_sandbox;
     TempFolder m_stored;
     TempFolder m_scratch;
+    browsercache::BrowserCacheScan m_scan;
     std::unique_ptr<browsercache::BrowserCache> m_cache;
     std::unique_ptr<FormSet> m_forms;
 };
 
 TEST_F(BrowserCacheWindow, greys_out_writing_names_the_browser_and_reads_page_titles)
 {
+    Open();
     std::vector<std::string> opened;
     Main().SetFileOpener([&](const std::string& path) { opened.push_back(path); });
     FitWindowToCache(Main(), *m_cache);
@@ -62,6 +72,52 @@ TEST_F(BrowserCacheWindow, greys_out_writing_names_the_browser_and_reads_page_ti
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0).toStdString(), "Chromium Cache");
     ASSERT_EQ(Main().catalogue().CacheList().size(), 1u);
     EXPECT_EQ(Main().catalogue().CacheList()[0]->Title, "Kept");
+}
+
+// The bodies are made only on demand, so the types come from the names.
+TEST_F(BrowserCacheWindow, files_have_the_type_of_their_name_and_content_type_in_the_list_and_the_filter)
+{
+    Add("http://h/logo", "image/png", "png");
+    Add("http://h/site.css", "text/css", "css");
+    Add("http://h/app.js?v=2", "application/javascript", "js");
+    Open();
+    FitWindowToCache(Main(), *m_cache);
+    Main().show();
+    RecordingProgress progress;
+    Main().RefreshCache(progress);
+    Main().ApplyViewStyle(QLatin1String(ViewStyleRows()[int(ViewStyle::Details)].button));
+    QTreeWidget* tree = Main().treeView();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      tree->visualItemRect(tree->topLevelItem(0)->child(0)).center());
+    for (int i = 0; i < 200 && Main().timer1()->isActive(); ++i)
+        QTest::qWait(5);
+    auto* view = static_cast<QTreeView*>(Main().listView()->CurrentView());
+    QTest::mouseClick(view->header()->viewport(), Qt::LeftButton, {},
+                      {view->header()->sectionViewportPosition(3) + 5, view->header()->height() / 2});
+
+    std::vector<std::string> types;
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        types.push_back(view->model()->index(row, 3).data().toString().toStdString());
+        EXPECT_FALSE(view->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull()) << row;
+    }
+    ASSERT_EQ(types.size(), 4u);
+    for (const std::string& type : types)
+        EXPECT_FALSE(type.empty());
+    EXPECT_TRUE(std::is_sorted(types.begin(), types.end(),
+                               [](const std::string& a, const std::string& b) { return CompareFolded(a, b) < 0; }));
+
+    QStringList extensions;
+    ModalDriver driver;
+    driver.Then([&extensions](QWidget* window) {
+        auto* list = window->findChild<QTreeWidget*>("ListView");
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            extensions << list->topLevelItem(i)->text(0);
+        ModalDriver::Click(window->findChild<QAbstractButton*>("btnCancel"));
+    });
+    Main().activateWindow();
+    QTest::keyClick(&Main(), Qt::Key_I, Qt::ControlModifier);
+
+    EXPECT_EQ(extensions, (QStringList{".css", ".htm", ".js", ".png"}));
 }
 
 TEST_F(MainWindowFixture, index_dat_cache_keeps_its_writing_commands_and_its_root_name)
