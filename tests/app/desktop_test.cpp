@@ -30,8 +30,8 @@ constexpr unsigned kMotifMinimize = 8;
 constexpr unsigned kMotifMaximize = 16;
 constexpr unsigned kMotifClose = 32;
 
-// One property of a window as xprop prints it, after "NAME = ".
-std::string XProperty(WId window, const char* name)
+// What xprop prints of one property of a window.
+std::string XPropertyText(WId window, const char* name)
 {
     QProcess xprop;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -41,7 +41,13 @@ std::string XProperty(WId window, const char* name)
                                           QString::fromLatin1(name)});
     if (!xprop.waitForFinished(5000))
         return "<xprop hung>";
-    const std::string out = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed().toStdString();
+    return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed().toStdString();
+}
+
+// One property of a window as xprop prints it, after "NAME = ".
+std::string XProperty(WId window, const char* name)
+{
+    const std::string out = XPropertyText(window, name);
     const std::size_t equals = out.find(" = ");
     return equals == std::string::npos ? "<none>" : out.substr(equals + 3);
 }
@@ -72,6 +78,31 @@ void WaitForSettledPlace(const QWidget& window)
         last = now;
     }
 }
+
+// Whether the window manager has the window minimised (WM_STATE Iconic).
+bool Iconic(WId window)
+{
+    return XPropertyText(window, "WM_STATE").find("Iconic") != std::string::npos;
+}
+
+void Xdotool(const QStringList& arguments) { QProcess::execute(QStringLiteral("xdotool"), arguments); }
+
+// Counts the keys pressed in a window.
+class KeyCounter : public QObject {
+public:
+    explicit KeyCounter(QWidget& window) : m_window(window) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::KeyPress && widget && widget->window() == &m_window)
+            ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    QWidget& m_window;
+};
 
 // Keeps a dialog's own showing (which would start its work) from running,
 // while the window itself is mapped as usual.
@@ -202,6 +233,48 @@ TEST_F(Desktop, the_overwrite_question_cannot_be_closed_from_the_desktop)
     EXPECT_EQ(question.result(), 0) << "no answer given";
     question.hide();
     question.removeEventFilter(&skip);
+}
+
+TEST_F(Desktop, a_modal_dialog_minimised_by_the_window_manager_comes_back_at_once_and_answers)
+{
+    Open();
+    ASSERT_TRUE(WaitForManaged(Main()));
+    Forms& forms = AllForms();
+    QDialog* const dialogs[] = {forms.frmRefresh.get(), forms.frmFileOp.get(), forms.frmConfirm.get(),
+                                forms.frmMoveDel.get()};
+    for (QDialog* dialog : dialogs) {
+        const std::string name = dialog->objectName().toStdString();
+        SkipShowHandler skip;
+        dialog->installEventFilter(&skip);
+        KeyCounter keys(*dialog);
+        std::string type;
+        std::string transientFor;
+        bool back = false;
+        bool mainIconic = true;
+        QTimer::singleShot(0, [&] {
+            if (WaitForManaged(*dialog) && QTest::qWaitForWindowActive(dialog)) {
+                type = XProperty(dialog->winId(), "_NET_WM_WINDOW_TYPE");
+                transientFor = XPropertyText(dialog->winId(), "WM_TRANSIENT_FOR");
+                Xdotool({QStringLiteral("windowminimize"), QString::number(dialog->winId())});
+                QTest::qWait(500);
+                back = QTest::qWaitFor([&] { return !Iconic(dialog->winId()) && dialog->isActiveWindow(); }, 3000);
+                mainIconic = Iconic(Main().winId());
+                Xdotool({QStringLiteral("key"), QStringLiteral("shift")});
+                QTest::qWaitFor([&] { return keys.count > 0; }, 3000);
+            }
+            dialog->done(0);
+        });
+
+        dialog->exec();
+        dialog->removeEventFilter(&skip);
+
+        EXPECT_NE(type.find("_NET_WM_WINDOW_TYPE_DIALOG"), std::string::npos) << name << ": " << type;
+        EXPECT_NE(transientFor.find(QString::number(Main().winId(), 16).toStdString()), std::string::npos)
+            << name << ": " << transientFor;
+        EXPECT_TRUE(back) << name;
+        EXPECT_FALSE(mainIconic) << name;
+        EXPECT_GT(keys.count, 0) << name << " answers no key";
+    }
 }
 
 TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
