@@ -113,6 +113,12 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
     connect(m_timer1, &QTimer::timeout, this, [this] { m_timerHandler(); });
     m_timerHandler = [this] { Timer1Timer(); };
     connect(m_treeView, &QTreeWidget::currentItemChanged, this, &TfrmMain::TreeViewChange);
+    // The commands act on the current node, so it stays visibly selected: a
+    // click beside the rows or a Ctrl+click would unmark it.
+    connect(m_treeView, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (QTreeWidgetItem* current = m_treeView->currentItem(); current && !current->isSelected())
+            current->setSelected(true);
+    });
     connect(m_listView->SelectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::ListViewChange);
     connect(m_listView, &FileListView::keyDown, this, &TfrmMain::ListViewKeyDown);
     connect(m_listView, &FileListView::rowActivated, this, &TfrmMain::ListViewDblClick);
