@@ -35,7 +35,7 @@ public:
     // opened in 3 attempts.
     int CountCacheEntries();
     // The whole refresh: scan, catalogue order, numbering, tree; says so
-    // when the catalogue stays empty.
+    // when the catalogue stays empty, and why when the cache cannot be read.
     void RefreshCache(RefreshProgress& progress);
     // Stops a running refresh after the entry in hand.
     void CancelRefresh() { m_refreshCancel = true; }

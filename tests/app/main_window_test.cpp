@@ -14,6 +14,8 @@
 #include "import/tfrm_confirm2.h"
 #include "import/tfrm_file_op2.h"
 #include "export/size_date_texts.h"
+#include "tests/support/modal_driver.h"
+#include "tests/support/unprivileged.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +26,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeView>
+
+#include <filesystem>
 
 namespace {
 
@@ -390,6 +394,47 @@ TEST_F(MainWindow, an_empty_cache_gives_the_root_alone_and_says_so_over_the_rebu
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0), "MSIE Cache");
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->childCount(), 0);
     EXPECT_EQ(Main().StatusText(0), "0 個のｵﾌﾞｼﾞｪｸﾄ");
+}
+
+// F5 over a cache folder this user may not read, or one that has gone, says
+// why in the program's message box instead of calling the cache empty.
+TEST_F(MainWindow, f5_on_a_cache_folder_unreadable_or_gone_says_why_in_a_message_box)
+{
+    namespace fs = std::filesystem;
+    AddSite();
+    Open();
+    Refresh();
+    const fs::path folder = m_cache.CacheDir();
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+        std::string says;
+    } rows[] = {
+        {"unreadable", [&] { fs::permissions(folder, fs::perms::none); },
+         "cannot read the cache folder " + folder.string() + ": permission denied"},
+        {"gone", [&] { fs::remove_all(folder); }, "the cache folder " + folder.string() + " has gone"},
+    };
+    for (const auto& row : rows) {
+        larkspool::testing::Unprivileged user({m_cache.Path("")});
+        if (!user.Active()) {
+            ADD_FAILURE() << row.change << ": cannot run as an ordinary user";
+            continue;
+        }
+        row.apply();
+        larkspool::testing::ModalDriver driver({"frmRefresh"});
+        driver.Answer();
+        Main().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+
+        QTest::keyClick(&Main(), Qt::Key_F5);
+        for (int i = 0; i < 200 && !driver.Done(); ++i)
+            QTest::qWait(5);
+        std::error_code ignored;
+        fs::permissions(folder, fs::perms::owner_all, ignored);
+
+        EXPECT_EQ(driver.messages, Strings{row.says}) << row.change;
+        EXPECT_TRUE(Main().catalogue().CacheList().empty()) << row.change;
+    }
 }
 
 TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
