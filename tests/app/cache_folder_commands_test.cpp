@@ -11,6 +11,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -70,8 +71,38 @@ TEST_F(BrowserCacheWindow, greys_out_writing_names_the_browser_and_reads_page_ti
         EXPECT_FALSE(Main().findChild<QToolButton*>(name)->isEnabled()) << name;
     EXPECT_TRUE(Main().findChild<QAction*>("mnuCopy")->isEnabled());
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0).toStdString(), "Chromium Cache");
+    EXPECT_EQ(Main().findChild<QLabel*>("lblRootFolderName")->text().toStdString(), "Chromium Cache ﾌｫﾙﾀﾞ");
     ASSERT_EQ(Main().catalogue().CacheList().size(), 1u);
     EXPECT_EQ(Main().catalogue().CacheList()[0]->Title, "Kept");
+}
+
+TEST_F(BrowserCacheWindow, says_why_the_writing_commands_are_greyed_and_del_answers_that_it_is_read_only)
+{
+    Open();
+    FitWindowToCache(Main(), *m_cache);
+    Main().show();
+    RecordingProgress progress;
+    Main().RefreshCache(progress);
+
+    const auto* panel = Main().findChild<QLabel*>("StatusPanelReadOnly");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->text().toStdString(), "読み取り専用");
+    for (const char* name : kWritingButtons) {
+        const std::string hint = Main().findChild<QToolButton*>(name)->toolTip().toStdString();
+        EXPECT_NE(hint.find("読み取り専用"), std::string::npos) << name << ": " << hint;
+    }
+    for (QWidget* focus : std::initializer_list<QWidget*>{Main().treeView(), Main().listView()->CurrentView()}) {
+        Main().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        focus->setFocus();
+        ModalDriver driver;
+        driver.Answer();
+
+        QTest::keyClick(focus, Qt::Key_Delete);
+
+        EXPECT_EQ(driver.messages, std::vector<std::string>{kReadOnlyCacheText}) << focus->objectName().toStdString();
+    }
 }
 
 // The bodies are made only on demand, so the types come from the names.
@@ -133,6 +164,7 @@ TEST_F(MainWindowFixture, index_dat_cache_keeps_its_writing_commands_and_its_roo
     for (const char* name : kWritingButtons)
         EXPECT_TRUE(Button(name)->isEnabled()) << name;
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0).toStdString(), "MSIE Cache");
+    EXPECT_EQ(Main().findChild<QLabel*>("lblRootFolderName")->text().toStdString(), "MS-IE Cache ﾌｫﾙﾀﾞ");
 }
 
 TEST_F(MainWindowFixture, open_cache_folder_lists_the_caches_found_and_hands_over_the_chosen_one)
