@@ -56,7 +56,8 @@ void SayReadOnly(TfrmMain& main)
 
 } // namespace
 
-void AddOpenCacheFolderCommand(TfrmMain& main, std::function<void(const std::string&)> open)
+void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
+                               std::function<void(const std::string&)> open)
 {
     QMenu* file = main.menuBar()->actions().value(0) ? main.menuBar()->actions().value(0)->menu() : nullptr;
     if (!file)
@@ -66,10 +67,11 @@ void AddOpenCacheFolderCommand(TfrmMain& main, std::function<void(const std::str
     QAction* first = file->actions().value(0);
     file->insertAction(first, action);
     file->insertSeparator(first);
-    QObject::connect(action, &QAction::triggered, &main, [&main, open = std::move(open)] {
+    QObject::connect(action, &QAction::triggered, &main, [&main, inUse, open = std::move(open)] {
         std::vector<FoundCacheRow> rows;
-        for (const browsercache::CacheFolder& cache : FindMachineCaches())
-            rows.push_back({cache.folder.string(), browsercache::CacheFormatName(cache.format)});
+        for (const browsercache::CacheFolder& cache : CachesToChooseFrom(inUse))
+            rows.push_back({cache.folder.string(), browsercache::CacheFormatName(cache.format),
+                            CountCacheEntries(cache), IsCacheOpenedFrom(cache, inUse)});
         TfrmOpenCache dialog(rows, &main);
         if (dialog.exec() == QDialog::Accepted)
             open(dialog.ChosenFolder());

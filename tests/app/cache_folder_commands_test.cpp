@@ -167,32 +167,53 @@ TEST_F(MainWindowFixture, index_dat_cache_keeps_its_writing_commands_and_its_roo
     EXPECT_EQ(Main().findChild<QLabel*>("lblRootFolderName")->text().toStdString(), "MS-IE Cache ﾌｫﾙﾀﾞ");
 }
 
-TEST_F(MainWindowFixture, open_cache_folder_lists_the_caches_found_and_hands_over_the_chosen_one)
+TEST_F(MainWindowFixture, open_cache_folder_lists_every_cache_with_its_count_and_the_one_in_use_and_hands_over_the_choice)
 {
     TempFolder home;
     home.Write(".cache/chromium/Default/Cache/Cache_Data/index");
     home.Write(".cache/chromium/Default/Cache/Cache_Data/index-dir/the-real-index");
     const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldCache = qgetenv("LARKSPOOL_CACHE");
     qputenv("HOME", QByteArray::fromStdString(home.Path().string()));
+    qunsetenv("LARKSPOOL_CACHE");
+    AddSite();
     Open();
     std::vector<std::string> chosen;
-    AddOpenCacheFolderCommand(Main(), [&](const std::string& folder) { chosen.push_back(folder); });
+    AddOpenCacheFolderCommand(Main(), m_cache.CacheDir().string(),
+                              [&](const std::string& folder) { chosen.push_back(folder); });
     QMenu* file = Main().menuBar()->actions().value(0)->menu();
-    std::string listed;
+    const std::string chromium = (home.Path() / ".cache/chromium/Default/Cache/Cache_Data").string();
+    std::vector<std::string> listed;
+    bool altCFocusesTheList = false;
     ModalDriver driver;
     driver.Then([&](QWidget* window) {
-        listed = window->findChild<QListWidget*>("lstCaches")->item(0)->text().toStdString();
+        auto* list = window->findChild<QListWidget*>("lstCaches");
+        for (int row = 0; row < list->count(); ++row)
+            listed.push_back(list->item(row)->text().toStdString());
+        window->activateWindow();
+        QTest::qWaitForWindowActive(window);
+        window->findChild<QAbstractButton*>("btnOK")->setFocus();
+        QTest::keyClick(window, Qt::Key_C, Qt::AltModifier);
+        altCFocusesTheList = list->hasFocus();
+        const auto rows = list->findItems(QString::fromStdString(chromium), Qt::MatchStartsWith);
+        ASSERT_EQ(rows.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows.front()).center());
         ModalDriver::Click(window->findChild<QAbstractButton*>("btnOK"));
     });
 
     file->actions().value(0)->trigger();
     qputenv("HOME", oldHome);
+    if (!oldCache.isEmpty())
+        qputenv("LARKSPOOL_CACHE", oldCache);
 
     EXPECT_EQ(file->actions().value(0)->objectName().toStdString(), "mnuOpenCacheFolder");
     EXPECT_EQ(file->actions().value(0)->text().toStdString(), "ｷｬｯｼｭﾌｫﾙﾀﾞを開く(&O)...");
-    const std::string folder = (home.Path() / ".cache/chromium/Default/Cache/Cache_Data").string();
-    EXPECT_EQ(listed, folder + "  (chromium-simple)");
-    EXPECT_EQ(chosen, std::vector<std::string>{folder});
+    const std::string defaultFolder = (home.Path() / ".local/share/Studio Vesprane/Larkspool/Content.IE5").string();
+    EXPECT_EQ(listed, (std::vector<std::string>{chromium + "  (chromium-simple, 0 件)",
+                                                defaultFolder + "  (index.dat, 0 件)",
+                                                m_cache.CacheDir().string() + "  (index.dat, 6 件)  [使用中]"}));
+    EXPECT_TRUE(altCFocusesTheList);
+    EXPECT_EQ(chosen, std::vector<std::string>{chromium});
 }
 
 TEST(CacheFolderAtStart, given_then_environment_then_remembered_then_default)
