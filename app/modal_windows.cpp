@@ -1,13 +1,16 @@
-// One application-wide filter watches every dialog's showing and
-// minimising; only modal ones are touched.
+// One application-wide filter watches every dialog's showing, minimising
+// and hiding; only modal ones are touched.
 #include "app/modal_windows.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
+
+#include <unordered_map>
 
 namespace larkspool {
 namespace {
@@ -44,13 +47,15 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         const QEvent::Type type = event->type();
-        if (type != QEvent::Show && type != QEvent::WindowStateChange)
+        if (type != QEvent::Show && type != QEvent::Hide && type != QEvent::WindowStateChange)
             return false;
         auto* dialog = qobject_cast<QDialog*>(watched);
         if (!dialog || !dialog->isWindow())
             return false;
         if (type == QEvent::Show && dialog->isModal())
             Showing(*dialog);
+        else if (type == QEvent::Hide)
+            Hidden(*dialog);
         else if (type == QEvent::WindowStateChange && dialog->isModal() && dialog->isMinimized())
             QTimer::singleShot(0, dialog, [dialog] { Restore(*dialog); });
         return false;
@@ -59,15 +64,33 @@ public:
 private:
     // The show event comes before the window is mapped, so the window
     // manager reads the transient parent with the window's first state.
-    static void Showing(QDialog& dialog)
+    void Showing(QDialog& dialog)
     {
         QWidget* under = WindowUnder(dialog);
         if (!under)
             return;
+        m_returnTo[&dialog] = under;
         QWindow* own = dialog.windowHandle();
         QWindow* parent = under->windowHandle();
         if (!dialog.parentWidget() && own && parent && !LeadsBackTo(parent, own))
             own->setTransientParent(parent);
+    }
+
+    // Later, so that a dialog shown in the hidden one's place is met.
+    void Hidden(QDialog& dialog)
+    {
+        const auto found = m_returnTo.find(&dialog);
+        if (found == m_returnTo.end())
+            return;
+        const QPointer<QWidget> back = found->second;
+        m_returnTo.erase(found);
+        if (!back)
+            return;
+        QTimer::singleShot(0, back, [back] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (back->isVisible() && (!modal || modal == back))
+                back->activateWindow();
+        });
     }
 
     static void Restore(QDialog& dialog)
@@ -79,6 +102,9 @@ private:
         dialog.raise();
         dialog.activateWindow();
     }
+
+    // Each modal dialog shown -> the window that had the focus before it.
+    std::unordered_map<const QDialog*, QPointer<QWidget>> m_returnTo;
 };
 
 } // namespace

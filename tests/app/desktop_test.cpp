@@ -308,4 +308,54 @@ TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
     EXPECT_GT(clients[0].y(), frames[0].y()) << "the window manager framed the window";
 }
 
+// On an X server without a window manager nobody but the program moves the
+// focus: run by scripts/desktop-test on a display of its own.
+class BareX : public larkspool::testing::MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under X without a window manager";
+        QProcess xprop;
+        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        xprop.waitForFinished(5000);
+        if (xprop.readAllStandardOutput().contains("window id"))
+            GTEST_SKIP() << "a window manager runs here";
+    }
+    // The window that has the X server's keyboard focus.
+    static std::string XFocus()
+    {
+        QProcess xdotool;
+        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+        xdotool.waitForFinished(5000);
+        return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed().toStdString();
+    }
+};
+
+TEST_F(BareX, the_focus_goes_back_to_the_main_window_when_a_modal_dialog_closes)
+{
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Main()));
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    QDialog& dialog = *AllForms().frmVersion;
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+        answered = QTest::qWaitForWindowActive(&dialog);
+        Xdotool({QStringLiteral("key"), QStringLiteral("Return")}); // its OK, through the X server
+        QTest::qWaitFor([&] { return !dialog.isVisible(); }, 3000);
+        if (dialog.isVisible())
+            dialog.done(0);
+    });
+
+    dialog.exec();
+    KeyCounter keys(Main());
+    QTest::qWaitFor([&] { return XFocus() == std::to_string(Main().winId()); }, 2000);
+    Xdotool({QStringLiteral("key"), QStringLiteral("shift")});
+    QTest::qWaitFor([&] { return keys.count > 0; }, 2000);
+
+    EXPECT_TRUE(answered) << "the dialog had the focus";
+    EXPECT_EQ(XFocus(), std::to_string(Main().winId()));
+    EXPECT_GT(keys.count, 0) << "the main window answers no key";
+}
+
 } // namespace
