@@ -419,10 +419,12 @@ MainSettings TfrmMain::CurrentSettings() const
     // The client area's corner, stored and restored alike: the frame's is
     // known only once a window manager has framed the window, so storing it
     // and restoring the client there would creep by the title bar each start.
-    s.windowLeft = geometry().x();
-    s.windowTop = geometry().y();
-    s.windowWidth = width();
-    s.windowHeight = height();
+    // A maximised window keeps the bounds it goes back to when restored.
+    const QRect bounds = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    s.windowLeft = bounds.x();
+    s.windowTop = bounds.y();
+    s.windowWidth = bounds.width();
+    s.windowHeight = bounds.height();
     s.splitBarLeft = m_splitPanel->SplitBarLeft();
     s.copyDir = m_copyDir;
     for (int c = 0; c < 5; ++c)

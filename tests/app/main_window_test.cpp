@@ -473,6 +473,27 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
     EXPECT_FALSE(again.RefreshAtRun());
 }
 
+TEST_F(MainWindow, a_window_closed_maximised_comes_back_maximised_and_restores_to_its_normal_size)
+{
+    Open();
+    Main().resize(640, 420);
+    QTest::qWait(20);
+    Main().showMaximized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Main().size() != QSize(640, 420); }));
+    Main().close();
+    m_forms.reset();
+    m_sandbox.Store()->setValue("Refresh", 0);
+
+    TfrmMain& again = Open();
+    QTest::qWait(20);
+    const bool maximised = again.isMaximized();
+    again.showNormal();
+    QTest::qWait(20);
+
+    EXPECT_TRUE(maximised);
+    EXPECT_EQ(again.size(), QSize(640, 420));
+}
+
 TEST_F(MainWindow, a_first_start_uses_the_fallbacks)
 {
     TfrmMain& main = Open();
