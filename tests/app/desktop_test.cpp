@@ -19,8 +19,10 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
 
 #include <cstdio>
+#include <set>
 
 namespace {
 
@@ -275,6 +277,48 @@ TEST_F(Desktop, a_modal_dialog_minimised_by_the_window_manager_comes_back_at_onc
         EXPECT_FALSE(mainIconic) << name;
         EXPECT_GT(keys.count, 0) << name << " answers no key";
     }
+}
+
+// Notes which windows have been painted.
+class PaintWatcher : public QObject {
+public:
+    PaintWatcher() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && widget)
+            painted.insert(widget->window());
+        return false;
+    }
+    std::set<QWidget*> painted;
+};
+
+TEST_F(Desktop, a_refresh_at_start_reads_the_cache_only_once_both_windows_are_drawn)
+{
+    AddSite();
+    Open();
+    Action("mnuRefreshAtRun")->trigger();
+    Main().close();
+    m_forms.reset();
+    PaintWatcher watcher;
+    bool mainDrawn = false;
+    bool dialogDrawn = false;
+    bool read = false;
+    m_forms = std::make_unique<FormSet>(m_cache.Cache());
+    QDialog* refresh = AllForms().frmRefresh.get();
+    QObject::connect(refresh->findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged, [&](int value) {
+        if (value < 1 || read)
+            return;
+        read = true; // the first entry is in hand
+        mainDrawn = watcher.painted.count(&Main()) > 0;
+        dialogDrawn = watcher.painted.count(refresh) > 0;
+    });
+
+    Main().show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return read && !refresh->isVisible(); }, 15000));
+
+    EXPECT_TRUE(mainDrawn);
+    EXPECT_TRUE(dialogDrawn);
 }
 
 TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
