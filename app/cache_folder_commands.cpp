@@ -2,6 +2,7 @@
 // itself needs to know nothing of cache folders.
 #include "app/cache_folder_commands.h"
 
+#include "app/elided_label.h"
 #include "app/tfrm_open_cache.h"
 #include "app/tfrm_main.h"
 #include "cache/url_cache.h"
@@ -43,7 +44,8 @@ void SayReadOnly(TfrmMain& main)
     for (const char* name : kWritingButtons)
         if (auto* button = main.findChild<QToolButton*>(QString::fromLatin1(name)))
             button->setToolTip(button->toolTip() + QString::fromUtf8(kReadOnlyHint));
-    auto* panel = new QLabel(QString::fromUtf8(kReadOnlyPanelText), main.statusBar());
+    auto* panel = new ElidedLabel(main.statusBar());
+    panel->setText(QString::fromUtf8(kReadOnlyPanelText));
     panel->setObjectName(QStringLiteral("StatusPanelReadOnly"));
     panel->setToolTip(QString::fromUtf8(kReadOnlyCacheText));
     panel->setFrameShape(QFrame::Panel);

@@ -3,6 +3,7 @@
 // (view styles, arrangement, toggles, selection, exit, help, settings).
 #include "app/tfrm_main.h"
 
+#include "app/elided_label.h"
 #include "app/file_list_view.h"
 #include "app/folder_items_model.h"
 #include "app/forms.h"
@@ -97,10 +98,11 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
     status->setSizeGripEnabled(true);
     const int widths[2] = {240, 50};
     for (int i = 0; i < 2; ++i) {
-        m_statusPanels[i] = new QLabel(status);
+        // The designed widths, grown when a text needs more: no panel cuts its
+        // text while there is room, and a narrow window shortens them instead
+        // of laying them over each other.
+        m_statusPanels[i] = new ElidedLabel(status, widths[i]);
         m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        // The designed widths, grown when a text needs more: no panel cuts its text.
-        m_statusPanels[i]->setMinimumWidth(widths[i]);
         m_statusPanels[i]->setFrameShape(QFrame::Panel);
         m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
         status->addWidget(m_statusPanels[i]);
@@ -154,7 +156,7 @@ QWidget* TfrmMain::BuildHalf(const char* panelName, const char* labelName, QLabe
     caption->setFixedHeight(18);
     auto* captionLayout = new QHBoxLayout(caption);
     captionLayout->setContentsMargins(4, 0, 4, 0);
-    label = new QLabel(caption);
+    label = new ElidedLabel(caption);
     label->setObjectName(QString::fromLatin1(labelName));
     captionLayout->addWidget(label);
     layout->addWidget(caption);

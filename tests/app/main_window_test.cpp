@@ -1,5 +1,6 @@
 #include "tests/app/main_window_fixture.h"
 
+#include "app/elided_label.h"
 #include "app/help_window.h"
 #include "app/tfrm_pick_up.h"
 #include "app/split_panel.h"
@@ -302,6 +303,31 @@ TEST_F(MainWindow, the_list_style_shows_whole_names_and_no_status_panel_cuts_its
             << label->text().toStdString();
     }
     EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(145, 0));
+}
+
+TEST_F(MainWindow, a_narrow_window_ends_its_labels_with_an_ellipsis_instead_of_cutting_or_overlapping_them)
+{
+    const std::string host = "www.a-host-name-far-too-long-for-a-narrow-window.example.jp";
+    m_cache.Add("http://" + host + "/page.html", "html");
+    Open();
+    Refresh();
+    OpenFolder(host);
+
+    Main().resize(240, 300);
+    QTest::qWait(50);
+
+    ASSERT_LE(Main().width(), 260);
+    auto* folder = Child<ElidedLabel>("lblFolderName");
+    EXPECT_EQ(folder->text().toStdString(), "開いているﾌｫﾙﾀﾞ : '" + host + "'");
+    EXPECT_TRUE(folder->ShownText().endsWith(QChar(0x2026))) << folder->ShownText().toStdString();
+    EXPECT_LE(folder->geometry().right(), folder->parentWidget()->contentsRect().right());
+    auto* objects = Child<ElidedLabel>("StatusPanel0");
+    auto* size = Child<ElidedLabel>("StatusPanel1");
+    EXPECT_LT(objects->geometry().right(), size->geometry().left());
+    EXPECT_LE(size->geometry().right(), Main().statusBar()->width());
+    for (const ElidedLabel* panel : {objects, size})
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->ShownText()), panel->contentsRect().width())
+            << panel->text().toStdString();
 }
 
 TEST_F(MainWindow, the_filter_item_keeps_its_designed_caption_until_the_filter_is_first_used)
