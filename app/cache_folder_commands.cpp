@@ -4,6 +4,7 @@
 
 #include "app/elided_label.h"
 #include "app/tfrm_open_cache.h"
+#include "app/wait_cursor.h"
 #include "app/tfrm_main.h"
 #include "cache/url_cache.h"
 #include "catalogue/machine_caches.h"
@@ -71,9 +72,13 @@ void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
     file->insertSeparator(first);
     QObject::connect(action, &QAction::triggered, &main, [&main, inUse, open = std::move(open)] {
         std::vector<FoundCacheRow> rows;
-        for (const browsercache::CacheFolder& cache : CachesToChooseFrom(inUse))
-            rows.push_back({cache.folder.string(), browsercache::CacheFormatName(cache.format),
-                            CountCacheEntries(cache), IsCacheOpenedFrom(cache, inUse)});
+        {
+            // Counting reads every cache through.
+            const WaitCursor wait;
+            for (const browsercache::CacheFolder& cache : CachesToChooseFrom(inUse))
+                rows.push_back({cache.folder.string(), browsercache::CacheFormatName(cache.format),
+                                CountCacheEntries(cache), IsCacheOpenedFrom(cache, inUse)});
+        }
         TfrmOpenCache dialog(rows, &main);
         if (dialog.exec() == QDialog::Accepted)
             open(dialog.ChosenFolder());
