@@ -1,7 +1,7 @@
-// The window over a browser's cache: the writing commands greyed out, the
-// tree root naming the browser, page titles read from files made on demand;
-// the command that opens another cache folder; and which folder opens at
-// start.
+// The window over a browser's cache: the writing commands greyed out and
+// saying why, the tree root and heading naming the browser, page titles read
+// from files made on demand, files typed by their names; the command that
+// opens another cache folder; and which folder opens at start.
 #include "app/cache_folder_commands.h"
 #include "app/view_styles.h"
 #include "browsercache/browser_cache.h"
