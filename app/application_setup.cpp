@@ -1,5 +1,6 @@
 #include "app/application_setup.h"
 
+#include "app/modal_windows.h"
 #include "app/title_bar_buttons.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@ void SetUpApplication(QApplication& app)
         QApplication::installTranslator(qtTexts);
     QApplication::installTranslator(new CancelInHalfWidth(&app));
     KeepTitleBarButtonsAsAsked(app);
+    KeepModalWindowsInReach(app);
 }
 
 } // namespace larkspool

@@ -2,27 +2,65 @@
 // itself needs to know nothing of cache folders.
 #include "app/cache_folder_commands.h"
 
+#include "app/elided_label.h"
 #include "app/tfrm_open_cache.h"
+#include "app/wait_cursor.h"
 #include "app/tfrm_main.h"
 #include "cache/url_cache.h"
 #include "catalogue/machine_caches.h"
+#include "export/message_box.h"
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QUrl>
+
+#include <string_view>
 
 namespace larkspool {
 namespace {
 
 constexpr const char* kWritingActions[] = {"mnuMove", "mnuDelete", "PopupMove", "PopupDelete", "mnuCopyFromLocal"};
 constexpr const char* kWritingButtons[] = {"sbtMove", "sbtDelete", "sbtFromLocal"};
+constexpr const char* kReadOnlyPanelText = "読み取り専用";
+constexpr const char* kReadOnlyHint = " (ｷｬｯｼｭは読み取り専用です)";
+
+// The tree's heading names the kind of cache; index.dat keeps its own words.
+QString TreeHeading(const UrlCacheKind& kind)
+{
+    if (std::string_view(kind.name) == UrlCacheKind{}.name)
+        return QStringLiteral("MS-IE Cache ﾌｫﾙﾀﾞ");
+    return QString::fromUtf8(kind.name) + QStringLiteral(" ﾌｫﾙﾀﾞ");
+}
+
+// Why the writing commands are greyed: a status bar panel, the buttons'
+// hints, and Del, whose command is off, answering as a refused job does.
+void SayReadOnly(TfrmMain& main)
+{
+    for (const char* name : kWritingButtons)
+        if (auto* button = main.findChild<QToolButton*>(QString::fromLatin1(name)))
+            button->setToolTip(button->toolTip() + QString::fromUtf8(kReadOnlyHint));
+    auto* panel = new ElidedLabel(main.statusBar());
+    panel->setText(QString::fromUtf8(kReadOnlyPanelText));
+    panel->setObjectName(QStringLiteral("StatusPanelReadOnly"));
+    panel->setToolTip(QString::fromUtf8(kReadOnlyCacheText));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    main.statusBar()->addPermanentWidget(panel);
+    auto* del = new QShortcut(QKeySequence(Qt::Key_Delete), &main);
+    QObject::connect(del, &QShortcut::activated, &main,
+                     [&main] { ShowMessage(&main, kReadOnlyCacheText, kAppCaption, kMessageStop); });
+}
 
 } // namespace
 
-void AddOpenCacheFolderCommand(TfrmMain& main, std::function<void(const std::string&)> open)
+void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
+                               std::function<void(const std::string&)> open)
 {
     QMenu* file = main.menuBar()->actions().value(0) ? main.menuBar()->actions().value(0)->menu() : nullptr;
     if (!file)
@@ -32,10 +70,15 @@ void AddOpenCacheFolderCommand(TfrmMain& main, std::function<void(const std::str
     QAction* first = file->actions().value(0);
     file->insertAction(first, action);
     file->insertSeparator(first);
-    QObject::connect(action, &QAction::triggered, &main, [&main, open = std::move(open)] {
+    QObject::connect(action, &QAction::triggered, &main, [&main, inUse, open = std::move(open)] {
         std::vector<FoundCacheRow> rows;
-        for (const browsercache::CacheFolder& cache : FindMachineCaches())
-            rows.push_back({cache.folder.string(), browsercache::CacheFormatName(cache.format)});
+        {
+            // Counting reads every cache through.
+            const WaitCursor wait;
+            for (const browsercache::CacheFolder& cache : CachesToChooseFrom(inUse))
+                rows.push_back({cache.folder.string(), browsercache::CacheFormatName(cache.format),
+                                CountCacheEntries(cache), IsCacheOpenedFrom(cache, inUse)});
+        }
         TfrmOpenCache dialog(rows, &main);
         if (dialog.exec() == QDialog::Accepted)
             open(dialog.ChosenFolder());
@@ -51,6 +94,10 @@ void FitWindowToCache(TfrmMain& main, UrlCache& cache)
     for (const char* name : kWritingButtons)
         if (auto* button = main.findChild<QToolButton*>(QString::fromLatin1(name)))
             button->setEnabled(!kind.readOnly);
+    if (auto* heading = main.findChild<QLabel*>(QStringLiteral("lblRootFolderName")))
+        heading->setText(TreeHeading(kind));
+    if (kind.readOnly)
+        SayReadOnly(main);
     if (!kind.filesOnDemand)
         return;
     main.SetFileOpener([&main, &cache](const std::string& path) {

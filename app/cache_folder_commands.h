@@ -11,12 +11,15 @@ class TfrmMain;
 class UrlCache;
 
 // Puts "ｷｬｯｼｭﾌｫﾙﾀﾞを開く(&O)..." first in the File menu (action
-// "mnuOpenCacheFolder"); open is called with the folder chosen.
-void AddOpenCacheFolderCommand(TfrmMain& main, std::function<void(const std::string&)> open);
+// "mnuOpenCacheFolder"); open is called with the folder chosen. inUse is the
+// folder the shown cache was opened from ("" the default).
+void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
+                               std::function<void(const std::string&)> open);
 
-// Fits the window to the cache: move, delete and import greyed out when it
-// is read-only, and a cached file made before it is opened when the cache
-// makes its files on demand.
+// Fits the window to the cache: the tree's heading named after its kind;
+// move, delete and import greyed out when it is read-only, with the reason
+// in the status bar, the buttons' hints and the answer to Del; and a cached
+// file made before it is opened when the cache makes its files on demand.
 void FitWindowToCache(TfrmMain& main, UrlCache& cache);
 
 } // namespace larkspool

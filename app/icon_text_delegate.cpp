@@ -8,9 +8,20 @@
 
 namespace larkspool {
 
+namespace {
+
+constexpr QChar kZeroWidthSpace(0x200B);
+
+} // namespace
+
 QStringList IconNameLines(const QString& name, const QFont& font, int width, bool whole)
 {
-    QTextLayout layout(name, font);
+    // A word too long for a line breaks before its extension's dot rather
+    // than anywhere: the dot gets an invisible break opportunity.
+    QString text = name;
+    if (const qsizetype dot = text.lastIndexOf(QLatin1Char('.')); dot > 0)
+        text.insert(dot, kZeroWidthSpace);
+    QTextLayout layout(text, font);
     QTextOption wrap;
     wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     wrap.setAlignment(Qt::AlignHCenter);
@@ -19,7 +30,7 @@ QStringList IconNameLines(const QString& name, const QFont& font, int width, boo
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
-        lines.append(name.mid(line.textStart(), line.textLength()));
+        lines.append(text.mid(line.textStart(), line.textLength()).remove(kZeroWidthSpace));
     }
     layout.endLayout();
     if (whole || lines.size() <= kIconNameLines)

@@ -50,11 +50,12 @@ int main(int argc, char* argv[])
                 larkspool::RememberCacheFolder(folder);
             larkspool::FormSet forms(*opened.cache);
             larkspool::FitWindowToCache(forms.main(), *opened.cache);
-            larkspool::AddOpenCacheFolderCommand(forms.main(), [&folder, &remember](const std::string& chosen) {
+            auto openAnother = [&folder, &remember](const std::string& chosen) {
                 folder = chosen;
                 remember = true;
                 QApplication::exit(kOpenAnotherFolder);
-            });
+            };
+            larkspool::AddOpenCacheFolderCommand(forms.main(), folder, openAnother);
             forms.main().show();
             if (app.exec() != kOpenAnotherFolder)
                 break;

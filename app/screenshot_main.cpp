@@ -2,7 +2,8 @@
 // on the host folder of the demo site, the details of a few sub-folders, the
 // refresh dialog, the copy window mid-run with the overwrite question it
 // asks, the import's overwrite question, the delete question, and the filter,
-// import source, destination folder, default names and About dialogs. The
+// import source, destination folder, default names and About dialogs; or, on
+// a browser's cache, its first host in details view. The
 // jobs run for real into temporary folders and are answered so that the cache
 // stays as it was. Settings go to a temporary folder, never the user's.
 // usage: larkspool-screenshots CACHE_DIR OUT_DIR (any cache folder the program opens)
@@ -42,6 +43,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -228,6 +230,21 @@ int main(int argc, char* argv[])
     main.RefreshCache(*forms.forms().frmRefresh);
     Settle(main);
     main.treeView()->expandAll();
+
+    // A browser's cache: its first host in details, its files typed by name.
+    if (std::string_view(opened.cache->Kind().name) != UrlCacheKind{}.name) {
+        const QTreeWidgetItem* root = main.treeView()->topLevelItem(0);
+        if (!root || root->childCount() == 0) {
+            std::fprintf(stderr, "larkspool-screenshots: the cache lists no host\n");
+            return 1;
+        }
+        main.ApplyViewStyle(QStringLiteral("sbtDetailsIcon"));
+        const bool ok = OpenFolder(main, root->child(0)->text(0).toStdString()) &&
+                        Save(main, out, (QString::fromLatin1(opened.cache->Kind().name).toLower().replace(' ', '-') +
+                                         QStringLiteral("-details")).toLatin1().constData());
+        main.hide();
+        return ok ? 0 : 1;
+    }
 
     bool ok = OpenFolder(main, "www.larkspool.test");
     const char* styles[4][2] = {{"sbtLargeIcon", "main-large-icons"},

@@ -3,6 +3,7 @@
 // (view styles, arrangement, toggles, selection, exit, help, settings).
 #include "app/tfrm_main.h"
 
+#include "app/elided_label.h"
 #include "app/file_list_view.h"
 #include "app/folder_items_model.h"
 #include "app/forms.h"
@@ -97,10 +98,11 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
     status->setSizeGripEnabled(true);
     const int widths[2] = {240, 50};
     for (int i = 0; i < 2; ++i) {
-        m_statusPanels[i] = new QLabel(status);
+        // The designed widths, grown when a text needs more: no panel cuts its
+        // text while there is room, and a narrow window shortens them instead
+        // of laying them over each other.
+        m_statusPanels[i] = new ElidedLabel(status, widths[i]);
         m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        // The designed widths, grown when a text needs more: no panel cuts its text.
-        m_statusPanels[i]->setMinimumWidth(widths[i]);
         m_statusPanels[i]->setFrameShape(QFrame::Panel);
         m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
         status->addWidget(m_statusPanels[i]);
@@ -113,6 +115,12 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
     connect(m_timer1, &QTimer::timeout, this, [this] { m_timerHandler(); });
     m_timerHandler = [this] { Timer1Timer(); };
     connect(m_treeView, &QTreeWidget::currentItemChanged, this, &TfrmMain::TreeViewChange);
+    // The commands act on the current node, so it stays visibly selected: a
+    // click beside the rows or a Ctrl+click would unmark it.
+    connect(m_treeView, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (QTreeWidgetItem* current = m_treeView->currentItem(); current && !current->isSelected())
+            current->setSelected(true);
+    });
     connect(m_listView->SelectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::ListViewChange);
     connect(m_listView, &FileListView::keyDown, this, &TfrmMain::ListViewKeyDown);
     connect(m_listView, &FileListView::rowActivated, this, &TfrmMain::ListViewDblClick);
@@ -148,7 +156,7 @@ QWidget* TfrmMain::BuildHalf(const char* panelName, const char* labelName, QLabe
     caption->setFixedHeight(18);
     auto* captionLayout = new QHBoxLayout(caption);
     captionLayout->setContentsMargins(4, 0, 4, 0);
-    label = new QLabel(caption);
+    label = new ElidedLabel(caption);
     label->setObjectName(QString::fromLatin1(labelName));
     captionLayout->addWidget(label);
     layout->addWidget(caption);
@@ -413,10 +421,12 @@ MainSettings TfrmMain::CurrentSettings() const
     // The client area's corner, stored and restored alike: the frame's is
     // known only once a window manager has framed the window, so storing it
     // and restoring the client there would creep by the title bar each start.
-    s.windowLeft = geometry().x();
-    s.windowTop = geometry().y();
-    s.windowWidth = width();
-    s.windowHeight = height();
+    // A maximised window keeps the bounds it goes back to when restored.
+    const QRect bounds = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    s.windowLeft = bounds.x();
+    s.windowTop = bounds.y();
+    s.windowWidth = bounds.width();
+    s.windowHeight = bounds.height();
     s.splitBarLeft = m_splitPanel->SplitBarLeft();
     s.copyDir = m_copyDir;
     for (int c = 0; c < 5; ++c)

@@ -161,7 +161,7 @@ void TfrmMain::CollectFolderItems()
     FileTypeTable& types = m_catalogue.FileTypes();
     for (TCacheEntry* entry : m_catalogue.FolderFiles(m_currentNode)) {
         if (entry->TypeIndex < 0)
-            entry->TypeIndex = types.GetFileTypeIndex(entry->LocalFile);
+            entry->TypeIndex = m_catalogue.EntryTypeIndex(*entry);
         items.push_back(entry);
     }
     m_images.AddTypeIcons(types);

@@ -1,4 +1,5 @@
-// One list row per cache found ("folder  (format)"); OK or a double click
+// One list row per cache found ("folder  (format, N 件)", the one in use
+// marked); OK or a double click
 // takes the row, the browse button any folder at all, a profile or a home
 // directory included: the cache below it is found when it opens.
 #include "app/tfrm_open_cache.h"
@@ -11,6 +12,16 @@
 #include <QVBoxLayout>
 
 namespace larkspool {
+namespace {
+
+QString RowText(const FoundCacheRow& cache)
+{
+    const std::string entries = cache.entries ? std::to_string(*cache.entries) + " 件" : "-";
+    return QString::fromStdString(cache.folder + "  (" + cache.format + ", " + entries + ")" +
+                                  (cache.inUse ? "  [使用中]" : ""));
+}
+
+} // namespace
 
 TfrmOpenCache::TfrmOpenCache(const std::vector<FoundCacheRow>& caches, QWidget* parent)
     : QDialog(parent), m_list(new QListWidget(this))
@@ -18,10 +29,12 @@ TfrmOpenCache::TfrmOpenCache(const std::vector<FoundCacheRow>& caches, QWidget* 
     setObjectName(QStringLiteral("frmOpenCache"));
     setWindowTitle(QStringLiteral("ｷｬｯｼｭﾌｫﾙﾀﾞを開く"));
     auto* column = new QVBoxLayout(this);
-    column->addWidget(new QLabel(QStringLiteral("見つかったｷｬｯｼｭ(&C):"), this));
+    auto* label = new QLabel(QStringLiteral("見つかったｷｬｯｼｭ(&C):"), this);
+    label->setBuddy(m_list);
+    column->addWidget(label);
     m_list->setObjectName(QStringLiteral("lstCaches"));
     for (const FoundCacheRow& cache : caches) {
-        auto* item = new QListWidgetItem(QString::fromStdString(cache.folder + "  (" + cache.format + ")"), m_list);
+        auto* item = new QListWidgetItem(RowText(cache), m_list);
         item->setData(Qt::UserRole, QString::fromStdString(cache.folder));
     }
     if (m_list->count() > 0)

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace larkspool {
 struct FoundCacheRow {
     std::string folder;
     std::string format; // "index.dat", "chromium-simple", ...
+    std::optional<std::size_t> entries; // none when it cannot be read
+    bool inUse = false; // the cache the window shows
 };
 
 class TfrmOpenCache : public QDialog {

@@ -16,8 +16,15 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace larkspool {
+namespace {
+
+constexpr int kExposureWaits = 50;
+constexpr int kExposureWaitMs = 10;
+
+} // namespace
 
 TfrmRefresh::TfrmRefresh(Forms& forms)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -68,6 +75,20 @@ void TfrmRefresh::FormShow()
 void TfrmRefresh::Timer1Timer()
 {
     m_timer1->stop();
+    // Both windows are drawn before the scan holds the event loop: a large
+    // cache would leave them black for as long as its count takes. A window
+    // manager maps them in its own time, a short one at most.
+    QWidget& main = *m_forms.frmMain;
+    const auto exposed = [](const QWidget& window) {
+        return window.windowHandle() && window.windowHandle()->isExposed();
+    };
+    if (!(exposed(main) && exposed(*this)) && m_exposureWaits++ < kExposureWaits) {
+        m_timer1->start(kExposureWaitMs);
+        return;
+    }
+    m_exposureWaits = 0;
+    main.repaint();
+    repaint();
     m_forms.frmMain->RefreshCache(*this);
     done(QDialog::Rejected);
 }

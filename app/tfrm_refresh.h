@@ -39,6 +39,7 @@ private:
     QProgressBar* m_progressBar;
     QPushButton* m_button1;
     QTimer* m_timer1;
+    int m_exposureWaits = 0; // timer rounds spent waiting for the windows to be mapped
 };
 
 } // namespace larkspool

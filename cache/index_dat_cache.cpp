@@ -145,14 +145,28 @@ public:
         return std::filesystem::equivalent(other, m_folder, error);
     }
 
+    // Why the folder's files cannot be reached now; empty when they can, and
+    // for a folder still to be made (one whose index.dat was never opened).
+    std::string FolderProblem() const
+    {
+        std::error_code error;
+        const std::filesystem::directory_iterator probe(m_folder, error);
+        if (!error)
+            return {};
+        if (error == std::errc::no_such_file_or_directory)
+            return m_file.IsOpen() ? "the cache folder " + m_folderText + " has gone" : std::string();
+        return "cannot read the cache folder " + m_folderText + ": " + SystemErrorText(error);
+    }
+
     // Opens index.dat when it exists; false (with the error set) when it
-    // exists but cannot be opened. A missing file is an empty cache.
+    // exists but cannot be opened. A missing file is an empty cache; one that
+    // cannot even be looked for is not.
     bool OpenExisting()
     {
         if (m_file.IsOpen())
             return true;
         std::error_code missing;
-        if (!std::filesystem::exists(IndexPath(), missing))
+        if (std::filesystem::status(IndexPath(), missing).type() == std::filesystem::file_type::not_found)
             return true;
         m_openError = m_file.Open(IndexPath(), false);
         return m_openError == ERROR_SUCCESS;
@@ -471,6 +485,8 @@ std::string IndexDatCache::LastErrorText() const { return m_impl->m_lastText; }
 std::string IndexDatCache::LoadError() const
 {
     Impl& impl = *m_impl;
+    if (std::string folder = impl.FolderProblem(); !folder.empty())
+        return folder;
     if (!impl.OpenExisting())
         return "cannot open " + impl.IndexPath().string() + ": " +
                (impl.m_file.Cause() ? SystemErrorText(impl.m_file.Cause()) : CacheErrorText(impl.m_openError));

@@ -24,9 +24,11 @@ public:
     IndexDatCache(const IndexDatCache&) = delete;
     IndexDatCache& operator=(const IndexDatCache&) = delete;
 
-    // Empty when the cache can be read (a missing index.dat included); else
-    // why not, in one line ("not an index.dat file (...)", "cannot open ...").
-    std::string LoadError() const;
+    // Empty when the cache can be read (a missing index.dat or folder
+    // included, unless it has gone since it was opened); else why not, in
+    // one line ("cannot read the cache folder ...", "not an index.dat file
+    // (...)", "cannot open ...").
+    std::string LoadError() const override;
 
     const std::filesystem::path& Folder() const;
 

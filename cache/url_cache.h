@@ -89,6 +89,10 @@ public:
     virtual std::FILE* OpenUrlCacheEntryBody(LPCSTR /*url*/) { return nullptr; }
 
     virtual UrlCacheKind Kind() const { return {}; }
+    // Empty when the cache can be read now; else why not, in one line (its
+    // folder gone or unreadable, its file foreign). Asked at the open and
+    // before every refresh, so that an unreadable cache never reads as empty.
+    virtual std::string LoadError() const { return {}; }
 
     // A run of calls that may share one taking of the cache's lock instead of
     // one per call (see CacheLockHold); holds nest. Caches without a lock of

@@ -133,13 +133,24 @@ void Catalogue::ScanCache(RefreshProgress& progress)
 void Catalogue::RefreshCache(RefreshProgress& progress)
 {
     m_refreshCancel = false;
-    ScanCache(progress);
+    // A cache that cannot be read shows nothing, and says why rather than
+    // that it is empty.
+    const std::string unreadable = m_cache.LoadError();
+    if (!unreadable.empty()) {
+        if (m_pickUpActive)
+            EndPickUp();
+        Clear();
+    } else {
+        ScanCache(progress);
+    }
     if (!m_cacheList.empty()) {
         SortCacheList(m_cacheList);
         EraseEntries(NumberDuplicates(m_cacheList));
     }
     BuildFolderTree();
-    if (m_cacheList.empty())
+    if (!unreadable.empty())
+        progress.ShowMessage(unreadable, kAppCaption, kMessageStop);
+    else if (m_cacheList.empty())
         progress.ShowMessage(kEmptyCacheText, kAppCaption, kMessageInformation);
 }
 
@@ -152,7 +163,13 @@ void Catalogue::LookUpMissingTypes()
 {
     for (TCacheEntry* entry : m_cacheList)
         if (entry->TypeIndex == -1)
-            entry->TypeIndex = m_types.GetFileTypeIndex(entry->LocalFile);
+            entry->TypeIndex = EntryTypeIndex(*entry);
+}
+
+int Catalogue::EntryTypeIndex(const TCacheEntry& entry)
+{
+    return m_cache.Kind().filesOnDemand ? m_types.GetNameTypeIndex(entry.LocalFile)
+                                        : m_types.GetFileTypeIndex(entry.LocalFile);
 }
 
 void Catalogue::StartPickUp(const std::vector<int>& types)

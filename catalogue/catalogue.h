@@ -35,7 +35,7 @@ public:
     // opened in 3 attempts.
     int CountCacheEntries();
     // The whole refresh: scan, catalogue order, numbering, tree; says so
-    // when the catalogue stays empty.
+    // when the catalogue stays empty, and why when the cache cannot be read.
     void RefreshCache(RefreshProgress& progress);
     // Stops a running refresh after the entry in hand.
     void CancelRefresh() { m_refreshCancel = true; }
@@ -63,6 +63,10 @@ public:
     const FileTypeTable& FileTypes() const { return m_types; }
     // Looks up the type of every shown entry that has none yet.
     void LookUpMissingTypes();
+    // The type row of an entry: that of its cached file, or, when the cache
+    // makes its files on demand, of that file's name, whose extension the
+    // cache took from the URL and the stored content type.
+    int EntryTypeIndex(const TCacheEntry& entry);
 
     // Keeps only the entries whose TypeIndex is one of types (never -1) and
     // rebuilds the tree.

@@ -7,7 +7,7 @@
 
 namespace larkspool {
 
-int FileTypeTable::GetFileTypeIndex(const std::string& path)
+int FileTypeTable::TypeIndex(const std::string& path, bool fileMustExist)
 {
     // The extension of the file name: a "." in a folder name does not count.
     const std::size_t slash = path.rfind('/');
@@ -18,7 +18,9 @@ int FileTypeTable::GetFileTypeIndex(const std::string& path)
     if (const auto found = m_byExtension.find(key); found != m_byExtension.end())
         return found->second;
     ShellTypeInfo info;
-    if (GetShellTypeInfo(path, info) != 0)
+    if (!fileMustExist)
+        info = GetNameTypeInfo(path);
+    else if (GetShellTypeInfo(path, info) != 0)
         return -1;
     const int index = GetFileTypeCount();
     m_rows.push_back(TFileType{extension, info.typeName, kFirstTypeImage + index, info.iconName,

@@ -41,16 +41,33 @@ std::vector<fs::path> WinePrefixes(const fs::path& home)
     return prefixes;
 }
 
-void AddOnce(std::vector<browsercache::CacheFolder>& caches, const browsercache::CacheFolder& cache)
+bool SameFolder(const fs::path& a, const fs::path& b)
 {
     std::error_code error;
-    const fs::path canonical = fs::weakly_canonical(cache.folder, error);
+    return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+}
+
+void AddOnce(std::vector<browsercache::CacheFolder>& caches, const browsercache::CacheFolder& cache)
+{
     for (const browsercache::CacheFolder& known : caches) {
-        std::error_code knownError;
-        if (fs::weakly_canonical(known.folder, knownError) == canonical)
+        if (SameFolder(known.folder, cache.folder))
             return;
     }
     caches.push_back(cache);
+}
+
+// The cache folder OpenUrlCache opens for folder: itself, or the only cache
+// below it.
+browsercache::CacheFolder OpenedCacheFolder(const std::string& folder)
+{
+    const fs::path location = folder.empty() ? fs::path(DefaultCacheFolder()) : fs::path(folder);
+    std::error_code error;
+    if (!fs::is_directory(location, error))
+        return {location, browsercache::CacheFolderFormat::IndexDat};
+    const auto found = browsercache::FindCacheFolders(location, kProfileDepth);
+    if (found.size() == 1)
+        return found.front();
+    return {location, browsercache::CacheFolderFormat::IndexDat};
 }
 
 } // namespace
@@ -72,6 +89,19 @@ std::vector<browsercache::CacheFolder> FindMachineCaches()
             for (const auto& cache : browsercache::FindCacheFolders(folder, kProfileDepth))
                 AddOnce(caches, cache);
     return caches;
+}
+
+std::vector<browsercache::CacheFolder> CachesToChooseFrom(const std::string& inUse)
+{
+    std::vector<browsercache::CacheFolder> caches = FindMachineCaches();
+    AddOnce(caches, {DefaultCacheFolder(), browsercache::CacheFolderFormat::IndexDat});
+    AddOnce(caches, OpenedCacheFolder(inUse));
+    return caches;
+}
+
+bool IsCacheOpenedFrom(const browsercache::CacheFolder& cache, const std::string& folder)
+{
+    return SameFolder(cache.folder, OpenedCacheFolder(folder).folder);
 }
 
 std::optional<std::size_t> CountCacheEntries(const browsercache::CacheFolder& cache)

@@ -5,6 +5,7 @@
 #include "browsercache/cache_folder.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace larkspool {
@@ -14,6 +15,15 @@ namespace larkspool {
 // ~/.local/share/wineprefixes/*), $LARKSPOOL_CACHE and the default cache
 // folder, each cache once, in that order.
 std::vector<browsercache::CacheFolder> FindMachineCaches();
+
+// What the window offers to open: FindMachineCaches's caches, then the
+// default cache folder (also while it does not exist yet) and the cache in
+// use where they are not among them. inUse is the folder the cache shown was
+// opened from ("" the default).
+std::vector<browsercache::CacheFolder> CachesToChooseFrom(const std::string& inUse);
+// Whether cache is the one opened from folder ("" the default): the folder
+// itself, or the only cache below it.
+bool IsCacheOpenedFrom(const browsercache::CacheFolder& cache, const std::string& folder);
 
 // The entries the cache would list; nullopt when it cannot be read.
 std::optional<std::size_t> CountCacheEntries(const browsercache::CacheFolder& cache);

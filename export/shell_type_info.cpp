@@ -16,6 +16,12 @@ int GetShellTypeInfo(const std::string& path, ShellTypeInfo& info)
     struct stat status{};
     if (::stat(path.c_str(), &status) != 0)
         return -1;
+    info = GetNameTypeInfo(path);
+    return 0;
+}
+
+ShellTypeInfo GetNameTypeInfo(const std::string& path)
+{
     const QString name = QFile::decodeName(QByteArray::fromStdString(path.substr(path.rfind('/') + 1)));
     const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     std::string typeName = type.isDefault() ? std::string() : type.comment().toStdString();
@@ -28,10 +34,7 @@ int GetShellTypeInfo(const std::string& path, ShellTypeInfo& info)
         else
             typeName = "ﾌｧｲﾙ";
     }
-    info.typeName = typeName;
-    info.iconName = type.iconName().toStdString();
-    info.genericIconName = type.genericIconName().toStdString();
-    return 0;
+    return {typeName, type.iconName().toStdString(), type.genericIconName().toStdString()};
 }
 
 } // namespace larkspool

@@ -17,5 +17,8 @@ struct ShellTypeInfo {
 // A type without a name of its own reads "EXT ﾌｧｲﾙ", or "ﾌｧｲﾙ" without an
 // extension.
 int GetShellTypeInfo(const std::string& path, ShellTypeInfo& info);
+// The same by the file name alone, for a file that need not exist yet (a
+// body a cache makes on demand).
+ShellTypeInfo GetNameTypeInfo(const std::string& path);
 
 } // namespace larkspool

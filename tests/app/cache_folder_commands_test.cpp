@@ -1,18 +1,23 @@
-// The window over a browser's cache: the writing commands greyed out, the
-// tree root naming the browser, page titles read from files made on demand;
-// the command that opens another cache folder; and which folder opens at
-// start.
+// The window over a browser's cache: the writing commands greyed out and
+// saying why, the tree root and heading naming the browser, page titles read
+// from files made on demand, files typed by their names; the command that
+// opens another cache folder; and which folder opens at start.
 #include "app/cache_folder_commands.h"
+#include "app/view_styles.h"
 #include "browsercache/browser_cache.h"
 #include "settings/cache_folder_setting.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/temp_folder.h"
 
+#include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTreeView>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace larkspool::testing {
@@ -23,30 +28,36 @@ constexpr const char* kWritingButtons[] = {"sbtMove", "sbtDelete", "sbtFromLocal
 
 class BrowserCacheWindow : public ::testing::Test {
 protected:
-    BrowserCacheWindow()
-    {
-        browsercache::BrowserCacheRecord page;
-        page.url = "http://h/page.html";
-        page.responseHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
-        page.body = {m_stored.Write("entry", "<title>Kept</title>"), 0, 19};
-        browsercache::BrowserCacheScan scan;
-        scan.records.push_back(page);
-        m_cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), m_scratch.Path());
-        m_forms = std::make_unique<FormSet>(*m_cache);
-    }
+    BrowserCacheWindow() { Add("http://h/page.html", "text/html", "<title>Kept</title>"); }
     ~BrowserCacheWindow() override { m_forms.reset(); }
 
+    void Add(const std::string& url, const std::string& contentType, const std::string& body)
+    {
+        browsercache::BrowserCacheRecord record;
+        record.url = url;
+        record.responseHead = "HTTP/1.1 200 OK\r\nContent-Type: " + contentType + "\r\n";
+        record.body = {m_stored.Write(std::to_string(m_scan.records.size()), body), 0, body.size()};
+        m_scan.records.push_back(record);
+    }
+    TfrmMain& Open()
+    {
+        m_cache = std::make_unique<browsercache::BrowserCache>(std::move(m_scan), m_scratch.Path());
+        m_forms = std::make_unique<FormSet>(*m_cache);
+        return Main();
+    }
     TfrmMain& Main() { return m_forms->main(); }
 
     SettingsSandbox m_sandbox;
     TempFolder m_stored;
     TempFolder m_scratch;
+    browsercache::BrowserCacheScan m_scan;
     std::unique_ptr<browsercache::BrowserCache> m_cache;
     std::unique_ptr<FormSet> m_forms;
 };
 
 TEST_F(BrowserCacheWindow, greys_out_writing_names_the_browser_and_reads_page_titles)
 {
+    Open();
     std::vector<std::string> opened;
     Main().SetFileOpener([&](const std::string& path) { opened.push_back(path); });
     FitWindowToCache(Main(), *m_cache);
@@ -60,8 +71,84 @@ TEST_F(BrowserCacheWindow, greys_out_writing_names_the_browser_and_reads_page_ti
         EXPECT_FALSE(Main().findChild<QToolButton*>(name)->isEnabled()) << name;
     EXPECT_TRUE(Main().findChild<QAction*>("mnuCopy")->isEnabled());
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0).toStdString(), "Chromium Cache");
+    EXPECT_EQ(Main().findChild<QLabel*>("lblRootFolderName")->text().toStdString(), "Chromium Cache ﾌｫﾙﾀﾞ");
     ASSERT_EQ(Main().catalogue().CacheList().size(), 1u);
     EXPECT_EQ(Main().catalogue().CacheList()[0]->Title, "Kept");
+}
+
+TEST_F(BrowserCacheWindow, says_why_the_writing_commands_are_greyed_and_del_answers_that_it_is_read_only)
+{
+    Open();
+    FitWindowToCache(Main(), *m_cache);
+    Main().show();
+    RecordingProgress progress;
+    Main().RefreshCache(progress);
+
+    const auto* panel = Main().findChild<QLabel*>("StatusPanelReadOnly");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->text().toStdString(), "読み取り専用");
+    for (const char* name : kWritingButtons) {
+        const std::string hint = Main().findChild<QToolButton*>(name)->toolTip().toStdString();
+        EXPECT_NE(hint.find("読み取り専用"), std::string::npos) << name << ": " << hint;
+    }
+    for (QWidget* focus : std::initializer_list<QWidget*>{Main().treeView(), Main().listView()->CurrentView()}) {
+        Main().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        focus->setFocus();
+        ModalDriver driver;
+        driver.Answer();
+
+        QTest::keyClick(focus, Qt::Key_Delete);
+
+        EXPECT_EQ(driver.messages, std::vector<std::string>{kReadOnlyCacheText}) << focus->objectName().toStdString();
+    }
+}
+
+// The bodies are made only on demand, so the types come from the names.
+TEST_F(BrowserCacheWindow, files_have_the_type_of_their_name_and_content_type_in_the_list_and_the_filter)
+{
+    Add("http://h/logo", "image/png", "png");
+    Add("http://h/site.css", "text/css", "css");
+    Add("http://h/app.js?v=2", "application/javascript", "js");
+    Open();
+    FitWindowToCache(Main(), *m_cache);
+    Main().show();
+    RecordingProgress progress;
+    Main().RefreshCache(progress);
+    Main().ApplyViewStyle(QLatin1String(ViewStyleRows()[int(ViewStyle::Details)].button));
+    QTreeWidget* tree = Main().treeView();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      tree->visualItemRect(tree->topLevelItem(0)->child(0)).center());
+    for (int i = 0; i < 200 && Main().timer1()->isActive(); ++i)
+        QTest::qWait(5);
+    auto* view = static_cast<QTreeView*>(Main().listView()->CurrentView());
+    QTest::mouseClick(view->header()->viewport(), Qt::LeftButton, {},
+                      {view->header()->sectionViewportPosition(3) + 5, view->header()->height() / 2});
+
+    std::vector<std::string> types;
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        types.push_back(view->model()->index(row, 3).data().toString().toStdString());
+        EXPECT_FALSE(view->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull()) << row;
+    }
+    ASSERT_EQ(types.size(), 4u);
+    for (const std::string& type : types)
+        EXPECT_FALSE(type.empty());
+    EXPECT_TRUE(std::is_sorted(types.begin(), types.end(),
+                               [](const std::string& a, const std::string& b) { return CompareFolded(a, b) < 0; }));
+
+    QStringList extensions;
+    ModalDriver driver;
+    driver.Then([&extensions](QWidget* window) {
+        auto* list = window->findChild<QTreeWidget*>("ListView");
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            extensions << list->topLevelItem(i)->text(0);
+        ModalDriver::Click(window->findChild<QAbstractButton*>("btnCancel"));
+    });
+    Main().activateWindow();
+    QTest::keyClick(&Main(), Qt::Key_I, Qt::ControlModifier);
+
+    EXPECT_EQ(extensions, (QStringList{".css", ".htm", ".js", ".png"}));
 }
 
 TEST_F(MainWindowFixture, index_dat_cache_keeps_its_writing_commands_and_its_root_name)
@@ -77,34 +164,56 @@ TEST_F(MainWindowFixture, index_dat_cache_keeps_its_writing_commands_and_its_roo
     for (const char* name : kWritingButtons)
         EXPECT_TRUE(Button(name)->isEnabled()) << name;
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0).toStdString(), "MSIE Cache");
+    EXPECT_EQ(Main().findChild<QLabel*>("lblRootFolderName")->text().toStdString(), "MS-IE Cache ﾌｫﾙﾀﾞ");
 }
 
-TEST_F(MainWindowFixture, open_cache_folder_lists_the_caches_found_and_hands_over_the_chosen_one)
+TEST_F(MainWindowFixture, open_cache_folder_lists_every_cache_with_its_count_and_the_one_in_use_and_hands_over_the_choice)
 {
     TempFolder home;
     home.Write(".cache/chromium/Default/Cache/Cache_Data/index");
     home.Write(".cache/chromium/Default/Cache/Cache_Data/index-dir/the-real-index");
     const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldCache = qgetenv("LARKSPOOL_CACHE");
     qputenv("HOME", QByteArray::fromStdString(home.Path().string()));
+    qunsetenv("LARKSPOOL_CACHE");
+    AddSite();
     Open();
     std::vector<std::string> chosen;
-    AddOpenCacheFolderCommand(Main(), [&](const std::string& folder) { chosen.push_back(folder); });
+    AddOpenCacheFolderCommand(Main(), m_cache.CacheDir().string(),
+                              [&](const std::string& folder) { chosen.push_back(folder); });
     QMenu* file = Main().menuBar()->actions().value(0)->menu();
-    std::string listed;
+    const std::string chromium = (home.Path() / ".cache/chromium/Default/Cache/Cache_Data").string();
+    std::vector<std::string> listed;
+    bool altCFocusesTheList = false;
     ModalDriver driver;
     driver.Then([&](QWidget* window) {
-        listed = window->findChild<QListWidget*>("lstCaches")->item(0)->text().toStdString();
+        auto* list = window->findChild<QListWidget*>("lstCaches");
+        for (int row = 0; row < list->count(); ++row)
+            listed.push_back(list->item(row)->text().toStdString());
+        window->activateWindow();
+        QTest::qWaitForWindowActive(window);
+        window->findChild<QAbstractButton*>("btnOK")->setFocus();
+        QTest::keyClick(window, Qt::Key_C, Qt::AltModifier);
+        altCFocusesTheList = list->hasFocus();
+        const auto rows = list->findItems(QString::fromStdString(chromium), Qt::MatchStartsWith);
+        ASSERT_EQ(rows.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows.front()).center());
         ModalDriver::Click(window->findChild<QAbstractButton*>("btnOK"));
     });
 
     file->actions().value(0)->trigger();
     qputenv("HOME", oldHome);
+    if (!oldCache.isEmpty())
+        qputenv("LARKSPOOL_CACHE", oldCache);
 
     EXPECT_EQ(file->actions().value(0)->objectName().toStdString(), "mnuOpenCacheFolder");
     EXPECT_EQ(file->actions().value(0)->text().toStdString(), "ｷｬｯｼｭﾌｫﾙﾀﾞを開く(&O)...");
-    const std::string folder = (home.Path() / ".cache/chromium/Default/Cache/Cache_Data").string();
-    EXPECT_EQ(listed, folder + "  (chromium-simple)");
-    EXPECT_EQ(chosen, std::vector<std::string>{folder});
+    const std::string defaultFolder = (home.Path() / ".local/share/Studio Vesprane/Larkspool/Content.IE5").string();
+    EXPECT_EQ(listed, (std::vector<std::string>{chromium + "  (chromium-simple, 0 件)",
+                                                defaultFolder + "  (index.dat, 0 件)",
+                                                m_cache.CacheDir().string() + "  (index.dat, 6 件)  [使用中]"}));
+    EXPECT_TRUE(altCFocusesTheList);
+    EXPECT_EQ(chosen, std::vector<std::string>{chromium});
 }
 
 TEST(CacheFolderAtStart, given_then_environment_then_remembered_then_default)

@@ -269,6 +269,39 @@ TEST_F(Commands, del_in_the_tree_asks_for_the_folder_and_a_finished_delete_of_th
     EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"}));
 }
 
+TEST_F(Commands, the_selected_tree_node_stays_selected_after_a_click_beside_the_rows_and_del_asks_about_it)
+{
+    OpenSite();
+    FocusTree();
+    QTreeWidget* tree = Main().treeView();
+    const QTreeWidgetItem* host = tree->topLevelItem(0)->child(0);
+    ASSERT_EQ(host->text(0).toStdString(), "img.example.jp");
+    const QPoint onHost = tree->visualItemRect(host).center();
+    const struct {
+        const char* click;
+        QPoint at;
+        Qt::KeyboardModifiers modifiers;
+    } clicks[] = {
+        {"below the rows", {onHost.x(), tree->viewport()->height() - 4}, {}},
+        {"ctrl on the selected row", onHost, Qt::ControlModifier},
+    };
+    for (const auto& click : clicks) {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onHost);
+        WaitForListing();
+
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, click.modifiers, click.at);
+        WaitForListing();
+
+        EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{const_cast<QTreeWidgetItem*>(host)}) << click.click;
+        ModalDriver driver{larkspool::testing::kProgressWindows};
+        driver.Expect("frmMoveDel", "btnNo");
+        QTest::keyClick(tree, Qt::Key_Delete);
+        ExpectAllAnswered(driver);
+        EXPECT_EQ(LabelText(*AllForms().frmMoveDel, "Label1"), "'x.png' を削除してもよろしいですか?") << click.click;
+        FocusTree();
+    }
+}
+
 TEST_F(Commands, the_job_windows_have_their_size_controls_and_answer_keys)
 {
     struct Row {

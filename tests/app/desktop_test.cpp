@@ -19,8 +19,10 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
 
 #include <cstdio>
+#include <set>
 
 namespace {
 
@@ -30,8 +32,8 @@ constexpr unsigned kMotifMinimize = 8;
 constexpr unsigned kMotifMaximize = 16;
 constexpr unsigned kMotifClose = 32;
 
-// One property of a window as xprop prints it, after "NAME = ".
-std::string XProperty(WId window, const char* name)
+// What xprop prints of one property of a window.
+std::string XPropertyText(WId window, const char* name)
 {
     QProcess xprop;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -41,7 +43,13 @@ std::string XProperty(WId window, const char* name)
                                           QString::fromLatin1(name)});
     if (!xprop.waitForFinished(5000))
         return "<xprop hung>";
-    const std::string out = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed().toStdString();
+    return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed().toStdString();
+}
+
+// One property of a window as xprop prints it, after "NAME = ".
+std::string XProperty(WId window, const char* name)
+{
+    const std::string out = XPropertyText(window, name);
     const std::size_t equals = out.find(" = ");
     return equals == std::string::npos ? "<none>" : out.substr(equals + 3);
 }
@@ -72,6 +80,31 @@ void WaitForSettledPlace(const QWidget& window)
         last = now;
     }
 }
+
+// Whether the window manager has the window minimised (WM_STATE Iconic).
+bool Iconic(WId window)
+{
+    return XPropertyText(window, "WM_STATE").find("Iconic") != std::string::npos;
+}
+
+void Xdotool(const QStringList& arguments) { QProcess::execute(QStringLiteral("xdotool"), arguments); }
+
+// Counts the keys pressed in a window.
+class KeyCounter : public QObject {
+public:
+    explicit KeyCounter(QWidget& window) : m_window(window) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::KeyPress && widget && widget->window() == &m_window)
+            ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    QWidget& m_window;
+};
 
 // Keeps a dialog's own showing (which would start its work) from running,
 // while the window itself is mapped as usual.
@@ -204,6 +237,90 @@ TEST_F(Desktop, the_overwrite_question_cannot_be_closed_from_the_desktop)
     question.removeEventFilter(&skip);
 }
 
+TEST_F(Desktop, a_modal_dialog_minimised_by_the_window_manager_comes_back_at_once_and_answers)
+{
+    Open();
+    ASSERT_TRUE(WaitForManaged(Main()));
+    Forms& forms = AllForms();
+    QDialog* const dialogs[] = {forms.frmRefresh.get(), forms.frmFileOp.get(), forms.frmConfirm.get(),
+                                forms.frmMoveDel.get()};
+    for (QDialog* dialog : dialogs) {
+        const std::string name = dialog->objectName().toStdString();
+        SkipShowHandler skip;
+        dialog->installEventFilter(&skip);
+        KeyCounter keys(*dialog);
+        std::string type;
+        std::string transientFor;
+        bool back = false;
+        bool mainIconic = true;
+        QTimer::singleShot(0, [&] {
+            if (WaitForManaged(*dialog) && QTest::qWaitForWindowActive(dialog)) {
+                type = XProperty(dialog->winId(), "_NET_WM_WINDOW_TYPE");
+                transientFor = XPropertyText(dialog->winId(), "WM_TRANSIENT_FOR");
+                Xdotool({QStringLiteral("windowminimize"), QString::number(dialog->winId())});
+                QTest::qWait(500);
+                back = QTest::qWaitFor([&] { return !Iconic(dialog->winId()) && dialog->isActiveWindow(); }, 3000);
+                mainIconic = Iconic(Main().winId());
+                Xdotool({QStringLiteral("key"), QStringLiteral("shift")});
+                QTest::qWaitFor([&] { return keys.count > 0; }, 3000);
+            }
+            dialog->done(0);
+        });
+
+        dialog->exec();
+        dialog->removeEventFilter(&skip);
+
+        EXPECT_NE(type.find("_NET_WM_WINDOW_TYPE_DIALOG"), std::string::npos) << name << ": " << type;
+        EXPECT_NE(transientFor.find(QString::number(Main().winId(), 16).toStdString()), std::string::npos)
+            << name << ": " << transientFor;
+        EXPECT_TRUE(back) << name;
+        EXPECT_FALSE(mainIconic) << name;
+        EXPECT_GT(keys.count, 0) << name << " answers no key";
+    }
+}
+
+// Notes which windows have been painted.
+class PaintWatcher : public QObject {
+public:
+    PaintWatcher() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && widget)
+            painted.insert(widget->window());
+        return false;
+    }
+    std::set<QWidget*> painted;
+};
+
+TEST_F(Desktop, a_refresh_at_start_reads_the_cache_only_once_both_windows_are_drawn)
+{
+    AddSite();
+    Open();
+    Action("mnuRefreshAtRun")->trigger();
+    Main().close();
+    m_forms.reset();
+    PaintWatcher watcher;
+    bool mainDrawn = false;
+    bool dialogDrawn = false;
+    bool read = false;
+    m_forms = std::make_unique<FormSet>(m_cache.Cache());
+    QDialog* refresh = AllForms().frmRefresh.get();
+    QObject::connect(refresh->findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged, [&](int value) {
+        if (value < 1 || read)
+            return;
+        read = true; // the first entry is in hand
+        mainDrawn = watcher.painted.count(&Main()) > 0;
+        dialogDrawn = watcher.painted.count(refresh) > 0;
+    });
+
+    Main().show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return read && !refresh->isVisible(); }, 15000));
+
+    EXPECT_TRUE(mainDrawn);
+    EXPECT_TRUE(dialogDrawn);
+}
+
 TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
 {
     std::vector<QPoint> frames;
@@ -233,6 +350,56 @@ TEST_F(Desktop, the_window_comes_back_where_it_was_closed_restart_after_restart)
         EXPECT_EQ(clients[std::size_t(start)], clients[0]) << "start " << start;
     }
     EXPECT_GT(clients[0].y(), frames[0].y()) << "the window manager framed the window";
+}
+
+// On an X server without a window manager nobody but the program moves the
+// focus: run by scripts/desktop-test on a display of its own.
+class BareX : public larkspool::testing::MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under X without a window manager";
+        QProcess xprop;
+        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        xprop.waitForFinished(5000);
+        if (xprop.readAllStandardOutput().contains("window id"))
+            GTEST_SKIP() << "a window manager runs here";
+    }
+    // The window that has the X server's keyboard focus.
+    static std::string XFocus()
+    {
+        QProcess xdotool;
+        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+        xdotool.waitForFinished(5000);
+        return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed().toStdString();
+    }
+};
+
+TEST_F(BareX, the_focus_goes_back_to_the_main_window_when_a_modal_dialog_closes)
+{
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Main()));
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    QDialog& dialog = *AllForms().frmVersion;
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+        answered = QTest::qWaitForWindowActive(&dialog);
+        Xdotool({QStringLiteral("key"), QStringLiteral("Return")}); // its OK, through the X server
+        QTest::qWaitFor([&] { return !dialog.isVisible(); }, 3000);
+        if (dialog.isVisible())
+            dialog.done(0);
+    });
+
+    dialog.exec();
+    KeyCounter keys(Main());
+    QTest::qWaitFor([&] { return XFocus() == std::to_string(Main().winId()); }, 2000);
+    Xdotool({QStringLiteral("key"), QStringLiteral("shift")});
+    QTest::qWaitFor([&] { return keys.count > 0; }, 2000);
+
+    EXPECT_TRUE(answered) << "the dialog had the focus";
+    EXPECT_EQ(XFocus(), std::to_string(Main().winId()));
+    EXPECT_GT(keys.count, 0) << "the main window answers no key";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "tests/app/main_window_fixture.h"
 
+#include "app/elided_label.h"
 #include "app/help_window.h"
 #include "app/tfrm_pick_up.h"
 #include "app/split_panel.h"
@@ -14,6 +15,8 @@
 #include "import/tfrm_confirm2.h"
 #include "import/tfrm_file_op2.h"
 #include "export/size_date_texts.h"
+#include "tests/support/modal_driver.h"
+#include "tests/support/unprivileged.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +27,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeView>
+
+#include <filesystem>
 
 namespace {
 
@@ -300,6 +305,31 @@ TEST_F(MainWindow, the_list_style_shows_whole_names_and_no_status_panel_cuts_its
     EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(145, 0));
 }
 
+TEST_F(MainWindow, a_narrow_window_ends_its_labels_with_an_ellipsis_instead_of_cutting_or_overlapping_them)
+{
+    const std::string host = "www.a-host-name-far-too-long-for-a-narrow-window.example.jp";
+    m_cache.Add("http://" + host + "/page.html", "html");
+    Open();
+    Refresh();
+    OpenFolder(host);
+
+    Main().resize(240, 300);
+    QTest::qWait(50);
+
+    ASSERT_LE(Main().width(), 260);
+    auto* folder = Child<ElidedLabel>("lblFolderName");
+    EXPECT_EQ(folder->text().toStdString(), "開いているﾌｫﾙﾀﾞ : '" + host + "'");
+    EXPECT_TRUE(folder->ShownText().endsWith(QChar(0x2026))) << folder->ShownText().toStdString();
+    EXPECT_LE(folder->geometry().right(), folder->parentWidget()->contentsRect().right());
+    auto* objects = Child<ElidedLabel>("StatusPanel0");
+    auto* size = Child<ElidedLabel>("StatusPanel1");
+    EXPECT_LT(objects->geometry().right(), size->geometry().left());
+    EXPECT_LE(size->geometry().right(), Main().statusBar()->width());
+    for (const ElidedLabel* panel : {objects, size})
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->ShownText()), panel->contentsRect().width())
+            << panel->text().toStdString();
+}
+
 TEST_F(MainWindow, the_filter_item_keeps_its_designed_caption_until_the_filter_is_first_used)
 {
     AddSite();
@@ -392,6 +422,47 @@ TEST_F(MainWindow, an_empty_cache_gives_the_root_alone_and_says_so_over_the_rebu
     EXPECT_EQ(Main().StatusText(0), "0 個のｵﾌﾞｼﾞｪｸﾄ");
 }
 
+// F5 over a cache folder this user may not read, or one that has gone, says
+// why in the program's message box instead of calling the cache empty.
+TEST_F(MainWindow, f5_on_a_cache_folder_unreadable_or_gone_says_why_in_a_message_box)
+{
+    namespace fs = std::filesystem;
+    AddSite();
+    Open();
+    Refresh();
+    const fs::path folder = m_cache.CacheDir();
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+        std::string says;
+    } rows[] = {
+        {"unreadable", [&] { fs::permissions(folder, fs::perms::none); },
+         "cannot read the cache folder " + folder.string() + ": permission denied"},
+        {"gone", [&] { fs::remove_all(folder); }, "the cache folder " + folder.string() + " has gone"},
+    };
+    for (const auto& row : rows) {
+        larkspool::testing::Unprivileged user({m_cache.Path("")});
+        if (!user.Active()) {
+            ADD_FAILURE() << row.change << ": cannot run as an ordinary user";
+            continue;
+        }
+        row.apply();
+        larkspool::testing::ModalDriver driver({"frmRefresh"});
+        driver.Answer();
+        Main().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+
+        QTest::keyClick(&Main(), Qt::Key_F5);
+        for (int i = 0; i < 200 && !driver.Done(); ++i)
+            QTest::qWait(5);
+        std::error_code ignored;
+        fs::permissions(folder, fs::perms::owner_all, ignored);
+
+        EXPECT_EQ(driver.messages, Strings{row.says}) << row.change;
+        EXPECT_TRUE(Main().catalogue().CacheList().empty()) << row.change;
+    }
+}
+
 TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
 {
     Open();
@@ -426,6 +497,27 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
     EXPECT_TRUE(again.GetDefaultFiles().DefFileFlag2);
     EXPECT_EQ(again.catalogue().DefFile1(), "default.htm");
     EXPECT_FALSE(again.RefreshAtRun());
+}
+
+TEST_F(MainWindow, a_window_closed_maximised_comes_back_maximised_and_restores_to_its_normal_size)
+{
+    Open();
+    Main().resize(640, 420);
+    QTest::qWait(20);
+    Main().showMaximized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Main().size() != QSize(640, 420); }));
+    Main().close();
+    m_forms.reset();
+    m_sandbox.Store()->setValue("Refresh", 0);
+
+    TfrmMain& again = Open();
+    QTest::qWait(20);
+    const bool maximised = again.isMaximized();
+    again.showNormal();
+    QTest::qWait(20);
+
+    EXPECT_TRUE(maximised);
+    EXPECT_EQ(again.size(), QSize(640, 420));
 }
 
 TEST_F(MainWindow, a_first_start_uses_the_fallbacks)

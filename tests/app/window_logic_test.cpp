@@ -217,6 +217,25 @@ TEST(IconNames, long_names_wrap_on_two_lines_cut_after_the_second_unless_shown_w
     }
 }
 
+TEST(IconNames, a_word_too_long_for_a_line_breaks_before_its_extension)
+{
+    QFont font;
+    font.setPixelSize(12);
+    const QFontMetrics metrics(font);
+    const struct {
+        QString name;
+        QStringList lines;
+    } rows[] = {
+        {QStringLiteral("item0002.html"), {QStringLiteral("item0002"), QStringLiteral(".html")}},
+        {QStringLiteral("jquery.min.js"), {QStringLiteral("jquery.min"), QStringLiteral(".js")}},
+    };
+    for (const auto& row : rows) {
+        const int width = metrics.horizontalAdvance(row.name) - 1;
+
+        EXPECT_EQ(IconNameLines(row.name, font, width, false), row.lines) << row.name.toStdString();
+    }
+}
+
 TEST(HelpFile, beside_the_program_first_then_the_installed_share_folder)
 {
     const larkspool::testing::TempFolder root;

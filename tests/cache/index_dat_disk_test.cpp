@@ -3,6 +3,7 @@
 // that a signal ending it is seen, not suffered.
 #include "cache/index_dat_cache.h"
 #include "tests/support/test_cache.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,40 @@ TEST_F(FullDisk, a_write_to_a_read_only_file_or_disk_says_which_it_is)
         EXPECT_EQ(text.find(other), std::string::npos) << text;
     }
     EXPECT_EQ(ReadFile(m_cache / "index.dat"), before);
+}
+
+// The open and every refresh ask; an unreadable folder must not read as an
+// empty cache.
+TEST(CacheFolder, one_this_user_may_not_read_or_one_gone_since_the_open_is_a_load_error_one_never_made_is_not)
+{
+    namespace fs = std::filesystem;
+    const struct {
+        const char* folder;
+        bool filled;
+        std::function<void(const fs::path&)> change;
+        const char* before; // the error around the folder's path; none without one
+        const char* after;
+    } rows[] = {
+        {"never made", false, [](const fs::path&) {}, nullptr, nullptr},
+        {"unreadable", true, [](const fs::path& folder) { fs::permissions(folder, fs::perms::none); },
+         "cannot read the cache folder ", ": permission denied"},
+        {"gone", true, [](const fs::path& folder) { fs::remove_all(folder); }, "the cache folder ", " has gone"},
+    };
+    for (const auto& row : rows) {
+        larkspool::testing::TestCache cache;
+        if (row.filled)
+            cache.Add("http://host/a.gif", "gif");
+        larkspool::testing::Unprivileged user({cache.Path("")});
+        if (!user.Active())
+            continue; // root reads every folder
+        row.change(cache.CacheDir());
+
+        const std::string error = cache.Cache().LoadError();
+        std::error_code ignored;
+        fs::permissions(cache.CacheDir(), fs::perms::owner_all, ignored);
+
+        EXPECT_EQ(error, row.before ? row.before + cache.CacheDir().string() + row.after : "") << row.folder;
+    }
 }
 
 TEST(ShrinkingFile, a_reader_survives_index_dat_rewritten_under_it)

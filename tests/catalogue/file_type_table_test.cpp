@@ -47,5 +47,14 @@ TEST_F(FileTypes, a_missing_file_of_a_new_extension_adds_nothing)
     EXPECT_EQ(m_table.GetFileTypeCount(), 0);
 }
 
+TEST_F(FileTypes, a_body_made_on_demand_is_typed_by_its_name_alone)
+{
+    const int png = m_table.GetNameTypeIndex(m_folder.Under("scratch/3.png"));
+
+    EXPECT_EQ(png, 0);
+    EXPECT_EQ(m_table.GetFileTypeRow(0).Ext, ".png");
+    EXPECT_EQ(m_table.GetFileTypeRow(0).IconName, "image-png");
+}
+
 } // namespace
 } // namespace larkspool
