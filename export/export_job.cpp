@@ -7,6 +7,7 @@
 #include "export/export_job.h"
 
 #include "cache/file_time.h"
+#include "cache/input_file.h"
 #include "cache/url_cache.h"
 #include "export/destination_folders.h"
 #include "export/destination_path.h"
@@ -163,12 +164,16 @@ bool ExportJob::WriteItem(const Item& item)
                                 item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
-    // A page is read as a stream (fopen, no fdopen call to make).
+    // A page is read as a stream. Either way a FIFO or a device put where
+    // the cached file was is refused, never waited on.
     const bool page = IsHtmlPageName(item.entry.LocalFile);
+    std::string sourceReason;
     if (!onDemand && page)
-        body = std::fopen(item.entry.LocalFile.c_str(), "rbe");
-    ItemSource source(onDemand || page ? -1 : ::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC), body);
-    const int sourceError = errno;
+        body = OpenInputStream(item.entry.LocalFile, sourceReason);
+    InputFile input = onDemand || page ? InputFile::Refused({}) : InputFile(item.entry.LocalFile.c_str());
+    if (!onDemand && !page)
+        sourceReason = input.Error();
+    ItemSource source(input.Release(), body);
     int target = -1;
     int targetError = 0;
     if (source.IsOpen()) {
@@ -188,7 +193,7 @@ bool ExportJob::WriteItem(const Item& item)
         }
         if (!source.IsOpen())
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
-                                    item.entry.LocalFile + ": " + SystemReason(sourceError)));
+                                    item.entry.LocalFile + ": " + sourceReason));
         target = OpenTargetFile(folder, name, O_TRUNC);
         if (target < 0)
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, errno)));
