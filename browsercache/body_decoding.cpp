@@ -54,8 +54,20 @@ public:
 
     bool Feed(const char* input, std::size_t count, const ByteSink& sink) override
     {
+        // A stream's start is told by its first two bytes (zlib header or
+        // raw deflate, another gzip member or trailing bytes), and they may
+        // come in two pieces: a lone first byte waits for the next.
+        if (!m_held.empty() && count > 0) {
+            const char start[2] = {m_held[0], input[0]};
+            m_held.clear();
+            return Feed(start, 2, sink) && Feed(input + 1, count - 1, sink);
+        }
         OutputBuffer& out = m_out;
         while (count > 0) {
+            if (count == 1 && !m_started) {
+                m_held.assign(input, 1);
+                return true;
+            }
             const bool nextMember = count >= 2 && static_cast<unsigned char>(input[0]) == 0x1f &&
                                     static_cast<unsigned char>(input[1]) == 0x8b;
             if (m_ended && !nextMember)
@@ -111,6 +123,7 @@ private:
 
     OutputBuffer m_out;
     Wrapper m_wrapper;
+    std::string m_held; // the first byte of a stream not yet started
     z_stream m_stream{};
     bool m_started = false;
     bool m_ended = false;

@@ -159,6 +159,53 @@ TEST(BodyDecodingBoundaries, every_decoder_at_each_buffer_size)
     }
 }
 
+// A gzip member whose header carries a file name of nameLength bytes, its
+// data in stored blocks so that each byte's place is known.
+std::string GzipMember(const std::string& data, std::size_t nameLength)
+{
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size()));
+    std::string member = std::string("\x1f\x8b\x08\x08\0\0\0\0\0\x03", 10) + std::string(nameLength, 'n') + '\0';
+    member += testing::Deflated(data, -15, 0);
+    for (const std::uint32_t word : {std::uint32_t(crc), std::uint32_t(data.size())})
+        member += std::string{char(word), char(word >> 8), char(word >> 16), char(word >> 24)};
+    return member;
+}
+
+// The stored bytes are read 64 KiB at a time: the first piece that reaches
+// a decoder, or the piece after a gzip member, may hold one byte only.
+TEST(BodyDecodingBoundaries, a_stream_whose_first_two_bytes_come_apart_is_told_by_both)
+{
+    TempFolder folder;
+    const std::string body = SampleBody();
+    const std::string second = "<p>second member</p>";
+    // Header 10, name and NUL, stored block header 5: the first chunk ends
+    // one byte into the zlib stream inside.
+    const std::string nested = GzipMember(Encoded(body, "deflate"), 65536 - 10 - 1 - 5 - 1);
+    // The first member ends one byte before the first chunk does.
+    const std::string first = GzipMember("first", 0);
+    const std::string members = GzipMember("first", 65535 - first.size()) + GzipMember(second, 0);
+    const struct {
+        std::string stored;
+        const char* header;
+        std::string body;
+    } rows[] = {
+        {nested, "deflate, gzip", body},
+        {members, "gzip", "first" + second},
+    };
+    for (const auto& row : rows) {
+        std::string decoded;
+
+        const std::string error = DecodeBody(Store(folder, "stored", row.stored), row.header,
+                                             [&](const char* bytes, std::size_t n) {
+                                                 decoded.append(bytes, n);
+                                                 return true;
+                                             });
+
+        EXPECT_EQ(error, "") << row.header;
+        EXPECT_TRUE(decoded == row.body) << row.header << ": " << decoded.size() << " bytes";
+    }
+}
+
 TEST(BodyDecodingDamage, more_codings_than_a_browser_applies_are_refused_and_quoted_briefly)
 {
     TempFolder folder;
