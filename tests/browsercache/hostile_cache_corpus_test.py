@@ -93,6 +93,8 @@ def main():
                 if MARKER in written:
                     failures.append("%s: the export holds bytes from outside the cache" % name)
                 if lost != "*":
+                    if how == "link out" and b"symbolic link" not in listed[1]:
+                        failures.append("%s: list does not say the entry is behind a link" % name)
                     for body in bodies[kind]:
                         if body != lost and body.encode() not in written:
                             failures.append("%s: the sound entry %s was not exported" % (name, body))
