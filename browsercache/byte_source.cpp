@@ -42,6 +42,17 @@ bool ReadFully(int fd, std::uint64_t offset, char* buffer, std::uint64_t length)
 FileBytes::FileBytes(const std::filesystem::path& file, const std::filesystem::path& cacheFolder)
     : m_file(OpenInsideCache(cacheFolder, file))
 {
+    ReadSmallFileWhole();
+}
+
+FileBytes::FileBytes(const OpenedCacheFolder& cacheFolder, const std::filesystem::path& file)
+    : m_file(cacheFolder.Open(file))
+{
+    ReadSmallFileWhole();
+}
+
+void FileBytes::ReadSmallFileWhole()
+{
     if (IsOpen() && Size() <= kReadWholeUpTo) {
         m_whole.resize(std::size_t(Size()));
         m_readWhole = ReadFully(m_file.Fd(), 0, m_whole.data(), Size());

@@ -14,6 +14,8 @@
 
 namespace larkspool::browsercache {
 
+class OpenedCacheFolder;
+
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
@@ -52,6 +54,7 @@ private:
 class FileBytes final : public ByteSource {
 public:
     explicit FileBytes(const std::filesystem::path& file, const std::filesystem::path& cacheFolder = {});
+    FileBytes(const OpenedCacheFolder& cacheFolder, const std::filesystem::path& file);
     bool IsOpen() const { return m_file.IsOpen(); }
     const std::string& Error() const { return m_file.Error(); }
     bool Missing() const { return m_file.Missing(); }
@@ -62,6 +65,8 @@ public:
     std::uint64_t WriteTicks() const { return m_file.WriteTicks(); }
 
 private:
+    void ReadSmallFileWhole();
+
     InputFile m_file;
     std::string m_whole; // the file's bytes when small
     bool m_readWhole = false;

@@ -8,6 +8,7 @@
 #include "browsercache/cache_key_url.h"
 #include "browsercache/chromium_blockfile_format.h"
 #include "browsercache/http_response_info.h"
+#include "browsercache/inside_cache.h"
 
 #include <map>
 #include <new>
@@ -280,9 +281,10 @@ BrowserCacheScan ScanChromiumBlockfileFiles(const std::filesystem::path& cacheDi
 
 BrowserCacheScan ScanChromiumBlockfileCache(const std::filesystem::path& cacheDir)
 {
+    const OpenedCacheFolder folder(cacheDir);
     return ScanChromiumBlockfileFiles(cacheDir, [&](const std::string& name, std::string& error)
                                                     -> std::unique_ptr<ByteSource> {
-        auto file = std::make_unique<FileBytes>(cacheDir / name, cacheDir);
+        auto file = std::make_unique<FileBytes>(folder, cacheDir / name);
         if (!file->IsOpen()) {
             if (!file->Missing())
                 error = file->Error();

@@ -141,9 +141,10 @@ BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
     }
     const std::unordered_map<std::uint64_t, std::uint64_t> lastUse = LastUseFromIndex(cacheDir);
     scan.records.reserve(entries.size());
+    const OpenedCacheFolder folder(cacheDir);
     for (const auto& [file, hash] : entries) {
         std::uint64_t fileTicks = 0;
-        BrowserCacheRecord record = ReadEntryFileAt(cacheDir, file, ReadEntry, &fileTicks);
+        BrowserCacheRecord record = ReadEntryFileAt(folder, file, ReadEntry, &fileTicks);
         const auto used = lastUse.find(hash);
         record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : fileTicks;
         if (record.entryTime == 0)

@@ -8,6 +8,7 @@
 
 #include "browsercache/browser_cache_record.h"
 #include "browsercache/byte_source.h"
+#include "browsercache/inside_cache.h"
 
 #include <filesystem>
 #include <new>
@@ -53,15 +54,15 @@ void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record);
 // As ReadEntryFile on the file below cacheFolder; fileTicks, when given,
 // receives the file's last-write time (0 when it cannot be opened).
 template <typename Reader>
-BrowserCacheRecord ReadEntryFileAt(const std::filesystem::path& cacheFolder, const std::filesystem::path& file,
+BrowserCacheRecord ReadEntryFileAt(const OpenedCacheFolder& cacheFolder, const std::filesystem::path& file,
                                    Reader read, std::uint64_t* fileTicks = nullptr)
 {
-    const FileBytes bytes(file, cacheFolder);
+    const FileBytes bytes(cacheFolder, file);
     if (fileTicks)
         *fileTicks = bytes.WriteTicks();
     if (bytes.IsOpen()) {
         BrowserCacheRecord record = ReadEntryFile(bytes, file, read);
-        record.body.cacheFolder = cacheFolder;
+        record.body.cacheFolder = cacheFolder.Path();
         if (record.error.empty())
             CountDecodedSize(bytes, record);
         return record;

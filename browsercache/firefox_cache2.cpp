@@ -124,8 +124,9 @@ BrowserCacheScan ScanFirefoxCache2(const std::filesystem::path& cache2Dir)
     const std::filesystem::path entries =
         std::filesystem::exists(std::filesystem::symlink_status(cache2Dir / "entries", ignored)) ? cache2Dir / "entries"
                                                                                                  : cache2Dir;
+    const OpenedCacheFolder folder(cache2Dir);
     for (const std::filesystem::path& file : ListEntryFiles(cache2Dir, entries, scan.error))
-        scan.records.push_back(ReadEntryFileAt(cache2Dir, file, ReadEntry));
+        scan.records.push_back(ReadEntryFileAt(folder, file, ReadEntry));
     return scan;
 }
 

@@ -33,16 +33,14 @@ bool StepsBelow(const fs::path& cacheFolder, const fs::path& path, std::vector<s
     return true;
 }
 
-// The folder count steps below cacheFolder; -1 with error saying why.
-int OpenSteps(const fs::path& cacheFolder, const std::vector<std::string>& steps, std::size_t count,
-              std::string& error)
+// The folder count steps below the folder open as from, which stays open:
+// a descriptor of its own, or -1 with error saying why.
+int OpenSteps(int from, const std::vector<std::string>& steps, std::size_t count, std::string& error)
 {
-    int fd = ::open(cacheFolder.empty() ? "." : cacheFolder.c_str(), kFolderFlags);
-    if (fd < 0) {
-        error = "cannot open the cache folder " + cacheFolder.string() + ": " + std::strerror(errno);
-        return -1;
-    }
-    for (std::size_t i = 0; i < count; ++i) {
+    int fd = ::fcntl(from, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        error = std::strerror(errno);
+    for (std::size_t i = 0; fd >= 0 && i < count; ++i) {
         const int next = ::openat(fd, steps[i].c_str(), kFolderFlags | O_NOFOLLOW);
         if (next < 0) {
             const int cause = errno;
@@ -51,8 +49,6 @@ int OpenSteps(const fs::path& cacheFolder, const std::vector<std::string>& steps
                 error = steps[i] + (S_ISLNK(status.st_mode) ? " is a symbolic link" : " is not a folder");
             else
                 error = steps[i] + ": " + std::strerror(cause);
-            ::close(fd);
-            return -1;
         }
         ::close(fd);
         fd = next;
@@ -60,26 +56,49 @@ int OpenSteps(const fs::path& cacheFolder, const std::vector<std::string>& steps
     return fd;
 }
 
-fs::path FolderOrParent(const fs::path& cacheFolder, const fs::path& file)
+// The cache folder itself may be a link: the user named it.
+int OpenCacheFolder(const fs::path& cacheFolder, std::string& error)
 {
-    return cacheFolder.empty() ? file.parent_path() : cacheFolder;
+    const int fd = ::open(cacheFolder.empty() ? "." : cacheFolder.c_str(), kFolderFlags);
+    if (fd < 0)
+        error = "cannot open the cache folder " + cacheFolder.string() + ": " + std::strerror(errno);
+    return fd;
 }
 
 } // namespace
 
-InputFile OpenInsideCache(const fs::path& cacheFolder, const fs::path& file)
+OpenedCacheFolder::OpenedCacheFolder(const fs::path& cacheFolder)
+    : m_path(cacheFolder), m_fd(OpenCacheFolder(cacheFolder, m_error))
 {
-    const fs::path folder = FolderOrParent(cacheFolder, file);
+}
+
+OpenedCacheFolder::~OpenedCacheFolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+InputFile OpenedCacheFolder::Open(const fs::path& file) const
+{
     std::vector<std::string> steps;
-    if (!StepsBelow(folder, file, steps) || steps.empty())
-        return InputFile::Refused("lies outside the cache folder " + folder.string());
+    if (!StepsBelow(m_path, file, steps) || steps.empty())
+        return InputFile::Refused("lies outside the cache folder " + m_path.string());
+    if (m_fd < 0)
+        return InputFile::Refused(m_error);
+    if (steps.size() == 1)
+        return InputFile(m_fd, steps[0].c_str());
     std::string error;
-    const int parent = OpenSteps(folder, steps, steps.size() - 1, error);
+    const int parent = OpenSteps(m_fd, steps, steps.size() - 1, error);
     if (parent < 0)
         return InputFile::Refused(error);
     InputFile opened(parent, steps.back().c_str());
     ::close(parent);
     return opened;
+}
+
+InputFile OpenInsideCache(const fs::path& cacheFolder, const fs::path& file)
+{
+    return OpenedCacheFolder(cacheFolder.empty() ? file.parent_path() : cacheFolder).Open(file);
 }
 
 int OpenFolderInsideCache(const fs::path& cacheFolder, const fs::path& folder, std::string& error)
@@ -89,7 +108,12 @@ int OpenFolderInsideCache(const fs::path& cacheFolder, const fs::path& folder, s
         error = "lies outside the cache folder " + cacheFolder.string();
         return -1;
     }
-    return OpenSteps(cacheFolder, steps, steps.size(), error);
+    const int top = OpenCacheFolder(cacheFolder, error);
+    if (top < 0)
+        return -1;
+    const int fd = OpenSteps(top, steps, steps.size(), error);
+    ::close(top);
+    return fd;
 }
 
 } // namespace larkspool::browsercache

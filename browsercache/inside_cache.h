@@ -13,6 +13,25 @@
 
 namespace larkspool::browsercache {
 
+// A cache folder opened once, so that each of the many files of a scan
+// costs one opening.
+class OpenedCacheFolder {
+public:
+    explicit OpenedCacheFolder(const std::filesystem::path& cacheFolder);
+    ~OpenedCacheFolder();
+    OpenedCacheFolder(const OpenedCacheFolder&) = delete;
+    OpenedCacheFolder& operator=(const OpenedCacheFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    // Opens file, which lies below the folder.
+    InputFile Open(const std::filesystem::path& file) const;
+
+private:
+    std::filesystem::path m_path;
+    int m_fd = -1;
+    std::string m_error; // why the folder could not be opened
+};
+
 // Opens file, which lies below cacheFolder (empty: below its own folder).
 InputFile OpenInsideCache(const std::filesystem::path& cacheFolder, const std::filesystem::path& file);
 
