@@ -67,9 +67,9 @@ int OpenCacheFolder(const fs::path& cacheFolder, std::string& error)
 
 } // namespace
 
-OpenedCacheFolder::OpenedCacheFolder(const fs::path& cacheFolder)
-    : m_path(cacheFolder), m_fd(OpenCacheFolder(cacheFolder, m_error))
+OpenedCacheFolder::OpenedCacheFolder(const fs::path& cacheFolder) : m_path(cacheFolder)
 {
+    m_fd = OpenCacheFolder(cacheFolder, m_error);
 }
 
 OpenedCacheFolder::~OpenedCacheFolder()
