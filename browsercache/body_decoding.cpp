@@ -4,6 +4,7 @@
 // whole, so a truncated body is an error, not a short file.
 #include "browsercache/body_decoding.h"
 
+#include "browsercache/byte_source.h"
 #include "browsercache/crc32.h"
 #include "html/byte_text.h"
 
@@ -11,12 +12,8 @@
 #include <zlib.h>
 #include <zstd.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace larkspool::browsercache {
@@ -57,8 +54,20 @@ public:
 
     bool Feed(const char* input, std::size_t count, const ByteSink& sink) override
     {
+        // A stream's start is told by its first two bytes (zlib header or
+        // raw deflate, another gzip member or trailing bytes), and they may
+        // come in two pieces: a lone first byte waits for the next.
+        if (!m_held.empty() && count > 0) {
+            const char start[2] = {m_held[0], input[0]};
+            m_held.clear();
+            return Feed(start, 2, sink) && Feed(input + 1, count - 1, sink);
+        }
         OutputBuffer& out = m_out;
         while (count > 0) {
+            if (count == 1 && !m_started) {
+                m_held.assign(input, 1);
+                return true;
+            }
             const bool nextMember = count >= 2 && static_cast<unsigned char>(input[0]) == 0x1f &&
                                     static_cast<unsigned char>(input[1]) == 0x8b;
             if (m_ended && !nextMember)
@@ -114,6 +123,7 @@ private:
 
     OutputBuffer m_out;
     Wrapper m_wrapper;
+    std::string m_held; // the first byte of a stream not yet started
     z_stream m_stream{};
     bool m_started = false;
     bool m_ended = false;
@@ -171,8 +181,10 @@ public:
                 return false;
             if (outBuffer.pos > 0 && !sink(out.data(), outBuffer.pos))
                 return false;
-            m_outputFull = outBuffer.pos == outBuffer.size;
+            // 0: the frame is decoded and flushed, even when its last bytes
+            // filled the buffer exactly; asking again would start a frame.
             m_frameEnded = result == 0;
+            m_outputFull = !m_frameEnded && outBuffer.pos == outBuffer.size;
         }
         return true;
     }
@@ -186,13 +198,25 @@ private:
     bool m_frameEnded = false;
 };
 
-// The codings in the order they were applied, "identity" dropped; a coding
-// we do not know comes back as it is, for the error.
+// Browsers apply a handful of codings; a header naming more is damage, and
+// stopping there keeps one of a million codings from costing a decoder each.
+constexpr std::size_t kMaxCodings = 8;
+// Error lines quote at most this much of a header's value.
+constexpr std::size_t kMaxQuoted = 200;
+
+std::string Quoted(std::string_view value)
+{
+    return value.size() <= kMaxQuoted ? std::string(value) : std::string(value.substr(0, kMaxQuoted)) + "...";
+}
+
+// The codings in the order they were applied, "identity" dropped, at most
+// kMaxCodings + 1 of them (more are not looked at); a coding we do not know
+// comes back as it is, for the error.
 std::vector<std::string> Codings(std::string_view contentEncoding)
 {
     std::vector<std::string> codings;
     std::size_t start = 0;
-    while (start <= contentEncoding.size()) {
+    while (start <= contentEncoding.size() && codings.size() <= kMaxCodings) {
         std::size_t end = contentEncoding.find(',', start);
         if (end == std::string_view::npos)
             end = contentEncoding.size();
@@ -231,10 +255,14 @@ struct BodyDecoder::State {
         : left(length), expectedCrc(crc32), encoding(contentEncoding)
     {
         const std::vector<std::string> codings = Codings(contentEncoding);
+        if (codings.size() > kMaxCodings) {
+            error = "more than " + std::to_string(kMaxCodings) + " codings in Content-Encoding " + Quoted(encoding);
+            return;
+        }
         for (auto coding = codings.rbegin(); coding != codings.rend(); ++coding) {
             decoders.push_back(MakeDecoder(*coding));
             if (!decoders.back()) {
-                error = "unknown content encoding " + *coding;
+                error = "unknown content encoding " + Quoted(*coding);
                 return;
             }
         }
@@ -257,43 +285,33 @@ struct BodyDecoder::State {
                 error = "the body's checksum does not match: the entry is damaged";
             for (const auto& decoder : decoders)
                 if (error.empty() && !decoder->Finished())
-                    error = "truncated " + encoding + " body";
+                    error = "truncated " + Quoted(encoding) + " body";
             return false;
         }
         const std::size_t want = std::size_t(std::min<std::uint64_t>(left, kChunk));
         const char* piece = memory.data();
-        ssize_t got = ssize_t(want);
-        if (fd >= 0) {
-            do
-                got = ::pread(fd, chunk.get(), want, off_t(offset));
-            while (got < 0 && errno == EINTR);
-            piece = chunk.get();
+        if (file) {
+            if (!file->ReadAt(offset, want, chunk)) {
+                error = "the body ends early in " + name;
+                return false;
+            }
+            piece = chunk.data();
         } else {
             memory.remove_prefix(want);
         }
-        if (got <= 0) {
-            error = "the body ends early in " + name;
-            return false;
-        }
-        offset += std::uint64_t(got);
+        offset += want;
         if (expectedCrc)
-            crc = Crc32(std::string_view(piece, std::size_t(got)), crc);
+            crc = Crc32(std::string_view(piece, want), crc);
         stages.back() = sink;
-        if (!stages.front()(piece, std::size_t(got))) {
-            error = decoders.empty() ? "the body was not taken" : "damaged " + encoding + " body";
+        if (!stages.front()(piece, want)) {
+            error = decoders.empty() ? "the body was not taken" : "damaged " + Quoted(encoding) + " body";
             return false;
         }
-        left -= std::uint64_t(got);
+        left -= want;
         return true;
     }
 
-    ~State()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-
-    int fd = -1;             // the stored file, read from offset on
+    std::unique_ptr<FileBytes> file; // the stored file, read from offset on
     std::uint64_t offset = 0;
     std::string_view memory; // else the stored bytes still to decode
     std::uint64_t left;
@@ -303,7 +321,7 @@ struct BodyDecoder::State {
     std::string name; // the stored file's, for errors
     std::vector<std::unique_ptr<Decoder>> decoders; // decoders[0] undoes the last coding applied
     std::vector<ByteSink> stages;
-    std::unique_ptr<char[]> chunk; // read buffer for the stored file
+    std::string chunk; // read buffer for the stored file
     std::string error;
     bool done = false;
 };
@@ -323,18 +341,25 @@ BodyDecoder::BodyDecoder(const BodyLocation& body, std::string_view contentEncod
     state.name = body.file.string();
     if (!state.error.empty())
         return;
-    state.fd = ::open(body.file.c_str(), O_RDONLY | O_CLOEXEC);
+    state.file = std::make_unique<FileBytes>(body.file, body.cacheFolder);
     state.offset = body.offset;
-    state.chunk = std::make_unique_for_overwrite<char[]>(std::size_t(std::min<std::uint64_t>(body.length, kChunk)));
-    if (state.fd < 0)
-        state.error = "cannot open " + state.name;
-    else if (body.offset > std::uint64_t(INT64_MAX))
-        state.error = "cannot read " + state.name;
+    if (!state.file->IsOpen())
+        state.error = "cannot open " + state.name + ": " + state.file->Error();
 }
 
 BodyDecoder::~BodyDecoder() = default;
 
-bool BodyDecoder::Next(const ByteSink& sink) { return m_state->Next(sink); }
+// The decoding of one entry is where running out of memory ends: the entry
+// is damaged, the program and the other entries go on.
+bool BodyDecoder::Next(const ByteSink& sink)
+{
+    try {
+        return m_state->Next(sink);
+    } catch (const std::bad_alloc&) {
+        m_state->error = "the body is too large to decode (out of memory)";
+        return false;
+    }
+}
 
 const std::string& BodyDecoder::Error() const { return m_state->error; }
 

@@ -20,6 +20,9 @@ struct BodyLocation {
     std::uint64_t length = 0;
     bool hasCrc32 = false; // the format stored a CRC-32 of these bytes (Chromium simple cache)
     std::uint32_t crc32 = 0;
+    // The cache folder file lies below, opened by the rule of inside_cache.h;
+    // empty: the file's own folder.
+    std::filesystem::path cacheFolder{};
 };
 
 struct BrowserCacheRecord {

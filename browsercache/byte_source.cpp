@@ -1,10 +1,8 @@
 // Reading ranges of a cache file or of bytes in memory, never past the end.
 #include "browsercache/byte_source.h"
 
-#include "cache/file_time.h"
+#include "browsercache/inside_cache.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,29 +39,24 @@ bool ReadFully(int fd, std::uint64_t offset, char* buffer, std::uint64_t length)
 
 } // namespace
 
-// Never waits on a pipe or device put where a cache file should be.
-FileBytes::FileBytes(const std::filesystem::path& file) : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
+FileBytes::FileBytes(const std::filesystem::path& file, const std::filesystem::path& cacheFolder)
+    : m_file(OpenInsideCache(cacheFolder, file))
 {
-    struct stat status{};
-    if (m_fd < 0)
-        return;
-    if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
-        return;
-    }
-    m_size = std::uint64_t(status.st_size);
-    m_writeTicks = TimespecTicks(status.st_mtim);
-    if (m_size <= kReadWholeUpTo) {
-        m_whole.resize(std::size_t(m_size));
-        m_readWhole = ReadFully(m_fd, 0, m_whole.data(), m_size);
-    }
+    ReadSmallFileWhole();
 }
 
-FileBytes::~FileBytes()
+FileBytes::FileBytes(const OpenedCacheFolder& cacheFolder, const std::filesystem::path& file)
+    : m_file(cacheFolder.Open(file))
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    ReadSmallFileWhole();
+}
+
+void FileBytes::ReadSmallFileWhole()
+{
+    if (IsOpen() && Size() <= kReadWholeUpTo) {
+        m_whole.resize(std::size_t(Size()));
+        m_readWhole = ReadFully(m_file.Fd(), 0, m_whole.data(), Size());
+    }
 }
 
 std::optional<std::string_view> FileBytes::Whole() const
@@ -82,7 +75,7 @@ bool FileBytes::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& 
         return true;
     }
     out.resize(std::size_t(length));
-    return ReadFully(m_fd, offset, out.data(), length);
+    return ReadFully(m_file.Fd(), offset, out.data(), length);
 }
 
 } // namespace larkspool::browsercache

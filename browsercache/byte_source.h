@@ -4,6 +4,8 @@
 // disk and over bytes in memory (the fuzzers and tests).
 #pragma once
 
+#include "cache/input_file.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -11,6 +13,8 @@
 #include <string_view>
 
 namespace larkspool::browsercache {
+
+class OpenedCacheFolder;
 
 class ByteSource {
 public:
@@ -41,26 +45,29 @@ private:
     std::string_view m_bytes;
 };
 
-// A regular file opened for reading; IsOpen() false when it could not be.
-// A small file (most entry files) is read whole at once, so that a reader's
-// several ranges cost one system call; a larger one is read range by range.
+// A regular file inside a cache folder, opened by the rule of
+// inside_cache.h (cacheFolder empty: the file's own folder); IsOpen() false,
+// with Error() saying why, when it could not be. Its size is the one it had
+// when opened. A small file (most entry files) is read whole at once, so that
+// a reader's several ranges cost one system call; a larger one is read range
+// by range.
 class FileBytes final : public ByteSource {
 public:
-    explicit FileBytes(const std::filesystem::path& file);
-    ~FileBytes() override;
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-    bool IsOpen() const { return m_fd >= 0; }
-    std::uint64_t Size() const override { return m_size; }
+    explicit FileBytes(const std::filesystem::path& file, const std::filesystem::path& cacheFolder = {});
+    FileBytes(const OpenedCacheFolder& cacheFolder, const std::filesystem::path& file);
+    bool IsOpen() const { return m_file.IsOpen(); }
+    const std::string& Error() const { return m_file.Error(); }
+    bool Missing() const { return m_file.Missing(); }
+    std::uint64_t Size() const override { return m_file.Size(); }
     bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const override;
     std::optional<std::string_view> Whole() const override;
     // The file's last-write time as FILETIME ticks (UTC), from its opening.
-    std::uint64_t WriteTicks() const { return m_writeTicks; }
+    std::uint64_t WriteTicks() const { return m_file.WriteTicks(); }
 
 private:
-    int m_fd = -1;
-    std::uint64_t m_size = 0;
-    std::uint64_t m_writeTicks = 0;
+    void ReadSmallFileWhole();
+
+    InputFile m_file;
     std::string m_whole; // the file's bytes when small
     bool m_readWhole = false;
 };

@@ -8,8 +8,10 @@
 #include "browsercache/cache_key_url.h"
 #include "browsercache/chromium_blockfile_format.h"
 #include "browsercache/http_response_info.h"
+#include "browsercache/inside_cache.h"
 
 #include <map>
+#include <new>
 #include <unordered_set>
 
 namespace larkspool::browsercache {
@@ -42,7 +44,8 @@ public:
 
 private:
     struct OpenedFile {
-        std::unique_ptr<ByteSource> bytes; // null when missing
+        std::unique_ptr<ByteSource> bytes; // null when it cannot be opened
+        std::string error;                 // then why; empty when missing
         std::uint32_t blockSize = 0;       // of a block file whose header is sound; 0 otherwise
     };
 
@@ -71,14 +74,16 @@ const BlockfileReader::OpenedFile& BlockfileReader::File(const std::string& name
     if (name.starts_with("f_")) {
         if (name != m_externalName) {
             m_externalName = name;
-            m_external = OpenedFile{m_open(name)};
+            m_external = OpenedFile{};
+            m_external.bytes = m_open(name, m_external.error);
         }
         return m_external;
     }
     auto found = m_files.find(name);
     if (found != m_files.end())
         return found->second;
-    OpenedFile opened{m_open(name)};
+    OpenedFile opened;
+    opened.bytes = m_open(name, opened.error);
     std::string header;
     std::uint32_t magic = 0, version = 0, number = 0, blockSize = 0;
     if (opened.bytes && name.starts_with("data_") && opened.bytes->ReadAt(0, 16, header)) {
@@ -100,7 +105,7 @@ std::string BlockfileReader::Locate(CacheAddress address, std::uint64_t length, 
     const std::string name = address.FileName();
     const OpenedFile& opened = File(name);
     if (!opened.bytes)
-        return name + " is missing";
+        return name + (opened.error.empty() ? " is missing" : " " + opened.error);
     if (!address.IsExternal() && opened.blockSize != address.BlockSize())
         return name + " is not a block file of " + std::to_string(address.BlockSize()) + "-byte blocks";
     if (length > address.Capacity() || !opened.bytes->Contains(address.Offset(), length))
@@ -153,6 +158,7 @@ std::string BlockfileReader::LocateBody(const EntryStore& entry, BodyLocation& b
     if (std::string error = Locate(address, size, file); !error.empty())
         return "the body cannot be read: " + error;
     body.file = m_dir / address.FileName();
+    body.cacheFolder = m_dir;
     body.offset = address.Offset();
     body.length = size;
     return {};
@@ -201,10 +207,13 @@ BrowserCacheScan BlockfileReader::Scan()
 {
     BrowserCacheScan scan;
     scan.format = BrowserCacheFormat::ChromiumBlockfile;
-    const ByteSource* index = File("index").bytes.get();
+    const OpenedFile& indexFile = File("index");
+    const ByteSource* index = indexFile.bytes.get();
     std::string header;
     if (!index || !index->ReadAt(0, blockfile::kIndexTableOffset, header)) {
-        scan.error = index ? "the index is too short" : "no index in " + m_dir.string();
+        scan.error = index                     ? "the index is too short"
+                     : indexFile.error.empty() ? "no index in " + m_dir.string()
+                                               : "the index " + indexFile.error;
         return scan;
     }
     ByteReader reader(header);
@@ -245,7 +254,11 @@ BrowserCacheScan BlockfileReader::Scan()
                 break;
             }
             if (entry.state == kEntryInUse) {
-                record.error = ReadRecord(entry, record);
+                try {
+                    record.error = ReadRecord(entry, record);
+                } catch (const std::bad_alloc&) {
+                    record.error = "too large to read (out of memory)"; // this entry's damage only
+                }
                 if (!record.error.empty()) {
                     record.error = (record.key.empty() ? "entry" : record.key) + ": " + record.error;
                     record.body = BodyLocation{};
@@ -268,10 +281,15 @@ BrowserCacheScan ScanChromiumBlockfileFiles(const std::filesystem::path& cacheDi
 
 BrowserCacheScan ScanChromiumBlockfileCache(const std::filesystem::path& cacheDir)
 {
-    return ScanChromiumBlockfileFiles(cacheDir, [&](const std::string& name) -> std::unique_ptr<ByteSource> {
-        auto file = std::make_unique<FileBytes>(cacheDir / name);
-        if (!file->IsOpen())
+    const OpenedCacheFolder folder(cacheDir);
+    return ScanChromiumBlockfileFiles(cacheDir, [&](const std::string& name, std::string& error)
+                                                    -> std::unique_ptr<ByteSource> {
+        auto file = std::make_unique<FileBytes>(folder, cacheDir / name);
+        if (!file->IsOpen()) {
+            if (!file->Missing())
+                error = file->Error();
             return nullptr;
+        }
         return file;
     });
 }

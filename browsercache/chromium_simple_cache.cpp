@@ -107,7 +107,7 @@ std::optional<std::uint64_t> EntryHash(const std::string& name)
 
 std::unordered_map<std::uint64_t, std::uint64_t> LastUseFromIndex(const std::filesystem::path& cacheDir)
 {
-    const FileBytes index(cacheDir / "index-dir" / "the-real-index");
+    const FileBytes index(cacheDir / "index-dir" / "the-real-index", cacheDir);
     std::string bytes;
     if (!index.IsOpen() || index.Size() > kMaxIndexSize || !index.ReadAt(0, index.Size(), bytes))
         return {};
@@ -127,7 +127,7 @@ BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
     scan.format = BrowserCacheFormat::ChromiumSimple;
     bool hasIndex = false;
     std::vector<std::pair<std::filesystem::path, std::uint64_t>> entries;
-    for (const std::filesystem::path& file : ListEntryFiles(cacheDir, scan.error)) {
+    for (const std::filesystem::path& file : ListEntryFiles(cacheDir, cacheDir, scan.error)) {
         const std::string name = file.filename().string();
         hasIndex = hasIndex || name == "index";
         if (const std::optional<std::uint64_t> hash = EntryHash(name))
@@ -141,9 +141,10 @@ BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
     }
     const std::unordered_map<std::uint64_t, std::uint64_t> lastUse = LastUseFromIndex(cacheDir);
     scan.records.reserve(entries.size());
+    const OpenedCacheFolder folder(cacheDir);
     for (const auto& [file, hash] : entries) {
         std::uint64_t fileTicks = 0;
-        BrowserCacheRecord record = ReadEntryFileAt(file, ReadEntry, &fileTicks);
+        BrowserCacheRecord record = ReadEntryFileAt(folder, file, ReadEntry, &fileTicks);
         const auto used = lastUse.find(hash);
         record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : fileTicks;
         if (record.entryTime == 0)

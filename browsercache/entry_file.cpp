@@ -3,24 +3,47 @@
 
 #include "browsercache/body_decoding.h"
 #include "browsercache/http_response_head.h"
+#include "browsercache/inside_cache.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 
 namespace larkspool::browsercache {
 
-std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& folder, std::string& error)
+std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& cacheFolder,
+                                                  const std::filesystem::path& folder, std::string& error)
 {
     std::vector<std::filesystem::path> files;
-    std::error_code listing;
-    for (std::filesystem::directory_iterator it(folder, listing), end; !listing && it != end; it.increment(listing)) {
-        // One entry that cannot be looked at is not a reason to stop listing.
-        std::error_code ignored;
-        if (it->is_regular_file(ignored))
-            files.push_back(it->path());
-    }
-    if (listing) {
-        error = "cannot list " + folder.string() + ": " + listing.message();
+    const int fd = OpenFolderInsideCache(cacheFolder, folder, error);
+    DIR* listing = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!listing) {
+        if (fd >= 0) {
+            error = std::strerror(errno);
+            ::close(fd);
+        }
+        error = "cannot list " + folder.string() + ": " + error;
         return {};
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(listing, ::closedir);
+    while (const dirent* found = ::readdir(listing)) {
+        const std::string_view name = found->d_name;
+        if (name == "." || name == "..")
+            continue;
+        // A name the file system does not type is looked at without following it.
+        struct stat status{};
+        const bool isFolder = found->d_type == DT_UNKNOWN
+                                  ? ::fstatat(fd, found->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                        S_ISDIR(status.st_mode)
+                                  : found->d_type == DT_DIR;
+        if (!isFolder)
+            files.push_back(folder / name);
     }
     // All in one folder: their whole strings order as their names do, and
     // compare much faster than paths element by element.

@@ -8,8 +8,10 @@
 
 #include "browsercache/browser_cache_record.h"
 #include "browsercache/byte_source.h"
+#include "browsercache/inside_cache.h"
 
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,13 @@ BrowserCacheRecord ReadEntryFile(const ByteSource& bytes, const std::filesystem:
 {
     BrowserCacheRecord record;
     record.body.file = file;
-    if (std::string error = read(bytes, record); !error.empty()) {
+    std::string error;
+    try {
+        error = read(bytes, record);
+    } catch (const std::bad_alloc&) {
+        error = "too large to read (out of memory)"; // one entry's damage, not the end of the scan
+    }
+    if (!error.empty()) {
         BrowserCacheRecord named;
         named.key = std::move(record.key);
         named.url = std::move(record.url);
@@ -32,31 +40,36 @@ BrowserCacheRecord ReadEntryFile(const ByteSource& bytes, const std::filesystem:
     return record;
 }
 
-// The regular files directly in folder, ordered by name; error says why
-// when the folder cannot be listed.
-std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& folder, std::string& error);
+// Everything but folders directly in folder (cacheFolder or a folder below
+// it), ordered by name; error says why when the folder cannot be listed. A
+// link or a FIFO is listed too, so that its reader can say why it is not
+// read.
+std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& cacheFolder,
+                                                  const std::filesystem::path& folder, std::string& error);
 
 // Sets the record's decoded size when its stored body is among bytes held
 // in memory, so that the body need not be read again to be measured.
 void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record);
 
-// As ReadEntryFile on the file; fileTicks, when given, receives the file's
-// last-write time (0 when it cannot be opened).
+// As ReadEntryFile on the file below cacheFolder; fileTicks, when given,
+// receives the file's last-write time (0 when it cannot be opened).
 template <typename Reader>
-BrowserCacheRecord ReadEntryFileAt(const std::filesystem::path& file, Reader read, std::uint64_t* fileTicks = nullptr)
+BrowserCacheRecord ReadEntryFileAt(const OpenedCacheFolder& cacheFolder, const std::filesystem::path& file,
+                                   Reader read, std::uint64_t* fileTicks = nullptr)
 {
-    const FileBytes bytes(file);
+    const FileBytes bytes(cacheFolder, file);
     if (fileTicks)
         *fileTicks = bytes.WriteTicks();
     if (bytes.IsOpen()) {
         BrowserCacheRecord record = ReadEntryFile(bytes, file, read);
+        record.body.cacheFolder = cacheFolder.Path();
         if (record.error.empty())
             CountDecodedSize(bytes, record);
         return record;
     }
     BrowserCacheRecord record;
     record.body.file = file;
-    record.error = file.filename().string() + ": cannot be opened";
+    record.error = file.filename().string() + ": " + bytes.Error();
     return record;
 }
 

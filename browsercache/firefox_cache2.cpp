@@ -119,11 +119,14 @@ BrowserCacheScan ScanFirefoxCache2(const std::filesystem::path& cache2Dir)
 {
     BrowserCacheScan scan;
     scan.format = BrowserCacheFormat::FirefoxCache2;
+    // An "entries" that is no folder is refused when listed, not passed over.
     std::error_code ignored;
     const std::filesystem::path entries =
-        std::filesystem::is_directory(cache2Dir / "entries", ignored) ? cache2Dir / "entries" : cache2Dir;
-    for (const std::filesystem::path& file : ListEntryFiles(entries, scan.error))
-        scan.records.push_back(ReadEntryFileAt(file, ReadEntry));
+        std::filesystem::exists(std::filesystem::symlink_status(cache2Dir / "entries", ignored)) ? cache2Dir / "entries"
+                                                                                                 : cache2Dir;
+    const OpenedCacheFolder folder(cache2Dir);
+    for (const std::filesystem::path& file : ListEntryFiles(cache2Dir, entries, scan.error))
+        scan.records.push_back(ReadEntryFileAt(folder, file, ReadEntry));
     return scan;
 }
 

@@ -11,9 +11,9 @@ std::string ReadStoredBody(const BodyLocation& location, std::string& body)
     body.clear();
     if (location.length == 0)
         return {};
-    const FileBytes file(location.file);
+    const FileBytes file(location.file, location.cacheFolder);
     if (!file.IsOpen())
-        return "cannot open " + location.file.string();
+        return "cannot open " + location.file.string() + ": " + file.Error();
     if (!file.ReadAt(location.offset, location.length, body))
         return location.file.string() + " is shorter than the body it should hold";
     if (location.hasCrc32 && Crc32(body) != location.crc32)

@@ -20,12 +20,17 @@ int RunRewrite(CliContext&, const std::vector<std::string>& args)
         throw UsageError("--default-file goes with --export");
 
     HtmlReader reader;
+    std::string openError;
     const int result =
         RewriteHtmlFile(reader, parsed.Positional()[0], pageLocation.value_or(""),
                         parsed.Value("--default-file").value_or(kDefaultFile1), pageLocation ? 1 : 2,
-                        parsed.Positional()[1], baseFolder.value_or(""));
+                        parsed.Positional()[1], baseFolder.value_or(""), &openError);
     if (result == 0)
         return 0;
+    if (!openError.empty()) {
+        std::fprintf(stderr, "larkspool-cli: cannot open %s (%d)\n", openError.c_str(), result);
+        return 1;
+    }
     const char* reason = result == -1 ? "read error on the source"
                          : result == -3 ? "the source or the target cannot be opened"
                          : result == -4 ? "write error on the target"
@@ -40,10 +45,11 @@ int RunTitle(CliContext&, const std::vector<std::string>& args)
     parsed.RequirePositional(1, 1);
 
     HtmlReader reader;
-    std::string title;
-    const int result = ExtractHtmlTitle(reader, parsed.Positional()[0], title);
+    std::string title, openError;
+    const int result = ExtractHtmlTitle(reader, parsed.Positional()[0], title, &openError);
     if (result != 0) {
-        std::fprintf(stderr, "larkspool-cli: cannot read %s\n", parsed.Positional()[0].c_str());
+        std::fprintf(stderr, "larkspool-cli: cannot read %s%s%s\n", parsed.Positional()[0].c_str(),
+                     openError.empty() ? "" : ": ", openError.c_str());
         return 1;
     }
     if (!title.empty())

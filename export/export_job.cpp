@@ -7,6 +7,7 @@
 #include "export/export_job.h"
 
 #include "cache/file_time.h"
+#include "cache/input_file.h"
 #include "cache/url_cache.h"
 #include "catalogue/site_map.h"
 #include "export/destination_folders.h"
@@ -168,13 +169,17 @@ bool ExportJob::WriteItem(const Item& item)
                                 item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
-    // A page or a stylesheet is read as a stream (fopen, no fdopen call to make).
+    // A page or a stylesheet is read as a stream. Either way a FIFO or a
+    // device put where the cached file was is refused, never waited on.
     const bool page = IsHtmlPageName(item.entry.LocalFile);
     const bool rewritten = page || IsStylesheetName(item.entry.LocalFile) || IsStylesheetName(item.entry.SitePath);
+    std::string sourceReason;
     if (!onDemand && rewritten)
-        body = std::fopen(item.entry.LocalFile.c_str(), "rbe");
-    ItemSource source(onDemand || rewritten ? -1 : ::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC), body);
-    const int sourceError = errno;
+        body = OpenInputStream(item.entry.LocalFile, sourceReason);
+    InputFile input = onDemand || rewritten ? InputFile::Refused({}) : InputFile(item.entry.LocalFile.c_str());
+    if (!onDemand && !rewritten)
+        sourceReason = input.Error();
+    ItemSource source(input.Release(), body);
     int target = -1;
     int targetError = 0;
     if (source.IsOpen()) {
@@ -194,7 +199,7 @@ bool ExportJob::WriteItem(const Item& item)
         }
         if (!source.IsOpen())
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
-                                    item.entry.LocalFile + ": " + SystemReason(sourceError)));
+                                    item.entry.LocalFile + ": " + sourceReason));
         target = OpenTargetFile(folder, name, O_TRUNC);
         if (target < 0)
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, errno)));

@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the body decoder as a stored body: the first byte
 // picks the Content-Encoding chain, the second whether a CRC-32 is checked
-// (and whether it matches), the rest are the stored bytes.
+// (and whether it matches), the rest are the stored bytes. A first byte of
+// 0x80 or more takes the Content-Encoding header itself from the input:
+// the bytes up to the first newline after the second byte.
 #include "browsercache/body_decoding.h"
 #include "browsercache/crc32.h"
 
@@ -21,8 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace larkspool::browsercache;
     if (size < 2)
         return 0;
-    const char* encoding = kEncodings[data[0] % std::size(kEncodings)];
-    const std::string_view stored(reinterpret_cast<const char*>(data + 2), size - 2);
+    std::string_view encoding = kEncodings[data[0] % std::size(kEncodings)];
+    std::string_view stored(reinterpret_cast<const char*>(data + 2), size - 2);
+    if (data[0] & 0x80) {
+        const std::size_t newline = stored.find('\n');
+        encoding = stored.substr(0, newline);
+        stored.remove_prefix(newline == std::string_view::npos ? stored.size() : newline + 1);
+    }
     std::optional<std::uint32_t> crc;
     if (data[1] & 1)
         crc = Crc32(stored) ^ (data[1] >> 1);

@@ -61,5 +61,13 @@ int main(int argc, char** argv)
     for (const auto& body : bodies)
         WriteSeed(root / "body", std::string("coding-") + char('0' + body.number),
                   std::string{body.number, 1} + Encoded(page, body.encoding));
+    // The header itself from the input, as an entry may carry any.
+    const struct {
+        const char* header;
+        const char* applied;
+    } headers[] = {{"gzip", "gzip"}, {"identity, BR", "br"}, {"gzip, br", "gzip, br"}};
+    for (const auto& seed : headers)
+        WriteSeed(root / "body", "header-" + std::to_string(&seed - headers),
+                  std::string("\x80\x00", 2) + seed.header + "\n" + Encoded(page, seed.applied));
     return 0;
 }

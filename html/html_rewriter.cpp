@@ -4,10 +4,13 @@
 // the next one is a script body.
 #include "html/html_rewriter.h"
 
+#include "cache/input_file.h"
 #include "html/byte_text.h"
 #include "html/css_links.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace larkspool {
@@ -161,14 +164,21 @@ bool IsHtmlPageName(std::string_view name)
 
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
                     const std::string& defaultFile, int mode, const std::string& targetPath,
-                    const std::string& baseFolder)
+                    const std::string& baseFolder, std::string* openError)
 {
-    const FilePtr source(std::fopen(sourcePath.c_str(), "rb"));
-    if (!source)
+    std::string why;
+    const FilePtr source(OpenInputStream(sourcePath, why));
+    if (!source) {
+        if (openError)
+            *openError = sourcePath + ": " + why;
         return kRewriteOpenError;
+    }
     FilePtr target(std::fopen(targetPath.c_str(), "wb"));
-    if (!target)
+    if (!target) {
+        if (openError)
+            *openError = targetPath + ": " + std::strerror(errno);
         return kRewriteOpenError;
+    }
     int result = RewriteHtmlStream(reader, source.get(), pageLocation, defaultFile, mode, target.get(), baseFolder);
     if (std::fclose(target.release()) != 0 && result == kRewriteOk)
         result = kRewriteWriteError;
@@ -192,11 +202,15 @@ int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, PageLinks links, st
     return CopyChunks(reader, source, target, links);
 }
 
-int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title)
+int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title, std::string* openError)
 {
-    const FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    std::string why;
+    const FilePtr file(OpenInputStream(path, why));
+    if (!file) {
+        if (openError)
+            *openError = why;
         return kRewriteOpenError;
+    }
     return ExtractHtmlTitle(reader, file.get(), title);
 }
 

@@ -23,17 +23,19 @@ inline constexpr int kRewriteReadError = -1;
 inline constexpr int kRewriteOpenError = -3;
 inline constexpr int kRewriteWriteError = -4;
 
-// Copies sourcePath to targetPath ("wb", created only once the source is
-// open) with the links of its tags and <STYLE> blocks rewritten: mode
-// kExportMode makes them relative to pageLocation (host/dir/) in the exported
-// tree, any other mode turns "file://" links under baseFolder back into
-// "http://" ones. The first BASE tag sets what later links resolve against;
-// every BASE tag becomes a comment. Returns kRewriteOk, kRewriteReadError, kRewriteOpenError
+// Copies sourcePath (a regular file: never a FIFO or a device) to
+// targetPath ("wb", created only once the source is open) with the links of
+// its tags and <STYLE> blocks rewritten: mode kExportMode makes them
+// relative to pageLocation (host/dir/) in the exported tree, any other mode
+// turns "file://" links under baseFolder back into "http://" ones. The first
+// BASE tag sets what later links resolve against; every BASE tag becomes a
+// comment. Returns kRewriteOk, kRewriteReadError, kRewriteOpenError
 // or kRewriteWriteError; after a read or write error the target keeps what was
-// written before it.
+// written before it. openError, when given, receives which file could not be
+// opened and why.
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
                     const std::string& defaultFile, int mode, const std::string& targetPath,
-                    const std::string& baseFolder);
+                    const std::string& baseFolder, std::string* openError = nullptr);
 
 // RewriteHtmlFile on files the caller has opened ("rb", "wb"; nothing read
 // or written yet) and closes afterwards, the source before reader is used
@@ -48,8 +50,10 @@ int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, PageLinks links, st
 // Sets title to the text run right after the first "<TITLE>" tag outside
 // scripts, without control characters; leaves it as it was when the page has
 // none. Reads no further than that text. Returns kRewriteOk,
-// kRewriteReadError or kRewriteOpenError.
-int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title);
+// kRewriteReadError or kRewriteOpenError (openError, when given, says why:
+// the file is missing, or a FIFO, a device, a folder).
+int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title,
+                     std::string* openError = nullptr);
 // The same on a page the caller has opened and closes.
 int ExtractHtmlTitle(HtmlReader& reader, std::FILE* page, std::string& title);
 

@@ -125,6 +125,135 @@ TEST(BodyDecodingDamage, truncated_garbled_unknown_and_misplaced_bodies_are_erro
     }
 }
 
+// Each decoder's output and the stored reads go 64 KiB at a time, and an
+// entry file of up to 256 KiB is read whole: a decoded length at, one below
+// and one above each of these sizes decodes whole, from a file and as a
+// stream.
+TEST(BodyDecodingBoundaries, every_decoder_at_each_buffer_size)
+{
+    TempFolder folder;
+    const std::string sample = SampleBody() + SampleBody() + SampleBody() + SampleBody();
+    int file = 0;
+    for (const char* encoding : {"", "gzip", "deflate", "raw deflate", "br", "zstd", "gzip, br"}) {
+        for (const std::size_t length : {std::size_t(65535), std::size_t(65536), std::size_t(65537),
+                                         std::size_t(131072), std::size_t(262143), std::size_t(262144),
+                                         std::size_t(262145), std::size_t(1048576)}) {
+            const std::string body = sample.substr(0, length);
+            const std::string header = std::string(encoding) == "raw deflate" ? "deflate" : encoding;
+            const BodyLocation location = Store(folder, std::to_string(file++), Encoded(body, encoding));
+            std::string decoded;
+
+            const std::string error = DecodeBody(location, header, [&](const char* bytes, std::size_t n) {
+                decoded.append(bytes, n);
+                return true;
+            });
+
+            EXPECT_EQ(error, "") << encoding << " " << length;
+            EXPECT_TRUE(decoded == body) << encoding << " " << length << ": " << decoded.size() << " bytes";
+            std::FILE* stream = OpenDecodedBody(location, header);
+            ASSERT_NE(stream, nullptr);
+            bool readError = true;
+            EXPECT_TRUE(ReadStream(stream, readError) == body) << encoding << " " << length;
+            EXPECT_FALSE(readError) << encoding << " " << length;
+        }
+    }
+}
+
+// A gzip member whose header carries a file name of nameLength bytes, its
+// data in stored blocks so that each byte's place is known.
+std::string GzipMember(const std::string& data, std::size_t nameLength)
+{
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size()));
+    std::string member = std::string("\x1f\x8b\x08\x08\0\0\0\0\0\x03", 10) + std::string(nameLength, 'n') + '\0';
+    member += testing::Deflated(data, -15, 0);
+    for (const std::uint32_t word : {std::uint32_t(crc), std::uint32_t(data.size())})
+        member += std::string{char(word), char(word >> 8), char(word >> 16), char(word >> 24)};
+    return member;
+}
+
+// The stored bytes are read 64 KiB at a time: the first piece that reaches
+// a decoder, or the piece after a gzip member, may hold one byte only.
+TEST(BodyDecodingBoundaries, a_stream_whose_first_two_bytes_come_apart_is_told_by_both)
+{
+    TempFolder folder;
+    const std::string body = SampleBody();
+    const std::string second = "<p>second member</p>";
+    // Header 10, name and NUL, stored block header 5: the first chunk ends
+    // one byte into the zlib stream inside.
+    const std::string nested = GzipMember(Encoded(body, "deflate"), 65536 - 10 - 1 - 5 - 1);
+    // The first member ends one byte before the first chunk does.
+    const std::string first = GzipMember("first", 0);
+    const std::string members = GzipMember("first", 65535 - first.size()) + GzipMember(second, 0);
+    const struct {
+        std::string stored;
+        const char* header;
+        std::string body;
+    } rows[] = {
+        {nested, "deflate, gzip", body},
+        {members, "gzip", "first" + second},
+    };
+    for (const auto& row : rows) {
+        std::string decoded;
+
+        const std::string error = DecodeBody(Store(folder, "stored", row.stored), row.header,
+                                             [&](const char* bytes, std::size_t n) {
+                                                 decoded.append(bytes, n);
+                                                 return true;
+                                             });
+
+        EXPECT_EQ(error, "") << row.header;
+        EXPECT_TRUE(decoded == row.body) << row.header << ": " << decoded.size() << " bytes";
+    }
+}
+
+TEST(BodyDecodingDamage, more_codings_than_a_browser_applies_are_refused_and_quoted_briefly)
+{
+    TempFolder folder;
+    const std::string body = "<html>layered</html>";
+    std::string eight = body, nine;
+    for (int layer = 0; layer < 8; ++layer)
+        eight = Encoded(eight, "gzip");
+    nine = Encoded(eight, "gzip");
+    std::string million;
+    for (int coding = 0; coding < 1000000; ++coding)
+        million += "br, ";
+    const struct {
+        std::string stored;
+        std::string header;
+        bool whole;
+    } rows[] = {
+        {eight, "gzip, gzip, gzip, gzip, gzip, gzip, gzip, gzip", true},
+        {nine, "gzip, gzip, gzip, gzip, gzip, gzip, gzip, gzip, gzip", false},
+        {Encoded(body, "br"), million, false},
+        {Encoded(body, "br"), std::string(4000000, 'x'), false},
+    };
+    for (const auto& row : rows) {
+        std::string decoded;
+
+        const std::string error = DecodeBody(Store(folder, "stored", row.stored), row.header,
+                                             [&](const char* bytes, std::size_t n) {
+                                                 decoded.append(bytes, n);
+                                                 return true;
+                                             });
+
+        EXPECT_EQ(error.empty(), row.whole) << error.substr(0, 300);
+        EXPECT_EQ(decoded == body, row.whole);
+        EXPECT_LT(error.size(), 300u) << error.substr(0, 300);
+    }
+}
+
+TEST(BodyDecodingDamage, running_out_of_memory_damages_the_body_and_nothing_else)
+{
+    TempFolder folder;
+    const BodyLocation location = Store(folder, "stored", Encoded(SampleBody(), "gzip"));
+
+    const std::string error = DecodeBody(location, "gzip", [](const char*, std::size_t) -> bool {
+        throw std::bad_alloc();
+    });
+
+    EXPECT_NE(error.find("out of memory"), std::string::npos) << error;
+}
+
 TEST(HttpDate, all_three_forms_and_nonsense)
 {
     constexpr std::uint64_t k1994 = 124285853770000000ull; // 1994-11-06 08:49:37 UTC

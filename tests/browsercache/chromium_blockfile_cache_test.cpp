@@ -164,7 +164,7 @@ const std::string kRecord = ResponseRecord(0x3, "HTTP/1.1 200 OK\0Content-Type: 
 // Scans the builder's files from memory.
 BrowserCacheScan Scan(BlockfileBuilder& cache)
 {
-    return ScanChromiumBlockfileFiles("/cache", [&](const std::string& name) -> std::unique_ptr<ByteSource> {
+    return ScanChromiumBlockfileFiles("/cache", [&](const std::string& name, std::string&) -> std::unique_ptr<ByteSource> {
         const auto found = cache.Files().find(name);
         if (found == cache.Files().end())
             return nullptr;
@@ -352,7 +352,7 @@ TEST(ChromiumBlockfileCache, keeps_at_most_one_external_file_open_however_many_b
         cache.AddEntry("http://a.example/" + std::to_string(n), kRecord, "body", Where::External, n % 64);
     cache.WriteTo(folder.Path());
     std::size_t opened = 0, mostOpen = 0;
-    auto open = [&](const std::string& name) -> std::unique_ptr<ByteSource> {
+    auto open = [&](const std::string& name, std::string&) -> std::unique_ptr<ByteSource> {
         struct Counted final : ByteSource {
             Counted(const std::filesystem::path& file, std::size_t& open) : bytes(file), open(++open) {}
             ~Counted() override { --open; }

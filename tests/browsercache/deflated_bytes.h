@@ -8,10 +8,10 @@
 
 namespace larkspool::testing {
 
-inline std::string Deflated(const std::string& data, int windowBits)
+inline std::string Deflated(const std::string& data, int windowBits, int level = 6)
 {
     z_stream stream{};
-    deflateInit2(&stream, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
+    deflateInit2(&stream, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
     std::string out(deflateBound(&stream, uLong(data.size())) + 32, '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
     stream.avail_in = uInt(data.size());

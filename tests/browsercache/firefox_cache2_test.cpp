@@ -2,7 +2,9 @@
 // laid out as Firefox writes them, and damaged ones.
 #include "browsercache/firefox_cache2.h"
 
+#include "browsercache/body_decoding.h"
 #include "browsercache/browser_time.h"
+#include "browsercache/stored_body.h"
 
 #include "tests/browsercache/firefox_entry_bytes.h"
 #include "tests/support/temp_folder.h"
@@ -10,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <fstream>
 #include <string>
 
 namespace {
@@ -194,6 +199,69 @@ TEST(FirefoxCache2, a_missing_folder_is_an_error_of_the_scan)
 
     EXPECT_NE(scan.error.find("cannot list"), std::string::npos);
     EXPECT_TRUE(scan.records.empty());
+}
+
+// Between the listing and the reading of a body, the entry file gives way
+// to a FIFO with no writer, a link to a file outside the cache, a folder,
+// or the entries folder to a link: the body is refused with the reason,
+// at once, and nothing from outside is read.
+TEST(FirefoxCache2, an_entry_file_replaced_after_the_listing_is_refused_at_once)
+{
+    const struct {
+        const char* replaced; // below cache2
+        const char* how;
+        const char* reason;
+    } rows[] = {
+        {"entries/A", "fifo", "is a FIFO"},
+        {"entries/A", "link", "is a symbolic link"},
+        {"entries/A", "folder", "is a folder"},
+        {"entries", "link", "entries is a symbolic link"},
+    };
+    for (const auto& row : rows) {
+        larkspool::testing::TempFolder folder;
+        FirefoxEntry entry, outside;
+        entry.body = "inside";
+        outside.body = "OUTSIDE";
+        folder.Write("cache2/entries/A", entry.Bytes());
+        folder.Write("elsewhere/entries/A", outside.Bytes());
+        const BrowserCacheScan scan = ScanFirefoxCache2(folder.Path() / "cache2");
+        ASSERT_EQ(scan.records.size(), 1u);
+        ASSERT_EQ(scan.records[0].error, "");
+        const std::filesystem::path replaced = folder.Path() / "cache2" / row.replaced;
+        std::filesystem::remove_all(replaced);
+        if (row.how == "fifo"s)
+            ASSERT_EQ(mkfifo(replaced.c_str(), 0600), 0);
+        else if (row.how == "folder"s)
+            std::filesystem::create_directory(replaced);
+        else
+            std::filesystem::create_symlink(folder.Path() / "elsewhere" / row.replaced, replaced);
+        std::string body = "unset";
+
+        const std::string error = ReadStoredBody(scan.records[0].body, body);
+        const std::string decodeError = DecodeBody(scan.records[0].body, "", [&](const char* bytes, std::size_t n) {
+            body.append(bytes, n);
+            return true;
+        });
+
+        EXPECT_NE(error.find(row.reason), std::string::npos) << row.replaced << " " << row.how << ": " << error;
+        EXPECT_NE(decodeError.find(row.reason), std::string::npos) << row.how << ": " << decodeError;
+        EXPECT_EQ(body.find("OUTSIDE"), std::string::npos);
+    }
+}
+
+// A file that grows while it is read is read to the size it had when opened.
+TEST(FirefoxCache2, a_file_growing_while_read_is_read_to_its_size_when_opened)
+{
+    larkspool::testing::TempFolder folder;
+    const std::string file = folder.Write("cache2/entries/A", "0123456789");
+    const FileBytes bytes(file, folder.Path() / "cache2");
+    std::ofstream(file, std::ios::app) << "more";
+    std::string read;
+
+    EXPECT_EQ(bytes.Size(), 10u);
+    EXPECT_FALSE(bytes.ReadAt(8, 4, read));
+    EXPECT_TRUE(bytes.ReadAt(0, 10, read));
+    EXPECT_EQ(read, "0123456789");
 }
 
 } // namespace

@@ -306,6 +306,27 @@ TEST_F(Cli, rewrite_failures_stop_with_one_or_two)
     EXPECT_NE(full.err.find("(-4)"), std::string::npos);
 }
 
+// A FIFO nobody writes and a device that never ends are refused at once.
+TEST_F(Cli, title_and_rewrite_of_no_regular_file_end_with_the_reason)
+{
+    const QString fifo = Dir() + QStringLiteral("/page.fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString out = Dir() + QStringLiteral("/out.htm");
+    const QStringList runs[] = {
+        {QStringLiteral("title"), fifo},
+        {QStringLiteral("title"), QStringLiteral("/dev/zero")},
+        {QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("h/"), QStringLiteral("/dev/zero"), out},
+        {QStringLiteral("rewrite"), QStringLiteral("--export"), QStringLiteral("h/"), fifo, out},
+    };
+    for (const QStringList& args : runs) {
+        const CliRun run = Start(args);
+
+        EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
 // The demo cache of examples/, built by the script scripts/run uses.
 class CliOnDemo : public Cli {
 protected:

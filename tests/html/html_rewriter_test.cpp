@@ -218,7 +218,7 @@ TEST_F(HtmlRewriter, reports_open_read_and_write_failures)
               larkspool::kRewriteOpenError);
 #ifndef _WIN32
     EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under(""), "host/", "index.html", 1, target, ""),
-              larkspool::kRewriteReadError);
+              larkspool::kRewriteOpenError);
     if (std::filesystem::exists("/dev/full")) {
         EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, source, "host/", "index.html", 1, "/dev/full", ""),
                   larkspool::kRewriteWriteError);
@@ -263,7 +263,7 @@ TEST_F(HtmlRewriter, reports_title_files_that_cannot_be_read)
 
     EXPECT_EQ(larkspool::ExtractHtmlTitle(m_reader, m_folder.Under("none.htm"), title), larkspool::kRewriteOpenError);
 #ifndef _WIN32
-    EXPECT_EQ(larkspool::ExtractHtmlTitle(m_reader, m_folder.Under(""), title), larkspool::kRewriteReadError);
+    EXPECT_EQ(larkspool::ExtractHtmlTitle(m_reader, m_folder.Under(""), title), larkspool::kRewriteOpenError);
 #endif
     EXPECT_EQ(title, "kept");
 }
@@ -296,14 +296,40 @@ TEST_F(HtmlRewriter, title_reading_stops_at_the_title)
         close(fd);
     });
     std::string title;
+    std::FILE* page = std::fopen(fifo.c_str(), "rb");
+    ASSERT_NE(page, nullptr);
 
-    const int result = larkspool::ExtractHtmlTitle(m_reader, fifo, title);
+    const int result = larkspool::ExtractHtmlTitle(m_reader, page, title);
     done = true;
     writer.join();
+    std::fclose(page);
 
     EXPECT_EQ(result, kRewriteOk);
     EXPECT_EQ(title, "First");
     EXPECT_FALSE(waitedOut);
+}
+
+// A FIFO with no writer, a device that never ends, a folder: refused at
+// once by name, with the reason, and no target is made.
+TEST_F(HtmlRewriter, a_source_that_is_no_regular_file_is_refused_at_once)
+{
+    const std::string fifo = m_folder.Under("page.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& source : {fifo, std::string("/dev/zero"), m_folder.Path().string()}) {
+        std::string title = "kept", titleError, rewriteError;
+        const std::string target = m_folder.Under("out.htm");
+
+        const int titleResult = larkspool::ExtractHtmlTitle(m_reader, source, title, &titleError);
+        const int rewriteResult = larkspool::RewriteHtmlFile(m_reader, source, "h/", "index.html", kExportMode,
+                                                             target, "", &rewriteError);
+
+        EXPECT_EQ(titleResult, larkspool::kRewriteOpenError) << source;
+        EXPECT_EQ(title, "kept");
+        EXPECT_NE(titleError.find("not a"), std::string::npos) << titleError;
+        EXPECT_EQ(rewriteResult, larkspool::kRewriteOpenError) << source;
+        EXPECT_NE(rewriteError.find(source), std::string::npos) << rewriteError;
+        EXPECT_FALSE(std::filesystem::exists(target)) << source;
+    }
 }
 
 // A page decoded from a browser cache comes as a stream of stdio's own

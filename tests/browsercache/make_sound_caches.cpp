@@ -1,0 +1,100 @@
+// Writes a small sound cache of each browser format, twice with the same
+// layout: FOLDER/sound/KIND, whose bodies read "sound!-KIND-N", and
+// FOLDER/outside/KIND, whose bodies read "MARKER-KIND-N", for a test that
+// puts links from the one into the other. FOLDER/manifest.tsv names, for
+// each file and folder of a sound cache, the one body that is lost when it
+// is (an entry file), or "*" when it is shared by several.
+// Usage: make_sound_caches FOLDER
+#include "browsercache/crc32.h"
+#include "tests/browsercache/blockfile_builder.h"
+#include "tests/browsercache/chromium_bytes.h"
+#include "tests/browsercache/firefox_entry_bytes.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace larkspool::testing;
+
+void Write(const fs::path& file, const std::string& bytes)
+{
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+std::string Body(const std::string& prefix, const std::string& kind, int n)
+{
+    return prefix + "-" + kind + "-" + std::to_string(n);
+}
+
+void WriteSimple(const fs::path& folder, const std::string& prefix, std::ofstream* manifest)
+{
+    const std::string payload = Le64(0x656e74657220796fULL) + Le32(9) + Le64(0) + Le64(0) + Le32(0);
+    Write(folder / "index", Le64(0));
+    Write(folder / "index-dir" / "the-real-index",
+          Le32(std::uint32_t(payload.size())) + Le32(larkspool::browsercache::Crc32(payload)) + payload);
+    for (int n = 1; n <= 3; ++n) {
+        SimpleEntry entry;
+        entry.key = "1/0/_dk_http://s.example http://s.example http://s.example/" + std::to_string(n) + ".html";
+        entry.body = Body(prefix, "simple", n);
+        const std::string name = "000000000000000" + std::to_string(n) + "_0";
+        Write(folder / name, entry.Bytes());
+        if (manifest)
+            *manifest << "simple\t" << name << "\t" << entry.body << "\n";
+    }
+    if (manifest)
+        *manifest << "simple\tindex\t*\nsimple\tindex-dir\t*\nsimple\tindex-dir/the-real-index\t*\n";
+}
+
+void WriteFirefox(const fs::path& folder, const std::string& prefix, std::ofstream* manifest)
+{
+    Write(folder / "index", std::string(12, '\0'));
+    for (int n = 1; n <= 3; ++n) {
+        FirefoxEntry entry;
+        entry.key = "a,:http://f.example/" + std::to_string(n) + ".html";
+        entry.body = Body(prefix, "firefox", n);
+        const std::string name = std::string(39, 'A') + std::to_string(n);
+        Write(folder / "entries" / name, entry.Bytes());
+        if (manifest)
+            *manifest << "firefox\tentries/" << name << "\t" << entry.body << "\n";
+    }
+    if (manifest)
+        *manifest << "firefox\tindex\t*\nfirefox\tentries\t*\n";
+}
+
+void WriteBlockfile(const fs::path& folder, const std::string& prefix, std::ofstream* manifest)
+{
+    BlockfileBuilder cache;
+    const std::string record = ResponseRecord(0x80000003u, std::string("HTTP/1.1 200 OK\0Content-Type: text/html\0\0", 41));
+    cache.AddEntry("http://b.example/1.html", record, Body(prefix, "blockfile", 1), BlockfileBuilder::Where::Data2, 1);
+    cache.AddEntry("http://b.example/2.html", record, Body(prefix, "blockfile", 2), BlockfileBuilder::Where::External, 2);
+    cache.AddEntry("http://b.example/3.html", record, Body(prefix, "blockfile", 3), BlockfileBuilder::Where::External, 3);
+    fs::create_directories(folder);
+    cache.WriteTo(folder);
+    if (manifest)
+        *manifest << "blockfile\tindex\t*\nblockfile\tdata_0\t*\nblockfile\tdata_1\t*\nblockfile\tdata_2\t*\n"
+                     "blockfile\tdata_3\t*\nblockfile\tf_000001\t" << Body(prefix, "blockfile", 2)
+                  << "\nblockfile\tf_000002\t" << Body(prefix, "blockfile", 3) << "\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+        return 2;
+    const fs::path root = argv[1];
+    fs::create_directories(root);
+    std::ofstream manifest(root / "manifest.tsv");
+    for (const char* prefix : {"sound!", "MARKER"}) {
+        const fs::path folder = root / (prefix == std::string("sound!") ? "sound" : "outside");
+        std::ofstream* list = prefix == std::string("sound!") ? &manifest : nullptr;
+        WriteSimple(folder / "simple", prefix, list);
+        WriteFirefox(folder / "firefox" / "cache2", prefix, list);
+        WriteBlockfile(folder / "blockfile", prefix, list);
+    }
+    return 0;
+}
