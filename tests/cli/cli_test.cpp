@@ -132,6 +132,8 @@ TEST_F(Cli, a_damaged_index_dat_is_a_clear_error_and_keeps_every_byte)
     const Case cases[] = {
         {"zeroed signature", std::string(28, '\0') + pristine.substr(28), 2, "not an index.dat file ("},
         {"cut short inside its blocks", pristine.substr(0, pristine.size() - 3 * 128), 1, "index.dat is damaged"},
+        {"no hash table offset", pristine.substr(0, 0x20) + std::string(4, '\0') + pristine.substr(0x24), 2,
+         "damaged index.dat (its header's HASH table offset 0 leads to no HASH table, yet it holds records)"},
     };
     const QStringList writes[] = {
         {QStringLiteral("add"), QStringLiteral("http://host/c.htm"), page},
