@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,6 +116,72 @@ TEST_F(Cli, a_cache_folder_that_is_no_folder_exits_two)
         EXPECT_EQ(run.exitCode, 2) << name;
         EXPECT_NE(run.err.find("cache folder"), std::string::npos) << name << ": " << run.err;
     }
+}
+
+// Only a regular index.dat is a cache file; a link is read, never written
+// through, and nothing waits on a FIFO.
+TEST_F(Cli, an_index_dat_that_is_no_regular_file_exits_two_with_its_reason)
+{
+    const std::string cache = CacheDir().toStdString();
+    struct Row {
+        const char* name;
+        std::function<void(const std::string& index)> make;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"fifo", [](const std::string& index) { ASSERT_EQ(mkfifo(index.c_str(), 0600), 0); }, "not a regular file"},
+        {"device", [](const std::string& index) { ASSERT_EQ(symlink("/dev/zero", index.c_str()), 0); },
+         "not a regular file"},
+        {"folder", [](const std::string& index) { std::filesystem::create_directories(index); }, "is a directory"},
+        {"dangling link", [&](const std::string& index) { ASSERT_EQ(symlink((cache + "/gone").c_str(), index.c_str()), 0); },
+         "a symbolic link to nothing"},
+        {"link loop", [](const std::string& index) { ASSERT_EQ(symlink(index.c_str(), index.c_str()), 0); },
+         "too many levels of symbolic links"},
+    };
+    const QString page = WriteFile(QStringLiteral("page.htm"), "<p>x</p>");
+    for (const Row& row : rows) {
+        std::filesystem::remove_all(cache);
+        std::filesystem::create_directories(cache);
+        row.make(cache + "/index.dat");
+        for (const QStringList& args : {QStringList{QStringLiteral("entries")},
+                                        QStringList{QStringLiteral("add"), QStringLiteral("http://h/a"), page}}) {
+            const CliRun run = Start(args);
+
+            EXPECT_EQ(run.exitCode, 2) << row.name << ": " << args.join(' ').toStdString();
+            EXPECT_NE(run.err.find("cannot open " + cache + "/index.dat: " + row.says), std::string::npos)
+                << row.name << ": " << run.err;
+        }
+        EXPECT_FALSE(std::filesystem::exists(cache + "/gone")) << row.name;
+    }
+}
+
+TEST_F(Cli, an_index_dat_link_is_read_but_never_written_through)
+{
+    const QString page = WriteFile(QStringLiteral("page.htm"), "<p>x</p>");
+    const QString other = Dir() + QStringLiteral("/other");
+    ASSERT_EQ(StartOn(other, {QStringLiteral("add"), QStringLiteral("http://h/a"), page}).exitCode, 0);
+    const std::string otherIndex = other.toStdString() + "/index.dat";
+    const std::string before = larkspool::testing::ReadFile(otherIndex);
+    std::filesystem::create_directories(CacheDir().toStdString());
+    ASSERT_EQ(symlink(otherIndex.c_str(), (CacheDir().toStdString() + "/index.dat").c_str()), 0);
+
+    const CliRun listed = Start({QStringLiteral("entries")});
+    const CliRun added = Start({QStringLiteral("add"), QStringLiteral("http://h/b"), page});
+    const CliRun removed = Start({QStringLiteral("remove"), QStringLiteral("http://h/a")});
+
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(Fields(listed.out).front(), "http://h/a");
+    for (const CliRun& run : {added, removed}) {
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("index.dat: a symbolic link, read but never written through"), std::string::npos)
+            << run.err;
+    }
+    EXPECT_TRUE(larkspool::testing::ReadFile(otherIndex) == before);
+    // A link the user names as the cache folder is that cache.
+    const QString folderLink = Dir() + QStringLiteral("/folder-link");
+    ASSERT_EQ(symlink(other.toStdString().c_str(), folderLink.toStdString().c_str()), 0);
+    EXPECT_EQ(StartOn(folderLink, {QStringLiteral("add"), QStringLiteral("http://h/c"), page}).exitCode, 0);
+    EXPECT_NE(StartOn(other, {QStringLiteral("entries")}).out.find("http://h/c\t"), std::string::npos);
 }
 
 TEST_F(Cli, a_damaged_index_dat_is_a_clear_error_and_keeps_every_byte)
