@@ -564,6 +564,23 @@ protected:
     }
 };
 
+TEST_F(CliReadOnly, a_cache_folder_its_user_cannot_enter_exits_two_with_the_reason)
+{
+    namespace fs = std::filesystem;
+    const std::string cache = CacheDir().toStdString();
+    fs::permissions(cache, fs::perms::none);
+
+    const CliRun listed = Start({QStringLiteral("list")});
+    const CliRun entries = Start({QStringLiteral("entries")});
+
+    fs::permissions(cache, fs::perms::owner_read | fs::perms::owner_exec);
+    for (const CliRun& run : {listed, entries}) {
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_NE(run.err.find("cannot read the cache folder " + cache + ": Permission denied"), std::string::npos)
+            << run.err;
+    }
+}
+
 TEST_F(CliReadOnly, every_write_fails_with_its_reason_and_changes_nothing)
 {
     const QString page = WriteFile(QStringLiteral("src/host.test/new.htm"), "<p>new</p>");
