@@ -1,3 +1,5 @@
+#include "cache/file_time.h"
+#include "cache/index_dat_cache.h"
 #include "tests/browsercache/chromium_bytes.h"
 #include "tests/support/temp_folder.h"
 
@@ -320,6 +322,45 @@ TEST_F(Cli, a_browser_cache_body_that_does_not_decode_is_named_and_left_out)
     EXPECT_NE(run.out.find("http://h/good.html"), std::string::npos);
     EXPECT_EQ(run.out.find("http://h/bad.html"), std::string::npos);
     EXPECT_NE(run.err.find("cannot read " + bad.key + ": "), std::string::npos) << run.err;
+}
+
+// A time the file system cannot hold is listed as the exported file gets it.
+TEST_F(Cli, times_beyond_the_file_system_list_and_export_as_its_nearest_end)
+{
+    struct Row {
+        const char* name;
+        std::uint64_t ticks;
+        std::int64_t fileSeconds;
+        const char* listedYear;
+    };
+    const Row rows[] = {
+        {"2^63 ticks", 1ULL << 63, 15032385535, "2446-"},
+        {"the largest", ~0ULL, 15032385535, "2446-"},
+        {"before 1901", 1, -2147483648LL, "1901-"},
+    };
+    for (const Row& row : rows) {
+        std::filesystem::remove_all(CacheDir().toStdString());
+        {
+            larkspool::IndexDatCache cache(CacheDir().toStdString());
+            char path[MAX_PATH] = {};
+            ASSERT_TRUE(cache.CreateUrlCacheEntryA("http://h/a.txt", 0, "txt", path, 0));
+            larkspool::testing::WriteFile(path, "a");
+            ASSERT_TRUE(cache.CommitUrlCacheEntryA("http://h/a.txt", path, FILETIME{},
+                                                   larkspool::MakeFileTime(row.ticks), 0, nullptr, 0, "txt", nullptr));
+        }
+        const QString out = Dir() + QStringLiteral("/out");
+
+        const CliRun listed = Start({QStringLiteral("list")});
+        const CliRun exported = Start({QStringLiteral("export"), QStringLiteral("--to"), out,
+                                       QStringLiteral("--overwrite"), QStringLiteral("all")});
+
+        ASSERT_EQ(Fields(listed.out).size(), 6u) << row.name << ": " << listed.out;
+        EXPECT_EQ(Fields(listed.out)[4].substr(0, 5), row.listedYear) << row.name;
+        EXPECT_EQ(exported.exitCode, 0) << row.name << ": " << exported.err;
+        struct stat info {};
+        ASSERT_EQ(stat((out + QStringLiteral("/h/a.txt")).toStdString().c_str(), &info), 0) << row.name;
+        EXPECT_EQ(std::int64_t(info.st_mtim.tv_sec), row.fileSeconds) << row.name;
+    }
 }
 
 TEST_F(Cli, unreadable_cache_file_exits_two)
