@@ -81,7 +81,7 @@ public:
         for (const BrowserCacheRecord& record : scan.records)
             if (!record.error.empty())
                 m_problems.push_back(record.error); // the readers name the entry in it
-        const std::vector<ListedRecord> listed = ListedRecords(scan);
+        const std::vector<ListedRecord> listed = ListedRecords(scan, &m_problems);
         m_entries.reserve(listed.size()); // m_byUrl points into the entries
         for (const ListedRecord& one : listed)
             Add(std::move(scan.records[std::size_t(one.record - scan.records.data())]), one.redirectTarget);
