@@ -58,6 +58,12 @@ std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vecto
     for (const BrowserCacheRecord& record : scan.records) {
         if (!record.error.empty() || !IsHttpUrl(record.url))
             continue;
+        // Entries are looked up by their URL as a C string.
+        if (record.url.find('\0') != std::string::npos) {
+            if (refused)
+                refused->push_back(record.key + ": a NUL byte in its URL, which no entry can be found by");
+            continue;
+        }
         const int status = record.responseHead.empty() ? 200 : ResponseStatus(record.responseHead);
         ListedRecord candidate{&record, {}};
         if (IsRedirect(status)) {

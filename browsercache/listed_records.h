@@ -18,8 +18,8 @@ struct ListedRecord {
 // redirect elsewhere, in the scan's order; of several records of one URL,
 // the newest (by entry time; the first among equals) takes the first one's
 // place. Records with an error, 304 answers and empty bodies are left out,
-// and redirects to other schemes than http and https, each named with why
-// in refused when it is given.
+// and URLs holding a NUL byte and redirects to other schemes than http and
+// https, each of these two named with why in refused when it is given.
 std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vector<std::string>* refused = nullptr);
 
 // location (a Location header's value) resolved against url.

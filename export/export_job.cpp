@@ -3,7 +3,9 @@
 // write the file or rewrite the page, give it the entry's time, and (move,
 // delete) remove the entry from the cache. An error or a cancel at the
 // question stops before the entry is removed, so a failed item of a move
-// stays in the cache.
+// stays in the cache. What is wrong with one entry only (its body cannot be
+// read, its path cannot be written) skips that item with its reason, and the
+// job goes on.
 #include "export/export_job.h"
 
 #include "cache/file_time.h"
@@ -32,6 +34,7 @@ namespace {
 
 constexpr const char* kCannotCopy = "cannot copy to";
 constexpr const char* kCannotRedirect = "cannot write the redirect page";
+constexpr const char* kSkipped = "skipped";
 
 // The URL of the page pageName beside url: http://h/d/?q gives http://h/d/pageName.
 std::string SiblingUrl(const std::string& url, const std::string& pageName)
@@ -71,6 +74,8 @@ public:
     ItemSource(const ItemSource&) = delete;
     ItemSource& operator=(const ItemSource&) = delete;
     bool IsOpen() const { return m_fd.get() >= 0 || m_stream; }
+    // After a failed CopyTo: true when reading the body failed.
+    bool ReadFailed() const { return m_stream && std::ferror(m_stream); }
     // The stream, for the caller to close.
     std::FILE* ReleaseStream() { return std::exchange(m_stream, nullptr); }
     int CopyTo(int target) const { return m_stream ? CopyStreamData(m_stream, target) : CopyFileData(m_fd.get(), target); }
@@ -104,6 +109,7 @@ void ExportJob::Run()
     DestinationFolders folders(m_copyDir);
     m_jobResult = 0;
     m_cancelled = false;
+    m_skipped = 0;
     m_jobSitePaths.clear();
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i)
         m_jobSitePaths.insert((*m_jobList)[i]->SitePath);
@@ -116,10 +122,12 @@ void ExportJob::Run()
         const TCacheEntry& entry = *(*m_jobList)[i];
         const std::string destPath = DestinationPath(m_copyDir, entry.SitePath);
         ShowItem(i, m_jobList->size(), destPath);
+        m_itemSkipped = false;
         if (Writes() && !WriteItem({entry, destPath, mode, reader, folders}))
             break;
-        // Also when nothing was written: a finished move has removed every entry.
-        if (Removes() && !RemoveFromCache(entry))
+        // Also when nothing was written: a finished move has removed every
+        // entry. Not a skipped one: its body is still only in the cache.
+        if (Removes() && !m_itemSkipped && !RemoveFromCache(entry))
             break;
         if (m_cancelled)
             break;
@@ -147,7 +155,7 @@ bool ExportJob::WriteItem(const Item& item)
 {
     const std::string& destPath = item.destPath;
     if (!IsSafeDestination(m_copyDir, destPath))
-        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 "not a path inside the destination folder, or longer than 259 bytes"));
     std::string failure;
     const int folder = item.folders.Open(FolderOf(destPath.substr(m_copyDir.size() + 1)), failure);
@@ -159,7 +167,7 @@ bool ExportJob::WriteItem(const Item& item)
     const bool onDemand = m_cache.Kind().filesOnDemand;
     std::FILE* body = onDemand ? m_cache.OpenUrlCacheEntryBody(item.entry.SourceUrl.c_str()) : nullptr;
     if (onDemand && !body)
-        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
@@ -187,7 +195,7 @@ bool ExportJob::WriteItem(const Item& item)
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, targetError)));
         }
         if (!source.IsOpen())
-            return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+            return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                     item.entry.LocalFile + ": " + SystemReason(sourceError)));
         target = OpenTargetFile(folder, name, O_TRUNC);
         if (target < 0)
@@ -199,7 +207,10 @@ bool ExportJob::WriteItem(const Item& item)
     if (const int error = source.CopyTo(written.get())) {
         // A half-written file would pass for the entry's body.
         ::unlinkat(folder, name.c_str(), 0);
-        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, SystemReason(error)));
+        const JobMessage message = PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+                                               (source.ReadFailed() ? item.entry.SourceUrl + ": " : "") +
+                                                   SystemReason(error));
+        return source.ReadFailed() ? Skip(message) : Stop(message);
     }
     return FinishFile(item, written.release());
 }
@@ -254,6 +265,9 @@ bool ExportJob::ExportPage(const Item& item, std::FILE* in, int target, int fold
     if (result != kRewriteOk) {
         ::close(target);
         ::unlinkat(folder, FileNameOf(item.destPath).c_str(), 0); // a half-written page
+        if (result == kRewriteReadError)
+            return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
+                                    item.entry.SourceUrl + ": " + SystemReason(error)));
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath, SystemReason(error)));
     }
     if (!FinishFile(item, target))
@@ -307,6 +321,14 @@ bool ExportJob::RemoveFromCache(const TCacheEntry& entry)
     const std::string reason = m_cache.LastErrorText();
     return Stop({"DeleteUrlCacheEntry", entry.SourceUrl + ": " + reason,
                  "cannot remove from the cache " + entry.SourceUrl + ": " + reason});
+}
+
+bool ExportJob::Skip(const JobMessage& message)
+{
+    m_host.Report({message.caption, message.text, kSkipped + (": " + message.line)}, kMessageExclamation);
+    ++m_skipped;
+    m_itemSkipped = true;
+    return true;
 }
 
 bool ExportJob::Stop(const JobMessage& message)

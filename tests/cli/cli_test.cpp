@@ -363,6 +363,48 @@ TEST_F(Cli, times_beyond_the_file_system_list_and_export_as_its_nearest_end)
     }
 }
 
+// One bad entry never stops an export: it is named with its reason, the
+// rest is written, and the exit status says something was skipped.
+TEST_F(Cli, a_bad_entry_is_named_and_skipped_and_the_export_goes_on)
+{
+    const std::string folder = m_folder.Under("chrome");
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/index", std::ios::binary) << std::string(24, '\0');
+    const auto entry = [&](const std::string& name, const std::string& url) {
+        larkspool::testing::SimpleEntry made;
+        made.key = "1/0/_dk_http://h http://h " + url;
+        made.body = "body of " + name;
+        return made;
+    };
+    const std::string flipped = "http://h/flipped.html";
+    const std::string nul = std::string("http://h/nul\0.html", 18);
+    std::string flippedBytes = entry("flipped", flipped).Bytes();
+    flippedBytes[24 + entry("flipped", flipped).key.size()] ^= 0x04; // in the body, after the header and key
+    std::ofstream(folder + "/00000000000000a1_0", std::ios::binary) << entry("a", "http://h/a.html").Bytes();
+    std::ofstream(folder + "/00000000000000a2_0", std::ios::binary) << flippedBytes;
+    std::ofstream(folder + "/00000000000000a3_0", std::ios::binary) << entry("nul", nul).Bytes();
+    std::ofstream(folder + "/00000000000000a4_0", std::ios::binary) << entry("b", "http://h/b.html").Bytes();
+    const std::string out = m_folder.Under("out");
+
+    const CliRun listed = StartOn(QString::fromStdString(folder), {QStringLiteral("list")});
+    const CliRun exported =
+        StartOn(QString::fromStdString(folder), {QStringLiteral("export"), QStringLiteral("--to"), QString::fromStdString(out)});
+
+    EXPECT_EQ(exported.exitCode, 1) << exported.err;
+    EXPECT_EQ(larkspool::testing::ReadFile(out + "/h/a.html"), "body of a");
+    EXPECT_EQ(larkspool::testing::ReadFile(out + "/h/b.html"), "body of b");
+    EXPECT_FALSE(std::filesystem::exists(out + "/h/flipped.html"));
+    EXPECT_NE(exported.err.find("skipped: cannot copy to " + out + "/h/flipped.html: " + flipped + ": "),
+              std::string::npos)
+        << exported.err;
+    EXPECT_NE(exported.err.find("1 of 3 entries skipped"), std::string::npos) << exported.err;
+    for (const CliRun* run : {&listed, &exported})
+        EXPECT_NE(run->err.find("cannot read 1/0/_dk_http://h http://h http://h/nul%00.html: a NUL byte in its URL"),
+                  std::string::npos)
+            << run->err;
+    EXPECT_EQ(listed.out.find("nul"), std::string::npos) << listed.out;
+}
+
 TEST_F(Cli, unreadable_cache_file_exits_two)
 {
     SetIndexBytes("this is not a cache file at all");
