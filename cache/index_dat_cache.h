@@ -29,6 +29,7 @@ public:
     std::string LoadError() const;
 
     const std::filesystem::path& Folder() const;
+    std::filesystem::path FilesFolder() const override { return Folder(); }
 
     CacheEnumHandle FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;
     BOOL FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;

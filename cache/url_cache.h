@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -89,6 +90,10 @@ public:
     virtual std::FILE* OpenUrlCacheEntryBody(LPCSTR /*url*/) { return nullptr; }
 
     virtual UrlCacheKind Kind() const { return {}; }
+
+    // The folder that holds the cache's own files, which an export never
+    // writes; empty for a cache without one of its own.
+    virtual std::filesystem::path FilesFolder() const { return {}; }
 
     // A run of calls that may share one taking of the cache's lock instead of
     // one per call (see CacheLockHold); holds nest. Caches without a lock of

@@ -90,6 +90,7 @@ OpenedCache OpenUrlCache(const std::string& folder)
     browsercache::BrowserCacheScan scan = browsercache::ScanBrowserCache(found.front());
     if (!scan.error.empty())
         return {nullptr, scan.error + ": " + found.front().folder.string(), {}};
+    scan.folder = found.front().folder;
     const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString());
     const browsercache::BrowserCache* browser = cache.get();

@@ -4,12 +4,13 @@
 // delete) remove the entry from the cache. An error or a cancel at the
 // question stops before the entry is removed, so a failed item of a move
 // stays in the cache. What is wrong with one entry only (its body cannot be
-// read, its path cannot be written) skips that item with its reason, and the
-// job goes on.
+// read, its path cannot be written, its target is a file of the cache
+// itself) skips that item with its reason, and the job goes on.
 #include "export/export_job.h"
 
 #include "cache/file_time.h"
 #include "cache/url_cache.h"
+#include "export/cache_files.h"
 #include "export/destination_folders.h"
 #include "export/destination_path.h"
 #include "export/file_copy.h"
@@ -106,7 +107,9 @@ ExportJob::ExportJob(UrlCache& cache, JobHost& host) : m_cache(cache), m_host(ho
 void ExportJob::Run()
 {
     HtmlReader reader;
-    DestinationFolders folders(m_copyDir);
+    const CacheFiles cacheFiles(Writes() ? m_cache.FilesFolder() : std::filesystem::path());
+    m_cacheFiles = &cacheFiles;
+    DestinationFolders folders(m_copyDir, &cacheFiles);
     m_jobResult = 0;
     m_cancelled = false;
     m_skipped = 0;
@@ -116,6 +119,12 @@ void ExportJob::Run()
     OverwriteMode mode = OverwriteMode::None;
     if (Removes() && m_cache.Kind().readOnly) {
         Stop({ExportCaption(m_opKind), kReadOnlyCacheText, std::string("cannot remove entries: ") + kReadOnlyCacheText});
+        return;
+    }
+    if (Writes() && cacheFiles.Contains(m_copyDir)) {
+        Stop(PathFailure(kCopyFailedCaption, kCannotCopy, m_copyDir,
+                         "it lies in the cache folder being read (" + cacheFiles.Folder().string() +
+                             "), whose files the export never writes"));
         return;
     }
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i) {
@@ -134,6 +143,7 @@ void ExportJob::Run()
     }
     m_currentEntry = nullptr;
     m_currentPath.clear();
+    m_cacheFiles = nullptr;
 }
 
 void ExportJob::ShowItem(std::size_t i, std::size_t n, const std::string& destPath)
@@ -159,6 +169,8 @@ bool ExportJob::WriteItem(const Item& item)
                                 "not a path inside the destination folder, or longer than 259 bytes"));
     std::string failure;
     const int folder = item.folders.Open(FolderOf(destPath.substr(m_copyDir.size() + 1)), failure);
+    if (folder < 0 && item.folders.Fenced())
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, failure));
     if (folder < 0)
         return Stop({kFolderFailedCaption, "'" + FolderOf(destPath) + "'ﾌｫﾙﾀﾞが作成できませんでした。\n" + failure,
                      "cannot make the folder " + failure});
@@ -234,6 +246,12 @@ bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& 
     if (!S_ISREG(existing.st_mode))
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
                                 TargetReason(folder, FileNameOf(item.destPath), EISDIR)));
+    if (m_cacheFiles->HoldsFile(existing)) {
+        write = false;
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
+                                "a file of the cache being read (" + m_cacheFiles->Folder().string() +
+                                    "), never written"));
+    }
     m_currentEntry = &item.entry;
     m_currentPath = item.destPath;
     const ConflictRule rule = DecideConflict(

@@ -15,6 +15,7 @@ struct stat;
 
 namespace larkspool {
 
+class CacheFiles;
 class DestinationFolders;
 class HtmlReader;
 class JobHost;
@@ -89,6 +90,7 @@ private:
     int m_jobResult = 0;
     std::size_t m_skipped = 0;
     bool m_itemSkipped = false;
+    const CacheFiles* m_cacheFiles = nullptr; // while Run() runs
     const TCacheEntry* m_currentEntry = nullptr;
     std::string m_currentPath;
     // The SitePaths of the run's job list.

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -403,6 +404,44 @@ TEST_F(Cli, a_bad_entry_is_named_and_skipped_and_the_export_goes_on)
                   std::string::npos)
             << run->err;
     EXPECT_EQ(listed.out.find("nul"), std::string::npos) << listed.out;
+}
+
+// An entry whose path mirrors a file of the cache, exported beside the cache
+// with every overwrite allowed, is skipped: the cache keeps every byte.
+TEST_F(Cli, an_entry_that_lands_on_a_file_of_the_cache_is_skipped)
+{
+    const QString page = WriteFile(QStringLiteral("hostile.dat"), "hostile");
+    const QString indexDat = Dir() + QStringLiteral("/Content.IE5");
+    ASSERT_EQ(StartOn(indexDat, {QStringLiteral("add"), QStringLiteral("http://Content.IE5/index.dat"), page,
+                                 QStringLiteral("--modified"), QStringLiteral("2099-01-01T00:00:00Z")})
+                  .exitCode,
+              0);
+    const std::string chrome = m_folder.Under("chrome");
+    std::filesystem::create_directories(chrome);
+    std::ofstream(chrome + "/index", std::ios::binary) << std::string(24, '\0');
+    larkspool::testing::SimpleEntry mirror;
+    mirror.key = "1/0/_dk_http://chrome http://chrome http://chrome/00000000000000a1_0";
+    std::ofstream(chrome + "/00000000000000a1_0", std::ios::binary) << mirror.Bytes();
+    const auto filesUnder = [](const QString& folder) {
+        std::map<std::string, std::string> files;
+        for (const auto& file : std::filesystem::recursive_directory_iterator(folder.toStdString()))
+            if (file.is_regular_file())
+                files[file.path().string()] = larkspool::testing::ReadFile(file.path());
+        return files;
+    };
+    for (const QString& cache : {indexDat, QString::fromStdString(chrome)}) {
+        const auto before = filesUnder(cache);
+
+        const CliRun run = StartOn(cache, {QStringLiteral("export"), QStringLiteral("--to"), Dir(),
+                                           QStringLiteral("--overwrite"), QStringLiteral("all")});
+
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_NE(run.err.find("skipped: cannot copy to " + cache.toStdString() + "/"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(": a folder of the cache being read (" + cache.toStdString() + "), never written"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_TRUE(filesUnder(cache) == before) << cache.toStdString();
+    }
 }
 
 TEST_F(Cli, unreadable_cache_file_exits_two)

@@ -7,6 +7,7 @@
 #include "tests/support/unprivileged.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 namespace larkspool::testing {
@@ -409,6 +410,71 @@ TEST_F(ExportJob, nothing_is_written_outside_the_destination)
 
     EXPECT_FALSE(fs::exists(m_folder.Path("outside.txt")));
     EXPECT_FALSE(fs::exists(m_copyDir));
+}
+
+// Every file under folder and its bytes.
+std::map<std::string, std::string> FilesUnder(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(folder))
+        if (item.is_regular_file())
+            files[item.path().string()] = ReadFile(item.path());
+    return files;
+}
+
+// The export never writes a file of the cache it reads, however the
+// destination spells it: a destination in the cache is refused as a whole,
+// an entry that lands on one of the cache's files or folders is skipped.
+TEST_F(ExportJob, never_writes_a_file_of_the_cache_it_reads)
+{
+    const fs::path cache = m_folder.CacheDir();
+    Add("host/a.txt", "txt", "a");
+    TCacheEntry* hostile = Add("host/b.txt", "txt", "hostile bytes", kNewer);
+    const std::string own = m_jobList.front()->LocalFile;
+    fs::create_directory_symlink(cache, m_folder.Path("link"));
+    struct Row {
+        const char* name;
+        std::string copyDir;
+        std::string hostilePath; // where the second entry lands, below copyDir
+        std::size_t skipped;     // -1 for a refused job
+    };
+    const Row rows[] = {
+        {"the cache folder", cache.string(), "host/b.txt", std::size_t(-1)},
+        {"a folder in it still to be made", (cache / "new").string(), "host/b.txt", std::size_t(-1)},
+        {"a link to it", m_folder.Path("link"), "host/b.txt", std::size_t(-1)},
+        {"index.dat from its parent", cache.parent_path().string(), "Content.IE5/index.dat", 1},
+        {"a hard link to its file", m_copyDir, "host/b.txt", 1},
+    };
+    for (const Row& row : rows) {
+        fs::remove_all(m_copyDir);
+        fs::create_directories(m_copyDir + "/host");
+        fs::create_hard_link(own, m_copyDir + "/host/b.txt");
+        const auto before = FilesUnder(cache);
+        hostile->SitePath = row.hostilePath;
+        m_copyDir = row.copyDir;
+        m_host = ScriptedHost();
+        m_host.answers = {kAnswerYesAll};
+        larkspool::ExportJob job(m_folder.Cache(), m_host);
+        job.SetOpKind(kOpCopy);
+        job.SetJobList(m_jobList);
+        job.SetCopyDir(m_copyDir);
+
+        job.Run();
+
+        EXPECT_TRUE(FilesUnder(cache) == before) << row.name;
+        ASSERT_EQ(m_host.reports.size(), 1u) << row.name;
+        if (row.skipped == std::size_t(-1)) {
+            EXPECT_EQ(job.GetJobResult(), -1) << row.name;
+            EXPECT_NE(m_host.reports[0].line.find("it lies in the cache folder being read"), std::string::npos)
+                << row.name << ": " << m_host.reports[0].line;
+        } else {
+            EXPECT_EQ(job.GetJobResult(), 0) << row.name;
+            EXPECT_EQ(job.Skipped(), row.skipped) << row.name;
+            EXPECT_NE(m_host.reports[0].line.find(" of the cache being read ("), std::string::npos)
+                << row.name << ": " << m_host.reports[0].line;
+        }
+        m_copyDir = m_folder.Path("out");
+    }
 }
 
 // Redirect pages by the page's name and the two switches.
