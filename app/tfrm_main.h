@@ -49,6 +49,7 @@ public:
     // Accessors for the other windows.
     int GetOpKind() const override { return m_opKind; }
     std::vector<TCacheEntry*>& GetJobList() override { return m_jobList; }
+    const std::vector<TCacheEntry*>& GetCatalogueEntries() const override { return m_catalogue.AllEntries(); }
     std::string GetCopyDir() const override { return m_copyDir; }
     void SetCopyDir(const std::string& dir) override { m_copyDir = dir; }
     DefaultFiles GetDefaultFiles() const override { return m_defFiles; }

@@ -1,6 +1,7 @@
 // Throughput of the link rewriter on a generated corpus of realistic pages
-// (head, scripts, styles, comments, navigation, tables, Shift-JIS text),
-// written to a temporary folder when the benchmark starts.
+// (head, scripts, styles with url()s, comments, navigation, tables, srcset,
+// long tags, Shift-JIS text), written to a temporary folder when the
+// benchmark starts.
 #include "html/html_rewriter.h"
 
 #include <benchmark/benchmark.h>
@@ -66,7 +67,10 @@ private:
                            "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">\r\n";
         page += "<TITLE>" + text(6) + std::to_string(number) + "</TITLE>\r\n";
         page += "<LINK REL=\"stylesheet\" HREF=\"/css/site.css\" TYPE=\"text/css\">\r\n"
-                "<STYLE TYPE=\"text/css\">\r\n<!--\r\nBODY { margin: 0 } TD.nav { background: #EEF }\r\n-->\r\n</STYLE>\r\n"
+                "<STYLE TYPE=\"text/css\">\r\n<!--\r\nBODY { margin: 0 } TD.nav { background: #EEF }\r\n"
+                "@import \"/css/print.css\" print;\r\n@font-face { font-family: Site; src: url(/fonts/site.woff2) "
+                "format(\"woff2\"), url('//images.example.com/fonts/site.ttf'); }\r\n"
+                ".hero { background: url(\"/img/hero.jpg\") no-repeat; } /* url(/img/old.gif) */\r\n-->\r\n</STYLE>\r\n"
                 "<SCRIPT LANGUAGE=\"JavaScript\">\r\n<!--\r\nfunction swap(i, s) { if (i < 3 && s > 0) "
                 "document.images[i].src = s; }\r\n//-->\r\n</SCRIPT>\r\n</HEAD>\r\n"
                 "<BODY BGCOLOR=\"#FFFFFF\" BACKGROUND=\"/img/bg.gif\">\r\n<TABLE WIDTH=\"100%\">\r\n";
@@ -83,6 +87,13 @@ private:
             if (pick(4) == 0)
                 page += "<IMG SRC=\"http://images.example.com/pic/" + std::to_string(pick(999))
                     + ".jpg\" WIDTH=120 HEIGHT=90 ALT=\"" + text(2) + "\">";
+            if (pick(4) == 1)
+                page += "<IMG SRCSET=\"/pic/" + std::to_string(pick(999)) + "-480.jpg 480w, http://images.example.com/pic/"
+                    + std::to_string(pick(999)) + "-960.jpg 960w\" SIZES=\"(max-width: 600px) 480px, 960px\" SRC=\"/pic/"
+                    + std::to_string(pick(999)) + ".jpg\" ALT=\"" + text(2) + "\">";
+            if (pick(8) == 0)
+                page += "<DIV CLASS=\"card\" DATA-CONFIG=\"" + std::string(600 + pick(1200), 'c')
+                    + "\" STYLE=\"background-image: url('/img/card" + std::to_string(pick(99)) + ".png')\">";
             page += text(10) + "</P>\r\n";
             if (pick(10) == 0)
                 page += "<!-- " + text(8) + " -->\r\n";

@@ -45,6 +45,8 @@ public:
     // While the filter is on, every entry; empty otherwise.
     const std::vector<TCacheEntry*>& PickUpSaveList() const { return m_pickUpSaveList; }
     bool PickUpActive() const { return m_pickUpActive; }
+    // Every entry, whether the filter is on or not, in catalogue order.
+    const std::vector<TCacheEntry*>& AllEntries() const { return m_pickUpActive ? m_pickUpSaveList : m_cacheList; }
 
     const FolderTree& Tree() const { return m_tree; }
     FolderTree& Tree() { return m_tree; }

@@ -110,6 +110,7 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
     ExportJob job(cache, host);
     job.SetOpKind(opKind);
     job.SetJobList(jobList);
+    job.SetCatalogueEntries(catalogue.AllEntries());
     job.SetCopyDir(std::filesystem::absolute(*copyDir).lexically_normal().string());
     job.SetDefFiles(names);
     job.Run();

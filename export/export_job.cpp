@@ -10,6 +10,7 @@
 
 #include "cache/file_time.h"
 #include "cache/url_cache.h"
+#include "catalogue/site_map.h"
 #include "export/cache_files.h"
 #include "export/destination_folders.h"
 #include "export/destination_path.h"
@@ -21,6 +22,7 @@
 #include "export/overwrite_question.h"
 #include "export/redirect_page.h"
 #include "html/html_rewriter.h"
+#include "html/stylesheet_rewriter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -110,6 +112,9 @@ void ExportJob::Run()
     const CacheFiles cacheFiles(Writes() ? m_cache.FilesFolder() : std::filesystem::path());
     m_cacheFiles = &cacheFiles;
     DestinationFolders folders(m_copyDir, &cacheFiles);
+    static const std::vector<TCacheEntry*> kNoEntries;
+    const std::vector<TCacheEntry*>* mapped = m_catalogueEntries ? m_catalogueEntries : m_jobList;
+    const SiteMap siteMap(Writes() && mapped ? *mapped : kNoEntries);
     m_jobResult = 0;
     m_cancelled = false;
     m_skipped = 0;
@@ -132,7 +137,7 @@ void ExportJob::Run()
         const std::string destPath = DestinationPath(m_copyDir, entry.SitePath);
         ShowItem(i, m_jobList->size(), destPath);
         m_itemSkipped = false;
-        if (Writes() && !WriteItem({entry, destPath, mode, reader, folders}))
+        if (Writes() && !WriteItem({entry, destPath, mode, reader, folders, &siteMap}))
             break;
         // Also when nothing was written: a finished move has removed every
         // entry. Not a skipped one: its body is still only in the cache.
@@ -183,11 +188,12 @@ bool ExportJob::WriteItem(const Item& item)
                                 item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
-    // A page is read as a stream (fopen, no fdopen call to make).
+    // A page or a stylesheet is read as a stream (fopen, no fdopen call to make).
     const bool page = IsHtmlPageName(item.entry.LocalFile);
-    if (!onDemand && page)
+    const bool rewritten = page || IsStylesheetName(item.entry.LocalFile) || IsStylesheetName(item.entry.SitePath);
+    if (!onDemand && rewritten)
         body = std::fopen(item.entry.LocalFile.c_str(), "rbe");
-    ItemSource source(onDemand || page ? -1 : ::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC), body);
+    ItemSource source(onDemand || rewritten ? -1 : ::open(item.entry.LocalFile.c_str(), O_RDONLY | O_CLOEXEC), body);
     const int sourceError = errno;
     int target = -1;
     int targetError = 0;
@@ -213,8 +219,8 @@ bool ExportJob::WriteItem(const Item& item)
         if (target < 0)
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, errno)));
     }
-    if (page)
-        return ExportPage(item, source.ReleaseStream(), target, folder);
+    if (rewritten)
+        return ExportRewritten(item, source.ReleaseStream(), target, folder, page);
     FileCloser written(target);
     if (const int error = source.CopyTo(written.get())) {
         // A half-written file would pass for the entry's body.
@@ -267,14 +273,17 @@ bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& 
     return true;
 }
 
-// Takes the source (nullptr: it could not be had) and the target. The page
-// gets its time before the redirect pages beside it are written.
-bool ExportJob::ExportPage(const Item& item, std::FILE* in, int target, int folder)
+// A page or a stylesheet with its links rewritten. Takes the source (nullptr:
+// it could not be had) and the target. The page gets its time before the
+// redirect pages beside it are written.
+bool ExportJob::ExportRewritten(const Item& item, std::FILE* in, int target, int folder, bool page)
 {
     std::FILE* out = in ? OpenWriteStream(target) : nullptr;
-    const int result = out ? RewriteHtmlStream(item.reader, in, PageLocation(item.entry.SitePath), m_defFiles.DefFile1,
-                                               kExportMode, out, m_copyDir)
-                           : kRewriteOpenError;
+    const PageLinks links = PageLinks::ForExport(PageLocation(item.entry.SitePath), m_defFiles.DefFile1,
+                                                 {item.entry.SourceUrl, item.entry.SitePath, item.siteMap});
+    const int result = !out ? kRewriteOpenError
+                       : page ? RewriteHtmlStream(item.reader, in, links, out)
+                              : RewriteStylesheetStream(in, links, out);
     const int error = errno;
     if (in)
         std::fclose(in);
@@ -290,6 +299,8 @@ bool ExportJob::ExportPage(const Item& item, std::FILE* in, int target, int fold
     }
     if (!FinishFile(item, target))
         return false;
+    if (!page)
+        return true;
     const std::string& sitePath = item.entry.SitePath;
     const std::size_t slash = sitePath.rfind('/');
     if (slash == std::string::npos || !EqualFolded(sitePath.substr(slash + 1), m_defFiles.DefFile1))

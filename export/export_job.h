@@ -19,6 +19,7 @@ class CacheFiles;
 class DestinationFolders;
 class HtmlReader;
 class JobHost;
+class SiteMap;
 class UrlCache;
 struct JobMessage;
 
@@ -41,6 +42,10 @@ public:
     void SetOpKind(int opKind) { m_opKind = opKind; }
     // The list itself is kept, not copied, and read afresh on every item.
     void SetJobList(const std::vector<TCacheEntry*>& jobList) { m_jobList = &jobList; }
+    // Every entry of the catalogue, whose files the links of the written
+    // pages and stylesheets name (the job list when not given); kept, not
+    // copied, and read once when the job starts.
+    void SetCatalogueEntries(const std::vector<TCacheEntry*>& entries) { m_catalogueEntries = &entries; }
     void SetCopyDir(const std::string& copyDir) { m_copyDir = copyDir; }
     void SetDefFiles(const DefaultFiles& defFiles) { m_defFiles = defFiles; }
 
@@ -65,12 +70,13 @@ private:
         OverwriteMode& mode;
         HtmlReader& reader;
         DestinationFolders& folders;
+        const SiteMap* siteMap;
     };
 
     void ShowItem(std::size_t i, std::size_t n, const std::string& destPath);
     bool WriteItem(const Item& item);
     bool SettleConflict(const Item& item, int folder, const struct stat& existing, bool& write);
-    bool ExportPage(const Item& item, std::FILE* in, int target, int folder);
+    bool ExportRewritten(const Item& item, std::FILE* in, int target, int folder, bool page);
     bool FinishFile(const Item& item, int target);
     bool IsRealPage(const TCacheEntry& entry, const std::string& pageName);
     bool WriteRedirect(const Item& item, int folder, const std::string& pageName);
@@ -84,6 +90,7 @@ private:
     JobHost& m_host;
     int m_opKind = 0;
     const std::vector<TCacheEntry*>* m_jobList = nullptr;
+    const std::vector<TCacheEntry*>* m_catalogueEntries = nullptr;
     std::string m_copyDir;
     DefaultFiles m_defFiles;
     bool m_cancelled = false;

@@ -20,6 +20,8 @@ public:
     virtual int GetOpKind() const = 0;
     // The entries the command takes.
     virtual std::vector<TCacheEntry*>& GetJobList() = 0;
+    // Every entry of the catalogue: the files exported links may name.
+    virtual const std::vector<TCacheEntry*>& GetCatalogueEntries() const = 0;
     // The destination folder; empty when none is set.
     virtual std::string GetCopyDir() const = 0;
     // The default file names as the owner holds them now.

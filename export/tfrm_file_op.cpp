@@ -71,6 +71,7 @@ void TfrmFileOp::Timer1Timer()
     ExportJob job(m_cache, *this);
     job.SetOpKind(m_opKind);
     job.SetJobList(m_owner.GetJobList());
+    job.SetCatalogueEntries(m_owner.GetCatalogueEntries());
     job.SetCopyDir(m_copyDir);
     job.SetDefFiles(m_owner.GetDefaultFiles());
     m_cancelled = false;

@@ -1,7 +1,10 @@
 // Fuzzes the link rewriter: the input is written to a page file and rewritten
 // in both modes, its title read, and its first bytes used as one tag and one
-// link for the attribute rewriter and the resolutions.
+// link for the attribute rewriter and the resolutions, and as a stylesheet
+// for the stylesheet scanner.
+#include "html/css_links.h"
 #include "html/html_rewriter.h"
+#include "html/url_resolution.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -50,8 +53,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     larkspool::ExtractHtmlTitle(reader, source, title);
 
     std::string tag = "<" + bytes;
-    larkspool::RewriteTagLinks(reader, tag, "h/", larkspool::kExportMode, "");
+    larkspool::RewriteTagLinks(tag, larkspool::PageLinks::ForExport("h/", ""));
     larkspool::ResolveExportLink(bytes, bytes.substr(0, size / 2), "d");
     larkspool::ResolveImportLink(bytes, bytes.substr(0, size / 3));
+    larkspool::ResolveUrl(bytes.substr(0, size / 2), bytes.substr(size / 2));
+
+    std::string css;
+    larkspool::PageLinks sheet = larkspool::PageLinks::ForExport("h/css/", "index.html");
+    sheet.SetBase(bytes.substr(0, size / 4));
+    larkspool::RewriteCssLinks(bytes, sheet, css);
+    // Unchanged bytes come out as they came: without a link, nothing changes.
+    if (bytes.find('(') == std::string::npos && bytes.find('@') == std::string::npos && css != bytes)
+        __builtin_trap();
+    css.clear();
+    static const std::set<std::string, std::less<>> hosts = {"h", "o", "h%3a81"};
+    larkspool::RewriteCssLinks(bytes, larkspool::PageLinks::ForImport("C:/My%20Export", "h/d/p.htm", &hosts), css);
     return 0;
 }

@@ -1,7 +1,7 @@
 // The chunk scanner of the link rewriter. It is a streaming scanner, not an
 // HTML parser: each call starts outside any tag, quote, comment or JIS run
 // and stores bytes until a tag, a text run, a comment or a script body is
-// complete, or kMaxChunk bytes are stored. Text runs, comments, script bodies
+// complete, or its size limit is reached. Text runs, comments, script bodies
 // and JIS kanji runs are taken in whole stretches of the input block; only
 // tags are looked at byte by byte.
 #include "html/html_reader.h"
@@ -83,14 +83,15 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
             reader.fillCount = static_cast<int>(got);
             pos = 0;
         }
-        if (chunk.size() == kMaxChunk)
-            return kChunkFull;
         if (chunk.size() == 4 && chunk == "<!--")
             comment = true;
+        const std::size_t maxSize = inTag && !comment ? kMaxTagChunk : kMaxChunk;
+        if (chunk.size() >= maxSize)
+            return kChunkFull;
 
         const char* const data = reader.block.data();
         // Bulk stretches stop where the chunk would become full.
-        const int limit = std::min(reader.fillCount, pos + static_cast<int>(kMaxChunk - chunk.size()));
+        const int limit = std::min(reader.fillCount, pos + static_cast<int>(maxSize - chunk.size()));
         const char c = data[pos];
 
         if (c == kEsc) {
@@ -141,8 +142,9 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
                 continue;
             }
         }
-        if (quoteJustToggled && !inQuote && c != ' ' && c != '>' && c != '\r' && c != '\n')
-            inQuote = true; // "a"b does not close the value
+        // "a"b does not close the value; "a"/> ends an empty element.
+        if (quoteJustToggled && !inQuote && c != ' ' && c != '>' && c != '/' && c != '\r' && c != '\n')
+            inQuote = true;
         if (IsControlByte(c)) {
             // Zero bytes among them: a chunk's end is its size, not a NUL.
             const bool afterOpeningQuote = !chunk.empty() && depth != 0 && inQuote
@@ -161,7 +163,7 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
                 pos = stop;
                 continue;
             }
-            if (c != ' ' && c != '<') {
+            if (c != '<') {
                 chunk += c; // starts a text run
                 ++pos;
                 continue;
@@ -190,8 +192,7 @@ int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, boo
         } else if (c == '>' && !inQuote) {
             --depth;
         }
-        if (inTag)
-            chunk += c; // a space before a text run is dropped
+        chunk += c;
         ++pos;
         if (inTag && depth == 0)
             return kChunkComplete;

@@ -22,8 +22,6 @@ public:
     int fillCount = -1;
     int readPosition = 0;
     std::vector<char> block;
-    // Appended to export links that end in "/".
-    std::string defaultFile;
     // The stdio buffer of the page being rewritten (given, so that stdio
     // neither allocates one nor asks the file system for its size); the
     // page's stream is closed before the reader is used again.
@@ -36,15 +34,18 @@ inline constexpr int kChunkFull = 1;
 inline constexpr int kChunkReadError = -1;
 inline constexpr int kChunkEndOfFile = -2;
 
-// Longest chunk the scanner returns.
+// Longest chunk of text, comment or script the scanner returns; the
+// rewriter changes nothing in them, so a cut costs nothing.
 inline constexpr std::size_t kMaxChunk = 511;
+// Longest tag: a longer one comes in pieces and is copied as it is.
+inline constexpr std::size_t kMaxTagChunk = 64 * 1024;
 
 // Replaces chunk with the next piece of the source: a tag, a run of text, a
 // comment, or (when script is set) a script body up to "</SCRIPT>". Returns
 // kChunkComplete, kChunkFull when kMaxChunk bytes were stored before the
-// piece ended, kChunkReadError, or kChunkEndOfFile with the unfinished piece
-// left in chunk. Spaces at the start of a text run, and control characters
-// directly after an opening quote inside a tag, are dropped.
+// piece ended (kMaxTagChunk for a tag), kChunkReadError, or kChunkEndOfFile
+// with the unfinished piece left in chunk. Control characters directly after
+// an opening quote inside a tag are dropped; every other byte is kept.
 int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, bool script);
 
 } // namespace larkspool

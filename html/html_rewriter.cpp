@@ -5,6 +5,7 @@
 #include "html/html_rewriter.h"
 
 #include "html/byte_text.h"
+#include "html/css_links.h"
 
 #include <cstdio>
 #include <memory>
@@ -57,27 +58,94 @@ bool IsScriptTag(const std::string& chunk)
     return StartsWithNoCase(chunk, "<SCRIPT");
 }
 
+// Whether the chunk is the tag name (<STYLE, </STYLE) with or without attributes.
+bool IsTag(const std::string& chunk, std::string_view name)
+{
+    if (!StartsWithNoCase(chunk, name) || chunk.size() == name.size())
+        return false;
+    const char next = chunk[name.size()];
+    return next == '>' || next == '/' || next == ' ' || IsControlByte(next);
+}
+
+// The body of a <STYLE> block, gathered whole so that the stylesheet scanner
+// sees every url() in one piece. A body that grows past kMaxBody goes out as
+// it came.
+class StyleBody {
+public:
+    static constexpr std::size_t kMaxBody = 1024 * 1024;
+
+    bool Gathering() const { return m_gathering; }
+    void Begin() { m_gathering = true; }
+
+    bool Add(const std::string& chunk, ChunkWriter& writer)
+    {
+        if (!m_tooLarge && m_body.size() + chunk.size() <= kMaxBody) {
+            m_body += chunk;
+            return true;
+        }
+        m_tooLarge = true;
+        const bool written = writer.write(m_body) && writer.write(chunk);
+        m_body.clear();
+        return written;
+    }
+
+    // Writes the body, its links rewritten, and ends it.
+    bool Finish(const PageLinks& links, ChunkWriter& writer)
+    {
+        m_css.clear();
+        RewriteCssLinks(m_body, links, m_css);
+        m_body.clear();
+        m_gathering = m_tooLarge = false;
+        return writer.write(m_css);
+    }
+
+private:
+    bool m_gathering = false;
+    bool m_tooLarge = false;
+    std::string m_body;
+    std::string m_css;
+};
+
 // Writes the chunks of source to target; the result of the last read decides
 // between success and a read error.
-int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, const std::string& pageLocation,
-               int mode, const std::string& baseFolder)
+int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLinks& links)
 {
     ChunkWriter writer(target);
     std::string chunk;
     chunk.reserve(2 * kMaxChunk);
     bool script = false;
+    StyleBody style;
     for (;;) {
         const int read = ReadHtmlChunk(reader, source, chunk, script);
         if (read == kChunkReadError)
-            return writer.flush() ? kRewriteReadError : kRewriteWriteError;
+            return style.Finish(links, writer) && writer.flush() ? kRewriteReadError : kRewriteWriteError;
+        if (style.Gathering()) {
+            const bool atEnd = read == kChunkEndOfFile;
+            const bool ends = atEnd || (read == kChunkComplete && IsTag(chunk, "</STYLE"));
+            if (!ends || atEnd) {
+                if (!style.Add(chunk, writer))
+                    return kRewriteWriteError;
+                chunk.clear();
+            }
+            if (!ends)
+                continue;
+            if (!style.Finish(links, writer))
+                return kRewriteWriteError;
+        }
         if (read == kChunkEndOfFile)
             return writer.write(chunk) && writer.flush() ? kRewriteOk : kRewriteWriteError;
         if (read == kChunkComplete) {
             script = IsScriptTag(chunk);
-            if (StartsWithNoCase(chunk, "<BASE") && !StartsWithNoCase(chunk, "<BASEFONT"))
-                chunk = "<!--\r\n" + chunk + "\r\n-->"; // links must not resolve against the site
-            else
-                RewriteTagLinks(reader, chunk, pageLocation, mode, baseFolder);
+            if (StartsWithNoCase(chunk, "<BASE") && !StartsWithNoCase(chunk, "<BASEFONT")) {
+                // Links resolve against it here, and must not in the written page.
+                if (const auto href = TagAttributeValue(chunk, "HREF"))
+                    links.SetBase(*href);
+                chunk = "<!--\r\n" + chunk + "\r\n-->";
+            } else {
+                RewriteTagLinks(chunk, links);
+            }
+            if (IsTag(chunk, "<STYLE"))
+                style.Begin();
         }
         if (!writer.write(chunk))
             return kRewriteWriteError;
@@ -110,12 +178,18 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
 int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
                       const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder)
 {
-    reader.defaultFile = defaultFile;
+    PageLinks links = mode == kExportMode ? PageLinks::ForExport(pageLocation, defaultFile)
+                                          : PageLinks::ForImport(ConvertBaseFolder(baseFolder));
+    return RewriteHtmlStream(reader, source, links, target);
+}
+
+int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, PageLinks links, std::FILE* target)
+{
     reader.sourceBuffer.resize(kSourceBuffer);
     std::setvbuf(source, reader.sourceBuffer.data(), _IOFBF, kSourceBuffer);
     std::setvbuf(target, nullptr, _IONBF, 0);
     reader.reset(); // a stopped job may have left bytes of another file
-    return CopyChunks(reader, source, target, pageLocation, mode, ConvertBaseFolder(baseFolder));
+    return CopyChunks(reader, source, target, links);
 }
 
 int ExtractHtmlTitle(HtmlReader& reader, const std::string& path, std::string& title)
@@ -142,9 +216,13 @@ int ExtractHtmlTitle(HtmlReader& reader, std::FILE* page, std::string& title)
         if (read == kChunkFull)
             continue;
         script = IsScriptTag(chunk);
+        // Spaces before the title are the page's layout, not its title.
+        const std::size_t start = chunk.find_first_not_of(' ');
+        if (afterTitle && start == std::string::npos)
+            continue;
         if (afterTitle && !(chunk.size() == 8 && StartsWithNoCase(chunk, "</TITLE>"))) {
             title.clear();
-            for (std::size_t i = 0; i < chunk.size(); ++i) {
+            for (std::size_t i = start; i < chunk.size(); ++i) {
                 // A JIS title keeps the escapes that switch its character
                 // sets, or it could never be decoded; other controls go.
                 const bool jisEscape = chunk[i] == '\x1B' && i + 1 < chunk.size() &&

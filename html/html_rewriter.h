@@ -3,6 +3,7 @@
 
 #include "html/html_reader.h"
 #include "html/link_resolution.h"
+#include "html/page_links.h"
 #include "html/tag_links.h"
 
 #include <cstdio>
@@ -23,10 +24,11 @@ inline constexpr int kRewriteOpenError = -3;
 inline constexpr int kRewriteWriteError = -4;
 
 // Copies sourcePath to targetPath ("wb", created only once the source is
-// open) with the links of its tags rewritten: mode kExportMode makes them
-// relative to pageLocation (host/dir/) in the exported tree, any other mode
-// turns "file://" links under baseFolder back into "http://" ones. BASE tags
-// become comments. Returns kRewriteOk, kRewriteReadError, kRewriteOpenError
+// open) with the links of its tags and <STYLE> blocks rewritten: mode
+// kExportMode makes them relative to pageLocation (host/dir/) in the exported
+// tree, any other mode turns "file://" links under baseFolder back into
+// "http://" ones. The first BASE tag sets what later links resolve against;
+// every BASE tag becomes a comment. Returns kRewriteOk, kRewriteReadError, kRewriteOpenError
 // or kRewriteWriteError; after a read or write error the target keeps what was
 // written before it.
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
@@ -38,6 +40,10 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
 // again (it lends the source its buffer); the target is left unbuffered.
 int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
                       const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder);
+
+// The same with the link rule given whole (the map rule among them); links
+// is the page's own, a <BASE HREF> changing it.
+int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, PageLinks links, std::FILE* target);
 
 // Sets title to the text run right after the first "<TITLE>" tag outside
 // scripts, without control characters; leaves it as it was when the page has

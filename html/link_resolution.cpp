@@ -5,6 +5,7 @@
 //   http://other           -> ../../other/index.html
 //   http://host/dir/#x     -> #x
 //   g.asp?id=1             -> g.asp.htm?id=1
+//   http://h:81/a.htm      -> ../../h%253a81/a.htm    (the folder is h%3a81)
 // and for import from base folder C:/Export:
 //   file://c:/export/host/x.asp.htm#top -> http://host/x.asp#top
 #include "html/link_resolution.h"
@@ -30,11 +31,29 @@ std::string SplitSuffix(std::string& link)
     return suffix;
 }
 
+// The host folder's name as a link spells it: the folder escapes ":" as
+// "%3a", and a link must escape that "%" again, or file:// decodes it back
+// to ":" and misses the folder.
+std::string LinkTextOfHost(std::string path)
+{
+    const std::size_t hostEnd = std::min(path.find('/'), path.size());
+    std::string host;
+    for (std::size_t i = 0; i < hostEnd; ++i) {
+        if (path[i] == ':')
+            host += "%253a";
+        else if (path[i] == '%')
+            host += "%25";
+        else
+            host += path[i];
+    }
+    return host.size() == hostEnd ? path : path.replace(0, hostEnd, host);
+}
+
 // Where the link points, as host/path in the exported tree.
 std::string ExportTreePath(std::string link, std::string_view pageLocation)
 {
     if (const std::size_t slashes = link.find("//"); slashes != std::string::npos)
-        return link.substr(slashes + 2); // any scheme, or none, alike
+        return LinkTextOfHost(link.substr(slashes + 2)); // any scheme, or none, alike
 
     std::string_view start = pageLocation;
     if (!start.empty() && start.back() == '/')
@@ -110,8 +129,9 @@ std::string ResolveExportLink(std::string_view linkText, std::string_view pageLo
 {
     std::string link(linkText);
     const std::string suffix = SplitSuffix(link);
+    const std::string location = LinkTextOfHost(std::string(pageLocation));
 
-    link = ExportTreePath(std::move(link), pageLocation);
+    link = ExportTreePath(std::move(link), location);
     if (link.find('/') == std::string::npos)
         link += '/'; // a bare host name means that host's root
     if (link.back() == '/') {
@@ -121,7 +141,7 @@ std::string ResolveExportLink(std::string_view linkText, std::string_view pageLo
             link.append(defaultFile);
     }
     if (!link.empty())
-        link = RelativeToPage(link, pageLocation);
+        link = RelativeToPage(link, location);
     AppendHtmToAsp(link);
     return link + suffix;
 }

@@ -1,114 +1,136 @@
-// The attribute rewriter. Attribute names are found by plain substring search
-// in an upper-cased copy of the tag, so "SRC" also matches inside "NEWSRC";
-// an occurrence that lies inside a quoted value is left alone, which keeps
-// <A TITLE="see HREF" HREF="x"> as it is. Only the value's bytes change:
-// the tag name, the other attributes, spacing and case stay as they came.
+// The attribute rewriter. One pass over the tag cuts it into attributes as
+// the chunk scanner reads quotes: a byte other than a space, ">", "/", CR or
+// LF right after a closing quote reopens the value, so <A TITLE="x"HREF="y">
+// holds one attribute. Only the bytes of a link change: the tag name, the
+// other attributes, spacing, quotes and case stay as they came.
+//   <IMG SRCSET="/a.png 1x, /b.png 2x" SRC=/a.png>   page host/dir/
+//   -> <IMG SRCSET="../a.png 1x, ../b.png 2x" SRC=../a.png>
+//   <META HTTP-EQUIV=Refresh CONTENT="5; URL=/n.htm"> -> CONTENT="5; URL=../n.htm"
 #include "html/tag_links.h"
 
 #include "html/byte_text.h"
-#include "html/html_reader.h"
-#include "html/link_resolution.h"
+#include "html/css_links.h"
+#include "html/page_links.h"
 
-#include <cstdint>
-#include <cstring>
+#include <array>
 
 namespace larkspool {
 namespace {
 
-constexpr std::string_view kLinkAttributes[] = {"NEWSRC", "OLDSRC", "SRC", "HREF", "BACKGROUND"};
+enum class ValueKind { Link, CandidateList, Refresh, Style };
+
+struct LinkAttribute {
+    std::string_view name;
+    ValueKind kind;
+    std::string_view onlyIn; // the one tag that has it; empty: every tag
+};
+
+constexpr LinkAttribute kLinkAttributes[] = {
+    {"HREF", ValueKind::Link, {}},       {"SRC", ValueKind::Link, {}},
+    {"NEWSRC", ValueKind::Link, {}},     {"OLDSRC", ValueKind::Link, {}},
+    {"BACKGROUND", ValueKind::Link, {}}, {"POSTER", ValueKind::Link, {}},
+    {"XLINK:HREF", ValueKind::Link, {}}, {"DATA", ValueKind::Link, "OBJECT"},
+    {"SRCSET", ValueKind::CandidateList, {}}, {"IMAGESRCSET", ValueKind::CandidateList, {}},
+    {"CONTENT", ValueKind::Refresh, "META"},     {"STYLE", ValueKind::Style, {}},
+};
+constexpr std::size_t kAttributeCount = std::size(kLinkAttributes);
 constexpr std::string_view kKeptSchemes[] = {"mailto:", "ftp://", "gopher://"};
-
-// Upper-cases single-byte characters; both bytes of a Shift-JIS character
-// stay as they are, so a trail byte never turns into a letter of a name.
-// Upper-casing leaves every byte from 0x80 up alone, so only the trail bytes
-// need a second look, and only in a tag that has such bytes at all. Eight
-// bytes are upper-cased at a time: every tag with a link goes through here
-// twice.
-void UpperCaseCopy(std::string_view text, std::string& out)
-{
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHigh = 0x80 * kOnes;
-    out.resize(text.size());
-    std::uint64_t high = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t bytes;
-        std::memcpy(&bytes, text.data() + i, 8);
-        // Per byte, no carry between them: bit 7 of low + 0x1F says >= 'a',
-        // of low + 0x05 says > 'z'; a lower-case ASCII letter loses 0x20.
-        const std::uint64_t low = bytes & (0x7F * kOnes);
-        const std::uint64_t letters = (low + (0x80 - 'a') * kOnes) & ~(low + (0x80 - 'z' - 1) * kOnes) & ~bytes & kHigh;
-        high |= bytes;
-        bytes ^= letters >> 2;
-        std::memcpy(out.data() + i, &bytes, 8);
-    }
-    bool wide = (high & kHigh) != 0;
-    for (; i < text.size(); ++i) {
-        out[i] = UpperAscii(text[i]);
-        wide |= static_cast<unsigned char>(text[i]) >= 0x80;
-    }
-    if (!wide)
-        return;
-    for (i = 0; i + 1 < text.size(); ++i) {
-        if (IsShiftJisLeadByte(text[i])) {
-            ++i;
-            out[i] = text[i];
-        }
-    }
-}
-
-// Whether the byte at `at` lies in a quoted value. Any quote toggles, and a
-// byte other than a space, ">", CR or LF right after a closing quote reopens
-// the value, as the scanner sees it.
-bool IsQuotedAt(std::string_view text, std::size_t at)
-{
-    bool quoted = false;
-    bool afterQuote = false;
-    for (std::size_t i = 0; i <= at; ++i) {
-        const char c = text[i];
-        if (afterQuote && !quoted && c != ' ' && c != '>' && c != '\r' && c != '\n')
-            quoted = true;
-        afterQuote = false;
-        if (i < at && (c == '"' || c == '\'')) {
-            quoted = !quoted;
-            afterQuote = true;
-        }
-    }
-    return quoted;
-}
 
 bool IsBlank(char c)
 {
     return c == ' ' || IsControlByte(c);
 }
 
-// The value [begin, end) of the attribute whose "=" is at `equals`. A double
-// quoted value is what lies between the quotes without its leading blanks;
-// any other value (apostrophes included) runs to the next space. Without its
-// end character a value runs to the last ">" of the tag, or to its end.
-std::pair<std::size_t, std::size_t> ValueRange(std::string_view tag, std::size_t equals)
+bool IsQuote(char c)
 {
-    std::size_t begin = equals + 1;
-    const auto skipBlanks = [&] {
-        while (begin < tag.size() && IsBlank(tag[begin]))
-            ++begin;
-    };
-    skipBlanks();
-    std::size_t end;
-    if (begin < tag.size() && tag[begin] == '"') {
-        ++begin;
-        skipBlanks();
-        end = tag.find('"', begin);
-    } else {
-        end = tag.find(' ', begin);
-    }
-    if (end == std::string_view::npos) {
-        end = tag.rfind('>');
-        if (end == std::string_view::npos || end < begin)
-            end = tag.size();
-    }
-    return {begin, end};
+    return c == '"' || c == '\'';
 }
+
+// One attribute of a tag: its name and its value [valueBegin, valueEnd).
+struct Attribute {
+    std::string_view name;
+    std::size_t valueBegin = 0;
+    std::size_t valueEnd = 0;
+    bool hasValue = false;
+};
+
+// Walks the attributes of a tag chunk in order.
+class AttributeWalk {
+public:
+    explicit AttributeWalk(std::string_view tag) : m_tag(tag), m_at(1)
+    {
+        while (m_at < m_tag.size() && !IsBlank(m_tag[m_at]) && m_tag[m_at] != '>')
+            ++m_at;
+        m_tagName = m_tag.substr(1, m_at - 1);
+    }
+
+    std::string_view TagName() const { return m_tagName; }
+
+    // The next attribute; false at the end of the tag.
+    bool Next(Attribute& attribute)
+    {
+        while (m_at < m_tag.size() && (IsBlank(m_tag[m_at]) || m_tag[m_at] == '/'))
+            ++m_at;
+        if (m_at >= m_tag.size() || m_tag[m_at] == '>')
+            return false;
+        const std::size_t nameBegin = m_at;
+        while (m_at < m_tag.size() && !IsBlank(m_tag[m_at]) && m_tag[m_at] != '=' && m_tag[m_at] != '>')
+            ++m_at;
+        attribute = {m_tag.substr(nameBegin, m_at - nameBegin)};
+        std::size_t at = m_at;
+        SkipBlanks(at);
+        if (at >= m_tag.size() || m_tag[at] != '=')
+            return true;
+        ++at;
+        SkipBlanks(at);
+        attribute.hasValue = true;
+        if (at < m_tag.size() && IsQuote(m_tag[at])) {
+            const char quote = m_tag[at++];
+            SkipBlanks(at); // blanks inside the quote stay before the link
+            attribute.valueBegin = at;
+            attribute.valueEnd = QuotedEnd(at, quote);
+        } else {
+            attribute.valueBegin = at;
+            while (at < m_tag.size() && !IsBlank(m_tag[at]) && m_tag[at] != '>')
+                ++at;
+            attribute.valueEnd = at;
+            m_at = at;
+        }
+        return true;
+    }
+
+private:
+    void SkipBlanks(std::size_t& at) const
+    {
+        while (at < m_tag.size() && IsBlank(m_tag[at]))
+            ++at;
+    }
+
+    // Where the value ends; m_at goes past its closing quote and any value
+    // the quote reopens. Without a closing quote the value runs to the last
+    // ">" of the tag.
+    std::size_t QuotedEnd(std::size_t from, char quote)
+    {
+        const std::size_t close = m_tag.find(quote, from);
+        if (close == std::string_view::npos) {
+            const std::size_t last = m_tag.rfind('>');
+            m_at = m_tag.size();
+            return last == std::string_view::npos || last < from ? m_tag.size() : last;
+        }
+        std::size_t at = close + 1;
+        while (at < m_tag.size() && m_tag[at] != ' ' && m_tag[at] != '>' && m_tag[at] != '/' && m_tag[at] != '\r'
+               && m_tag[at] != '\n') {
+            const std::size_t next = m_tag.find(quote, at);
+            at = next == std::string_view::npos ? m_tag.size() : next + 1;
+        }
+        m_at = at;
+        return close;
+    }
+
+    std::string_view m_tag;
+    std::size_t m_at;
+    std::string_view m_tagName;
+};
 
 bool IsKeptLink(std::string_view value)
 {
@@ -121,35 +143,148 @@ bool IsKeptLink(std::string_view value)
     return false;
 }
 
+void AppendLink(std::string& out, std::string_view link, const PageLinks& links)
+{
+    if (IsKeptLink(link))
+        out.append(link);
+    else
+        out.append(links.Rewrite(link));
+}
+
+// A srcset: candidates split at commas, each a URL (which may hold commas
+// itself, as a data: URL does) and descriptors that stay as they are.
+void AppendCandidates(std::string& out, std::string_view list, const PageLinks& links)
+{
+    std::size_t at = 0;
+    while (at < list.size()) {
+        while (at < list.size() && (IsBlank(list[at]) || list[at] == ','))
+            out += list[at++];
+        const std::size_t begin = at;
+        while (at < list.size() && !IsBlank(list[at]))
+            ++at;
+        std::size_t end = at;
+        while (end > begin && list[end - 1] == ',')
+            --end;
+        AppendLink(out, list.substr(begin, end - begin), links);
+        if (end != at) { // trailing commas end the candidate
+            out.append(list.substr(end, at - end));
+            continue;
+        }
+        int depth = 0;
+        const std::size_t descriptors = at;
+        while (at < list.size() && (list[at] != ',' || depth > 0)) {
+            depth += list[at] == '(' ? 1 : list[at] == ')' && depth > 0 ? -1 : 0;
+            ++at;
+        }
+        out.append(list.substr(descriptors, at - descriptors));
+    }
+}
+
+// "5; url=x", "0;URL='x'" or "3, x": the delay, then the URL.
+void AppendRefresh(std::string& out, std::string_view content, const PageLinks& links)
+{
+    std::size_t at = 0;
+    while (at < content.size() && ((content[at] >= '0' && content[at] <= '9') || content[at] == '.' || IsBlank(content[at])))
+        ++at;
+    if (at == 0 || at >= content.size() || (content[at] != ';' && content[at] != ',')) {
+        out.append(content);
+        return;
+    }
+    ++at;
+    while (at < content.size() && IsBlank(content[at]))
+        ++at;
+    if (StartsWithNoCase(content.substr(at), "URL")) {
+        std::size_t equals = at + 3;
+        while (equals < content.size() && IsBlank(content[equals]))
+            ++equals;
+        if (equals < content.size() && content[equals] == '=') {
+            at = equals + 1;
+            while (at < content.size() && IsBlank(content[at]))
+                ++at;
+        }
+    }
+    std::size_t end = content.size();
+    if (at < content.size() && IsQuote(content[at])) {
+        const std::size_t close = content.find(content[at], at + 1);
+        ++at;
+        if (close != std::string_view::npos)
+            end = close;
+    }
+    out.append(content.substr(0, at));
+    AppendLink(out, content.substr(at, end - at), links);
+    out.append(content.substr(end));
+}
+
+bool IsRefreshMeta(std::string_view chunk)
+{
+    const auto equiv = TagAttributeValue(chunk, "HTTP-EQUIV");
+    return equiv && StartsWithNoCase(*equiv, "refresh");
+}
+
 } // namespace
 
-void RewriteTagLinks(const HtmlReader& reader, std::string& chunk, std::string_view pageLocation,
-                     int mode, std::string_view baseFolder)
+std::optional<std::string_view> TagAttributeValue(std::string_view chunk, std::string_view name)
+{
+    if (chunk.empty() || chunk.front() != '<')
+        return std::nullopt;
+    AttributeWalk walk(chunk);
+    Attribute attribute;
+    while (walk.Next(attribute)) {
+        if (attribute.hasValue && EqualNoCase(attribute.name, name))
+            return chunk.substr(attribute.valueBegin, attribute.valueEnd - attribute.valueBegin);
+    }
+    return std::nullopt;
+}
+
+void RewriteTagLinks(std::string& chunk, const PageLinks& links)
 {
     // Without an "=" no attribute has a value to rewrite.
-    if (chunk.empty() || chunk.front() != '<' || chunk.starts_with("<!--")
-        || chunk.find('=') == std::string::npos)
+    if (chunk.empty() || chunk.front() != '<' || chunk.starts_with("<!--") || chunk.find('=') == std::string::npos)
         return;
 
-    thread_local std::string upper; // kept to spare an allocation per tag
-    UpperCaseCopy(chunk, upper);
-    for (const std::string_view name : kLinkAttributes) {
-        const std::size_t at = upper.find(name);
-        if (at == std::string::npos || IsQuotedAt(upper, at))
+    thread_local std::string out; // kept to spare an allocation per tag
+    out.clear();
+    std::size_t copied = 0; // chunk bytes before it are in out
+    std::array<bool, kAttributeCount> done{};
+    AttributeWalk walk(chunk);
+    Attribute attribute;
+    while (walk.Next(attribute)) {
+        if (!attribute.hasValue)
             continue;
-        const std::size_t equals = upper.find('=', at + name.size());
-        if (equals == std::string::npos)
+        std::size_t i = 0;
+        while (i < kAttributeCount && !EqualNoCase(attribute.name, kLinkAttributes[i].name))
+            ++i;
+        if (i == kAttributeCount || done[i])
             continue;
-        const auto [begin, end] = ValueRange(chunk, equals);
-        const std::string_view value = std::string_view(chunk).substr(begin, end - begin);
-        if (IsKeptLink(value))
+        done[i] = true;
+        const LinkAttribute& rule = kLinkAttributes[i];
+        if (!rule.onlyIn.empty() && !EqualNoCase(walk.TagName(), rule.onlyIn))
             continue;
-        const std::string link = mode == kExportMode
-            ? ResolveExportLink(value, pageLocation, reader.defaultFile)
-            : ResolveImportLink(value, baseFolder);
-        chunk.replace(begin, end - begin, link);
-        UpperCaseCopy(chunk, upper);
+        if (rule.kind == ValueKind::Refresh && !IsRefreshMeta(chunk))
+            continue;
+        const std::string_view value =
+            std::string_view(chunk).substr(attribute.valueBegin, attribute.valueEnd - attribute.valueBegin);
+        out.append(chunk, copied, attribute.valueBegin - copied);
+        copied = attribute.valueEnd;
+        switch (rule.kind) {
+        case ValueKind::Link:
+            AppendLink(out, value, links);
+            break;
+        case ValueKind::CandidateList:
+            AppendCandidates(out, value, links);
+            break;
+        case ValueKind::Refresh:
+            AppendRefresh(out, value, links);
+            break;
+        case ValueKind::Style:
+            RewriteCssLinks(value, links, out);
+            break;
+        }
     }
+    if (copied == 0)
+        return;
+    out.append(chunk, copied);
+    chunk.swap(out);
 }
 
 } // namespace larkspool

@@ -1,12 +1,14 @@
 // The attribute rewriter: replaces the URL values of one tag chunk.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace larkspool {
 
 class HtmlReader;
+class PageLinks;
 
 inline constexpr int kExportMode = 1;
 inline constexpr int kImportMode = 2;
@@ -14,12 +16,16 @@ inline constexpr int kImportMode = 2;
 // Longer values are left unchanged.
 inline constexpr std::size_t kMaxLinkValue = 1023;
 
-// Rewrites, in place, the first NEWSRC, OLDSRC, SRC, HREF and BACKGROUND value
-// of a tag chunk: mode kExportMode with ResolveExportLink (pageLocation and the
-// reader's default file), any other mode with ResolveImportLink (baseFolder as
-// ConvertBaseFolder gives it). Comments, text and values that are empty,
-// "mailto:", "ftp://", "gopher://" or longer than kMaxLinkValue stay as they are.
-void RewriteTagLinks(const HtmlReader& reader, std::string& chunk, std::string_view pageLocation,
-                     int mode, std::string_view baseFolder);
+// Rewrites, in place, through links the first value of each URL-bearing
+// attribute of a tag chunk: HREF, SRC, NEWSRC, OLDSRC, BACKGROUND, POSTER,
+// XLINK:HREF, DATA of OBJECT, each candidate of SRCSET and IMAGESRCSET, the
+// URL in the CONTENT of a refresh META, and the url()s of STYLE. Comments,
+// text and links that are empty, "mailto:", "ftp://", "gopher://" or longer
+// than kMaxLinkValue stay as they are, and so does every other byte.
+void RewriteTagLinks(std::string& chunk, const PageLinks& links);
+
+// The first value of the attribute name (ASCII case folded) in a tag chunk,
+// as RewriteTagLinks reads it; nothing when the tag has none.
+std::optional<std::string_view> TagAttributeValue(std::string_view chunk, std::string_view name);
 
 } // namespace larkspool

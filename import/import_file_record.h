@@ -14,6 +14,7 @@ struct ImportFileRecord {
     std::string Extension; // after the file name's last dot; "" without one
     FileTicks Modified = 0; // last-write time, UTC
     DWORD Size = 0;         // low 32 bits
+    std::string TreePath;   // domain folder + "/" + path, as the folders name it
 };
 
 } // namespace larkspool

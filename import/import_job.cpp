@@ -13,6 +13,7 @@
 #include "export/job_host.h"
 #include "export/job_progress.h"
 #include "html/html_rewriter.h"
+#include "html/stylesheet_rewriter.h"
 #include "import/import_question.h"
 
 #include <fcntl.h>
@@ -68,22 +69,22 @@ FillFailure CopyToCacheFile(const ImportFileRecord& record, int file, const std:
     });
 }
 
-// The page with its file:// links under baseFolder turned back into web links.
-FillFailure RewritePageToCacheFile(HtmlReader& reader, const ImportFileRecord& record,
-                                   const std::string& defaultFile, const std::string& baseFolder, int file,
-                                   const std::string& cacheFile)
+// The page or stylesheet with its file:// links under baseFolder turned back
+// into web links.
+FillFailure RewriteToCacheFile(HtmlReader& reader, const ImportFileRecord& record, const PageLinks& links,
+                               bool page, int file, const std::string& cacheFile)
 {
-    return FillCacheFile(file, cacheFile, record.Modified, [&](int out) {
+    return FillCacheFile(file, cacheFile, record.Modified, [&](int target) {
         using Stream = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
         const Stream in(std::fopen(record.LocalPath.c_str(), "rb"), std::fclose);
         if (!in)
             return errno;
-        const Stream page(OpenWriteStream(out), std::fclose);
-        if (!page)
+        const Stream out(OpenWriteStream(target), std::fclose);
+        if (!out)
             return errno;
         errno = 0;
-        if (RewriteHtmlStream(reader, in.get(), PageLocation(record.Url), defaultFile, kImportMode, page.get(),
-                              baseFolder) == kRewriteOk)
+        if ((page ? RewriteHtmlStream(reader, in.get(), links, out.get())
+                  : RewriteStylesheetStream(in.get(), links, out.get())) == kRewriteOk)
             return 0;
         return errno ? errno : EIO;
     });
@@ -108,6 +109,11 @@ void ImportJob::ImportAll()
     m_jobResult = 0;
     const std::size_t n = m_importList ? m_importList->size() : 0;
     imported.reserve(n);
+    m_hostFolders.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string& tree = (*m_importList)[i].TreePath;
+        m_hostFolders.insert(tree.substr(0, tree.find('/')));
+    }
     if (n > 0 && m_cache.Kind().readOnly) {
         Stop({kImportCaption, kReadOnlyCacheText, std::string("cannot import: ") + kReadOnlyCacheText});
         return;
@@ -157,8 +163,10 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
     m_host.ShowFolders("'" + ParentFolderName(record.LocalPath) + "' から '" + ParentFolderName(cacheFile) + "' へ");
     const int file = m_cache.TakeCreatedFile(created);
     const FillFailure failure =
-        IsHtmlPageName(record.LocalPath)
-            ? RewritePageToCacheFile(reader, record, m_defFiles.DefFile1, m_baseFolder, file, cacheFile)
+        IsHtmlPageName(record.LocalPath) || IsStylesheetName(record.LocalPath)
+            ? RewriteToCacheFile(reader, record,
+                                 PageLinks::ForImport(ConvertBaseFolder(m_baseFolder), record.TreePath, &m_hostFolders),
+                                 IsHtmlPageName(record.LocalPath), file, cacheFile)
             : CopyToCacheFile(record, file, cacheFile);
     if (failure.atTime)
         return Stop(PathFailure("SetLocalFileTime fails", "cannot set the time of", cacheFile,

@@ -8,6 +8,7 @@
 #include "import/import_file_record.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,8 @@ private:
     JobHost& m_host;
     const std::vector<ImportFileRecord>* m_importList = nullptr;
     std::string m_baseFolder;
+    // The domain folders of the import list, which relative links may climb into.
+    std::set<std::string, std::less<>> m_hostFolders;
     DefaultFiles m_defFiles;
     int m_jobResult = 0;
     // The files share the cache's lock between questions.

@@ -59,6 +59,7 @@ int AddImportFile(const std::string& source, const std::string& relativePath, in
     if (asp != std::string::npos)
         record.Url.resize(asp + 4);
     record.LocalPath = source + "/" + relativePath;
+    record.TreePath = relativePath;
     const std::string_view fileName(name);
     const std::size_t dot = fileName.rfind('.');
     record.Extension = dot == std::string_view::npos ? std::string() : std::string(fileName.substr(dot + 1));

@@ -3,12 +3,19 @@
 it browses offline: every link and image points at a file of the exported
 tree, every image loads, and every redirect page lands on its default page.
 
-usage: check_exported_site.py EXPORT_DIR [--redirect NAME ...]
+usage: check_exported_site.py EXPORT_DIR [--redirect NAME ...] [--expect FILE]
+With --expect (as make_offline_site.py writes it) the network is switched off
+and every request a page makes is recorded: each subresource the page loads
+on the web must load from the tree, and be the right file (the mark in its
+bytes names its URL), and every link must land on the right page with its
+fragment. Requests file:// cannot make are named in FILE with their reasons.
 Chromium is driven over its DevTools pipe (fd 3 and 4), so nothing beyond the
 standard library is needed. Exits 0 when every page passes, 1 otherwise.
 """
 import json
 import os
+import re
+import select
 import signal
 import subprocess
 import sys
@@ -56,6 +63,7 @@ class Browser:
         self.buffer = b""
         self.next_id = 0
         self.events = []
+        self.network = []  # Network.* events, kept apart from what waits clear
         target = self.call("Target.createTarget", {"url": "about:blank"})["targetId"]
         self.session = self.call("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
         self.call("Page.enable", session=True)
@@ -78,14 +86,18 @@ class Browser:
 
     def receive(self, deadline):
         while b"\0" not in self.buffer:
-            if time.monotonic() > deadline:
+            remaining = deadline - time.monotonic()
+            if remaining <= 0 or not select.select([self.from_browser], [], [], remaining)[0]:
                 raise TimeoutError("no answer from Chromium")
             chunk = os.read(self.from_browser, 65536)
             if not chunk:
                 raise RuntimeError("Chromium closed its pipe")
             self.buffer += chunk
         message, self.buffer = self.buffer.split(b"\0", 1)
-        return json.loads(message)
+        message = json.loads(message)
+        if message.get("method", "").startswith("Network."):
+            self.network.append(message)
+        return message
 
     def call(self, method, params=None, session=False, timeout=30):
         wanted = self.send(method, params, session)
@@ -113,12 +125,12 @@ class Browser:
         self.call("Page.navigate", {"url": url}, session=True)
         self.wait_for_load()
 
-    def facts(self, timeout=15):
+    def facts(self, expression=PAGE_FACTS, timeout=15):
         # An evaluation that meets a navigation (a redirect landing) is asked again.
         deadline = time.monotonic() + timeout
         while True:
             try:
-                result = self.call("Runtime.evaluate", {"expression": PAGE_FACTS, "returnByValue": True},
+                result = self.call("Runtime.evaluate", {"expression": expression, "returnByValue": True},
                                    session=True)
                 return json.loads(result["result"]["value"])
             except RuntimeError as error:
@@ -139,12 +151,12 @@ def local_target(url, root):
     return real
 
 
-def settled_facts(browser, url, timeout=15):
+def settled_facts(browser, url, expression=PAGE_FACTS, timeout=15):
     """The facts of the page at url once it has loaded: a late load event of
     the page before (a redirect landing) must not pass for this one's."""
     deadline = time.monotonic() + timeout
     while True:
-        facts = browser.facts()
+        facts = browser.facts(expression)
         if (facts["location"] == url and facts["settled"]) or time.monotonic() > deadline:
             return facts
         time.sleep(0.05)
@@ -163,6 +175,135 @@ def check_page(browser, root, page, problems):
     for image in facts["images"]:
         if not image["loaded"]:
             problems.append(f"{page}: image {image['src']} did not load")
+
+
+# Collected with --expect: the page's mark, what its links and srcset
+# candidates point at, and what each must land on.
+OFFLINE_FACTS = """(() => {
+  const mark = document.querySelector('meta[name=mark]');
+  const links = [...document.querySelectorAll('a[data-expect]')].map(a => ({url: a.href, expect: a.dataset.expect}));
+  for (const m of document.querySelectorAll('meta[http-equiv=refresh][data-expect]')) {
+    const target = m.content.split(/url=/i)[1] || '';
+    links.push({url: new URL(target, document.baseURI).href, expect: m.dataset.expect});
+  }
+  const candidates = [...document.querySelectorAll('[srcset]')].flatMap(e =>
+    e.getAttribute('srcset').split(',').map(c => new URL(c.trim().split(/\\s+/)[0], document.baseURI).href));
+  return JSON.stringify({location: location.href, settled: document.readyState === 'complete',
+                         mark: mark ? mark.content : null, links, candidates});
+})()"""
+MARK = re.compile(rb"mark:([^;]*);")
+
+
+def mark_of(path):
+    """The URL the file's mark names, or None."""
+    with open(path, "rb") as file:
+        found = MARK.search(file.read())
+    return found.group(1).decode() if found else None
+
+
+def page_mark_of(path):
+    with open(path, "rb") as file:
+        found = re.search(rb'<meta name="mark" content="([^"]*)">', file.read())
+    return found.group(1).decode() if found else None
+
+
+def requests_after_load(browser, quiet=0.5, timeout=15):
+    """Every request of the page, once none has been made or ended for a while:
+    requestId -> {url, type, finished, error}."""
+    deadline = time.monotonic() + timeout
+    last = time.monotonic()
+    seen = 0
+    while time.monotonic() < deadline:
+        try:
+            browser.receive(min(deadline, time.monotonic() + quiet))
+        except TimeoutError:
+            pass
+        if len(browser.network) != seen:
+            seen = len(browser.network)
+            last = time.monotonic()
+        elif time.monotonic() - last >= quiet:
+            break
+    requests = {}
+    for event in browser.network:
+        params = event["params"]
+        if event["method"] == "Network.requestWillBeSent":
+            requests[params["requestId"]] = {"url": params["request"]["url"], "type": params.get("type", ""),
+                                             "finished": False, "error": None}
+        elif params.get("requestId") in requests:
+            if event["method"] == "Network.loadingFinished":
+                requests[params["requestId"]]["finished"] = True
+            elif event["method"] == "Network.loadingFailed":
+                requests[params["requestId"]]["error"] = params.get("errorText", "failed")
+    return requests
+
+
+def is_excluded(request, excluded):
+    """A request file:// cannot make (a script's fetch() of a file the site
+    holds), or a srcset candidate the export cannot hold."""
+    if request["type"] not in ("Fetch", "XHR", "candidate"):
+        return None
+    name = os.path.basename(urllib.parse.urlparse(request["url"]).path)
+    for url, reason in excluded.items():
+        if os.path.basename(urllib.parse.urlparse(url).path) == name:
+            return reason
+    return None
+
+
+def check_offline_page(browser, root, page, expect, tally, problems):
+    url = "file://" + urllib.parse.quote(page)
+    browser.network.clear()
+    browser.open(url)
+    facts = settled_facts(browser, url, OFFLINE_FACTS)
+    requests = requests_after_load(browser)
+    wanted = expect.get(facts["mark"])
+    if wanted is None:
+        problems.append(f"{page}: no page of the site has the mark {facts['mark']}")
+        return
+    loaded = set()
+    for request in requests.values():
+        if request["url"].startswith("data:") or request["url"] == facts["location"]:
+            continue
+        if request["url"].startswith(("http:", "https:")):
+            problems.append(f"{page}: {request['url']} leaves the export")
+            continue
+        reason = is_excluded(request, wanted["excluded"])
+        if reason:
+            tally["excluded"].add(f"{request['url']}: {reason}")
+            continue
+        target = local_target(request["url"], root)
+        if not request["finished"] or target is None or not os.path.isfile(target):
+            problems.append(f"{page}: {request['url']} did not load ({request['error']})")
+            continue
+        loaded.add(mark_of(target))
+    for resource in wanted["loads"]:
+        tally["loads"] += 1
+        if resource in loaded:
+            tally["loaded"] += 1
+        else:
+            problems.append(f"{page}: {resource} was not loaded from the export")
+    for link in facts["links"]:
+        tally["links"] += 1
+        expected_page, _, fragment = link["expect"].partition("#")
+        parsed = urllib.parse.urlparse(link["url"])
+        target = local_target(link["url"], root)
+        landed = target is not None and os.path.isfile(target) and page_mark_of(target) == expected_page
+        if landed and parsed.fragment == fragment:
+            tally["landed"] += 1
+        else:
+            problems.append(f"{page}: link {link['url']} does not land on {link['expect']}")
+    for candidate in facts["candidates"]:
+        target = local_target(candidate, root)
+        if target is not None and os.path.isfile(target) and mark_of(target) is not None:
+            continue
+        reason = is_excluded({"type": "candidate", "url": candidate}, wanted["excluded"])
+        if reason:
+            tally["excluded"].add(f"{candidate}: {reason}")
+        else:
+            problems.append(f"{page}: srcset candidate {candidate} is not a file of the site")
+
+
+def percent(part, whole):
+    return f"{part}/{whole} ({100.0 * part / whole if whole else 100.0:.0f} %)"
 
 
 def check_redirect(browser, page, problems):
@@ -186,15 +327,27 @@ def main():
         return 2
     root = os.path.abspath(args[0])
     redirects = {args[i + 1].lower() for i in range(1, len(args) - 1) if args[i] == "--redirect"}
+    expect_files = [args[i + 1] for i in range(1, len(args) - 1) if args[i] == "--expect"]
+    expect = None
+    if expect_files:
+        with open(expect_files[0]) as file:
+            expect = json.load(file)
+    tally = {"loads": 0, "loaded": 0, "links": 0, "landed": 0, "excluded": set()}
     problems = []
     pages = 0
     browser = Browser()
+    if expect is not None:
+        browser.call("Network.enable", session=True)
+        browser.call("Network.emulateNetworkConditions",
+                     {"offline": True, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1}, session=True)
     try:
         for folder, _, files in sorted(os.walk(root)):
             for name in sorted(files):
                 path = os.path.join(folder, name)
                 if name.lower() in redirects:
                     check_redirect(browser, path, problems)
+                elif name.lower().endswith((".htm", ".html")) and expect is not None:
+                    check_offline_page(browser, root, path, expect, tally, problems)
                 elif name.lower().endswith((".htm", ".html")):
                     check_page(browser, root, path, problems)
                 else:
@@ -204,6 +357,11 @@ def main():
         browser.close()
     for problem in problems:
         print(problem)
+    if expect is not None:
+        print(f"subresources loaded offline: {percent(tally['loaded'], tally['loads'])}")
+        print(f"links landing on the right page: {percent(tally['landed'], tally['links'])}")
+        for excluded in sorted(tally["excluded"]):
+            print(f"excluded: {excluded}")
     print(f"{pages} pages checked, {len(problems)} problems")
     return 1 if problems or pages == 0 else 0
 

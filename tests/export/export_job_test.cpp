@@ -532,6 +532,38 @@ TEST_F(ExportJob, pages_are_rewritten_by_the_cached_extension_other_files_copied
     EXPECT_EQ(ReadFile(Out("host/dir/s.html")), page);
 }
 
+// The job list holds only the page and the sheet; the catalogue holds every
+// file their links name.
+TEST_F(ExportJob, links_of_pages_and_stylesheets_name_the_files_of_the_whole_catalogue)
+{
+    const std::string page = "<a href=\"/shop/item.php?id=7\">i</a> <img srcset=\"t.php?id=1 1x, t.php?id=2 2x\">"
+                             "<a href=\"http://host:8771/news/#latest\">n</a><link href=\"/css/s.css\">";
+    const std::string sheet = "a{background:url(/dir/t.php?id=2)}@import \"http://other/o.css\";";
+    TCacheEntry* pageEntry = Add("host/dir/p.html", "htm", page);
+    TCacheEntry* sheetEntry = Add("host/css/s.css", "css", sheet);
+    const std::vector<TCacheEntry*> catalogue = {pageEntry, sheetEntry, Add("host/shop/item.htm", "htm", ""),
+                                                 Add("host/dir/t.php", "php", ""), Add("host/dir/t(1).php", "php", ""),
+                                                 Add("host%3a8771/news/index.html", "htm", "")};
+    catalogue[2]->SourceUrl = "http://host/shop/item.php?id=7";
+    catalogue[3]->SourceUrl = "http://host/dir/t.php?id=1";
+    catalogue[4]->SourceUrl = "http://host/dir/t.php?id=2";
+    catalogue[5]->SourceUrl = "http://host:8771/news/";
+    m_jobList = {pageEntry, sheetEntry};
+
+    larkspool::ExportJob job(m_folder.Cache(), m_host);
+    job.SetOpKind(kOpCopy);
+    job.SetJobList(m_jobList);
+    job.SetCatalogueEntries(catalogue);
+    job.SetCopyDir(m_copyDir);
+    job.Run();
+
+    EXPECT_EQ(job.GetJobResult(), 0);
+    EXPECT_EQ(ReadFile(Out("host/dir/p.html")),
+              "<a href=\"../shop/item.htm\">i</a> <img srcset=\"t.php 1x, t(1).php 2x\">"
+              "<a href=\"../../host%253a8771/news/index.html#latest\">n</a><link href=\"../css/s.css\">");
+    EXPECT_EQ(ReadFile(Out("host/css/s.css")), "a{background:url(../dir/t\\(1\\).php)}@import \"../../other/o.css\";");
+}
+
 TEST_F(ExportJob, read_only_cached_files_are_exported_as_ordinary_new_files)
 {
     Add("host/page.html", "htm", "<p>page</p>", kOlder);

@@ -49,7 +49,7 @@ TEST_F(HtmlReader, cuts_pages_into_tags_text_comments_and_scripts)
 {
     const Case cases[] = {
         {"", {"-2:"}},
-        {"  hello <B>bold</B>", {"0:hello ", "0:<B>", "0:bold", "0:</B>", "-2:"}},
+        {"  hello <B>bold</B> <I>", {"0:  hello ", "0:<B>", "0:bold", "0:</B>", "0: ", "0:<I>", "-2:"}},
         {"\r\n  <P>", {"0:\r\n  ", "0:<P>", "-2:"}},
         {"<!-->x", {"0:<!-->", "-2:x"}},
         {"<!-- <A HREF=x> -- > -->y", {"0:<!-- <A HREF=x> -- > -->", "-2:y"}},
@@ -59,6 +59,7 @@ TEST_F(HtmlReader, cuts_pages_into_tags_text_comments_and_scripts)
         {"<A HREF=x<B>>y", {"0:<A HREF=x<B>>", "-2:y"}},
         {"<A T='a\"b'>", {"0:<A T='a\"b'>", "-2:"}},
         {"<A T=\"a\"b>c\">", {"0:<A T=\"a\"b>c\">", "-2:"}},
+        {"<I H=\"a\"/><A H=\"b\">", {"0:<I H=\"a\"/>", "0:<A H=\"b\">", "-2:"}},
         {"it's \"x\" <B>", {"0:it's \"x\" ", "0:<B>", "-2:"}},
         {"a\0b<B\0>"s, {"0:a\0b"s, "0:<B\0>"s, "-2:"}},
     };
@@ -98,14 +99,17 @@ TEST_F(HtmlReader, sees_no_markup_inside_jis_kanji)
         EXPECT_EQ(chunksOf(c.page), c.chunks) << c.page;
 }
 
-TEST_F(HtmlReader, cuts_long_pieces_at_511_bytes)
+TEST_F(HtmlReader, cuts_text_at_511_bytes_and_tags_at_64_kib)
 {
-    const std::string longTag = "<A " + std::string(600, 'x') + ">";
+    const std::string tag = "<A " + std::string(600, 'x') + ">";
+    const std::string longTag = "<A " + std::string(larkspool::kMaxTagChunk, 'x') + ">";
     const std::string longText = std::string(511, 'a') + "  b";
     const std::string longScript = "<SCRIPT>" + std::string(520, 's') + "</SCRIPT>";
 
-    EXPECT_EQ(chunksOf(longTag), (std::vector<std::string>{"1:" + longTag.substr(0, 511), "-2:" + longTag.substr(511)}));
-    EXPECT_EQ(chunksOf(longText), (std::vector<std::string>{"1:" + std::string(511, 'a'), "-2:b"}));
+    EXPECT_EQ(chunksOf(tag), (std::vector<std::string>{"0:" + tag, "-2:"}));
+    EXPECT_EQ(chunksOf(longTag), (std::vector<std::string>{"1:" + longTag.substr(0, larkspool::kMaxTagChunk),
+                                                           "-2:" + longTag.substr(larkspool::kMaxTagChunk)}));
+    EXPECT_EQ(chunksOf(longText), (std::vector<std::string>{"1:" + std::string(511, 'a'), "-2:  b"}));
     EXPECT_EQ(chunksOf(longScript), (std::vector<std::string>{"0:<SCRIPT>", "1:" + std::string(511, 's'),
                                                               "0:sssssssss</SCRIPT>", "-2:"}));
 }

@@ -93,11 +93,11 @@ TEST_F(HtmlRewriter, copies_a_page_without_links_byte_for_byte_but_for_the_drops
         "<FONT FACE='\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E' SIZE=+1>\x1B$B$3$s<>\x1B(B</FONT>\r\n"
         "<BASEFONT SIZE=3><!-- SRC=\"x\" --><!---->\r\n<TABLE><TR><TD>&lt;tag&gt;</TD></TR></TABLE>\r\n"
         "</BODY>\r\n</HTML>\r\n";
-    const std::string drops = "<B>  bold</B><P CLASS=\"\r\n\tx\">";
+    const std::string drops = "<B>  bold</B> <I>x</I><P CLASS=\"\r\n\tx\">";
 
     EXPECT_EQ(exported(page), page);
     EXPECT_EQ(rewrite(page, kImportMode), page);
-    EXPECT_EQ(exported(drops), "<B>bold</B><P CLASS=\"x\">");
+    EXPECT_EQ(exported(drops), "<B>  bold</B> <I>x</I><P CLASS=\"x\">");
 }
 
 TEST_F(HtmlRewriter, rewrites_links_in_tags_only)
@@ -118,6 +118,37 @@ TEST_F(HtmlRewriter, rewrites_links_in_tags_only)
         "<IMG SRC=\"../\x83\x5C/\x83\x7C.gif\" ALT=\"\x83\x5C\">\r\n";
 
     EXPECT_EQ(exported(page), expected);
+}
+
+TEST_F(HtmlRewriter, a_base_tag_sets_what_later_links_resolve_against)
+{
+    const std::string page = "<A HREF=\"a.htm\"><BASE HREF=\"http://other/x/\"><IMG SRC=\"i.gif\">";
+
+    EXPECT_EQ(exported(page), "<A HREF=\"a.htm\"><!--\r\n<BASE HREF=\"http://other/x/\">\r\n-->"
+                              "<IMG SRC=\"../../other/x/i.gif\">");
+}
+
+TEST_F(HtmlRewriter, rewrites_the_urls_of_style_blocks_and_attributes)
+{
+    const std::string body = "\r\n<!--\r\n" + std::string(600, ' ') + "a { background: url(/a.png) }\r\n"
+                             "@import \"/b.css\";\r\n-->\r\n";
+    const std::string page = "<STYLE TYPE=\"text/css\">" + body + "</STYLE><P STYLE=\"background:url('/p.png')\">"
+                             "<STYLEX>url(/x.png)</STYLEX><P>url(/t.png)";
+
+    EXPECT_EQ(exported(page), "<STYLE TYPE=\"text/css\">" + replaced(replaced(body, "/a.png", "../a.png"), "/b.css", "../b.css")
+                                  + "</STYLE><P STYLE=\"background:url('../p.png')\"><STYLEX>url(/x.png)</STYLEX>"
+                                    "<P>url(/t.png)");
+    EXPECT_EQ(exported("<STYLE>a{b:url(/a.png)}"), "<STYLE>a{b:url(../a.png)}");
+}
+
+TEST_F(HtmlRewriter, rewrites_tags_up_to_64_kib)
+{
+    const std::string data = " DATA-X=\"" + std::string(60000, 'd') + "\"";
+    const std::string tag = "<IMG" + data + " SRC=\"/i.gif\">";
+    const std::string tooLong = "<IMG" + data + data + " SRC=\"/i.gif\">";
+
+    EXPECT_EQ(exported(tag), "<IMG" + data + " SRC=\"../i.gif\">");
+    EXPECT_EQ(exported(tooLong), tooLong);
 }
 
 TEST_F(HtmlRewriter, import_mode_turns_exported_links_back)

@@ -1,7 +1,6 @@
 #include "html/tag_links.h"
 
-#include "html/html_reader.h"
-#include "html/link_resolution.h"
+#include "html/page_links.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +10,14 @@ namespace {
 
 class TagLinks : public ::testing::Test {
 protected:
-    TagLinks() { m_reader.defaultFile = "index.html"; }
-
     std::string rewritten(std::string chunk, int mode = larkspool::kExportMode,
                           const std::string& page = "host/dir/")
     {
-        larkspool::RewriteTagLinks(m_reader, chunk, page, mode, "C:/Export");
+        const auto links = mode == larkspool::kExportMode ? larkspool::PageLinks::ForExport(page, "index.html")
+                                                          : larkspool::PageLinks::ForImport("C:/Export");
+        larkspool::RewriteTagLinks(chunk, links);
         return chunk;
     }
-
-    larkspool::HtmlReader m_reader;
 };
 
 struct Case {
@@ -36,13 +33,14 @@ TEST_F(TagLinks, rewrites_the_first_value_of_each_link_attribute)
         {"<a Href = \" http://host/dir/a.htm\">", "<a Href = \" a.htm\">"},
         {"<A HREF=http://host/dir/a.htm?x=1 TARGET=_top>", "<A HREF=a.htm?x=1 TARGET=_top>"},
         {"<A HREF=\"http://host/dir/a.htm>", "<A HREF=\"a.htm>"},
-        {"<a href='http://host/dir/q'>", "<a href=q'>"},
+        {"<a href='http://host/dir/q'>", "<a href='q'>"},
         {"<A HREF='a.htm' TARGET=x>", "<A HREF='a.htm' TARGET=x>"},
         {"<BODY BACKGROUND=\"http://host/dir/bg.gif\">", "<BODY BACKGROUND=\"bg.gif\">"},
         {"<IMG SRC=\"/i.gif\" LOWSRC=\"/l.gif\">", "<IMG SRC=\"../i.gif\" LOWSRC=\"/l.gif\">"},
         {"<A HREF=\"http://host/dir/a.htm\" HREF=\"/b.htm\">", "<A HREF=\"a.htm\" HREF=\"/b.htm\">"},
         {"<IMG NEWSRC=\"http://host/n.gif\" SRC=\"http://host/s.gif\">",
-         "<IMG NEWSRC=\"../n.gif\" SRC=\"http://host/s.gif\">"},
+         "<IMG NEWSRC=\"../n.gif\" SRC=\"../s.gif\">"},
+        {"<A TITLE=\"see HREF here\" HREF=\"http://host/dir/a.htm\">", "<A TITLE=\"see HREF here\" HREF=\"a.htm\">"},
         {"<IMG SRC=\"http://host/s.gif\" NEWSRC=\"http://host/n.gif\">",
          "<IMG SRC=\"../s.gif\" NEWSRC=\"../n.gif\">"},
         {"<IMG OLDSRC=/o.gif NEWSRC=/n.gif>", "<IMG OLDSRC=../o.gif NEWSRC=../n.gif>"},
@@ -55,10 +53,47 @@ TEST_F(TagLinks, rewrites_the_first_value_of_each_link_attribute)
         EXPECT_EQ(rewritten(c.tag), c.expected) << c.tag;
 }
 
+TEST_F(TagLinks, rewrites_every_url_bearing_attribute_and_each_candidate)
+{
+    const Case cases[] = {
+        {"<IMG SRCSET=\"/a.png 1x, /b.png 2x\" SRC=/a.png>", "<IMG SRCSET=\"../a.png 1x, ../b.png 2x\" SRC=../a.png>"},
+        {"<img srcset=\"/a.png\" src=\"/s.png\">", "<img srcset=\"../a.png\" src=\"../s.png\">"},
+        {"<IMG SRCSET=\" /a.png 100w,/b.png  200w ,\t/c.png\">",
+         "<IMG SRCSET=\" ../a.png 100w,../b.png  200w ,\t../c.png\">"},
+        {"<IMG SRCSET=\"/a.png,, /b.png\">", "<IMG SRCSET=\"../a.png,, ../b.png\">"},
+        {"<IMG SRCSET=\"data:image/png;base64,AB== 1x, /b.png (x, y) 2x\">",
+         "<IMG SRCSET=\"data:image/png;base64,AB== 1x, ../b.png (x, y) 2x\">"},
+        {"<LINK REL=preload IMAGESRCSET=\"/w.png 640w\" HREF=/w.png>",
+         "<LINK REL=preload IMAGESRCSET=\"../w.png 640w\" HREF=../w.png>"},
+        {"<VIDEO POSTER=\"/p.jpg\" SRC=/v.mp4>", "<VIDEO POSTER=\"../p.jpg\" SRC=../v.mp4>"},
+        {"<OBJECT DATA=\"/o.svg\">", "<OBJECT DATA=\"../o.svg\">"},
+        {"<use xlink:href=\"/s.svg#i\">", "<use xlink:href=\"../s.svg#i\">"},
+        {"<META HTTP-EQUIV=\"Refresh\" CONTENT=\"5; URL=/n.htm\">", "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"5; URL=../n.htm\">"},
+        {"<meta http-equiv=refresh content=\"0;url='/n.htm'\">", "<meta http-equiv=refresh content=\"0;url='../n.htm'\">"},
+        {"<meta content=\"3, /n.htm\" http-equiv=refresh>", "<meta content=\"3, ../n.htm\" http-equiv=refresh>"},
+        {"<A HREF=http://h:81/a.htm>", "<A HREF=../../h%253a81/a.htm>"},
+        {"<A HREF=\"/a.htm\"\tTARGET=x>", "<A HREF=\"../a.htm\"\tTARGET=x>"},
+        {"<image width=\"4\"/ href=\"/i.svg\"/>", "<image width=\"4\"/ href=\"../i.svg\"/>"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rewritten(c.tag), c.expected) << c.tag;
+}
+
+TEST_F(TagLinks, leaves_lookalike_attributes_alone)
+{
+    const std::string unchanged[] = {
+        "<DIV DATA=\"/x\" DATA-SRC=\"/y\" SRCSETX=/z>",
+        "<META NAME=description CONTENT=\"5; URL=/n.htm\">",
+        "<META HTTP-EQUIV=refresh CONTENT=\"5\">",
+        "<IMG SRCSET=\"\" ALT=\"src=/x.png\">",
+    };
+    for (const std::string& tag : unchanged)
+        EXPECT_EQ(rewritten(tag), tag) << tag;
+}
+
 TEST_F(TagLinks, leaves_quoted_names_kept_schemes_and_non_tags_alone)
 {
     const std::string unchanged[] = {
-        "<A TITLE=\"see HREF here\" HREF=\"http://host/dir/a.htm\">",
         "<A TITLE=\"x\"HREF=\"http://host/dir/a.htm\">",
         "<A HREF=\"MAILTO:me@host\">",
         "<A HREF=\"Ftp://host/f\">",

@@ -71,6 +71,19 @@ TEST_F(ImportJob, imports_each_file_with_its_time_and_counts_down)
     EXPECT_TRUE(m_host.reports.empty());
 }
 
+TEST_F(ImportJob, pages_and_stylesheets_get_their_file_links_back_as_web_links)
+{
+    const std::string base = "file://" + m_source;
+    Local("host/s.css", "a{b:url(" + base + "/host/i.png)}@import '" + base + "/other/o.css';");
+    Local("host/p.htm", "<img srcset=\"" + base + "/host/i.png 2x\" style=\"b:url(" + base + "/host/j.png)\">");
+
+    EXPECT_EQ(Run(), 0);
+
+    EXPECT_EQ(Cached("http://host/s.css")->first, "a{b:url(http://host/i.png)}@import 'http://other/o.css';");
+    EXPECT_EQ(Cached("http://host/p.htm")->first,
+              "<img srcset=\"http://host/i.png 2x\" style=\"b:url(http://host/j.png)\">");
+}
+
 TEST_F(ImportJob, empty_list_ends_at_once)
 {
     EXPECT_EQ(Run(), 0);
