@@ -157,8 +157,9 @@ void TfrmMain::RunCommand(const QString& senderName)
     m_forms.frmFileOp->exec();
     if (m_opKind == kOpCopy)
         return;
-    // A job that stopped early may have removed any part of its entries.
-    if (m_forms.frmFileOp->GetJobResult() != 0)
+    // A job that stopped early or skipped items may have removed any part of
+    // its entries.
+    if (m_forms.frmFileOp->GetJobResult() != 0 || m_forms.frmFileOp->Skipped() > 0)
         mnuRefreshClick();
     else
         DropFinishedEntries(folderRemoveList);

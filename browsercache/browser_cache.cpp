@@ -76,12 +76,12 @@ const char* BrowserCacheName(BrowserCacheFormat format)
 class BrowserCache::Impl {
 public:
     Impl(BrowserCacheScan scan, const std::filesystem::path& scratchParent)
-        : m_format(scan.format), m_scratch(scratchParent)
+        : m_format(scan.format), m_folder(scan.folder), m_scratch(scratchParent)
     {
         for (const BrowserCacheRecord& record : scan.records)
             if (!record.error.empty())
                 m_problems.push_back(record.error); // the readers name the entry in it
-        const std::vector<ListedRecord> listed = ListedRecords(scan);
+        const std::vector<ListedRecord> listed = ListedRecords(scan, &m_problems);
         m_entries.reserve(listed.size()); // m_byUrl points into the entries
         for (const ListedRecord& one : listed)
             Add(std::move(scan.records[std::size_t(one.record - scan.records.data())]), one.redirectTarget);
@@ -174,6 +174,7 @@ public:
     }
 
     UrlCacheKind Kind() const { return {BrowserCacheName(m_format), true, true}; }
+    const std::filesystem::path& Folder() const { return m_folder; }
 
     std::vector<Entry> m_entries;
     std::unordered_map<std::string_view, std::size_t> m_byUrl; // views of the entries' URLs
@@ -236,6 +237,7 @@ private:
     }
 
     BrowserCacheFormat m_format;
+    std::filesystem::path m_folder;
     ScratchFolder m_scratch;
 };
 
@@ -316,5 +318,7 @@ BOOL BrowserCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD le
 DWORD BrowserCache::LastError() const { return m_impl->m_lastError; }
 
 UrlCacheKind BrowserCache::Kind() const { return m_impl->Kind(); }
+
+std::filesystem::path BrowserCache::FilesFolder() const { return m_impl->Folder(); }
 
 } // namespace larkspool::browsercache

@@ -51,6 +51,7 @@ public:
                                     DWORD reserved) override;
     std::FILE* OpenUrlCacheEntryBody(LPCSTR url) override;
     UrlCacheKind Kind() const override;
+    std::filesystem::path FilesFolder() const override;
 
 private:
     class Impl;

@@ -46,6 +46,7 @@ struct BrowserCacheScan {
     BrowserCacheFormat format = BrowserCacheFormat::ChromiumSimple;
     std::vector<BrowserCacheRecord> records; // in the cache's own order
     std::string error;                       // not empty: the cache as a whole cannot be read, and why
+    std::filesystem::path folder;            // the cache folder read, whose files are never written
 };
 
 } // namespace larkspool::browsercache

@@ -5,6 +5,7 @@
 
 #include "browsercache/http_response_head.h"
 #include "html/byte_text.h"
+#include "html/redirect_page_text.h"
 
 #include <unordered_map>
 
@@ -50,19 +51,31 @@ std::string ResolveLocation(const std::string& url, const std::string& location)
     return path.substr(0, lastSlash + 1) + location;
 }
 
-std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan)
+std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vector<std::string>* refused)
 {
     std::vector<ListedRecord> listed;
     std::unordered_map<std::string, std::size_t> byUrl;
     for (const BrowserCacheRecord& record : scan.records) {
         if (!record.error.empty() || !IsHttpUrl(record.url))
             continue;
+        // Entries are looked up by their URL as a C string.
+        if (record.url.find('\0') != std::string::npos) {
+            if (refused)
+                refused->push_back(record.key + ": a NUL byte in its URL, which no entry can be found by");
+            continue;
+        }
         const int status = record.responseHead.empty() ? 200 : ResponseStatus(record.responseHead);
         ListedRecord candidate{&record, {}};
         if (IsRedirect(status)) {
             const auto location = HeaderValue(record.responseHead, "Location");
             if (!location || location->empty())
                 continue;
+            if (!IsRedirectableTarget(*location)) {
+                if (refused)
+                    refused->push_back(record.key + ": a redirect to " + location->substr(0, 200) +
+                                       ", not an http, https or relative URL: no page made");
+                continue;
+            }
             candidate.redirectTarget = ResolveLocation(record.url, *location);
             if (WithoutScheme(candidate.redirectTarget) == WithoutScheme(record.url))
                 continue; // http to https of the same page: one file, no loop

@@ -17,8 +17,10 @@ struct ListedRecord {
 // HTTP(S) URLs whose answer is a 2xx with a body (not 204 or 206) or a
 // redirect elsewhere, in the scan's order; of several records of one URL,
 // the newest (by entry time; the first among equals) takes the first one's
-// place. Records with an error, 304 answers and empty bodies are left out.
-std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan);
+// place. Records with an error, 304 answers and empty bodies are left out,
+// and URLs holding a NUL byte and redirects to other schemes than http and
+// https, each of these two named with why in refused when it is given.
+std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vector<std::string>* refused = nullptr);
 
 // location (a Location header's value) resolved against url.
 std::string ResolveLocation(const std::string& url, const std::string& location);

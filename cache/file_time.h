@@ -18,6 +18,21 @@ using FileTicks = std::uint64_t;
 inline constexpr std::uint64_t kUnixEpochTicks = 116444736000000000ULL;
 inline constexpr std::uint64_t kTicksPerSecond = 10000000ULL;
 
+// The times file systems keep (ext4's, the narrowest in use: 1901-12-13 to
+// 2446-05-10 UTC). A cache's time beyond them is listed and given to files
+// as the nearest end, so that a listing says what the exported file gets.
+inline constexpr std::uint64_t kEarliestFileSystemTicks = kUnixEpochTicks - (1ULL << 31) * kTicksPerSecond;
+inline constexpr std::uint64_t kLatestFileSystemTicks = kUnixEpochTicks + 15032385535ULL * kTicksPerSecond;
+
+// ticks within the file systems' times; 0, no time, stays 0.
+constexpr std::uint64_t FileSystemTicks(std::uint64_t ticks)
+{
+    if (ticks == 0)
+        return 0;
+    return ticks < kEarliestFileSystemTicks ? kEarliestFileSystemTicks
+                                            : (ticks > kLatestFileSystemTicks ? kLatestFileSystemTicks : ticks);
+}
+
 constexpr std::uint64_t FileTimeTicks(FILETIME time)
 {
     return (std::uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;

@@ -165,8 +165,10 @@ public:
     {
         if (m_file.IsOpen())
             return true;
-        std::error_code missing;
-        if (std::filesystem::status(IndexPath(), missing).type() == std::filesystem::file_type::not_found)
+        // Anything that is there, a link to nothing or a file the folder's
+        // permissions hide included, is opened and, if it must, refused.
+        std::error_code unknown;
+        if (std::filesystem::symlink_status(IndexPath(), unknown).type() == std::filesystem::file_type::not_found)
             return true;
         m_openError = m_file.Open(IndexPath(), false);
         return m_openError == ERROR_SUCCESS;

@@ -31,6 +31,7 @@ public:
     std::string LoadError() const override;
 
     const std::filesystem::path& Folder() const;
+    std::filesystem::path FilesFolder() const override { return Folder(); }
 
     CacheEnumHandle FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;
     BOOL FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;

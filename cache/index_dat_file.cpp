@@ -15,6 +15,30 @@
 
 namespace larkspool {
 
+namespace {
+
+class RefusalCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "index.dat"; }
+    std::string message(int refusal) const override
+    {
+        switch (IndexDatRefusal(refusal)) {
+        case IndexDatRefusal::NotRegularFile: return "not a regular file (a FIFO, a device or a folder)";
+        case IndexDatRefusal::LinkToNothing: return "a symbolic link to nothing";
+        case IndexDatRefusal::Link: return "a symbolic link, read but never written through";
+        }
+        return "refused";
+    }
+};
+
+} // namespace
+
+std::error_code MakeErrorCode(IndexDatRefusal refusal)
+{
+    static const RefusalCategory category;
+    return {int(refusal), category};
+}
+
 DWORD IndexDatFile::Lock()
 {
     m_cause.clear();
@@ -203,13 +227,46 @@ bool IndexDatFile::IsOpen() const { return m_fd >= 0; }
 DWORD IndexDatFile::Open(const std::filesystem::path& path, bool create)
 {
     m_cause.clear();
-    m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    m_readOnlyCause.clear();
+    // Written only as the file itself: never through a link into another
+    // cache or onto a file outside one. O_NONBLOCK keeps a FIFO from waiting
+    // for a writer before it is refused; a regular file ignores it.
+    constexpr int kFlags = O_CLOEXEC | O_NONBLOCK;
+    m_fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | kFlags | (create ? O_CREAT : 0), 0644);
+    int error = errno;
     m_writable = m_fd >= 0;
-    if (!m_writable && !create && (errno == EACCES || errno == EROFS)) {
-        m_readOnlyCause.assign(errno, std::generic_category());
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (!m_writable && error == ELOOP)
+        m_readOnlyCause = MakeErrorCode(IndexDatRefusal::Link);
+    else if (!m_writable && (error == EACCES || error == EROFS))
+        m_readOnlyCause.assign(error, std::generic_category());
+    if (!m_writable && create && error == ELOOP) {
+        m_cause = m_readOnlyCause;
+        return ERROR_ACCESS_DENIED;
     }
-    return m_fd < 0 ? Failed(errno) : ERROR_SUCCESS;
+    if (!m_writable && !create && m_readOnlyCause) {
+        m_fd = ::open(path.c_str(), O_RDONLY | kFlags);
+        error = errno;
+        if (m_fd < 0 && error == ENOENT && m_readOnlyCause == MakeErrorCode(IndexDatRefusal::Link)) {
+            m_cause = MakeErrorCode(IndexDatRefusal::LinkToNothing);
+            return ERROR_FILE_NOT_FOUND;
+        }
+    }
+    if (m_fd < 0)
+        return Failed(error);
+    struct stat info {};
+    DWORD refused = ERROR_SUCCESS;
+    if (fstat(m_fd, &info) != 0) {
+        refused = Failed(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        m_cause = MakeErrorCode(IndexDatRefusal::NotRegularFile);
+        refused = ERROR_FILE_INVALID;
+    }
+    if (refused != ERROR_SUCCESS) {
+        close(m_fd);
+        m_fd = -1;
+        m_writable = false;
+    }
+    return refused;
 }
 
 bool IndexDatFile::Damaged() const { return m_guard.Faults() != 0; }

@@ -19,6 +19,15 @@
 
 namespace larkspool {
 
+// Why index.dat was refused where the system's own words do not say it;
+// Cause() and ReadOnlyCause() give these as std::error_code.
+enum class IndexDatRefusal {
+    NotRegularFile = 1, // a FIFO, a device or a folder: nothing a cache file can be
+    LinkToNothing,      // a symbolic link whose target does not exist
+    Link,               // a symbolic link: read, but never written through
+};
+std::error_code MakeErrorCode(IndexDatRefusal refusal);
+
 class IndexDatFile {
 public:
     IndexDatFile() = default;
@@ -27,7 +36,8 @@ public:
     IndexDatFile& operator=(const IndexDatFile&) = delete;
 
     // Opens path read-write (read-only when writing is not allowed), creating
-    // an empty file when create is set. Returns a Win32 error code.
+    // an empty file when create is set. Returns a Win32 error code. Only a
+    // regular file is opened; a symbolic link is followed for reading only.
     DWORD Open(const std::filesystem::path& path, bool create);
     bool IsOpen() const;
     bool Writable() const { return m_writable; }

@@ -27,6 +27,9 @@
 //  7. The bitmap follows what the HASH chain reaches (Mend): a reached block
 //     is never handed out, whatever its bit says, and the record and table a
 //     killed writer allocated but never linked are freed.
+//  8. A file whose header leads to no HASH table while its blocks hold
+//     records is damaged, never written (State): its first table would be
+//     laid over the records and tables nobody can reach any more.
 #include "cache/index_dat_store.h"
 
 #include "cache/cache_file_name.h"
@@ -88,8 +91,22 @@ IndexDatState IndexDatStore::State() const
         return IndexDatState::Foreign;
     if (signature.substr(0, kMsieSignature.size() + 1) == std::string(kMsieSignature) + '\0' ||
         signature.substr(0, kWinePrefix.size()) == kWinePrefix)
-        return IndexDatState::Valid;
+        return RecordsOutOfReach() ? IndexDatState::Foreign : IndexDatState::Valid; // (8)
     return IndexDatState::Foreign;
+}
+
+bool IndexDatStore::RecordsOutOfReach() const
+{
+    if (HashTableAt(Read32(kHashTableOffset)))
+        return false;
+    const auto bytes = Bytes();
+    for (std::uint64_t at = kBlocksStart; at + 4 <= bytes.size(); at += kBlockSize) {
+        const std::uint32_t signature = Load32(bytes.data() + at);
+        if (signature == kUrlSignature || signature == kLeakSignature || signature == kRedrSignature ||
+            signature == kHashSignature)
+            return true;
+    }
+    return false;
 }
 
 std::string IndexDatStore::ForeignReason() const
@@ -103,6 +120,9 @@ std::string IndexDatStore::ForeignReason() const
         why = "no cache file signature at its start";
     else if (bytes.size() < kBlocksStart)
         why = "cut short at " + std::to_string(bytes.size()) + " bytes, inside its header";
+    else if (RecordsOutOfReach())
+        return "damaged index.dat (its header's HASH table offset " + std::to_string(Read32(kHashTableOffset)) +
+               " leads to no HASH table, yet it holds records)";
     else
         why = "unsupported version \"" + start.substr(0, start.find('\0')) + "\"";
     return "not an index.dat file (" + why + ")";

@@ -114,6 +114,9 @@ private:
     void Write32(std::uint32_t offset, std::uint32_t value);
     void Publish32(std::uint32_t offset, std::uint32_t value);
     std::uint32_t Capacity() const;
+    // True when the header leads to no HASH table but a block holds a record
+    // or a table (8).
+    bool RecordsOutOfReach() const;
     // The header up to the bitmap's last byte for the capacity it gives: what
     // a change keeps to undo and compares. Only starting, mending, growing and
     // adopting a longer file write past it; they first have the undo take the

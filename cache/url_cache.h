@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,6 +94,10 @@ public:
     // folder gone or unreadable, its file foreign). Asked at the open and
     // before every refresh, so that an unreadable cache never reads as empty.
     virtual std::string LoadError() const { return {}; }
+
+    // The folder that holds the cache's own files, which an export never
+    // writes; empty for a cache without one of its own.
+    virtual std::filesystem::path FilesFolder() const { return {}; }
 
     // A run of calls that may share one taking of the cache's lock instead of
     // one per call (see CacheLockHold); holds nest. Caches without a lock of

@@ -43,8 +43,11 @@ std::string CacheFolderProblem(const std::string& folder)
     if (link.type() == fs::file_type::not_found)
         return {};
     const fs::file_status target = fs::status(folder, error);
-    if (target.type() == fs::file_type::directory)
-        return {};
+    if (target.type() == fs::file_type::directory) {
+        // A folder its user may not read would read as an empty cache.
+        const fs::directory_iterator listing(folder, error);
+        return error ? "cannot read the cache folder " + folder + ": " + error.message() : std::string();
+    }
     if (target.type() == fs::file_type::not_found && link.type() == fs::file_type::symlink)
         return "the cache folder " + folder + " is a symbolic link to nothing";
     if (error)
@@ -87,6 +90,7 @@ OpenedCache OpenUrlCache(const std::string& folder)
     browsercache::BrowserCacheScan scan = browsercache::ScanBrowserCache(found.front());
     if (!scan.error.empty())
         return {nullptr, scan.error + ": " + found.front().folder.string(), {}};
+    scan.folder = found.front().folder;
     const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString());
     const browsercache::BrowserCache* browser = cache.get();

@@ -171,7 +171,7 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.SizeLow = info.dwSizeLow;
     record.SizeHigh = info.dwSizeHigh;
     record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh);
-    record.ModifiedUtc = FileTimeTicks(modified);
+    record.ModifiedUtc = FileSystemTicks(FileTimeTicks(modified));
     record.Modified = FileTimeToLocalFileTime(record.ModifiedUtc);
     record.DateText =
         (dateTexts ? dateTexts->Format(record.Modified) : FormatListDateText(record.Modified)).substr(0, kMaxDateText);

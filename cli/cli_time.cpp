@@ -9,10 +9,11 @@
 namespace larkspool::cli {
 namespace {
 
-std::string FormatCalendar(std::uint64_t ticks, const char* suffix)
+std::string FormatCalendar(std::uint64_t anyTicks, const char* suffix)
 {
-    if (ticks == 0)
+    if (anyTicks == 0)
         return "-";
+    const std::uint64_t ticks = FileSystemTicks(anyTicks);
     const auto seconds = static_cast<std::time_t>(static_cast<std::int64_t>(ticks / kTicksPerSecond) -
                                                   static_cast<std::int64_t>(kUnixEpochTicks / kTicksPerSecond));
     std::tm fields{};

@@ -114,6 +114,9 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
     job.SetCopyDir(std::filesystem::absolute(*copyDir).lexically_normal().string());
     job.SetDefFiles(names);
     job.Run();
+    if (job.GetJobResult() == 0 && job.Skipped() > 0)
+        return Stop(std::to_string(job.Skipped()) + " of " + std::to_string(jobList.size()) +
+                    " entries skipped, the rest done");
     return job.GetJobResult() == 0 ? 0 : 1;
 }
 

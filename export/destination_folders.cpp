@@ -3,6 +3,7 @@
 // its path and the reason.
 #include "export/destination_folders.h"
 
+#include "export/cache_files.h"
 #include "export/file_copy.h"
 #include "export/file_helpers.h"
 
@@ -34,8 +35,8 @@ std::vector<std::string> StepsOf(const std::string& relative)
 
 } // namespace
 
-DestinationFolders::DestinationFolders(std::string copyDir)
-    : m_copyDir(std::move(copyDir))
+DestinationFolders::DestinationFolders(std::string copyDir, const CacheFiles* fence)
+    : m_copyDir(std::move(copyDir)), m_fence(fence)
 {
 }
 
@@ -64,6 +65,7 @@ std::string DestinationFolders::StepPath() const
 
 int DestinationFolders::Open(const std::string& relative, std::string& failure)
 {
+    m_fenced = false;
     const std::vector<std::string> steps = StepsOf(relative);
     std::size_t common = 0;
     while (common < steps.size() && common < m_steps.size() && steps[common] == m_steps[common])
@@ -116,6 +118,15 @@ bool DestinationFolders::OpenStep(const std::string& step, std::string& failure)
     }
     if (fd < 0) {
         failure = StepPath() + "/" + step + ": " + TargetReason(parent, step, errno);
+        return false;
+    }
+    // A folder made here is nobody else's; one found may be the cache's own.
+    struct stat status {};
+    if (!made && m_fence && ::fstat(fd, &status) == 0 && m_fence->HoldsFolder(status)) {
+        ::close(fd);
+        failure = StepPath() + "/" + step + ": a folder of the cache being read (" + m_fence->Folder().string() +
+                  "), never written";
+        m_fenced = true;
         return false;
     }
     m_steps.push_back(step);

@@ -10,9 +10,12 @@
 
 namespace larkspool {
 
+class CacheFiles;
+
 class DestinationFolders {
 public:
-    explicit DestinationFolders(std::string copyDir);
+    // No folder of fence, when given, is entered.
+    explicit DestinationFolders(std::string copyDir, const CacheFiles* fence = nullptr);
     ~DestinationFolders();
     DestinationFolders(const DestinationFolders&) = delete;
     DestinationFolders& operator=(const DestinationFolders&) = delete;
@@ -22,6 +25,8 @@ public:
     // -1 when a step cannot be made or opened, or is not a plain folder;
     // failure then says which step and why.
     int Open(const std::string& relative, std::string& failure);
+    // True when the last Open failed at a folder of the fence.
+    bool Fenced() const { return m_fenced; }
 
 private:
     bool OpenCopyDir(std::string& failure);
@@ -30,6 +35,8 @@ private:
     std::string StepPath() const;
 
     std::string m_copyDir;
+    const CacheFiles* m_fence;
+    bool m_fenced = false;
     // m_fds[0] is copyDir, m_fds[k] the folder m_steps[0] / ... / m_steps[k-1];
     // m_made[k] is true when this object made that folder, so that nothing
     // below it can exist yet.

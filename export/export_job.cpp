@@ -3,13 +3,16 @@
 // write the file or rewrite the page, give it the entry's time, and (move,
 // delete) remove the entry from the cache. An error or a cancel at the
 // question stops before the entry is removed, so a failed item of a move
-// stays in the cache.
+// stays in the cache. What is wrong with one entry only (its body cannot be
+// read, its path cannot be written, its target is a file of the cache
+// itself) skips that item with its reason, and the job goes on.
 #include "export/export_job.h"
 
 #include "cache/file_time.h"
 #include "cache/input_file.h"
 #include "cache/url_cache.h"
 #include "catalogue/site_map.h"
+#include "export/cache_files.h"
 #include "export/destination_folders.h"
 #include "export/destination_path.h"
 #include "export/file_copy.h"
@@ -35,6 +38,7 @@ namespace {
 
 constexpr const char* kCannotCopy = "cannot copy to";
 constexpr const char* kCannotRedirect = "cannot write the redirect page";
+constexpr const char* kSkipped = "skipped";
 
 // The URL of the page pageName beside url: http://h/d/?q gives http://h/d/pageName.
 std::string SiblingUrl(const std::string& url, const std::string& pageName)
@@ -74,6 +78,8 @@ public:
     ItemSource(const ItemSource&) = delete;
     ItemSource& operator=(const ItemSource&) = delete;
     bool IsOpen() const { return m_fd.get() >= 0 || m_stream; }
+    // After a failed CopyTo: true when reading the body failed.
+    bool ReadFailed() const { return m_stream && std::ferror(m_stream); }
     // The stream, for the caller to close.
     std::FILE* ReleaseStream() { return std::exchange(m_stream, nullptr); }
     int CopyTo(int target) const { return m_stream ? CopyStreamData(m_stream, target) : CopyFileData(m_fd.get(), target); }
@@ -104,12 +110,15 @@ ExportJob::ExportJob(UrlCache& cache, JobHost& host) : m_cache(cache), m_host(ho
 void ExportJob::Run()
 {
     HtmlReader reader;
-    DestinationFolders folders(m_copyDir);
+    const CacheFiles cacheFiles(Writes() ? m_cache.FilesFolder() : std::filesystem::path());
+    m_cacheFiles = &cacheFiles;
+    DestinationFolders folders(m_copyDir, &cacheFiles);
     static const std::vector<TCacheEntry*> kNoEntries;
     const std::vector<TCacheEntry*>* mapped = m_catalogueEntries ? m_catalogueEntries : m_jobList;
     const SiteMap siteMap(Writes() && mapped ? *mapped : kNoEntries);
     m_jobResult = 0;
     m_cancelled = false;
+    m_skipped = 0;
     m_jobSitePaths.clear();
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i)
         m_jobSitePaths.insert((*m_jobList)[i]->SitePath);
@@ -118,20 +127,29 @@ void ExportJob::Run()
         Stop({ExportCaption(m_opKind), kReadOnlyCacheText, std::string("cannot remove entries: ") + kReadOnlyCacheText});
         return;
     }
+    if (Writes() && cacheFiles.Contains(m_copyDir)) {
+        Stop(PathFailure(kCopyFailedCaption, kCannotCopy, m_copyDir,
+                         "it lies in the cache folder being read (" + cacheFiles.Folder().string() +
+                             "), whose files the export never writes"));
+        return;
+    }
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i) {
         const TCacheEntry& entry = *(*m_jobList)[i];
         const std::string destPath = DestinationPath(m_copyDir, entry.SitePath);
         ShowItem(i, m_jobList->size(), destPath);
+        m_itemSkipped = false;
         if (Writes() && !WriteItem({entry, destPath, mode, reader, folders, &siteMap}))
             break;
-        // Also when nothing was written: a finished move has removed every entry.
-        if (Removes() && !RemoveFromCache(entry))
+        // Also when nothing was written: a finished move has removed every
+        // entry. Not a skipped one: its body is still only in the cache.
+        if (Removes() && !m_itemSkipped && !RemoveFromCache(entry))
             break;
         if (m_cancelled)
             break;
     }
     m_currentEntry = nullptr;
     m_currentPath.clear();
+    m_cacheFiles = nullptr;
 }
 
 void ExportJob::ShowItem(std::size_t i, std::size_t n, const std::string& destPath)
@@ -153,10 +171,12 @@ bool ExportJob::WriteItem(const Item& item)
 {
     const std::string& destPath = item.destPath;
     if (!IsSafeDestination(m_copyDir, destPath))
-        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 "not a path inside the destination folder, or longer than 259 bytes"));
     std::string failure;
     const int folder = item.folders.Open(FolderOf(destPath.substr(m_copyDir.size() + 1)), failure);
+    if (folder < 0 && item.folders.Fenced())
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, failure));
     if (folder < 0)
         return Stop({kFolderFailedCaption, "'" + FolderOf(destPath) + "'ﾌｫﾙﾀﾞが作成できませんでした。\n" + failure,
                      "cannot make the folder " + failure});
@@ -165,7 +185,7 @@ bool ExportJob::WriteItem(const Item& item)
     const bool onDemand = m_cache.Kind().filesOnDemand;
     std::FILE* body = onDemand ? m_cache.OpenUrlCacheEntryBody(item.entry.SourceUrl.c_str()) : nullptr;
     if (onDemand && !body)
-        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
     // The source is opened first so that a vanished cached file leaves no
     // empty file behind; its error counts only if something is to be written.
@@ -198,7 +218,7 @@ bool ExportJob::WriteItem(const Item& item)
             return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, TargetReason(folder, name, targetError)));
         }
         if (!source.IsOpen())
-            return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+            return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                     item.entry.LocalFile + ": " + sourceReason));
         target = OpenTargetFile(folder, name, O_TRUNC);
         if (target < 0)
@@ -210,7 +230,10 @@ bool ExportJob::WriteItem(const Item& item)
     if (const int error = source.CopyTo(written.get())) {
         // A half-written file would pass for the entry's body.
         ::unlinkat(folder, name.c_str(), 0);
-        return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, SystemReason(error)));
+        const JobMessage message = PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+                                               (source.ReadFailed() ? item.entry.SourceUrl + ": " : "") +
+                                                   SystemReason(error));
+        return source.ReadFailed() ? Skip(message) : Stop(message);
     }
     return FinishFile(item, written.release());
 }
@@ -234,6 +257,12 @@ bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& 
     if (!S_ISREG(existing.st_mode))
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
                                 TargetReason(folder, FileNameOf(item.destPath), EISDIR)));
+    if (m_cacheFiles->HoldsFile(existing)) {
+        write = false;
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
+                                "a file of the cache being read (" + m_cacheFiles->Folder().string() +
+                                    "), never written"));
+    }
     m_currentEntry = &item.entry;
     m_currentPath = item.destPath;
     const ConflictRule rule = DecideConflict(
@@ -268,6 +297,9 @@ bool ExportJob::ExportRewritten(const Item& item, std::FILE* in, int target, int
     if (result != kRewriteOk) {
         ::close(target);
         ::unlinkat(folder, FileNameOf(item.destPath).c_str(), 0); // a half-written page
+        if (result == kRewriteReadError)
+            return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
+                                    item.entry.SourceUrl + ": " + SystemReason(error)));
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath, SystemReason(error)));
     }
     if (!FinishFile(item, target))
@@ -323,6 +355,14 @@ bool ExportJob::RemoveFromCache(const TCacheEntry& entry)
     const std::string reason = m_cache.LastErrorText();
     return Stop({"DeleteUrlCacheEntry", entry.SourceUrl + ": " + reason,
                  "cannot remove from the cache " + entry.SourceUrl + ": " + reason});
+}
+
+bool ExportJob::Skip(const JobMessage& message)
+{
+    m_host.Report({message.caption, message.text, kSkipped + (": " + message.line)}, kMessageExclamation);
+    ++m_skipped;
+    m_itemSkipped = true;
+    return true;
 }
 
 bool ExportJob::Stop(const JobMessage& message)

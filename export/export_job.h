@@ -15,6 +15,7 @@ struct stat;
 
 namespace larkspool {
 
+class CacheFiles;
 class DestinationFolders;
 class HtmlReader;
 class JobHost;
@@ -49,10 +50,13 @@ public:
     void SetDefFiles(const DefaultFiles& defFiles) { m_defFiles = defFiles; }
 
     // Runs the whole job. Afterwards GetJobResult is 0 when every item was
-    // processed, -1 when an error or a cancel stopped it.
+    // processed, -1 when an error or a cancel stopped it; Skipped() counts
+    // the items that could not be written, each reported, while the job
+    // went on (an item of a move stays in the cache then).
     void Run();
     int GetJobResult() const { return m_jobResult; }
     bool Cancelled() const { return m_cancelled; }
+    std::size_t Skipped() const { return m_skipped; }
 
     // The item being asked about, while the question is shown.
     const TCacheEntry* CurrentEntry() const { return m_currentEntry; }
@@ -78,6 +82,7 @@ private:
     bool WriteRedirect(const Item& item, int folder, const std::string& pageName);
     bool RemoveFromCache(const TCacheEntry& entry);
     bool Stop(const JobMessage& message);
+    bool Skip(const JobMessage& message);
     bool Writes() const { return m_opKind == kOpCopy || m_opKind == kOpMove; }
     bool Removes() const { return m_opKind == kOpDelete || m_opKind == kOpMove; }
 
@@ -90,6 +95,9 @@ private:
     DefaultFiles m_defFiles;
     bool m_cancelled = false;
     int m_jobResult = 0;
+    std::size_t m_skipped = 0;
+    bool m_itemSkipped = false;
+    const CacheFiles* m_cacheFiles = nullptr; // while Run() runs
     const TCacheEntry* m_currentEntry = nullptr;
     std::string m_currentPath;
     // The SitePaths of the run's job list.

@@ -44,7 +44,7 @@ std::int64_t UnixSeconds(FileTicks ticks)
 
 struct timespec TimespecOf(FileTicks utc)
 {
-    const std::int64_t ticks = std::int64_t(utc);
+    const auto ticks = std::int64_t(FileSystemTicks(utc));
     const std::int64_t seconds = FloorDiv(ticks, kTicksPerSecondSigned);
     struct timespec time{};
     time.tv_sec = static_cast<time_t>(seconds - kEpochSeconds);

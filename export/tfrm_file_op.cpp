@@ -80,6 +80,7 @@ void TfrmFileOp::Timer1Timer()
     job.Run();
     m_job = nullptr;
     m_jobResult = job.GetJobResult();
+    m_skipped = job.Skipped();
     done(QDialog::Accepted);
 }
 

@@ -31,6 +31,8 @@ public:
 
     // 0 when every item was processed, -1 when the job stopped early.
     int GetJobResult() const { return m_jobResult; }
+    // The items the last job skipped, each reported (see ExportJob::Skipped).
+    std::size_t Skipped() const { return m_skipped; }
     // The entry and destination path being asked about, while the overwrite
     // question is shown.
     void GetCurrentItem(TCacheEntry& entry, std::string& path) const;
@@ -68,6 +70,7 @@ private:
     std::string m_copyDir;
     bool m_cancelled = false;
     int m_jobResult = 0;
+    std::size_t m_skipped = 0;
     // The running job, for GetCurrentItem; null between runs.
     const ExportJob* m_job = nullptr;
 };

@@ -214,6 +214,29 @@ TEST_F(JobWindows, a_move_cancelled_at_the_question_keeps_the_entry_and_reads_th
 }
 
 // The whole road of an export as a user takes it.
+// An entry whose path in the destination would be too long is skipped.
+TEST_F(JobWindows, a_move_that_skips_an_entry_keeps_it_listed_and_moves_the_rest)
+{
+    const std::string tooLong = "http://host.jp/" + std::string(240, 'x') + ".css";
+    m_cache.Add(tooLong, "css", "long");
+    m_cache.Add("http://host.jp/kept.css", "css", "kept");
+    OpenSite();
+    OpenFolder("host.jp");
+    FocusTree();
+    ModalDriver driver{larkspool::testing::kProgressWindows};
+    driver.Expect("frmMoveDel", "btnYes").Answer();
+
+    Button("sbtMove")->click();
+    WaitForListing();
+
+    ExpectAllAnswered(driver);
+    EXPECT_EQ(AllForms().frmFileOp->Skipped(), 1u);
+    EXPECT_EQ(Exported("host.jp/kept.css"), "kept");
+    EXPECT_FALSE(InCache("http://host.jp/kept.css"));
+    EXPECT_TRUE(InCache(tooLong));
+    EXPECT_EQ(Main().catalogue().CollectEntriesUnder("host.jp").size(), 1u);
+}
+
 TEST_F(JobWindows, a_user_copies_two_pages_over_an_old_export_and_gets_linked_pages)
 {
     m_cache.Add("http://www.example.jp/index.html", "html", "<a href=\"http://www.example.jp/news.html\">n</a>");

@@ -470,6 +470,31 @@ TEST_F(BrowserCacheOver, redirects_become_redirect_pages_to_the_local_target)
     }
 }
 
+TEST_F(BrowserCacheOver, a_redirect_page_escapes_its_target_and_follows_only_web_urls)
+{
+    Open({Record("http://h/quote", "HTTP/1.1 302 Found\r\nLocation: x\"><script>alert(1)</script>\r\n", ""),
+          Record("http://h/query", "HTTP/1.1 302 Found\r\nLocation: https://h/a?b=1&c='2'\r\n", ""),
+          Record("http://h/js", "HTTP/1.1 302 Found\r\nLocation: javascript:alert(1)\r\n", ""),
+          Record("http://h/js-cased", "HTTP/1.1 302 Found\r\nLocation: JavaScript:alert(1)\r\n", ""),
+          Record("http://h/js-tab", "HTTP/1.1 302 Found\r\nLocation: java\tscript:alert(1)\r\n", ""),
+          Record("http://h/data", "HTTP/1.1 301 Moved\r\nLocation: data:text/html,<b>x</b>\r\n", ""),
+          Record("http://h/ftp", "HTTP/1.1 301 Moved\r\nLocation: ftp://h/f\r\n", "")});
+
+    const auto listed = Entries();
+
+    ASSERT_EQ(listed.size(), 2u);
+    ASSERT_TRUE(Retrieve("http://h/quote"));
+    ASSERT_TRUE(Retrieve("http://h/query"));
+    const std::string quote = testing::ReadFile(listed.at("http://h/quote").file);
+    const std::string query = testing::ReadFile(listed.at("http://h/query").file);
+    EXPECT_NE(quote.find("URL=x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;\">"), std::string::npos) << quote;
+    EXPECT_EQ(quote.find("<script"), std::string::npos);
+    EXPECT_NE(query.find("URL=a?b=1&amp;c=&#39;2&#39;\">"), std::string::npos) << query;
+    ASSERT_EQ(m_cache->Problems().size(), 5u);
+    for (const std::string& problem : m_cache->Problems())
+        EXPECT_NE(problem.find(", not an http, https or relative URL: no page made"), std::string::npos) << problem;
+}
+
 TEST_F(BrowserCacheOver, a_body_that_does_not_decode_is_left_out_and_named)
 {
     Open({Record("http://h/bad.js", "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\n", "not gzip at all"),

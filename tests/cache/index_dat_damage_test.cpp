@@ -123,6 +123,39 @@ TEST_F(IndexDatDamage, foreign_files_give_a_load_error_and_stay_untouched)
     }
 }
 
+// A first table laid where the header leads nowhere would land on the
+// records and tables that can no longer be reached.
+TEST_F(IndexDatDamage, a_header_that_leads_to_no_hash_table_is_damage_and_never_written)
+{
+    const std::uint32_t table = Get32(m_pristine, fmt::kHashTableOffset);
+    struct Case {
+        const char* name;
+        std::size_t at;
+        std::uint32_t value;
+    };
+    const Case cases[] = {
+        {"no offset", fmt::kHashTableOffset, 0},
+        {"past the end", fmt::kHashTableOffset, 0xFFFFFF80},
+        {"unaligned", fmt::kHashTableOffset, table + 3},
+        {"at a URL record", fmt::kHashTableOffset, RecordsByUrl().begin()->second},
+        {"absurd table size", table + 4, 0x7FFFFFFF},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = m_pristine;
+        Put32(bytes, c.at, c.value);
+        Install(bytes);
+
+        larkspool::IndexDatCache cache(m_folder);
+
+        EXPECT_EQ(cache.LoadError().rfind("damaged index.dat (its header's HASH table offset ", 0), 0u)
+            << c.name << ": " << cache.LoadError();
+        EXPECT_FALSE(Commit(cache, "http://a/")) << c.name;
+        EXPECT_EQ(cache.LastError(), DWORD(ERROR_FILE_CORRUPT)) << c.name;
+        EXPECT_FALSE(cache.DeleteUrlCacheEntryA("http://host/3.htm")) << c.name;
+        EXPECT_TRUE(larkspool::testing::ReadFile(IndexPath()) == bytes) << c.name;
+    }
+}
+
 TEST_F(IndexDatDamage, zero_filled_and_empty_files_read_as_empty_caches)
 {
     for (const std::string& bytes : {std::string(), std::string(m_pristine.size(), '\0')}) {

@@ -2,6 +2,7 @@
 // cache files list the same URL records here as in msiecfexport, and so does
 // a cache this store wrote.
 #include "cache/index_dat_cache.h"
+#include "cache/index_dat_format.h"
 #include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
@@ -127,21 +128,30 @@ protected:
         if (!HaveMsiecfexport())
             GTEST_SKIP() << "msiecfexport is not installed";
     }
+    // Each real cache file and a new folder for its cache; none without test data.
+    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> RealCaches() const
+    {
+        std::vector<std::pair<std::filesystem::path, std::filesystem::path>> caches;
+        std::error_code missing;
+        for (const auto& source : std::filesystem::directory_iterator(kTestData, missing)) {
+            if (source.path().extension() != ".dat")
+                continue;
+            caches.emplace_back(source.path(), m_temp.Path() / source.path().stem());
+            std::filesystem::create_directories(caches.back().second);
+        }
+        return caches;
+    }
+
     TempFolder m_temp;
 };
 
 TEST_F(IndexDatMsiecf, real_cache_files_list_the_same_url_records)
 {
-    if (!std::filesystem::exists(kTestData))
+    const auto caches = RealCaches();
+    if (caches.empty())
         GTEST_SKIP() << "no test data at " << kTestData;
-    int files = 0;
-    for (const auto& source : std::filesystem::directory_iterator(kTestData)) {
-        if (source.path().extension() != ".dat")
-            continue;
-        ++files;
-        const auto folder = m_temp.Path() / source.path().stem();
-        std::filesystem::create_directories(folder);
-        std::filesystem::copy_file(source.path(), folder / "index.dat");
+    for (const auto& [source, folder] : caches) {
+        std::filesystem::copy_file(source, folder / "index.dat");
         std::filesystem::permissions(folder / "index.dat", std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::add);
         larkspool::IndexDatCache cache(folder);
@@ -149,11 +159,35 @@ TEST_F(IndexDatMsiecf, real_cache_files_list_the_same_url_records)
         const auto expected = ExportedUrlItems(folder / "index.dat");
         const auto listed = ListedItems(cache, true);
 
-        EXPECT_EQ(cache.LoadError(), "") << source.path();
-        EXPECT_FALSE(expected.empty()) << source.path();
-        EXPECT_EQ(listed, expected) << source.path();
+        EXPECT_EQ(cache.LoadError(), "") << source;
+        EXPECT_FALSE(expected.empty()) << source;
+        EXPECT_EQ(listed, expected) << source;
     }
-    EXPECT_GT(files, 0);
+}
+
+// Without its first HASH table offset a real file still holds every record:
+// an add must refuse it rather than start a chain over them.
+TEST_F(IndexDatMsiecf, real_cache_files_without_a_hash_table_offset_are_refused_and_keep_their_records)
+{
+    const auto caches = RealCaches();
+    if (caches.empty())
+        GTEST_SKIP() << "no test data at " << kTestData;
+    for (const auto& [source, folder] : caches) {
+        std::string bytes = larkspool::testing::ReadFile(source);
+        std::fill_n(bytes.begin() + larkspool::indexdat::kHashTableOffset, 4, '\0');
+        larkspool::testing::WriteFile(folder / "index.dat", bytes);
+        const auto expected = ExportedUrlItems(source);
+        larkspool::IndexDatCache cache(folder);
+
+        const std::string loadError = cache.LoadError();
+        const BOOL added = cache.CommitUrlCacheEntryA("http://added.example/", nullptr, FILETIME{}, FILETIME{}, 0,
+                                                      nullptr, 0, nullptr, nullptr);
+
+        EXPECT_EQ(loadError.rfind("damaged index.dat", 0), 0u) << source << ": " << loadError;
+        EXPECT_FALSE(added) << source;
+        EXPECT_TRUE(larkspool::testing::ReadFile(folder / "index.dat") == bytes) << source;
+        EXPECT_EQ(ExportedUrlItems(folder / "index.dat"), expected) << source;
+    }
 }
 
 TEST_F(IndexDatMsiecf, a_written_cache_lists_the_same_urls_and_file_names)

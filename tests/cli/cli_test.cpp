@@ -1,3 +1,5 @@
+#include "cache/file_time.h"
+#include "cache/index_dat_cache.h"
 #include "tests/browsercache/chromium_bytes.h"
 #include "tests/support/temp_folder.h"
 
@@ -9,12 +11,18 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+// larkspool-cli, or the copy the environment names when the build tree is out
+// of the test user's reach.
+QString CliProgram() { return qEnvironmentVariable("LARKSPOOL_CLI", QStringLiteral(LARKSPOOL_CLI)); }
 
 // The tab-separated fields of the first line.
 std::vector<std::string> Fields(const std::string& text)
@@ -41,7 +49,7 @@ protected:
     CliRun StartOn(const QString& cache, const QStringList& args, const QByteArray& stdinText = {})
     {
         QProcess process;
-        process.setProgram(QStringLiteral(LARKSPOOL_CLI));
+        process.setProgram(CliProgram());
         process.setArguments(QStringList{QStringLiteral("--cache"), cache} + args);
         process.start();
         process.write(stdinText);
@@ -117,6 +125,72 @@ TEST_F(Cli, a_cache_folder_that_is_no_folder_exits_two)
     }
 }
 
+// Only a regular index.dat is a cache file; a link is read, never written
+// through, and nothing waits on a FIFO.
+TEST_F(Cli, an_index_dat_that_is_no_regular_file_exits_two_with_its_reason)
+{
+    const std::string cache = CacheDir().toStdString();
+    struct Row {
+        const char* name;
+        std::function<void(const std::string& index)> make;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"fifo", [](const std::string& index) { ASSERT_EQ(mkfifo(index.c_str(), 0600), 0); }, "not a regular file"},
+        {"device", [](const std::string& index) { ASSERT_EQ(symlink("/dev/zero", index.c_str()), 0); },
+         "not a regular file"},
+        {"folder", [](const std::string& index) { std::filesystem::create_directories(index); }, "is a directory"},
+        {"dangling link", [&](const std::string& index) { ASSERT_EQ(symlink((cache + "/gone").c_str(), index.c_str()), 0); },
+         "a symbolic link to nothing"},
+        {"link loop", [](const std::string& index) { ASSERT_EQ(symlink(index.c_str(), index.c_str()), 0); },
+         "too many levels of symbolic links"},
+    };
+    const QString page = WriteFile(QStringLiteral("page.htm"), "<p>x</p>");
+    for (const Row& row : rows) {
+        std::filesystem::remove_all(cache);
+        std::filesystem::create_directories(cache);
+        row.make(cache + "/index.dat");
+        for (const QStringList& args : {QStringList{QStringLiteral("entries")},
+                                        QStringList{QStringLiteral("add"), QStringLiteral("http://h/a"), page}}) {
+            const CliRun run = Start(args);
+
+            EXPECT_EQ(run.exitCode, 2) << row.name << ": " << args.join(' ').toStdString();
+            EXPECT_NE(run.err.find("cannot open " + cache + "/index.dat: " + row.says), std::string::npos)
+                << row.name << ": " << run.err;
+        }
+        EXPECT_FALSE(std::filesystem::exists(cache + "/gone")) << row.name;
+    }
+}
+
+TEST_F(Cli, an_index_dat_link_is_read_but_never_written_through)
+{
+    const QString page = WriteFile(QStringLiteral("page.htm"), "<p>x</p>");
+    const QString other = Dir() + QStringLiteral("/other");
+    ASSERT_EQ(StartOn(other, {QStringLiteral("add"), QStringLiteral("http://h/a"), page}).exitCode, 0);
+    const std::string otherIndex = other.toStdString() + "/index.dat";
+    const std::string before = larkspool::testing::ReadFile(otherIndex);
+    std::filesystem::create_directories(CacheDir().toStdString());
+    ASSERT_EQ(symlink(otherIndex.c_str(), (CacheDir().toStdString() + "/index.dat").c_str()), 0);
+
+    const CliRun listed = Start({QStringLiteral("entries")});
+    const CliRun added = Start({QStringLiteral("add"), QStringLiteral("http://h/b"), page});
+    const CliRun removed = Start({QStringLiteral("remove"), QStringLiteral("http://h/a")});
+
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(Fields(listed.out).front(), "http://h/a");
+    for (const CliRun& run : {added, removed}) {
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("index.dat: a symbolic link, read but never written through"), std::string::npos)
+            << run.err;
+    }
+    EXPECT_TRUE(larkspool::testing::ReadFile(otherIndex) == before);
+    // A link the user names as the cache folder is that cache.
+    const QString folderLink = Dir() + QStringLiteral("/folder-link");
+    ASSERT_EQ(symlink(other.toStdString().c_str(), folderLink.toStdString().c_str()), 0);
+    EXPECT_EQ(StartOn(folderLink, {QStringLiteral("add"), QStringLiteral("http://h/c"), page}).exitCode, 0);
+    EXPECT_NE(StartOn(other, {QStringLiteral("entries")}).out.find("http://h/c\t"), std::string::npos);
+}
+
 TEST_F(Cli, a_damaged_index_dat_is_a_clear_error_and_keeps_every_byte)
 {
     const QString page = WriteFile(QStringLiteral("page.htm"), "<p>x</p>");
@@ -132,6 +206,8 @@ TEST_F(Cli, a_damaged_index_dat_is_a_clear_error_and_keeps_every_byte)
     const Case cases[] = {
         {"zeroed signature", std::string(28, '\0') + pristine.substr(28), 2, "not an index.dat file ("},
         {"cut short inside its blocks", pristine.substr(0, pristine.size() - 3 * 128), 1, "index.dat is damaged"},
+        {"no hash table offset", pristine.substr(0, 0x20) + std::string(4, '\0') + pristine.substr(0x24), 2,
+         "damaged index.dat (its header's HASH table offset 0 leads to no HASH table, yet it holds records)"},
     };
     const QStringList writes[] = {
         {QStringLiteral("add"), QStringLiteral("http://host/c.htm"), page},
@@ -253,6 +329,125 @@ TEST_F(Cli, a_browser_cache_body_that_does_not_decode_is_named_and_left_out)
     EXPECT_NE(run.err.find("cannot read " + bad.key + ": "), std::string::npos) << run.err;
 }
 
+// A time the file system cannot hold is listed as the exported file gets it.
+TEST_F(Cli, times_beyond_the_file_system_list_and_export_as_its_nearest_end)
+{
+    struct Row {
+        const char* name;
+        std::uint64_t ticks;
+        std::int64_t fileSeconds;
+        const char* listedYear;
+    };
+    const Row rows[] = {
+        {"2^63 ticks", 1ULL << 63, 15032385535, "2446-"},
+        {"the largest", ~0ULL, 15032385535, "2446-"},
+        {"before 1901", 1, -2147483648LL, "1901-"},
+    };
+    for (const Row& row : rows) {
+        std::filesystem::remove_all(CacheDir().toStdString());
+        {
+            larkspool::IndexDatCache cache(CacheDir().toStdString());
+            char path[MAX_PATH] = {};
+            ASSERT_TRUE(cache.CreateUrlCacheEntryA("http://h/a.txt", 0, "txt", path, 0));
+            larkspool::testing::WriteFile(path, "a");
+            ASSERT_TRUE(cache.CommitUrlCacheEntryA("http://h/a.txt", path, FILETIME{},
+                                                   larkspool::MakeFileTime(row.ticks), 0, nullptr, 0, "txt", nullptr));
+        }
+        const QString out = Dir() + QStringLiteral("/out");
+
+        const CliRun listed = Start({QStringLiteral("list")});
+        const CliRun exported = Start({QStringLiteral("export"), QStringLiteral("--to"), out,
+                                       QStringLiteral("--overwrite"), QStringLiteral("all")});
+
+        ASSERT_EQ(Fields(listed.out).size(), 6u) << row.name << ": " << listed.out;
+        EXPECT_EQ(Fields(listed.out)[4].substr(0, 5), row.listedYear) << row.name;
+        EXPECT_EQ(exported.exitCode, 0) << row.name << ": " << exported.err;
+        struct stat info {};
+        ASSERT_EQ(stat((out + QStringLiteral("/h/a.txt")).toStdString().c_str(), &info), 0) << row.name;
+        EXPECT_EQ(std::int64_t(info.st_mtim.tv_sec), row.fileSeconds) << row.name;
+    }
+}
+
+// One bad entry never stops an export: it is named with its reason, the
+// rest is written, and the exit status says something was skipped.
+TEST_F(Cli, a_bad_entry_is_named_and_skipped_and_the_export_goes_on)
+{
+    const std::string folder = m_folder.Under("chrome");
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/index", std::ios::binary) << std::string(24, '\0');
+    const auto entry = [&](const std::string& name, const std::string& url) {
+        larkspool::testing::SimpleEntry made;
+        made.key = "1/0/_dk_http://h http://h " + url;
+        made.body = "body of " + name;
+        return made;
+    };
+    const std::string flipped = "http://h/flipped.html";
+    const std::string nul = std::string("http://h/nul\0.html", 18);
+    std::string flippedBytes = entry("flipped", flipped).Bytes();
+    flippedBytes[24 + entry("flipped", flipped).key.size()] ^= 0x04; // in the body, after the header and key
+    std::ofstream(folder + "/00000000000000a1_0", std::ios::binary) << entry("a", "http://h/a.html").Bytes();
+    std::ofstream(folder + "/00000000000000a2_0", std::ios::binary) << flippedBytes;
+    std::ofstream(folder + "/00000000000000a3_0", std::ios::binary) << entry("nul", nul).Bytes();
+    std::ofstream(folder + "/00000000000000a4_0", std::ios::binary) << entry("b", "http://h/b.html").Bytes();
+    const std::string out = m_folder.Under("out");
+
+    const CliRun listed = StartOn(QString::fromStdString(folder), {QStringLiteral("list")});
+    const CliRun exported =
+        StartOn(QString::fromStdString(folder), {QStringLiteral("export"), QStringLiteral("--to"), QString::fromStdString(out)});
+
+    EXPECT_EQ(exported.exitCode, 1) << exported.err;
+    EXPECT_EQ(larkspool::testing::ReadFile(out + "/h/a.html"), "body of a");
+    EXPECT_EQ(larkspool::testing::ReadFile(out + "/h/b.html"), "body of b");
+    EXPECT_FALSE(std::filesystem::exists(out + "/h/flipped.html"));
+    EXPECT_NE(exported.err.find("skipped: cannot copy to " + out + "/h/flipped.html: " + flipped + ": "),
+              std::string::npos)
+        << exported.err;
+    EXPECT_NE(exported.err.find("1 of 3 entries skipped"), std::string::npos) << exported.err;
+    for (const CliRun* run : {&listed, &exported})
+        EXPECT_NE(run->err.find("cannot read 1/0/_dk_http://h http://h http://h/nul%00.html: a NUL byte in its URL"),
+                  std::string::npos)
+            << run->err;
+    EXPECT_EQ(listed.out.find("nul"), std::string::npos) << listed.out;
+}
+
+// An entry whose path mirrors a file of the cache, exported beside the cache
+// with every overwrite allowed, is skipped: the cache keeps every byte.
+TEST_F(Cli, an_entry_that_lands_on_a_file_of_the_cache_is_skipped)
+{
+    const QString page = WriteFile(QStringLiteral("hostile.dat"), "hostile");
+    const QString indexDat = Dir() + QStringLiteral("/Content.IE5");
+    ASSERT_EQ(StartOn(indexDat, {QStringLiteral("add"), QStringLiteral("http://Content.IE5/index.dat"), page,
+                                 QStringLiteral("--modified"), QStringLiteral("2099-01-01T00:00:00Z")})
+                  .exitCode,
+              0);
+    const std::string chrome = m_folder.Under("chrome");
+    std::filesystem::create_directories(chrome);
+    std::ofstream(chrome + "/index", std::ios::binary) << std::string(24, '\0');
+    larkspool::testing::SimpleEntry mirror;
+    mirror.key = "1/0/_dk_http://chrome http://chrome http://chrome/00000000000000a1_0";
+    std::ofstream(chrome + "/00000000000000a1_0", std::ios::binary) << mirror.Bytes();
+    const auto filesUnder = [](const QString& folder) {
+        std::map<std::string, std::string> files;
+        for (const auto& file : std::filesystem::recursive_directory_iterator(folder.toStdString()))
+            if (file.is_regular_file())
+                files[file.path().string()] = larkspool::testing::ReadFile(file.path());
+        return files;
+    };
+    for (const QString& cache : {indexDat, QString::fromStdString(chrome)}) {
+        const auto before = filesUnder(cache);
+
+        const CliRun run = StartOn(cache, {QStringLiteral("export"), QStringLiteral("--to"), Dir(),
+                                           QStringLiteral("--overwrite"), QStringLiteral("all")});
+
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_NE(run.err.find("skipped: cannot copy to " + cache.toStdString() + "/"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(": a folder of the cache being read (" + cache.toStdString() + "), never written"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_TRUE(filesUnder(cache) == before) << cache.toStdString();
+    }
+}
+
 TEST_F(Cli, unreadable_cache_file_exits_two)
 {
     SetIndexBytes("this is not a cache file at all");
@@ -334,7 +529,7 @@ protected:
     {
         QProcess make;
         make.start(QStringLiteral("bash"), {QStringLiteral(LARKSPOOL_EXAMPLES "/../scripts/make-demo-cache"),
-                                            QStringLiteral(LARKSPOOL_CLI), CacheDir()});
+                                            CliProgram(), CacheDir()});
         ASSERT_TRUE(make.waitForFinished(120000));
         ASSERT_EQ(make.exitCode(), 0) << make.readAllStandardError().toStdString();
     }
@@ -407,12 +602,12 @@ TEST_F(CliOnDemo, exported_tree_imports_back_to_the_same_urls)
     const std::vector<std::string> original = Lines(Start({QStringLiteral("list")}).out);
 
     QProcess import;
-    import.start(QStringLiteral(LARKSPOOL_CLI), {QStringLiteral("--cache"), Dir() + QStringLiteral("/again"),
+    import.start(CliProgram(), {QStringLiteral("--cache"), Dir() + QStringLiteral("/again"),
                                                  QStringLiteral("import"), QStringLiteral("--from"), out});
     import.waitForFinished(60000);
     ASSERT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
     QProcess list;
-    list.start(QStringLiteral(LARKSPOOL_CLI),
+    list.start(CliProgram(),
                {QStringLiteral("--cache"), Dir() + QStringLiteral("/again"), QStringLiteral("list")});
     list.waitForFinished(60000);
     const std::vector<std::string> imported = Lines(list.readAllStandardOutput().toStdString());
@@ -515,6 +710,23 @@ protected:
         fs::permissions(CacheDir().toStdString(), mode);
     }
 };
+
+TEST_F(CliReadOnly, a_cache_folder_its_user_cannot_enter_exits_two_with_the_reason)
+{
+    namespace fs = std::filesystem;
+    const std::string cache = CacheDir().toStdString();
+    fs::permissions(cache, fs::perms::none);
+
+    const CliRun listed = Start({QStringLiteral("list")});
+    const CliRun entries = Start({QStringLiteral("entries")});
+
+    fs::permissions(cache, fs::perms::owner_read | fs::perms::owner_exec);
+    for (const CliRun& run : {listed, entries}) {
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_NE(run.err.find("cannot read the cache folder " + cache + ": Permission denied"), std::string::npos)
+            << run.err;
+    }
+}
 
 TEST_F(CliReadOnly, every_write_fails_with_its_reason_and_changes_nothing)
 {

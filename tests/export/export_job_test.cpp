@@ -7,6 +7,7 @@
 #include "tests/support/unprivileged.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 namespace larkspool::testing {
@@ -279,18 +280,6 @@ std::string PipeAt(ExportJob& test, const std::string& sitePath)
 INSTANTIATE_TEST_SUITE_P(
     ExportJob, ExportJobFailures,
     ::testing::Values(
-        FailureCase{"vanished_cached_page", false,
-                    [](ExportJob& test, TCacheEntry& first) {
-                        fs::remove(first.LocalFile);
-                        return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
-                    },
-                    kCopyFailedCaption, "No such file"},
-        FailureCase{"vanished_cached_file", false,
-                    [](ExportJob& test, TCacheEntry& first) {
-                        first.LocalFile = first.LocalFile + ".gone.gif";
-                        return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
-                    },
-                    kCopyFailedCaption, "No such file"},
         FailureCase{"folder_cannot_be_created", false,
                     [](ExportJob& test, TCacheEntry&) {
                         const std::string host = static_cast<ExportJobFailures&>(test).Out("host");
@@ -349,7 +338,55 @@ INSTANTIATE_TEST_SUITE_P(
                     [](ExportJob& test, TCacheEntry&) {
                         return PipeAt(test, "host/dir/index.htm");
                     },
-                    kRedirectFailedCaption, "a pipe"},
+                    kRedirectFailedCaption, "a pipe"}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// What is wrong with one entry alone skips it, named and with the reason,
+// and the job goes on; a skipped entry of a move stays in the cache.
+class ExportJobSkips : public ExportJobFailures {};
+
+TEST_P(ExportJobSkips, reports_the_entry_and_goes_on)
+{
+    const FailureCase& row = GetParam();
+    TCacheEntry* first = Add("host/dir/index.html", "htm", "<html></html>");
+    Add("host/next.txt", "txt", "next");
+    const std::string text = row.arrange(*this, *first);
+    larkspool::ExportJob job(m_folder.Cache(), m_host);
+    job.SetOpKind(kOpMove);
+    job.SetJobList(m_jobList);
+    job.SetCopyDir(m_copyDir);
+
+    job.Run();
+
+    EXPECT_EQ(job.GetJobResult(), 0);
+    EXPECT_EQ(job.Skipped(), 1u);
+    ASSERT_EQ(m_host.reports.size(), 1u);
+    const std::string& reported = m_host.reports[0].text;
+    EXPECT_EQ(reported.substr(0, reported.find('\n')), text);
+    EXPECT_NE(reported.find(row.reason, reported.find('\n')), std::string::npos) << reported;
+    EXPECT_EQ(m_host.reports[0].caption, row.caption);
+    EXPECT_EQ(m_host.reports[0].flags, unsigned(kMessageExclamation));
+    EXPECT_TRUE(m_host.reports[0].line.starts_with("skipped: cannot copy to " + text + ": ")) << m_host.reports[0].line;
+    EXPECT_TRUE(m_folder.InCache("http://host/dir/index.html"));
+    EXPECT_FALSE(m_folder.InCache("http://host/next.txt"));
+    EXPECT_EQ(ReadFile(Out("host/next.txt")), "next");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExportJob, ExportJobSkips,
+    ::testing::Values(
+        FailureCase{"vanished_cached_page", false,
+                    [](ExportJob& test, TCacheEntry& first) {
+                        fs::remove(first.LocalFile);
+                        return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
+                    },
+                    kCopyFailedCaption, "No such file"},
+        FailureCase{"vanished_cached_file", false,
+                    [](ExportJob& test, TCacheEntry& first) {
+                        first.LocalFile = first.LocalFile + ".gone.gif";
+                        return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
+                    },
+                    kCopyFailedCaption, "No such file"},
         FailureCase{"path_leaving_the_destination", false,
                     [](ExportJob& test, TCacheEntry& first) {
                         first.SitePath = "host/../../escaped.html";
@@ -373,6 +410,71 @@ TEST_F(ExportJob, nothing_is_written_outside_the_destination)
 
     EXPECT_FALSE(fs::exists(m_folder.Path("outside.txt")));
     EXPECT_FALSE(fs::exists(m_copyDir));
+}
+
+// Every file under folder and its bytes.
+std::map<std::string, std::string> FilesUnder(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(folder))
+        if (item.is_regular_file())
+            files[item.path().string()] = ReadFile(item.path());
+    return files;
+}
+
+// The export never writes a file of the cache it reads, however the
+// destination spells it: a destination in the cache is refused as a whole,
+// an entry that lands on one of the cache's files or folders is skipped.
+TEST_F(ExportJob, never_writes_a_file_of_the_cache_it_reads)
+{
+    const fs::path cache = m_folder.CacheDir();
+    Add("host/a.txt", "txt", "a");
+    TCacheEntry* hostile = Add("host/b.txt", "txt", "hostile bytes", kNewer);
+    const std::string own = m_jobList.front()->LocalFile;
+    fs::create_directory_symlink(cache, m_folder.Path("link"));
+    struct Row {
+        const char* name;
+        std::string copyDir;
+        std::string hostilePath; // where the second entry lands, below copyDir
+        std::size_t skipped;     // -1 for a refused job
+    };
+    const Row rows[] = {
+        {"the cache folder", cache.string(), "host/b.txt", std::size_t(-1)},
+        {"a folder in it still to be made", (cache / "new").string(), "host/b.txt", std::size_t(-1)},
+        {"a link to it", m_folder.Path("link"), "host/b.txt", std::size_t(-1)},
+        {"index.dat from its parent", cache.parent_path().string(), "Content.IE5/index.dat", 1},
+        {"a hard link to its file", m_copyDir, "host/b.txt", 1},
+    };
+    for (const Row& row : rows) {
+        fs::remove_all(m_copyDir);
+        fs::create_directories(m_copyDir + "/host");
+        fs::create_hard_link(own, m_copyDir + "/host/b.txt");
+        const auto before = FilesUnder(cache);
+        hostile->SitePath = row.hostilePath;
+        m_copyDir = row.copyDir;
+        m_host = ScriptedHost();
+        m_host.answers = {kAnswerYesAll};
+        larkspool::ExportJob job(m_folder.Cache(), m_host);
+        job.SetOpKind(kOpCopy);
+        job.SetJobList(m_jobList);
+        job.SetCopyDir(m_copyDir);
+
+        job.Run();
+
+        EXPECT_TRUE(FilesUnder(cache) == before) << row.name;
+        ASSERT_EQ(m_host.reports.size(), 1u) << row.name;
+        if (row.skipped == std::size_t(-1)) {
+            EXPECT_EQ(job.GetJobResult(), -1) << row.name;
+            EXPECT_NE(m_host.reports[0].line.find("it lies in the cache folder being read"), std::string::npos)
+                << row.name << ": " << m_host.reports[0].line;
+        } else {
+            EXPECT_EQ(job.GetJobResult(), 0) << row.name;
+            EXPECT_EQ(job.Skipped(), row.skipped) << row.name;
+            EXPECT_NE(m_host.reports[0].line.find(" of the cache being read ("), std::string::npos)
+                << row.name << ": " << m_host.reports[0].line;
+        }
+        m_copyDir = m_folder.Path("out");
+    }
 }
 
 // Redirect pages by the page's name and the two switches.
@@ -530,8 +632,8 @@ TEST_F(ExportJob, a_real_page_wins_over_the_redirect_of_its_name)
 
 // A browser cache's bodies go from where it keeps them into the exported
 // tree with no decoded copy made on the way; a body found damaged only as it
-// is read stops the job, named, and leaves no half-written file.
-TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_damaged_one)
+// is read is skipped, named, leaves no half-written file, and the job goes on.
+TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_skips_a_damaged_one)
 {
     TempFolder folder;
     const fs::path scratch = folder.Under("scratch");
@@ -542,8 +644,8 @@ TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_
         std::string body;
         bool damaged;
     } rows[] = {{"http://h/dir/page.html", "text/html", "<a href=\"http://h/img/a.gif\">a</a>", false},
-                {"http://h/img/a.gif", "image/gif", "GIF89a", false},
-                {"http://h/z/bad.gif", "image/gif", "GIF89a damaged", true}};
+                {"http://h/z/bad.gif", "image/gif", "GIF89a damaged", true},
+                {"http://h/img/a.gif", "image/gif", "GIF89a", false}};
     for (const auto& row : rows) {
         browsercache::BrowserCacheRecord record;
         record.url = record.key = row.url;
@@ -578,11 +680,13 @@ TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_stops_at_a_
 
     job.Run();
 
-    EXPECT_EQ(job.GetJobResult(), -1);
+    EXPECT_EQ(job.GetJobResult(), 0);
+    EXPECT_EQ(job.Skipped(), 1u);
     EXPECT_EQ(ReadFile(folder.Under("out/h/dir/page.html")), "<a href=\"../img/a.gif\">a</a>");
     EXPECT_EQ(ReadFile(folder.Under("out/h/img/a.gif")), "GIF89a");
     ASSERT_EQ(host.reports.size(), 1u);
-    EXPECT_NE(host.reports[0].text.find("h/z/bad.gif"), std::string::npos) << host.reports[0].text;
+    EXPECT_NE(host.reports[0].line.find("h/z/bad.gif: http://h/z/bad.gif: Input/output error"), std::string::npos)
+        << host.reports[0].line;
     EXPECT_FALSE(fs::exists(folder.Under("out/h/z/bad.gif"))) << "a half-written body is left";
     std::size_t made = 0;
     for (const auto& file : fs::recursive_directory_iterator(scratch))
