@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace larkspool::browsercache {
 
@@ -45,9 +46,12 @@ bool ReadFully(int fd, std::uint64_t offset, char* buffer, std::uint64_t length)
 FileBytes::FileBytes(const std::filesystem::path& file) : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
 {
     struct stat status{};
-    if (m_fd < 0)
+    if (m_fd < 0) {
+        m_openError = errno;
         return;
+    }
     if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        m_openError = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
         ::close(m_fd);
         m_fd = -1;
         return;
@@ -58,6 +62,13 @@ FileBytes::FileBytes(const std::filesystem::path& file) : m_fd(::open(file.c_str
         m_whole.resize(std::size_t(m_size));
         m_readWhole = ReadFully(m_fd, 0, m_whole.data(), m_size);
     }
+}
+
+std::string FileBytes::OpenErrorText() const
+{
+    if (m_openError == EINVAL)
+        return "is not a regular file";
+    return std::string("cannot be opened: ") + std::strerror(m_openError);
 }
 
 FileBytes::~FileBytes()

@@ -51,6 +51,10 @@ public:
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
     bool IsOpen() const { return m_fd >= 0; }
+    // Why it is not open: the errno of the opening (ENOENT: there is no such
+    // file), and the same as "cannot be opened: REASON".
+    int OpenError() const { return m_openError; }
+    std::string OpenErrorText() const;
     std::uint64_t Size() const override { return m_size; }
     bool ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const override;
     std::optional<std::string_view> Whole() const override;
@@ -59,6 +63,7 @@ public:
 
 private:
     int m_fd = -1;
+    int m_openError = 0;
     std::uint64_t m_size = 0;
     std::uint64_t m_writeTicks = 0;
     std::string m_whole; // the file's bytes when small

@@ -9,6 +9,8 @@
 #include "browsercache/chromium_blockfile_format.h"
 #include "browsercache/http_response_info.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <map>
 #include <unordered_set>
 
@@ -21,6 +23,12 @@ namespace {
 constexpr std::uint64_t kMaxStream0Size = 4 * 1024 * 1024;
 constexpr std::uint32_t kMaxKeyLength = 64 * 1024;
 constexpr std::uint32_t kEntryInUse = 0;
+
+// Names an entry whose key cannot be read by where it lies.
+std::string EntryName(CacheAddress address)
+{
+    return "entry at " + address.FileName() + " block " + std::to_string(address.FirstBlock());
+}
 
 struct EntryStore {
     CacheAddress next;
@@ -42,7 +50,8 @@ public:
 
 private:
     struct OpenedFile {
-        std::unique_ptr<ByteSource> bytes; // null when missing
+        std::unique_ptr<ByteSource> bytes; // null when missing or unreadable
+        std::string whyNot;                // unreadable: why, led by a verb ("cannot be opened: ...")
         std::uint32_t blockSize = 0;       // of a block file whose header is sound; 0 otherwise
     };
 
@@ -71,14 +80,16 @@ const BlockfileReader::OpenedFile& BlockfileReader::File(const std::string& name
     if (name.starts_with("f_")) {
         if (name != m_externalName) {
             m_externalName = name;
-            m_external = OpenedFile{m_open(name)};
+            m_external = OpenedFile{};
+            m_external.bytes = m_open(name, m_external.whyNot);
         }
         return m_external;
     }
     auto found = m_files.find(name);
     if (found != m_files.end())
         return found->second;
-    OpenedFile opened{m_open(name)};
+    OpenedFile opened;
+    opened.bytes = m_open(name, opened.whyNot);
     std::string header;
     std::uint32_t magic = 0, version = 0, number = 0, blockSize = 0;
     if (opened.bytes && name.starts_with("data_") && opened.bytes->ReadAt(0, 16, header)) {
@@ -100,7 +111,7 @@ std::string BlockfileReader::Locate(CacheAddress address, std::uint64_t length, 
     const std::string name = address.FileName();
     const OpenedFile& opened = File(name);
     if (!opened.bytes)
-        return name + " is missing";
+        return name + (opened.whyNot.empty() ? " is missing" : " " + opened.whyNot);
     if (!address.IsExternal() && opened.blockSize != address.BlockSize())
         return name + " is not a block file of " + std::to_string(address.BlockSize()) + "-byte blocks";
     if (length > address.Capacity() || !opened.bytes->Contains(address.Offset(), length))
@@ -201,10 +212,13 @@ BrowserCacheScan BlockfileReader::Scan()
 {
     BrowserCacheScan scan;
     scan.format = BrowserCacheFormat::ChromiumBlockfile;
-    const ByteSource* index = File("index").bytes.get();
+    const OpenedFile& indexFile = File("index");
+    const ByteSource* index = indexFile.bytes.get();
     std::string header;
     if (!index || !index->ReadAt(0, blockfile::kIndexTableOffset, header)) {
-        scan.error = index ? "the index is too short" : "no index in " + m_dir.string();
+        scan.error = index                        ? "the index is too short"
+                     : indexFile.whyNot.empty() ? "no index in " + m_dir.string() + ", without which a blockfile cache's entries cannot be found"
+                                                : "the index " + indexFile.whyNot;
         return scan;
     }
     ByteReader reader(header);
@@ -217,12 +231,20 @@ BrowserCacheScan BlockfileReader::Scan()
         scan.error = "the index is not a Chromium cache index (wrong magic number)";
         return scan;
     }
-    if (version >> 16 != 2) {
+    if (std::find(std::begin(blockfile::kKnownVersions), std::end(blockfile::kKnownVersions), version) ==
+        std::end(blockfile::kKnownVersions)) {
         scan.error = "unknown index version " + std::to_string(version >> 16) + "." + std::to_string(version & 0xFFFF);
         return scan;
     }
     if (tableLength == 0)
         tableLength = blockfile::kDefaultTableLength;
+    // Checked before anything is read: a sparse index may claim a table of
+    // gigabytes that costs no disk.
+    if (tableLength > blockfile::kMaxTableLength) {
+        scan.error = "the index claims a hash table of " + std::to_string(tableLength) +
+                     " buckets, more than Chromium makes (" + std::to_string(blockfile::kMaxTableLength) + ")";
+        return scan;
+    }
     std::string table;
     if (!index->ReadAt(blockfile::kIndexTableOffset, std::uint64_t(tableLength) * 4, table)) {
         scan.error = "the index is too short for its hash table of " + std::to_string(tableLength) + " buckets";
@@ -240,14 +262,14 @@ BrowserCacheScan BlockfileReader::Scan()
             BrowserCacheRecord record;
             EntryStore entry;
             if (std::string error = ReadEntryStore(address, entry); !error.empty()) {
-                record.error = "entry at " + address.FileName() + " block " + std::to_string(address.FirstBlock()) + ": " + error;
+                record.error = EntryName(address) + ": " + error;
                 scan.records.push_back(std::move(record));
                 break;
             }
             if (entry.state == kEntryInUse) {
                 record.error = ReadRecord(entry, record);
                 if (!record.error.empty()) {
-                    record.error = (record.key.empty() ? "entry" : record.key) + ": " + record.error;
+                    record.error = (record.key.empty() ? EntryName(address) : record.key) + ": " + record.error;
                     record.body = BodyLocation{};
                 }
                 ReadRankings(entry.rankings, record);
@@ -268,10 +290,13 @@ BrowserCacheScan ScanChromiumBlockfileFiles(const std::filesystem::path& cacheDi
 
 BrowserCacheScan ScanChromiumBlockfileCache(const std::filesystem::path& cacheDir)
 {
-    return ScanChromiumBlockfileFiles(cacheDir, [&](const std::string& name) -> std::unique_ptr<ByteSource> {
+    return ScanChromiumBlockfileFiles(cacheDir, [&](const std::string& name, std::string& whyNot) -> std::unique_ptr<ByteSource> {
         auto file = std::make_unique<FileBytes>(cacheDir / name);
-        if (!file->IsOpen())
+        if (!file->IsOpen()) {
+            if (file->OpenError() != ENOENT)
+                whyNot = file->OpenErrorText();
             return nullptr;
+        }
         return file;
     });
 }

@@ -18,9 +18,11 @@ namespace larkspool::browsercache {
 // index itself cannot be read.
 BrowserCacheScan ScanChromiumBlockfileCache(const std::filesystem::path& cacheDir);
 
-// The same over files opened by name ("index", "data_1", "f_00002a"; null
-// when there is no such file); records name their files below cacheDir.
-using OpenCacheFile = std::function<std::unique_ptr<ByteSource>(const std::string& name)>;
+// The same over files opened by name ("index", "data_1", "f_00002a"); null
+// when there is no such file, or with whyNot set ("cannot be opened:
+// Permission denied") when there is one that cannot be read. Records name
+// their files below cacheDir.
+using OpenCacheFile = std::function<std::unique_ptr<ByteSource>(const std::string& name, std::string& whyNot)>;
 BrowserCacheScan ScanChromiumBlockfileFiles(const std::filesystem::path& cacheDir, const OpenCacheFile& open);
 
 } // namespace larkspool::browsercache

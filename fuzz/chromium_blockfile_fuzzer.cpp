@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace larkspool::browsercache;
     const auto files = larkspool::fuzzing::SplitBlockfileInput({reinterpret_cast<const char*>(data), size});
-    const BrowserCacheScan scan = ScanChromiumBlockfileFiles("/cache", [&](const std::string& name) -> std::unique_ptr<ByteSource> {
+    const BrowserCacheScan scan = ScanChromiumBlockfileFiles("/cache", [&](const std::string& name, std::string&) -> std::unique_ptr<ByteSource> {
         const auto found = files.find(name);
         if (found == files.end())
             return nullptr;
