@@ -77,8 +77,16 @@ OpenedCache OpenUrlCache(const std::string& folder)
     if (!std::filesystem::is_directory(path, error))
         return OpenIndexDat(path); // a folder still to be made
     const std::vector<browsercache::CacheFolder> found = browsercache::FindCacheFolders(path);
-    if (found.empty())
+    if (found.empty()) {
+        // An index.dat made beside another cache's files would be taken for
+        // that cache's, and the cache for an empty one.
+        if (const std::string file = browsercache::BrowserCacheFileIn(path); !file.empty())
+            return {nullptr, path.string() + " holds " + file + " of a browser's cache in no format that can be read; " +
+                             "no index.dat is made beside it", {}};
+        if (std::string beyond = browsercache::CacheOutOfReach(path); !beyond.empty())
+            return {nullptr, std::move(beyond), {}};
         return OpenIndexDat(path);
+    }
     if (found.size() > 1)
         return {nullptr, "several caches below " + path.string() + ": " + FolderList(found) + "; name one", {}};
     if (found.front().format == browsercache::CacheFolderFormat::IndexDat)

@@ -1,3 +1,4 @@
+#include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
 #include "tests/support/temp_folder.h"
 
@@ -251,6 +252,58 @@ TEST_F(Cli, a_browser_cache_body_that_does_not_decode_is_named_and_left_out)
     EXPECT_NE(run.out.find("http://h/good.html"), std::string::npos);
     EXPECT_EQ(run.out.find("http://h/bad.html"), std::string::npos);
     EXPECT_NE(run.err.find("cannot read " + bad.key + ": "), std::string::npos) << run.err;
+}
+
+// A partly copied browser cache is read as far as it goes and stays
+// read-only; files no format reads, and a cache out of the search's reach,
+// are named with exit 2. No index.dat is ever made beside them.
+TEST_F(Cli, a_partly_copied_or_unreachable_browser_cache_is_never_taken_for_an_empty_one)
+{
+    const std::string entry = larkspool::testing::SimpleEntry().Bytes();
+    larkspool::testing::BlockfileBuilder blockfile;
+    blockfile.AddEntry("http://h/b.html", "", "body", larkspool::testing::BlockfileBuilder::Where::Data2, 1);
+    const std::string blockfileIndex = blockfile.Files()["index"];
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> files; // below the folder given
+        const char* link;                                       // a linked folder to the first file's folder
+        int addExit;
+        const char* addError;
+        int entriesExit;
+    } rows[] = {
+        {"carved_entries", {{"00000000000000aa_0", entry}}, nullptr, 1, "this cache is read-only", 0},
+        {"simple_without_index_dir", {{"index", std::string(24, '\0')}, {"00000000000000aa_0", entry}}, nullptr, 1,
+         "this cache is read-only", 0},
+        {"blockfile_without_data_files", {{"index", blockfileIndex}, {"data_2", blockfile.Files()["data_2"]}}, nullptr, 1,
+         "this cache is read-only", 0},
+        {"blockfile_without_index", {{"data_1", "x"}}, nullptr, 2, "without which a blockfile cache's entries", 2},
+        {"unknown_index", {{"index", "not a cache index"}}, nullptr, 2, "holds index of a browser's cache", 2},
+        {"deeper_than_the_search", {{"1/2/3/4/5/6/7/00000000000000aa_0", entry}}, nullptr, 2,
+         "lies 7 folders down, deeper than the search goes (6)", 2},
+        {"behind_a_linked_folder", {{"../elsewhere/00000000000000aa_0", entry}}, "profile/Cache", 2,
+         "lies behind a linked folder", 2},
+    };
+    for (const auto& row : rows) {
+        const std::filesystem::path folder = m_folder.Path() / row.name / "given";
+        std::filesystem::create_directories(folder);
+        for (const auto& [name, bytes] : row.files)
+            larkspool::testing::WriteFile(folder / name, bytes);
+        if (row.link) {
+            std::filesystem::create_directories((folder / row.link).parent_path());
+            std::filesystem::create_directory_symlink(folder / row.files[0].first.substr(0, row.files[0].first.rfind('/')),
+                                                      folder / row.link);
+        }
+        const QString given = QString::fromStdString(folder.string());
+
+        const CliRun add = StartOn(given, {QStringLiteral("add"), QStringLiteral("http://h/x.html"), WriteFile("x.html", "x")});
+        const CliRun entries = StartOn(given, {QStringLiteral("entries")});
+
+        EXPECT_EQ(add.exitCode, row.addExit) << row.name << ": " << add.err;
+        EXPECT_NE(add.err.find(row.addError), std::string::npos) << row.name << ": " << add.err;
+        EXPECT_EQ(entries.exitCode, row.entriesExit) << row.name << ": " << entries.err;
+        EXPECT_FALSE(std::filesystem::exists(folder / "index.dat")) << row.name;
+        EXPECT_FALSE(std::filesystem::exists(folder / "index.dat.lock")) << row.name;
+    }
 }
 
 TEST_F(Cli, unreadable_cache_file_exits_two)
