@@ -346,15 +346,17 @@ std::string DecodeBody(const BodyLocation& body, std::string_view contentEncodin
     return decoder.Error();
 }
 
-std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t& size)
+std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t limit, DecodedSize& size)
 {
-    size = 0;
-    while (decoder.Next([&size](const char*, std::size_t count) {
-        size += count;
-        return true;
+    size = {};
+    // One stored piece may decode to gigabytes: the count stops inside it.
+    while (decoder.Next([&size, limit](const char*, std::size_t count) {
+        size.atLeast = count > limit - size.bytes;
+        size.bytes = size.atLeast ? limit : size.bytes + count;
+        return !size.atLeast;
     })) {
     }
-    return decoder.Error();
+    return size.atLeast ? std::string() : decoder.Error();
 }
 
 } // namespace larkspool::browsercache

@@ -88,6 +88,11 @@ public:
     // entry has none); the others nullptr: their local file is the body.
     virtual std::FILE* OpenUrlCacheEntryBody(LPCSTR /*url*/) { return nullptr; }
 
+    // True when the size the lookup and the enumeration give for the URL's
+    // entry is only a lower bound: its body was decoded only so far to be
+    // measured. The size is shown as "at least" (SizeShown in the catalogue).
+    virtual bool SizeIsLowerBound(LPCSTR /*url*/) { return false; }
+
     virtual UrlCacheKind Kind() const { return {}; }
     // Empty when the cache can be read now; else why not, in one line (its
     // folder gone or unreadable, its file foreign). Asked at the open and

@@ -62,7 +62,7 @@ std::string DefaultCacheFolder()
     return (base + QStringLiteral("/Content.IE5")).toStdString();
 }
 
-OpenedCache OpenUrlCache(const std::string& folder)
+OpenedCache OpenUrlCache(const std::string& folder, std::uint64_t maxBodySize)
 {
 #ifdef _WIN32
     const char* fromEnvironment = std::getenv("LARKSPOOL_CACHE");
@@ -96,7 +96,7 @@ OpenedCache OpenUrlCache(const std::string& folder)
     if (!scan.error.empty())
         return {nullptr, scan.error + ": " + found.front().folder.string(), {}};
     const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString());
+    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), maxBodySize);
     const browsercache::BrowserCache* browser = cache.get();
     return {std::move(cache), {}, [browser] { return browser->Problems(); }};
 }

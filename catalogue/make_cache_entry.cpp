@@ -170,7 +170,8 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.LocalFile = localFile;
     record.SizeLow = info.dwSizeLow;
     record.SizeHigh = info.dwSizeHigh;
-    record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh);
+    record.SizeAtLeast = filesOnDemand && cache.SizeIsLowerBound(url.c_str());
+    record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh, record.SizeAtLeast);
     record.ModifiedUtc = FileTimeTicks(modified);
     record.Modified = FileTimeToLocalFileTime(record.ModifiedUtc);
     record.DateText =

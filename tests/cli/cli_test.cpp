@@ -1,5 +1,6 @@
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
+#include "tests/browsercache/deflated_bytes.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
@@ -304,6 +305,41 @@ TEST_F(Cli, a_partly_copied_or_unreachable_browser_cache_is_never_taken_for_an_e
         EXPECT_FALSE(std::filesystem::exists(folder / "index.dat")) << row.name;
         EXPECT_FALSE(std::filesystem::exists(folder / "index.dat.lock")) << row.name;
     }
+}
+
+// A few kilobytes that decode to 16 MiB: listed as at least the listing's
+// limit, exported whole when the user allows it, refused past the limit.
+TEST_F(Cli, a_body_that_decodes_to_more_than_listing_measures_is_shown_as_at_least_and_exported_to_the_limit)
+{
+    const std::string folder = m_folder.Under("bomb");
+    std::filesystem::create_directories(folder);
+    larkspool::testing::SimpleEntry bomb;
+    bomb.key = "1/0/_dk_http://h http://h http://h/zeros.bin";
+    bomb.body = larkspool::testing::Deflated(std::string(16 << 20, '\0'), 15 + 16);
+    bomb.record = larkspool::testing::ResponseRecord(0x80000003u, std::string("HTTP/1.1 200 OK\0Content-Encoding: gzip\0\0", 40));
+    std::ofstream(folder + "/00000000000000aa_0", std::ios::binary) << bomb.Bytes();
+    const QString cache = QString::fromStdString(folder);
+    const auto exportTo = [&](const char* out, const char* most) {
+        return StartOn(cache, {QStringLiteral("export"), QStringLiteral("--to"), Dir() + QLatin1String(out),
+                               QStringLiteral("--max-body-size"), QLatin1String(most)});
+    };
+
+    const CliRun entries = StartOn(cache, {QStringLiteral("entries")});
+    const CliRun list = StartOn(cache, {QStringLiteral("list")});
+    const CliRun refused = exportTo("/small", "1M");
+    const CliRun allowed = exportTo("/large", "32M");
+    const CliRun zero = exportTo("/zero", "0");
+
+    EXPECT_EQ(Fields(entries.out)[3], "8388608+") << entries.out;
+    EXPECT_EQ(Fields(list.out)[3], "8388608+") << list.out;
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("http://h/zeros.bin: the body decodes to more than 1048576 bytes"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(m_folder.Path() / "small/h/zeros.bin"));
+    EXPECT_EQ(allowed.exitCode, 0) << allowed.err;
+    EXPECT_EQ(std::filesystem::file_size(m_folder.Path() / "large/h/zeros.bin"), 16u << 20);
+    EXPECT_EQ(zero.exitCode, 2);
+    EXPECT_NE(zero.err.find("--max-body-size takes a byte count"), std::string::npos) << zero.err;
 }
 
 TEST_F(Cli, unreadable_cache_file_exits_two)
