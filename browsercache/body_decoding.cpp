@@ -5,6 +5,7 @@
 #include "browsercache/body_decoding.h"
 
 #include "browsercache/crc32.h"
+#include "browsercache/http_response_head.h"
 #include "html/byte_text.h"
 
 #include <brotli/decode.h>
@@ -228,13 +229,13 @@ bool NeedsDecoding(std::string_view contentEncoding)
 
 struct BodyDecoder::State {
     State(std::uint64_t length, std::optional<std::uint32_t> crc32, std::string_view contentEncoding)
-        : left(length), expectedCrc(crc32), encoding(contentEncoding)
+        : left(length), expectedCrc(crc32), encoding(QuotedHeaderValue(contentEncoding))
     {
         const std::vector<std::string> codings = Codings(contentEncoding);
         for (auto coding = codings.rbegin(); coding != codings.rend(); ++coding) {
             decoders.push_back(MakeDecoder(*coding));
             if (!decoders.back()) {
-                error = "unknown content encoding " + *coding;
+                error = "unknown content encoding " + QuotedHeaderValue(*coding);
                 return;
             }
         }
@@ -299,7 +300,7 @@ struct BodyDecoder::State {
     std::uint64_t left;
     std::optional<std::uint32_t> expectedCrc;
     std::uint32_t crc = 0;
-    std::string encoding;
+    std::string encoding; // the Content-Encoding as messages quote it
     std::string name; // the stored file's, for errors
     std::vector<std::unique_ptr<Decoder>> decoders; // decoders[0] undoes the last coding applied
     std::vector<ByteSink> stages;

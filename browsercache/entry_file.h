@@ -57,7 +57,7 @@ BrowserCacheRecord ReadEntryFileAt(const std::filesystem::path& file, Reader rea
     }
     BrowserCacheRecord record;
     record.body.file = file;
-    record.error = file.filename().string() + ": cannot be opened";
+    record.error = file.filename().string() + ": " + bytes.OpenErrorText();
     return record;
 }
 

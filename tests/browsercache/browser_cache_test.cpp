@@ -125,6 +125,29 @@ TEST(BodyDecodingDamage, truncated_garbled_unknown_and_misplaced_bodies_are_erro
     }
 }
 
+// One crafted header must not make a message of megabytes.
+TEST(BodyDecodingDamage, messages_quote_at_most_two_hundred_bytes_of_the_content_encoding)
+{
+    TempFolder folder;
+    const std::string gzip = Encoded(SampleBody(), "gzip");
+    const std::string longName(1 << 20, 'x');
+    const struct {
+        BodyLocation location;
+        std::string encoding;
+        const char* start;
+    } cases[] = {
+        {Store(folder, "a", gzip), longName, "unknown content encoding xxx"},
+        {Store(folder, "b", gzip.substr(0, gzip.size() / 2)), std::string(1 << 20, ' ') + "gzip", "truncated "},
+        {Store(folder, "c", std::string(500, 'y')), "gzip" + std::string(1 << 20, ','), "damaged gzip,,,"},
+    };
+    for (const auto& row : cases) {
+        const std::string error = DecodeBody(row.location, row.encoding, [](const char*, std::size_t) { return true; });
+        EXPECT_TRUE(error.starts_with(row.start)) << error.substr(0, 80);
+        EXPECT_LE(error.size(), 300u) << row.start;
+        EXPECT_NE(error.find("..."), std::string::npos) << row.start;
+    }
+}
+
 TEST(HttpDate, all_three_forms_and_nonsense)
 {
     constexpr std::uint64_t k1994 = 124285853770000000ull; // 1994-11-06 08:49:37 UTC
