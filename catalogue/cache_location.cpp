@@ -11,6 +11,7 @@
 
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -95,6 +96,12 @@ OpenedCache OpenUrlCache(const std::string& folder, std::uint64_t maxBodySize)
     browsercache::BrowserCacheScan scan = browsercache::ScanBrowserCache(found.front());
     if (!scan.error.empty())
         return {nullptr, scan.error + ": " + found.front().folder.string(), {}};
+    // Not one entry read is not an empty cache (an unreadable or missing
+    // data_1 fails them all): the first reason stands for the rest.
+    if (!scan.records.empty() &&
+        std::all_of(scan.records.begin(), scan.records.end(), [](const auto& record) { return !record.error.empty(); }))
+        return {nullptr, "not one of the " + std::to_string(scan.records.size()) + " entries of " +
+                             found.front().folder.string() + " can be read: " + scan.records.front().error, {}};
     const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), maxBodySize);
     const browsercache::BrowserCache* browser = cache.get();

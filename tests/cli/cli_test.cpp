@@ -275,8 +275,11 @@ TEST_F(Cli, a_partly_copied_or_unreachable_browser_cache_is_never_taken_for_an_e
         {"carved_entries", {{"00000000000000aa_0", entry}}, nullptr, 1, "this cache is read-only", 0},
         {"simple_without_index_dir", {{"index", std::string(24, '\0')}, {"00000000000000aa_0", entry}}, nullptr, 1,
          "this cache is read-only", 0},
-        {"blockfile_without_data_files", {{"index", blockfileIndex}, {"data_2", blockfile.Files()["data_2"]}}, nullptr, 1,
-         "this cache is read-only", 0},
+        {"blockfile_without_data_0",
+         {{"index", blockfileIndex}, {"data_1", blockfile.Files()["data_1"]}, {"data_2", blockfile.Files()["data_2"]}},
+         nullptr, 1, "this cache is read-only", 0},
+        {"blockfile_without_data_1", {{"index", blockfileIndex}, {"data_2", blockfile.Files()["data_2"]}}, nullptr, 2,
+         "not one of the 1 entries of", 2},
         {"blockfile_without_index", {{"data_1", "x"}}, nullptr, 2, "without which a blockfile cache's entries", 2},
         {"unknown_index", {{"index", "not a cache index"}}, nullptr, 2, "holds index of a browser's cache", 2},
         {"deeper_than_the_search", {{"1/2/3/4/5/6/7/00000000000000aa_0", entry}}, nullptr, 2,
@@ -583,6 +586,39 @@ protected:
         fs::permissions(CacheDir().toStdString(), mode);
     }
 };
+
+// Run as an ordinary user: root reads files of mode 000.
+class CliUnreadable : public Cli {
+protected:
+    void SetUp() override
+    {
+        if (geteuid() == 0)
+            GTEST_SKIP() << "root ignores permissions; ctest runs this as an unprivileged user";
+    }
+};
+
+TEST_F(CliUnreadable, a_blockfile_cache_whose_files_cannot_be_opened_exits_two_with_the_reason)
+{
+    larkspool::testing::BlockfileBuilder cache;
+    cache.AddEntry("http://h/a.html", "", "body", larkspool::testing::BlockfileBuilder::Where::Data2, 1);
+    const struct {
+        const char* file;
+        const char* reason;
+    } rows[] = {
+        {"data_1", "entry at data_1 block 0: data_1 cannot be opened: Permission denied"},
+        {"index", "the index cannot be opened: Permission denied"},
+    };
+    for (const auto& row : rows) {
+        const std::filesystem::path folder = m_folder.Path() / row.file;
+        cache.WriteTo(folder);
+        std::filesystem::permissions(folder / row.file, std::filesystem::perms::none);
+
+        const CliRun run = StartOn(QString::fromStdString(folder.string()), {QStringLiteral("entries")});
+
+        EXPECT_EQ(run.exitCode, 2) << row.file;
+        EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
+    }
+}
 
 TEST_F(CliReadOnly, every_write_fails_with_its_reason_and_changes_nothing)
 {
