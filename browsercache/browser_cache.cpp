@@ -19,6 +19,8 @@
 #include "html/link_resolution.h"
 #include "html/redirect_page_text.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -144,15 +146,20 @@ public:
         return found == m_byUrl.end() || !Measure(m_entries[found->second]) ? nullptr : &m_entries[found->second];
     }
 
-    // The entry's body as a stream, with no file made; a read past the
-    // cache's most bytes fails, and every failure is named in Problems().
-    std::FILE* Open(Entry& entry)
+    // The entry's body as a stream, with no file made; a read past maxBytes
+    // fails, and every failure is named in Problems() but for passing a
+    // caller's maxBytes below the cache's most bytes.
+    std::FILE* Open(Entry& entry, std::uint64_t maxBytes)
     {
         const std::size_t problems = m_problems.size();
+        const bool callersLimit = maxBytes < m_maxBodySize;
+        const auto named = [this, &entry, callersLimit](int error, const std::string& why) {
+            if (!(callersLimit && error == EFBIG))
+                m_problems.push_back(entry.url + ": " + why);
+        };
         std::FILE* stream =
             entry.redirectPage.empty()
-                ? OpenDecodedBody(entry.body, entry.encoding, m_maxBodySize,
-                                  [this, &entry](const std::string& error) { m_problems.push_back(entry.url + ": " + error); })
+                ? OpenDecodedBody(entry.body, entry.encoding, std::min(maxBytes, m_maxBodySize), named)
                 : fmemopen(entry.redirectPage.data(), entry.redirectPage.size(), "rb");
         if (!stream)
             Fail(ERROR_FILE_CORRUPT, m_problems.size() > problems ? m_problems.back() : std::string());
@@ -166,7 +173,7 @@ public:
             return true;
         if (m_scratch.Path().empty())
             return Fail(ERROR_PATH_NOT_FOUND);
-        std::unique_ptr<std::FILE, FileCloser> body(Open(entry));
+        std::unique_ptr<std::FILE, FileCloser> body(Open(entry, m_maxBodySize));
         if (!body)
             return FALSE;
         const std::string partPath = entry.localPath + ".part";
@@ -334,12 +341,17 @@ BOOL BrowserCache::RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_I
 
 std::FILE* BrowserCache::OpenUrlCacheEntryBody(LPCSTR url)
 {
+    return OpenUrlCacheEntryStart(url, m_impl->m_maxBodySize);
+}
+
+std::FILE* BrowserCache::OpenUrlCacheEntryStart(LPCSTR url, std::uint64_t maxBytes)
+{
     Entry* entry = m_impl->Find(url);
     if (!entry) {
         m_impl->Fail(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
-    return m_impl->Open(*entry);
+    return m_impl->Open(*entry, maxBytes);
 }
 
 BOOL BrowserCache::DeleteUrlCacheEntryA(LPCSTR) { return m_impl->Fail(ERROR_ACCESS_DENIED); }

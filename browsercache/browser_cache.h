@@ -57,6 +57,7 @@ public:
     BOOL RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size,
                                     DWORD reserved) override;
     std::FILE* OpenUrlCacheEntryBody(LPCSTR url) override;
+    std::FILE* OpenUrlCacheEntryStart(LPCSTR url, std::uint64_t maxBytes) override;
     UrlCacheKind Kind() const override;
 
 private:

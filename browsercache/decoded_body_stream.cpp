@@ -35,7 +35,7 @@ struct Cookie {
 ssize_t Fail(Cookie& state, int error, const std::string& why)
 {
     if (!state.failed && state.onFailure)
-        state.onFailure(why);
+        state.onFailure(error, why);
     state.failed = true;
     errno = error;
     return -1;

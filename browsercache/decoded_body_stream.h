@@ -13,8 +13,9 @@
 
 namespace larkspool::browsercache {
 
-// Told why a stream's read failed, once, before the read returns.
-using StreamFailure = std::function<void(const std::string& why)>;
+// Told why a stream's read failed (the errno it sets and a line), once,
+// before the read returns.
+using StreamFailure = std::function<void(int error, const std::string& why)>;
 
 // nullptr (errno set) when the stream cannot be made. A read fails (EIO)
 // where the body turns out damaged, truncated or not to match its CRC-32,

@@ -7,6 +7,7 @@
 #include "cache/wininet_types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -87,6 +88,12 @@ public:
     // Kind() says filesOnDemand give one (nullptr and LastError() when the
     // entry has none); the others nullptr: their local file is the body.
     virtual std::FILE* OpenUrlCacheEntryBody(LPCSTR /*url*/) { return nullptr; }
+    // The same for a reader that wants only the start (a page's title): a
+    // read past the first maxBytes fails (EFBIG) and is no fault of the entry.
+    virtual std::FILE* OpenUrlCacheEntryStart(LPCSTR url, std::uint64_t /*maxBytes*/)
+    {
+        return OpenUrlCacheEntryBody(url);
+    }
 
     // True when the size the lookup and the enumeration give for the URL's
     // entry is only a lower bound: its body was decoded only so far to be

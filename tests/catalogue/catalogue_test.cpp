@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include "browsercache/browser_cache.h"
+#include "tests/browsercache/deflated_bytes.h"
 #include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
@@ -313,6 +314,31 @@ TEST(CatalogueOverBrowserCache, reads_titles_without_making_files)
     for (const auto& entry : std::filesystem::recursive_directory_iterator(scratch.Path()))
         files += entry.is_regular_file() && entry.path().filename() != ".lock";
     EXPECT_EQ(files, 0u);
+}
+
+// A title is in a page's head: a body that decodes to gigabytes is not
+// decoded whole to look for one, and that is no fault of the entry.
+TEST(CatalogueOverBrowserCache, reads_no_further_into_a_page_than_a_title_could_be)
+{
+    testing::TempFolder stored;
+    testing::TempFolder scratch;
+    browsercache::BrowserCacheScan scan;
+    browsercache::BrowserCacheRecord record;
+    record.url = record.key = "http://h/late.html";
+    record.responseHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\n";
+    const std::string page = testing::Deflated("<html>" + std::string(16 << 20, ' ') + "<title>Late</title></html>", 15 + 16);
+    record.body = {stored.Write("late", page), 0, page.size()};
+    scan.records.push_back(record);
+    browsercache::BrowserCache cache(std::move(scan), scratch.Path());
+    Catalogue catalogue(cache);
+    RecordingProgress progress;
+
+    catalogue.RefreshCache(progress);
+
+    ASSERT_EQ(catalogue.CacheList().size(), 1u);
+    EXPECT_EQ(catalogue.CacheList()[0]->Title, "");
+    EXPECT_TRUE(catalogue.CacheList()[0]->SizeAtLeast);
+    EXPECT_TRUE(cache.Problems().empty()) << cache.Problems()[0];
 }
 
 } // namespace
