@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <map>
 #include <unordered_set>
+#include <vector>
 
 namespace larkspool::browsercache {
 
@@ -67,6 +68,11 @@ private:
     std::string ReadRecord(const EntryStore& entry, BrowserCacheRecord& record);
     std::string LocateBody(const EntryStore& entry, BodyLocation& body);
     void ReadRankings(CacheAddress address, BrowserCacheRecord& record);
+    // Reads the entries of a chain from address on, each once.
+    void ReadChain(CacheAddress address, std::unordered_set<std::uint32_t>& seen, BrowserCacheScan& scan);
+    // The entry addresses of the rankings in use in data_0, in block order:
+    // the entries as they are found without the index.
+    std::vector<CacheAddress> RankedEntries();
 
     std::filesystem::path m_dir;
     const OpenCacheFile& m_open;
@@ -215,10 +221,17 @@ BrowserCacheScan BlockfileReader::Scan()
     const OpenedFile& indexFile = File("index");
     const ByteSource* index = indexFile.bytes.get();
     std::string header;
+    std::unordered_set<std::uint32_t> seen;
+    if (!index && indexFile.whyNot.empty()) {
+        const std::vector<CacheAddress> ranked = RankedEntries();
+        for (const CacheAddress address : ranked)
+            ReadChain(address, seen, scan);
+        if (ranked.empty())
+            scan.error = "no index in " + m_dir.string() + ", and no entry ranked in data_0 to find the entries by";
+        return scan;
+    }
     if (!index || !index->ReadAt(0, blockfile::kIndexTableOffset, header)) {
-        scan.error = index                        ? "the index is too short"
-                     : indexFile.whyNot.empty() ? "no index in " + m_dir.string() + ", without which a blockfile cache's entries cannot be found"
-                                                : "the index " + indexFile.whyNot;
+        scan.error = index ? "the index is too short" : "the index " + indexFile.whyNot;
         return scan;
     }
     ByteReader reader(header);
@@ -251,34 +264,60 @@ BrowserCacheScan BlockfileReader::Scan()
         return scan;
     }
 
-    std::unordered_set<std::uint32_t> seen;
     ByteReader buckets(table);
     for (std::uint32_t bucket = 0; bucket < tableLength; ++bucket) {
         CacheAddress address;
         buckets.Le32(address.value);
-        // A chain that loops or revisits an entry is damage; each entry is
-        // read once.
-        while (address.IsInitialized() && seen.insert(address.value).second) {
-            BrowserCacheRecord record;
-            EntryStore entry;
-            if (std::string error = ReadEntryStore(address, entry); !error.empty()) {
-                record.error = EntryName(address) + ": " + error;
-                scan.records.push_back(std::move(record));
-                break;
-            }
-            if (entry.state == kEntryInUse) {
-                record.error = ReadRecord(entry, record);
-                if (!record.error.empty()) {
-                    record.error = (record.key.empty() ? EntryName(address) : record.key) + ": " + record.error;
-                    record.body = BodyLocation{};
-                }
-                ReadRankings(entry.rankings, record);
-                scan.records.push_back(std::move(record));
-            }
-            address = entry.next;
-        }
+        ReadChain(address, seen, scan);
     }
     return scan;
+}
+
+void BlockfileReader::ReadChain(CacheAddress address, std::unordered_set<std::uint32_t>& seen, BrowserCacheScan& scan)
+{
+    // A chain that loops or revisits an entry is damage; each entry is read once.
+    while (address.IsInitialized() && seen.insert(address.value).second) {
+        BrowserCacheRecord record;
+        EntryStore entry;
+        if (std::string error = ReadEntryStore(address, entry); !error.empty()) {
+            record.error = EntryName(address) + ": " + error;
+            scan.records.push_back(std::move(record));
+            return;
+        }
+        if (entry.state == kEntryInUse) {
+            record.error = ReadRecord(entry, record);
+            if (!record.error.empty()) {
+                record.error = (record.key.empty() ? EntryName(address) : record.key) + ": " + record.error;
+                record.body = BodyLocation{};
+            }
+            ReadRankings(entry.rankings, record);
+            scan.records.push_back(std::move(record));
+        }
+        address = entry.next;
+    }
+}
+
+std::vector<CacheAddress> BlockfileReader::RankedEntries()
+{
+    std::vector<CacheAddress> entries;
+    const OpenedFile& rankings = File("data_0");
+    std::string header, nodes;
+    if (!rankings.bytes || rankings.blockSize != blockfile::kRankingsSize ||
+        !rankings.bytes->ReadAt(0, blockfile::kBlockFileHeaderSize, header))
+        return entries;
+    const std::uint64_t blocks = std::min<std::uint64_t>(
+        (rankings.bytes->Size() - blockfile::kBlockFileHeaderSize) / blockfile::kRankingsSize, blockfile::kMaxBlocks);
+    if (!rankings.bytes->ReadAt(blockfile::kBlockFileHeaderSize, blocks * blockfile::kRankingsSize, nodes))
+        return entries;
+    for (std::uint64_t n = 0; n < blocks; ++n) {
+        const auto map = static_cast<unsigned char>(header[blockfile::kAllocationMapOffset + n / 8]);
+        CacheAddress contents;
+        ByteReader node(std::string_view(nodes).substr(n * blockfile::kRankingsSize, blockfile::kRankingsSize));
+        if ((map >> (n % 8) & 1) && node.Skip(blockfile::kRankingsContentsOffset) && node.Le32(contents.value) &&
+            contents.IsInitialized())
+            entries.push_back(contents);
+    }
+    return entries;
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 //
 // data_N (block files)                       offset  size
 //   magic 0xC104CAC3, version, file number...   0x00    header of 8192
+//   allocation bitmap                           0x50    to the header's end
 //   block n                                     8192 + n x block size
 //
 // Cache address (32 bits): bit 31 set when in use; bits 28-30 file type:
@@ -52,6 +53,11 @@ inline constexpr std::uint32_t kMaxTableLength = 16 * kDefaultTableLength;
 // total size: the hash table, entries and blocks are the same in all three.
 inline constexpr std::uint32_t kKnownVersions[] = {0x20000, 0x20001, 0x30000};
 inline constexpr std::uint64_t kBlockFileHeaderSize = 8192;
+// The block file header's allocation bitmap: bit n (of 32-bit little-endian
+// words) set while block n is in use.
+inline constexpr std::uint32_t kAllocationMapOffset = 80;
+inline constexpr std::uint32_t kMaxBlocks = (kBlockFileHeaderSize - kAllocationMapOffset) * 8;
+inline constexpr std::uint32_t kRankingsContentsOffset = 24;
 inline constexpr std::uint32_t kEntryBlockSize = 256;
 inline constexpr std::uint32_t kEntryKeyOffset = 0x60;
 inline constexpr std::uint32_t kRankingsSize = 36;

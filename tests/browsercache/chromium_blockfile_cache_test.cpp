@@ -255,7 +255,8 @@ TEST_P(BlockfileIndexDamage, is_an_error_of_the_scan)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BlockfileIndexDamage, ::testing::Values(
-    IndexDamageRow{"missing", [](BlockfileBuilder& c) { c.Files().erase("index"); }, "no index in /cache, without which a blockfile cache's entries cannot be found"},
+    IndexDamageRow{"missing_and_no_rankings", [](BlockfileBuilder& c) { c.Files().erase("index"); c.Files().erase("data_0"); },
+                   "no index in /cache, and no entry ranked in data_0 to find the entries by"},
     IndexDamageRow{"short", [](BlockfileBuilder& c) { c.Files()["index"].resize(100); }, "the index is too short"},
     IndexDamageRow{"wrong_magic", [](BlockfileBuilder& c) { c.Files()["index"][0] = 'X'; },
                    "the index is not a Chromium cache index (wrong magic number)"},
@@ -270,6 +271,28 @@ INSTANTIATE_TEST_SUITE_P(Rows, BlockfileIndexDamage, ::testing::Values(
     IndexDamageRow{"largest_table_past_the_end", [](BlockfileBuilder& c) { c.Files()["index"].replace(0x1C, 4, Le32(0x100000)); },
                    "the index is too short for its hash table of 1048576 buckets"}),
     [](const ::testing::TestParamInfo<IndexDamageRow>& info) { return std::string(info.param.name); });
+
+// A partly copied cache: data_0's rankings in use name every entry.
+TEST(ChromiumBlockfileCache, without_its_index_finds_the_entries_by_their_rankings)
+{
+    BlockfileBuilder cache;
+    cache.AddEntry("http://a.example/1", kRecord, "one", Where::Data2, 3);
+    cache.AddEntry("http://a.example/2", kRecord, "two", Where::External, 3, 13441196716000000ULL);
+    cache.AddEntry("http://a.example/freed", kRecord, "gone", Where::Data2, 7);
+    cache.Files().erase("index");
+    std::string& rankings = cache.Files()["data_0"];
+    const std::uint32_t freedNode = 2; // the third entry's rankings block, no longer in use
+    rankings[80 + freedNode / 8] = char(rankings[80 + freedNode / 8] & ~(1 << freedNode % 8));
+
+    const BrowserCacheScan scan = Scan(cache);
+
+    EXPECT_EQ(scan.error, "");
+    ASSERT_EQ(scan.records.size(), 2u);
+    EXPECT_EQ(scan.records[0].url, "http://a.example/1");
+    EXPECT_EQ(scan.records[1].url, "http://a.example/2");
+    EXPECT_EQ(scan.records[1].error, "");
+    EXPECT_NE(scan.records[1].accessTime, 0u);
+}
 
 TEST(ChromiumBlockfileCache, reads_every_index_version_chromium_has_written)
 {

@@ -112,6 +112,18 @@ def main():
             problems.append("entries: exit %d, listed %s, served %s, stderr %s"
                             % (entries.returncode, listed, served, entries.stderr.decode("latin-1")))
 
+        # A blockfile cache copied without its index still lists every entry.
+        if browser == "chromium-blockfile":
+            copied = os.path.join(work, "without-index")
+            shutil.copytree(cache, copied)
+            for folder, _folders, files in os.walk(copied):
+                if "data_0" in files:
+                    os.remove(os.path.join(folder, "index"))
+            unindexed = cli(command, copied, "entries")
+            found = sorted(line.split("\t")[0] for line in unindexed.stdout.decode("latin-1").splitlines())
+            if unindexed.returncode != 0 or found != listed:
+                problems.append("entries without the index: exit %d, listed %s" % (unindexed.returncode, found))
+
         exported = os.path.join(work, "export")
         export = cli(command, cache, "export", "--to", exported)
         if export.returncode != 0:

@@ -280,7 +280,7 @@ TEST_F(Cli, a_partly_copied_or_unreachable_browser_cache_is_never_taken_for_an_e
          nullptr, 1, "this cache is read-only", 0},
         {"blockfile_without_data_1", {{"index", blockfileIndex}, {"data_2", blockfile.Files()["data_2"]}}, nullptr, 2,
          "not one of the 1 entries of", 2},
-        {"blockfile_without_index", {{"data_1", "x"}}, nullptr, 2, "without which a blockfile cache's entries", 2},
+        {"blockfile_without_index", {{"data_1", "x"}}, nullptr, 2, "no entry ranked in data_0", 2},
         {"unknown_index", {{"index", "not a cache index"}}, nullptr, 2, "holds index of a browser's cache", 2},
         {"deeper_than_the_search", {{"1/2/3/4/5/6/7/00000000000000aa_0", entry}}, nullptr, 2,
          "lies 7 folders down, deeper than the search goes (6)", 2},
