@@ -130,11 +130,13 @@ void Find(const fs::path& folder, int depthLeft, std::vector<CacheFolder>& found
 constexpr int kDepthBeyond = 6;
 constexpr int kFoldersBeyond = 20000;
 
+// Folders up to maxDepth down are known to hold no cache: only the links
+// below them and the folders further down are looked at.
 std::string LookBeyond(const fs::path& folder, int depth, int maxDepth, int& foldersLeft)
 {
     if (--foldersLeft < 0 || depth > maxDepth + kDepthBeyond)
         return {};
-    if (DetectCacheFormat(folder))
+    if (depth > maxDepth && DetectCacheFormat(folder))
         return "the cache in " + folder.string() + " lies " + std::to_string(depth) +
                " folders down, deeper than the search goes (" + std::to_string(maxDepth) + "): name that folder";
     std::vector<fs::path> links;
@@ -186,16 +188,7 @@ std::string BrowserCacheFileIn(const fs::path& folder)
 std::string CacheOutOfReach(const fs::path& folder, int maxDepth)
 {
     int foldersLeft = kFoldersBeyond;
-    std::vector<fs::path> links;
-    std::string found;
-    for (const fs::path& child : SearchedChildren(folder, &links))
-        if (found.empty())
-            found = LookBeyond(child, 1, maxDepth, foldersLeft);
-    for (const fs::path& link : links)
-        if (found.empty() && DetectCacheFormat(link))
-            found = "the cache in " + link.string() +
-                    " lies behind a linked folder, which the search does not follow: name that folder";
-    return found;
+    return LookBeyond(folder, 0, maxDepth, foldersLeft);
 }
 
 std::vector<CacheFolder> FindCacheFolders(const fs::path& folder, int maxDepth)
