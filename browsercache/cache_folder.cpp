@@ -179,7 +179,8 @@ std::string BrowserCacheFileIn(const fs::path& folder)
 {
     for (const char* name : {"index", "index-dir", "entries", "data_0", "data_1", "data_2", "data_3"}) {
         std::error_code error;
-        if (fs::symlink_status(folder / name, error).type() != fs::file_type::not_found)
+        const fs::file_type type = fs::symlink_status(folder / name, error).type();
+        if (type != fs::file_type::not_found && type != fs::file_type::none) // none: cannot be told
             return name;
     }
     return {};
