@@ -97,7 +97,8 @@ public:
 
     // True when the size the lookup and the enumeration give for the URL's
     // entry is only a lower bound: its body was decoded only so far to be
-    // measured. The size is shown as "at least" (SizeShown in the catalogue).
+    // measured. The window shows it as "at least" (FormatSizeText), the
+    // command line with a "+" (SizeField).
     virtual bool SizeIsLowerBound(LPCSTR /*url*/) { return false; }
 
     virtual UrlCacheKind Kind() const { return {}; }
