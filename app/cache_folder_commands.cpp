@@ -7,6 +7,7 @@
 #include "app/wait_cursor.h"
 #include "app/tfrm_main.h"
 #include "cache/url_cache.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/machine_caches.h"
 #include "export/message_box.h"
 
@@ -101,10 +102,16 @@ void FitWindowToCache(TfrmMain& main, UrlCache& cache)
     if (!kind.filesOnDemand)
         return;
     main.SetFileOpener([&main, &cache](const std::string& path) {
-        for (const TCacheEntry* entry : main.catalogue().CacheList())
-            if (entry->LocalFile == path &&
-                cache.RetrieveUrlCacheEntryFileA(entry->SourceUrl.c_str(), nullptr, nullptr, 0))
+        for (const TCacheEntry* entry : main.catalogue().CacheList()) {
+            if (entry->LocalFile != path)
+                continue;
+            if (cache.RetrieveUrlCacheEntryFileA(entry->SourceUrl.c_str(), nullptr, nullptr, 0))
                 QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+            else
+                ShowMessage(&main, "'" + entry->Name + "' を開けませんでした。\n" + cache.LastErrorText(), kAppCaption,
+                            kMessageStop);
+            return;
+        }
     });
 }
 

@@ -6,6 +6,7 @@
 
 #include "browsercache/byte_source.h"
 #include "browsercache/crc32.h"
+#include "browsercache/http_response_head.h"
 #include "html/byte_text.h"
 
 #include <brotli/decode.h>
@@ -202,13 +203,6 @@ private:
 // stopping there keeps one of a million codings from costing a decoder each.
 constexpr std::size_t kMaxCodings = 8;
 // Error lines quote at most this much of a header's value.
-constexpr std::size_t kMaxQuoted = 200;
-
-std::string Quoted(std::string_view value)
-{
-    return value.size() <= kMaxQuoted ? std::string(value) : std::string(value.substr(0, kMaxQuoted)) + "...";
-}
-
 // The codings in the order they were applied, "identity" dropped, at most
 // kMaxCodings + 1 of them (more are not looked at); a coding we do not know
 // comes back as it is, for the error.
@@ -252,17 +246,17 @@ bool NeedsDecoding(std::string_view contentEncoding)
 
 struct BodyDecoder::State {
     State(std::uint64_t length, std::optional<std::uint32_t> crc32, std::string_view contentEncoding)
-        : left(length), expectedCrc(crc32), encoding(contentEncoding)
+        : left(length), expectedCrc(crc32), encoding(QuotedHeaderValue(contentEncoding))
     {
         const std::vector<std::string> codings = Codings(contentEncoding);
         if (codings.size() > kMaxCodings) {
-            error = "more than " + std::to_string(kMaxCodings) + " codings in Content-Encoding " + Quoted(encoding);
+            error = "more than " + std::to_string(kMaxCodings) + " codings in Content-Encoding " + encoding;
             return;
         }
         for (auto coding = codings.rbegin(); coding != codings.rend(); ++coding) {
             decoders.push_back(MakeDecoder(*coding));
             if (!decoders.back()) {
-                error = "unknown content encoding " + Quoted(*coding);
+                error = "unknown content encoding " + QuotedHeaderValue(*coding);
                 return;
             }
         }
@@ -285,7 +279,7 @@ struct BodyDecoder::State {
                 error = "the body's checksum does not match: the entry is damaged";
             for (const auto& decoder : decoders)
                 if (error.empty() && !decoder->Finished())
-                    error = "truncated " + Quoted(encoding) + " body";
+                    error = "truncated " + encoding + " body";
             return false;
         }
         const std::size_t want = std::size_t(std::min<std::uint64_t>(left, kChunk));
@@ -304,7 +298,7 @@ struct BodyDecoder::State {
             crc = Crc32(std::string_view(piece, want), crc);
         stages.back() = sink;
         if (!stages.front()(piece, want)) {
-            error = decoders.empty() ? "the body was not taken" : "damaged " + Quoted(encoding) + " body";
+            error = decoders.empty() ? "the body was not taken" : "damaged " + encoding + " body";
             return false;
         }
         left -= want;
@@ -317,7 +311,7 @@ struct BodyDecoder::State {
     std::uint64_t left;
     std::optional<std::uint32_t> expectedCrc;
     std::uint32_t crc = 0;
-    std::string encoding;
+    std::string encoding; // the Content-Encoding as messages quote it
     std::string name; // the stored file's, for errors
     std::vector<std::unique_ptr<Decoder>> decoders; // decoders[0] undoes the last coding applied
     std::vector<ByteSink> stages;
@@ -371,15 +365,17 @@ std::string DecodeBody(const BodyLocation& body, std::string_view contentEncodin
     return decoder.Error();
 }
 
-std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t& size)
+std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t limit, DecodedSize& size)
 {
-    size = 0;
-    while (decoder.Next([&size](const char*, std::size_t count) {
-        size += count;
-        return true;
+    size = {};
+    // One stored piece may decode to gigabytes: the count stops inside it.
+    while (decoder.Next([&size, limit](const char*, std::size_t count) {
+        size.atLeast = count > limit - size.bytes;
+        size.bytes = size.atLeast ? limit : size.bytes + count;
+        return !size.atLeast;
     })) {
     }
-    return decoder.Error();
+    return size.atLeast ? std::string() : decoder.Error();
 }
 
 } // namespace larkspool::browsercache

@@ -49,9 +49,11 @@ private:
 // Returns "" when the whole body was decoded, else why not in one line.
 std::string DecodeBody(const BodyLocation& body, std::string_view contentEncoding, const ByteSink& sink);
 
-// Decodes what is left of the body only to count its bytes into size.
-// Returns "" when the whole body was decoded, else why not in one line.
-std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t& size);
+// Decodes what is left of the body only to count its bytes, stopping once
+// more than limit are counted (size.bytes is then limit and the rest is
+// neither decoded nor checked). Returns "" when the body was whole as far as
+// it was decoded, else why not in one line.
+std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t limit, DecodedSize& size);
 
 // False when contentEncoding names no coding (empty, "identity"): the stored
 // bytes are the body.

@@ -1,8 +1,10 @@
 // The read-only URL cache over a browser cache's records. Terms: an entry is
 // a listed record; its decoded size is counted on first need (a lookup or
-// an enumeration reaching it), and its local file is made on the first
-// retrieve, written under a temporary name and renamed, so that a file
-// present in the scratch folder is always whole.
+// an enumeration reaching it), up to kListedDecodeLimit, and its local file
+// is made on the first retrieve, written under a temporary name and renamed,
+// so that a file present in the scratch folder is always whole. No body
+// gives more than the cache's most bytes, to a stream or to a file, and the
+// files made are removed, oldest first, once together they pass that size.
 #include "browsercache/browser_cache.h"
 
 #include "browsercache/body_decoding.h"
@@ -17,7 +19,11 @@
 #include "html/link_resolution.h"
 #include "html/redirect_page_text.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <deque>
 #include <optional>
 #include <unordered_map>
 
@@ -38,6 +44,7 @@ struct Entry {
     std::uint64_t modified = 0;
     std::uint64_t accessed = 0;
     std::optional<std::uint64_t> size; // of the decoded body, once counted
+    bool sizeAtLeast = false; // the count stopped at its limit: the body is larger
     bool broken = false;      // the body does not decode: the entry is left out
     std::string extension;    // the local file's, without the dot
     std::string localPath;
@@ -75,8 +82,8 @@ const char* BrowserCacheName(BrowserCacheFormat format)
 
 class BrowserCache::Impl {
 public:
-    Impl(BrowserCacheScan scan, const std::filesystem::path& scratchParent)
-        : m_format(scan.format), m_folder(scan.folder), m_scratch(scratchParent)
+    Impl(BrowserCacheScan scan, const std::filesystem::path& scratchParent, std::uint64_t maxBodySize)
+        : m_maxBodySize(maxBodySize), m_format(scan.format), m_folder(scan.folder), m_scratch(scratchParent)
     {
         for (const BrowserCacheRecord& record : scan.records)
             if (!record.error.empty())
@@ -87,10 +94,18 @@ public:
             Add(std::move(scan.records[std::size_t(one.record - scan.records.data())]), one.redirectTarget);
     }
 
-    BOOL Fail(DWORD error)
+    BOOL Fail(DWORD error, std::string text = {})
     {
         m_lastError = error;
+        m_lastErrorText = std::move(text);
         return FALSE;
+    }
+
+    // Names a fault of the entry's body in Problems() and as the reason of the failing call.
+    BOOL FailBody(const Entry& entry, const std::string& why)
+    {
+        m_problems.push_back(entry.url + ": " + why);
+        return Fail(ERROR_FILE_CORRUPT, why);
     }
 
     BOOL Copy(const Entry& entry, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
@@ -131,46 +146,61 @@ public:
         return found == m_byUrl.end() || !Measure(m_entries[found->second]) ? nullptr : &m_entries[found->second];
     }
 
-    // The entry's body as a stream, with no file made.
-    std::FILE* Open(Entry& entry)
+    // The entry's body as a stream, with no file made; a read past maxBytes
+    // fails, and every failure is named in Problems() but for passing a
+    // caller's maxBytes below the cache's most bytes.
+    std::FILE* Open(Entry& entry, std::uint64_t maxBytes)
     {
-        std::FILE* stream = entry.redirectPage.empty()
-                                ? OpenDecodedBody(entry.body, entry.encoding)
-                                : fmemopen(entry.redirectPage.data(), entry.redirectPage.size(), "rb");
+        const std::size_t problems = m_problems.size();
+        const bool callersLimit = maxBytes < m_maxBodySize;
+        const auto named = [this, &entry, callersLimit](int error, const std::string& why) {
+            if (!(callersLimit && error == EFBIG))
+                m_problems.push_back(entry.url + ": " + why);
+        };
+        std::FILE* stream =
+            entry.redirectPage.empty()
+                ? OpenDecodedBody(entry.body, entry.encoding, std::min(maxBytes, m_maxBodySize), named)
+                : fmemopen(entry.redirectPage.data(), entry.redirectPage.size(), "rb");
         if (!stream)
-            Fail(ERROR_FILE_CORRUPT);
+            Fail(ERROR_FILE_CORRUPT, m_problems.size() > problems ? m_problems.back() : std::string());
         return stream;
     }
 
-    // The entry's decoded body into its local file, once.
+    // The entry's body into its local file, once, from the same stream.
     bool Make(Entry& entry)
     {
         if (entry.made)
             return true;
         if (m_scratch.Path().empty())
             return Fail(ERROR_PATH_NOT_FOUND);
+        std::unique_ptr<std::FILE, FileCloser> body(Open(entry, m_maxBodySize));
+        if (!body)
+            return FALSE;
         const std::string partPath = entry.localPath + ".part";
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(partPath.c_str(), "wb"));
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(partPath.c_str(), "wbe"));
         if (!file)
             return Fail(ERROR_ACCESS_DENIED);
-        std::string error;
-        if (!entry.redirectPage.empty()) {
-            if (std::fwrite(entry.redirectPage.data(), 1, entry.redirectPage.size(), file.get()) !=
-                entry.redirectPage.size())
-                error = "cannot write " + partPath;
-        } else {
-            error = DecodeBody(entry.body, entry.encoding, [&file](const char* bytes, std::size_t count) {
-                return std::fwrite(bytes, 1, count, file.get()) == count;
-            });
+        const std::size_t problems = m_problems.size();
+        std::uint64_t written = 0;
+        bool wrote = true;
+        char buffer[64 * 1024];
+        while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, body.get())) {
+            wrote = std::fwrite(buffer, 1, got, file.get()) == got;
+            if (!wrote)
+                break;
+            written += got;
         }
+        const bool read = !std::ferror(body.get());
         const bool closed = std::fclose(file.release()) == 0;
-        if (error.empty() && closed && std::rename(partPath.c_str(), entry.localPath.c_str()) == 0) {
+        if (read && wrote && closed && std::rename(partPath.c_str(), entry.localPath.c_str()) == 0) {
             entry.made = true;
+            KeepMade(entry, written);
             return true;
         }
         std::remove(partPath.c_str());
-        m_problems.push_back(entry.url + ": " + (error.empty() ? "cannot write " + partPath : error));
-        return Fail(ERROR_FILE_CORRUPT);
+        if (!read)
+            return Fail(ERROR_FILE_CORRUPT, m_problems.size() > problems ? m_problems.back() : std::string());
+        return FailBody(entry, "cannot write " + partPath + ": " + std::strerror(errno));
     }
 
     UrlCacheKind Kind() const { return {BrowserCacheName(m_format), true, true}; }
@@ -181,8 +211,25 @@ public:
     EnumerationHandles<std::pair<std::size_t, std::string>> m_enumerations;
     std::vector<std::string> m_problems;
     DWORD m_lastError = ERROR_SUCCESS;
+    std::string m_lastErrorText; // said of the last failure, when more than its code says
+    std::uint64_t m_maxBodySize;
 
 private:
+    // Counts the new file in and removes the oldest others while together
+    // they hold more than the most one body may.
+    void KeepMade(Entry& entry, std::uint64_t size)
+    {
+        m_made.emplace_back(&entry, size);
+        m_madeBytes += size;
+        while (m_madeBytes > m_maxBodySize && m_made.size() > 1) {
+            auto [oldest, oldSize] = m_made.front();
+            m_made.pop_front();
+            m_madeBytes -= oldSize;
+            std::remove(oldest->localPath.c_str());
+            oldest->made = false;
+        }
+    }
+
     // Takes the record's strings; the scan is not used again.
     void Add(BrowserCacheRecord&& record, const std::string& redirectTarget)
     {
@@ -193,7 +240,10 @@ private:
         entry.body = std::move(record.body);
         entry.modified = ModifiedTime(entry.head, record.entryTime);
         entry.accessed = record.accessTime ? record.accessTime : record.entryTime;
-        entry.size = record.decodedSize;
+        if (record.decodedSize) {
+            entry.size = record.decodedSize->bytes;
+            entry.sizeAtLeast = record.decodedSize->atLeast;
+        }
         if (!redirectTarget.empty()) {
             entry.redirectPage =
                 RedirectPageText(ResolveExportLink(redirectTarget, PageFolder(entry.url), kRedirectDefaultFile));
@@ -224,9 +274,10 @@ private:
             entry.size = entry.body.length;
         } else {
             BodyDecoder decoder(entry.body, entry.encoding);
-            std::uint64_t counted = 0;
-            error = CountDecodedBytes(decoder, counted);
-            entry.size = counted;
+            DecodedSize counted;
+            error = CountDecodedBytes(decoder, kListedDecodeLimit, counted);
+            entry.size = counted.bytes;
+            entry.sizeAtLeast = counted.atLeast;
         }
         if (error.empty())
             return true;
@@ -239,10 +290,13 @@ private:
     BrowserCacheFormat m_format;
     std::filesystem::path m_folder;
     ScratchFolder m_scratch;
+    std::deque<std::pair<Entry*, std::uint64_t>> m_made; // the local files there, oldest first, and their sizes
+    std::uint64_t m_madeBytes = 0;
 };
 
-BrowserCache::BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent)
-    : m_impl(std::make_unique<Impl>(std::move(scan), scratchParent))
+BrowserCache::BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent,
+                           std::uint64_t maxBodySize)
+    : m_impl(std::make_unique<Impl>(std::move(scan), scratchParent, maxBodySize))
 {
 }
 
@@ -289,12 +343,17 @@ BOOL BrowserCache::RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_I
 
 std::FILE* BrowserCache::OpenUrlCacheEntryBody(LPCSTR url)
 {
+    return OpenUrlCacheEntryStart(url, m_impl->m_maxBodySize);
+}
+
+std::FILE* BrowserCache::OpenUrlCacheEntryStart(LPCSTR url, std::uint64_t maxBytes)
+{
     Entry* entry = m_impl->Find(url);
     if (!entry) {
         m_impl->Fail(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
-    return m_impl->Open(*entry);
+    return m_impl->Open(*entry, maxBytes);
 }
 
 BOOL BrowserCache::DeleteUrlCacheEntryA(LPCSTR) { return m_impl->Fail(ERROR_ACCESS_DENIED); }
@@ -316,6 +375,17 @@ BOOL BrowserCache::InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD le
 }
 
 DWORD BrowserCache::LastError() const { return m_impl->m_lastError; }
+
+std::string BrowserCache::LastErrorText() const
+{
+    return m_impl->m_lastErrorText.empty() ? CacheErrorText(m_impl->m_lastError) : m_impl->m_lastErrorText;
+}
+
+bool BrowserCache::SizeIsLowerBound(LPCSTR url)
+{
+    const Entry* entry = m_impl->Find(url);
+    return entry && entry->sizeAtLeast;
+}
 
 UrlCacheKind BrowserCache::Kind() const { return m_impl->Kind(); }
 

@@ -7,6 +7,7 @@
 #include "browsercache/browser_cache_record.h"
 #include "cache/url_cache.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -23,10 +24,13 @@ public:
     // and 301/302/307/308 answers as redirect pages; the newest record of a
     // URL wins. The size of an encoded body is counted by decoding it once
     // to nowhere (CPU only, no disk) when a lookup or an enumeration first
-    // reaches it; a body that does not decode is then left out and named in
-    // Problems(). scratchParent is the caller's folder for
-    // scratch data: a private folder is made in it and removed at the end.
-    BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent);
+    // reaches it, at most kListedDecodeLimit bytes of it (SizeIsLowerBound
+    // then says so); a body that does not decode so far is then left out and
+    // named in Problems(). scratchParent is the caller's folder for scratch
+    // data: a private folder is made in it and removed at the end. No body
+    // is given, as a stream or a file, past maxBodySize bytes.
+    BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent,
+                 std::uint64_t maxBodySize = kDefaultMaxBodySize);
     ~BrowserCache() override;
 
     BrowserCache(const BrowserCache&) = delete;
@@ -47,9 +51,13 @@ public:
                               LPCSTR originalUrl) override;
     BOOL InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags) override;
     DWORD LastError() const override;
+    // The body's fault ("URL: damaged gzip body") when that made the call fail.
+    std::string LastErrorText() const override;
+    bool SizeIsLowerBound(LPCSTR url) override;
     BOOL RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size,
                                     DWORD reserved) override;
     std::FILE* OpenUrlCacheEntryBody(LPCSTR url) override;
+    std::FILE* OpenUrlCacheEntryStart(LPCSTR url, std::uint64_t maxBytes) override;
     UrlCacheKind Kind() const override;
     std::filesystem::path FilesFolder() const override;
 

@@ -25,6 +25,20 @@ struct BodyLocation {
     std::filesystem::path cacheFolder{};
 };
 
+// How many bytes a body decodes to, as far as it was counted.
+struct DecodedSize {
+    std::uint64_t bytes = 0;
+    bool atLeast = false; // counting stopped at a limit: the body is larger
+};
+
+// A listing decodes at most this much of one body to learn its size: a few
+// hundred stored bytes may decode to gigabytes, and a page is far smaller.
+inline constexpr std::uint64_t kListedDecodeLimit = 8 * 1024 * 1024;
+
+// The most bytes one decoded body may have unless the user raises it: a
+// body made to blow up stops there rather than when the disk is full.
+inline constexpr std::uint64_t kDefaultMaxBodySize = std::uint64_t(4) << 30;
+
 struct BrowserCacheRecord {
     std::string key;          // the cache key, byte for byte as stored
     std::string url;          // the URL the key names, isolation prefixes removed; empty when the key names none
@@ -35,9 +49,10 @@ struct BrowserCacheRecord {
     std::uint64_t requestTime = 0;  // FILETIME ticks (UTC) the request was sent, as the browser kept it; 0 unknown
     std::uint64_t responseTime = 0; // FILETIME ticks (UTC) the response head arrived; 0 unknown
     std::string error;            // not empty: the entry cannot be read, and why in one line
-    // The decoded body's size, counted while the entry's bytes were read
-    // anyway; unset: counted when first needed (which then names a fault).
-    std::optional<std::uint64_t> decodedSize;
+    // The decoded body's size, counted (up to kListedDecodeLimit) while the
+    // entry's bytes were read anyway; unset: counted when first needed
+    // (which then names a fault).
+    std::optional<DecodedSize> decodedSize;
 };
 
 enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, FirefoxCache2 };

@@ -1,7 +1,12 @@
-// Cache detection by file names only: nothing is opened, so that looking
-// through a home directory stays cheap.
+// Cache detection by file names, and by the first bytes of a file named
+// "index" (the one name two formats share), so that looking through a home
+// directory stays cheap. A partly copied cache is told by any of its kinds
+// of files, so that it is read (or refused) as what it is rather than taken
+// for an empty folder.
 #include "browsercache/cache_folder.h"
 
+#include "browsercache/byte_reader.h"
+#include "browsercache/byte_source.h"
 #include "browsercache/chromium_blockfile_cache.h"
 #include "browsercache/chromium_simple_cache.h"
 #include "browsercache/firefox_cache2.h"
@@ -41,9 +46,32 @@ bool IsHexName(std::string_view name, std::size_t digits)
            });
 }
 
+// The first magic numbers of a blockfile index and of a simple cache's
+// "index" (the same as its entry files').
+constexpr std::uint32_t kBlockfileIndexMagic = 0xC103CAC3;
+constexpr std::uint64_t kSimpleIndexMagic = 0xfcfb6d1ba7725c30ULL;
+
+enum class IndexKind { None, Blockfile, Simple, Unknown };
+
+IndexKind IndexFileKind(const fs::path& folder)
+{
+    const FileBytes index(folder / "index");
+    if (!index.IsOpen())
+        return IndexKind::None;
+    std::string head;
+    std::uint32_t magic32 = 0;
+    std::uint64_t magic64 = 0;
+    if (!index.ReadAt(0, 8, head) || !ByteReader(head).Le32(magic32) || !ByteReader(head).Le64(magic64))
+        return IndexKind::Unknown;
+    return magic32 == kBlockfileIndexMagic ? IndexKind::Blockfile
+           : magic64 == kSimpleIndexMagic  ? IndexKind::Simple
+                                           : IndexKind::Unknown;
+}
+
 struct FolderNames {
     bool simpleEntry = false;  // <16 hex>_0
     bool firefoxEntry = false; // <40 hex>
+    bool blockFile = false;    // data_0 ... data_3
 };
 
 FolderNames LookAtNames(const fs::path& folder)
@@ -54,10 +82,36 @@ FolderNames LookAtNames(const fs::path& folder)
         const std::string name = it->path().filename().string();
         names.simpleEntry = names.simpleEntry || (name.size() == 18 && name.ends_with("_0") && IsHexName(name.substr(0, 16), 16));
         names.firefoxEntry = names.firefoxEntry || IsHexName(name, 40);
-        if (names.simpleEntry || names.firefoxEntry)
+        names.blockFile = names.blockFile || (name.size() == 6 && name.starts_with("data_") && name[5] >= '0' && name[5] <= '3');
+        if (names.simpleEntry || names.firefoxEntry || names.blockFile)
             break;
     }
     return names;
+}
+
+// The folders below folder that the search looks into, in name order:
+// links are not followed, and the kernel's trees and the caches without
+// pages are passed over.
+std::vector<fs::path> SearchedChildren(const fs::path& folder, std::vector<fs::path>* links = nullptr)
+{
+    std::vector<fs::path> children;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
+         !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError) || IsSystemFolder(it->path()) ||
+            std::find(std::begin(kCachesWithoutPages), std::end(kCachesWithoutPages),
+                      it->path().filename().string()) != std::end(kCachesWithoutPages))
+            continue;
+        if (!it->is_symlink(typeError))
+            children.push_back(it->path());
+        else if (links)
+            links->push_back(it->path());
+    }
+    std::sort(children.begin(), children.end());
+    if (links)
+        std::sort(links->begin(), links->end());
+    return children;
 }
 
 void Find(const fs::path& folder, int depthLeft, std::vector<CacheFolder>& found)
@@ -68,19 +122,33 @@ void Find(const fs::path& folder, int depthLeft, std::vector<CacheFolder>& found
     }
     if (depthLeft == 0)
         return;
-    std::vector<fs::path> children;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
-         !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        if (it->is_directory(typeError) && !it->is_symlink(typeError) && !IsSystemFolder(it->path()) &&
-            std::find(std::begin(kCachesWithoutPages), std::end(kCachesWithoutPages),
-                      it->path().filename().string()) == std::end(kCachesWithoutPages))
-            children.push_back(it->path());
-    }
-    std::sort(children.begin(), children.end());
-    for (const fs::path& child : children)
+    for (const fs::path& child : SearchedChildren(folder))
         Find(child, depthLeft - 1, found);
+}
+
+// How much further CacheOutOfReach looks than the search itself.
+constexpr int kDepthBeyond = 6;
+constexpr int kFoldersBeyond = 20000;
+
+// Folders up to maxDepth down are known to hold no cache: only the links
+// below them and the folders further down are looked at.
+std::string LookBeyond(const fs::path& folder, int depth, int maxDepth, int& foldersLeft)
+{
+    if (--foldersLeft < 0 || depth > maxDepth + kDepthBeyond)
+        return {};
+    if (depth > maxDepth && DetectCacheFormat(folder))
+        return "the cache in " + folder.string() + " lies " + std::to_string(depth) +
+               " folders down, deeper than the search goes (" + std::to_string(maxDepth) + "): name that folder";
+    std::vector<fs::path> links;
+    const std::vector<fs::path> children = SearchedChildren(folder, &links);
+    for (const fs::path& link : links)
+        if (DetectCacheFormat(link))
+            return "the cache in " + link.string() +
+                   " lies behind a linked folder, which the search does not follow: name that folder";
+    for (const fs::path& child : children)
+        if (std::string found = LookBeyond(child, depth + 1, maxDepth, foldersLeft); !found.empty())
+            return found;
+    return {};
 }
 
 } // namespace
@@ -92,18 +160,36 @@ std::optional<CacheFolderFormat> DetectCacheFormat(const fs::path& folder)
     std::error_code error;
     if (fs::is_directory(folder / "entries", error) && (IsFile(folder / "index") || folder.filename() == "cache2"))
         return CacheFolderFormat::FirefoxCache2;
-    if (IsFile(folder / "index")) {
-        if (IsFile(folder / "data_0") && IsFile(folder / "data_1"))
-            return CacheFolderFormat::ChromiumBlockfile;
-        if (IsFile(folder / "index-dir" / "the-real-index"))
-            return CacheFolderFormat::ChromiumSimple;
-    }
-    const FolderNames names = LookAtNames(folder);
-    if (names.simpleEntry && IsFile(folder / "index"))
+    const IndexKind index = IndexFileKind(folder);
+    if (index == IndexKind::Blockfile)
+        return CacheFolderFormat::ChromiumBlockfile;
+    if (index == IndexKind::Simple || IsFile(folder / "index-dir" / "the-real-index"))
         return CacheFolderFormat::ChromiumSimple;
+    const FolderNames names = LookAtNames(folder);
+    if (names.simpleEntry)
+        return CacheFolderFormat::ChromiumSimple;
+    if (names.blockFile)
+        return CacheFolderFormat::ChromiumBlockfile;
     if (names.firefoxEntry)
         return CacheFolderFormat::FirefoxCache2;
     return std::nullopt;
+}
+
+std::string BrowserCacheFileIn(const fs::path& folder)
+{
+    for (const char* name : {"index", "index-dir", "entries", "data_0", "data_1", "data_2", "data_3"}) {
+        std::error_code error;
+        const fs::file_type type = fs::symlink_status(folder / name, error).type();
+        if (type != fs::file_type::not_found && type != fs::file_type::none) // none: cannot be told
+            return name;
+    }
+    return {};
+}
+
+std::string CacheOutOfReach(const fs::path& folder, int maxDepth)
+{
+    int foldersLeft = kFoldersBeyond;
+    return LookBeyond(folder, 0, maxDepth, foldersLeft);
 }
 
 std::vector<CacheFolder> FindCacheFolders(const fs::path& folder, int maxDepth)

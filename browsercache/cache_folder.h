@@ -7,11 +7,15 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace larkspool::browsercache {
 
 enum class CacheFolderFormat { IndexDat, ChromiumSimple, ChromiumBlockfile, FirefoxCache2 };
+
+// How many levels below the folder given a cache is looked for.
+inline constexpr int kCacheSearchDepth = 6;
 
 struct CacheFolder {
     std::filesystem::path folder;
@@ -19,17 +23,31 @@ struct CacheFolder {
 };
 
 // The format of the cache kept in folder itself; nullopt when it holds none.
-//   index.dat                                  index.dat
-//   index, index-dir/the-real-index or *_0     Chromium simple
-//   index, data_0, data_1                      Chromium blockfile
-//   entries/ or files named by 40 hex digits   Firefox cache2
+// Any one kind of a format's files will do, so that a partly copied cache
+// is read as far as it can be:
+//   index.dat                                       index.dat
+//   index of its magic number, index-dir/the-real-
+//   index or a <16 hex digits>_0 entry file          Chromium simple
+//   index of its magic number, or data_0 ... data_3  Chromium blockfile
+//   entries/ or files named by 40 hex digits        Firefox cache2
 std::optional<CacheFolderFormat> DetectCacheFormat(const std::filesystem::path& folder);
+
+// The name of a file or folder in folder that a browser's cache keeps
+// ("index", "data_1", "entries"), whether or not the cache is readable; empty
+// when there is none. No index.dat is ever made beside one.
+std::string BrowserCacheFileIn(const std::filesystem::path& folder);
+
+// Why FindCacheFolders(folder, maxDepth) found nothing though a cache lies
+// below: one deeper down, or one behind a linked folder, named with what to
+// do; empty when there is none (looking a few levels further, at most some
+// thousands of folders).
+std::string CacheOutOfReach(const std::filesystem::path& folder, int maxDepth = kCacheSearchDepth);
 
 // folder itself when it is a cache, else every cache below it, depth first
 // in name order, at most maxDepth levels down. Symbolic links are not
 // followed, and the caches that hold no pages (compiled code, shaders, GPU
 // programs) are passed over.
-std::vector<CacheFolder> FindCacheFolders(const std::filesystem::path& folder, int maxDepth = 6);
+std::vector<CacheFolder> FindCacheFolders(const std::filesystem::path& folder, int maxDepth = kCacheSearchDepth);
 
 // "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache2".
 const char* CacheFormatName(CacheFolderFormat format);

@@ -10,9 +10,12 @@
 #include "browsercache/http_response_info.h"
 #include "browsercache/inside_cache.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <map>
 #include <new>
 #include <unordered_set>
+#include <vector>
 
 namespace larkspool::browsercache {
 
@@ -23,6 +26,12 @@ namespace {
 constexpr std::uint64_t kMaxStream0Size = 4 * 1024 * 1024;
 constexpr std::uint32_t kMaxKeyLength = 64 * 1024;
 constexpr std::uint32_t kEntryInUse = 0;
+
+// Names an entry whose key cannot be read by where it lies.
+std::string EntryName(CacheAddress address)
+{
+    return "entry at " + address.FileName() + " block " + std::to_string(address.FirstBlock());
+}
 
 struct EntryStore {
     CacheAddress next;
@@ -61,6 +70,11 @@ private:
     std::string ReadRecord(const EntryStore& entry, BrowserCacheRecord& record);
     std::string LocateBody(const EntryStore& entry, BodyLocation& body);
     void ReadRankings(CacheAddress address, BrowserCacheRecord& record);
+    // Reads the entries of a chain from address on, each once.
+    void ReadChain(CacheAddress address, std::unordered_set<std::uint32_t>& seen, BrowserCacheScan& scan);
+    // The entry addresses of the rankings in use in data_0, in block order:
+    // the entries as they are found without the index.
+    std::vector<CacheAddress> RankedEntries();
 
     std::filesystem::path m_dir;
     const OpenCacheFile& m_open;
@@ -210,6 +224,15 @@ BrowserCacheScan BlockfileReader::Scan()
     const OpenedFile& indexFile = File("index");
     const ByteSource* index = indexFile.bytes.get();
     std::string header;
+    std::unordered_set<std::uint32_t> seen;
+    if (!index && indexFile.error.empty()) {
+        const std::vector<CacheAddress> ranked = RankedEntries();
+        for (const CacheAddress address : ranked)
+            ReadChain(address, seen, scan);
+        if (ranked.empty())
+            scan.error = "no index in " + m_dir.string() + ", and no entry ranked in data_0 to find the entries by";
+        return scan;
+    }
     if (!index || !index->ReadAt(0, blockfile::kIndexTableOffset, header)) {
         scan.error = index                     ? "the index is too short"
                      : indexFile.error.empty() ? "no index in " + m_dir.string()
@@ -226,50 +249,84 @@ BrowserCacheScan BlockfileReader::Scan()
         scan.error = "the index is not a Chromium cache index (wrong magic number)";
         return scan;
     }
-    if (version >> 16 != 2) {
+    if (std::find(std::begin(blockfile::kKnownVersions), std::end(blockfile::kKnownVersions), version) ==
+        std::end(blockfile::kKnownVersions)) {
         scan.error = "unknown index version " + std::to_string(version >> 16) + "." + std::to_string(version & 0xFFFF);
         return scan;
     }
     if (tableLength == 0)
         tableLength = blockfile::kDefaultTableLength;
+    // Checked before anything is read: a sparse index may claim a table of
+    // gigabytes that costs no disk.
+    if (tableLength > blockfile::kMaxTableLength) {
+        scan.error = "the index claims a hash table of " + std::to_string(tableLength) +
+                     " buckets, more than Chromium makes (" + std::to_string(blockfile::kMaxTableLength) + ")";
+        return scan;
+    }
     std::string table;
     if (!index->ReadAt(blockfile::kIndexTableOffset, std::uint64_t(tableLength) * 4, table)) {
         scan.error = "the index is too short for its hash table of " + std::to_string(tableLength) + " buckets";
         return scan;
     }
 
-    std::unordered_set<std::uint32_t> seen;
     ByteReader buckets(table);
     for (std::uint32_t bucket = 0; bucket < tableLength; ++bucket) {
         CacheAddress address;
         buckets.Le32(address.value);
-        // A chain that loops or revisits an entry is damage; each entry is
-        // read once.
-        while (address.IsInitialized() && seen.insert(address.value).second) {
-            BrowserCacheRecord record;
-            EntryStore entry;
-            if (std::string error = ReadEntryStore(address, entry); !error.empty()) {
-                record.error = "entry at " + address.FileName() + " block " + std::to_string(address.FirstBlock()) + ": " + error;
-                scan.records.push_back(std::move(record));
-                break;
-            }
-            if (entry.state == kEntryInUse) {
-                try {
-                    record.error = ReadRecord(entry, record);
-                } catch (const std::bad_alloc&) {
-                    record.error = "too large to read (out of memory)"; // this entry's damage only
-                }
-                if (!record.error.empty()) {
-                    record.error = (record.key.empty() ? "entry" : record.key) + ": " + record.error;
-                    record.body = BodyLocation{};
-                }
-                ReadRankings(entry.rankings, record);
-                scan.records.push_back(std::move(record));
-            }
-            address = entry.next;
-        }
+        ReadChain(address, seen, scan);
     }
     return scan;
+}
+
+void BlockfileReader::ReadChain(CacheAddress address, std::unordered_set<std::uint32_t>& seen, BrowserCacheScan& scan)
+{
+    // A chain that loops or revisits an entry is damage; each entry is read once.
+    while (address.IsInitialized() && seen.insert(address.value).second) {
+        BrowserCacheRecord record;
+        EntryStore entry;
+        if (std::string error = ReadEntryStore(address, entry); !error.empty()) {
+            record.error = EntryName(address) + ": " + error;
+            scan.records.push_back(std::move(record));
+            return;
+        }
+        if (entry.state == kEntryInUse) {
+            try {
+                record.error = ReadRecord(entry, record);
+            } catch (const std::bad_alloc&) {
+                record.error = "too large to read (out of memory)"; // this entry's damage only
+            }
+            if (!record.error.empty()) {
+                record.error = (record.key.empty() ? EntryName(address) : record.key) + ": " + record.error;
+                record.body = BodyLocation{};
+            }
+            ReadRankings(entry.rankings, record);
+            scan.records.push_back(std::move(record));
+        }
+        address = entry.next;
+    }
+}
+
+std::vector<CacheAddress> BlockfileReader::RankedEntries()
+{
+    std::vector<CacheAddress> entries;
+    const OpenedFile& rankings = File("data_0");
+    std::string header, nodes;
+    if (!rankings.bytes || rankings.blockSize != blockfile::kRankingsSize ||
+        !rankings.bytes->ReadAt(0, blockfile::kBlockFileHeaderSize, header))
+        return entries;
+    const std::uint64_t blocks = std::min<std::uint64_t>(
+        (rankings.bytes->Size() - blockfile::kBlockFileHeaderSize) / blockfile::kRankingsSize, blockfile::kMaxBlocks);
+    if (!rankings.bytes->ReadAt(blockfile::kBlockFileHeaderSize, blocks * blockfile::kRankingsSize, nodes))
+        return entries;
+    for (std::uint64_t n = 0; n < blocks; ++n) {
+        const auto map = static_cast<unsigned char>(header[blockfile::kAllocationMapOffset + n / 8]);
+        CacheAddress contents;
+        ByteReader node(std::string_view(nodes).substr(n * blockfile::kRankingsSize, blockfile::kRankingsSize));
+        if ((map >> (n % 8) & 1) && node.Skip(blockfile::kRankingsContentsOffset) && node.Le32(contents.value) &&
+            contents.IsInitialized())
+            entries.push_back(contents);
+    }
+    return entries;
 }
 
 } // namespace

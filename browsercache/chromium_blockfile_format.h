@@ -1,16 +1,19 @@
 // The layout of Chromium's "blockfile" disk cache (the format Chromium uses
-// on Windows), version 2. All numbers are little-endian.
+// on Windows), versions 2.0, 2.1 and 3.0. All numbers are little-endian.
 //
 // index                                      offset  size
 //   magic 0xC103CAC3                            0x00    4
-//   version (0x20000, 0x20001)                  0x04    4
+//   version (0x20000, 0x20001, 0x30000)         0x04    4
 //   entry count                                 0x08    4
+//   total size (2.x)                            0x0C    4
 //   table length (0: 0x10000)                   0x1C    4
+//   total size (3.0)                            0x30    8
 //   LRU data and padding                               to 0x170
 //   hash table of cache addresses               0x170   4 x table length
 //
 // data_N (block files)                       offset  size
 //   magic 0xC104CAC3, version, file number...   0x00    header of 8192
+//   allocation bitmap                           0x50    to the header's end
 //   block n                                     8192 + n x block size
 //
 // Cache address (32 bits): bit 31 set when in use; bits 28-30 file type:
@@ -43,7 +46,18 @@ inline constexpr std::uint32_t kIndexMagic = 0xC103CAC3;
 inline constexpr std::uint32_t kBlockFileMagic = 0xC104CAC3;
 inline constexpr std::uint32_t kIndexTableOffset = 0x170;
 inline constexpr std::uint32_t kDefaultTableLength = 0x10000;
+// Chromium sizes the table by the cache's size limit, up to 16 times the
+// default (4 MiB of addresses); a longer one is damage.
+inline constexpr std::uint32_t kMaxTableLength = 16 * kDefaultTableLength;
+// 2.1 only counts entries for another eviction scheme and 3.0 only widens the
+// total size: the hash table, entries and blocks are the same in all three.
+inline constexpr std::uint32_t kKnownVersions[] = {0x20000, 0x20001, 0x30000};
 inline constexpr std::uint64_t kBlockFileHeaderSize = 8192;
+// The block file header's allocation bitmap: bit n (of 32-bit little-endian
+// words) set while block n is in use.
+inline constexpr std::uint32_t kAllocationMapOffset = 80;
+inline constexpr std::uint32_t kMaxBlocks = (kBlockFileHeaderSize - kAllocationMapOffset) * 8;
+inline constexpr std::uint32_t kRankingsContentsOffset = 24;
 inline constexpr std::uint32_t kEntryBlockSize = 256;
 inline constexpr std::uint32_t kEntryKeyOffset = 0x60;
 inline constexpr std::uint32_t kRankingsSize = 36;

@@ -19,11 +19,27 @@ namespace {
 constexpr std::size_t kMaxPending = 256 * 1024 * 1024;
 
 struct Cookie {
-    Cookie(const BodyLocation& body, std::string_view contentEncoding) : decoder(body, contentEncoding) {}
+    Cookie(const BodyLocation& body, std::string_view contentEncoding, std::uint64_t maxBytes, StreamFailure onFailure)
+        : decoder(body, contentEncoding), left(maxBytes), limit(maxBytes), onFailure(std::move(onFailure))
+    {
+    }
     BodyDecoder decoder;
     std::string pending;
     std::size_t taken = 0;
+    std::uint64_t left; // of the bytes the stream may give
+    std::uint64_t limit;
+    StreamFailure onFailure;
+    bool failed = false;
 };
+
+ssize_t Fail(Cookie& state, int error, const std::string& why)
+{
+    if (!state.failed && state.onFailure)
+        state.onFailure(error, why);
+    state.failed = true;
+    errno = error;
+    return -1;
+}
 
 ssize_t ReadDecoded(void* cookie, char* buffer, std::size_t size)
 {
@@ -31,17 +47,22 @@ ssize_t ReadDecoded(void* cookie, char* buffer, std::size_t size)
     while (state.taken == state.pending.size()) {
         state.pending.clear();
         state.taken = 0;
-        const bool more = state.decoder.Next([&state](const char* bytes, std::size_t count) {
-            if (count > kMaxPending - state.pending.size())
+        bool tooLarge = false;
+        const bool more = state.decoder.Next([&state, &tooLarge](const char* bytes, std::size_t count) {
+            tooLarge = count > state.left;
+            if (tooLarge || count > kMaxPending - state.pending.size())
                 return false;
+            state.left -= count;
             state.pending.append(bytes, count);
             return true;
         });
+        if (tooLarge)
+            return Fail(state, EFBIG, "the body decodes to more than " + std::to_string(state.limit) +
+                                          " bytes, the most one body may have");
         if (!more && state.pending.empty()) {
             if (state.decoder.Error().empty())
                 return 0;
-            errno = EIO;
-            return -1;
+            return Fail(state, EIO, state.decoder.Error());
         }
     }
     const std::size_t count = std::min(size, state.pending.size() - state.taken);
@@ -58,11 +79,12 @@ int CloseDecoded(void* cookie)
 
 } // namespace
 
-std::FILE* OpenDecodedBody(const BodyLocation& body, std::string_view contentEncoding)
+std::FILE* OpenDecodedBody(const BodyLocation& body, std::string_view contentEncoding, std::uint64_t maxBytes,
+                           StreamFailure onFailure)
 {
-    auto cookie = std::make_unique<Cookie>(body, contentEncoding);
+    auto cookie = std::make_unique<Cookie>(body, contentEncoding, maxBytes, std::move(onFailure));
     if (!cookie->decoder.Error().empty()) {
-        errno = EIO;
+        Fail(*cookie, EIO, cookie->decoder.Error());
         return nullptr;
     }
     std::FILE* stream = fopencookie(cookie.get(), "rb", {ReadDecoded, nullptr, nullptr, CloseDecoded});

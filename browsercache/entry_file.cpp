@@ -60,13 +60,13 @@ void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record)
         return;
     const std::string encoding = HeaderValue(record.responseHead, "Content-Encoding").value_or("");
     if (!NeedsDecoding(encoding)) {
-        record.decodedSize = body.length;
+        record.decodedSize = DecodedSize{body.length};
         return;
     }
     BodyDecoder decoder(whole->substr(std::size_t(body.offset), std::size_t(body.length)),
                         body.hasCrc32 ? std::optional(body.crc32) : std::nullopt, encoding);
-    std::uint64_t counted = 0;
-    if (CountDecodedBytes(decoder, counted).empty())
+    DecodedSize counted;
+    if (CountDecodedBytes(decoder, kListedDecodeLimit, counted).empty())
         record.decodedSize = counted;
 }
 

@@ -48,7 +48,8 @@ std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& c
                                                   const std::filesystem::path& folder, std::string& error);
 
 // Sets the record's decoded size when its stored body is among bytes held
-// in memory, so that the body need not be read again to be measured.
+// in memory, so that the body need not be read again to be measured; the
+// count stops at kListedDecodeLimit.
 void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record);
 
 // As ReadEntryFile on the file below cacheFolder; fileTicks, when given,

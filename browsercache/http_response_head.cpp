@@ -72,6 +72,12 @@ int ResponseStatus(std::string_view head)
     return IsDigits(code) ? Number(code) : 0;
 }
 
+std::string QuotedHeaderValue(std::string_view value)
+{
+    return value.size() <= kQuotedValueBytes ? std::string(value)
+                                             : std::string(value.substr(0, kQuotedValueBytes)) + "...";
+}
+
 std::optional<std::string> HeaderValue(std::string_view head, std::string_view name)
 {
     std::size_t at = head.find('\n'); // past the status line

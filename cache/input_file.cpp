@@ -82,7 +82,7 @@ void InputFile::Check()
 {
     if (m_fd < 0) {
         m_missing = errno == ENOENT;
-        m_error = std::strerror(errno);
+        m_error = std::string("cannot be opened: ") + std::strerror(errno);
         return;
     }
     struct stat status{};

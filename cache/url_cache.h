@@ -7,6 +7,7 @@
 #include "cache/wininet_types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -88,6 +89,18 @@ public:
     // Kind() says filesOnDemand give one (nullptr and LastError() when the
     // entry has none); the others nullptr: their local file is the body.
     virtual std::FILE* OpenUrlCacheEntryBody(LPCSTR /*url*/) { return nullptr; }
+    // The same for a reader that wants only the start (a page's title): a
+    // read past the first maxBytes fails (EFBIG) and is no fault of the entry.
+    virtual std::FILE* OpenUrlCacheEntryStart(LPCSTR url, std::uint64_t /*maxBytes*/)
+    {
+        return OpenUrlCacheEntryBody(url);
+    }
+
+    // True when the size the lookup and the enumeration give for the URL's
+    // entry is only a lower bound: its body was decoded only so far to be
+    // measured. The window shows it as "at least" (FormatSizeText), the
+    // command line with a "+" (SizeField).
+    virtual bool SizeIsLowerBound(LPCSTR /*url*/) { return false; }
 
     virtual UrlCacheKind Kind() const { return {}; }
     // Empty when the cache can be read now; else why not, in one line (its

@@ -29,6 +29,7 @@ struct TCacheEntry : TListItem {
     std::string LocalFile;   // the cached copy on disk
     DWORD SizeLow = 0;
     DWORD SizeHigh = 0;
+    bool SizeAtLeast = false; // the size is a lower bound: the body was measured only so far
     FileTicks Modified = 0;  // local time: shown, ordered, asked about
     FileTicks ModifiedUtc = 0; // the same instant, exact also in the hour that occurs twice
     std::string Title;       // of .html and .htm entries

@@ -11,6 +11,7 @@
 
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -65,7 +66,7 @@ std::string DefaultCacheFolder()
     return (base + QStringLiteral("/Content.IE5")).toStdString();
 }
 
-OpenedCache OpenUrlCache(const std::string& folder)
+OpenedCache OpenUrlCache(const std::string& folder, std::uint64_t maxBodySize)
 {
 #ifdef _WIN32
     const char* fromEnvironment = std::getenv("LARKSPOOL_CACHE");
@@ -80,8 +81,16 @@ OpenedCache OpenUrlCache(const std::string& folder)
     if (!std::filesystem::is_directory(path, error))
         return OpenIndexDat(path); // a folder still to be made
     const std::vector<browsercache::CacheFolder> found = browsercache::FindCacheFolders(path);
-    if (found.empty())
+    if (found.empty()) {
+        // An index.dat made beside another cache's files would be taken for
+        // that cache's, and the cache for an empty one.
+        if (const std::string file = browsercache::BrowserCacheFileIn(path); !file.empty())
+            return {nullptr, path.string() + " holds " + file + " of a browser's cache in no format that can be read; " +
+                             "no index.dat is made beside it", {}};
+        if (std::string beyond = browsercache::CacheOutOfReach(path); !beyond.empty())
+            return {nullptr, std::move(beyond), {}};
         return OpenIndexDat(path);
+    }
     if (found.size() > 1)
         return {nullptr, "several caches below " + path.string() + ": " + FolderList(found) + "; name one", {}};
     if (found.front().format == browsercache::CacheFolderFormat::IndexDat)
@@ -91,8 +100,14 @@ OpenedCache OpenUrlCache(const std::string& folder)
     if (!scan.error.empty())
         return {nullptr, scan.error + ": " + found.front().folder.string(), {}};
     scan.folder = found.front().folder;
+    // Not one entry read is not an empty cache (an unreadable or missing
+    // data_1 fails them all): the first reason stands for the rest.
+    if (!scan.records.empty() &&
+        std::all_of(scan.records.begin(), scan.records.end(), [](const auto& record) { return !record.error.empty(); }))
+        return {nullptr, "not one of the " + std::to_string(scan.records.size()) + " entries of " +
+                             found.front().folder.string() + " can be read: " + scan.records.front().error, {}};
     const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString());
+    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), maxBodySize);
     const browsercache::BrowserCache* browser = cache.get();
     return {std::move(cache), {}, [browser] { return browser->Problems(); }};
 }

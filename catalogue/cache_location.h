@@ -1,6 +1,9 @@
 // Where the URL cache of this user lives, and opening it.
 #pragma once
 
+#include "browsercache/browser_cache_record.h"
+
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,7 +30,9 @@ struct OpenedCache {
 // A folder holding index.dat, or none that exists, is an index.dat cache; a
 // browser's cache in it or in a folder below it (a profile, a home
 // directory) opens read-only, its decoded bodies kept in a private folder
-// under the user's cache location.
-OpenedCache OpenUrlCache(const std::string& folder);
+// under the user's cache location; no decoded body of it is given past
+// maxBodySize bytes.
+OpenedCache OpenUrlCache(const std::string& folder,
+                         std::uint64_t maxBodySize = browsercache::kDefaultMaxBodySize);
 
 } // namespace larkspool

@@ -107,6 +107,9 @@ bool IsExistingFile(const char* path)
     return path && std::filesystem::is_regular_file(path, error);
 }
 
+// Where a page's title can be, for a page read from a stream.
+constexpr std::uint64_t kTitleReadLimit = 8 * 1024 * 1024;
+
 } // namespace
 
 int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFile1,
@@ -170,7 +173,8 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.LocalFile = localFile;
     record.SizeLow = info.dwSizeLow;
     record.SizeHigh = info.dwSizeHigh;
-    record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh);
+    record.SizeAtLeast = filesOnDemand && cache.SizeIsLowerBound(url.c_str());
+    record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh, record.SizeAtLeast);
     record.ModifiedUtc = FileSystemTicks(FileTimeTicks(modified));
     record.Modified = FileTimeToLocalFileTime(record.ModifiedUtc);
     record.DateText =
@@ -179,9 +183,10 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.Title.clear();
     if (titles && IsHtmlPageName(extension)) {
         // A cache that makes files on demand gives the page as a stream,
-        // so that listing makes no file.
+        // so that listing makes no file, and no more of it than a title
+        // could be in: a body may decode to gigabytes.
         if (filesOnDemand) {
-            std::FILE* page = cache.OpenUrlCacheEntryBody(url.c_str());
+            std::FILE* page = cache.OpenUrlCacheEntryStart(url.c_str(), kTitleReadLimit);
             if (!page)
                 return -1;
             ExtractHtmlTitle(*titles, page, record.Title);

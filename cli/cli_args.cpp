@@ -3,6 +3,7 @@
 #include "cli/cli_args.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace larkspool::cli {
 
@@ -48,6 +49,20 @@ std::vector<std::string> CliArgs::Values(const std::string& option) const
     for (auto it = first; it != last; ++it)
         values.push_back(it->second);
     return values;
+}
+
+std::uint64_t CliArgs::ByteCount(const std::string& option, std::uint64_t fallback) const
+{
+    const std::optional<std::string> text = Value(option);
+    if (!text)
+        return fallback;
+    std::uint64_t count = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), count);
+    const std::string suffix(end, text->data() + text->size());
+    const std::size_t shift = suffix == "" ? 0 : suffix == "K" ? 10 : suffix == "M" ? 20 : suffix == "G" ? 30 : suffix == "T" ? 40 : 64;
+    if (error != std::errc() || end == text->data() || count == 0 || shift == 64 || count > (UINT64_MAX >> shift))
+        throw UsageError(option + " takes a byte count above 0 such as 4294967296 or 4G, not " + *text);
+    return count << shift;
 }
 
 void CliArgs::RequirePositional(std::size_t min, std::size_t max) const

@@ -2,6 +2,7 @@
 // then the positional arguments in order.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -28,6 +29,11 @@ public:
     // Every value of an option given more than once, in order.
     std::vector<std::string> Values(const std::string& option) const;
     const std::vector<std::string>& Positional() const { return m_positional; }
+
+    // The option's value as a byte count: decimal digits, optionally followed
+    // by K, M, G or T (powers of 1024); fallback when the option is absent.
+    // Throws UsageError for anything else, 0 included.
+    std::uint64_t ByteCount(const std::string& option, std::uint64_t fallback) const;
 
     // Throws UsageError unless there are between min and max positional arguments.
     void RequirePositional(std::size_t min, std::size_t max) const;

@@ -24,7 +24,7 @@ void CliContext::ReportProblems()
 UrlCache& CliContext::Cache()
 {
     if (!m_cache) {
-        OpenedCache opened = OpenUrlCache(m_cacheFolder);
+        OpenedCache opened = OpenUrlCache(m_cacheFolder, m_maxBodySize);
         if (!opened.cache)
             throw CacheUnreadable(opened.error);
         m_cache = std::move(opened.cache);
@@ -51,6 +51,8 @@ std::string Printable(std::string_view text)
     }
     return out;
 }
+
+std::string SizeField(std::uint64_t size, bool atLeast) { return std::to_string(size) + (atLeast ? "+" : ""); }
 
 int Stop(const std::string& text)
 {

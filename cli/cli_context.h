@@ -3,8 +3,10 @@
 #pragma once
 
 #include "cache/url_cache.h"
+#include "catalogue/cache_location.h"
 #include "cli/cli_args.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,6 +38,9 @@ public:
     UrlCache& Cache();
     // The same for a command that writes; throws CacheReadOnly as well.
     UrlCache& WritableCache();
+    // The most bytes one decoded body of a browser cache may have; to be set
+    // before the cache is first used.
+    void SetMaxBodySize(std::uint64_t bytes) { m_maxBodySize = bytes; }
 
     // A message box of the windows, as one line "CAPTION: TEXT" on standard error.
     static void Message(const std::string& caption, const std::string& text);
@@ -49,11 +54,16 @@ private:
     std::unique_ptr<UrlCache> m_cache;
     std::function<std::vector<std::string>()> m_problems;
     std::size_t m_reportedProblems = 0;
+    std::uint64_t m_maxBodySize = browsercache::kDefaultMaxBodySize;
 };
 
 // One field of a table line, control bytes written as %XX so that no field
 // can move the terminal's cursor or fake a column or a line.
 std::string Printable(std::string_view text);
+
+// A size field: the decimal bytes, and "+" after them when they are only a
+// lower bound (the body was measured only so far).
+std::string SizeField(std::uint64_t size, bool atLeast);
 
 // "larkspool-cli: TEXT" on standard error; returns 1, the status of stopped work.
 int Stop(const std::string& text);

@@ -5,7 +5,6 @@
 #include "cli/cli_time.h"
 #include "cli/terminal_host.h"
 
-#include <cinttypes>
 #include <cstdio>
 
 namespace larkspool::cli {
@@ -27,8 +26,9 @@ int RunList(CliContext& context, const std::vector<std::string>& args)
 
     for (const TCacheEntry* entry : catalogue.CacheList()) {
         const std::uint64_t size = (std::uint64_t(entry->SizeHigh) << 32) | entry->SizeLow;
-        std::printf("%s\t%s\t%s\t%" PRIu64 "\t%s\t%s\n", Printable(entry->SitePath).c_str(),
-                    Printable(entry->Name).c_str(), Printable(entry->SourceUrl).c_str(), size,
+        std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", Printable(entry->SitePath).c_str(),
+                    Printable(entry->Name).c_str(), Printable(entry->SourceUrl).c_str(),
+                    SizeField(size, entry->SizeAtLeast).c_str(),
                     FormatLocalTicks(entry->Modified).c_str(), Printable(entry->Title).c_str());
     }
     return 0;

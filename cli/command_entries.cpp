@@ -9,13 +9,14 @@
 namespace larkspool::cli {
 namespace {
 
-void PrintEntry(const INTERNET_CACHE_ENTRY_INFOA& info)
+void PrintEntry(UrlCache& cache, const INTERNET_CACHE_ENTRY_INFOA& info)
 {
     const std::uint64_t size = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
-    std::printf("%s\t%s\t%08" PRIx32 "\t%" PRIu64 "\t%s\t%s\n",
-                Printable(info.lpszSourceUrlName ? info.lpszSourceUrlName : "").c_str(),
-                Printable(info.lpszLocalFileName ? info.lpszLocalFileName : "").c_str(), std::uint32_t(info.CacheEntryType), size,
-                FormatUtcTime(info.LastModifiedTime).c_str(), FormatUtcTime(info.LastAccessTime).c_str());
+    const std::string url = info.lpszSourceUrlName ? info.lpszSourceUrlName : "";
+    std::printf("%s\t%s\t%08" PRIx32 "\t%s\t%s\t%s\n", Printable(url).c_str(),
+                Printable(info.lpszLocalFileName ? info.lpszLocalFileName : "").c_str(), std::uint32_t(info.CacheEntryType),
+                SizeField(size, cache.SizeIsLowerBound(url.c_str())).c_str(), FormatUtcTime(info.LastModifiedTime).c_str(),
+                FormatUtcTime(info.LastAccessTime).c_str());
 }
 
 } // namespace
@@ -23,7 +24,10 @@ void PrintEntry(const INTERNET_CACHE_ENTRY_INFOA& info)
 int RunEntries(CliContext& context, const std::vector<std::string>& args)
 {
     CliArgs(args, {}, {}).RequirePositional(0, 0);
-    if (const DWORD error = ForEachCacheEntry(context.Cache(), "", PrintEntry); error != ERROR_SUCCESS)
+    UrlCache& cache = context.Cache();
+    if (const DWORD error =
+            ForEachCacheEntry(cache, "", [&cache](const INTERNET_CACHE_ENTRY_INFOA& info) { PrintEntry(cache, info); });
+        error != ERROR_SUCCESS)
         return Stop("the cache could not be read to its end: " + context.Cache().LastErrorText());
     return 0;
 }

@@ -1,5 +1,6 @@
 // larkspool-cli export and import: the jobs of the window's copy, move and
 // delete commands and of its import dialog, run on the terminal.
+#include "catalogue/cache_location.h"
 #include "catalogue/catalogue.h"
 #include "cli/cli_context.h"
 #include "cli/terminal_host.h"
@@ -81,8 +82,9 @@ DefaultFiles DefaultFilesOption(const CliArgs& args)
 
 int RunExport(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--to", "--overwrite", "--default-file", "--redirect"},
+    const CliArgs parsed(args, {"--to", "--overwrite", "--default-file", "--redirect", "--max-body-size"},
                          {"--copy", "--move", "--delete", "--yes"});
+    context.SetMaxBodySize(parsed.ByteCount("--max-body-size", browsercache::kDefaultMaxBodySize));
     const auto copyDir = parsed.Value("--to");
     if (!copyDir)
         throw UsageError("export needs --to DIR");

@@ -27,8 +27,10 @@ constexpr Command kCommands[] = {
     {"tree", "tree [--default-file NAME]   the folder tree with each folder's entry count", RunTree},
     {"export",
      "export --to DIR [--copy | --move | --delete] [--overwrite ask|all|newer|none]\n"
-     "       [--default-file NAME] [--redirect NAME]... [--yes] [PATH ...]\n"
-     "                                copy, move or delete entries into DIR",
+     "       [--default-file NAME] [--redirect NAME]... [--max-body-size N] [--yes] [PATH ...]\n"
+     "                                copy, move or delete entries into DIR; a browser\n"
+     "                                cache's body that decodes to more than N bytes\n"
+     "                                (default 4G; K, M, G, T allowed) is not exported",
      RunExport},
     {"import",
      "import --from DIR [--base DIR] [--domain NAME ...] [--overwrite ask|all|newer|none]\n"

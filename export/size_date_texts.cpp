@@ -44,8 +44,10 @@ QString WithoutFields(const QString& format, const QString& letters)
 
 } // namespace
 
-std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh)
+std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh, bool atLeast)
 {
+    if (atLeast)
+        return FormatSizeText(sizeLow, sizeHigh) + " 以上";
     double value = double(sizeHigh) * 4294967296.0 + double(sizeLow);
     int unit = 0;
     while (value > 1000) {

@@ -12,8 +12,9 @@
 
 namespace larkspool {
 
-// "512 ﾊﾞｲﾄ", "0.98 KB", "10.0 MB", "100 GB" ... "範囲外" from 1000 × 1024^4 up.
-std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh);
+// "512 ﾊﾞｲﾄ", "0.98 KB", "10.0 MB", "100 GB" ... "範囲外" from 1000 × 1024^4 up;
+// a size that is only a lower bound is "8.00 MB 以上".
+std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh, bool atLeast = false);
 // "ｻｲｽﾞ : " and the size text.
 std::string FormatSizeLine(DWORD size);
 // "更新日時 : " long date "、" time, of a local time.

@@ -39,9 +39,9 @@ protected:
         record.body = {m_stored.Write(std::to_string(m_scan.records.size()), body), 0, body.size()};
         m_scan.records.push_back(record);
     }
-    TfrmMain& Open()
+    TfrmMain& Open(std::uint64_t maxBodySize = browsercache::kDefaultMaxBodySize)
     {
-        m_cache = std::make_unique<browsercache::BrowserCache>(std::move(m_scan), m_scratch.Path());
+        m_cache = std::make_unique<browsercache::BrowserCache>(std::move(m_scan), m_scratch.Path(), maxBodySize);
         m_forms = std::make_unique<FormSet>(*m_cache);
         return Main();
     }
@@ -149,6 +149,33 @@ TEST_F(BrowserCacheWindow, files_have_the_type_of_their_name_and_content_type_in
     QTest::keyClick(&Main(), Qt::Key_I, Qt::ControlModifier);
 
     EXPECT_EQ(extensions, (QStringList{".css", ".htm", ".js", ".png"}));
+}
+
+// Opening an entry makes its file in the scratch folder: never past the
+// most bytes of one body, and a refusal says why.
+TEST_F(BrowserCacheWindow, an_entry_past_the_most_bytes_is_not_opened_and_the_window_says_why)
+{
+    Open(8);
+    FitWindowToCache(Main(), *m_cache);
+    RecordingProgress progress;
+    Main().RefreshCache(progress);
+    Main().show();
+    Main().treeView()->setCurrentItem(Main().treeView()->topLevelItem(0)->child(0));
+    for (int i = 0; i < 200 && Main().timer1()->isActive(); ++i)
+        QTest::qWait(5); // the listing is armed on a timer
+    ASSERT_EQ(Main().folderItems().Items().size(), 1u);
+    QAbstractItemView* view = Main().listView()->CurrentView();
+    const QRect row = view->visualRect(Main().folderItems().index(0, 0));
+    ModalDriver driver;
+    driver.Answer();
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row.center());
+
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_NE(driver.messages[0].find("http://h/page.html: the body decodes to more than 8 bytes"), std::string::npos)
+        << driver.messages[0];
+    EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(m_scratch.Path()), {}), 2); // its folder and lock
 }
 
 TEST_F(MainWindowFixture, index_dat_cache_keeps_its_writing_commands_and_its_root_name)

@@ -68,6 +68,7 @@ public:
             entry += key + '\0';
         const std::uint32_t address = Blocks(1, entry);
         index.replace(slot, 4, Le32(address));
+        m_files["data_0"].replace(8192 + (rankings & 0xFFFF) * 36 + 24, 4, Le32(address)); // the node's entry
         return address;
     }
 
@@ -90,6 +91,8 @@ private:
         const std::uint32_t first = std::uint32_t((data.size() - 8192) / size);
         bytes.resize(count * size, '\0');
         data += bytes;
+        for (std::uint32_t block = first; block < first + count; ++block)
+            data[80 + block / 8] = char(data[80 + block / 8] | 1 << (block % 8)); // the allocation bitmap
         const std::uint32_t type = file + 1;
         return 0x80000000u | (type << 28) | ((std::min<std::uint32_t>(count, 4) - 1) << 24) | (std::uint32_t(file) << 16) | first;
     }

@@ -254,6 +254,29 @@ TEST(BodyDecodingDamage, running_out_of_memory_damages_the_body_and_nothing_else
     EXPECT_NE(error.find("out of memory"), std::string::npos) << error;
 }
 
+// One crafted header must not make a message of megabytes.
+TEST(BodyDecodingDamage, messages_quote_at_most_two_hundred_bytes_of_the_content_encoding)
+{
+    TempFolder folder;
+    const std::string gzip = Encoded(SampleBody(), "gzip");
+    const std::string longName(1 << 20, 'x');
+    const struct {
+        BodyLocation location;
+        std::string encoding;
+        const char* start;
+    } cases[] = {
+        {Store(folder, "a", gzip), longName, "unknown content encoding xxx"},
+        {Store(folder, "b", gzip.substr(0, gzip.size() / 2)), std::string(1 << 20, ' ') + "gzip", "truncated "},
+        {Store(folder, "c", std::string(500, 'y')), "gzip" + std::string(1 << 20, ','), "damaged gzip,,,"},
+    };
+    for (const auto& row : cases) {
+        const std::string error = DecodeBody(row.location, row.encoding, [](const char*, std::size_t) { return true; });
+        EXPECT_TRUE(error.starts_with(row.start)) << error.substr(0, 80);
+        EXPECT_LE(error.size(), 300u) << row.start;
+        EXPECT_NE(error.find("..."), std::string::npos) << row.start;
+    }
+}
+
 TEST(HttpDate, all_three_forms_and_nonsense)
 {
     constexpr std::uint64_t k1994 = 124285853770000000ull; // 1994-11-06 08:49:37 UTC
@@ -303,11 +326,11 @@ protected:
         return record;
     }
 
-    BrowserCache& Open(std::vector<BrowserCacheRecord> records)
+    BrowserCache& Open(std::vector<BrowserCacheRecord> records, std::uint64_t maxBodySize = kDefaultMaxBodySize)
     {
         BrowserCacheScan scan;
         scan.records = std::move(records);
-        m_cache = std::make_unique<BrowserCache>(std::move(scan), m_scratch.Path());
+        m_cache = std::make_unique<BrowserCache>(std::move(scan), m_scratch.Path(), maxBodySize);
         return *m_cache;
     }
 
@@ -506,6 +529,74 @@ TEST_F(BrowserCacheOver, a_body_that_does_not_decode_is_left_out_and_named)
     EXPECT_EQ(listed.count("http://h/good.js"), 1u);
     ASSERT_EQ(m_cache->Problems().size(), 1u);
     EXPECT_NE(m_cache->Problems()[0].find("gzip"), std::string::npos);
+}
+
+// A few kilobytes that decode to far more than any page: the listing
+// decodes only up to its limit and says the size is at least that.
+TEST_F(BrowserCacheOver, a_body_that_decodes_far_beyond_the_listing_limit_is_measured_only_to_it)
+{
+    const std::string zeros(2 * kListedDecodeLimit, '\0');
+    const std::string twiceGzipped = Encoded(Encoded(zeros, "gzip"), "gzip");
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Encoding: ";
+    Open({Record("http://h/gzip", head + "gzip\r\n", Encoded(zeros, "gzip")),
+          Record("http://h/br", head + "br\r\n", Encoded(zeros, "br")),
+          Record("http://h/zstd", head + "zstd\r\n", Encoded(zeros, "zstd")),
+          Record("http://h/gzip-gzip", head + "gzip, gzip\r\n", twiceGzipped),
+          Record("http://h/small", head + "gzip\r\n", Encoded("small", "gzip"))});
+
+    const auto listed = Entries();
+
+    for (const char* url : {"http://h/gzip", "http://h/br", "http://h/zstd", "http://h/gzip-gzip"}) {
+        EXPECT_EQ(listed.at(url).size, kListedDecodeLimit) << url;
+        EXPECT_TRUE(m_cache->SizeIsLowerBound(url)) << url;
+    }
+    EXPECT_EQ(listed.at("http://h/small").size, 5u);
+    EXPECT_FALSE(m_cache->SizeIsLowerBound("http://h/small"));
+    EXPECT_TRUE(m_cache->Problems().empty());
+}
+
+TEST_F(BrowserCacheOver, no_body_is_given_past_the_most_bytes_as_a_stream_or_a_file)
+{
+    const std::uint64_t most = 1 << 20;
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\n";
+    Open({Record("http://h/over", head, Encoded(std::string(most + 1, 'x'), "gzip")),
+          Record("http://h/at", head, Encoded(std::string(most, 'y'), "gzip"))},
+         most);
+    bool readError = false;
+
+    const std::string streamed = ReadStream(m_cache->OpenUrlCacheEntryBody("http://h/over"), readError);
+    const bool retrieved = Retrieve("http://h/over");
+
+    EXPECT_TRUE(readError);
+    EXPECT_LE(streamed.size(), most);
+    EXPECT_FALSE(retrieved);
+    EXPECT_NE(m_cache->LastErrorText().find("http://h/over: the body decodes to more than 1048576 bytes"),
+              std::string::npos) << m_cache->LastErrorText();
+    EXPECT_EQ(ScratchFiles(), 0u);
+    ASSERT_EQ(m_cache->Problems().size(), 2u);
+    EXPECT_EQ(ReadStream(m_cache->OpenUrlCacheEntryBody("http://h/at"), readError).size(), most);
+    EXPECT_FALSE(readError);
+    EXPECT_TRUE(Retrieve("http://h/at"));
+}
+
+// The window opens entry after entry: the scratch folder holds at most the
+// most bytes of one body, besides the file made last.
+TEST_F(BrowserCacheOver, files_made_are_removed_oldest_first_once_together_they_pass_the_most_bytes)
+{
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    Open({Record("http://h/a", ok, std::string(600000, 'a')), Record("http://h/b", ok, std::string(600000, 'b'))},
+         1 << 20);
+    const auto listed = Entries();
+
+    ASSERT_TRUE(Retrieve("http://h/a"));
+    ASSERT_TRUE(Retrieve("http://h/b"));
+    const bool aKept = std::filesystem::exists(listed.at("http://h/a").file);
+    ASSERT_TRUE(Retrieve("http://h/a"));
+
+    EXPECT_FALSE(aKept);
+    EXPECT_TRUE(std::filesystem::exists(listed.at("http://h/a").file));
+    EXPECT_FALSE(std::filesystem::exists(listed.at("http://h/b").file));
+    EXPECT_EQ(ScratchFiles(), 1u);
 }
 
 TEST_F(BrowserCacheOver, is_read_only_and_cleans_its_scratch_folder)

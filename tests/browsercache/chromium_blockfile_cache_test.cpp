@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <set>
 #include <tuple>
 
@@ -253,15 +255,95 @@ TEST_P(BlockfileIndexDamage, is_an_error_of_the_scan)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BlockfileIndexDamage, ::testing::Values(
-    IndexDamageRow{"missing", [](BlockfileBuilder& c) { c.Files().erase("index"); }, "no index in /cache"},
+    IndexDamageRow{"missing_and_no_rankings", [](BlockfileBuilder& c) { c.Files().erase("index"); c.Files().erase("data_0"); },
+                   "no index in /cache, and no entry ranked in data_0 to find the entries by"},
     IndexDamageRow{"short", [](BlockfileBuilder& c) { c.Files()["index"].resize(100); }, "the index is too short"},
     IndexDamageRow{"wrong_magic", [](BlockfileBuilder& c) { c.Files()["index"][0] = 'X'; },
                    "the index is not a Chromium cache index (wrong magic number)"},
-    IndexDamageRow{"version_3", [](BlockfileBuilder& c) { c.Files()["index"].replace(4, 4, Le32(0x30000)); },
-                   "unknown index version 3.0"},
+    IndexDamageRow{"version_1", [](BlockfileBuilder& c) { c.Files()["index"].replace(4, 4, Le32(0x10000)); },
+                   "unknown index version 1.0"},
+    IndexDamageRow{"version_3_1", [](BlockfileBuilder& c) { c.Files()["index"].replace(4, 4, Le32(0x30001)); },
+                   "unknown index version 3.1"},
+    IndexDamageRow{"version_4", [](BlockfileBuilder& c) { c.Files()["index"].replace(4, 4, Le32(0x40000)); },
+                   "unknown index version 4.0"},
     IndexDamageRow{"huge_table", [](BlockfileBuilder& c) { c.Files()["index"].replace(0x1C, 4, Le32(0xFFFFFFFF)); },
-                   "the index is too short for its hash table of 4294967295 buckets"}),
+                   "the index claims a hash table of 4294967295 buckets, more than Chromium makes (1048576)"},
+    IndexDamageRow{"largest_table_past_the_end", [](BlockfileBuilder& c) { c.Files()["index"].replace(0x1C, 4, Le32(0x100000)); },
+                   "the index is too short for its hash table of 1048576 buckets"}),
     [](const ::testing::TestParamInfo<IndexDamageRow>& info) { return std::string(info.param.name); });
+
+// A partly copied cache: data_0's rankings in use name every entry.
+TEST(ChromiumBlockfileCache, without_its_index_finds_the_entries_by_their_rankings)
+{
+    BlockfileBuilder cache;
+    cache.AddEntry("http://a.example/1", kRecord, "one", Where::Data2, 3);
+    cache.AddEntry("http://a.example/2", kRecord, "two", Where::External, 3, 13441196716000000ULL);
+    cache.AddEntry("http://a.example/freed", kRecord, "gone", Where::Data2, 7);
+    cache.Files().erase("index");
+    std::string& rankings = cache.Files()["data_0"];
+    const std::uint32_t freedNode = 2; // the third entry's rankings block, no longer in use
+    rankings[80 + freedNode / 8] = char(rankings[80 + freedNode / 8] & ~(1 << freedNode % 8));
+
+    const BrowserCacheScan scan = Scan(cache);
+
+    EXPECT_EQ(scan.error, "");
+    ASSERT_EQ(scan.records.size(), 2u);
+    EXPECT_EQ(scan.records[0].url, "http://a.example/1");
+    EXPECT_EQ(scan.records[1].url, "http://a.example/2");
+    EXPECT_EQ(scan.records[1].error, "");
+    EXPECT_NE(scan.records[1].accessTime, 0u);
+}
+
+TEST(ChromiumBlockfileCache, reads_every_index_version_chromium_has_written)
+{
+    for (const std::uint32_t version : {0x20000u, 0x20001u, 0x30000u}) {
+        BlockfileBuilder cache;
+        cache.AddEntry("http://a.example/1", kRecord, "one", Where::Data2, 3);
+        cache.Files()["index"].replace(4, 4, Le32(version));
+
+        const BrowserCacheScan scan = Scan(cache);
+
+        EXPECT_EQ(scan.error, "") << std::hex << version;
+        ASSERT_EQ(scan.records.size(), 1u) << std::hex << version;
+        EXPECT_EQ(scan.records[0].url, "http://a.example/1");
+    }
+}
+
+// A sparse index costs no disk whatever table it claims: the claim is
+// refused before anything is read or allocated.
+TEST(ChromiumBlockfileCache, a_sparse_index_claiming_a_huge_table_is_refused_without_reading_it)
+{
+    larkspool::testing::TempFolder folder;
+    BlockfileBuilder cache;
+    cache.Files()["index"].replace(0x1C, 4, Le32(1u << 29));
+    cache.WriteTo(folder.Path());
+    std::filesystem::resize_file(folder.Path() / "index", 0x170 + (std::uint64_t(1) << 31));
+
+    const BrowserCacheScan scan = ScanChromiumBlockfileCache(folder.Path());
+
+    EXPECT_EQ(scan.error, "the index claims a hash table of 536870912 buckets, more than Chromium makes (1048576)");
+}
+
+// Run as an ordinary user: root reads files of mode 000.
+TEST(ChromiumBlockfileCache, unreadable_files_are_named_with_the_reason)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    larkspool::testing::TempFolder folder;
+    BlockfileBuilder cache;
+    cache.AddEntry("http://a.example/1", kRecord, "one", Where::Data2, 3);
+    cache.WriteTo(folder.Path());
+    std::filesystem::permissions(folder.Path() / "data_2", std::filesystem::perms::none);
+
+    const BrowserCacheScan entries = ScanChromiumBlockfileCache(folder.Path());
+    std::filesystem::permissions(folder.Path() / "index", std::filesystem::perms::none);
+    const BrowserCacheScan index = ScanChromiumBlockfileCache(folder.Path());
+
+    ASSERT_EQ(entries.records.size(), 1u);
+    EXPECT_EQ(entries.records[0].error,
+              "http://a.example/1: the body cannot be read: data_2 cannot be opened: Permission denied");
+    EXPECT_EQ(index.error, "the index cannot be opened: Permission denied");
+}
 
 struct EntryDamageRow {
     const char* name;
@@ -291,11 +373,11 @@ TEST_P(BlockfileEntryDamage, is_an_error_of_that_entry_only)
 
 INSTANTIATE_TEST_SUITE_P(Rows, BlockfileEntryDamage, ::testing::Values(
     EntryDamageRow{"huge_key", [](std::string& d, std::size_t e) { d.replace(e + 0x20, 4, Le32(0x7FFFFFFF)); },
-                   "entry: a key of 2147483647 bytes is too long"},
+                   "entry at data_1 block 1: a key of 2147483647 bytes is too long"},
     EntryDamageRow{"key_past_entry", [](std::string& d, std::size_t e) { d.replace(e + 0x20, 4, Le32(300)); },
-                   "entry: the key does not fit its entry"},
+                   "entry at data_1 block 1: the key does not fit its entry"},
     EntryDamageRow{"long_key_nowhere", [](std::string& d, std::size_t e) { d.replace(e + 0x24, 4, Le32(0x80000000u | 0x7777)); },
-                   "entry: the key cannot be read: f_007777 is missing"},
+                   "entry at data_1 block 1: the key cannot be read: f_007777 is missing"},
     EntryDamageRow{"record_address_invalid", [](std::string& d, std::size_t e) { d.replace(e + 0x38, 4, Le32(0x70000000)); },
                    "http://a.example/bad: the response record cannot be read: invalid cache address 1879048192"},
     EntryDamageRow{"record_too_large", [](std::string& d, std::size_t e) { d.replace(e + 0x28, 4, Le32(0x10000000)); },

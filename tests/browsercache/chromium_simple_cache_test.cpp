@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -241,6 +242,21 @@ TEST(ChromiumSimpleCache, a_pipe_for_the_index_does_not_stop_the_scan)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
     EXPECT_EQ(*scanned, 2u) << "the scan did not end within 10 s";
+}
+
+// Run as an ordinary user: root reads files of mode 000.
+TEST(ChromiumSimpleCache, an_unreadable_entry_file_is_named_with_the_reason)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    larkspool::testing::TempFolder folder;
+    folder.Write("cache/00000000000000aa_0", SimpleEntry().Bytes());
+    std::filesystem::permissions(folder.Path() / "cache/00000000000000aa_0", std::filesystem::perms::none);
+
+    const BrowserCacheScan scan = ScanChromiumSimpleCache(folder.Path() / "cache");
+
+    ASSERT_EQ(scan.records.size(), 1u);
+    EXPECT_EQ(scan.records[0].error, "00000000000000aa_0: cannot be opened: Permission denied");
 }
 
 TEST(ChromiumSimpleCache, a_folder_without_a_cache_is_an_error_of_the_scan)

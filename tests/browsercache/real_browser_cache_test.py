@@ -6,7 +6,7 @@ rewriter makes them of the bytes served), turns the
 cached 301 into a redirect page, refuses every write, and the exported site
 browses offline in headless Chromium.
 
-usage: real_browser_cache_test.py CLI chromium|firefox
+usage: real_browser_cache_test.py CLI chromium|chromium-blockfile|firefox
 Exits 0 when every check passes, 1 otherwise, 77 (skipped) when the browser
 or the encoders are not installed."""
 import os
@@ -37,9 +37,9 @@ REDIRECT_PAGE = (b'<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 3.2//EN">\r\n<HTML>\r
 
 
 # Each browser writes where `caches` looks: below ~/.cache of a home of the test's own.
-def fill_chromium_cache(work, url):
+def fill_chromium_cache(work, url, backend_flags=()):
     cache = os.path.join(work, "home", ".cache", "chromium")
-    subprocess.run([shutil.which("chromium")] + CHROMIUM_FLAGS +
+    subprocess.run([shutil.which("chromium")] + CHROMIUM_FLAGS + list(backend_flags) +
                    ["--user-data-dir=" + os.path.join(work, "profile"), "--disk-cache-dir=" + cache,
                     "--dump-dom", url],
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=True)
@@ -58,7 +58,16 @@ def fill_firefox_cache(work, url):
     return profile  # a profile folder: the cache below it is found by its files
 
 
-BROWSERS = {"chromium": ("chromium", fill_chromium_cache), "firefox": ("firefox-esr", fill_firefox_cache)}
+# Chromium on Linux writes the simple cache unless told to write the
+# blockfile cache of Chromium on Windows (index version 3.0).
+def fill_chromium_blockfile_cache(work, url):
+    return fill_chromium_cache(work, url, ["--enable-features=DiskCacheBackendExperiment:backend/blockfile"])
+
+
+# browser -> (program, fill, the format `caches` must name)
+BROWSERS = {"chromium": ("chromium", fill_chromium_cache, "chromium-simple"),
+            "chromium-blockfile": ("chromium", fill_chromium_blockfile_cache, "chromium-blockfile"),
+            "firefox": ("firefox-esr", fill_firefox_cache, "firefox-cache2")}
 
 
 def cli(command, cache, *args, environment=None):
@@ -78,7 +87,7 @@ def rewritten_page(command, work, body, location):
 
 def main():
     command, browser = sys.argv[1], sys.argv[2]
-    program, fill = BROWSERS[browser]
+    program, fill, expected_format = BROWSERS[browser]
     missing = [tool for tool in [program] if shutil.which(tool) is None] + test_site_server.encoders_missing()
     if missing:
         print("skipped: not installed: " + " ".join(missing))
@@ -102,6 +111,18 @@ def main():
         if entries.returncode != 0 or listed != served:
             problems.append("entries: exit %d, listed %s, served %s, stderr %s"
                             % (entries.returncode, listed, served, entries.stderr.decode("latin-1")))
+
+        # A blockfile cache copied without its index still lists every entry.
+        if browser == "chromium-blockfile":
+            copied = os.path.join(work, "without-index")
+            shutil.copytree(cache, copied)
+            for folder, _folders, files in os.walk(copied):
+                if "data_0" in files:
+                    os.remove(os.path.join(folder, "index"))
+            unindexed = cli(command, copied, "entries")
+            found = sorted(line.split("\t")[0] for line in unindexed.stdout.decode("latin-1").splitlines())
+            if unindexed.returncode != 0 or found != listed:
+                problems.append("entries without the index: exit %d, listed %s" % (unindexed.returncode, found))
 
         exported = os.path.join(work, "export")
         export = cli(command, cache, "export", "--to", exported)
@@ -136,7 +157,6 @@ def main():
         home.pop("WINEPREFIX", None)
         found = cli(command, cache, "caches", environment=home).stdout.decode("latin-1").splitlines()
         fields = found[0].split("\t") if len(found) == 1 else []
-        expected_format = "chromium-simple" if browser == "chromium" else "firefox-cache2"
         if fields[1:] != [expected_format, str(len(kept))] or not fields[0].startswith(home["HOME"]):
             problems.append("caches: %s" % found)
 

@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include "browsercache/browser_cache.h"
+#include "tests/browsercache/deflated_bytes.h"
 #include "tests/support/test_cache.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace larkspool {
 namespace {
@@ -284,35 +286,65 @@ TEST_F(CatalogueTest, a_removed_folder_takes_its_branch_and_its_entries_and_an_e
     EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t1", "    css\t0"}));
 }
 
+// A catalogue over a browser cache of pages stored in a temporary folder.
+class CatalogueOverBrowserCache : public ::testing::Test {
+protected:
+    void AddPage(const std::string& url, const std::string& head, const std::string& stored)
+    {
+        browsercache::BrowserCacheRecord record;
+        record.url = record.key = url;
+        record.responseHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n" + head;
+        record.body = {m_stored.Write(std::to_string(m_scan.records.size()), stored), 0, stored.size()};
+        m_scan.records.push_back(record);
+    }
+    Catalogue& Refresh()
+    {
+        m_cache = std::make_unique<browsercache::BrowserCache>(std::move(m_scan), m_scratch.Path());
+        m_catalogue = std::make_unique<Catalogue>(*m_cache);
+        RecordingProgress progress;
+        m_catalogue->RefreshCache(progress);
+        return *m_catalogue;
+    }
+
+    testing::TempFolder m_stored;
+    testing::TempFolder m_scratch;
+    browsercache::BrowserCacheScan m_scan;
+    std::unique_ptr<browsercache::BrowserCache> m_cache;
+    std::unique_ptr<Catalogue> m_catalogue;
+};
+
 // A browser cache gives its pages' titles from their stored bodies: listing
 // makes no decoded copy in its scratch folder.
-TEST(CatalogueOverBrowserCache, reads_titles_without_making_files)
+TEST_F(CatalogueOverBrowserCache, reads_titles_without_making_files)
 {
-    testing::TempFolder stored;
-    testing::TempFolder scratch;
-    browsercache::BrowserCacheScan scan;
-    for (const char* name : {"a", "b"}) {
-        browsercache::BrowserCacheRecord record;
-        record.url = std::string("http://h/") + name + ".html";
-        record.key = record.url;
-        record.responseHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
-        const std::string page = std::string("<html><title>Page ") + name + "</title>body</html>";
-        record.body = {stored.Write(name, page), 0, page.size()};
-        scan.records.push_back(record);
-    }
-    browsercache::BrowserCache cache(std::move(scan), scratch.Path());
-    Catalogue catalogue(cache);
-    RecordingProgress progress;
+    for (const char* name : {"a", "b"})
+        AddPage(std::string("http://h/") + name + ".html", "",
+                std::string("<html><title>Page ") + name + "</title>body</html>");
 
-    catalogue.RefreshCache(progress);
+    const Catalogue& catalogue = Refresh();
 
     ASSERT_EQ(catalogue.CacheList().size(), 2u);
     EXPECT_EQ(catalogue.CacheList()[0]->Title, "Page a");
     EXPECT_EQ(catalogue.CacheList()[1]->Title, "Page b");
     std::size_t files = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(scratch.Path()))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_scratch.Path()))
         files += entry.is_regular_file() && entry.path().filename() != ".lock";
     EXPECT_EQ(files, 0u);
+}
+
+// A title is in a page's head: a body that decodes to gigabytes is not
+// decoded whole to look for one, and that is no fault of the entry.
+TEST_F(CatalogueOverBrowserCache, reads_no_further_into_a_page_than_a_title_could_be)
+{
+    AddPage("http://h/late.html", "Content-Encoding: gzip\r\n",
+            testing::Deflated("<html>" + std::string(16 << 20, ' ') + "<title>Late</title></html>", 15 + 16));
+
+    const Catalogue& catalogue = Refresh();
+
+    ASSERT_EQ(catalogue.CacheList().size(), 1u);
+    EXPECT_EQ(catalogue.CacheList()[0]->Title, "");
+    EXPECT_TRUE(catalogue.CacheList()[0]->SizeAtLeast);
+    EXPECT_TRUE(m_cache->Problems().empty()) << m_cache->Problems()[0];
 }
 
 } // namespace

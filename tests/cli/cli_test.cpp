@@ -1,6 +1,8 @@
 #include "cache/file_time.h"
 #include "cache/index_dat_cache.h"
+#include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
+#include "tests/browsercache/deflated_bytes.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
@@ -448,6 +450,96 @@ TEST_F(Cli, an_entry_that_lands_on_a_file_of_the_cache_is_skipped)
     }
 }
 
+// A partly copied browser cache is read as far as it goes and stays
+// read-only; files no format reads, and a cache out of the search's reach,
+// are named with exit 2. No index.dat is ever made beside them.
+TEST_F(Cli, a_partly_copied_or_unreachable_browser_cache_is_never_taken_for_an_empty_one)
+{
+    const std::string entry = larkspool::testing::SimpleEntry().Bytes();
+    larkspool::testing::BlockfileBuilder blockfile;
+    blockfile.AddEntry("http://h/b.html", "", "body", larkspool::testing::BlockfileBuilder::Where::Data2, 1);
+    const std::string blockfileIndex = blockfile.Files()["index"];
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> files; // below the folder given
+        const char* link;                                       // a linked folder to the first file's folder
+        int addExit;
+        const char* addError;
+        int entriesExit;
+    } rows[] = {
+        {"carved_entries", {{"00000000000000aa_0", entry}}, nullptr, 1, "this cache is read-only", 0},
+        {"simple_without_index_dir", {{"index", std::string(24, '\0')}, {"00000000000000aa_0", entry}}, nullptr, 1,
+         "this cache is read-only", 0},
+        {"blockfile_without_data_0",
+         {{"index", blockfileIndex}, {"data_1", blockfile.Files()["data_1"]}, {"data_2", blockfile.Files()["data_2"]}},
+         nullptr, 1, "this cache is read-only", 0},
+        {"blockfile_without_data_1", {{"index", blockfileIndex}, {"data_2", blockfile.Files()["data_2"]}}, nullptr, 2,
+         "not one of the 1 entries of", 2},
+        {"blockfile_without_index", {{"data_1", "x"}}, nullptr, 2, "no entry ranked in data_0", 2},
+        {"unknown_index", {{"index", "not a cache index"}}, nullptr, 2, "holds index of a browser's cache", 2},
+        {"deeper_than_the_search", {{"1/2/3/4/5/6/7/00000000000000aa_0", entry}}, nullptr, 2,
+         "lies 7 folders down, deeper than the search goes (6)", 2},
+        {"behind_a_linked_folder", {{"../elsewhere/00000000000000aa_0", entry}}, "profile/Cache", 2,
+         "lies behind a linked folder", 2},
+    };
+    for (const auto& row : rows) {
+        const std::filesystem::path folder = m_folder.Path() / row.name / "given";
+        std::filesystem::create_directories(folder);
+        for (const auto& [name, bytes] : row.files)
+            larkspool::testing::WriteFile(folder / name, bytes);
+        if (row.link) {
+            std::filesystem::create_directories((folder / row.link).parent_path());
+            std::filesystem::create_directory_symlink(folder / row.files[0].first.substr(0, row.files[0].first.rfind('/')),
+                                                      folder / row.link);
+        }
+        const QString given = QString::fromStdString(folder.string());
+
+        const CliRun add = StartOn(given, {QStringLiteral("add"), QStringLiteral("http://h/x.html"), WriteFile("x.html", "x")});
+        const CliRun entries = StartOn(given, {QStringLiteral("entries")});
+
+        EXPECT_EQ(add.exitCode, row.addExit) << row.name << ": " << add.err;
+        EXPECT_NE(add.err.find(row.addError), std::string::npos) << row.name << ": " << add.err;
+        EXPECT_EQ(entries.exitCode, row.entriesExit) << row.name << ": " << entries.err;
+        EXPECT_FALSE(std::filesystem::exists(folder / "index.dat")) << row.name;
+        EXPECT_FALSE(std::filesystem::exists(folder / "index.dat.lock")) << row.name;
+    }
+}
+
+// A few kilobytes that decode to 16 MiB: listed as at least the listing's
+// limit, exported whole when the user allows it, refused past the limit.
+TEST_F(Cli, a_body_that_decodes_to_more_than_listing_measures_is_shown_as_at_least_and_exported_to_the_limit)
+{
+    const std::string folder = m_folder.Under("bomb");
+    std::filesystem::create_directories(folder);
+    larkspool::testing::SimpleEntry bomb;
+    bomb.key = "1/0/_dk_http://h http://h http://h/zeros.bin";
+    bomb.body = larkspool::testing::Deflated(std::string(16 << 20, '\0'), 15 + 16);
+    bomb.record = larkspool::testing::ResponseRecord(0x80000003u, std::string("HTTP/1.1 200 OK\0Content-Encoding: gzip\0\0", 40));
+    std::ofstream(folder + "/00000000000000aa_0", std::ios::binary) << bomb.Bytes();
+    const QString cache = QString::fromStdString(folder);
+    const auto exportTo = [&](const char* out, const char* most) {
+        return StartOn(cache, {QStringLiteral("export"), QStringLiteral("--to"), Dir() + QLatin1String(out),
+                               QStringLiteral("--max-body-size"), QLatin1String(most)});
+    };
+
+    const CliRun entries = StartOn(cache, {QStringLiteral("entries")});
+    const CliRun list = StartOn(cache, {QStringLiteral("list")});
+    const CliRun refused = exportTo("/small", "1M");
+    const CliRun allowed = exportTo("/large", "32M");
+    const CliRun zero = exportTo("/zero", "0");
+
+    EXPECT_EQ(Fields(entries.out)[3], "8388608+") << entries.out;
+    EXPECT_EQ(Fields(list.out)[3], "8388608+") << list.out;
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("http://h/zeros.bin: the body decodes to more than 1048576 bytes"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(m_folder.Path() / "small/h/zeros.bin"));
+    EXPECT_EQ(allowed.exitCode, 0) << allowed.err;
+    EXPECT_EQ(std::filesystem::file_size(m_folder.Path() / "large/h/zeros.bin"), 16u << 20);
+    EXPECT_EQ(zero.exitCode, 2);
+    EXPECT_NE(zero.err.find("--max-body-size takes a byte count"), std::string::npos) << zero.err;
+}
+
 TEST_F(Cli, unreadable_cache_file_exits_two)
 {
     SetIndexBytes("this is not a cache file at all");
@@ -725,6 +817,39 @@ TEST_F(CliReadOnly, a_cache_folder_its_user_cannot_enter_exits_two_with_the_reas
         EXPECT_EQ(run.exitCode, 2) << run.err;
         EXPECT_NE(run.err.find("cannot read the cache folder " + cache + ": Permission denied"), std::string::npos)
             << run.err;
+    }
+}
+
+// Run as an ordinary user: root reads files of mode 000.
+class CliUnreadable : public Cli {
+protected:
+    void SetUp() override
+    {
+        if (geteuid() == 0)
+            GTEST_SKIP() << "root ignores permissions; ctest runs this as an unprivileged user";
+    }
+};
+
+TEST_F(CliUnreadable, a_blockfile_cache_whose_files_cannot_be_opened_exits_two_with_the_reason)
+{
+    larkspool::testing::BlockfileBuilder cache;
+    cache.AddEntry("http://h/a.html", "", "body", larkspool::testing::BlockfileBuilder::Where::Data2, 1);
+    const struct {
+        const char* file;
+        const char* reason;
+    } rows[] = {
+        {"data_1", "entry at data_1 block 0: data_1 cannot be opened: Permission denied"},
+        {"index", "the index cannot be opened: Permission denied"},
+    };
+    for (const auto& row : rows) {
+        const std::filesystem::path folder = m_folder.Path() / row.file;
+        cache.WriteTo(folder);
+        std::filesystem::permissions(folder / row.file, std::filesystem::perms::none);
+
+        const CliRun run = StartOn(QString::fromStdString(folder.string()), {QStringLiteral("entries")});
+
+        EXPECT_EQ(run.exitCode, 2) << row.file;
+        EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
     }
 }
 

@@ -35,6 +35,7 @@ TEST(SizeDateTexts, size_text_switches_at_1000_and_divides_by_1024)
     };
     for (const SizeCase& c : cases)
         EXPECT_EQ(FormatSizeText(c.low, c.high), c.text) << c.low << " " << c.high;
+    EXPECT_EQ(FormatSizeText(8 * 1048576, 0, true), "8.00 MB 以上"); // a size measured only so far
 }
 
 TEST(SizeDateTexts, size_line_reads_the_low_half)
