@@ -5,7 +5,7 @@ into a fresh cache; larkspool-cli exports that cache, and the export is
 opened via file:// with the network off and checked request by request
 (check_exported_site.py --expect).
 
-usage: offline_site_cache_test.py CLI chromium|firefox
+usage: offline_site_cache_test.py CLI chromium|chromium-blockfile|firefox
 Exits 0 when every check passes, 1 otherwise, 77 (skipped) when the browser
 is not installed."""
 import http.server
@@ -55,11 +55,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
 
-def visit_with_chromium(work, port, urls):
+def visit_with_chromium(work, port, urls, backend_flags=()):
     cache = os.path.join(work, "home", ".cache", "chromium")
     rules = f"MAP a.test:80 127.0.0.1:{port}, MAP b.test:8771 127.0.0.1:{port}"
     for url in urls:
-        subprocess.run([shutil.which("chromium")] + CHROMIUM_FLAGS +
+        subprocess.run([shutil.which("chromium")] + CHROMIUM_FLAGS + list(backend_flags) +
                        ["--user-data-dir=" + os.path.join(work, "profile"), "--disk-cache-dir=" + cache,
                         "--host-resolver-rules=" + rules, "--virtual-time-budget=3000", "--dump-dom", url],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=True)
@@ -85,7 +85,14 @@ user_pref("network.proxy.allow_hijacking_localhost", true);
     return profile
 
 
-BROWSERS = {"chromium": ("chromium", visit_with_chromium), "firefox": ("firefox-esr", visit_with_firefox)}
+# The blockfile cache of Chromium on Windows, which Chromium writes on Linux too when asked.
+def visit_with_chromium_blockfile(work, port, urls):
+    return visit_with_chromium(work, port, urls, ["--enable-features=DiskCacheBackendExperiment:backend/blockfile"])
+
+
+BROWSERS = {"chromium": ("chromium", visit_with_chromium),
+            "chromium-blockfile": ("chromium", visit_with_chromium_blockfile),
+            "firefox": ("firefox-esr", visit_with_firefox)}
 
 
 def main():
