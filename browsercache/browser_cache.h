@@ -50,6 +50,8 @@ public:
     BOOL RetrieveUrlCacheEntryFileA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size,
                                     DWORD reserved) override;
     std::FILE* OpenUrlCacheEntryBody(LPCSTR url) override;
+    std::optional<UrlCacheEntryOrigin> EntryOrigin(LPCSTR url) override;
+    std::FILE* OpenStoredBody(LPCSTR url) override;
     UrlCacheKind Kind() const override;
 
 private:
