@@ -33,6 +33,7 @@ struct Entry {
     std::string key;
     std::string url;
     std::string head;
+    std::string serverAddress;
     BodyLocation body;
     std::string encoding;     // the stored body's Content-Encoding, a redirect's too
     std::string redirectPage; // not empty: the entry's whole text, the stored body unused
@@ -191,6 +192,7 @@ private:
         entry.key = std::move(record.key);
         entry.url = std::move(record.url);
         entry.head = std::move(record.responseHead);
+        entry.serverAddress = std::move(record.serverAddress);
         entry.body = std::move(record.body);
         entry.modified = ModifiedTime(entry.head, record.entryTime);
         entry.accessed = record.accessTime ? record.accessTime : record.entryTime;
@@ -310,6 +312,7 @@ std::optional<UrlCacheEntryOrigin> BrowserCache::EntryOrigin(LPCSTR url)
     origin.partition = format == BrowserCacheFormat::FirefoxCache2 ? PartitionFromFirefoxKey(entry->key)
                                                                    : PartitionFromChromiumKey(entry->key);
     origin.entryFile = entry->body.file.string();
+    origin.serverIp = entry->serverAddress;
     origin.storedSize = entry->body.length;
     origin.redirectPage = !entry->redirectPage.empty();
     return origin;

@@ -34,6 +34,7 @@ struct UrlCacheEntryOrigin {
     std::string format;    // "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache2"
     std::string partition; // the top-frame site the browser keyed the entry under; empty when none
     std::string entryFile; // the cache file holding the entry; empty when unknown
+    std::string serverIp;  // the address the response came from, where the cache kept it
     std::optional<std::uint64_t> storedSize; // the body's bytes as stored, still Content-Encoded; unset: the local file's
     bool redirectPage = false; // the local file is a page made for a redirect, not the stored body
 };

@@ -104,6 +104,7 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
     f[kReportCacheFormat] = origin->format;
     f[kReportPartition] = origin->partition;
     f[kReportEntryFile] = origin->entryFile;
+    f[kReportServerIp] = origin->serverIp;
     if (const int status = ResponseStatus(head))
         f[kReportStatus] = std::to_string(status);
     f[kReportContentType] = HeaderValue(head, "Content-Type").value_or("");

@@ -122,13 +122,14 @@ struct KindRow {
     const char* subfolder; // where the cache lies in the temporary folder
     const char* format;
     const char* partition;
+    const char* serverIp;
 };
 
 const KindRow kKinds[] = {
-    {"index_dat", WriteIndexDat, "Content.IE5", "index.dat", ""},
-    {"chromium_simple", WriteSimple, "Cache_Data", "chromium-simple", "http://127.0.0.1"},
-    {"chromium_blockfile", WriteBlockfile, "Cache", "chromium-blockfile", ""},
-    {"firefox_cache2", WriteFirefox, "cache2", "firefox-cache2", "http://127.0.0.1"},
+    {"index_dat", WriteIndexDat, "Content.IE5", "index.dat", "", ""},
+    {"chromium_simple", WriteSimple, "Cache_Data", "chromium-simple", "http://127.0.0.1", "127.0.0.1"},
+    {"chromium_blockfile", WriteBlockfile, "Cache", "chromium-blockfile", "", "127.0.0.1"},
+    {"firefox_cache2", WriteFirefox, "cache2", "firefox-cache2", "http://127.0.0.1", ""},
 };
 
 std::string QtSha256(const std::string& path)
@@ -252,6 +253,7 @@ TEST_P(EntryReport, fills_every_column_the_cache_knows_in_catalogue_order)
                       .toStdString());
         EXPECT_EQ(f[kReportLastModified], std::to_string(134405928000000000ULL)); // 2026-12-01 10:00 UTC
         EXPECT_NE(f[kReportLastAccess], "");
+        EXPECT_EQ(f[kReportServerIp], GetParam().serverIp);
         EXPECT_EQ(f[kReportHits].empty(), std::string(GetParam().format) != "index.dat");
         EXPECT_EQ(f[kReportTitle], body.bytes == &kPage ? "A page" : "");
         EXPECT_EQ(f[kReportLocalFile].empty(), report.Cache()->Kind().filesOnDemand);
@@ -309,6 +311,8 @@ TEST_P(RealCacheReport, hashes_every_readable_body_as_the_export_writes_it)
     for (const ReportRow& row : rows) {
         EXPECT_EQ(row.fields[kReportState], kStateOk) << row.fields[kReportUrl];
         EXPECT_NE(row.fields[kReportCacheFormat], "");
+        if (row.fields[kReportCacheFormat].starts_with("chromium"))
+            EXPECT_NE(row.fields[kReportServerIp], "") << row.fields[kReportUrl];
         EXPECT_TRUE(row.fields[kReportStoredSize] == "0" || fs::is_regular_file(row.fields[kReportEntryFile]))
             << row.fields[kReportUrl];
     }
