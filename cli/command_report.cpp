@@ -4,6 +4,8 @@
 #include "catalogue/catalogue.h"
 #include "cli/cli_context.h"
 #include "cli/cli_time.h"
+#include "cli/terminal_host.h"
+#include "export/job_progress.h"
 #include "report/entry_report.h"
 #include "report/report_text.h"
 
@@ -32,7 +34,11 @@ int RunReport(CliContext& context, const std::vector<std::string>& args)
     const bool csv = format == "csv";
     if (csv)
         std::fputs(CsvHeaderLine().c_str(), stdout);
-    for (const TCacheEntry* entry : entries) {
+    // Hashing a large cache takes a while: the job's progress line, on a terminal only.
+    TerminalHost host;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TCacheEntry* entry = entries[i];
+        host.ShowProgress(ProgressPosition(i, entries.size()), RemainingCountText(entries.size() - i), entry->Name);
         const ReportRow row = reporter.Row(*entry);
         const std::string line = csv ? CsvLine(row) : JsonLine(row);
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size())
