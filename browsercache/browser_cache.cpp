@@ -8,6 +8,7 @@
 #include "browsercache/browser_cache.h"
 
 #include "browsercache/body_decoding.h"
+#include "browsercache/cache_key_partition.h"
 #include "browsercache/decoded_body_stream.h"
 #include "browsercache/http_response_head.h"
 #include "browsercache/listed_records.h"
@@ -38,8 +39,9 @@ struct Entry {
     std::string key;
     std::string url;
     std::string head;
+    std::string serverAddress;
     BodyLocation body;
-    std::string encoding;     // the stored body's Content-Encoding
+    std::string encoding;     // the stored body's Content-Encoding, a redirect's too
     std::string redirectPage; // not empty: the entry's whole text, the stored body unused
     std::uint64_t modified = 0;
     std::uint64_t accessed = 0;
@@ -205,6 +207,7 @@ public:
 
     UrlCacheKind Kind() const { return {BrowserCacheName(m_format), true, true}; }
     const std::filesystem::path& Folder() const { return m_folder; }
+    BrowserCacheFormat Format() const { return m_format; }
 
     std::vector<Entry> m_entries;
     std::unordered_map<std::string_view, std::size_t> m_byUrl; // views of the entries' URLs
@@ -237,6 +240,7 @@ private:
         entry.key = std::move(record.key);
         entry.url = std::move(record.url);
         entry.head = std::move(record.responseHead);
+        entry.serverAddress = std::move(record.serverAddress);
         entry.body = std::move(record.body);
         entry.modified = ModifiedTime(entry.head, record.entryTime);
         entry.accessed = record.accessTime ? record.accessTime : record.entryTime;
@@ -250,7 +254,6 @@ private:
             entry.size = entry.redirectPage.size();
             entry.extension = "htm";
         } else {
-            entry.encoding = HeaderValue(entry.head, "Content-Encoding").value_or("");
             entry.extension = LocalFileExtension(HeaderValue(entry.head, "Content-Type").value_or(""), entry.url);
         }
         entry.localPath = (m_scratch.Path() / std::to_string(m_entries.size())).string();
@@ -354,6 +357,41 @@ std::FILE* BrowserCache::OpenUrlCacheEntryStart(LPCSTR url, std::uint64_t maxByt
         return nullptr;
     }
     return m_impl->Open(*entry, maxBytes);
+}
+
+std::optional<UrlCacheEntryOrigin> BrowserCache::EntryOrigin(LPCSTR url)
+{
+    const Entry* entry = m_impl->Find(url);
+    if (!entry)
+        return std::nullopt;
+    const BrowserCacheFormat format = m_impl->Format();
+    UrlCacheEntryOrigin origin;
+    origin.format = format == BrowserCacheFormat::ChromiumSimple      ? "chromium-simple"
+                    : format == BrowserCacheFormat::ChromiumBlockfile ? "chromium-blockfile"
+                                                                      : "firefox-cache2";
+    origin.partition = format == BrowserCacheFormat::FirefoxCache2 ? PartitionFromFirefoxKey(entry->key)
+                                                                   : PartitionFromChromiumKey(entry->key);
+    origin.entryFile = entry->body.file.string();
+    origin.serverIp = entry->serverAddress;
+    origin.storedSize = entry->body.length;
+    origin.redirectPage = !entry->redirectPage.empty();
+    return origin;
+}
+
+std::FILE* BrowserCache::OpenStoredBody(LPCSTR url)
+{
+    Entry* entry = m_impl->Find(url);
+    if (!entry) {
+        m_impl->Fail(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    if (entry->redirectPage.empty())
+        return m_impl->Open(*entry, UINT64_MAX);
+    // A 30x answer's own body, which no file of the export shows.
+    std::FILE* stream = OpenDecodedBody(entry->body, entry->encoding, m_impl->m_maxBodySize);
+    if (!stream)
+        m_impl->Fail(ERROR_FILE_CORRUPT);
+    return stream;
 }
 
 BOOL BrowserCache::DeleteUrlCacheEntryA(LPCSTR) { return m_impl->Fail(ERROR_ACCESS_DENIED); }

@@ -58,6 +58,8 @@ public:
                                     DWORD reserved) override;
     std::FILE* OpenUrlCacheEntryBody(LPCSTR url) override;
     std::FILE* OpenUrlCacheEntryStart(LPCSTR url, std::uint64_t maxBytes) override;
+    std::optional<UrlCacheEntryOrigin> EntryOrigin(LPCSTR url) override;
+    std::FILE* OpenStoredBody(LPCSTR url) override;
     UrlCacheKind Kind() const override;
     std::filesystem::path FilesFolder() const override;
 

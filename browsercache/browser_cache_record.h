@@ -48,6 +48,7 @@ struct BrowserCacheRecord {
     std::uint64_t accessTime = 0; // FILETIME ticks (UTC) of the last use; 0 unknown
     std::uint64_t requestTime = 0;  // FILETIME ticks (UTC) the request was sent, as the browser kept it; 0 unknown
     std::uint64_t responseTime = 0; // FILETIME ticks (UTC) the response head arrived; 0 unknown
+    std::string serverAddress;    // the server's IP address, where the browser kept it
     std::string error;            // not empty: the entry cannot be read, and why in one line
     // The decoded body's size, counted (up to kListedDecodeLimit) while the
     // entry's bytes were read anyway; unset: counted when first needed

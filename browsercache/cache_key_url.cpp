@@ -22,16 +22,20 @@ std::string UrlFromChromiumKey(std::string_view key)
     // Isolation parts are separated by spaces and come first; the URL is last.
     if (const std::size_t space = key.rfind(' '); space != std::string_view::npos)
         key.remove_prefix(space + 1);
-    // Then "credentials/upload-id/" prefixes: runs of digits each ended by '/'.
+    return HttpUrlOrEmpty(WithoutChromiumKeyPrefixes(key));
+}
+
+std::string_view WithoutChromiumKeyPrefixes(std::string_view key)
+{
+    // Runs of digits, each ended by '/'.
     for (;;) {
         std::size_t digits = 0;
         while (digits < key.size() && key[digits] >= '0' && key[digits] <= '9')
             ++digits;
         if (digits == 0 || digits >= key.size() || key[digits] != '/')
-            break;
+            return key;
         key.remove_prefix(digits + 1);
     }
-    return HttpUrlOrEmpty(key);
 }
 
 std::string UrlFromFirefoxKey(std::string_view key)

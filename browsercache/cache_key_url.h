@@ -18,6 +18,8 @@
 namespace larkspool::browsercache {
 
 std::string UrlFromChromiumKey(std::string_view key);
+// The key without its "credentials/upload-id/" prefixes ("1/0/").
+std::string_view WithoutChromiumKeyPrefixes(std::string_view key);
 std::string UrlFromFirefoxKey(std::string_view key);
 
 } // namespace larkspool::browsercache

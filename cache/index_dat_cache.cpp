@@ -477,6 +477,14 @@ void IndexDatCache::CloseCreatedFile()
 
 const std::filesystem::path& IndexDatCache::Folder() const { return m_impl->m_folder; }
 
+std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR)
+{
+    UrlCacheEntryOrigin origin;
+    origin.format = "index.dat";
+    origin.entryFile = (m_impl->m_folder / "index.dat").string();
+    return origin;
+}
+
 DWORD IndexDatCache::LastError() const { return m_impl->m_lastError; }
 
 void IndexDatCache::BeginLockHold() { m_impl->m_file.BeginHold(); }

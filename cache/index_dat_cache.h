@@ -46,6 +46,7 @@ public:
     int TakeCreatedFile(LPCSTR fileName) override;
     BOOL InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags) override;
     DWORD LastError() const override;
+    std::optional<UrlCacheEntryOrigin> EntryOrigin(LPCSTR url) override;
     void BeginLockHold() override;
     void EndLockHold() override;
     std::string LastErrorText() const override;

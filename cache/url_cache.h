@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,16 @@ struct UrlCacheKind {
     const char* name = "MSIE Cache"; // names the cache in the folder tree and the jobs
     bool readOnly = false;           // every write fails with ERROR_ACCESS_DENIED
     bool filesOnDemand = false;      // a local file is made by RetrieveUrlCacheEntryFileA, not by listing
+};
+
+// Where an entry lives, beyond the WinINet fields, for a report of the cache.
+struct UrlCacheEntryOrigin {
+    std::string format;    // "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache2"
+    std::string partition; // the top-frame site the browser keyed the entry under; empty when none
+    std::string entryFile; // the cache file holding the entry; empty when unknown
+    std::string serverIp;  // the address the response came from, where the cache kept it
+    std::optional<std::uint64_t> storedSize; // the body's bytes as stored, still Content-Encoded; unset: the local file's
+    bool redirectPage = false; // the local file is a page made for a redirect, not the stored body
 };
 
 // What the jobs, the window and the command line say when a write is refused.
@@ -111,6 +122,18 @@ public:
     // The folder that holds the cache's own files, which an export never
     // writes; empty for a cache without one of its own.
     virtual std::filesystem::path FilesFolder() const { return {}; }
+
+    // nullopt when the URL has no entry.
+    virtual std::optional<UrlCacheEntryOrigin> EntryOrigin(LPCSTR /*url*/)
+    {
+        UrlCacheEntryOrigin origin;
+        origin.format = "index.dat";
+        return origin;
+    }
+    // The body the server sent, decoded, as a stream (for a redirect its
+    // stored 30x body, not the page made for it); the caller closes it.
+    // Like OpenUrlCacheEntryBody, nullptr from caches without filesOnDemand.
+    virtual std::FILE* OpenStoredBody(LPCSTR url) { return OpenUrlCacheEntryBody(url); }
 
     // A run of calls that may share one taking of the cache's lock instead of
     // one per call (see CacheLockHold); holds nest. Caches without a lock of

@@ -78,6 +78,7 @@ int RunTree(CliContext& context, const std::vector<std::string>& args);
 int RunExport(CliContext& context, const std::vector<std::string>& args);
 int RunImport(CliContext& context, const std::vector<std::string>& args);
 int RunRewrite(CliContext& context, const std::vector<std::string>& args);
+int RunReport(CliContext& context, const std::vector<std::string>& args);
 int RunTitle(CliContext& context, const std::vector<std::string>& args);
 int RunCaches(CliContext& context, const std::vector<std::string>& args);
 

@@ -32,6 +32,8 @@ int OpKindOption(const CliArgs& args)
     return args.Has("--move") ? kOpMove : args.Has("--delete") ? kOpDelete : kOpCopy;
 }
 
+} // namespace
+
 // The entries the window's command would take for each path: a folder of
 // the tree takes all under it, a SitePath that entry. Empty paths: all.
 bool CollectJobList(const Catalogue& catalogue, const std::vector<std::string>& paths,
@@ -58,6 +60,8 @@ bool CollectJobList(const Catalogue& catalogue, const std::vector<std::string>& 
     }
     return true;
 }
+
+namespace {
 
 DefaultFiles DefaultFilesOption(const CliArgs& args)
 {

@@ -40,6 +40,11 @@ constexpr Command kCommands[] = {
      "rewrite (--export PAGE-LOCATION [--default-file NAME] | --import BASE-FOLDER) IN OUT\n"
      "                                rewrite the links of one HTML file",
      RunRewrite},
+    {"report",
+     "report [--format csv|jsonl] [--default-file NAME] [PATH ...]\n"
+     "                                every entry with its response head, sizes, times and\n"
+     "                                the SHA-256 of its body; PATH as for export",
+     RunReport},
     {"title", "title FILE                    the page title the catalogue would show", RunTitle},
     {"caches", "caches                        the caches found on this machine: folder, format, entries", RunCaches},
 };

@@ -5,8 +5,11 @@
 #include "tests/browsercache/deflated_bytes.h"
 #include "tests/support/temp_folder.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -243,6 +246,71 @@ TEST_F(Cli, control_bytes_in_fields_are_escaped_one_record_a_line)
         EXPECT_NE(run.out.find("%1B[2J%09fake%0Aline"), std::string::npos) << run.out;
     }
     EXPECT_EQ(Fields(entries.out).size(), 6u);
+}
+
+// The records of an RFC 4180 text, each as its fields.
+std::vector<std::vector<std::string>> CsvRecords(const std::string& text)
+{
+    std::vector<std::vector<std::string>> records;
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+            fields.back() += text[++i];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == ',')
+            fields.emplace_back();
+        else if (!quoted && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            records.push_back(fields);
+            fields.assign(1, {});
+            ++i;
+        } else
+            fields.back() += c;
+    }
+    return records;
+}
+
+TEST_F(Cli, report_gives_one_record_per_entry_as_csv_or_json_lines)
+{
+    const std::string bytes = "<title>one, \"two\"</title>";
+    const QString page = WriteFile(QStringLiteral("page.htm"), bytes);
+    const QString url = QStringLiteral("http://host/a,\"b\".htm");
+    ASSERT_EQ(Start({QStringLiteral("add"), url, page}).exitCode, 0);
+    ASSERT_EQ(Start({QStringLiteral("add"), QStringLiteral("http://host/c.htm"), page}).exitCode, 0);
+    const std::string sha256 =
+        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex().toStdString();
+
+    const CliRun csv = Start({QStringLiteral("report")});
+    const CliRun jsonl = Start({QStringLiteral("report"), QStringLiteral("--format"), QStringLiteral("jsonl"),
+                                QStringLiteral("host/c.htm")});
+    const CliRun unknown = Start({QStringLiteral("report"), QStringLiteral("--format"), QStringLiteral("xml")});
+    const CliRun absent = Start({QStringLiteral("report"), QStringLiteral("host/nothing.htm")});
+
+    ASSERT_EQ(csv.exitCode, 0) << csv.err;
+    const auto records = CsvRecords(csv.out);
+    ASSERT_EQ(records.size(), 3u) << csv.out;
+    for (const auto& record : records)
+        EXPECT_EQ(record.size(), 20u);
+    EXPECT_EQ(records[0][0], "url");
+    EXPECT_EQ(records[1][0], url.toStdString());
+    EXPECT_EQ(records[1][16], "one, \"two\"");
+    EXPECT_EQ(records[1][9], sha256);
+    EXPECT_EQ(records[1][19], "ok");
+    EXPECT_EQ(records[2][0], "http://host/c.htm");
+
+    ASSERT_EQ(jsonl.exitCode, 0) << jsonl.err;
+    EXPECT_EQ(std::count(jsonl.out.begin(), jsonl.out.end(), '\n'), 1) << jsonl.out;
+    const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(jsonl.out)).object();
+    EXPECT_EQ(object[QStringLiteral("url")].toString(), QStringLiteral("http://host/c.htm"));
+    EXPECT_EQ(object[QStringLiteral("sha256")].toString().toStdString(), sha256);
+    EXPECT_EQ(object[QStringLiteral("cache_format")].toString(), QStringLiteral("index.dat"));
+
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.err.find("--format"), std::string::npos) << unknown.err;
+    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_NE(absent.err.find("host/nothing.htm"), std::string::npos) << absent.err;
 }
 
 TEST_F(Cli, add_from_the_entry_s_own_cache_file_keeps_its_content)

@@ -1,0 +1,21 @@
+// The SHA-256 of a body, read once from a stream in pieces: a large body
+// costs no copy of itself.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace larkspool {
+
+struct BodyDigest {
+    std::string sha256;      // lower-case hex; empty when the stream failed
+    std::uint64_t bytes = 0; // read before the end or the failure
+    std::string error;       // not empty: why the stream could not be read to its end
+};
+
+// Reads stream to its end; the caller keeps and closes it. nullptr: the
+// digest of no bytes (a body stored empty).
+BodyDigest DigestStream(std::FILE* stream);
+
+} // namespace larkspool

@@ -1,0 +1,73 @@
+// The report of one catalogue entry: what the cache knows of it (its
+// response head, times, sizes, where it lives) and the SHA-256 of its body,
+// each as the text of one column.
+#pragma once
+
+#include "cache/url_cache.h"
+#include "catalogue/cache_entry.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace larkspool {
+
+enum ReportColumn {
+    kReportUrl,
+    kReportSitePath,
+    kReportCacheFormat,
+    kReportPartition,
+    kReportStatus,
+    kReportContentType,
+    kReportContentEncoding,
+    kReportStoredSize,
+    kReportSize,
+    kReportSha256,
+    kReportLastModified,
+    kReportDate,
+    kReportLastAccess,
+    kReportExpires,
+    kReportHits,
+    kReportServerIp,
+    kReportTitle,
+    kReportLocalFile,
+    kReportEntryFile,
+    kReportState,
+    kReportColumnCount
+};
+
+// The column names, in ReportColumn order.
+extern const std::array<const char*, kReportColumnCount> kReportColumnNames;
+
+inline constexpr const char* kStateOk = "ok";
+inline constexpr const char* kStateMissingBody = "missing body";
+inline constexpr const char* kStateDamagedPrefix = "damaged: ";
+
+struct ReportRow {
+    std::array<std::string, kReportColumnCount> fields; // empty: not known
+    std::vector<std::pair<std::string, std::string>> head; // the stored header lines, in order
+};
+
+// FILETIME ticks (UTC, never 0) as the caller writes times.
+using TimeText = std::function<std::string(std::uint64_t ticks)>;
+
+class EntryReporter {
+public:
+    EntryReporter(UrlCache& cache, TimeText timeText);
+
+    // Looks the entry up and reads its body once, the way the export reads
+    // it: a browser cache's from where the cache keeps it, an index.dat
+    // cache's from its local file. A body that cannot be read whole leaves
+    // sha256 empty and says why in state.
+    ReportRow Row(const TCacheEntry& entry);
+
+private:
+    UrlCache& m_cache;
+    TimeText m_timeText;
+    CacheEntryBuffer m_buffer;
+};
+
+} // namespace larkspool
