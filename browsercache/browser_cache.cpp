@@ -248,6 +248,7 @@ private:
             entry.size = record.decodedSize->bytes;
             entry.sizeAtLeast = record.decodedSize->atLeast;
         }
+        entry.encoding = HeaderValue(entry.head, "Content-Encoding").value_or("");
         if (!redirectTarget.empty()) {
             entry.redirectPage =
                 RedirectPageText(ResolveExportLink(redirectTarget, PageFolder(entry.url), kRedirectDefaultFile));
