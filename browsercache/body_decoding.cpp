@@ -276,7 +276,7 @@ struct BodyDecoder::State {
         if (left == 0) {
             done = true;
             if (expectedCrc && crc != *expectedCrc)
-                error = "the body's checksum does not match: the entry is damaged";
+                error = kBodyChecksumMismatch;
             for (const auto& decoder : decoders)
                 if (error.empty() && !decoder->Finished())
                     error = "truncated " + encoding + " body";

@@ -55,6 +55,9 @@ std::string DecodeBody(const BodyLocation& body, std::string_view contentEncodin
 // it was decoded, else why not in one line.
 std::string CountDecodedBytes(BodyDecoder& decoder, std::uint64_t limit, DecodedSize& size);
 
+// Why a stored body that does not match its CRC-32 is refused.
+inline constexpr const char* kBodyChecksumMismatch = "the body's checksum does not match: the entry is damaged";
+
 // False when contentEncoding names no coding (empty, "identity"): the stored
 // bytes are the body.
 bool NeedsDecoding(std::string_view contentEncoding);

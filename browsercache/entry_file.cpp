@@ -2,6 +2,7 @@
 #include "browsercache/entry_file.h"
 
 #include "browsercache/body_decoding.h"
+#include "browsercache/crc32.h"
 #include "browsercache/http_response_head.h"
 #include "browsercache/inside_cache.h"
 
@@ -52,6 +53,16 @@ std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& c
     return files;
 }
 
+void MarkDamaged(BrowserCacheRecord& record, const std::string& error)
+{
+    BrowserCacheRecord named;
+    named.key = std::move(record.key);
+    named.url = std::move(record.url);
+    named.body.file = record.body.file;
+    named.error = named.body.file.filename().string() + ": " + error;
+    record = std::move(named);
+}
+
 void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record)
 {
     const BodyLocation& body = record.body;
@@ -60,7 +71,10 @@ void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record)
         return;
     const std::string encoding = HeaderValue(record.responseHead, "Content-Encoding").value_or("");
     if (!NeedsDecoding(encoding)) {
-        record.decodedSize = DecodedSize{body.length};
+        if (body.hasCrc32 && Crc32(whole->substr(std::size_t(body.offset), std::size_t(body.length))) != body.crc32)
+            MarkDamaged(record, kBodyChecksumMismatch);
+        else
+            record.decodedSize = DecodedSize{body.length};
         return;
     }
     BodyDecoder decoder(whole->substr(std::size_t(body.offset), std::size_t(body.length)),

@@ -17,6 +17,10 @@
 
 namespace larkspool::browsercache {
 
+// Leaves of a record that could not be read only what names the entry (its
+// key and URL, when they were read, and its file) and the reason.
+void MarkDamaged(BrowserCacheRecord& record, const std::string& error);
+
 // read fills the record from the bytes and returns the reason it could not.
 template <typename Reader>
 BrowserCacheRecord ReadEntryFile(const ByteSource& bytes, const std::filesystem::path& file, Reader read)
@@ -29,14 +33,8 @@ BrowserCacheRecord ReadEntryFile(const ByteSource& bytes, const std::filesystem:
     } catch (const std::bad_alloc&) {
         error = "too large to read (out of memory)"; // one entry's damage, not the end of the scan
     }
-    if (!error.empty()) {
-        BrowserCacheRecord named;
-        named.key = std::move(record.key);
-        named.url = std::move(record.url);
-        named.body.file = file;
-        record = std::move(named);
-        record.error = file.filename().string() + ": " + error;
-    }
+    if (!error.empty())
+        MarkDamaged(record, error);
     return record;
 }
 
@@ -49,7 +47,9 @@ std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& c
 
 // Sets the record's decoded size when its stored body is among bytes held
 // in memory, so that the body need not be read again to be measured; the
-// count stops at kListedDecodeLimit.
+// count stops at kListedDecodeLimit. A plain body there that does not match
+// its CRC-32 marks the record damaged, as an encoded one is when decoded, so
+// that listing and export agree on what the cache holds.
 void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record);
 
 // As ReadEntryFile on the file below cacheFolder; fileTicks, when given,

@@ -38,6 +38,9 @@ public:
     UrlCache& Cache();
     // The same for a command that writes; throws CacheReadOnly as well.
     UrlCache& WritableCache();
+    // How many entries have been found unreadable so far: left out of what
+    // a command does.
+    std::size_t UnreadableEntries() const { return m_problems ? m_problems().size() : 0; }
     // The most bytes one decoded body of a browser cache may have; to be set
     // before the cache is first used.
     void SetMaxBodySize(std::uint64_t bytes) { m_maxBodySize = bytes; }

@@ -120,10 +120,15 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
     job.SetCopyDir(std::filesystem::absolute(*copyDir).lexically_normal().string());
     job.SetDefFiles(names);
     job.Run();
-    if (job.GetJobResult() == 0 && job.Skipped() > 0)
+    if (job.GetJobResult() != 0)
+        return 1;
+    if (job.Skipped() > 0)
         return Stop(std::to_string(job.Skipped()) + " of " + std::to_string(jobList.size()) +
                     " entries skipped, the rest done");
-    return job.GetJobResult() == 0 ? 0 : 1;
+    // An entry the listing could not read is left out as surely as a skipped one.
+    if (const std::size_t unreadable = context.UnreadableEntries(); unreadable > 0)
+        return Stop(std::to_string(unreadable) + " entries of the cache could not be read and were left out, the rest done");
+    return 0;
 }
 
 int RunImport(CliContext& context, const std::vector<std::string>& args)

@@ -1,5 +1,6 @@
 // The simple cache reader against caches real Chromium writes, and against
 // entry files laid out as Chromium writes them, whole and damaged.
+#include "browsercache/body_decoding.h"
 #include "browsercache/chromium_simple_cache.h"
 
 #include "browsercache/crc32.h"
@@ -190,7 +191,9 @@ TEST(ChromiumSimpleCache, every_truncation_is_an_error_or_stays_inside_the_file)
     }
 }
 
-TEST(ChromiumSimpleCache, a_changed_body_fails_its_crc_when_read)
+// The listing has the entry file in memory anyway: a body that fails its
+// CRC-32 is damage there already, as the export would find it.
+TEST(ChromiumSimpleCache, a_changed_body_fails_its_crc_when_listed)
 {
     larkspool::testing::TempFolder folder;
     const SimpleEntry entry;
@@ -199,11 +202,10 @@ TEST(ChromiumSimpleCache, a_changed_body_fails_its_crc_when_read)
     folder.Write("cache/0123456789abcdef_0", bytes);
 
     const BrowserCacheScan scan = ScanChromiumSimpleCache(folder.Path() / "cache");
-    std::string body;
 
     ASSERT_EQ(scan.records.size(), 1u);
-    EXPECT_EQ(scan.records[0].error, "");
-    EXPECT_NE(ReadStoredBody(scan.records[0].body, body).find("fails its CRC-32 check"), std::string::npos);
+    EXPECT_EQ(scan.records[0].key, entry.key);
+    EXPECT_EQ(scan.records[0].error, std::string("0123456789abcdef_0: ") + kBodyChecksumMismatch);
 }
 
 TEST(ChromiumSimpleCache, scans_only_entry_files_and_keeps_damaged_ones_as_errors)
