@@ -15,6 +15,7 @@
 #include "browsercache/local_file_extension.h"
 #include "browsercache/scratch_folder.h"
 #include "cache/cache_entry_info.h"
+#include "cache/cache_error_text.h"
 #include "cache/enumeration_handles.h"
 #include "cache/url_escapes.h"
 #include "html/link_resolution.h"
@@ -429,5 +430,11 @@ bool BrowserCache::SizeIsLowerBound(LPCSTR url)
 UrlCacheKind BrowserCache::Kind() const { return m_impl->Kind(); }
 
 std::filesystem::path BrowserCache::FilesFolder() const { return m_impl->Folder(); }
+
+std::string BrowserCache::LoadError() const
+{
+    const std::filesystem::path& folder = m_impl->Folder();
+    return folder.empty() ? std::string() : CacheFolderProblem(folder, folder.string(), true);
+}
 
 } // namespace larkspool::browsercache

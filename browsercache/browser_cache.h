@@ -62,6 +62,9 @@ public:
     std::FILE* OpenStoredBody(LPCSTR url) override;
     UrlCacheKind Kind() const override;
     std::filesystem::path FilesFolder() const override;
+    // The cache folder gone or unreadable since the scan; empty for a scan
+    // that names no folder.
+    std::string LoadError() const override;
 
 private:
     class Impl;

@@ -32,4 +32,15 @@ std::string SystemErrorText(const std::error_code& error)
     return text;
 }
 
+std::string CacheFolderProblem(const std::filesystem::path& folder, const std::string& folderText, bool wasThere)
+{
+    std::error_code error;
+    const std::filesystem::directory_iterator probe(folder, error);
+    if (!error)
+        return {};
+    if (error == std::errc::no_such_file_or_directory)
+        return wasThere ? "the cache folder " + folderText + " has gone" : std::string();
+    return "cannot read the cache folder " + folderText + ": " + SystemErrorText(error);
+}
+
 } // namespace larkspool

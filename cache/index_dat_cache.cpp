@@ -147,16 +147,7 @@ public:
 
     // Why the folder's files cannot be reached now; empty when they can, and
     // for a folder still to be made (one whose index.dat was never opened).
-    std::string FolderProblem() const
-    {
-        std::error_code error;
-        const std::filesystem::directory_iterator probe(m_folder, error);
-        if (!error)
-            return {};
-        if (error == std::errc::no_such_file_or_directory)
-            return m_file.IsOpen() ? "the cache folder " + m_folderText + " has gone" : std::string();
-        return "cannot read the cache folder " + m_folderText + ": " + SystemErrorText(error);
-    }
+    std::string FolderProblem() const { return CacheFolderProblem(m_folder, m_folderText, m_file.IsOpen()); }
 
     // Opens index.dat when it exists; false (with the error set) when it
     // exists but cannot be opened. A missing file is an empty cache; one that

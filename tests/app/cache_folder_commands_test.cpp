@@ -9,6 +9,7 @@
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/unprivileged.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 namespace larkspool::testing {
 namespace {
@@ -102,6 +104,44 @@ TEST_F(BrowserCacheWindow, says_why_the_writing_commands_are_greyed_and_del_answ
         QTest::keyClick(focus, Qt::Key_Delete);
 
         EXPECT_EQ(driver.messages, std::vector<std::string>{kReadOnlyCacheText}) << focus->objectName().toStdString();
+    }
+}
+
+// A refresh over a browser cache whose folder this user may no longer read,
+// or which has gone, says why instead of listing what the scan once found.
+TEST_F(BrowserCacheWindow, a_refresh_over_a_cache_folder_unreadable_or_gone_says_why)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = m_stored.Path();
+    m_scan.folder = folder;
+    Open();
+    RecordingProgress progress;
+    Main().RefreshCache(progress);
+    ASSERT_EQ(Main().catalogue().CacheList().size(), 1u);
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+        std::string says;
+    } rows[] = {
+        {"unreadable", [&] { fs::permissions(folder, fs::perms::none); },
+         "cannot read the cache folder " + folder.string() + ": permission denied"},
+        {"gone", [&] { fs::remove_all(folder); }, "the cache folder " + folder.string() + " has gone"},
+    };
+    for (const auto& row : rows) {
+        Unprivileged user({folder.string()});
+        if (!user.Active()) {
+            ADD_FAILURE() << row.change << ": cannot run as an ordinary user";
+            continue;
+        }
+        row.apply();
+        RecordingProgress again;
+
+        Main().RefreshCache(again);
+
+        std::error_code ignored;
+        fs::permissions(folder, fs::perms::owner_all, ignored);
+        EXPECT_EQ(again.messages, std::vector<std::string>{row.says}) << row.change;
+        EXPECT_TRUE(Main().catalogue().CacheList().empty()) << row.change;
     }
 }
 
