@@ -5,6 +5,7 @@
 // it. What was committed before a stop stays.
 #include "import/import_job.h"
 
+#include "cache/input_file.h"
 #include "cache/url_cache.h"
 #include "export/destination_path.h"
 #include "export/file_copy.h"
@@ -31,10 +32,12 @@ namespace {
 
 constexpr const char* kCannotCopy = "cannot copy to";
 
-// What went wrong filling a cache file: errno, and whether it was the time.
+// What went wrong filling a cache file: errno, whether it was the time, and
+// why the local file could not be read when that was it.
 struct FillFailure {
     int error = 0;
     bool atTime = false;
+    std::string sourceReason;
 };
 
 // Fills the file the cache has just made (empty, open as file, or -1 to open
@@ -43,13 +46,14 @@ struct FillFailure {
 // is closed, which made every imported file wait for the disk. The file keeps
 // the usual permissions of a new file, whatever the source's.
 FillFailure FillCacheFile(int file, const std::string& cacheFile, FileTicks modified,
-                          const std::function<int(int)>& fill)
+                          const std::function<int(int, std::string&)>& fill)
 {
     if (file < 0)
         file = ::open(cacheFile.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (file < 0)
         return {errno};
-    FillFailure failure{fill(file)};
+    FillFailure failure;
+    failure.error = fill(file, failure.sourceReason);
     if (failure.error == 0 && SetFileTimeUtc(file, modified) != 0)
         failure = {errno, true};
     if (::close(file) != 0 && failure.error == 0)
@@ -59,13 +63,14 @@ FillFailure FillCacheFile(int file, const std::string& cacheFile, FileTicks modi
 
 FillFailure CopyToCacheFile(const ImportFileRecord& record, int file, const std::string& cacheFile)
 {
-    return FillCacheFile(file, cacheFile, record.Modified, [&](int out) {
-        const int in = ::open(record.LocalPath.c_str(), O_RDONLY | O_CLOEXEC);
-        if (in < 0)
-            return errno;
-        const int error = CopyFileData(in, out);
-        ::close(in);
-        return error;
+    return FillCacheFile(file, cacheFile, record.Modified, [&](int out, std::string& sourceReason) {
+        // A FIFO or device put where the listed file was is refused, never waited on.
+        const InputFile in(record.LocalPath.c_str());
+        if (!in.IsOpen()) {
+            sourceReason = record.LocalPath + ": " + in.Error();
+            return EIO;
+        }
+        return CopyFileData(in.Fd(), out);
     });
 }
 
@@ -74,11 +79,13 @@ FillFailure CopyToCacheFile(const ImportFileRecord& record, int file, const std:
 FillFailure RewriteToCacheFile(HtmlReader& reader, const ImportFileRecord& record, const PageLinks& links,
                                bool page, int file, const std::string& cacheFile)
 {
-    return FillCacheFile(file, cacheFile, record.Modified, [&](int target) {
+    return FillCacheFile(file, cacheFile, record.Modified, [&](int target, std::string& sourceReason) {
         using Stream = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-        const Stream in(std::fopen(record.LocalPath.c_str(), "rb"), std::fclose);
-        if (!in)
-            return errno;
+        const Stream in(OpenInputStream(record.LocalPath, sourceReason), std::fclose);
+        if (!in) {
+            sourceReason = record.LocalPath + ": " + sourceReason;
+            return EIO;
+        }
         const Stream out(OpenWriteStream(target), std::fclose);
         if (!out)
             return errno;
@@ -172,7 +179,8 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
         return Stop(PathFailure("SetLocalFileTime fails", "cannot set the time of", cacheFile,
                                 SystemReason(failure.error)));
     if (failure.error != 0)
-        return Stop(PathFailure("CopyFile fails", kCannotCopy, cacheFile, SystemReason(failure.error)));
+        return Stop(PathFailure("CopyFile fails", kCannotCopy, cacheFile,
+                                failure.sourceReason.empty() ? SystemReason(failure.error) : failure.sourceReason));
     if (!m_cache.CommitUrlCacheEntryA(record.Url.c_str(), cacheFile.c_str(), FILETIME{0, 0},
                                       MakeFileTime(record.Modified), 0, nullptr, 0, record.Extension.c_str(),
                                       nullptr))

@@ -5,6 +5,8 @@
 #include "tests/support/unprivileged.h"
 #include "import/import_source.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -82,6 +84,31 @@ TEST_F(ImportJob, pages_and_stylesheets_get_their_file_links_back_as_web_links)
     EXPECT_EQ(Cached("http://host/s.css")->first, "a{b:url(http://host/i.png)}@import 'http://other/o.css';");
     EXPECT_EQ(Cached("http://host/p.htm")->first,
               "<img srcset=\"http://host/i.png 2x\" style=\"b:url(http://host/j.png)\">");
+}
+
+// A FIFO put where a listed file was is refused at once with its reason,
+// never waited on, for a copied file and a rewritten page alike.
+TEST_F(ImportJob, a_fifo_put_where_a_listed_file_was_is_refused_at_once)
+{
+    for (const char* name : {"host/a.txt", "host/p.htm"}) {
+        m_list.clear();
+        m_host.reports.clear();
+        Local(name, "listed");
+        ASSERT_EQ(CollectDomains(m_source, FillDomainList(m_source), m_list), 0);
+        const std::string path = m_source + "/" + name;
+        fs::remove(path);
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        larkspool::ImportJob job(m_folder.Cache(), m_host);
+        job.SetImportList(m_list);
+        job.SetBaseFolder(m_source);
+
+        job.Run();
+
+        fs::remove(path);
+        EXPECT_NE(job.GetJobResult(), 0) << name;
+        ASSERT_EQ(m_host.reports.size(), 1u) << name;
+        EXPECT_NE(m_host.reports[0].text.find(path + ": is a FIFO"), std::string::npos) << m_host.reports[0].text;
+    }
 }
 
 TEST_F(ImportJob, empty_list_ends_at_once)
