@@ -9,6 +9,18 @@
 
 namespace larkspool {
 
+// The value of a hexadecimal digit, or -1 for any other byte.
+constexpr int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Every "%" followed by two hexadecimal digits becomes the byte they name; a
 // "%" without two digits after it stays as it is.
 std::string DecodePercentEscapes(std::string_view text);

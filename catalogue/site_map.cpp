@@ -1,6 +1,7 @@
 // The export's URL map and the canonical form of its keys.
 #include "catalogue/site_map.h"
 
+#include "cache/url_escapes.h"
 #include "html/byte_text.h"
 
 #include <algorithm>

@@ -32,18 +32,6 @@ constexpr char LowerAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The value of a hexadecimal digit, or -1 for any other byte.
-constexpr int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // text with its ASCII letters in lower case and every other byte as it is.
 inline std::string LowerAsciiText(std::string_view text)
 {

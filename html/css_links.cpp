@@ -10,6 +10,7 @@
 // escapes nothing.
 #include "html/css_links.h"
 
+#include "cache/url_escapes.h"
 #include "html/byte_text.h"
 #include "html/page_links.h"
 

@@ -12,30 +12,13 @@
 //   ../../h%253a81/a.htm                          -> http://h:81/a.htm
 #include "html/page_links.h"
 
-#include "html/byte_text.h"
+#include "cache/url_escapes.h"
 #include "html/link_resolution.h"
 #include "html/link_targets.h"
 #include "html/url_resolution.h"
 
 namespace larkspool {
 namespace {
-
-std::string PercentDecoded(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const int high = i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexDigitValue(text[i + 2]) : -1;
-        if (text[i] == '%' && low >= 0) {
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 // A tree path as a link spells it: "%" and "#" would be read as an escape
 // and a fragment.
@@ -118,11 +101,11 @@ std::string PageLinks::ImportedLink(std::string_view link) const
         return web;
     const std::string tree = ResolveUrl("t:/" + m_treePath, link).substr(3);
     const std::string_view hostLink = std::string_view(tree).substr(0, tree.find('/'));
-    const std::string hostFolder = PercentDecoded(hostLink);
+    const std::string hostFolder = DecodePercentEscapes(hostLink);
     if (hostLink.size() == tree.size() || std::string_view(m_treePath).starts_with(hostFolder + "/")
         || !m_hostFolders->contains(hostFolder))
         return web;
-    return "http://" + PercentDecoded(hostFolder) + tree.substr(hostLink.size());
+    return "http://" + DecodePercentEscapes(hostFolder) + tree.substr(hostLink.size());
 }
 
 std::string PageLinks::ExportedLink(std::string_view link) const
@@ -147,7 +130,7 @@ std::string PageLinks::MappedLink(std::string_view link, const std::string& oldR
     const bool oldHasQuery = suffix != std::string::npos && oldResult[suffix] == '?';
     const std::string_view oldPath = std::string_view(oldResult).substr(0, suffix);
     const std::string oldFile = oldPath.empty() ? m_address.sitePath
-        : ResolveUrl("t:/" + m_pageLocation, PercentDecoded(oldPath)).substr(3);
+        : ResolveUrl("t:/" + m_pageLocation, DecodePercentEscapes(oldPath)).substr(3);
     if (!oldHasQuery && oldFile == *sitePath)
         return oldResult;
     return RelativeLink(m_pageLocation, *sitePath) + fragment;
