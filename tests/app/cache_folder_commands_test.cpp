@@ -95,9 +95,7 @@ TEST_F(BrowserCacheWindow, says_why_the_writing_commands_are_greyed_and_del_answ
         EXPECT_NE(hint.find("読み取り専用"), std::string::npos) << name << ": " << hint;
     }
     for (QWidget* focus : std::initializer_list<QWidget*>{Main().treeView(), Main().listView()->CurrentView()}) {
-        Main().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
-        focus->setFocus();
+        TakeFocus(*focus, "the focus");
         ModalDriver driver;
         driver.Answer();
 
@@ -160,8 +158,7 @@ TEST_F(BrowserCacheWindow, files_have_the_type_of_their_name_and_content_type_in
     QTreeWidget* tree = Main().treeView();
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                       tree->visualItemRect(tree->topLevelItem(0)->child(0)).center());
-    for (int i = 0; i < 200 && Main().timer1()->isActive(); ++i)
-        QTest::qWait(5);
+    WaitFor([this] { return !Main().timer1()->isActive(); }, "the listing");
     auto* view = static_cast<QTreeView*>(Main().listView()->CurrentView());
     QTest::mouseClick(view->header()->viewport(), Qt::LeftButton, {},
                       {view->header()->sectionViewportPosition(3) + 5, view->header()->height() / 2});
@@ -201,8 +198,7 @@ TEST_F(BrowserCacheWindow, an_entry_past_the_most_bytes_is_not_opened_and_the_wi
     Main().RefreshCache(progress);
     Main().show();
     Main().treeView()->setCurrentItem(Main().treeView()->topLevelItem(0)->child(0));
-    for (int i = 0; i < 200 && Main().timer1()->isActive(); ++i)
-        QTest::qWait(5); // the listing is armed on a timer
+    WaitFor([this] { return !Main().timer1()->isActive(); }, "the listing"); // armed on a timer
     ASSERT_EQ(Main().folderItems().Items().size(), 1u);
     QAbstractItemView* view = Main().listView()->CurrentView();
     const QRect row = view->visualRect(Main().folderItems().index(0, 0));
@@ -257,9 +253,7 @@ TEST_F(MainWindowFixture, open_cache_folder_lists_every_cache_with_its_count_and
         auto* list = window->findChild<QListWidget*>("lstCaches");
         for (int row = 0; row < list->count(); ++row)
             listed.push_back(list->item(row)->text().toStdString());
-        window->activateWindow();
-        QTest::qWaitForWindowActive(window);
-        window->findChild<QAbstractButton*>("btnOK")->setFocus();
+        TakeFocus(*window->findChild<QAbstractButton*>("btnOK"), "the OK button's focus");
         QTest::keyClick(window, Qt::Key_C, Qt::AltModifier);
         altCFocusesTheList = list->hasFocus();
         const auto rows = list->findItems(QString::fromStdString(chromium), Qt::MatchStartsWith);

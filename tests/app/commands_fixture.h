@@ -27,19 +27,6 @@ protected:
         Main().SetCopyDir(m_dest.Path().string());
         return Main();
     }
-    // The window takes the activation back from a closed dialog first.
-    void FocusTree()
-    {
-        Main().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&Main()));
-        Main().treeView()->setFocus();
-    }
-    void FocusList()
-    {
-        Main().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&Main()));
-        Main().listView()->CurrentView()->setFocus();
-    }
     std::vector<std::string> JobPaths()
     {
         std::vector<std::string> paths;
@@ -67,9 +54,7 @@ protected:
     // Lets the driver's last answers through and checks all were given.
     void ExpectAllAnswered(const ModalDriver& driver)
     {
-        for (int i = 0; i < 100 && !driver.Done(); ++i)
-            QTest::qWait(5);
-        EXPECT_TRUE(driver.Done());
+        WaitFor([&driver] { return driver.Done(); }, "every answer");
         EXPECT_TRUE(Main().catalogue().IsConsistent());
     }
 

@@ -90,13 +90,13 @@ bool Iconic(WId window)
 void Xdotool(const QStringList& arguments) { QProcess::execute(QStringLiteral("xdotool"), arguments); }
 
 // Counts the keys pressed in a window.
-class KeyCounter : public QObject {
+class EventCounter : public QObject {
 public:
-    explicit KeyCounter(QWidget& window) : m_window(window) { qApp->installEventFilter(this); }
+    EventCounter(QWidget& window, QEvent::Type type) : m_window(window), m_type(type) { qApp->installEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::KeyPress && widget && widget->window() == &m_window)
+        if (event->type() == m_type && widget && widget->window() == &m_window)
             ++count;
         return false;
     }
@@ -104,6 +104,7 @@ public:
 
 private:
     QWidget& m_window;
+    QEvent::Type m_type;
 };
 
 // Keeps a dialog's own showing (which would start its work) from running,
@@ -226,10 +227,12 @@ TEST_F(Desktop, the_overwrite_question_cannot_be_closed_from_the_desktop)
     ASSERT_TRUE(WaitForManaged(question));
     question.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&question));
+    EventCounter closes(question, QEvent::Close);
 
-    // The window manager's own close key, through the X server.
+    // The window manager's own close key, through the X server: its request
+    // reaches the window and is refused.
     QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")});
-    QTest::qWait(300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closes.count > 0; }, 10000)) << "no close request came";
 
     EXPECT_TRUE(question.isVisible());
     EXPECT_EQ(question.result(), 0) << "no answer given";
@@ -248,7 +251,8 @@ TEST_F(Desktop, a_modal_dialog_minimised_by_the_window_manager_comes_back_at_onc
         const std::string name = dialog->objectName().toStdString();
         SkipShowHandler skip;
         dialog->installEventFilter(&skip);
-        KeyCounter keys(*dialog);
+        EventCounter keys(*dialog, QEvent::KeyPress);
+        EventCounter states(*dialog, QEvent::WindowStateChange);
         std::string type;
         std::string transientFor;
         bool back = false;
@@ -258,7 +262,8 @@ TEST_F(Desktop, a_modal_dialog_minimised_by_the_window_manager_comes_back_at_onc
                 type = XProperty(dialog->winId(), "_NET_WM_WINDOW_TYPE");
                 transientFor = XPropertyText(dialog->winId(), "WM_TRANSIENT_FOR");
                 Xdotool({QStringLiteral("windowminimize"), QString::number(dialog->winId())});
-                QTest::qWait(500);
+                // Minimised first, then back.
+                QTest::qWaitFor([&] { return states.count > 0; }, 3000);
                 back = QTest::qWaitFor([&] { return !Iconic(dialog->winId()) && dialog->isActiveWindow(); }, 3000);
                 mainIconic = Iconic(Main().winId());
                 Xdotool({QStringLiteral("key"), QStringLiteral("shift")});
@@ -392,7 +397,7 @@ TEST_F(BareX, the_focus_goes_back_to_the_main_window_when_a_modal_dialog_closes)
     });
 
     dialog.exec();
-    KeyCounter keys(Main());
+    EventCounter keys(Main(), QEvent::KeyPress);
     QTest::qWaitFor([&] { return XFocus() == std::to_string(Main().winId()); }, 2000);
     Xdotool({QStringLiteral("key"), QStringLiteral("shift")});
     QTest::qWaitFor([&] { return keys.count > 0; }, 2000);

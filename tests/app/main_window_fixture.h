@@ -8,6 +8,7 @@
 #include "app/tfrm_main.h"
 #include "tests/support/test_cache.h"
 #include "tests/support/settings_sandbox.h"
+#include "tests/support/wait_for.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,6 +68,7 @@ protected:
         m_forms = std::make_unique<FormSet>(m_cache.Cache());
         Main().SetFileOpener([this](const std::string& path) { m_opened.push_back(path); });
         Main().show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Main()));
         return Main();
     }
     TfrmMain& Main() { return m_forms->main(); }
@@ -80,11 +82,18 @@ protected:
         WaitForListing();
         EXPECT_TRUE(Main().catalogue().IsConsistent());
     }
+    void FocusTree() { TakeFocus(*Main().treeView(), "the tree's focus"); }
+    void FocusList() { TakeFocus(*Main().listView()->CurrentView(), "the list's focus"); }
     // Lets an armed listing fire.
     void WaitForListing()
     {
-        for (int i = 0; i < 200 && Main().timer1()->isActive(); ++i)
-            QTest::qWait(5);
+        WaitFor([this] { return !Main().timer1()->isActive(); }, "the listing");
+    }
+    // Resizes the main window and waits until the window system has done it.
+    void Resize(int width, int height)
+    {
+        Main().resize(width, height);
+        WaitFor([this, width, height] { return Main().size() == QSize(width, height); }, "the new size");
     }
     // Selects the tree node of a folder path ("" the root) and lists it.
     void OpenFolder(const std::string& path)

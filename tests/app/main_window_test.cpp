@@ -34,6 +34,7 @@ namespace {
 
 using namespace larkspool;
 using Strings = std::vector<std::string>;
+using larkspool::testing::WaitFor;
 
 class MainWindow : public larkspool::testing::MainWindowFixture {};
 
@@ -133,8 +134,7 @@ protected:
 TEST_F(SplitBarDrag, the_bar_moves_alone_within_50_pixels_of_each_edge_and_the_halves_follow_on_release)
 {
     Open();
-    Main().resize(600, 400);
-    QTest::qWait(20);
+    Resize(600, 400);
     SplitPanel* panel = Main().splitPanel();
     SplitBar* bar = panel->Bar();
     QWidget* lPanel = Child("lPanel");
@@ -163,8 +163,7 @@ TEST_F(SplitBarDrag, the_bar_moves_alone_within_50_pixels_of_each_edge_and_the_h
 TEST_F(SplitBarDrag, the_right_button_neither_starts_nor_ends_a_drag)
 {
     Open();
-    Main().resize(600, 400);
-    QTest::qWait(20);
+    Resize(600, 400);
     SplitBar* bar = Main().splitPanel()->Bar();
     const int startLeft = bar->Left();
 
@@ -182,13 +181,10 @@ TEST_F(SplitBarDrag, the_right_button_neither_starts_nor_ends_a_drag)
 TEST_F(MainWindow, a_narrower_window_keeps_the_tree_width)
 {
     Open();
-    Main().resize(700, 400);
-    QTest::qWait(20);
+    Resize(700, 400);
     Main().splitPanel()->SetSplitBarLeft(200);
-    QTest::qWait(20);
 
-    Main().resize(500, 400);
-    QTest::qWait(20);
+    Resize(500, 400);
 
     EXPECT_EQ(Child("lPanel")->width(), 200);
     EXPECT_EQ(Main().splitPanel()->SplitBarLeft(), 200);
@@ -237,8 +233,7 @@ TEST_F(MainWindow, keys_in_the_tree_delay_the_listing_and_a_click_lists_at_once)
     Open();
     Refresh();
     QTreeWidget* tree = Main().treeView();
-    Main().activateWindow();
-    tree->setFocus();
+    FocusTree();
 
     QTest::keyClick(tree, Qt::Key_Down);
     EXPECT_EQ(Main().ListingMode(), kListingAfterKey);
@@ -246,8 +241,7 @@ TEST_F(MainWindow, keys_in_the_tree_delay_the_listing_and_a_click_lists_at_once)
     EXPECT_EQ(Main().timer1()->interval(), 500);
     EXPECT_NE(Main().CurrentNode(), Main().catalogue().Tree().RootId());
     EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"})); // not yet
-    QTest::qWait(600);
-    EXPECT_FALSE(Main().timer1()->isActive());
+    WaitForListing();
     EXPECT_EQ(RowNames(), (Strings{"x.png"}));
     EXPECT_EQ(Main().ListingMode(), kListingAtOnce);
 
@@ -291,16 +285,18 @@ TEST_F(MainWindow, the_list_style_shows_whole_names_and_no_status_panel_cuts_its
     Refresh();
     OpenFolder("www.example.jp");
     Action("mnuListIcon")->trigger();
-    QTest::qWait(20);
     QAbstractItemView* view = Main().listView()->CurrentView();
 
-    const QRect cell = view->visualRect(Main().folderItems().index(RowOf(name), 0));
-    EXPECT_GE(cell.width(), view->fontMetrics().horizontalAdvance(QString::fromStdString(name)) + 16);
+    // The list lays its cells out on the next turn of the event loop.
+    const int needed = view->fontMetrics().horizontalAdvance(QString::fromStdString(name)) + 16;
+    const QModelIndex row = Main().folderItems().index(RowOf(name), 0);
+    WaitFor([&] { return view->visualRect(row).width() >= needed; }, "the list's cells");
     ClickRow(name);
     for (const char* panel : {"StatusPanel0", "StatusPanel1"}) {
         auto* label = Child<QLabel>(panel);
-        EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(label->text()))
-            << label->text().toStdString();
+        // The status bar lays its panels out for the new texts on the next turn.
+        WaitFor([label] { return label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()); },
+                panel);
     }
     EXPECT_EQ(Main().StatusText(1).toStdString(), FormatSizeText(145, 0));
 }
@@ -314,7 +310,7 @@ TEST_F(MainWindow, a_narrow_window_ends_its_labels_with_an_ellipsis_instead_of_c
     OpenFolder(host);
 
     Main().resize(240, 300);
-    QTest::qWait(50);
+    WaitFor([this] { return Main().width() <= 260; }, "the narrow window");
 
     ASSERT_LE(Main().width(), 260);
     auto* folder = Child<ElidedLabel>("lblFolderName");
@@ -453,8 +449,7 @@ TEST_F(MainWindow, f5_on_a_cache_folder_unreadable_or_gone_says_why_in_a_message
         ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
 
         QTest::keyClick(&Main(), Qt::Key_F5);
-        for (int i = 0; i < 200 && !driver.Done(); ++i)
-            QTest::qWait(5);
+        WaitFor([&driver] { return driver.Done(); }, "the message");
         std::error_code ignored;
         fs::permissions(folder, fs::perms::owner_all, ignored);
 
@@ -466,8 +461,7 @@ TEST_F(MainWindow, f5_on_a_cache_folder_unreadable_or_gone_says_why_in_a_message
 TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
 {
     Open();
-    Main().resize(640, 420);
-    QTest::qWait(20);
+    Resize(640, 420);
     Main().splitPanel()->SetSplitBarLeft(150);
     Action("mnuAutoIcon")->trigger(); // enabled in the icon styles only
     Action("mnuDetailsIcon")->trigger();
@@ -481,7 +475,6 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
     m_sandbox.Store()->setValue("Refresh", 0); // no scan at the next start
 
     TfrmMain& again = Open();
-    QTest::qWait(20);
 
     EXPECT_EQ(again.size(), QSize(640, 420));
     EXPECT_EQ(again.splitPanel()->SplitBarLeft(), 150);
@@ -502,8 +495,7 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
 TEST_F(MainWindow, a_window_closed_maximised_comes_back_maximised_and_restores_to_its_normal_size)
 {
     Open();
-    Main().resize(640, 420);
-    QTest::qWait(20);
+    Resize(640, 420);
     Main().showMaximized();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Main().size() != QSize(640, 420); }));
     Main().close();
@@ -511,10 +503,9 @@ TEST_F(MainWindow, a_window_closed_maximised_comes_back_maximised_and_restores_t
     m_sandbox.Store()->setValue("Refresh", 0);
 
     TfrmMain& again = Open();
-    QTest::qWait(20);
     const bool maximised = again.isMaximized();
     again.showNormal();
-    QTest::qWait(20);
+    WaitFor([&again] { return again.size() == QSize(640, 420); }, "the normal size");
 
     EXPECT_TRUE(maximised);
     EXPECT_EQ(again.size(), QSize(640, 420));
@@ -523,7 +514,6 @@ TEST_F(MainWindow, a_window_closed_maximised_comes_back_maximised_and_restores_t
 TEST_F(MainWindow, a_first_start_uses_the_fallbacks)
 {
     TfrmMain& main = Open();
-    QTest::qWait(20);
 
     EXPECT_EQ(main.size(), QSize(675, 356));
     EXPECT_EQ(main.splitPanel()->SplitBarLeft(), 182);
@@ -548,7 +538,6 @@ TEST_F(MainWindow, a_stored_window_off_every_screen_and_unknown_values_come_back
     store.reset();
 
     TfrmMain& main = Open();
-    QTest::qWait(20);
 
     const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(primary.intersects(main.frameGeometry()));
@@ -568,8 +557,7 @@ TEST_F(MainWindow, refresh_at_start_scans_once_the_window_is_shown)
     TfrmMain& main = Open();
     EXPECT_TRUE(main.RefreshAtRun());
     EXPECT_TRUE(Action("mnuRefreshAtRun")->isChecked());
-    for (int i = 0; i < 200 && main.catalogue().CacheList().empty(); ++i)
-        QTest::qWait(5);
+    WaitFor([&main] { return !main.catalogue().CacheList().empty(); }, "the refresh at start");
     WaitForListing();
 
     EXPECT_EQ(main.catalogue().CacheList().size(), 6u);
