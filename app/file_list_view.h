@@ -28,7 +28,6 @@ public:
     ViewStyle Style() const { return m_style; }
     // The view that shows the rows in the current style.
     QAbstractItemView* CurrentView() const;
-    QListView* IconView() const { return m_icons; }
     QTreeView* DetailsView() const { return m_details; }
     QItemSelectionModel* SelectionModel() const;
 

@@ -18,7 +18,6 @@ public:
     // row's ImageIndex names its picture.
     void AddTypeIcons(const FileTypeTable& types);
 
-    int Count() const { return int(m_icons.size()); }
     // A null icon for an index outside the lists.
     QIcon Icon(int index) const;
     // The same picture at 16 and at 32 pixels.

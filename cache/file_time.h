@@ -61,6 +61,4 @@ std::uint64_t FileChangeTicks(const std::filesystem::path& path);
 // The clock's time now.
 std::uint64_t NowTicks();
 
-constexpr bool IsZero(FILETIME time) { return time.dwLowDateTime == 0 && time.dwHighDateTime == 0; }
-
 } // namespace larkspool

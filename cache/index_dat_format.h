@@ -128,7 +128,6 @@ inline constexpr std::uint32_t kUrlWriteStampOffset = 0x5C;
 inline constexpr std::uint32_t kUrlFixedSize = 0x68;
 
 // Little-endian access to a byte range; callers check bounds first.
-inline std::uint16_t Load16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 inline std::uint32_t Load32(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;

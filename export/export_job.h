@@ -55,7 +55,6 @@ public:
     // went on (an item of a move stays in the cache then).
     void Run();
     int GetJobResult() const { return m_jobResult; }
-    bool Cancelled() const { return m_cancelled; }
     std::size_t Skipped() const { return m_skipped; }
 
     // The item being asked about, while the question is shown.
