@@ -5,6 +5,7 @@
 // are fresh for a year from the moment they are made, so that Chromium
 // itself serves them from the cache (the generator's own test checks that).
 #include "bench/synthetic_site.h"
+#include "cache/file_time.h"
 #include "tests/browsercache/chromium_bytes.h"
 #include "tests/browsercache/deflated_bytes.h"
 
@@ -21,7 +22,7 @@ namespace {
 using namespace larkspool;
 
 // Microseconds from 1601 to 1970, Chromium's clock's origin.
-constexpr std::uint64_t kUnixEpochMicroseconds = 11644473600ULL * 1000000;
+constexpr std::uint64_t kUnixEpochMicroseconds = kUnixEpochTicks / 10;
 
 std::string ContentType(const std::string& extension)
 {

@@ -2,6 +2,8 @@
 // the status line first.
 #include "browsercache/http_response_head.h"
 
+#include "cache/civil_date.h"
+#include "cache/file_time.h"
 #include "html/byte_text.h"
 
 #include <array>
@@ -35,17 +37,6 @@ int Number(std::string_view digits)
     for (const char c : digits.substr(0, 9))
         value = value * 10 + (c - '0');
     return value;
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t DaysFromCivil(std::int64_t year, int month, int day)
-{
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
 }
 
 int MonthNumber(std::string_view name)
@@ -126,10 +117,9 @@ std::uint64_t ParseHttpDate(std::string_view text)
     }
     if (day < 1 || day > 31 || month == 0 || year < 1601 || hour < 0 || hour > 23 || minute > 59 || second > 60)
         return 0;
-    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-    const std::int64_t seconds =
-        DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second + kSecondsFrom1601To1970;
-    return std::uint64_t(seconds) * 10000000;
+    const std::int64_t seconds = DaysFromCivil(year, unsigned(month), unsigned(day)) * 86400 + hour * 3600 +
+                                 minute * 60 + second + kUnixEpochSeconds;
+    return std::uint64_t(seconds) * kTicksPerSecond;
 }
 
 } // namespace larkspool::browsercache

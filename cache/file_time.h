@@ -14,9 +14,10 @@ namespace larkspool {
 // A FILETIME as the catalogue and the jobs keep it, UTC or local.
 using FileTicks = std::uint64_t;
 
-// Ticks from 1601-01-01 to 1970-01-01.
-inline constexpr std::uint64_t kUnixEpochTicks = 116444736000000000ULL;
-inline constexpr std::uint64_t kTicksPerSecond = 10000000ULL;
+// Seconds and ticks from 1601-01-01 to 1970-01-01.
+inline constexpr std::int64_t kUnixEpochSeconds = 11'644'473'600;
+inline constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+inline constexpr std::uint64_t kUnixEpochTicks = std::uint64_t(kUnixEpochSeconds) * kTicksPerSecond;
 
 // The times file systems keep (ext4's, the narrowest in use: 1901-12-13 to
 // 2446-05-10 UTC). A cache's time beyond them is listed and given to files

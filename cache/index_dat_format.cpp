@@ -2,6 +2,9 @@
 // WinINet's hash key, DOS date/time stamps, and bounds-checked record parsing.
 #include "cache/index_dat_format.h"
 
+#include "cache/civil_date.h"
+#include "cache/file_time.h"
+
 #include <algorithm>
 
 namespace larkspool::indexdat {
@@ -27,32 +30,6 @@ constexpr std::array<std::uint8_t, 256> kHashTable = {
     0xA3, 0xC8, 0xDE, 0xEB, 0xF8, 0xF3, 0xDB, 0x0A, 0x98, 0x83, 0x7B, 0xE5, 0xCB, 0x4C, 0x78, 0xD1,
 };
 
-constexpr std::uint64_t kTicksPerSecond = 10'000'000;
-constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
-
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + std::int64_t(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d)
-{
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = unsigned(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = std::int64_t(yoe) + era * 400 + (m <= 2);
-}
 
 // The string at offset within [0, limit) of record, NUL-terminated inside it.
 std::optional<std::string_view> StringAt(std::span<const std::uint8_t> record, std::uint32_t offset)
@@ -168,12 +145,10 @@ std::uint32_t FileTimeToDos(std::uint64_t fileTime)
 {
     if (fileTime == 0)
         return 0;
-    const std::int64_t unixSeconds = std::int64_t(fileTime / kTicksPerSecond) - kSecondsFrom1601To1970;
+    const std::int64_t unixSeconds = std::int64_t(fileTime / kTicksPerSecond) - kUnixEpochSeconds;
     const std::int64_t days = unixSeconds >= 0 ? unixSeconds / 86400 : (unixSeconds - 86399) / 86400;
     const std::int64_t secondsOfDay = unixSeconds - days * 86400;
-    std::int64_t year;
-    unsigned month, day;
-    CivilFromDays(days, year, month, day);
+    const auto [year, month, day] = CivilFromDays(days);
     if (year < 1980 || year > 2107)
         return 0;
     const auto date = std::uint32_t((year - 1980) << 9 | month << 5 | day);
@@ -197,7 +172,7 @@ std::uint64_t DosToFileTime(std::uint32_t dos)
         return 0;
     const std::int64_t seconds = DaysFromCivil(year, month, day) * 86400 + (time >> 11) * 3600 +
                                  ((time >> 5) & 63) * 60 + (time & 31) * 2;
-    return std::uint64_t(seconds + kSecondsFrom1601To1970) * kTicksPerSecond;
+    return std::uint64_t(seconds + kUnixEpochSeconds) * kTicksPerSecond;
 }
 
 } // namespace larkspool::indexdat

@@ -58,9 +58,15 @@ std::string CacheFolderProblem(const std::string& folder)
 
 } // namespace
 
+std::string CacheFolderFromEnvironment()
+{
+    const char* fromEnvironment = std::getenv("LARKSPOOL_CACHE");
+    return fromEnvironment ? fromEnvironment : "";
+}
+
 std::string DefaultCacheFolder()
 {
-    if (const char* fromEnvironment = std::getenv("LARKSPOOL_CACHE"); fromEnvironment && *fromEnvironment)
+    if (std::string fromEnvironment = CacheFolderFromEnvironment(); !fromEnvironment.empty())
         return fromEnvironment;
     const QString base = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     return (base + QStringLiteral("/Content.IE5")).toStdString();
@@ -69,8 +75,7 @@ std::string DefaultCacheFolder()
 OpenedCache OpenUrlCache(const std::string& folder, std::uint64_t maxBodySize)
 {
 #ifdef _WIN32
-    const char* fromEnvironment = std::getenv("LARKSPOOL_CACHE");
-    if (folder.empty() && !(fromEnvironment && *fromEnvironment))
+    if (folder.empty() && CacheFolderFromEnvironment().empty())
         return {std::make_unique<WinInetCache>(), {}, {}};
 #endif
     const std::string location = folder.empty() ? DefaultCacheFolder() : folder;

@@ -13,6 +13,9 @@ namespace larkspool {
 
 class UrlCache;
 
+// $LARKSPOOL_CACHE, empty when it is not set.
+std::string CacheFolderFromEnvironment();
+
 // $LARKSPOOL_CACHE when set and not empty, else the application's local data
 // folder + "/Content.IE5". The folder need not exist yet.
 std::string DefaultCacheFolder();

@@ -3,6 +3,7 @@
 // folder of every entry. The window mirrors it node for node.
 #pragma once
 
+#include "cache/url_cache.h"
 #include "catalogue/cache_entry.h"
 
 #include <memory>
@@ -20,7 +21,7 @@ struct TFolderEntry : TListItem {
     std::string Path;  // host/seg/seg as in SitePath, no trailing "/"
 };
 
-inline constexpr const char* kRootText = "MSIE Cache";
+inline constexpr const char* kRootText = UrlCacheKind{}.name; // an index.dat cache's name
 inline constexpr int kRootImage = 0;
 inline constexpr int kFolderImage = 1;
 inline constexpr int kOpenFolderImage = 2;

@@ -84,7 +84,7 @@ std::vector<browsercache::CacheFolder> FindMachineCaches()
             if (cache.format == browsercache::CacheFolderFormat::IndexDat && cache.folder.filename() == "Content.IE5")
                 AddOnce(caches, cache);
     std::error_code error;
-    for (const std::string& folder : {Environment("LARKSPOOL_CACHE"), DefaultCacheFolder()})
+    for (const std::string& folder : {CacheFolderFromEnvironment(), DefaultCacheFolder()})
         if (!folder.empty() && fs::is_directory(folder, error))
             for (const auto& cache : browsercache::FindCacheFolders(folder, kProfileDepth))
                 AddOnce(caches, cache);

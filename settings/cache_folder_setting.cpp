@@ -1,9 +1,8 @@
 // The remembered cache folder is one more text value of the settings key.
 #include "settings/cache_folder_setting.h"
 
+#include "catalogue/cache_location.h"
 #include "settings/registry_key.h"
-
-#include <cstdlib>
 
 namespace larkspool {
 namespace {
@@ -31,7 +30,7 @@ std::string CacheFolderAtStart(const std::string& given)
 {
     if (!given.empty())
         return given;
-    if (const char* fromEnvironment = std::getenv("LARKSPOOL_CACHE"); fromEnvironment && *fromEnvironment)
+    if (std::string fromEnvironment = CacheFolderFromEnvironment(); !fromEnvironment.empty())
         return fromEnvironment;
     return RememberedCacheFolder();
 }
