@@ -82,4 +82,15 @@ std::string LocalFileExtension(std::string_view contentType, std::string_view ur
     return byUrl.empty() ? std::string(byType) : byUrl;
 }
 
+std::string ContentTypeOfExtension(std::string_view extension)
+{
+    std::string wanted = LowerAsciiText(extension);
+    if (wanted == "html")
+        wanted = "htm";
+    for (const auto& [type, known] : kTypeExtensions)
+        if (known == wanted)
+            return std::string(type);
+    return {};
+}
+
 } // namespace larkspool::browsercache

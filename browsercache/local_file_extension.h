@@ -10,4 +10,8 @@ namespace larkspool::browsercache {
 // Without the dot; "" when neither the type nor the URL gives one.
 std::string LocalFileExtension(std::string_view contentType, std::string_view url);
 
+// The type a file of this extension (without the dot, any case) has; ""
+// when the extension is not one of the known types'.
+std::string ContentTypeOfExtension(std::string_view extension);
+
 } // namespace larkspool::browsercache

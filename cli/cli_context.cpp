@@ -21,6 +21,8 @@ void CliContext::ReportProblems()
         std::fprintf(stderr, "larkspool-cli: cannot read %s\n", Printable(problems[m_reportedProblems]).c_str());
 }
 
+std::string CliContext::CacheFolder() const { return m_cacheFolder.empty() ? DefaultCacheFolder() : m_cacheFolder; }
+
 UrlCache& CliContext::Cache()
 {
     if (!m_cache) {

@@ -38,6 +38,8 @@ public:
     UrlCache& Cache();
     // The same for a command that writes; throws CacheReadOnly as well.
     UrlCache& WritableCache();
+    // The folder asked for, or the default cache's.
+    std::string CacheFolder() const;
     // How many entries have been found unreadable so far: left out of what
     // a command does.
     std::size_t UnreadableEntries() const { return m_problems ? m_problems().size() : 0; }

@@ -5,9 +5,11 @@
 #include "cli/cli_context.h"
 #include "cli/terminal_host.h"
 #include "export/export_job.h"
+#include "export/job_progress.h"
 #include "export/move_delete_question.h"
 #include "import/import_job.h"
 #include "import/import_source.h"
+#include "report/entry_warc.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -82,17 +84,49 @@ DefaultFiles DefaultFilesOption(const CliArgs& args)
     return names;
 }
 
+// An entry the listing could not read is left out as surely as a skipped one.
+int UnreadableStop(const CliContext& context)
+{
+    if (const std::size_t unreadable = context.UnreadableEntries(); unreadable > 0)
+        return Stop(std::to_string(unreadable) + " entries of the cache could not be read and were left out, the rest done");
+    return 0;
+}
+
+// The archive of the entries; 0 when every entry has its record.
+int WriteWarc(CliContext& context, UrlCache& cache, const std::vector<TCacheEntry*>& entries, const std::string& path)
+{
+    TerminalHost host;
+    const WarcExport result = ExportWarc(
+        cache, std::filesystem::absolute(context.CacheFolder()).lexically_normal().string(), entries, path,
+        [&](std::size_t i) {
+            host.ShowProgress(ProgressPosition(i, entries.size()), RemainingCountText(entries.size() - i),
+                              entries[i]->Name);
+        });
+    if (!result.error.empty())
+        return Stop(result.error);
+    if (result.leftOut.empty())
+        return 0;
+    std::string reasons;
+    for (const auto& [reason, count] : result.leftOut)
+        reasons += (reasons.empty() ? "" : ", ") + std::to_string(count) + " " + reason;
+    return Stop(std::to_string(entries.size() - result.written) + " of " + std::to_string(entries.size()) +
+                " entries left out of the archive " + path + " (" + reasons + "), the rest written");
+}
+
 } // namespace
 
 int RunExport(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--to", "--overwrite", "--default-file", "--redirect", "--max-body-size"},
+    const CliArgs parsed(args, {"--to", "--warc", "--overwrite", "--default-file", "--redirect", "--max-body-size"},
                          {"--copy", "--move", "--delete", "--yes"});
     context.SetMaxBodySize(parsed.ByteCount("--max-body-size", browsercache::kDefaultMaxBodySize));
     const auto copyDir = parsed.Value("--to");
-    if (!copyDir)
-        throw UsageError("export needs --to DIR");
+    const auto warc = parsed.Value("--warc");
+    if (!copyDir && !warc)
+        throw UsageError("export needs --to DIR or --warc FILE");
     const int opKind = OpKindOption(parsed);
+    if (!copyDir && opKind != kOpCopy)
+        throw UsageError("--move and --delete apply only with --to");
     const DefaultFiles names = DefaultFilesOption(parsed);
     TerminalHost host(OverwriteOption(parsed));
 
@@ -105,6 +139,10 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
         return 1;
     if (jobList.empty())
         return Stop("nothing to export");
+    // The archive first: a move takes the entries out of the cache.
+    const int archived = warc ? WriteWarc(context, cache, jobList, *warc) : 0;
+    if (!copyDir || archived != 0)
+        return archived != 0 ? archived : UnreadableStop(context);
     if (opKind != kOpCopy && !parsed.Has("--yes")) {
         const MoveDeleteQuestion question = MakeMoveDeleteQuestion(opKind, jobList);
         if (!InputIsTerminal())
@@ -125,10 +163,7 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
     if (job.Skipped() > 0)
         return Stop(std::to_string(job.Skipped()) + " of " + std::to_string(jobList.size()) +
                     " entries skipped, the rest done");
-    // An entry the listing could not read is left out as surely as a skipped one.
-    if (const std::size_t unreadable = context.UnreadableEntries(); unreadable > 0)
-        return Stop(std::to_string(unreadable) + " entries of the cache could not be read and were left out, the rest done");
-    return 0;
+    return UnreadableStop(context);
 }
 
 int RunImport(CliContext& context, const std::vector<std::string>& args)

@@ -26,11 +26,13 @@ constexpr Command kCommands[] = {
     {"list", "list [--default-file NAME]   the catalogue, in catalogue order", RunList},
     {"tree", "tree [--default-file NAME]   the folder tree with each folder's entry count", RunTree},
     {"export",
-     "export --to DIR [--copy | --move | --delete] [--overwrite ask|all|newer|none]\n"
+     "export [--to DIR] [--warc FILE] [--copy | --move | --delete] [--overwrite ask|all|newer|none]\n"
      "       [--default-file NAME] [--redirect NAME]... [--max-body-size N] [--yes] [PATH ...]\n"
      "                                copy, move or delete entries into DIR; a browser\n"
      "                                cache's body that decodes to more than N bytes\n"
-     "                                (default 4G; K, M, G, T allowed) is not exported",
+     "                                (default 4G; K, M, G, T allowed) is not exported;\n"
+     "                                --warc: the entries as a WARC 1.1 file (gzip\n"
+     "                                members when FILE ends in .gz), the cache unchanged",
      RunExport},
     {"import",
      "import --from DIR [--base DIR] [--domain NAME ...] [--overwrite ask|all|newer|none]\n"

@@ -62,6 +62,19 @@ std::vector<std::pair<std::string, std::string>> HeaderPairs(std::string_view he
     return pairs;
 }
 
+std::string StatusLine(std::string_view head)
+{
+    if (!head.starts_with("HTTP/"))
+        return {};
+    std::string_view line = head.substr(0, head.find('\n'));
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    return std::string(line);
+}
+
+// A redirect often stores no body at all: there is nothing to open.
+bool StoredEmpty(const UrlCacheEntryOrigin& origin) { return origin.redirectPage && origin.storedSize == 0u; }
+
 std::string HeadOf(const INTERNET_CACHE_ENTRY_INFOA& info)
 {
     if (!info.lpHeaderInfo || info.dwHeaderInfoSize == 0)
@@ -100,6 +113,7 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
     const std::uint64_t listedSize = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
 
     const std::string head = HeadOf(info);
+    row.statusLine = StatusLine(head);
     row.head = HeaderPairs(head);
     f[kReportCacheFormat] = origin->format;
     f[kReportPartition] = origin->partition;
@@ -124,12 +138,9 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
 
     f[kReportStoredSize] = std::to_string(origin->storedSize.value_or(listedSize));
     f[kReportSize] = std::to_string(listedSize);
-    // A redirect often stores no body at all: there is nothing to open.
-    const bool storedEmpty = origin->redirectPage && origin->storedSize == 0u;
+    const bool storedEmpty = StoredEmpty(*origin);
     errno = 0;
-    const FilePtr body(storedEmpty ? nullptr
-                       : onDemand  ? m_cache.OpenStoredBody(entry.SourceUrl.c_str())
-                                   : std::fopen(entry.LocalFile.c_str(), "rbe"));
+    const FilePtr body(OpenBody(entry, *origin));
     const int openError = errno;
     if (!body && !storedEmpty) {
         std::error_code ignored;
@@ -156,6 +167,20 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
     f[kReportSha256] = digest.sha256;
     f[kReportState] = kStateOk;
     return row;
+}
+
+std::FILE* EntryReporter::OpenBody(const TCacheEntry& entry)
+{
+    const std::optional<UrlCacheEntryOrigin> origin = m_cache.EntryOrigin(entry.SourceUrl.c_str());
+    return origin ? OpenBody(entry, *origin) : nullptr;
+}
+
+std::FILE* EntryReporter::OpenBody(const TCacheEntry& entry, const UrlCacheEntryOrigin& origin)
+{
+    if (StoredEmpty(origin))
+        return nullptr;
+    return m_cache.Kind().filesOnDemand ? m_cache.OpenStoredBody(entry.SourceUrl.c_str())
+                                        : std::fopen(entry.LocalFile.c_str(), "rbe");
 }
 
 } // namespace larkspool

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <utility>
@@ -48,6 +49,7 @@ inline constexpr const char* kStateDamagedPrefix = "damaged: ";
 
 struct ReportRow {
     std::array<std::string, kReportColumnCount> fields; // empty: not known
+    std::string statusLine; // the stored head's first line; empty when it has none
     std::vector<std::pair<std::string, std::string>> head; // the stored header lines, in order
 };
 
@@ -64,7 +66,13 @@ public:
     // sha256 empty and says why in state.
     ReportRow Row(const TCacheEntry& entry);
 
+    // The entry's body from its start, as Row reads it; the caller closes
+    // it. nullptr: a body stored empty, or one that cannot be opened.
+    std::FILE* OpenBody(const TCacheEntry& entry);
+
 private:
+    std::FILE* OpenBody(const TCacheEntry& entry, const UrlCacheEntryOrigin& origin);
+
     UrlCache& m_cache;
     TimeText m_timeText;
     CacheEntryBuffer m_buffer;

@@ -1,0 +1,42 @@
+// Through libcrypto's digest interface, which picks the fastest code the
+// processor allows.
+#include "archive/sha256.h"
+
+#include <openssl/evp.h>
+
+namespace larkspool::archive {
+
+void Sha256::ContextFree::operator()(evp_md_ctx_st* context) const { EVP_MD_CTX_free(context); }
+
+Sha256::Sha256() : m_context(EVP_MD_CTX_new())
+{
+    m_failed = !m_context || EVP_DigestInit_ex(m_context.get(), EVP_sha256(), nullptr) != 1;
+}
+
+Sha256::~Sha256() = default;
+
+void Sha256::Update(const void* data, std::size_t size)
+{
+    if (!m_failed && size > 0 && EVP_DigestUpdate(m_context.get(), data, size) != 1)
+        m_failed = true;
+}
+
+std::string Sha256::HexDigest()
+{
+    unsigned char value[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (m_failed || EVP_DigestFinal_ex(m_context.get(), value, &length) != 1) {
+        m_failed = true;
+        return {};
+    }
+    m_failed = true; // spent
+    constexpr char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned int i = 0; i < length; ++i) {
+        hex += kHex[value[i] >> 4];
+        hex += kHex[value[i] & 15];
+    }
+    return hex;
+}
+
+} // namespace larkspool::archive

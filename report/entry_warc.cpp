@@ -1,0 +1,120 @@
+// Each entry goes through the report's row, so the archive leaves out just
+// what the report calls missing or damaged, and reads the body the same way.
+// An entry with a stored status line is a response record of its head and
+// body; one without (index.dat entries kept without headers) a resource
+// record of its body alone.
+#include "report/entry_warc.h"
+
+#include "archive/http_head.h"
+#include "archive/warc_date.h"
+#include "archive/warc_writer.h"
+#include "browsercache/local_file_extension.h"
+#include "cache/file_time.h"
+#include "report/entry_report.h"
+
+#include <charconv>
+#include <filesystem>
+
+namespace larkspool {
+namespace {
+
+std::string TicksDate(std::uint64_t ticks)
+{
+    return archive::WarcDate((static_cast<std::int64_t>(ticks) - static_cast<std::int64_t>(kUnixEpochTicks)) /
+                             static_cast<std::int64_t>(kTicksPerSecond));
+}
+
+// The response's own time where the head gives it, else when the browser
+// last used it (it was in the cache then), else now.
+std::string RecordDate(const ReportRow& row)
+{
+    for (const ReportColumn column : {kReportDate, kReportLastAccess})
+        if (!row.fields[column].empty())
+            return row.fields[column];
+    return TicksDate(NowTicks());
+}
+
+std::string ResourceType(const ReportRow& row, const TCacheEntry& entry)
+{
+    if (!row.fields[kReportContentType].empty())
+        return row.fields[kReportContentType];
+    const std::string extension = std::filesystem::path(entry.LocalFile).extension().string();
+    const std::string type = browsercache::ContentTypeOfExtension(extension.empty() ? "" : extension.substr(1));
+    return type.empty() ? "application/octet-stream" : type;
+}
+
+std::string LeftOutReason(const std::string& state)
+{
+    return state == kStateMissingBody ? "missing body" : "damaged body";
+}
+
+} // namespace
+
+WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std::vector<TCacheEntry*>& entries,
+                      const std::string& path, const std::function<void(std::size_t index)>& progress)
+{
+    WarcExport result;
+    archive::WarcWriter writer(path);
+    if (!writer.Open()) {
+        result.error = writer.Error();
+        return result;
+    }
+    std::string format;
+    if (!entries.empty())
+        if (const auto origin = cache.EntryOrigin(entries.front()->SourceUrl.c_str()))
+            format = origin->format;
+    const archive::RecordResult info = writer.WriteInfo(
+        TicksDate(NowTicks()), {{"software", "Larkspool " LARKSPOOL_VERSION},
+                                {"format", "WARC File Format 1.1"},
+                                {"cache-folder", cacheFolder},
+                                {"cache-format", format},
+                                {"description", "Records rebuilt from a browser cache: heads and bodies as the "
+                                                "cache kept them, bodies decoded, no request records"}});
+    if (info != archive::RecordResult::Written) {
+        result.error = writer.Error();
+        return result;
+    }
+
+    EntryReporter reporter(cache, TicksDate);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TCacheEntry& entry = *entries[i];
+        progress(i);
+        const ReportRow row = reporter.Row(entry);
+        if (row.fields[kReportState] != kStateOk) {
+            ++result.leftOut[LeftOutReason(row.fields[kReportState])];
+            continue;
+        }
+        const std::string& sizeText = row.fields[kReportSize];
+        std::uint64_t size = 0;
+        std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), size);
+
+        archive::WarcRecordFields fields;
+        fields.targetUri = entry.SourceUrl;
+        fields.date = RecordDate(row);
+        fields.ipAddress = row.fields[kReportServerIp];
+        std::string blockHead;
+        if (row.statusLine.empty()) {
+            fields.type = "resource";
+            fields.contentType = ResourceType(row, entry);
+        } else {
+            fields.type = "response";
+            fields.contentType = "application/http;msgtype=response";
+            blockHead = archive::ResponseBlockHead(row.statusLine, row.head, size);
+        }
+        const archive::RecordResult written =
+            writer.Write(fields, blockHead, [&] { return reporter.OpenBody(entry); }, size);
+        if (written == archive::RecordResult::WriteFailed) {
+            result.error = writer.Error();
+            return result;
+        }
+        if (written == archive::RecordResult::BodyUnreadable)
+            ++result.leftOut["damaged body"];
+        else
+            ++result.written;
+    }
+    if (!writer.Commit())
+        result.error = writer.Error();
+    return result;
+}
+
+} // namespace larkspool

@@ -1,0 +1,29 @@
+// Catalogue entries kept as a WARC file: a warcinfo record, then one record
+// per entry whose body the cache holds whole; no record is made of bytes
+// the cache does not have.
+#pragma once
+
+#include "cache/url_cache.h"
+#include "catalogue/cache_entry.h"
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace larkspool {
+
+struct WarcExport {
+    std::size_t written = 0;                   // entry records, warcinfo not counted
+    std::map<std::string, std::size_t> leftOut; // why ("missing body", "damaged body") and how many
+    std::string error; // not empty: the archive could not be written, and nothing bears its name
+};
+
+// Writes entries in their order to path (each record a gzip member when it
+// ends in ".gz"). cacheFolder is named in the warcinfo record; progress is
+// told each entry's number before it is read.
+WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std::vector<TCacheEntry*>& entries,
+                      const std::string& path, const std::function<void(std::size_t index)>& progress);
+
+} // namespace larkspool
