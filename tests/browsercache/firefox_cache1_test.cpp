@@ -3,10 +3,15 @@
 // files), and caches laid out as Firefox writes them, then damaged.
 #include "browsercache/firefox_cache1.h"
 
+#include "browsercache/browser_cache.h"
 #include "tests/browsercache/firefox_cache1_bytes.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -72,6 +77,91 @@ TEST(FirefoxCache1Fixture, lists_every_entry_of_the_block_files_and_where_its_bo
         EXPECT_NE(record.accessTime, 0u);
     }
     EXPECT_EQ(scan.records[1].key, "HTTP:id=5b6160c9&uri=http://ocsp.digicert.com/");
+}
+
+// length bytes at offset of the fixture's file, gunzipped when gzip is set.
+std::string FixtureBytes(const char* file, std::uint64_t offset, std::uint64_t length, bool gzip)
+{
+    std::ifstream in(kFixture / file, std::ios::binary);
+    std::string stored(std::istreambuf_iterator<char>(in), {});
+    stored = stored.substr(std::size_t(offset), std::size_t(length));
+    if (!gzip)
+        return stored;
+    z_stream stream{};
+    EXPECT_EQ(inflateInit2(&stream, 16 + MAX_WBITS), Z_OK);
+    stream.next_in = reinterpret_cast<Bytef*>(stored.data());
+    stream.avail_in = uInt(stored.size());
+    std::string plain;
+    int status = Z_OK;
+    while (status == Z_OK) {
+        char buffer[65536];
+        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.avail_out = sizeof buffer;
+        status = inflate(&stream, Z_NO_FLUSH);
+        plain.append(buffer, sizeof buffer - stream.avail_out);
+    }
+    EXPECT_EQ(status, Z_STREAM_END) << file;
+    inflateEnd(&stream);
+    return plain;
+}
+
+std::string ReadStream(std::FILE* stream)
+{
+    std::string bytes;
+    char buffer[4096];
+    for (std::size_t got; stream && (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+        bytes.append(buffer, got);
+    if (stream)
+        std::fclose(stream);
+    return bytes;
+}
+
+struct BodyRow {
+    const char* url;
+    const char* file;
+    std::uint64_t offset;
+    std::uint64_t length;
+    bool gzip; // Content-Encoding: gzip
+    std::size_t decodedLength;
+};
+
+// Offsets as in kFixtureRows; decoded lengths counted by hand with zlib.
+const BodyRow kBodyRows[] = {
+    {"http://www.google.com/search?q=plaso+log2timeline&ie=utf-8&oe=utf-8&aq=t&rls=org.mozilla:en-US:official&client=firefox-a",
+     "9/36/DD708d01", 0, 21480, true, 79778},
+    {"http://www.google.com/xjs/_/js/k=xjs.hp.en.mpb1WB2NNYY.O/m=sb_he,d/rt=j/d=1/rs=ACT90oGih-7xKAMacGD5URLcVNRPtQs6JA",
+     "3/3D/ED165d01", 0, 52133, true, 146908},
+    {"http://www.google.com/images/nav_logo229.png", "_CACHE_003_", 1024, 12263, false, 12263},
+    {"http://ocsp.pki.goog/GTSGIAG3", "_CACHE_001_", 16384 + 19 * 256, 463, false, 463},
+    {"http://ocsp.pki.goog/gsr2", "_CACHE_001_", 16384 + 23 * 256, 468, false, 468},
+    {"http://www.google.com/images/branding/product/ico/googleg_lodp.ico", "_CACHE_002_", 4096, 1494, true, 5430},
+    {"http://ssl.gstatic.com/gb/js/sem_c87908b20b80e337d7767b3e66715ee0.js", "E/1B/DCD2Fd01", 0, 20631, true, 56682},
+    {"https://ssl.gstatic.com/gb/images/b_8d5afc09.png", "_CACHE_003_", 1024 + 3 * 4096, 9760, false, 9760},
+    {"https://sb-ssl.google.com/safebrowsing/newkey?client=navclient-auto-ffox&appver=4.0&pver=2.2", "_CACHE_001_",
+     16384 + 30 * 256, 154, false, 154},
+};
+
+TEST(FirefoxCache1Fixture, gives_each_body_byte_for_byte_decoded)
+{
+    if (!std::filesystem::is_directory(kFixture))
+        GTEST_SKIP() << "no " << kFixture;
+    BrowserCacheScan scan = ScanFirefoxCache1(kFixture);
+    scan.folder = kFixture;
+    const larkspool::testing::TempFolder scratch;
+    BrowserCache cache(std::move(scan), scratch.Path());
+
+    EXPECT_STREQ(cache.Kind().name, "Firefox Cache");
+    ASSERT_EQ(cache.Problems().size(), 1u); // the map's truncation
+    for (const BodyRow& row : kBodyRows) {
+        SCOPED_TRACE(row.url);
+        const std::string expected = FixtureBytes(row.file, row.offset, row.length, row.gzip);
+        EXPECT_EQ(expected.size(), row.decodedLength);
+        EXPECT_TRUE(ReadStream(cache.OpenUrlCacheEntryBody(row.url)) == expected);
+    }
+    // Two answers under one URL: either is the cache's.
+    const std::string ocsp = ReadStream(cache.OpenUrlCacheEntryBody("http://ocsp.digicert.com/"));
+    EXPECT_TRUE(ocsp == FixtureBytes("_CACHE_001_", 16384, 471, false) ||
+                ocsp == FixtureBytes("_CACHE_001_", 16384 + 4 * 256, 471, false));
 }
 
 // A clean cache of three entries, each body in the blocks before its metadata.
