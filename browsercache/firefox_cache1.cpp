@@ -23,6 +23,7 @@ using namespace cache1;
 constexpr std::uint64_t kMaxSeparateMetadataSize = 4 * 1024 * 1024;
 // The most records a map can hold: Firefox's own limit is far lower.
 constexpr std::uint64_t kMaxMapRecords = std::uint64_t(1) << 20;
+// A separate file's generation is one byte; without the map each is tried.
 constexpr std::uint32_t kGenerations = 256;
 
 std::string BlockName(std::uint32_t block)
@@ -52,7 +53,9 @@ public:
 private:
     struct Found {
         Entry entry;
-        std::string bytes; // the entry's bytes; entry views into them
+        // The entry's bytes, which entry views into: held apart so that
+        // moving a Found leaves the views sound.
+        std::unique_ptr<std::string> bytes = std::make_unique<std::string>();
     };
 
     const ByteSource* Blocks(int file) const { return m_files.blockFiles[std::size_t(file - 1)]; }
@@ -65,6 +68,13 @@ private:
             return 0;
         const std::uint64_t blocks = (bytes->Size() - BitmapSize(file) + BlockSize(file) - 1) / BlockSize(file);
         return blocks < MaxBlocks(file) ? blocks : MaxBlocks(file);
+    }
+
+    // Why file (0 the map, 1..3 a block file) is not there, in a few words.
+    std::string Unopened(int file) const
+    {
+        const std::string& error = m_files.openErrors[std::size_t(file)];
+        return error.empty() ? "is missing" : "cannot be opened: " + error;
     }
 
     void Problem(const std::string& file, const std::string& why)
@@ -82,7 +92,7 @@ private:
         const ByteSource* map = m_files.map;
         std::string header;
         if (!map) {
-            Problem("_CACHE_MAP_", "missing: the entries are searched for in the block files");
+            Problem("_CACHE_MAP_", Unopened(0) + "; the entries are searched for in the block files");
             return false;
         }
         std::optional<MapHeader> parsed;
@@ -132,13 +142,13 @@ private:
         const int file = location.file;
         const std::string name = BlockFileName(file);
         if (!Blocks(file))
-            return "the " + std::string(what) + " lies in " + name + ", which is missing";
+            return "the " + std::string(what) + " lies in " + name + ", which " + Unopened(file);
         if (usedBytes > std::uint64_t(location.blockCount) * BlockSize(file))
             return "the " + std::string(what) + " of " + std::to_string(usedBytes) + " bytes does not fit its " +
                    std::to_string(location.blockCount) + " blocks";
         const std::uint64_t offset = BitmapSize(file) + std::uint64_t(location.firstBlock) * BlockSize(file);
         if (std::uint64_t(location.firstBlock) + location.blockCount > MaxBlocks(file) ||
-            !Blocks(file)->Contains(offset, usedBytes))
+            offset >= Blocks(file)->Size() || !Blocks(file)->Contains(offset, usedBytes))
             return "the " + std::string(what) + " at " + BlockName(location.firstBlock) + " lies past the end of " +
                    name;
         if (m_clean && !BlocksInUse(m_bitmaps[file - 1], location.firstBlock, location.blockCount))
@@ -178,7 +188,7 @@ private:
                 return "the metadata file is missing";
             if (bytes->Size() > kMaxSeparateMetadataSize)
                 return "the metadata file of " + std::to_string(bytes->Size()) + " bytes is too large";
-            if (!bytes->ReadAt(0, bytes->Size(), found.bytes))
+            if (!bytes->ReadAt(0, bytes->Size(), *found.bytes))
                 return "cannot read the metadata file";
         } else {
             file = m_folder / BlockFileName(location.file);
@@ -189,10 +199,10 @@ private:
             if (std::string error = ClaimBlocks(location, available < wanted ? available : wanted, "metadata");
                 !error.empty())
                 return error;
-            if (!bytes->ReadAt(offset, available < wanted ? available : wanted, found.bytes))
+            if (!bytes->ReadAt(offset, available < wanted ? available : wanted, *found.bytes))
                 return "cannot read the metadata at " + BlockName(location.firstBlock);
         }
-        EntryResult entry = ReadEntry(found.bytes);
+        EntryResult entry = ReadEntry(*found.bytes);
         if (!entry.entry)
             return (location.file ? BlockName(location.firstBlock) + ": " : std::string()) + entry.error;
         found.entry = *entry.entry;
@@ -287,10 +297,14 @@ private:
                 const std::uint64_t offset = BitmapSize(file) + block * blockSize;
                 const std::uint64_t left = bytes->Size() - offset;
                 const std::uint64_t most = blockSize * kMaxBlocksPerItem;
+                // Most blocks hold no entry: their first word tells.
                 Recovered candidate;
-                if (!bytes->ReadAt(offset, left < most ? left : most, candidate.found.bytes))
+                if (!bytes->ReadAt(offset, left < 4 ? left : 4, *candidate.found.bytes) ||
+                    candidate.found.bytes->size() < 4 || (*candidate.found.bytes)[0] != '\0' ||
+                    (*candidate.found.bytes)[1] != '\1' ||
+                    !bytes->ReadAt(offset, left < most ? left : most, *candidate.found.bytes))
                     continue;
-                EntryResult entry = ReadEntry(candidate.found.bytes);
+                EntryResult entry = ReadEntry(*candidate.found.bytes);
                 if (!entry.entry)
                     continue;
                 const std::uint64_t used = (entry.entry->size + blockSize - 1) / blockSize;
@@ -403,16 +417,22 @@ BrowserCacheScan ScanFirefoxCache1(const std::filesystem::path& folder)
     BrowserCacheScan scan;
     scan.format = BrowserCacheFormat::FirefoxCache1;
     const OpenedCacheFolder opened(folder);
-    auto open = [&](const std::string& name) -> std::unique_ptr<ByteSource> {
+    auto open = [&](const std::string& name, std::string* error = nullptr) -> std::unique_ptr<ByteSource> {
         auto bytes = std::make_unique<FileBytes>(opened, folder / name);
-        return bytes->IsOpen() ? std::move(bytes) : nullptr;
+        if (bytes->IsOpen())
+            return bytes;
+        if (error && !bytes->Missing())
+            *error = bytes->Error();
+        return nullptr;
     };
-    const std::unique_ptr<ByteSource> map = open("_CACHE_MAP_");
+    FirefoxCache1Files files;
+    const std::unique_ptr<ByteSource> map = open("_CACHE_MAP_", &files.openErrors[0]);
+    files.map = map.get();
+    files.openSeparate = [&](const std::string& name) { return open(name); };
     std::array<std::unique_ptr<ByteSource>, kBlockFiles> blockFiles;
-    FirefoxCache1Files files{map.get(), {}, open};
-    for (int file = 1; file <= kBlockFiles; ++file) {
-        blockFiles[std::size_t(file - 1)] = open(BlockFileName(file));
-        files.blockFiles[std::size_t(file - 1)] = blockFiles[std::size_t(file - 1)].get();
+    for (std::size_t i = 0; i < blockFiles.size(); ++i) {
+        blockFiles[i] = open(BlockFileName(int(i + 1)), &files.openErrors[i + 1]);
+        files.blockFiles[i] = blockFiles[i].get();
     }
     scan.records = ReadFirefoxCache1(files, folder);
     return scan;

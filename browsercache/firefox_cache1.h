@@ -22,6 +22,9 @@ namespace larkspool::browsercache {
 struct FirefoxCache1Files {
     const ByteSource* map = nullptr; // null: missing
     std::array<const ByteSource*, 3> blockFiles{}; // _CACHE_001_ .. _CACHE_003_, null: missing
+    // Why the map (0) or a block file (1..3) that is null could not be
+    // opened ("is a symbolic link"); empty: it is missing.
+    std::array<std::string, 4> openErrors{};
     // Opens a separate file ("3/3D/ED165d01") below the cache folder; null when it cannot be.
     std::function<std::unique_ptr<ByteSource>(const std::string& name)> openSeparate;
 };

@@ -305,7 +305,7 @@ TEST(FirefoxCache1, arbitrary_block_files_without_a_map_give_errors_not_entries)
     const std::vector<BrowserCacheRecord> records = ReadFirefoxCache1(files, "/cache");
 
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].error, "_CACHE_MAP_: missing: the entries are searched for in the block files");
+    EXPECT_EQ(records[0].error, "_CACHE_MAP_: is missing; the entries are searched for in the block files");
 }
 
 } // namespace
