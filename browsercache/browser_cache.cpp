@@ -80,7 +80,8 @@ struct FileCloser {
 
 const char* BrowserCacheName(BrowserCacheFormat format)
 {
-    return format == BrowserCacheFormat::FirefoxCache2 ? "Firefox Cache" : "Chromium Cache";
+    return format == BrowserCacheFormat::FirefoxCache1 || format == BrowserCacheFormat::FirefoxCache2 ? "Firefox Cache"
+                                                                                                   : "Chromium Cache";
 }
 
 class BrowserCache::Impl {
@@ -370,9 +371,12 @@ std::optional<UrlCacheEntryOrigin> BrowserCache::EntryOrigin(LPCSTR url)
     UrlCacheEntryOrigin origin;
     origin.format = format == BrowserCacheFormat::ChromiumSimple      ? "chromium-simple"
                     : format == BrowserCacheFormat::ChromiumBlockfile ? "chromium-blockfile"
+                    : format == BrowserCacheFormat::FirefoxCache1     ? "firefox-cache1"
                                                                       : "firefox-cache2";
-    origin.partition = format == BrowserCacheFormat::FirefoxCache2 ? PartitionFromFirefoxKey(entry->key)
-                                                                   : PartitionFromChromiumKey(entry->key);
+    // The first Firefox cache kept no partition.
+    origin.partition = format == BrowserCacheFormat::FirefoxCache2   ? PartitionFromFirefoxKey(entry->key)
+                       : format == BrowserCacheFormat::FirefoxCache1 ? std::string()
+                                                                     : PartitionFromChromiumKey(entry->key);
     origin.entryFile = entry->body.file.string();
     origin.serverIp = entry->serverAddress;
     origin.storedSize = entry->body.length;

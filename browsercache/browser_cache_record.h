@@ -1,5 +1,5 @@
 // One entry of a browser's own cache (Chromium simple or blockfile, Firefox
-// cache2) as its format reader finds it, before anything is decoded. The
+// cache1 or cache2) as its format reader finds it, before anything is decoded. The
 // readers only locate bytes; the read-only URL cache over them decodes bodies
 // on demand, so listing a large cache copies nothing.
 #pragma once
@@ -56,7 +56,7 @@ struct BrowserCacheRecord {
     std::optional<DecodedSize> decodedSize;
 };
 
-enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, FirefoxCache2 };
+enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, FirefoxCache1, FirefoxCache2 };
 
 struct BrowserCacheScan {
     BrowserCacheFormat format = BrowserCacheFormat::ChromiumSimple;

@@ -9,6 +9,7 @@
 #include "browsercache/byte_source.h"
 #include "browsercache/chromium_blockfile_cache.h"
 #include "browsercache/chromium_simple_cache.h"
+#include "browsercache/firefox_cache1.h"
 #include "browsercache/firefox_cache2.h"
 
 #include <algorithm>
@@ -24,6 +25,9 @@ constexpr std::string_view kCachesWithoutPages[] = {
     "Code Cache", "GPUCache", "GrShaderCache", "GraphiteDawnCache", "DawnCache",
     "DawnGraphiteCache", "DawnWebGPUCache", "ShaderCache", "Shared Dictionary", "startupCache",
 };
+
+// The files of Firefox's first cache: any one of them tells it.
+constexpr const char* kFirefoxCache1Files[] = {"_CACHE_MAP_", "_CACHE_001_", "_CACHE_002_", "_CACHE_003_"};
 
 // The kernel's own trees: huge, and never a cache.
 constexpr std::string_view kSystemFolders[] = {"/proc", "/sys", "/dev", "/run"};
@@ -160,6 +164,9 @@ std::optional<CacheFolderFormat> DetectCacheFormat(const fs::path& folder)
     std::error_code error;
     if (fs::is_directory(folder / "entries", error) && (IsFile(folder / "index") || folder.filename() == "cache2"))
         return CacheFolderFormat::FirefoxCache2;
+    for (const char* name : kFirefoxCache1Files)
+        if (IsFile(folder / name))
+            return CacheFolderFormat::FirefoxCache1;
     const IndexKind index = IndexFileKind(folder);
     if (index == IndexKind::Blockfile)
         return CacheFolderFormat::ChromiumBlockfile;
@@ -177,7 +184,8 @@ std::optional<CacheFolderFormat> DetectCacheFormat(const fs::path& folder)
 
 std::string BrowserCacheFileIn(const fs::path& folder)
 {
-    for (const char* name : {"index", "index-dir", "entries", "data_0", "data_1", "data_2", "data_3"}) {
+    for (const char* name : {"index", "index-dir", "entries", "data_0", "data_1", "data_2", "data_3", "_CACHE_MAP_",
+                             "_CACHE_001_", "_CACHE_002_", "_CACHE_003_"}) {
         std::error_code error;
         const fs::file_type type = fs::symlink_status(folder / name, error).type();
         if (type != fs::file_type::not_found && type != fs::file_type::none) // none: cannot be told
@@ -208,6 +216,8 @@ const char* CacheFormatName(CacheFolderFormat format)
         return "chromium-simple";
     case CacheFolderFormat::ChromiumBlockfile:
         return "chromium-blockfile";
+    case CacheFolderFormat::FirefoxCache1:
+        return "firefox-cache1";
     case CacheFolderFormat::FirefoxCache2:
         return "firefox-cache2";
     }
@@ -221,6 +231,8 @@ BrowserCacheScan ScanBrowserCache(const CacheFolder& cache)
         return ScanChromiumSimpleCache(cache.folder);
     case CacheFolderFormat::ChromiumBlockfile:
         return ScanChromiumBlockfileCache(cache.folder);
+    case CacheFolderFormat::FirefoxCache1:
+        return ScanFirefoxCache1(cache.folder);
     case CacheFolderFormat::FirefoxCache2:
         return ScanFirefoxCache2(cache.folder);
     case CacheFolderFormat::IndexDat:

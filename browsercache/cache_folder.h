@@ -12,7 +12,7 @@
 
 namespace larkspool::browsercache {
 
-enum class CacheFolderFormat { IndexDat, ChromiumSimple, ChromiumBlockfile, FirefoxCache2 };
+enum class CacheFolderFormat { IndexDat, ChromiumSimple, ChromiumBlockfile, FirefoxCache1, FirefoxCache2 };
 
 // How many levels below the folder given a cache is looked for.
 inline constexpr int kCacheSearchDepth = 6;
@@ -29,6 +29,7 @@ struct CacheFolder {
 //   index of its magic number, index-dir/the-real-
 //   index or a <16 hex digits>_0 entry file          Chromium simple
 //   index of its magic number, or data_0 ... data_3  Chromium blockfile
+//   _CACHE_MAP_ or _CACHE_001_ ... _CACHE_003_        Firefox cache1
 //   entries/ or files named by 40 hex digits        Firefox cache2
 std::optional<CacheFolderFormat> DetectCacheFormat(const std::filesystem::path& folder);
 
@@ -49,7 +50,8 @@ std::string CacheOutOfReach(const std::filesystem::path& folder, int maxDepth = 
 // programs) are passed over.
 std::vector<CacheFolder> FindCacheFolders(const std::filesystem::path& folder, int maxDepth = kCacheSearchDepth);
 
-// "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache2".
+// "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache1",
+// "firefox-cache2".
 const char* CacheFormatName(CacheFolderFormat format);
 
 // Runs the format's reader on a browser's cache folder.

@@ -57,4 +57,17 @@ std::string UrlFromFirefoxKey(std::string_view key)
     return {};
 }
 
+std::string UrlFromFirefoxCache1Key(std::string_view key)
+{
+    const std::size_t colon = key.find(':');
+    if (colon == std::string_view::npos)
+        return {};
+    key.remove_prefix(colon + 1);
+    constexpr std::string_view kUri = "&uri=";
+    if (key.starts_with("id="))
+        if (const std::size_t uri = key.find(kUri); uri != std::string_view::npos)
+            key.remove_prefix(uri + kUri.size());
+    return HttpUrlOrEmpty(key);
+}
+
 } // namespace larkspool::browsercache

@@ -10,6 +10,9 @@
 //             O^partitionKey=%28http%2C127.0.0.1%29,:http://a/ -> http://a/
 //             ~predictor-origin,:https://a/                    -> (empty: the predictor's)
 //             predictor::https://a/                            -> (empty)
+//   Firefox 3 to 31
+//             HTTP:http://a/x                                  -> http://a/x
+//             HTTP:id=5b6160c9&uri=http://a/                   -> http://a/   (a POST's answer)
 #pragma once
 
 #include <string>
@@ -21,5 +24,7 @@ std::string UrlFromChromiumKey(std::string_view key);
 // The key without its "credentials/upload-id/" prefixes ("1/0/").
 std::string_view WithoutChromiumKeyPrefixes(std::string_view key);
 std::string UrlFromFirefoxKey(std::string_view key);
+// The first Firefox cache: "CLIENT:" and the URL, or "id=N&uri=" and the URL.
+std::string UrlFromFirefoxCache1Key(std::string_view key);
 
 } // namespace larkspool::browsercache

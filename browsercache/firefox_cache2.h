@@ -27,7 +27,7 @@
 namespace larkspool::browsercache {
 
 // Every file in cache2Dir/entries (cache2Dir may also be the entries folder
-// itself), ordered by name. A file that is not an entry gives a record with
+// itself), ordered by name, then those in cache2Dir/doomed. A file that is not an entry gives a record with
 // error set; a folder that cannot be listed sets the scan's error.
 BrowserCacheScan ScanFirefoxCache2(const std::filesystem::path& cache2Dir);
 

@@ -1,11 +1,12 @@
 // Writes seed corpora for the browser cache fuzzers: small well-formed
 // entries and caches of each format, so that fuzzing starts past the magic
 // numbers. Usage: make_browsercache_seeds FOLDER (gets simple/, firefox/,
-// blockfile/ and body/ below it).
+// blockfile/, firefox1/ and body/ below it).
 #include "fuzz/blockfile_fuzz_input.h"
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
 #include "tests/browsercache/encoded_bytes.h"
+#include "tests/browsercache/firefox_cache1_bytes.h"
 #include "tests/browsercache/firefox_entry_bytes.h"
 
 #include <filesystem>
@@ -51,6 +52,12 @@ int main(int argc, char** argv)
     cache.AddEntry("http://a.example/" + std::string(1000, 'k'), record, "x", BlockfileBuilder::Where::Data3, 2, 0,
                    BlockfileBuilder::Where::Data2);
     WriteSeed(root / "blockfile", "cache", larkspool::fuzzing::JoinBlockfileInput(cache.Files()));
+
+    const Cache1Bytes firefox1 = MakeCache1({{"HTTP:http://a.example/1", "HTTP/1.1 200 OK\r\n", "one"},
+                                             {"HTTP:id=1&uri=http://a.example/2", "HTTP/1.1 200 OK\r\n", ""}});
+    WriteSeed(root / "firefox1", "cache",
+              larkspool::fuzzing::JoinBlockfileInput({{"_CACHE_MAP_", firefox1.map}, {"_CACHE_001_", firefox1.blocks1}},
+                                                     larkspool::fuzzing::kFirefoxCache1Names));
 
     // The body decoder's input: encoding number, CRC byte, stored bytes.
     const std::string page = "<html><title>seed</title>" + std::string(3000, 'p') + "</html>";

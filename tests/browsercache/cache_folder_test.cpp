@@ -32,6 +32,9 @@ TEST(CacheFolderDetection, each_format_by_its_files)
     folder.Write("simple-index-only/index", "\x30\x5c\x72\xa7\x1b\x6d\xfb\xfc\x09\x00\x00\x00"s);
     folder.Write("simple-entries-only/0123456789abcdef_0");
     folder.Write("simple-real-index-only/index-dir/the-real-index");
+    folder.Write("firefox-cache1/_CACHE_MAP_");
+    folder.Write("firefox-cache1/_CACHE_001_");
+    folder.Write("firefox-cache1-blocks-only/_CACHE_003_");
     const struct {
         const char* folder;
         std::optional<CacheFolderFormat> format;
@@ -49,6 +52,8 @@ TEST(CacheFolderDetection, each_format_by_its_files)
         {"simple-index-only", CacheFolderFormat::ChromiumSimple},
         {"simple-entries-only", CacheFolderFormat::ChromiumSimple},
         {"simple-real-index-only", CacheFolderFormat::ChromiumSimple},
+        {"firefox-cache1", CacheFolderFormat::FirefoxCache1},
+        {"firefox-cache1-blocks-only", CacheFolderFormat::FirefoxCache1},
         {"other", std::nullopt},
         {"missing", std::nullopt},
     };
@@ -67,16 +72,21 @@ TEST(CacheFolderSearch, finds_caches_below_a_profile_passing_over_code_caches_an
     home.Write(".config/chromium/Default/Shared Dictionary/cache/index-dir/the-real-index");
     home.Write(".cache/mozilla/firefox/abc.default-esr/cache2/entries/0123456789ABCDEF0123456789ABCDEF01234567");
     home.Write(".cache/mozilla/firefox/abc.default-esr/cache2/index");
+    // A Firefox 3 profile: the cache and its hex sub-folders.
+    home.Write(".cache/mozilla/firefox/old.default/Cache/_CACHE_MAP_");
+    home.Write(".cache/mozilla/firefox/old.default/Cache/3/3D/ED165d01");
     std::filesystem::create_directory_symlink(home.Path() / ".cache/chromium", home.Path() / ".cache/zz-link");
 
     const auto found = FindCacheFolders(home.Path() / ".cache");
     const auto one = FindCacheFolders(home.Path() / ".cache/chromium/Default/Cache/Cache_Data");
 
-    ASSERT_EQ(found.size(), 2u);
+    ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].folder, home.Path() / ".cache/chromium/Default/Cache/Cache_Data");
     EXPECT_EQ(found[0].format, CacheFolderFormat::ChromiumSimple);
     EXPECT_EQ(found[1].folder, home.Path() / ".cache/mozilla/firefox/abc.default-esr/cache2");
     EXPECT_EQ(found[1].format, CacheFolderFormat::FirefoxCache2);
+    EXPECT_EQ(found[2].folder, home.Path() / ".cache/mozilla/firefox/old.default/Cache");
+    EXPECT_EQ(found[2].format, CacheFolderFormat::FirefoxCache1);
     ASSERT_EQ(one.size(), 1u);
     EXPECT_TRUE(FindCacheFolders(home.Path() / ".config").empty());
     EXPECT_TRUE(FindCacheFolders(home.Path() / ".cache", 2).empty());

@@ -7,6 +7,7 @@
 namespace {
 
 using larkspool::browsercache::UrlFromChromiumKey;
+using larkspool::browsercache::UrlFromFirefoxCache1Key;
 using larkspool::browsercache::UrlFromFirefoxKey;
 
 struct KeyRow {
@@ -16,10 +17,16 @@ struct KeyRow {
 
 class ChromiumKey : public ::testing::TestWithParam<KeyRow> {};
 class FirefoxKey : public ::testing::TestWithParam<KeyRow> {};
+class FirefoxCache1Key : public ::testing::TestWithParam<KeyRow> {};
 
 TEST_P(ChromiumKey, names_the_url_after_the_isolation_parts)
 {
     EXPECT_EQ(UrlFromChromiumKey(GetParam().key), GetParam().url);
+}
+
+TEST_P(FirefoxCache1Key, names_the_url_after_the_client_and_the_post_id)
+{
+    EXPECT_EQ(UrlFromFirefoxCache1Key(GetParam().key), GetParam().url);
 }
 
 TEST_P(FirefoxKey, names_the_url_after_the_tags)
@@ -48,6 +55,17 @@ INSTANTIATE_TEST_SUITE_P(Rows, FirefoxKey, ::testing::Values(
     KeyRow{"predictor::https://www.mozilla.org/", ""},
     KeyRow{":moz-extension://abc/x", ""},
     KeyRow{"a,O^x", ""},
+    KeyRow{"", ""}),
+                         larkspool::testing::RowNumber());
+
+INSTANTIATE_TEST_SUITE_P(Rows, FirefoxCache1Key, ::testing::Values(
+    KeyRow{"HTTP:http://www.google.com/images/nav_logo229.png", "http://www.google.com/images/nav_logo229.png"},
+    KeyRow{"HTTP:id=5b6160c9&uri=http://ocsp.digicert.com/", "http://ocsp.digicert.com/"},
+    KeyRow{"HTTP:http://a.example/?id=1&uri=http://b/", "http://a.example/?id=1&uri=http://b/"},
+    KeyRow{"HTTP-memory-only:https://a.example/x", "https://a.example/x"},
+    KeyRow{"HTTP:id=5&uri=", ""},
+    KeyRow{"wyciwyg:wyciwyg://0/http://a.example/", ""},
+    KeyRow{"http://a.example/", ""},
     KeyRow{"", ""}),
                          larkspool::testing::RowNumber());
 

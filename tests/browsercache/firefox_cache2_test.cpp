@@ -87,6 +87,27 @@ TEST(FirefoxCache2, a_file_that_is_no_entry_is_reported_not_listed)
     EXPECT_EQ(record.url, "");
 }
 
+TEST(FirefoxCache2, entries_waiting_in_doomed_are_read_too)
+{
+    const larkspool::testing::TempFolder folder;
+    FirefoxEntry kept, doomed;
+    doomed.key = ":http://a.example/doomed.html";
+    doomed.body = "doomed body";
+    folder.Write("cache2/entries/0123456789ABCDEF0123456789ABCDEF01234567", kept.Bytes());
+    folder.Write("cache2/doomed/1805565591", doomed.Bytes());
+    folder.Write("cache2/doomed/2", "abc");
+
+    const BrowserCacheScan scan = ScanFirefoxCache2(folder.Path() / "cache2");
+
+    ASSERT_EQ(scan.error, "");
+    ASSERT_EQ(scan.records.size(), 3u);
+    EXPECT_EQ(scan.records[0].url, "http://a.example/x.html");
+    EXPECT_EQ(scan.records[1].url, "http://a.example/doomed.html");
+    EXPECT_EQ(scan.records[1].body.file, folder.Path() / "cache2/doomed/1805565591");
+    EXPECT_EQ(scan.records[1].body.length, doomed.body.size());
+    EXPECT_EQ(scan.records[2].error, "2: too short for a cache entry");
+}
+
 class FirefoxVersion : public ::testing::TestWithParam<std::uint32_t> {};
 
 TEST_P(FirefoxVersion, reads_key_head_times_and_body)

@@ -15,7 +15,7 @@ import subprocess
 import sys
 import tempfile
 
-CACHE_FOLDERS = {"simple": "simple", "firefox": "firefox/cache2", "blockfile": "blockfile"}
+CACHE_FOLDERS = {"simple": "simple", "firefox": "firefox/cache2", "blockfile": "blockfile", "firefox1": "firefox1"}
 MARKER = b"MARKER-"
 TIMEOUT = 30
 

@@ -8,6 +8,7 @@
 #include "browsercache/crc32.h"
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
+#include "tests/browsercache/firefox_cache1_bytes.h"
 #include "tests/browsercache/firefox_entry_bytes.h"
 
 #include <filesystem>
@@ -80,6 +81,19 @@ void WriteBlockfile(const fs::path& folder, const std::string& prefix, std::ofst
                   << "\nblockfile\tf_000002\t" << Body(prefix, "blockfile", 3) << "\n";
 }
 
+void WriteFirefox1(const fs::path& folder, const std::string& prefix, std::ofstream* manifest)
+{
+    std::vector<Cache1Item> items;
+    for (int n = 1; n <= 3; ++n)
+        items.push_back({"HTTP:http://o.example/" + std::to_string(n) + ".html",
+                         "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n", Body(prefix, "firefox1", n)});
+    const Cache1Bytes cache = MakeCache1(items);
+    Write(folder / "_CACHE_MAP_", cache.map);
+    Write(folder / "_CACHE_001_", cache.blocks1);
+    if (manifest)
+        *manifest << "firefox1\t_CACHE_MAP_\t*\nfirefox1\t_CACHE_001_\t*\n";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -95,6 +109,7 @@ int main(int argc, char** argv)
         WriteSimple(folder / "simple", prefix, list);
         WriteFirefox(folder / "firefox" / "cache2", prefix, list);
         WriteBlockfile(folder / "blockfile", prefix, list);
+        WriteFirefox1(folder / "firefox1", prefix, list);
     }
     return 0;
 }
