@@ -13,6 +13,7 @@ class ByteReader {
 public:
     explicit ByteReader(std::string_view bytes) : m_bytes(bytes) {}
 
+    std::size_t Position() const { return m_position; }
     std::size_t Remaining() const { return m_bytes.size() - m_position; }
 
     bool Skip(std::size_t count)
