@@ -5,6 +5,7 @@
 
 #include "archive/record_id.h"
 #include "archive/sha256.h"
+#include "cache/url_escapes.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -28,19 +29,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // byte or a byte above ASCII is percent-encoded.
 std::string FieldUri(const std::string& uri)
 {
-    constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : uri) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F) {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return PercentEscape(uri, [](unsigned char byte) { return byte <= 0x20 || byte >= 0x7F; });
 }
 
 // Any other value: a line break or control byte would end the field, it

@@ -2,29 +2,11 @@
 #include "browsercache/firefox_cache1_format.h"
 
 #include "browsercache/byte_reader.h"
+#include "browsercache/metadata_elements.h"
 
 #include <cstdio>
 
 namespace larkspool::browsercache::cache1 {
-
-namespace {
-
-// Splits the first name NUL value NUL pair off elements; false when it is not whole.
-bool NextElement(std::string_view& elements, std::string_view& name, std::string_view& value)
-{
-    const std::size_t nameEnd = elements.find('\0');
-    if (nameEnd == std::string_view::npos)
-        return false;
-    const std::size_t valueEnd = elements.find('\0', nameEnd + 1);
-    if (valueEnd == std::string_view::npos)
-        return false;
-    name = elements.substr(0, nameEnd);
-    value = elements.substr(nameEnd + 1, valueEnd - nameEnd - 1);
-    elements.remove_prefix(valueEnd + 1);
-    return true;
-}
-
-} // namespace
 
 std::optional<MapHeader> ReadMapHeader(std::string_view bytes)
 {
@@ -134,7 +116,7 @@ EntryResult ReadEntry(std::string_view bytes)
                                   std::to_string(bytes.size()) + " bytes"};
     std::string_view rest = entry.elements, name, value;
     while (!rest.empty())
-        if (!NextElement(rest, name, value))
+        if (!NextMetadataElement(rest, name, value))
             return {std::nullopt, "the metadata elements are damaged"};
     entry.key = key.substr(0, key.size() - 1);
     entry.size = reader.Position();
@@ -144,7 +126,7 @@ EntryResult ReadEntry(std::string_view bytes)
 std::optional<std::string_view> ElementValue(std::string_view elements, std::string_view name)
 {
     std::string_view found, value;
-    while (NextElement(elements, found, value))
+    while (NextMetadataElement(elements, found, value))
         if (found == name)
             return value;
     return std::nullopt;

@@ -7,6 +7,7 @@
 #include "browsercache/cache_key_url.h"
 #include "browsercache/entry_file.h"
 #include "browsercache/firefox_hash.h"
+#include "browsercache/metadata_elements.h"
 #include "browsercache/response_head.h"
 
 #include <charconv>
@@ -40,20 +41,15 @@ std::uint64_t BodyLengthBeforeAltData(std::string_view altData, std::uint64_t st
 // Walks name NUL value NUL pairs; false when they are not whole pairs.
 bool ReadElements(std::string_view elements, BrowserCacheRecord& record)
 {
+    std::string_view name;
+    std::string_view value;
     while (!elements.empty()) {
-        const std::size_t nameEnd = elements.find('\0');
-        if (nameEnd == std::string_view::npos)
+        if (!NextMetadataElement(elements, name, value))
             return false;
-        const std::size_t valueEnd = elements.find('\0', nameEnd + 1);
-        if (valueEnd == std::string_view::npos)
-            return false;
-        const std::string_view name = elements.substr(0, nameEnd);
-        const std::string_view value = elements.substr(nameEnd + 1, valueEnd - nameEnd - 1);
         if (name == "response-head")
             record.responseHead = HeadFromLines(value, '\n');
         else if (name == "alt-data")
             record.body.length = BodyLengthBeforeAltData(value, record.body.length);
-        elements.remove_prefix(valueEnd + 1);
     }
     return true;
 }

@@ -23,6 +23,24 @@ std::string DecodePercentEscapes(std::string_view text)
     return out;
 }
 
+std::string PercentEscape(std::string_view text, bool (*escaped)(unsigned char))
+{
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (escaped(byte)) {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 DWORD CanonicalizeUrl(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags)
 {
     if (!url || !length || *length == 0)

@@ -25,6 +25,9 @@ constexpr int HexDigitValue(char c)
 // "%" without two digits after it stays as it is.
 std::string DecodePercentEscapes(std::string_view text);
 
+// text with every byte for which escaped holds written as %XX (upper-case hex).
+std::string PercentEscape(std::string_view text, bool (*escaped)(unsigned char));
+
 // InternetCanonicalizeUrlA of every cache: ERROR_SUCCESS with the text in
 // buffer and its length in *length, or the error code to fail with.
 DWORD CanonicalizeUrl(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags);

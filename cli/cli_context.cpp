@@ -2,6 +2,7 @@
 #include "cli/cli_context.h"
 
 #include "cache/url_cache.h"
+#include "cache/url_escapes.h"
 #include "catalogue/cache_location.h"
 
 #include <cstdio>
@@ -38,20 +39,7 @@ UrlCache& CliContext::Cache()
 
 std::string Printable(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            constexpr char kHex[] = "0123456789ABCDEF";
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return PercentEscape(text, [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; });
 }
 
 std::string SizeField(std::uint64_t size, bool atLeast) { return std::to_string(size) + (atLeast ? "+" : ""); }
