@@ -105,7 +105,7 @@ void FitWindowToCache(TfrmMain& main, UrlCache& cache)
         for (const TCacheEntry* entry : main.catalogue().CacheList()) {
             if (entry->LocalFile != path)
                 continue;
-            if (cache.RetrieveUrlCacheEntryFileA(entry->SourceUrl.c_str(), nullptr, nullptr, 0))
+            if (cache.RetrieveUrlCacheEntryFileA(entry->CacheKey(), nullptr, nullptr, 0))
                 QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
             else
                 ShowMessage(&main, "'" + entry->Name + "' を開けませんでした。\n" + cache.LastErrorText(), kAppCaption,

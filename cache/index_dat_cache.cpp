@@ -12,10 +12,12 @@
 #include "cache/file_time.h"
 #include "cache/index_dat_file.h"
 #include "cache/index_dat_orphans.h"
+#include "cache/index_dat_recovered.h"
 #include "cache/index_dat_store.h"
 #include "cache/url_escapes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -27,6 +29,9 @@ namespace larkspool {
 using namespace indexdat;
 
 namespace {
+
+// A key no URL of a live entry starts with (see EntryKey), then the record's offset.
+constexpr std::string_view kRecoveredKeyPrefix = "\x01recovered@";
 
 constexpr unsigned kMaxNumberedNames = 255;
 constexpr std::size_t kMaxRememberedNames = 20000;
@@ -111,6 +116,10 @@ struct Enumeration {
     std::unordered_set<std::uint32_t> given;
     // What each sub-folder held when the listing first reached it.
     std::map<std::string, FolderLinks> folders;
+    // Past the chain: the recovered records the scan at its end found.
+    bool chainDone = false;
+    std::vector<UrlRecord> recovered;
+    std::size_t nextRecovered = 0;
 };
 
 struct RecordLayout {
@@ -124,9 +133,9 @@ struct RecordLayout {
 
 class IndexDatCache::Impl {
 public:
-    Impl(std::filesystem::path folder, std::function<std::uint64_t()> clock)
+    Impl(std::filesystem::path folder, std::function<std::uint64_t()> clock, IndexDatCacheOptions options)
         : m_folder(std::move(folder)), m_folderText(m_folder.string()), m_folderPrefix((m_folder / "").string()),
-          m_clock(std::move(clock))
+          m_clock(std::move(clock)), m_options(options), m_orphansLookedFor(options.recovered || !options.removeOrphans)
     {
     }
 
@@ -338,6 +347,7 @@ public:
 
     BOOL Next(Enumeration& state, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
     {
+        m_lastRecovered = 0;
         return WithExistingStore(size != nullptr, ERROR_NO_MORE_ITEMS, [&](IndexDatStore& store) -> BOOL {
             // Another writer may have changed the file since the last step: the
             // chain is read again when the table in hand is no longer sound, and
@@ -367,10 +377,46 @@ public:
                     }
                 }
                 if (reread)
-                    return Fail(ERROR_NO_MORE_ITEMS);
+                    break;
                 tables = store.HashTables();
             }
+            if (!m_options.recovered)
+                return Fail(ERROR_NO_MORE_ITEMS);
+            if (!std::exchange(state.chainDone, true))
+                state.recovered = FindRecoveredRecords(store);
+            for (; state.nextRecovered < state.recovered.size(); ++state.nextRecovered) {
+                const UrlRecord& record = state.recovered[state.nextRecovered];
+                if (!record.url.starts_with(state.pattern))
+                    continue;
+                const DWORD error = CopyEntryInfo(record, LocalPath(store, record, &state.folders), info, size);
+                if (error != ERROR_SUCCESS)
+                    return Fail(error);
+                m_lastRecovered = record.offset;
+                ++state.nextRecovered;
+                return TRUE;
+            }
+            return Fail(ERROR_NO_MORE_ITEMS);
         });
+    }
+
+    // The recovered record a key from EntryKey names, when the cache shows
+    // them and its blocks still hold it: another process may have used them
+    // since.
+    std::optional<UrlRecord> RecoveredRecord(const IndexDatStore& store, std::string_view key) const
+    {
+        if (!m_options.recovered || !key.starts_with(kRecoveredKeyPrefix))
+            return std::nullopt;
+        std::uint32_t offset = 0;
+        const std::string_view digits = key.substr(kRecoveredKeyPrefix.size());
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), offset);
+        if (error != std::errc() || end != digits.data() + digits.size())
+            return std::nullopt;
+        auto record = ParseAnyRecord(store.Bytes(), offset);
+        if (!record)
+            return std::nullopt;
+        if (const auto live = store.Find(record->url); live && live->record == offset)
+            return std::nullopt;
+        return record;
     }
 
     std::vector<std::uint8_t> BuildRecord(std::string_view url, const std::optional<std::string>& fileName,
@@ -423,7 +469,9 @@ public:
     std::string m_folderText;
     std::string m_folderPrefix;
     std::function<std::uint64_t()> m_clock;
+    IndexDatCacheOptions m_options;
     bool m_orphansLookedFor = false;
+    std::uint32_t m_lastRecovered = 0; // the offset of the recovered record the last listing step gave
     IndexDatFile m_file;
     DWORD m_openError = ERROR_SUCCESS;
     DWORD m_lastError = ERROR_SUCCESS;
@@ -446,8 +494,9 @@ public:
     mutable std::uint64_t m_folderChecksTaking = 0;
 };
 
-IndexDatCache::IndexDatCache(std::filesystem::path folder, std::function<std::uint64_t()> clock)
-    : m_impl(std::make_unique<Impl>(std::move(folder), std::move(clock)))
+IndexDatCache::IndexDatCache(std::filesystem::path folder, std::function<std::uint64_t()> clock,
+                             IndexDatCacheOptions options)
+    : m_impl(std::make_unique<Impl>(std::move(folder), std::move(clock), options))
 {
 }
 
@@ -468,12 +517,26 @@ void IndexDatCache::CloseCreatedFile()
 
 const std::filesystem::path& IndexDatCache::Folder() const { return m_impl->m_folder; }
 
-std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR)
+std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR url)
 {
     UrlCacheEntryOrigin origin;
     origin.format = "index.dat";
     origin.entryFile = (m_impl->m_folder / "index.dat").string();
+    if (m_impl->m_options.recovered && url) {
+        Impl& impl = *m_impl;
+        impl.WithExistingStore(true, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
+            origin.recovered = impl.RecoveredRecord(store, url).has_value();
+            return TRUE;
+        });
+    }
     return origin;
+}
+
+std::string IndexDatCache::EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const
+{
+    if (m_impl->m_lastRecovered != 0)
+        return std::string(kRecoveredKeyPrefix) + std::to_string(m_impl->m_lastRecovered);
+    return UrlCache::EntryKey(info);
 }
 
 DWORD IndexDatCache::LastError() const { return m_impl->m_lastError; }
@@ -528,7 +591,7 @@ BOOL IndexDatCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA
     Impl& impl = *m_impl;
     return impl.WithExistingStore(url != nullptr, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
         const auto slot = store.Find(url);
-        const auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : std::nullopt;
+        const auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : impl.RecoveredRecord(store, url);
         if (!record)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
         if (!size)
@@ -543,6 +606,8 @@ BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
     Impl& impl = *m_impl;
     return impl.WithExistingStore(url != nullptr, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
         const auto slot = store.Find(url);
+        if (!slot && impl.RecoveredRecord(store, url))
+            return impl.Fail(ERROR_ACCESS_DENIED, kRecoveredRecordText);
         if (!slot)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
         if (DWORD error = store.Prepare(impl.m_folder, impl.m_leftHeader); error != ERROR_SUCCESS)

@@ -13,12 +13,24 @@
 
 namespace larkspool {
 
+struct IndexDatCacheOptions {
+    // The listing goes on past the live entries to the records only a scan
+    // of the blocks finds (FindRecoveredRecords), each under its own
+    // EntryKey, by which the lookup finds it, EntryOrigin marks it and a
+    // delete of it is refused. Nothing is removed as an orphan: on such a
+    // cache every file is evidence.
+    bool recovered = false;
+    // Files that no record names are removed by the first write (RemoveOrphanFiles).
+    bool removeOrphans = true;
+};
+
 class IndexDatCache final : public UrlCache {
 public:
     // folder holds index.dat; a folder that does not exist reads as an empty
     // cache and is created by the first write. clock gives the time the
     // records are stamped with and content files are aged by.
-    explicit IndexDatCache(std::filesystem::path folder, std::function<std::uint64_t()> clock = NowTicks);
+    explicit IndexDatCache(std::filesystem::path folder, std::function<std::uint64_t()> clock = NowTicks,
+                           IndexDatCacheOptions options = {});
     ~IndexDatCache() override;
 
     IndexDatCache(const IndexDatCache&) = delete;
@@ -47,6 +59,7 @@ public:
     BOOL InternetCanonicalizeUrlA(LPCSTR url, LPSTR buffer, LPDWORD length, DWORD flags) override;
     DWORD LastError() const override;
     std::optional<UrlCacheEntryOrigin> EntryOrigin(LPCSTR url) override;
+    std::string EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const override;
     void BeginLockHold() override;
     void EndLockHold() override;
     std::string LastErrorText() const override;

@@ -31,10 +31,12 @@ constexpr std::array<std::uint8_t, 256> kHashTable = {
 };
 
 
-// The string at offset within [0, limit) of record, NUL-terminated inside it.
-std::optional<std::string_view> StringAt(std::span<const std::uint8_t> record, std::uint32_t offset)
+// The string at offset in record, at or past its fixed fields and
+// NUL-terminated inside it.
+std::optional<std::string_view> StringAt(std::span<const std::uint8_t> record, std::uint32_t offset,
+                                         std::uint32_t fixedSize = kUrlFixedSize)
 {
-    if (offset < kUrlFixedSize || offset >= record.size())
+    if (offset < fixedSize || offset >= record.size())
         return std::nullopt;
     const auto* begin = reinterpret_cast<const char*>(record.data()) + offset;
     const std::string_view rest(begin, record.size() - offset);
@@ -44,19 +46,25 @@ std::optional<std::string_view> StringAt(std::span<const std::uint8_t> record, s
     return rest.substr(0, nul);
 }
 
-// The bytes of the record at offset when its signature is URL and its blocks
-// lie inside the file; empty otherwise.
-std::span<const std::uint8_t> UrlRecordBytes(std::span<const std::uint8_t> file, std::uint32_t offset)
+// The bytes of the record at offset when its signature is signature and its
+// blocks, at least fixedSize bytes, lie inside the file; empty otherwise.
+std::span<const std::uint8_t> RecordBytes(std::span<const std::uint8_t> file, std::uint32_t offset,
+                                          std::uint32_t signature, std::uint32_t fixedSize = kUrlFixedSize)
 {
-    if (offset < kBlocksStart || offset % kBlockSize != 0 || std::uint64_t(offset) + kUrlFixedSize > file.size())
+    if (offset < kBlocksStart || offset % kBlockSize != 0 || std::uint64_t(offset) + fixedSize > file.size())
         return {};
     const std::uint8_t* p = file.data() + offset;
-    if (Load32(p) != kUrlSignature)
+    if (Load32(p) != signature)
         return {};
     const std::uint64_t length = std::uint64_t(Load32(p + 4)) * kBlockSize;
-    if (length < kUrlFixedSize || offset + length > file.size())
+    if (length < fixedSize || offset + length > file.size())
         return {};
     return file.subspan(offset, std::size_t(length));
+}
+
+std::span<const std::uint8_t> UrlRecordBytes(std::span<const std::uint8_t> file, std::uint32_t offset)
+{
+    return RecordBytes(file, offset, kUrlSignature);
 }
 
 std::optional<std::string> OptionalString(std::span<const std::uint8_t> record, std::uint32_t field, bool& damaged,
@@ -74,32 +82,9 @@ std::optional<std::string> OptionalString(std::span<const std::uint8_t> record, 
     return std::string(*text);
 }
 
-} // namespace
-
-std::uint32_t HashKey(std::string_view url)
+// The URL and LEAK records share one layout.
+std::optional<UrlRecord> ParseUrlLayout(std::span<const std::uint8_t> record, std::uint32_t offset)
 {
-    std::array<std::uint8_t, 4> key{};
-    const std::uint8_t first = url.empty() ? 0 : std::uint8_t(url[0]);
-    for (unsigned i = 0; i < key.size(); ++i)
-        key[i] = kHashTable[(first + i) & 0xFF];
-    for (std::size_t n = 1; n < url.size(); ++n) {
-        for (auto& k : key)
-            k = kHashTable[std::uint8_t(url[n]) ^ k];
-    }
-    return Load32(key.data());
-}
-
-std::optional<std::string_view> RecordUrl(std::span<const std::uint8_t> file, std::uint32_t offset)
-{
-    const auto record = UrlRecordBytes(file, offset);
-    if (record.empty())
-        return std::nullopt;
-    return StringAt(record, Load32(record.data() + kUrlUrlOffset));
-}
-
-std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std::uint32_t offset)
-{
-    const auto record = UrlRecordBytes(file, offset);
     if (record.empty())
         return std::nullopt;
     const std::uint8_t* p = record.data();
@@ -108,6 +93,7 @@ std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std:
         return std::nullopt;
 
     UrlRecord r;
+    r.signature = Load32(p);
     r.offset = offset;
     r.blocks = Load32(p + 4);
     r.modified = Load64(p + kUrlModifiedOffset);
@@ -138,6 +124,54 @@ std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std:
     }
     if (damaged)
         return std::nullopt;
+    return r;
+}
+
+} // namespace
+
+std::uint32_t HashKey(std::string_view url)
+{
+    std::array<std::uint8_t, 4> key{};
+    const std::uint8_t first = url.empty() ? 0 : std::uint8_t(url[0]);
+    for (unsigned i = 0; i < key.size(); ++i)
+        key[i] = kHashTable[(first + i) & 0xFF];
+    for (std::size_t n = 1; n < url.size(); ++n) {
+        for (auto& k : key)
+            k = kHashTable[std::uint8_t(url[n]) ^ k];
+    }
+    return Load32(key.data());
+}
+
+std::optional<std::string_view> RecordUrl(std::span<const std::uint8_t> file, std::uint32_t offset)
+{
+    const auto record = UrlRecordBytes(file, offset);
+    if (record.empty())
+        return std::nullopt;
+    return StringAt(record, Load32(record.data() + kUrlUrlOffset));
+}
+
+std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std::uint32_t offset)
+{
+    return ParseUrlLayout(UrlRecordBytes(file, offset), offset);
+}
+
+std::optional<UrlRecord> ParseAnyRecord(std::span<const std::uint8_t> file, std::uint32_t offset)
+{
+    if (std::uint64_t(offset) + 4 > file.size())
+        return std::nullopt;
+    const std::uint32_t signature = Load32(file.data() + offset);
+    if (signature == kUrlSignature || signature == kLeakSignature)
+        return ParseUrlLayout(RecordBytes(file, offset, signature), offset);
+    const auto record = RecordBytes(file, offset, kRedrSignature, kRedrUrlOffset);
+    const auto url = record.empty() ? std::nullopt : StringAt(record, kRedrUrlOffset, kRedrUrlOffset);
+    if (!url)
+        return std::nullopt;
+    UrlRecord r;
+    r.signature = kRedrSignature;
+    r.offset = offset;
+    r.blocks = Load32(record.data() + 4);
+    r.url = std::string(*url);
+    r.usedBytes = kRedrUrlOffset + std::uint32_t(url->size()) + 1;
     return r;
 }
 

@@ -43,6 +43,11 @@
 //   hit rate, use count                         0x54     8
 //   file write stamp (DOS date, DOS time)       0x5C     4  guards deleting a replaced file
 //   strings from                                0x68        each NUL-terminated, 4-aligned
+//
+// REDR record (a URL that redirects; no file, no times)
+//   signature, blocks                           0x00     8
+//   hash key                                    0x0C     4
+//   URL                                         0x10        NUL-terminated
 #pragma once
 
 #include <array>
@@ -91,6 +96,11 @@ inline constexpr std::uint32_t kUrlSignature = Signature('U', 'R', 'L', ' ');
 inline constexpr std::uint32_t kRedrSignature = Signature('R', 'E', 'D', 'R');
 inline constexpr std::uint32_t kLeakSignature = Signature('L', 'E', 'A', 'K');
 inline constexpr std::uint32_t kHashSignature = Signature('H', 'A', 'S', 'H');
+inline constexpr bool IsRecordSignature(std::uint32_t signature)
+{
+    return signature == kUrlSignature || signature == kLeakSignature || signature == kRedrSignature ||
+           signature == kHashSignature;
+}
 
 // HASH table record.
 inline constexpr std::uint32_t kHashNextOffset = 0x08;
@@ -127,6 +137,9 @@ inline constexpr std::uint32_t kUrlUseCountOffset = 0x58;
 inline constexpr std::uint32_t kUrlWriteStampOffset = 0x5C;
 inline constexpr std::uint32_t kUrlFixedSize = 0x68;
 
+// REDR record.
+inline constexpr std::uint32_t kRedrUrlOffset = 0x10;
+
 // Little-endian access to a byte range; callers check bounds first.
 inline std::uint32_t Load32(const std::uint8_t* p)
 {
@@ -159,6 +172,7 @@ inline bool SlotIsEmpty(std::uint32_t key) { return key == kSlotFree || key == k
 
 // One URL record as decoded; strings are copies, absent ones empty.
 struct UrlRecord {
+    std::uint32_t signature = kUrlSignature; // kLeakSignature and kRedrSignature only from ParseAnyRecord
     std::uint32_t offset = 0;
     std::uint32_t blocks = 0;
     std::uint64_t modified = 0;
@@ -182,6 +196,10 @@ struct UrlRecord {
 // Decodes the URL record at offset in file; nullopt when it is no URL record
 // or any of its fields or strings reaches past its blocks or the file.
 std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std::uint32_t offset);
+
+// The same for a LEAK record (a URL record whose file could not be removed)
+// and a REDR record, which has only its URL: what a scan of the blocks finds.
+std::optional<UrlRecord> ParseAnyRecord(std::span<const std::uint8_t> file, std::uint32_t offset);
 
 // Reads only the URL of a record, for comparing keys without copying the rest.
 std::optional<std::string_view> RecordUrl(std::span<const std::uint8_t> file, std::uint32_t offset);

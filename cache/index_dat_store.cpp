@@ -102,8 +102,7 @@ bool IndexDatStore::RecordsOutOfReach() const
     const auto bytes = Bytes();
     for (std::uint64_t at = kBlocksStart; at + 4 <= bytes.size(); at += kBlockSize) {
         const std::uint32_t signature = Load32(bytes.data() + at);
-        if (signature == kUrlSignature || signature == kLeakSignature || signature == kRedrSignature ||
-            signature == kHashSignature)
+        if (IsRecordSignature(signature))
             return true;
     }
     return false;
@@ -632,8 +631,7 @@ std::uint32_t IndexDatStore::OwnedBlocks(std::uint32_t offset) const
         blocks = std::min(blocks, (record->usedBytes + kBlockSize - 1) / kBlockSize);
     for (std::uint32_t n = 1; n < blocks; ++n) {
         const std::uint32_t signature = Read32(offset + n * kBlockSize);
-        if (signature == kUrlSignature || signature == kLeakSignature || signature == kRedrSignature ||
-            signature == kHashSignature)
+        if (IsRecordSignature(signature))
             return n;
     }
     return blocks;

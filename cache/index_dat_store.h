@@ -76,6 +76,8 @@ public:
     std::string FolderName(std::uint32_t index) const;
 
     std::span<const std::uint8_t> Bytes() const { return m_file.Bytes(); }
+    // The blocks after the header, as far as both the header and the file hold them.
+    std::uint32_t Capacity() const;
 
     // Writes; each returns a Win32 error code. Prepare() first, once per lock:
     // it sets up an empty file and mends what an interrupted writer left.
@@ -113,7 +115,6 @@ private:
     std::uint32_t Read32(std::uint32_t offset) const;
     void Write32(std::uint32_t offset, std::uint32_t value);
     void Publish32(std::uint32_t offset, std::uint32_t value);
-    std::uint32_t Capacity() const;
     // True when the header leads to no HASH table but a block holds a record
     // or a table (8).
     bool RecordsOutOfReach() const;

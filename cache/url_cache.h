@@ -39,10 +39,12 @@ struct UrlCacheEntryOrigin {
     std::string serverIp;  // the address the response came from, where the cache kept it
     std::optional<std::uint64_t> storedSize; // the body's bytes as stored, still Content-Encoded; unset: the local file's
     bool redirectPage = false; // the local file is a page made for a redirect, not the stored body
+    bool recovered = false;    // what the cache no longer lists, found by a scan of what it still holds
 };
 
 // What the jobs, the window and the command line say when a write is refused.
 inline constexpr const char* kReadOnlyCacheText = "this cache is read-only";
+inline constexpr const char* kRecoveredRecordText = "a recovered record is never changed or removed";
 
 class UrlCache {
 public:
@@ -112,6 +114,15 @@ public:
     // measured. The window shows it as "at least" (FormatSizeText), the
     // command line with a "+" (SizeField).
     virtual bool SizeIsLowerBound(LPCSTR /*url*/) { return false; }
+
+    // The key the calls above find again the entry by that the enumeration
+    // has just given in info: its URL, but for a record that shares its URL
+    // with others and that only the cache can tell apart (a recovered one).
+    // Asked before the next enumeration call.
+    virtual std::string EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const
+    {
+        return info.lpszSourceUrlName ? info.lpszSourceUrlName : "";
+    }
 
     virtual UrlCacheKind Kind() const { return {}; }
     // Empty when the cache can be read now; else why not, in one line (its

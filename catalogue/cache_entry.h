@@ -25,6 +25,7 @@ struct TCacheEntry : TListItem {
     TCacheEntry() { Kind = 'C'; }
 
     std::string SourceUrl;   // as enumerated, query included
+    std::string RecordKey;   // what the cache finds this entry by when its URL will not do (UrlCache::EntryKey); else empty
     std::string SitePath;    // host/dir/file, decoded and escaped
     std::string LocalFile;   // the cached copy on disk
     DWORD SizeLow = 0;
@@ -37,6 +38,9 @@ struct TCacheEntry : TListItem {
     std::string DateText;
     std::string SizeText;
     int FolderId = 0;        // tree node of the entry's folder
+
+    // What to hand the cache's calls to reach this entry.
+    const char* CacheKey() const { return RecordKey.empty() ? SourceUrl.c_str() : RecordKey.c_str(); }
 };
 
 // Splits the tail of text (after its last "/") into name and extension (from

@@ -18,9 +18,20 @@
 namespace larkspool {
 namespace {
 
-OpenedCache OpenIndexDat(const std::filesystem::path& folder)
+// The user's own cache ($LARKSPOOL_CACHE or the platform's), however spelt.
+bool IsDefaultCacheFolder(const std::filesystem::path& folder)
 {
-    auto cache = std::make_unique<IndexDatCache>(folder);
+    const std::filesystem::path platform = DefaultCacheFolder();
+    std::error_code error;
+    return folder.lexically_normal() == platform.lexically_normal() || std::filesystem::equivalent(folder, platform, error);
+}
+
+OpenedCache OpenIndexDat(const std::filesystem::path& folder, const CacheOpenOptions& options)
+{
+    IndexDatCacheOptions indexDat;
+    indexDat.recovered = options.recovered;
+    indexDat.removeOrphans = options.removeOrphansAnywhere || IsDefaultCacheFolder(folder);
+    auto cache = std::make_unique<IndexDatCache>(folder, NowTicks, indexDat);
     if (std::string error = cache->LoadError(); !error.empty())
         return {nullptr, std::move(error), {}};
     return {std::move(cache), {}, {}};
@@ -72,7 +83,7 @@ std::string DefaultCacheFolder()
     return (base + QStringLiteral("/Content.IE5")).toStdString();
 }
 
-OpenedCache OpenUrlCache(const std::string& folder, std::uint64_t maxBodySize)
+OpenedCache OpenUrlCache(const std::string& folder, const CacheOpenOptions& options)
 {
 #ifdef _WIN32
     if (folder.empty() && CacheFolderFromEnvironment().empty())
@@ -84,7 +95,7 @@ OpenedCache OpenUrlCache(const std::string& folder, std::uint64_t maxBodySize)
     const std::filesystem::path path = location;
     std::error_code error;
     if (!std::filesystem::is_directory(path, error))
-        return OpenIndexDat(path); // a folder still to be made
+        return OpenIndexDat(path, options); // a folder still to be made
     const std::vector<browsercache::CacheFolder> found = browsercache::FindCacheFolders(path);
     if (found.empty()) {
         // An index.dat made beside another cache's files would be taken for
@@ -94,12 +105,12 @@ OpenedCache OpenUrlCache(const std::string& folder, std::uint64_t maxBodySize)
                              "no index.dat is made beside it", {}};
         if (std::string beyond = browsercache::CacheOutOfReach(path); !beyond.empty())
             return {nullptr, std::move(beyond), {}};
-        return OpenIndexDat(path);
+        return OpenIndexDat(path, options);
     }
     if (found.size() > 1)
         return {nullptr, "several caches below " + path.string() + ": " + FolderList(found) + "; name one", {}};
     if (found.front().format == browsercache::CacheFolderFormat::IndexDat)
-        return OpenIndexDat(found.front().folder);
+        return OpenIndexDat(found.front().folder, options);
 
     browsercache::BrowserCacheScan scan = browsercache::ScanBrowserCache(found.front());
     if (!scan.error.empty())
@@ -112,7 +123,7 @@ OpenedCache OpenUrlCache(const std::string& folder, std::uint64_t maxBodySize)
         return {nullptr, "not one of the " + std::to_string(scan.records.size()) + " entries of " +
                              found.front().folder.string() + " can be read: " + scan.records.front().error, {}};
     const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), maxBodySize);
+    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), options.maxBodySize);
     const browsercache::BrowserCache* browser = cache.get();
     return {std::move(cache), {}, [browser] { return browser->Problems(); }};
 }

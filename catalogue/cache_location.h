@@ -29,13 +29,22 @@ struct OpenedCache {
     std::function<std::vector<std::string>()> problems;
 };
 
+struct CacheOpenOptions {
+    std::uint64_t maxBodySize = browsercache::kDefaultMaxBodySize; // the most bytes one decoded body may have
+    // Adds what the cache still holds beyond its live entries: recovered
+    // index.dat records (see IndexDatCacheOptions).
+    bool recovered = false;
+    // An index.dat cache opened from elsewhere than DefaultCacheFolder() is
+    // likely a copy kept as evidence: the files no record names are removed
+    // from it only when this is set.
+    bool removeOrphansAnywhere = false;
+};
+
 // folder empty: the default cache (on Windows the user's live WinINet cache).
 // A folder holding index.dat, or none that exists, is an index.dat cache; a
 // browser's cache in it or in a folder below it (a profile, a home
 // directory) opens read-only, its decoded bodies kept in a private folder
-// under the user's cache location; no decoded body of it is given past
-// maxBodySize bytes.
-OpenedCache OpenUrlCache(const std::string& folder,
-                         std::uint64_t maxBodySize = browsercache::kDefaultMaxBodySize);
+// under the user's cache location.
+OpenedCache OpenUrlCache(const std::string& folder, const CacheOpenOptions& options = {});
 
 } // namespace larkspool

@@ -169,6 +169,9 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.Kind = 'C';
     record.Selected = false;
     record.SourceUrl = url;
+    record.RecordKey = cache.EntryKey(info);
+    if (record.RecordKey == url)
+        record.RecordKey.clear();
     record.SitePath = sitePath;
     record.LocalFile = localFile;
     record.SizeLow = info.dwSizeLow;

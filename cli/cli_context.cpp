@@ -27,7 +27,7 @@ std::string CliContext::CacheFolder() const { return m_cacheFolder.empty() ? Def
 UrlCache& CliContext::Cache()
 {
     if (!m_cache) {
-        OpenedCache opened = OpenUrlCache(m_cacheFolder, m_maxBodySize);
+        OpenedCache opened = OpenUrlCache(m_cacheFolder, m_options);
         if (!opened.cache)
             throw CacheUnreadable(opened.error);
         m_cache = std::move(opened.cache);

@@ -45,7 +45,11 @@ public:
     std::size_t UnreadableEntries() const { return m_problems ? m_problems().size() : 0; }
     // The most bytes one decoded body of a browser cache may have; to be set
     // before the cache is first used.
-    void SetMaxBodySize(std::uint64_t bytes) { m_maxBodySize = bytes; }
+    void SetMaxBodySize(std::uint64_t bytes) { m_options.maxBodySize = bytes; }
+    // Adds what the cache still holds beyond its live entries (--recovered);
+    // to be set before the cache is first used.
+    void IncludeRecovered(bool include) { m_options.recovered = include; }
+    bool IncludesRecovered() const { return m_options.recovered; }
 
     // A message box of the windows, as one line "CAPTION: TEXT" on standard error.
     static void Message(const std::string& caption, const std::string& text);
@@ -59,7 +63,7 @@ private:
     std::unique_ptr<UrlCache> m_cache;
     std::function<std::vector<std::string>()> m_problems;
     std::size_t m_reportedProblems = 0;
-    std::uint64_t m_maxBodySize = browsercache::kDefaultMaxBodySize;
+    CacheOpenOptions m_options;
 };
 
 // One field of a table line, control bytes written as %XX so that no field

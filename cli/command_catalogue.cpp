@@ -19,8 +19,9 @@ void RefreshCatalogue(Catalogue& catalogue, const CliArgs& args)
 
 int RunList(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--default-file"}, {});
+    const CliArgs parsed(args, {"--default-file"}, {"--recovered"});
     parsed.RequirePositional(0, 0);
+    context.IncludeRecovered(parsed.Has("--recovered"));
     Catalogue catalogue(context.Cache());
     RefreshCatalogue(catalogue, parsed);
 
@@ -36,8 +37,9 @@ int RunList(CliContext& context, const std::vector<std::string>& args)
 
 int RunTree(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--default-file"}, {});
+    const CliArgs parsed(args, {"--default-file"}, {"--recovered"});
     parsed.RequirePositional(0, 0);
+    context.IncludeRecovered(parsed.Has("--recovered"));
     Catalogue catalogue(context.Cache());
     RefreshCatalogue(catalogue, parsed);
 

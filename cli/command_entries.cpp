@@ -9,24 +9,30 @@
 namespace larkspool::cli {
 namespace {
 
-void PrintEntry(UrlCache& cache, const INTERNET_CACHE_ENTRY_INFOA& info)
+// withState: a seventh field says whether the cache still lists the entry.
+void PrintEntry(UrlCache& cache, const INTERNET_CACHE_ENTRY_INFOA& info, bool withState)
 {
     const std::uint64_t size = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
     const std::string url = info.lpszSourceUrlName ? info.lpszSourceUrlName : "";
-    std::printf("%s\t%s\t%08" PRIx32 "\t%s\t%s\t%s\n", Printable(url).c_str(),
+    // Only a recovered record has a key of its own.
+    const char* state = !withState ? "" : cache.EntryKey(info) == url ? "\tlive" : "\trecovered";
+    std::printf("%s\t%s\t%08" PRIx32 "\t%s\t%s\t%s%s\n", Printable(url).c_str(),
                 Printable(info.lpszLocalFileName ? info.lpszLocalFileName : "").c_str(), std::uint32_t(info.CacheEntryType),
                 SizeField(size, cache.SizeIsLowerBound(url.c_str())).c_str(), FormatUtcTime(info.LastModifiedTime).c_str(),
-                FormatUtcTime(info.LastAccessTime).c_str());
+                FormatUtcTime(info.LastAccessTime).c_str(), state);
 }
 
 } // namespace
 
 int RunEntries(CliContext& context, const std::vector<std::string>& args)
 {
-    CliArgs(args, {}, {}).RequirePositional(0, 0);
+    const CliArgs parsed(args, {}, {"--recovered"});
+    parsed.RequirePositional(0, 0);
+    const bool withState = parsed.Has("--recovered");
+    context.IncludeRecovered(withState);
     UrlCache& cache = context.Cache();
-    if (const DWORD error =
-            ForEachCacheEntry(cache, "", [&cache](const INTERNET_CACHE_ENTRY_INFOA& info) { PrintEntry(cache, info); });
+    if (const DWORD error = ForEachCacheEntry(
+            cache, "", [&](const INTERNET_CACHE_ENTRY_INFOA& info) { PrintEntry(cache, info, withState); });
         error != ERROR_SUCCESS)
         return Stop("the cache could not be read to its end: " + context.Cache().LastErrorText());
     return 0;

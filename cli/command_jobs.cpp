@@ -118,7 +118,8 @@ int WriteWarc(CliContext& context, UrlCache& cache, const std::vector<TCacheEntr
 int RunExport(CliContext& context, const std::vector<std::string>& args)
 {
     const CliArgs parsed(args, {"--to", "--warc", "--overwrite", "--default-file", "--redirect", "--max-body-size"},
-                         {"--copy", "--move", "--delete", "--yes"});
+                         {"--copy", "--move", "--delete", "--yes", "--recovered"});
+    context.IncludeRecovered(parsed.Has("--recovered"));
     context.SetMaxBodySize(parsed.ByteCount("--max-body-size", browsercache::kDefaultMaxBodySize));
     const auto copyDir = parsed.Value("--to");
     const auto warc = parsed.Value("--warc");

@@ -19,7 +19,8 @@ bool CollectJobList(const Catalogue& catalogue, const std::vector<std::string>& 
 
 int RunReport(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--format", "--default-file"}, {});
+    const CliArgs parsed(args, {"--format", "--default-file"}, {"--recovered"});
+    context.IncludeRecovered(parsed.Has("--recovered"));
     const std::string format = parsed.Value("--format").value_or("csv");
     if (format != "csv" && format != "jsonl")
         throw UsageError("--format is csv or jsonl, not " + format);

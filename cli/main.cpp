@@ -20,14 +20,21 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"entries", "entries                       every cache entry, as the cache enumerates them", RunEntries},
+    {"entries",
+     "entries [--recovered]         every cache entry, as the cache enumerates them;\n"
+     "                                --recovered: also the records an index.dat no longer\n"
+     "                                lists, each line ending in live or recovered",
+     RunEntries},
     {"add", "add URL FILE [--modified TIME] put FILE into the cache under URL", RunAdd},
     {"remove", "remove URL                    delete every entry of URL", RunRemove},
-    {"list", "list [--default-file NAME]   the catalogue, in catalogue order", RunList},
-    {"tree", "tree [--default-file NAME]   the folder tree with each folder's entry count", RunTree},
+    {"list", "list [--default-file NAME] [--recovered]\n"
+             "                                the catalogue, in catalogue order", RunList},
+    {"tree", "tree [--default-file NAME] [--recovered]\n"
+             "                                the folder tree with each folder's entry count", RunTree},
     {"export",
      "export [--to DIR] [--warc FILE] [--copy | --move | --delete] [--overwrite ask|all|newer|none]\n"
-     "       [--default-file NAME] [--redirect NAME]... [--max-body-size N] [--yes] [PATH ...]\n"
+     "       [--default-file NAME] [--redirect NAME]... [--max-body-size N] [--recovered] [--yes]\n"
+     "       [PATH ...]\n"
      "                                copy, move or delete entries into DIR; a browser\n"
      "                                cache's body that decodes to more than N bytes\n"
      "                                (default 4G; K, M, G, T allowed) is not exported;\n"
@@ -43,7 +50,7 @@ constexpr Command kCommands[] = {
      "                                rewrite the links of one HTML file",
      RunRewrite},
     {"report",
-     "report [--format csv|jsonl] [--default-file NAME] [PATH ...]\n"
+     "report [--format csv|jsonl] [--default-file NAME] [--recovered] [PATH ...]\n"
      "                                every entry with its response head, sizes, times and\n"
      "                                the SHA-256 of its body; PATH as for export",
      RunReport},

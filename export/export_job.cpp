@@ -127,6 +127,18 @@ void ExportJob::Run()
         Stop({ExportCaption(m_opKind), kReadOnlyCacheText, std::string("cannot remove entries: ") + kReadOnlyCacheText});
         return;
     }
+    // Recovered records are evidence: a move must not turn into a copy half
+    // way, so none is begun.
+    for (std::size_t i = 0; Removes() && m_jobList && i < m_jobList->size(); ++i) {
+        const TCacheEntry& entry = *(*m_jobList)[i];
+        if (entry.RecordKey.empty())
+            continue;
+        if (const auto origin = m_cache.EntryOrigin(entry.CacheKey()); origin && origin->recovered) {
+            const std::string why = entry.SourceUrl + ": " + kRecoveredRecordText;
+            Stop({ExportCaption(m_opKind), why, "cannot remove entries: " + why});
+            return;
+        }
+    }
     if (Writes() && cacheFiles.Contains(m_copyDir)) {
         Stop(PathFailure(kCopyFailedCaption, kCannotCopy, m_copyDir,
                          "it lies in the cache folder being read (" + cacheFiles.Folder().string() +
@@ -183,7 +195,7 @@ bool ExportJob::WriteItem(const Item& item)
     const std::string name = FileNameOf(destPath);
     // A browser cache gives the body straight from where it keeps it.
     const bool onDemand = m_cache.Kind().filesOnDemand;
-    std::FILE* body = onDemand ? m_cache.OpenUrlCacheEntryBody(item.entry.SourceUrl.c_str()) : nullptr;
+    std::FILE* body = onDemand ? m_cache.OpenUrlCacheEntryBody(item.entry.CacheKey()) : nullptr;
     if (onDemand && !body)
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 item.entry.SourceUrl + ": " + m_cache.LastErrorText()));
@@ -350,7 +362,7 @@ bool ExportJob::WriteRedirect(const Item& item, int folder, const std::string& p
 // must not quietly turn into a copy.
 bool ExportJob::RemoveFromCache(const TCacheEntry& entry)
 {
-    if (m_cache.DeleteUrlCacheEntryA(entry.SourceUrl.c_str()) || m_cache.LastError() == ERROR_FILE_NOT_FOUND)
+    if (m_cache.DeleteUrlCacheEntryA(entry.CacheKey()) || m_cache.LastError() == ERROR_FILE_NOT_FOUND)
         return true;
     const std::string reason = m_cache.LastErrorText();
     return Stop({"DeleteUrlCacheEntry", entry.SourceUrl + ": " + reason,

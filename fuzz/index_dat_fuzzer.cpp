@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the index.dat store as a cache's index.dat, runs
-// every read path, then writes: an add and a remove. A write that fails must
+// every read path (the scan for recovered records, each looked up and
+// refused a delete, included), then writes: an add and a remove. A write that fails must
 // leave the file byte for byte as it was; one that succeeds must keep every
 // URL listed before (but the removed one), plus the added one.
 #include "cache/cache_enumeration.h"
@@ -15,6 +16,7 @@
 #include <set>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -80,6 +82,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         larkspool::CacheEntryBuffer buffer;
         DWORD bytes = buffer.size();
         cache.GetUrlCacheEntryInfoA("http://host/1.htm", buffer.info(), &bytes);
+    }
+    {
+        const std::string before = Contents(folder / "index.dat");
+        larkspool::IndexDatCache cache(folder, larkspool::NowTicks, {.recovered = true});
+        std::vector<std::string> keys;
+        larkspool::ForEachCacheEntry(cache, "", [&](const INTERNET_CACHE_ENTRY_INFOA& info) {
+            if (const std::string key = cache.EntryKey(info); key != info.lpszSourceUrlName)
+                keys.push_back(key);
+        });
+        for (const std::string& key : keys) {
+            larkspool::CacheEntryBuffer buffer;
+            DWORD bytes = buffer.size();
+            Require(cache.GetUrlCacheEntryInfoA(key.c_str(), buffer.info(), &bytes) ||
+                        cache.LastError() == ERROR_INSUFFICIENT_BUFFER,
+                    "a recovered record listed cannot be looked up");
+            Require(!cache.DeleteUrlCacheEntryA(key.c_str()), "a recovered record was deleted");
+        }
+        Require(Contents(folder / "index.dat") == before, "a read with recovered records changed the file");
     }
 
     std::set<std::string> listed = Listed(folder);

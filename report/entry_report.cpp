@@ -98,12 +98,12 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
     const auto time = [this](std::uint64_t ticks) { return ticks ? m_timeText(ticks) : std::string(); };
 
     DWORD size = m_buffer.size();
-    BOOL found = m_cache.GetUrlCacheEntryInfoA(entry.SourceUrl.c_str(), m_buffer.info(), &size);
+    BOOL found = m_cache.GetUrlCacheEntryInfoA(entry.CacheKey(), m_buffer.info(), &size);
     if (!found && m_cache.LastError() == ERROR_INSUFFICIENT_BUFFER) {
         m_buffer.resize(size);
-        found = m_cache.GetUrlCacheEntryInfoA(entry.SourceUrl.c_str(), m_buffer.info(), &size);
+        found = m_cache.GetUrlCacheEntryInfoA(entry.CacheKey(), m_buffer.info(), &size);
     }
-    const std::optional<UrlCacheEntryOrigin> origin = m_cache.EntryOrigin(entry.SourceUrl.c_str());
+    const std::optional<UrlCacheEntryOrigin> origin = m_cache.EntryOrigin(entry.CacheKey());
     if (!found || !origin) {
         f[kReportState] = std::string(kStateDamagedPrefix) + "the cache no longer holds the entry";
         return row;
@@ -165,13 +165,13 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
         return row;
     }
     f[kReportSha256] = digest.sha256;
-    f[kReportState] = kStateOk;
+    f[kReportState] = origin->recovered ? kStateRecovered : kStateOk;
     return row;
 }
 
 std::FILE* EntryReporter::OpenBody(const TCacheEntry& entry)
 {
-    const std::optional<UrlCacheEntryOrigin> origin = m_cache.EntryOrigin(entry.SourceUrl.c_str());
+    const std::optional<UrlCacheEntryOrigin> origin = m_cache.EntryOrigin(entry.CacheKey());
     return origin ? OpenBody(entry, *origin) : nullptr;
 }
 
@@ -179,7 +179,7 @@ std::FILE* EntryReporter::OpenBody(const TCacheEntry& entry, const UrlCacheEntry
 {
     if (StoredEmpty(origin))
         return nullptr;
-    return m_cache.Kind().filesOnDemand ? m_cache.OpenStoredBody(entry.SourceUrl.c_str())
+    return m_cache.Kind().filesOnDemand ? m_cache.OpenStoredBody(entry.CacheKey())
                                         : std::fopen(entry.LocalFile.c_str(), "rbe");
 }
 

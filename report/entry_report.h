@@ -45,6 +45,7 @@ extern const std::array<const char*, kReportColumnCount> kReportColumnNames;
 
 inline constexpr const char* kStateOk = "ok";
 inline constexpr const char* kStateMissingBody = "missing body";
+inline constexpr const char* kStateRecovered = "recovered"; // read whole, from a record the cache no longer lists
 inline constexpr const char* kStateDamagedPrefix = "damaged: ";
 
 struct ReportRow {

@@ -61,7 +61,7 @@ WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std
     }
     std::string format;
     if (!entries.empty())
-        if (const auto origin = cache.EntryOrigin(entries.front()->SourceUrl.c_str()))
+        if (const auto origin = cache.EntryOrigin(entries.front()->CacheKey()))
             format = origin->format;
     const archive::RecordResult info = writer.WriteInfo(
         TicksDate(NowTicks()), {{"software", "Larkspool " LARKSPOOL_VERSION},

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -311,6 +312,81 @@ TEST_F(Cli, report_gives_one_record_per_entry_as_csv_or_json_lines)
     EXPECT_NE(unknown.err.find("--format"), std::string::npos) << unknown.err;
     EXPECT_EQ(absent.exitCode, 1);
     EXPECT_NE(absent.err.find("host/nothing.htm"), std::string::npos) << absent.err;
+}
+
+// A removed entry whose record and file an old disk still holds.
+TEST_F(Cli, recovered_records_are_listed_reported_and_copied_only_when_asked_and_never_moved)
+{
+    const QString page = WriteFile(QStringLiteral("page.htm"), "<title>gone</title>");
+    const QString gone = QStringLiteral("http://host/gone.htm");
+    ASSERT_EQ(Start({QStringLiteral("add"), QStringLiteral("http://host/kept.htm"), page}).exitCode, 0);
+    const CliRun added = Start({QStringLiteral("add"), gone, page});
+    ASSERT_EQ(Start({QStringLiteral("remove"), gone}).exitCode, 0);
+    const std::string goneFile = added.out.substr(0, added.out.find('\n'));
+    larkspool::testing::WriteFile(goneFile, "<title>gone</title>");
+    const QString recovered = QStringLiteral("--recovered");
+
+    const CliRun live = Start({QStringLiteral("entries")});
+    const CliRun all = Start({QStringLiteral("entries"), recovered});
+    const CliRun listed = Start({QStringLiteral("list"), recovered});
+    const CliRun report = Start({QStringLiteral("report"), recovered});
+    const CliRun copy = Start({QStringLiteral("export"), recovered, QStringLiteral("--to"), Dir() + "/out"});
+    const CliRun move = Start({QStringLiteral("export"), recovered, QStringLiteral("--move"), QStringLiteral("--yes"),
+                               QStringLiteral("--to"), Dir() + "/moved", QStringLiteral("host/gone.htm")});
+
+    EXPECT_EQ(std::count(live.out.begin(), live.out.end(), '\n'), 1) << live.out;
+    EXPECT_EQ(Fields(live.out).size(), 6u);
+    ASSERT_EQ(all.exitCode, 0) << all.err;
+    const std::string second = all.out.substr(all.out.find('\n') + 1);
+    EXPECT_EQ(Fields(all.out).back(), "live");
+    EXPECT_EQ(Fields(second)[0], gone.toStdString());
+    EXPECT_EQ(Fields(second)[1], goneFile);
+    EXPECT_EQ(Fields(second).back(), "recovered");
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 2) << listed.out;
+    const auto rows = CsvRecords(report.out);
+    ASSERT_EQ(rows.size(), 3u) << report.out;
+    EXPECT_EQ(rows[1][0] + " " + rows[1][19], gone.toStdString() + " recovered");
+    EXPECT_EQ(rows[2][0] + " " + rows[2][19], "http://host/kept.htm ok");
+    EXPECT_EQ(copy.exitCode, 0) << copy.err;
+    EXPECT_TRUE(QFile::exists(Dir() + "/out/host/gone.htm"));
+    EXPECT_EQ(move.exitCode, 1);
+    EXPECT_NE(move.err.find("http://host/gone.htm: a recovered record is never changed or removed"),
+              std::string::npos) << move.err;
+    EXPECT_TRUE(std::filesystem::exists(goneFile));
+    EXPECT_FALSE(QFile::exists(Dir() + "/moved/host/gone.htm"));
+    EXPECT_EQ(Start({QStringLiteral("entries"), recovered}).out, all.out);
+}
+
+// Run an hour ahead, so that a file just written counts as left behind.
+TEST_F(Cli, a_copied_cache_keeps_its_leftover_files_after_an_add_and_the_own_cache_does_not)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("faketime")).isEmpty())
+        GTEST_SKIP() << "faketime is not installed";
+    const QString page = WriteFile(QStringLiteral("page.htm"), "x");
+    const CliRun first = Start({QStringLiteral("add"), QStringLiteral("http://host/a.htm"), page});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const std::filesystem::path leftover = std::filesystem::path(first.out.substr(0, first.out.find('\n')))
+                                               .parent_path() / "leftover.htm";
+    larkspool::testing::WriteFile(leftover, "no record names me");
+    const auto addLater = [&](const QString& url, bool asOwnCache) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("NO_FAKE_STAT"), QStringLiteral("1"));
+        QStringList args{QStringLiteral("-f"), QStringLiteral("+1h"), CliProgram()};
+        if (asOwnCache)
+            environment.insert(QStringLiteral("LARKSPOOL_CACHE"), CacheDir());
+        else
+            args << QStringLiteral("--cache") << CacheDir();
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral("faketime"), args << QStringLiteral("add") << url << page);
+        process.waitForFinished(60000);
+        return process.exitCode();
+    };
+
+    ASSERT_EQ(addLater(QStringLiteral("http://host/b.htm"), false), 0);
+    EXPECT_TRUE(std::filesystem::exists(leftover));
+    ASSERT_EQ(addLater(QStringLiteral("http://host/c.htm"), true), 0);
+    EXPECT_FALSE(std::filesystem::exists(leftover));
 }
 
 TEST_F(Cli, add_from_the_entry_s_own_cache_file_keeps_its_content)
