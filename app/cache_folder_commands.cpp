@@ -10,6 +10,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/machine_caches.h"
 #include "export/message_box.h"
+#include "settings/cache_open_setting.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -83,6 +84,27 @@ void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
         TfrmOpenCache dialog(rows, &main);
         if (dialog.exec() == QDialog::Accepted)
             open(dialog.ChosenFolder());
+    });
+}
+
+void AddShowRecoveredCommand(TfrmMain& main, bool shown, std::function<void()> reopen)
+{
+    auto* refresh = main.findChild<QAction*>(QStringLiteral("mnuRefresh"));
+    QMenu* view = refresh ? qobject_cast<QMenu*>(refresh->parent()) : nullptr;
+    if (!view)
+        return;
+    auto* action = new QAction(QStringLiteral("回復したﾚｺｰﾄﾞを表示(&U)"), view);
+    action->setObjectName(QStringLiteral("mnuShowRecovered"));
+    action->setCheckable(true);
+    action->setChecked(shown);
+    view->insertAction(refresh, action);
+    view->insertSeparator(refresh);
+    QObject::connect(action, &QAction::triggered, &main, [&main, shown, reopen = std::move(reopen)] {
+        if (!RememberShowRecovered(!shown)) {
+            ShowMessage(&main, "cannot store the choice in the settings", kAppCaption, kMessageStop);
+            return;
+        }
+        reopen();
     });
 }
 

@@ -16,6 +16,12 @@ class UrlCache;
 void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
                                std::function<void(const std::string&)> open);
 
+// Puts the tick "回復したﾚｺｰﾄﾞを表示(&U)" (action "mnuShowRecovered") in
+// the View menu, before its refresh: ticked when shown says the cache shows
+// its recovered records. A click remembers the other choice and calls reopen,
+// which opens the cache again with it.
+void AddShowRecoveredCommand(TfrmMain& main, bool shown, std::function<void()> reopen);
+
 // Fits the window to the cache: the tree's heading named after its kind;
 // move, delete and import greyed out when it is read-only, with the reason
 // in the status bar, the buttons' hints and the answer to Del; and a cached

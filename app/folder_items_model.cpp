@@ -86,7 +86,11 @@ QVariant FolderItemsModel::data(const QModelIndex& index, int role) const
             return {};
         if (item->Kind != 'C')
             return m_images.Icon(kFolderImage);
-        const int type = static_cast<const TCacheEntry*>(item)->TypeIndex;
+        const auto* entry = static_cast<const TCacheEntry*>(item);
+        // Only a recovered record has a key of its own.
+        if (!entry->RecordKey.empty())
+            return RecoveredEntryIcon();
+        const int type = entry->TypeIndex;
         if (type < 0 || type >= m_types.GetFileTypeCount())
             return {};
         return m_images.Icon(m_types.GetFileTypeRow(type).ImageIndex);

@@ -51,6 +51,12 @@ void ImageLists::AddTypeIcons(const FileTypeTable& types)
     }
 }
 
+QIcon RecoveredEntryIcon()
+{
+    static const QIcon icon(QStringLiteral(":/icons/recovered.svg"));
+    return icon;
+}
+
 QIcon ImageLists::Icon(int index) const
 {
     if (index < 0 || index >= m_icons.size())

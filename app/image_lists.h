@@ -28,6 +28,10 @@ private:
     QList<QIcon> m_icons;
 };
 
+// The picture of an entry that only a scan of what the cache still holds
+// found, whatever its type.
+QIcon RecoveredEntryIcon();
+
 // The bundled picture for a MIME icon name: pages, images, stylesheets and
 // scripts each have their own, everything else a plain file.
 const char* BundledTypeIcon(const QString& mimeIconName);

@@ -1,6 +1,7 @@
 // Program entry: the application object, the twelve windows over the cache
-// folder, the event loop. Opening another cache folder from the File menu
-// ends the loop and starts it again over the new folder.
+// folder, the event loop. Opening another cache folder from the File menu,
+// or the same one with or without its recovered records, ends the loop and
+// starts it again over that folder.
 #include "app/application_setup.h"
 #include "app/cache_folder_commands.h"
 #include "app/forms.h"
@@ -10,6 +11,7 @@
 #include "catalogue/catalogue.h"
 #include "export/message_box.h"
 #include "settings/cache_folder_setting.h"
+#include "settings/cache_open_setting.h"
 
 #include <QApplication>
 
@@ -36,7 +38,8 @@ int main(int argc, char* argv[])
     std::string lastGood;
     try {
         for (;;) {
-            larkspool::OpenedCache opened = larkspool::OpenUrlCache(folder);
+            const larkspool::CacheOpenOptions options = larkspool::StoredCacheOpenOptions();
+            larkspool::OpenedCache opened = larkspool::OpenUrlCache(folder, options);
             if (!opened.cache) {
                 ShowError(opened.error);
                 if (lastGood.empty() || lastGood == folder)
@@ -56,6 +59,8 @@ int main(int argc, char* argv[])
                 QApplication::exit(kOpenAnotherFolder);
             };
             larkspool::AddOpenCacheFolderCommand(forms.main(), folder, openAnother);
+            larkspool::AddShowRecoveredCommand(forms.main(), options.recovered,
+                                               [] { QApplication::exit(kOpenAnotherFolder); });
             forms.main().show();
             if (app.exec() != kOpenAnotherFolder)
                 break;

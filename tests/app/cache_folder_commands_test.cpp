@@ -5,7 +5,9 @@
 #include "app/cache_folder_commands.h"
 #include "app/view_styles.h"
 #include "browsercache/browser_cache.h"
+#include "app/image_lists.h"
 #include "settings/cache_folder_setting.h"
+#include "settings/cache_open_setting.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/temp_folder.h"
@@ -275,6 +277,54 @@ TEST_F(MainWindowFixture, open_cache_folder_lists_every_cache_with_its_count_and
                                                 m_cache.CacheDir().string() + "  (index.dat, 6 件)  [使用中]"}));
     EXPECT_TRUE(altCFocusesTheList);
     EXPECT_EQ(chosen, std::vector<std::string>{chromium});
+}
+
+// An entry deleted from the cache whose record and file the disk still holds:
+// off by default; the View menu's tick, chosen with the keyboard, stores the
+// choice and opens the cache again, which then shows it with its own picture.
+TEST_F(MainWindowFixture, the_view_tick_shows_recovered_records_with_their_own_picture)
+{
+    AddSite();
+    const std::string png = m_cache.Info("http://img.example.jp/x.png").info()->lpszLocalFileName;
+    ASSERT_TRUE(m_cache.Cache().DeleteUrlCacheEntryA("http://img.example.jp/x.png"));
+    WriteFile(png, std::string(50, 'x'));
+    Open();
+    int reopened = 0;
+    AddShowRecoveredCommand(Main(), StoredCacheOpenOptions().recovered, [&] { ++reopened; });
+    QAction* tick = Action("mnuShowRecovered");
+    ASSERT_NE(tick, nullptr);
+    const bool tickedAtFirst = tick->isChecked();
+    Refresh();
+    const std::size_t liveEntries = Main().catalogue().CacheList().size();
+
+    QTest::keyClick(&Main(), Qt::Key_V, Qt::AltModifier);
+    auto* view = qobject_cast<QMenu*>(tick->parent());
+    WaitFor([view] { return view->isVisible(); }, "the View menu");
+    QTest::keyClick(view, Qt::Key_U);
+
+    EXPECT_FALSE(tickedAtFirst);
+    EXPECT_EQ(liveEntries, 5u);
+    EXPECT_EQ(reopened, 1);
+    EXPECT_TRUE(StoredCacheOpenOptions().recovered);
+
+    // Opened again, as the program does after the click.
+    m_forms.reset();
+    IndexDatCache recovering(m_cache.CacheDir(), NowTicks, {.recovered = true});
+    OpenOn(recovering);
+    AddShowRecoveredCommand(Main(), StoredCacheOpenOptions().recovered, [] {});
+    Refresh();
+    OpenFolder("img.example.jp");
+
+    EXPECT_TRUE(Action("mnuShowRecovered")->isChecked());
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 6u);
+    ASSERT_EQ(RowNames(), std::vector<std::string>{"x.png"});
+    const QIcon shown = Main().folderItems().data(Main().folderItems().index(0, 0), Qt::DecorationRole).value<QIcon>();
+    EXPECT_EQ(shown.cacheKey(), RecoveredEntryIcon().cacheKey());
+    OpenFolder("www.example.jp");
+    const QIcon live = Main().folderItems().data(Main().folderItems().index(RowOf("index.html"), 0),
+                                                 Qt::DecorationRole).value<QIcon>();
+    EXPECT_NE(live.cacheKey(), RecoveredEntryIcon().cacheKey());
+    m_forms.reset();
 }
 
 TEST(CacheFolderAtStart, given_then_environment_then_remembered_then_default)

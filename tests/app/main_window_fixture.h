@@ -63,9 +63,10 @@ protected:
         m_cache.Add("http://img.example.jp/x.png", "png", std::string(50, 'x'), kSomeTime);
     }
 
-    TfrmMain& Open()
+    TfrmMain& Open() { return OpenOn(m_cache.Cache()); }
+    TfrmMain& OpenOn(UrlCache& cache)
     {
-        m_forms = std::make_unique<FormSet>(m_cache.Cache());
+        m_forms = std::make_unique<FormSet>(cache);
         Main().SetFileOpener([this](const std::string& path) { m_opened.push_back(path); });
         Main().show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&Main()));
