@@ -17,6 +17,7 @@
 #include "cache/cache_entry_info.h"
 #include "cache/cache_error_text.h"
 #include "cache/enumeration_handles.h"
+#include "cache/recovered_key.h"
 #include "cache/url_escapes.h"
 #include "html/link_resolution.h"
 #include "html/redirect_page_text.h"
@@ -52,6 +53,7 @@ struct Entry {
     std::string extension;    // the local file's, without the dot
     std::string localPath;
     bool made = false;        // the local file is there and whole
+    bool recovered = false;   // found by its own key only (RecoveredKey of its index)
 };
 
 std::string PageFolder(const std::string& url)
@@ -86,13 +88,14 @@ const char* BrowserCacheName(BrowserCacheFormat format)
 
 class BrowserCache::Impl {
 public:
-    Impl(BrowserCacheScan scan, const std::filesystem::path& scratchParent, std::uint64_t maxBodySize)
+    Impl(BrowserCacheScan scan, const std::filesystem::path& scratchParent, std::uint64_t maxBodySize,
+         bool withRecovered)
         : m_maxBodySize(maxBodySize), m_format(scan.format), m_folder(scan.folder), m_scratch(scratchParent)
     {
         for (const BrowserCacheRecord& record : scan.records)
-            if (!record.error.empty())
+            if (!record.error.empty() && (withRecovered || !record.recovered))
                 m_problems.push_back(record.error); // the readers name the entry in it
-        const std::vector<ListedRecord> listed = ListedRecords(scan, &m_problems);
+        const std::vector<ListedRecord> listed = ListedRecords(scan, &m_problems, withRecovered);
         m_entries.reserve(listed.size()); // m_byUrl points into the entries
         for (const ListedRecord& one : listed)
             Add(std::move(scan.records[std::size_t(one.record - scan.records.data())]), one.redirectTarget);
@@ -138,16 +141,22 @@ public:
             return Fail(ERROR_NO_MORE_ITEMS);
         if (!Copy(m_entries[position], info, size))
             return FALSE;
-        ++position;
+        m_lastGiven = position++;
         return TRUE;
     }
 
+    // url: a URL, or the key of a recovered entry.
     Entry* Find(LPCSTR url)
     {
         if (!url)
             return nullptr;
-        const auto found = m_byUrl.find(url);
-        return found == m_byUrl.end() || !Measure(m_entries[found->second]) ? nullptr : &m_entries[found->second];
+        std::size_t index = m_entries.size();
+        if (const auto recovered = RecoveredKeyNumber(url); recovered && *recovered < m_entries.size() &&
+                                                            m_entries[std::size_t(*recovered)].recovered)
+            index = std::size_t(*recovered);
+        else if (const auto found = m_byUrl.find(url); found != m_byUrl.end())
+            index = found->second;
+        return index == m_entries.size() || !Measure(m_entries[index]) ? nullptr : &m_entries[index];
     }
 
     // The entry's body as a stream, with no file made; a read past maxBytes
@@ -212,7 +221,8 @@ public:
     BrowserCacheFormat Format() const { return m_format; }
 
     std::vector<Entry> m_entries;
-    std::unordered_map<std::string_view, std::size_t> m_byUrl; // views of the entries' URLs
+    std::unordered_map<std::string_view, std::size_t> m_byUrl; // views of the live entries' URLs
+    std::size_t m_lastGiven = SIZE_MAX; // the entry the last listing step gave
     EnumerationHandles<std::pair<std::size_t, std::string>> m_enumerations;
     std::vector<std::string> m_problems;
     DWORD m_lastError = ERROR_SUCCESS;
@@ -262,8 +272,10 @@ private:
         entry.localPath = (m_scratch.Path() / std::to_string(m_entries.size())).string();
         if (!entry.extension.empty())
             entry.localPath += "." + entry.extension;
+        entry.recovered = record.recovered;
         m_entries.push_back(std::move(entry));
-        m_byUrl.emplace(m_entries.back().url, m_entries.size() - 1);
+        if (!m_entries.back().recovered)
+            m_byUrl.emplace(m_entries.back().url, m_entries.size() - 1);
     }
 
     // The decoded size: the stored length when nothing is to be undone.
@@ -301,8 +313,8 @@ private:
 };
 
 BrowserCache::BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent,
-                           std::uint64_t maxBodySize)
-    : m_impl(std::make_unique<Impl>(std::move(scan), scratchParent, maxBodySize))
+                           std::uint64_t maxBodySize, bool withRecovered)
+    : m_impl(std::make_unique<Impl>(std::move(scan), scratchParent, maxBodySize, withRecovered))
 {
 }
 
@@ -369,6 +381,7 @@ std::optional<UrlCacheEntryOrigin> BrowserCache::EntryOrigin(LPCSTR url)
         return std::nullopt;
     const BrowserCacheFormat format = m_impl->Format();
     UrlCacheEntryOrigin origin;
+    origin.recovered = entry->recovered;
     origin.format = format == BrowserCacheFormat::ChromiumSimple      ? "chromium-simple"
                     : format == BrowserCacheFormat::ChromiumBlockfile ? "chromium-blockfile"
                     : format == BrowserCacheFormat::FirefoxCache1     ? "firefox-cache1"
@@ -432,6 +445,14 @@ bool BrowserCache::SizeIsLowerBound(LPCSTR url)
 }
 
 UrlCacheKind BrowserCache::Kind() const { return m_impl->Kind(); }
+
+std::string BrowserCache::EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const
+{
+    const std::size_t given = m_impl->m_lastGiven;
+    if (given < m_impl->m_entries.size() && m_impl->m_entries[given].recovered)
+        return RecoveredKey(given);
+    return UrlCache::EntryKey(info);
+}
 
 std::filesystem::path BrowserCache::FilesFolder() const { return m_impl->Folder(); }
 

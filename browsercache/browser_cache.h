@@ -28,9 +28,11 @@ public:
     // then says so); a body that does not decode so far is then left out and
     // named in Problems(). scratchParent is the caller's folder for scratch
     // data: a private folder is made in it and removed at the end. No body
-    // is given, as a stream or a file, past maxBodySize bytes.
+    // is given, as a stream or a file, past maxBodySize bytes. The scan's
+    // recovered records are listed, each under its own EntryKey after the
+    // live ones, only withRecovered.
     BrowserCache(BrowserCacheScan scan, const std::filesystem::path& scratchParent,
-                 std::uint64_t maxBodySize = kDefaultMaxBodySize);
+                 std::uint64_t maxBodySize = kDefaultMaxBodySize, bool withRecovered = false);
     ~BrowserCache() override;
 
     BrowserCache(const BrowserCache&) = delete;
@@ -61,6 +63,7 @@ public:
     std::optional<UrlCacheEntryOrigin> EntryOrigin(LPCSTR url) override;
     std::FILE* OpenStoredBody(LPCSTR url) override;
     UrlCacheKind Kind() const override;
+    std::string EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const override;
     std::filesystem::path FilesFolder() const override;
     // The cache folder gone or unreadable since the scan; empty for a scan
     // that names no folder.

@@ -50,6 +50,7 @@ struct BrowserCacheRecord {
     std::uint64_t responseTime = 0; // FILETIME ticks (UTC) the response head arrived; 0 unknown
     std::string serverAddress;    // the server's IP address, where the browser kept it
     std::string error;            // not empty: the entry cannot be read, and why in one line
+    bool recovered = false; // where the browser keeps what it has deleted (cache2's doomed/), not a live entry
     // The decoded body's size, counted (up to kListedDecodeLimit) while the
     // entry's bytes were read anyway; unset: counted when first needed
     // (which then names a fault).

@@ -124,15 +124,18 @@ BrowserCacheScan ScanFirefoxCache2(const std::filesystem::path& cache2Dir)
     for (const std::filesystem::path& file : ListEntryFiles(cache2Dir, entries, scan.error))
         scan.records.push_back(ReadEntryFileAt(folder, file, ReadEntry));
     // Entries doomed while in use wait in doomed/, in the same format, for
-    // Firefox to remove them: what they hold is still in the cache.
+    // Firefox to remove them: what they hold is still in the cache, deleted.
     const std::filesystem::path doomed = cache2Dir / "doomed";
     if (entries != cache2Dir && std::filesystem::is_directory(std::filesystem::symlink_status(doomed, ignored))) {
         std::string error;
-        for (const std::filesystem::path& file : ListEntryFiles(cache2Dir, doomed, error))
+        for (const std::filesystem::path& file : ListEntryFiles(cache2Dir, doomed, error)) {
             scan.records.push_back(ReadEntryFileAt(folder, file, ReadEntry));
+            scan.records.back().recovered = true;
+        }
         if (!error.empty()) {
             scan.records.emplace_back().body.file = doomed;
             scan.records.back().error = error;
+            scan.records.back().recovered = true;
         }
     }
     return scan;

@@ -51,12 +51,13 @@ std::string ResolveLocation(const std::string& url, const std::string& location)
     return path.substr(0, lastSlash + 1) + location;
 }
 
-std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vector<std::string>* refused)
+std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vector<std::string>* refused,
+                                        bool withRecovered)
 {
     std::vector<ListedRecord> listed;
     std::unordered_map<std::string, std::size_t> byUrl;
     for (const BrowserCacheRecord& record : scan.records) {
-        if (!record.error.empty() || !IsHttpUrl(record.url))
+        if (!record.error.empty() || !IsHttpUrl(record.url) || (record.recovered && !withRecovered))
             continue;
         // Entries are looked up by their URL as a C string.
         if (record.url.find('\0') != std::string::npos) {
@@ -80,6 +81,10 @@ std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vecto
             if (WithoutScheme(candidate.redirectTarget) == WithoutScheme(record.url))
                 continue; // http to https of the same page: one file, no loop
         } else if (status < 200 || status > 299 || status == 204 || status == 206 || record.body.length == 0) {
+            continue;
+        }
+        if (record.recovered) {
+            listed.push_back(std::move(candidate));
             continue;
         }
         const auto [known, inserted] = byUrl.emplace(record.url, listed.size());

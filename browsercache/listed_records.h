@@ -20,7 +20,10 @@ struct ListedRecord {
 // place. Records with an error, 304 answers and empty bodies are left out,
 // and URLs holding a NUL byte and redirects to other schemes than http and
 // https, each of these two named with why in refused when it is given.
-std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vector<std::string>* refused = nullptr);
+// Recovered records are left out unless withRecovered; then each is listed
+// on its own, never in another's place.
+std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vector<std::string>* refused = nullptr,
+                                        bool withRecovered = false);
 
 // location (a Location header's value) resolved against url.
 std::string ResolveLocation(const std::string& url, const std::string& location);

@@ -14,10 +14,10 @@
 #include "cache/index_dat_orphans.h"
 #include "cache/index_dat_recovered.h"
 #include "cache/index_dat_store.h"
+#include "cache/recovered_key.h"
 #include "cache/url_escapes.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -29,9 +29,6 @@ namespace larkspool {
 using namespace indexdat;
 
 namespace {
-
-// A key no URL of a live entry starts with (see EntryKey), then the record's offset.
-constexpr std::string_view kRecoveredKeyPrefix = "\x01recovered@";
 
 constexpr unsigned kMaxNumberedNames = 255;
 constexpr std::size_t kMaxRememberedNames = 20000;
@@ -404,17 +401,13 @@ public:
     // since.
     std::optional<UrlRecord> RecoveredRecord(const IndexDatStore& store, std::string_view key) const
     {
-        if (!m_options.recovered || !key.starts_with(kRecoveredKeyPrefix))
+        const auto offset = m_options.recovered ? RecoveredKeyNumber(key) : std::nullopt;
+        if (!offset || *offset > UINT32_MAX)
             return std::nullopt;
-        std::uint32_t offset = 0;
-        const std::string_view digits = key.substr(kRecoveredKeyPrefix.size());
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), offset);
-        if (error != std::errc() || end != digits.data() + digits.size())
-            return std::nullopt;
-        auto record = ParseAnyRecord(store.Bytes(), offset);
+        auto record = ParseAnyRecord(store.Bytes(), std::uint32_t(*offset));
         if (!record)
             return std::nullopt;
-        if (const auto live = store.Find(record->url); live && live->record == offset)
+        if (const auto live = store.Find(record->url); live && live->record == *offset)
             return std::nullopt;
         return record;
     }
@@ -535,7 +528,7 @@ std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR url)
 std::string IndexDatCache::EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const
 {
     if (m_impl->m_lastRecovered != 0)
-        return std::string(kRecoveredKeyPrefix) + std::to_string(m_impl->m_lastRecovered);
+        return RecoveredKey(m_impl->m_lastRecovered);
     return UrlCache::EntryKey(info);
 }
 

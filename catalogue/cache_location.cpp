@@ -123,7 +123,8 @@ OpenedCache OpenUrlCache(const std::string& folder, const CacheOpenOptions& opti
         return {nullptr, "not one of the " + std::to_string(scan.records.size()) + " entries of " +
                              found.front().folder.string() + " can be read: " + scan.records.front().error, {}};
     const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), options.maxBodySize);
+    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), options.maxBodySize,
+                                                                options.recovered);
     const browsercache::BrowserCache* browser = cache.get();
     return {std::move(cache), {}, [browser] { return browser->Problems(); }};
 }

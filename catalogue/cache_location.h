@@ -32,7 +32,7 @@ struct OpenedCache {
 struct CacheOpenOptions {
     std::uint64_t maxBodySize = browsercache::kDefaultMaxBodySize; // the most bytes one decoded body may have
     // Adds what the cache still holds beyond its live entries: recovered
-    // index.dat records (see IndexDatCacheOptions).
+    // index.dat records (see IndexDatCacheOptions), Firefox's doomed entries.
     bool recovered = false;
     // An index.dat cache opened from elsewhere than DefaultCacheFolder() is
     // likely a copy kept as evidence: the files no record names are removed

@@ -22,8 +22,9 @@ struct Command {
 constexpr Command kCommands[] = {
     {"entries",
      "entries [--recovered]         every cache entry, as the cache enumerates them;\n"
-     "                                --recovered: also the records an index.dat no longer\n"
-     "                                lists, each line ending in live or recovered",
+     "                                --recovered: also what the cache no longer lists (old\n"
+     "                                index.dat records, Firefox's doomed entries), each\n"
+     "                                line ending in live or recovered",
      RunEntries},
     {"add", "add URL FILE [--modified TIME] put FILE into the cache under URL", RunAdd},
     {"remove", "remove URL                    delete every entry of URL", RunRemove},

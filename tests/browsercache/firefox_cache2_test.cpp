@@ -3,11 +3,13 @@
 #include "browsercache/firefox_cache2.h"
 
 #include "browsercache/body_decoding.h"
+#include "browsercache/browser_cache.h"
 #include "browsercache/browser_time.h"
 #include "browsercache/stored_body.h"
 
 #include "tests/browsercache/firefox_entry_bytes.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_cache.h"
 #include "tests/support/row_number.h"
 
 #include <gtest/gtest.h>
@@ -87,25 +89,48 @@ TEST(FirefoxCache2, a_file_that_is_no_entry_is_reported_not_listed)
     EXPECT_EQ(record.url, "");
 }
 
-TEST(FirefoxCache2, entries_waiting_in_doomed_are_read_too)
+// Entries Firefox has deleted but not yet removed: recovered records, listed
+// only when asked, each under its own key, an older copy of a live URL too.
+TEST(FirefoxCache2, entries_waiting_in_doomed_are_recovered_records_shown_only_when_asked)
 {
     const larkspool::testing::TempFolder folder;
+    const larkspool::testing::TempFolder scratch;
     FirefoxEntry kept, doomed;
-    doomed.key = ":http://a.example/doomed.html";
     doomed.body = "doomed body";
     folder.Write("cache2/entries/0123456789ABCDEF0123456789ABCDEF01234567", kept.Bytes());
     folder.Write("cache2/doomed/1805565591", doomed.Bytes());
     folder.Write("cache2/doomed/2", "abc");
 
     const BrowserCacheScan scan = ScanFirefoxCache2(folder.Path() / "cache2");
+    BrowserCache live(scan, scratch.Path());
+    BrowserCache all(scan, scratch.Path(), kDefaultMaxBodySize, true);
+    std::vector<std::pair<std::string, std::string>> listed; // URL, key
+    larkspool::ForEachCacheEntry(all, "", [&](const INTERNET_CACHE_ENTRY_INFOA& info) {
+        listed.emplace_back(info.lpszSourceUrlName, all.EntryKey(info));
+    });
 
     ASSERT_EQ(scan.error, "");
     ASSERT_EQ(scan.records.size(), 3u);
-    EXPECT_EQ(scan.records[0].url, "http://a.example/x.html");
-    EXPECT_EQ(scan.records[1].url, "http://a.example/doomed.html");
+    EXPECT_FALSE(scan.records[0].recovered);
+    EXPECT_TRUE(scan.records[1].recovered);
     EXPECT_EQ(scan.records[1].body.file, folder.Path() / "cache2/doomed/1805565591");
-    EXPECT_EQ(scan.records[1].body.length, doomed.body.size());
     EXPECT_EQ(scan.records[2].error, "2: too short for a cache entry");
+    EXPECT_EQ(larkspool::testing::ListEntries(live).size(), 1u);
+    EXPECT_TRUE(live.Problems().empty());
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0], std::make_pair(std::string("http://a.example/x.html"), std::string("http://a.example/x.html")));
+    EXPECT_EQ(listed[1].first, std::string("http://a.example/x.html"));
+    EXPECT_NE(listed[1].second, std::string("http://a.example/x.html"));
+    EXPECT_FALSE(all.EntryOrigin(listed[0].second.c_str())->recovered);
+    EXPECT_TRUE(all.EntryOrigin(listed[1].second.c_str())->recovered);
+    std::FILE* body = all.OpenUrlCacheEntryBody(listed[1].second.c_str());
+    ASSERT_NE(body, nullptr);
+    char text[64] = {};
+    text[std::fread(text, 1, sizeof text - 1, body)] = '\0';
+    std::fclose(body);
+    EXPECT_STREQ(text, "doomed body");
+    EXPECT_FALSE(live.EntryOrigin(listed[1].second.c_str()));
+    EXPECT_EQ(all.Problems(), std::vector<std::string>{"2: too short for a cache entry"});
 }
 
 class FirefoxVersion : public ::testing::TestWithParam<std::uint32_t> {};
