@@ -113,11 +113,25 @@ struct Enumeration {
     std::unordered_set<std::uint32_t> given;
     // What each sub-folder held when the listing first reached it.
     std::map<std::string, FolderLinks> folders;
-    // Past the chain: the recovered records the scan at its end found.
+    // Past the chain: the recovered records the scan at its end found, then
+    // the leftover files (the cache's list of them, see m_leftovers).
     bool chainDone = false;
     std::vector<UrlRecord> recovered;
     std::size_t nextRecovered = 0;
+    std::size_t nextLeftover = 0;
 };
+
+// A file no record names, as an entry without a URL.
+std::optional<UrlRecord> LeftoverRecord(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::regular)
+        return std::nullopt;
+    UrlRecord record;
+    record.fileSize = std::filesystem::file_size(path, error);
+    record.modified = FileWriteTicks(path);
+    return record;
+}
 
 struct RecordLayout {
     std::uint32_t fileName = 0;
@@ -344,7 +358,7 @@ public:
 
     BOOL Next(Enumeration& state, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size)
     {
-        m_lastRecovered = 0;
+        m_lastKey.reset();
         return WithExistingStore(size != nullptr, ERROR_NO_MORE_ITEMS, [&](IndexDatStore& store) -> BOOL {
             // Another writer may have changed the file since the last step: the
             // chain is read again when the table in hand is no longer sound, and
@@ -379,8 +393,10 @@ public:
             }
             if (!m_options.recovered)
                 return Fail(ERROR_NO_MORE_ITEMS);
-            if (!std::exchange(state.chainDone, true))
+            if (!std::exchange(state.chainDone, true)) {
                 state.recovered = FindRecoveredRecords(store);
+                m_leftovers = LeftoverFiles(store, m_folder, state.recovered);
+            }
             for (; state.nextRecovered < state.recovered.size(); ++state.nextRecovered) {
                 const UrlRecord& record = state.recovered[state.nextRecovered];
                 if (!record.url.starts_with(state.pattern))
@@ -388,12 +404,37 @@ public:
                 const DWORD error = CopyEntryInfo(record, LocalPath(store, record, &state.folders), info, size);
                 if (error != ERROR_SUCCESS)
                     return Fail(error);
-                m_lastRecovered = record.offset;
+                m_lastKey = RecoveredKey(record.offset);
                 ++state.nextRecovered;
+                return TRUE;
+            }
+            // A leftover has no URL: only a listing of every entry gives it.
+            for (; state.pattern.empty() && state.nextLeftover < m_leftovers.size(); ++state.nextLeftover) {
+                const auto record = LeftoverRecord(m_leftovers[state.nextLeftover]);
+                if (!record)
+                    continue;
+                const DWORD error = CopyEntryInfo(*record, m_leftovers[state.nextLeftover].string(), info, size);
+                if (error != ERROR_SUCCESS)
+                    return Fail(error);
+                m_lastKey = LeftoverKey(state.nextLeftover++);
                 return TRUE;
             }
             return Fail(ERROR_NO_MORE_ITEMS);
         });
+    }
+
+    // The leftover file a key from EntryKey names, and its record, while it
+    // is still a file.
+    std::optional<std::pair<UrlRecord, std::string>> Leftover(std::string_view key) const
+    {
+        const auto index = m_options.recovered ? LeftoverKeyNumber(key) : std::nullopt;
+        if (!index || *index >= m_leftovers.size())
+            return std::nullopt;
+        const std::filesystem::path& path = m_leftovers[std::size_t(*index)];
+        const auto record = LeftoverRecord(path);
+        if (!record)
+            return std::nullopt;
+        return std::make_pair(*record, path.string());
     }
 
     // The recovered record a key from EntryKey names, when the cache shows
@@ -464,7 +505,8 @@ public:
     std::function<std::uint64_t()> m_clock;
     IndexDatCacheOptions m_options;
     bool m_orphansLookedFor = false;
-    std::uint32_t m_lastRecovered = 0; // the offset of the recovered record the last listing step gave
+    std::optional<std::string> m_lastKey; // EntryKey of what the last listing step gave, when not its URL
+    std::vector<std::filesystem::path> m_leftovers; // as the last listing found them
     IndexDatFile m_file;
     DWORD m_openError = ERROR_SUCCESS;
     DWORD m_lastError = ERROR_SUCCESS;
@@ -518,7 +560,7 @@ std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR url)
     if (m_impl->m_options.recovered && url) {
         Impl& impl = *m_impl;
         impl.WithExistingStore(true, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
-            origin.recovered = impl.RecoveredRecord(store, url).has_value();
+            origin.recovered = impl.RecoveredRecord(store, url) || impl.Leftover(url);
             return TRUE;
         });
     }
@@ -527,9 +569,7 @@ std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR url)
 
 std::string IndexDatCache::EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const
 {
-    if (m_impl->m_lastRecovered != 0)
-        return RecoveredKey(m_impl->m_lastRecovered);
-    return UrlCache::EntryKey(info);
+    return m_impl->m_lastKey ? *m_impl->m_lastKey : UrlCache::EntryKey(info);
 }
 
 DWORD IndexDatCache::LastError() const { return m_impl->m_lastError; }
@@ -585,11 +625,13 @@ BOOL IndexDatCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA
     return impl.WithExistingStore(url != nullptr, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
         const auto slot = store.Find(url);
         const auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : impl.RecoveredRecord(store, url);
-        if (!record)
+        const auto leftover = slot || record ? std::nullopt : impl.Leftover(url);
+        if (!record && !leftover)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
         if (!size)
             return TRUE;
-        const DWORD error = CopyEntryInfo(*record, impl.LocalPath(store, *record), info, size);
+        const DWORD error = leftover ? CopyEntryInfo(leftover->first, leftover->second, info, size)
+                                     : CopyEntryInfo(*record, impl.LocalPath(store, *record), info, size);
         return error == ERROR_SUCCESS ? TRUE : impl.Fail(error);
     });
 }
@@ -599,7 +641,7 @@ BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
     Impl& impl = *m_impl;
     return impl.WithExistingStore(url != nullptr, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
         const auto slot = store.Find(url);
-        if (!slot && impl.RecoveredRecord(store, url))
+        if (!slot && (impl.RecoveredRecord(store, url) || impl.Leftover(url)))
             return impl.Fail(ERROR_ACCESS_DENIED, kRecoveredRecordText);
         if (!slot)
             return impl.Fail(ERROR_FILE_NOT_FOUND);

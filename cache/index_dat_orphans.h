@@ -4,9 +4,11 @@
 #pragma once
 
 #include "cache/file_time.h"
+#include "cache/index_dat_format.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <vector>
 
 namespace larkspool {
 
@@ -23,5 +25,11 @@ inline constexpr std::uint64_t kOrphanAgeTicks = 10 * 60 * kTicksPerSecond;
 // name files too) cannot be read whole. Call under the lock, from a write.
 // Returns how many files went.
 std::size_t RemoveOrphanFiles(const IndexDatStore& store, const std::filesystem::path& folder, std::uint64_t now);
+
+// The same files whatever their age, but for those the recovered records
+// name, sorted: what a listing of what the cache still holds shows as
+// leftovers. A record that cannot be read names nothing here.
+std::vector<std::filesystem::path> LeftoverFiles(const IndexDatStore& store, const std::filesystem::path& folder,
+                                                 const std::vector<indexdat::UrlRecord>& recovered);
 
 } // namespace larkspool

@@ -1,5 +1,5 @@
-// The key a cache gives an entry it found beyond its live ones (a recovered
-// record), which may share its URL with a live entry: UrlCache::EntryKey.
+// The keys a cache gives the entries it found beyond its live ones, which
+// may share a URL with a live entry or have none: UrlCache::EntryKey.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +9,13 @@
 
 namespace larkspool {
 
-// A key no stored URL starts with, then number: the cache's own way to find
-// the record again (an offset, an index).
+// A recovered record: a key no stored URL starts with, then number, the
+// cache's own way to find the record again (an offset, an index).
 std::string RecoveredKey(std::uint64_t number);
+// A leftover file, one no record names: the same with its own prefix.
+std::string LeftoverKey(std::uint64_t number);
 // number again, or nullopt when key is no such key.
 std::optional<std::uint64_t> RecoveredKeyNumber(std::string_view key);
+std::optional<std::uint64_t> LeftoverKeyNumber(std::string_view key);
 
 } // namespace larkspool

@@ -16,6 +16,9 @@ struct TListItem {
     std::string Name;
 };
 
+// The tree folder of the files that no record of the cache names.
+inline constexpr const char* kUnindexedFolder = "(unindexed)";
+
 // The field limits, in bytes without a terminator.
 inline constexpr std::size_t kMaxSitePath = 260;
 inline constexpr std::size_t kMaxTitle = 514;

@@ -3,6 +3,7 @@
 // build the tree. Also the extension filter's two lists.
 #include "catalogue/catalogue.h"
 
+#include "cache/recovered_key.h"
 #include "cache/url_cache.h"
 #include "export/size_date_texts.h"
 
@@ -47,11 +48,13 @@ bool FindNextEntry(UrlCache& cache, CacheEnumHandle handle, CacheEntryBuffer& bu
     }
 }
 
-bool IsPageEntry(const INTERNET_CACHE_ENTRY_INFOA& info)
+// A leftover file, which has no URL, counts as one.
+bool IsPageEntry(const UrlCache& cache, const INTERNET_CACHE_ENTRY_INFOA& info)
 {
-    if (info.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY))
+    if (info.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY) || !info.lpszSourceUrlName)
         return false;
-    return info.lpszSourceUrlName && std::string_view(info.lpszSourceUrlName).find("://") != std::string_view::npos;
+    const std::string_view url = info.lpszSourceUrlName;
+    return url.find("://") != std::string_view::npos || (url.empty() && LeftoverKeyNumber(cache.EntryKey(info)));
 }
 
 } // namespace
@@ -113,7 +116,7 @@ void Catalogue::ScanCache(RefreshProgress& progress)
             int position = 0;
             do {
                 progress.SetProgressPosition(++position);
-                if (IsPageEntry(*buffer.info())) {
+                if (IsPageEntry(m_cache, *buffer.info())) {
                     progress.ProcessEvents();
                     if (MakeCacheEntry(m_cache, m_readTitles ? &m_reader : nullptr, m_defFile1, *buffer.info(),
                                        *fresh, &dateTexts) == 0) {

@@ -10,6 +10,7 @@
 // "." or "..", and no control byte is left.
 #include "catalogue/make_cache_entry.h"
 
+#include "cache/recovered_key.h"
 #include "export/size_date_texts.h"
 #include "html/html_rewriter.h"
 
@@ -120,13 +121,23 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
         !(filesOnDemand || IsExistingFile(info.lpszLocalFileName)))
         return -1;
     const std::string url = info.lpszSourceUrlName;
+    const std::string key = cache.EntryKey(info);
     const std::size_t query = url.find('?');
     const bool hadQuery = query != std::string::npos;
     const std::string withoutQuery = url.substr(0, query);
     const std::size_t scheme = withoutQuery.find("//");
-    if (scheme == std::string::npos)
+    std::string sitePath;
+    if (url.empty() && LeftoverKeyNumber(key)) {
+        // A file no record names has no URL: it stands in a folder of its
+        // own, under its sub-folder's name.
+        const std::filesystem::path file(info.lpszLocalFileName);
+        sitePath = std::string(kUnindexedFolder) + "/" + file.parent_path().filename().string() + "/" +
+                   file.filename().string();
+    } else if (scheme != std::string::npos) {
+        sitePath = withoutQuery.substr(scheme + 2);
+    } else {
         return -1;
-    std::string sitePath = withoutQuery.substr(scheme + 2);
+    }
     if (sitePath.size() > kMaxSitePath)
         return -1;
     // A URL that ends at its host is its host's root.
@@ -169,14 +180,12 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.Kind = 'C';
     record.Selected = false;
     record.SourceUrl = url;
-    record.RecordKey = cache.EntryKey(info);
-    if (record.RecordKey == url)
-        record.RecordKey.clear();
+    record.RecordKey = key == url ? std::string() : key;
     record.SitePath = sitePath;
     record.LocalFile = localFile;
     record.SizeLow = info.dwSizeLow;
     record.SizeHigh = info.dwSizeHigh;
-    record.SizeAtLeast = filesOnDemand && cache.SizeIsLowerBound(url.c_str());
+    record.SizeAtLeast = filesOnDemand && cache.SizeIsLowerBound(key.c_str());
     record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh, record.SizeAtLeast);
     record.ModifiedUtc = FileSystemTicks(FileTimeTicks(modified));
     record.Modified = FileTimeToLocalFileTime(record.ModifiedUtc);
@@ -189,7 +198,7 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
         // so that listing makes no file, and no more of it than a title
         // could be in: a body may decode to gigabytes.
         if (filesOnDemand) {
-            std::FILE* page = cache.OpenUrlCacheEntryStart(url.c_str(), kTitleReadLimit);
+            std::FILE* page = cache.OpenUrlCacheEntryStart(key.c_str(), kTitleReadLimit);
             if (!page)
                 return -1;
             ExtractHtmlTitle(*titles, page, record.Title);

@@ -1,5 +1,6 @@
 // larkspool-cli entries: the raw enumeration, in the order the cache gives it.
 #include "cache/cache_enumeration.h"
+#include "cache/recovered_key.h"
 #include "cli/cli_context.h"
 #include "cli/cli_time.h"
 
@@ -14,8 +15,12 @@ void PrintEntry(UrlCache& cache, const INTERNET_CACHE_ENTRY_INFOA& info, bool wi
 {
     const std::uint64_t size = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
     const std::string url = info.lpszSourceUrlName ? info.lpszSourceUrlName : "";
-    // Only a recovered record has a key of its own.
-    const char* state = !withState ? "" : cache.EntryKey(info) == url ? "\tlive" : "\trecovered";
+    // Only what the cache no longer lists has a key of its own.
+    const std::string key = withState ? cache.EntryKey(info) : url;
+    const char* state = !withState      ? ""
+                        : key == url    ? "\tlive"
+                        : LeftoverKeyNumber(key) ? "\tleftover"
+                                                 : "\trecovered";
     std::printf("%s\t%s\t%08" PRIx32 "\t%s\t%s\t%s%s\n", Printable(url).c_str(),
                 Printable(info.lpszLocalFileName ? info.lpszLocalFileName : "").c_str(), std::uint32_t(info.CacheEntryType),
                 SizeField(size, cache.SizeIsLowerBound(url.c_str())).c_str(), FormatUtcTime(info.LastModifiedTime).c_str(),

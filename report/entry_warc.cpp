@@ -79,9 +79,14 @@ WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TCacheEntry& entry = *entries[i];
         progress(i);
+        // A leftover file has no URL to be the record's target.
+        if (entry.SourceUrl.empty()) {
+            ++result.leftOut["no URL"];
+            continue;
+        }
         const ReportRow row = reporter.Row(entry);
-        if (row.fields[kReportState] != kStateOk) {
-            ++result.leftOut[LeftOutReason(row.fields[kReportState])];
+        if (const std::string& state = row.fields[kReportState]; state != kStateOk && state != kStateRecovered) {
+            ++result.leftOut[LeftOutReason(state)];
             continue;
         }
         const std::string& sizeText = row.fields[kReportSize];

@@ -16,7 +16,7 @@ namespace larkspool {
 
 struct WarcExport {
     std::size_t written = 0;                   // entry records, warcinfo not counted
-    std::map<std::string, std::size_t> leftOut; // why ("missing body", "damaged body") and how many
+    std::map<std::string, std::size_t> leftOut; // why ("missing body", "damaged body", "no URL") and how many
     std::string error; // not empty: the archive could not be written, and nothing bears its name
 };
 

@@ -188,6 +188,38 @@ TEST_F(IndexDatRecovered, damaged_or_overwritten_records_are_not_recovered_and_t
     EXPECT_EQ(found[1], "http://moved.example/");
 }
 
+// A file in a sub-folder that neither a live nor a recovered record names:
+// listed last, without a URL and only in a listing of everything, never
+// removed through its key.
+TEST_F(IndexDatRecovered, a_leftover_file_is_listed_without_a_url_and_never_removed)
+{
+    const std::filesystem::path sub =
+        std::filesystem::path(m_writer.Info(kKept).info()->lpszLocalFileName).parent_path();
+    WriteFile(sub / "left.htm", "left");
+    WriteFile(sub / "desktop.ini", "[x]");
+    std::error_code noLink;
+    std::filesystem::create_symlink(Index(), sub / "link.htm", noLink);
+    IndexDatCache recovering(Folder(), NowTicks, {.recovered = true});
+
+    const auto all = ListWithKeys(recovering);
+    std::size_t underPattern = 0;
+    ForEachCacheEntry(recovering, "http://", [&](const INTERNET_CACHE_ENTRY_INFOA&) { ++underPattern; });
+
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[2].url, "");
+    EXPECT_EQ(all[2].localFile, (sub / "left.htm").string());
+    EXPECT_EQ(underPattern, 2u);
+    const std::string& key = all[2].key;
+    EXPECT_TRUE(recovering.EntryOrigin(key.c_str())->recovered);
+    EXPECT_FALSE(recovering.DeleteUrlCacheEntryA(key.c_str()));
+    EXPECT_EQ(recovering.LastError(), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(std::filesystem::exists(sub / "left.htm"));
+    std::filesystem::remove(sub / "left.htm");
+    CacheEntryBuffer buffer;
+    DWORD size = buffer.size();
+    EXPECT_FALSE(recovering.GetUrlCacheEntryInfoA(key.c_str(), buffer.info(), &size));
+}
+
 // A copy kept as evidence: a write to it while its recovered records are
 // shown, or with the orphan cleanup off, removes no file that no record
 // names; the first ordinary write does.

@@ -314,7 +314,8 @@ TEST_F(Cli, report_gives_one_record_per_entry_as_csv_or_json_lines)
     EXPECT_NE(absent.err.find("host/nothing.htm"), std::string::npos) << absent.err;
 }
 
-// A removed entry whose record and file an old disk still holds.
+// A removed entry whose record and file an old disk still holds, and a file
+// no record names.
 TEST_F(Cli, recovered_records_are_listed_reported_and_copied_only_when_asked_and_never_moved)
 {
     const QString page = WriteFile(QStringLiteral("page.htm"), "<title>gone</title>");
@@ -324,6 +325,10 @@ TEST_F(Cli, recovered_records_are_listed_reported_and_copied_only_when_asked_and
     ASSERT_EQ(Start({QStringLiteral("remove"), gone}).exitCode, 0);
     const std::string goneFile = added.out.substr(0, added.out.find('\n'));
     larkspool::testing::WriteFile(goneFile, "<title>gone</title>");
+    const std::filesystem::path subFolder = std::filesystem::path(goneFile).parent_path();
+    const std::string leftover = (subFolder / "left.css").string();
+    larkspool::testing::WriteFile(leftover, "b{}");
+    const std::string unindexed = "(unindexed)/" + subFolder.filename().string() + "/left.css";
     const QString recovered = QStringLiteral("--recovered");
 
     const CliRun live = Start({QStringLiteral("entries")});
@@ -331,6 +336,7 @@ TEST_F(Cli, recovered_records_are_listed_reported_and_copied_only_when_asked_and
     const CliRun listed = Start({QStringLiteral("list"), recovered});
     const CliRun report = Start({QStringLiteral("report"), recovered});
     const CliRun copy = Start({QStringLiteral("export"), recovered, QStringLiteral("--to"), Dir() + "/out"});
+    const CliRun warc = Start({QStringLiteral("export"), recovered, QStringLiteral("--warc"), Dir() + "/all.warc"});
     const CliRun move = Start({QStringLiteral("export"), recovered, QStringLiteral("--move"), QStringLiteral("--yes"),
                                QStringLiteral("--to"), Dir() + "/moved", QStringLiteral("host/gone.htm")});
 
@@ -342,13 +348,27 @@ TEST_F(Cli, recovered_records_are_listed_reported_and_copied_only_when_asked_and
     EXPECT_EQ(Fields(second)[0], gone.toStdString());
     EXPECT_EQ(Fields(second)[1], goneFile);
     EXPECT_EQ(Fields(second).back(), "recovered");
-    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 2) << listed.out;
+    const std::string third = second.substr(second.find('\n') + 1);
+    EXPECT_EQ(Fields(third)[0], "");
+    EXPECT_EQ(Fields(third)[1], leftover);
+    EXPECT_EQ(Fields(third).back(), "leftover");
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 3) << all.out;
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 3) << listed.out;
+    EXPECT_NE(listed.out.find(unindexed + "\tleft.css\t\t3\t"), std::string::npos) << listed.out;
     const auto rows = CsvRecords(report.out);
-    ASSERT_EQ(rows.size(), 3u) << report.out;
-    EXPECT_EQ(rows[1][0] + " " + rows[1][19], gone.toStdString() + " recovered");
-    EXPECT_EQ(rows[2][0] + " " + rows[2][19], "http://host/kept.htm ok");
+    ASSERT_EQ(rows.size(), 4u) << report.out;
+    EXPECT_EQ(rows[1][1] + " " + rows[1][0] + " " + rows[1][19], unindexed + "  recovered");
+    EXPECT_EQ(rows[2][0] + " " + rows[2][19], gone.toStdString() + " recovered");
+    EXPECT_EQ(rows[3][0] + " " + rows[3][19], "http://host/kept.htm ok");
     EXPECT_EQ(copy.exitCode, 0) << copy.err;
     EXPECT_TRUE(QFile::exists(Dir() + "/out/host/gone.htm"));
+    EXPECT_EQ(larkspool::testing::ReadFile(m_folder.Path() / "out" / unindexed), "b{}");
+    EXPECT_EQ(warc.exitCode, 1);
+    EXPECT_NE(warc.err.find("1 of 3 entries left out of the archive " + m_folder.Under("all.warc") + " (1 no URL)"),
+              std::string::npos) << warc.err;
+    const std::string archive = larkspool::testing::ReadFile(m_folder.Path() / "all.warc");
+    EXPECT_NE(archive.find("WARC-Target-URI: http://host/gone.htm\r\n"), std::string::npos);
+    EXPECT_NE(archive.find("WARC-Target-URI: http://host/kept.htm\r\n"), std::string::npos);
     EXPECT_EQ(move.exitCode, 1);
     EXPECT_NE(move.err.find("http://host/gone.htm: a recovered record is never changed or removed"),
               std::string::npos) << move.err;
