@@ -117,11 +117,14 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
                    const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record, ListDateTexts* dateTexts)
 {
     const bool filesOnDemand = cache.Kind().filesOnDemand;
-    if (!info.lpszSourceUrlName || !info.lpszLocalFileName ||
-        !(filesOnDemand || IsExistingFile(info.lpszLocalFileName)))
+    if (!info.lpszSourceUrlName || !info.lpszLocalFileName)
         return -1;
     const std::string url = info.lpszSourceUrlName;
     const std::string key = cache.EntryKey(info);
+    // A recovered record is listed without its file too: what is missing is
+    // part of what the disk tells.
+    if (!(filesOnDemand || IsExistingFile(info.lpszLocalFileName) || key != url))
+        return -1;
     const std::size_t query = url.find('?');
     const bool hadQuery = query != std::string::npos;
     const std::string withoutQuery = url.substr(0, query);

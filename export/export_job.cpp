@@ -31,6 +31,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 
 namespace larkspool {
@@ -182,6 +183,12 @@ void ExportJob::ShowItem(std::size_t i, std::size_t n, const std::string& destPa
 bool ExportJob::WriteItem(const Item& item)
 {
     const std::string& destPath = item.destPath;
+    std::error_code absent;
+    if (!m_cache.Kind().filesOnDemand && !item.entry.RecordKey.empty() &&
+        std::filesystem::symlink_status(item.entry.LocalFile, absent).type() == std::filesystem::file_type::not_found)
+        return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+                                item.entry.SourceUrl + ": missing body: the cache folder no longer holds " +
+                                    item.entry.LocalFile));
     if (!IsSafeDestination(m_copyDir, destPath))
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 "not a path inside the destination folder, or longer than 259 bytes"));

@@ -314,15 +314,17 @@ TEST_F(Cli, report_gives_one_record_per_entry_as_csv_or_json_lines)
     EXPECT_NE(absent.err.find("host/nothing.htm"), std::string::npos) << absent.err;
 }
 
-// A removed entry whose record and file an old disk still holds, and a file
-// no record names.
+// Removed entries whose records an old disk still holds, one with its file
+// and one without, and a file no record names.
 TEST_F(Cli, recovered_records_are_listed_reported_and_copied_only_when_asked_and_never_moved)
 {
     const QString page = WriteFile(QStringLiteral("page.htm"), "<title>gone</title>");
     const QString gone = QStringLiteral("http://host/gone.htm");
     ASSERT_EQ(Start({QStringLiteral("add"), QStringLiteral("http://host/kept.htm"), page}).exitCode, 0);
     const CliRun added = Start({QStringLiteral("add"), gone, page});
+    ASSERT_EQ(Start({QStringLiteral("add"), QStringLiteral("http://host/lost.htm"), page}).exitCode, 0);
     ASSERT_EQ(Start({QStringLiteral("remove"), gone}).exitCode, 0);
+    ASSERT_EQ(Start({QStringLiteral("remove"), QStringLiteral("http://host/lost.htm")}).exitCode, 0);
     const std::string goneFile = added.out.substr(0, added.out.find('\n'));
     larkspool::testing::WriteFile(goneFile, "<title>gone</title>");
     const std::filesystem::path subFolder = std::filesystem::path(goneFile).parent_path();
@@ -349,22 +351,31 @@ TEST_F(Cli, recovered_records_are_listed_reported_and_copied_only_when_asked_and
     EXPECT_EQ(Fields(second)[1], goneFile);
     EXPECT_EQ(Fields(second).back(), "recovered");
     const std::string third = second.substr(second.find('\n') + 1);
-    EXPECT_EQ(Fields(third)[0], "");
-    EXPECT_EQ(Fields(third)[1], leftover);
-    EXPECT_EQ(Fields(third).back(), "leftover");
-    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 3) << all.out;
-    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 3) << listed.out;
+    EXPECT_EQ(Fields(third)[0], "http://host/lost.htm");
+    EXPECT_EQ(Fields(third).back(), "recovered");
+    const std::string fourth = third.substr(third.find('\n') + 1);
+    EXPECT_EQ(Fields(fourth)[0], "");
+    EXPECT_EQ(Fields(fourth)[1], leftover);
+    EXPECT_EQ(Fields(fourth).back(), "leftover");
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 4) << all.out;
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 4) << listed.out;
     EXPECT_NE(listed.out.find(unindexed + "\tleft.css\t\t3\t"), std::string::npos) << listed.out;
     const auto rows = CsvRecords(report.out);
-    ASSERT_EQ(rows.size(), 4u) << report.out;
+    ASSERT_EQ(rows.size(), 5u) << report.out;
     EXPECT_EQ(rows[1][1] + " " + rows[1][0] + " " + rows[1][19], unindexed + "  recovered");
     EXPECT_EQ(rows[2][0] + " " + rows[2][19], gone.toStdString() + " recovered");
     EXPECT_EQ(rows[3][0] + " " + rows[3][19], "http://host/kept.htm ok");
-    EXPECT_EQ(copy.exitCode, 0) << copy.err;
+    EXPECT_EQ(rows[4][0] + " " + rows[4][19], "http://host/lost.htm missing body");
+    EXPECT_EQ(copy.exitCode, 1);
+    EXPECT_NE(copy.err.find("http://host/lost.htm: missing body: the cache folder no longer holds "), std::string::npos)
+        << copy.err;
+    EXPECT_NE(copy.err.find("1 of 4 entries skipped, the rest done"), std::string::npos) << copy.err;
     EXPECT_TRUE(QFile::exists(Dir() + "/out/host/gone.htm"));
+    EXPECT_FALSE(QFile::exists(Dir() + "/out/host/lost.htm"));
     EXPECT_EQ(larkspool::testing::ReadFile(m_folder.Path() / "out" / unindexed), "b{}");
     EXPECT_EQ(warc.exitCode, 1);
-    EXPECT_NE(warc.err.find("1 of 3 entries left out of the archive " + m_folder.Under("all.warc") + " (1 no URL)"),
+    EXPECT_NE(warc.err.find("2 of 4 entries left out of the archive " + m_folder.Under("all.warc") +
+                            " (1 missing body, 1 no URL)"),
               std::string::npos) << warc.err;
     const std::string archive = larkspool::testing::ReadFile(m_folder.Path() / "all.warc");
     EXPECT_NE(archive.find("WARC-Target-URI: http://host/gone.htm\r\n"), std::string::npos);
