@@ -39,8 +39,22 @@ constexpr std::pair<std::string_view, std::string_view> kTypeExtensions[] = {
     {"application/pdf", "pdf"},
     {"application/wasm", "wasm"},
     {"audio/mpeg", "mp3"},
+    {"audio/ogg", "ogg"},
+    {"audio/wav", "wav"},
+    {"audio/mp4", "m4a"},
+    {"audio/aac", "aac"},
+    {"audio/flac", "flac"},
     {"video/mp4", "mp4"},
     {"video/webm", "webm"},
+    {"video/ogg", "ogv"},
+    {"video/quicktime", "mov"},
+    // Other names of the types above, which a file's name may have: never
+    // the name given to a type.
+    {"image/jpeg", "jpeg"},
+    {"text/html", "shtml"},
+    {"text/html", "xhtml"},
+    {"text/javascript", "mjs"},
+    {"audio/ogg", "oga"},
 };
 
 // The URL's last segment's extension, query and fragment set aside; only
@@ -73,9 +87,12 @@ std::string LocalFileExtension(std::string_view contentType, std::string_view ur
     type.erase(0, type.find_first_not_of(" \t"));
     type.erase(type.find_last_not_of(" \t") + 1);
     std::string_view byType;
-    for (const auto& [known, extension] : kTypeExtensions)
-        if (type == known)
+    for (const auto& [known, extension] : kTypeExtensions) {
+        if (type == known) {
             byType = extension;
+            break;
+        }
+    }
     if (byType == "htm")
         return std::string(byType);
     std::string byUrl = UrlExtension(url);

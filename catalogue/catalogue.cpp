@@ -199,6 +199,12 @@ void Catalogue::EndPickUp()
     BuildFolderTree();
 }
 
+void Catalogue::Narrow(const EntryFilter& filter)
+{
+    std::erase_if(m_cacheList, [&filter](const TCacheEntry* entry) { return !filter.Matches(*entry); });
+    BuildFolderTree();
+}
+
 std::vector<TCacheEntry*> Catalogue::CollectEntriesUnder(const std::string& folderPath) const
 {
     const std::string prefix = FoldedKey(folderPath + "/");

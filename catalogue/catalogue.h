@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogue/cache_entry.h"
+#include "catalogue/entry_filter.h"
 #include "catalogue/file_type_table.h"
 #include "catalogue/folder_tree.h"
 #include "catalogue/make_cache_entry.h"
@@ -73,6 +74,10 @@ public:
     void StartPickUp(const std::vector<int>& types);
     // Brings every entry back, in catalogue order, and rebuilds the tree.
     void EndPickUp();
+
+    // Keeps only the shown entries filter matches, in catalogue order, and
+    // rebuilds the tree; the next refresh brings every entry back.
+    void Narrow(const EntryFilter& filter);
 
     // Every shown entry whose SitePath lies under the folder path, in
     // catalogue order. "" is the folder of an empty host (file:///x), not the

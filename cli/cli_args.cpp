@@ -51,18 +51,26 @@ std::vector<std::string> CliArgs::Values(const std::string& option) const
     return values;
 }
 
-std::uint64_t CliArgs::ByteCount(const std::string& option, std::uint64_t fallback) const
+std::optional<std::uint64_t> CliArgs::Bytes(const std::string& option) const
 {
     const std::optional<std::string> text = Value(option);
     if (!text)
-        return fallback;
+        return std::nullopt;
     std::uint64_t count = 0;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), count);
     const std::string suffix(end, text->data() + text->size());
     const std::size_t shift = suffix == "" ? 0 : suffix == "K" ? 10 : suffix == "M" ? 20 : suffix == "G" ? 30 : suffix == "T" ? 40 : 64;
-    if (error != std::errc() || end == text->data() || count == 0 || shift == 64 || count > (UINT64_MAX >> shift))
-        throw UsageError(option + " takes a byte count above 0 such as 4294967296 or 4G, not " + *text);
+    if (error != std::errc() || end == text->data() || shift == 64 || count > (UINT64_MAX >> shift))
+        throw UsageError(option + " takes a byte count such as 4294967296 or 4G, not " + *text);
     return count << shift;
+}
+
+std::uint64_t CliArgs::ByteCount(const std::string& option, std::uint64_t fallback) const
+{
+    const std::optional<std::uint64_t> count = Bytes(option);
+    if (count == 0u)
+        throw UsageError(option + " takes a byte count above 0 such as 4294967296 or 4G, not " + *Value(option));
+    return count.value_or(fallback);
 }
 
 void CliArgs::RequirePositional(std::size_t min, std::size_t max) const

@@ -34,6 +34,8 @@ public:
     // by K, M, G or T (powers of 1024); fallback when the option is absent.
     // Throws UsageError for anything else, 0 included.
     std::uint64_t ByteCount(const std::string& option, std::uint64_t fallback) const;
+    // The same, 0 allowed; nullopt when the option is absent.
+    std::optional<std::uint64_t> Bytes(const std::string& option) const;
 
     // Throws UsageError unless there are between min and max positional arguments.
     void RequirePositional(std::size_t min, std::size_t max) const;

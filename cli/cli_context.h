@@ -13,6 +13,11 @@
 #include <string_view>
 #include <vector>
 
+namespace larkspool {
+class Catalogue;
+struct TCacheEntry;
+}
+
 namespace larkspool::cli {
 
 // The cache file exists but cannot be read: main prints the reason and exits with 2.
@@ -76,6 +81,17 @@ std::string SizeField(std::uint64_t size, bool atLeast);
 
 // "larkspool-cli: TEXT" on standard error; returns 1, the status of stopped work.
 int Stop(const std::string& text);
+
+// The options that narrow what list, tree, export and report take, after
+// the given ones: valueOptions for a CliArgs.
+std::vector<std::string> WithSelectionOptions(std::vector<std::string> valueOptions);
+// The catalogue as the window builds it (--default-file), narrowed by them.
+void RefreshCatalogue(Catalogue& catalogue, const CliArgs& args);
+// The entries the window's command would take for each path: a folder of
+// the tree takes all under it, a SitePath that entry. Empty paths: all.
+// False, with the path named on standard error, when one names nothing.
+bool CollectJobList(const Catalogue& catalogue, const std::vector<std::string>& paths,
+                    std::vector<TCacheEntry*>& jobList);
 
 using CommandFunction = int (*)(CliContext& context, const std::vector<std::string>& args);
 

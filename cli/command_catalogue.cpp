@@ -9,17 +9,57 @@
 
 namespace larkspool::cli {
 
+namespace {
+
+std::optional<FileTicks> TimeOption(const CliArgs& args, const std::string& option)
+{
+    const auto text = args.Value(option);
+    if (!text)
+        return std::nullopt;
+    const auto time = ParseUtcTime(*text);
+    if (!time)
+        throw UsageError(option + " takes a UTC time such as 2006-05-14T09:30:00Z, not " + *text);
+    return FileTimeTicks(*time);
+}
+
+EntryFilter SelectionOptions(const CliArgs& args)
+{
+    EntryFilter filter;
+    filter.text = args.Value("--find").value_or("");
+    if (const auto type = args.Value("--type")) {
+        filter.type = ParseEntryTypeGroup(*type);
+        if (!filter.type)
+            throw UsageError("--type is pages, images, scripts, styles, media or other, not " + *type);
+    }
+    filter.largerThan = args.Bytes("--larger");
+    filter.smallerThan = args.Bytes("--smaller");
+    filter.since = TimeOption(args, "--since");
+    filter.until = TimeOption(args, "--until");
+    return filter;
+}
+
+} // namespace
+
+std::vector<std::string> WithSelectionOptions(std::vector<std::string> valueOptions)
+{
+    for (const char* option : {"--find", "--type", "--larger", "--smaller", "--since", "--until"})
+        valueOptions.emplace_back(option);
+    return valueOptions;
+}
+
 void RefreshCatalogue(Catalogue& catalogue, const CliArgs& args)
 {
+    const EntryFilter filter = SelectionOptions(args); // bad usage before the cache is read
     if (const auto name = args.Value("--default-file"))
         catalogue.SetDefFile1(*name);
     TerminalHost host;
     catalogue.RefreshCache(host);
+    catalogue.Narrow(filter);
 }
 
 int RunList(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--default-file"}, {"--recovered"});
+    const CliArgs parsed(args, WithSelectionOptions({"--default-file"}), {"--recovered"});
     parsed.RequirePositional(0, 0);
     context.IncludeRecovered(parsed.Has("--recovered"));
     Catalogue catalogue(context.Cache());
@@ -37,7 +77,7 @@ int RunList(CliContext& context, const std::vector<std::string>& args)
 
 int RunTree(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--default-file"}, {"--recovered"});
+    const CliArgs parsed(args, WithSelectionOptions({"--default-file"}), {"--recovered"});
     parsed.RequirePositional(0, 0);
     context.IncludeRecovered(parsed.Has("--recovered"));
     Catalogue catalogue(context.Cache());

@@ -16,8 +16,6 @@
 
 namespace larkspool::cli {
 
-void RefreshCatalogue(Catalogue& catalogue, const CliArgs& args);
-
 namespace {
 
 OverwriteChoice OverwriteOption(const CliArgs& args)
@@ -36,8 +34,6 @@ int OpKindOption(const CliArgs& args)
 
 } // namespace
 
-// The entries the window's command would take for each path: a folder of
-// the tree takes all under it, a SitePath that entry. Empty paths: all.
 bool CollectJobList(const Catalogue& catalogue, const std::vector<std::string>& paths,
                     std::vector<TCacheEntry*>& jobList)
 {
@@ -117,7 +113,9 @@ int WriteWarc(CliContext& context, UrlCache& cache, const std::vector<TCacheEntr
 
 int RunExport(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--to", "--warc", "--overwrite", "--default-file", "--redirect", "--max-body-size"},
+    const CliArgs parsed(args,
+                         WithSelectionOptions(
+                             {"--to", "--warc", "--overwrite", "--default-file", "--redirect", "--max-body-size"}),
                          {"--copy", "--move", "--delete", "--yes", "--recovered"});
     context.IncludeRecovered(parsed.Has("--recovered"));
     context.SetMaxBodySize(parsed.ByteCount("--max-body-size", browsercache::kDefaultMaxBodySize));

@@ -13,13 +13,9 @@
 
 namespace larkspool::cli {
 
-void RefreshCatalogue(Catalogue& catalogue, const CliArgs& args);
-bool CollectJobList(const Catalogue& catalogue, const std::vector<std::string>& paths,
-                    std::vector<TCacheEntry*>& jobList);
-
 int RunReport(CliContext& context, const std::vector<std::string>& args)
 {
-    const CliArgs parsed(args, {"--format", "--default-file"}, {"--recovered"});
+    const CliArgs parsed(args, WithSelectionOptions({"--format", "--default-file"}), {"--recovered"});
     context.IncludeRecovered(parsed.Has("--recovered"));
     const std::string format = parsed.Value("--format").value_or("csv");
     if (format != "csv" && format != "jsonl")

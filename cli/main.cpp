@@ -28,14 +28,14 @@ constexpr Command kCommands[] = {
      RunEntries},
     {"add", "add URL FILE [--modified TIME] put FILE into the cache under URL", RunAdd},
     {"remove", "remove URL                    delete every entry of URL", RunRemove},
-    {"list", "list [--default-file NAME] [--recovered]\n"
+    {"list", "list [--default-file NAME] [--recovered] [SELECTION]\n"
              "                                the catalogue, in catalogue order", RunList},
-    {"tree", "tree [--default-file NAME] [--recovered]\n"
+    {"tree", "tree [--default-file NAME] [--recovered] [SELECTION]\n"
              "                                the folder tree with each folder's entry count", RunTree},
     {"export",
      "export [--to DIR] [--warc FILE] [--copy | --move | --delete] [--overwrite ask|all|newer|none]\n"
      "       [--default-file NAME] [--redirect NAME]... [--max-body-size N] [--recovered] [--yes]\n"
-     "       [PATH ...]\n"
+     "       [SELECTION] [PATH ...]\n"
      "                                copy, move or delete entries into DIR; a browser\n"
      "                                cache's body that decodes to more than N bytes\n"
      "                                (default 4G; K, M, G, T allowed) is not exported;\n"
@@ -51,7 +51,7 @@ constexpr Command kCommands[] = {
      "                                rewrite the links of one HTML file",
      RunRewrite},
     {"report",
-     "report [--format csv|jsonl] [--default-file NAME] [--recovered] [PATH ...]\n"
+     "report [--format csv|jsonl] [--default-file NAME] [--recovered] [SELECTION] [PATH ...]\n"
      "                                every entry with its response head, sizes, times and\n"
      "                                the SHA-256 of its body; PATH as for export",
      RunReport},
@@ -71,7 +71,13 @@ void PrintUsage(std::FILE* to)
                to);
     for (const Command& command : kCommands)
         std::fprintf(to, "  %s\n", command.synopsis);
-    std::fputs("\ntimes are UTC, written YYYY-MM-DDThh:mm:ssZ\n", to);
+    std::fputs("\nSELECTION narrows the entries, each option and every PATH together:\n"
+               "  --find TEXT                   in the URL, name or title (ASCII case ignored)\n"
+               "  --type pages|images|scripts|styles|media|other\n"
+               "  --larger N, --smaller N       the decoded size in bytes (K, M, G, T allowed)\n"
+               "  --since TIME, --until TIME    the modified time, both ends included\n"
+               "\ntimes are UTC, written YYYY-MM-DDThh:mm:ssZ\n",
+               to);
 }
 
 int UsageFailure(const std::string& reason)

@@ -915,6 +915,56 @@ TEST_F(CliOnDemo, list_numbers_query_variants_and_tree_counts_folders)
     EXPECT_NE(std::find(lines.begin(), lines.end(), "    cgi-bin\t2"), lines.end());
 }
 
+TEST_F(CliOnDemo, selection_options_narrow_list_tree_export_and_report_together_and_with_paths)
+{
+    const auto sitePaths = [this](const QStringList& args) {
+        const CliRun run = Start(QStringList{QStringLiteral("list")} + args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        std::vector<std::string> paths;
+        for (const std::string& line : Lines(run.out))
+            paths.push_back(Fields(line)[0]);
+        return paths;
+    };
+    using Paths = std::vector<std::string>;
+
+    EXPECT_EQ(sitePaths({QStringLiteral("--type"), QStringLiteral("images")}),
+              (Paths{"static.larkspool.test/img/photo.jpg", "www.larkspool.test/img/logo.gif",
+                     "www.larkspool.test/img/paper.gif"}));
+    EXPECT_EQ(sitePaths({QStringLiteral("--find"), QStringLiteral("LARK"), QStringLiteral("--larger"),
+                         QStringLiteral("1000")}),
+              (Paths{"www.larkspool.test/index.html"}));
+    EXPECT_EQ(sitePaths({QStringLiteral("--find"), QStringLiteral("search results"), QStringLiteral("--until"),
+                         QStringLiteral("2006-05-14T09:31:00Z")}),
+              (Paths{"www.larkspool.test/cgi-bin/search.htm"}));
+    EXPECT_EQ(sitePaths({QStringLiteral("--since"), QStringLiteral("2006-05-14T00:00:00Z"), QStringLiteral("--type"),
+                         QStringLiteral("pages")}),
+              (Paths{"blog.larkspool.test/2006/05/entry.html", "www.larkspool.test/cgi-bin/search.htm",
+                     "www.larkspool.test/cgi-bin/search(1).htm", "www.larkspool.test/index.html",
+                     "www.larkspool.test/news/index.asp.htm"}));
+
+    const CliRun tree = Start({QStringLiteral("tree"), QStringLiteral("--type"), QStringLiteral("styles")});
+    EXPECT_EQ(Lines(tree.out), (Paths{"MSIE Cache\t0", "  static.larkspool.test\t0", "    css\t1",
+                                      "  www.larkspool.test\t0", "    css\t1"}));
+    const CliRun copy = Start({QStringLiteral("export"), QStringLiteral("--type"), QStringLiteral("images"),
+                               QStringLiteral("--to"), Dir() + "/out", QStringLiteral("www.larkspool.test")});
+    EXPECT_EQ(copy.exitCode, 0) << copy.err;
+    EXPECT_TRUE(QFile::exists(Dir() + "/out/www.larkspool.test/img/logo.gif"));
+    EXPECT_FALSE(QFile::exists(Dir() + "/out/www.larkspool.test/index.html"));
+    EXPECT_FALSE(QDir(Dir() + "/out/static.larkspool.test").exists());
+    const CliRun report = Start({QStringLiteral("report"), QStringLiteral("--smaller"), QStringLiteral("60")});
+    EXPECT_EQ(report.exitCode, 0) << report.err;
+    EXPECT_EQ(CsvRecords(report.out).size(), 4u) << report.out; // the header, print.css and the two GIFs
+
+    const CliRun badType = Start({QStringLiteral("list"), QStringLiteral("--type"), QStringLiteral("fonts")});
+    const CliRun badTime = Start({QStringLiteral("report"), QStringLiteral("--since"), QStringLiteral("yesterday")});
+    EXPECT_EQ(badType.exitCode, 2);
+    EXPECT_NE(badType.err.find("--type is pages, images, scripts, styles, media or other, not fonts"),
+              std::string::npos) << badType.err;
+    EXPECT_EQ(badTime.exitCode, 2);
+    EXPECT_NE(badTime.err.find("--since takes a UTC time such as 2006-05-14T09:30:00Z, not yesterday"),
+              std::string::npos) << badTime.err;
+}
+
 TEST_F(CliOnDemo, move_without_an_answer_changes_nothing)
 {
     const std::string before = Start({QStringLiteral("entries")}).out;
