@@ -3,7 +3,10 @@
 #include "app/cache_folder_commands.h"
 
 #include "app/elided_label.h"
+#include "app/file_list_view.h"
+#include "app/folder_items_model.h"
 #include "app/tfrm_open_cache.h"
+#include "app/tfrm_properties.h"
 #include "app/wait_cursor.h"
 #include "app/tfrm_main.h"
 #include "cache/url_cache.h"
@@ -12,6 +15,7 @@
 #include "export/message_box.h"
 #include "settings/cache_open_setting.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QDesktopServices>
 #include <QLabel>
@@ -84,6 +88,32 @@ void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
         TfrmOpenCache dialog(rows, &main);
         if (dialog.exec() == QDialog::Accepted)
             open(dialog.ChosenFolder());
+    });
+}
+
+void AddPropertiesCommand(TfrmMain& main, UrlCache& cache)
+{
+    QMenu* popup = main.popupMenu();
+    if (!popup)
+        return;
+    auto* action = new QAction(QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ(&R)"), &main);
+    action->setObjectName(QStringLiteral("PopupProperties"));
+    action->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
+    popup->addSeparator();
+    popup->addAction(action);
+    main.addAction(action); // Alt+Enter without the menu
+    QObject::connect(action, &QAction::triggered, &main, [&main, &cache] {
+        const QModelIndex current = main.listView()->CurrentView()->currentIndex();
+        const auto& items = main.folderItems().Items();
+        if (!current.isValid() || std::size_t(current.row()) >= items.size() || items[current.row()]->Kind != 'C')
+            return;
+        ReportRow row;
+        {
+            // The body is read once for its digest.
+            const WaitCursor wait;
+            row = EntryReporter(cache, UtcTicksText).Row(static_cast<const TCacheEntry&>(*items[current.row()]));
+        }
+        TfrmProperties(row, &main).exec();
     });
 }
 

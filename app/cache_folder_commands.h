@@ -16,6 +16,10 @@ class UrlCache;
 void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
                                std::function<void(const std::string&)> open);
 
+// Puts "ﾌﾟﾛﾊﾟﾃｨ(&R)" (action "PopupProperties", Alt+Enter) last in the list's
+// context menu: the report of the list's current entry, in TfrmProperties.
+void AddPropertiesCommand(TfrmMain& main, UrlCache& cache);
+
 // Puts the tick "回復したﾚｺｰﾄﾞを表示(&U)" (action "mnuShowRecovered") in
 // the View menu, before its refresh: ticked when shown says the cache shows
 // its recovered records. A click remembers the other choice and calls reopen,

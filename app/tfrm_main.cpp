@@ -5,6 +5,7 @@
 
 #include "app/elided_label.h"
 #include "app/file_list_view.h"
+#include "app/find_bar.h"
 #include "app/folder_items_model.h"
 #include "app/forms.h"
 #include "app/help_window.h"
@@ -87,8 +88,13 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
     m_lblFolderName->setText(QStringLiteral("開いているﾌｫﾙﾀﾞ : "));
     m_splitPanel = new SplitPanel(lPanel, rPanel, central);
 
+    m_findBar = new FindBar(central);
+    connect(m_findBar, &FindBar::changed, this, &TfrmMain::FindChanged);
+    connect(m_findBar, &FindBar::closed, this, &TfrmMain::EndFind);
+
     column->addWidget(m_bevel1);
     column->addWidget(m_toolBar);
+    column->addWidget(m_findBar);
     column->addWidget(m_splitPanel, 1);
     setCentralWidget(central);
 
@@ -220,6 +226,7 @@ void TfrmMain::BuildMenus()
         else
             mnuPickUpClick();
     });
+    add(edit, "mnuFind", "検索(&F)...", &TfrmMain::mnuFindClick, QKeySequence(Qt::CTRL | Qt::Key_F));
 
     // The tick items' handlers invert the tick themselves, as they are also
     // called directly; undo the flip Qt makes before a click reaches them.

@@ -28,6 +28,7 @@ namespace larkspool {
 
 struct Forms;
 class FileListView;
+class FindBar;
 class FolderItemsModel;
 class HelpWindow;
 class SplitPanel;
@@ -106,6 +107,11 @@ public slots:
     void mnuSortClick();
     void mnuPickUpClick();
     void mnuPickUpClick2();
+    // Ctrl+F: the find bar; it narrows the tree and the list as it changes,
+    // and its end brings back every entry and the folder open before.
+    void mnuFindClick();
+    void FindChanged();
+    void EndFind();
     void mnuSetupDirClick();
     void mnuSetupDefaultFileClick();
     void mnuCopyFromLocalClick();
@@ -154,6 +160,8 @@ private:
 
     QWidget* m_bevel1 = nullptr;
     QWidget* m_toolBar = nullptr;
+    FindBar* m_findBar = nullptr;
+    std::string m_folderBeforeFind; // the path of the folder open when the find began
     SplitPanel* m_splitPanel = nullptr;
     QTreeWidget* m_treeView = nullptr;
     FileListView* m_listView = nullptr;

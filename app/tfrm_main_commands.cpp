@@ -5,6 +5,7 @@
 #include "app/tfrm_main.h"
 
 #include "app/file_list_view.h"
+#include "app/find_bar.h"
 #include "app/folder_items_model.h"
 #include "app/forms.h"
 #include "app/tfrm_pick_up.h"
@@ -18,6 +19,7 @@
 #include "settings/tfrm_sel_dir.h"
 #include "settings/tfrm_version.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QTimer>
 #include <QToolButton>
@@ -65,6 +67,41 @@ void TfrmMain::mnuPickUpClick2()
     SetPickUpState(false);
     m_listingMode = kListingAtOnce;
     RebuildTreeView();
+}
+
+void TfrmMain::mnuFindClick()
+{
+    if (!m_findBar->isVisible()) {
+        const TFolderEntry* folder = CurrentTreeFolder();
+        m_folderBeforeFind = folder ? folder->Path : std::string();
+    }
+    m_findBar->Open();
+    FindChanged();
+}
+
+void TfrmMain::FindChanged()
+{
+    ForgetListing();
+    const EntryFilter filter = m_findBar->Filter();
+    if (filter.SelectsAll())
+        m_catalogue.EndFind();
+    else
+        m_catalogue.StartFind(filter);
+    m_findBar->SetCount(m_catalogue.CacheList().size(), m_catalogue.AllEntries().size());
+    m_listingMode = kListingAtOnce;
+    RebuildTreeView();
+}
+
+void TfrmMain::EndFind()
+{
+    ForgetListing();
+    m_catalogue.EndFind();
+    m_findBar->hide();
+    m_listingMode = kListingAtOnce;
+    RebuildTreeView();
+    if (const int node = m_folderBeforeFind.empty() ? 0 : m_catalogue.FindFolderNode(m_folderBeforeFind); node > 0)
+        SelectNode(node);
+    m_listView->CurrentView()->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmMain::mnuSetupDirClick()

@@ -6,6 +6,7 @@
 #include "app/wait_cursor.h"
 #include "catalogue/display_text.h"
 #include "app/file_list_view.h"
+#include "app/find_bar.h"
 #include "app/folder_items_model.h"
 
 #include <QAction>
@@ -80,6 +81,8 @@ void TfrmMain::RefreshCache(RefreshProgress& progress)
     m_catalogue.RefreshCache(deferred);
     unsetCursor();
     SetPickUpState(m_catalogue.PickUpActive());
+    if (!m_catalogue.FindActive())
+        m_findBar->hide(); // a refresh ends the find
     m_listingMode = kListingAtOnce;
     RebuildTreeView();
     // What the scan had to say comes over the rebuilt tree.

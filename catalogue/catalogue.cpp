@@ -97,6 +97,7 @@ void Catalogue::ScanCache(RefreshProgress& progress)
 {
     if (m_pickUpActive)
         EndPickUp();
+    EndFind();
     Clear();
     const int count = CountCacheEntries();
     if (count <= 0)
@@ -142,6 +143,7 @@ void Catalogue::RefreshCache(RefreshProgress& progress)
     if (!unreadable.empty()) {
         if (m_pickUpActive)
             EndPickUp();
+        EndFind();
         Clear();
     } else {
         ScanCache(progress);
@@ -175,33 +177,57 @@ int Catalogue::EntryTypeIndex(const TCacheEntry& entry)
                                         : m_types.GetFileTypeIndex(entry.LocalFile);
 }
 
+void Catalogue::ShowNarrowed()
+{
+    if (!Narrowed()) {
+        m_cacheList = std::move(m_pickUpSaveList);
+        m_pickUpSaveList.clear();
+        return;
+    }
+    m_cacheList.clear();
+    for (TCacheEntry* entry : m_pickUpSaveList) {
+        const bool picked = !m_pickUpActive || (entry->TypeIndex != -1 && std::find(m_pickUpTypes.begin(),
+                                                                                   m_pickUpTypes.end(),
+                                                                                   entry->TypeIndex) != m_pickUpTypes.end());
+        if (picked && (!m_find || m_find->Matches(*entry)))
+            m_cacheList.push_back(entry);
+    }
+}
+
 void Catalogue::StartPickUp(const std::vector<int>& types)
 {
-    const std::vector<TCacheEntry*>& all = m_pickUpActive ? m_pickUpSaveList : m_cacheList;
-    std::vector<TCacheEntry*> picked;
-    for (TCacheEntry* entry : all)
-        if (entry->TypeIndex != -1 && std::find(types.begin(), types.end(), entry->TypeIndex) != types.end())
-            picked.push_back(entry);
-    if (!m_pickUpActive)
+    if (!Narrowed())
         m_pickUpSaveList = m_cacheList;
-    m_cacheList = std::move(picked);
+    m_pickUpTypes = types;
     m_pickUpActive = true;
+    ShowNarrowed();
     BuildFolderTree();
 }
 
 void Catalogue::EndPickUp()
 {
     if (m_pickUpActive) {
-        m_cacheList = std::move(m_pickUpSaveList);
-        m_pickUpSaveList.clear();
         m_pickUpActive = false;
+        ShowNarrowed();
     }
     BuildFolderTree();
 }
 
-void Catalogue::Narrow(const EntryFilter& filter)
+void Catalogue::StartFind(const EntryFilter& filter)
 {
-    std::erase_if(m_cacheList, [&filter](const TCacheEntry* entry) { return !filter.Matches(*entry); });
+    if (!Narrowed())
+        m_pickUpSaveList = m_cacheList;
+    m_find = filter;
+    ShowNarrowed();
+    BuildFolderTree();
+}
+
+void Catalogue::EndFind()
+{
+    if (!m_find)
+        return;
+    m_find.reset();
+    ShowNarrowed();
     BuildFolderTree();
 }
 
@@ -258,7 +284,7 @@ bool Catalogue::IsConsistent() const
         const std::unordered_set<const TCacheEntry*> listed(list.begin(), list.end());
         return listed.size() == list.size() && listed == records;
     };
-    if (m_pickUpActive ? !coversRecords(m_pickUpSaveList) : !m_pickUpSaveList.empty() || !coversRecords(m_cacheList))
+    if (Narrowed() ? !coversRecords(m_pickUpSaveList) : !m_pickUpSaveList.empty() || !coversRecords(m_cacheList))
         return false;
     std::unordered_set<const TCacheEntry*> shown;
     for (const TCacheEntry* entry : m_cacheList)

@@ -11,6 +11,7 @@
 #include "html/html_reader.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,13 +42,15 @@ public:
     // Stops a running refresh after the entry in hand.
     void CancelRefresh() { m_refreshCancel = true; }
 
-    // The entries shown: all of them, or while the filter is on the picked.
+    // The entries shown: all of them, or while the filter or a find is on
+    // those both keep.
     const std::vector<TCacheEntry*>& CacheList() const { return m_cacheList; }
-    // While the filter is on, every entry; empty otherwise.
+    // While the filter or a find is on, every entry; empty otherwise.
     const std::vector<TCacheEntry*>& PickUpSaveList() const { return m_pickUpSaveList; }
     bool PickUpActive() const { return m_pickUpActive; }
-    // Every entry, whether the filter is on or not, in catalogue order.
-    const std::vector<TCacheEntry*>& AllEntries() const { return m_pickUpActive ? m_pickUpSaveList : m_cacheList; }
+    bool FindActive() const { return m_find.has_value(); }
+    // Every entry, whether the filter or a find is on or not, in catalogue order.
+    const std::vector<TCacheEntry*>& AllEntries() const { return Narrowed() ? m_pickUpSaveList : m_cacheList; }
 
     const FolderTree& Tree() const { return m_tree; }
     FolderTree& Tree() { return m_tree; }
@@ -75,9 +78,11 @@ public:
     // Brings every entry back, in catalogue order, and rebuilds the tree.
     void EndPickUp();
 
-    // Keeps only the shown entries filter matches, in catalogue order, and
-    // rebuilds the tree; the next refresh brings every entry back.
-    void Narrow(const EntryFilter& filter);
+    // Shows only the entries filter matches (and the filter keeps, while it
+    // is on), in catalogue order, and rebuilds the tree; a find replaces the
+    // one before. Ending it, or a refresh, brings the others back.
+    void StartFind(const EntryFilter& filter);
+    void EndFind();
 
     // Every shown entry whose SitePath lies under the folder path, in
     // catalogue order. "" is the folder of an empty host (file:///x), not the
@@ -110,13 +115,19 @@ private:
     HtmlReader m_reader;
     std::string m_defFile1 = kDefaultFile1;
     bool m_readTitles = true;
-    // Owns every record; the two lists below refer to them. Without the
-    // filter the shown list holds every record and the saved list none; with
-    // it the saved list holds every record and the shown list some of them.
+    bool Narrowed() const { return m_pickUpActive || m_find; }
+    // The shown list from the saved one, by the filter and the find.
+    void ShowNarrowed();
+
+    // Owns every record; the two lists below refer to them. Not narrowed,
+    // the shown list holds every record and the saved list none; narrowed,
+    // the saved list holds every record and the shown list some of them.
     std::vector<std::unique_ptr<TCacheEntry>> m_records;
     std::vector<TCacheEntry*> m_cacheList;
     std::vector<TCacheEntry*> m_pickUpSaveList;
     bool m_pickUpActive = false;
+    std::vector<int> m_pickUpTypes;
+    std::optional<EntryFilter> m_find;
     bool m_refreshCancel = false;
     FolderTree m_tree;
     FileTypeTable m_types;

@@ -1,7 +1,9 @@
 #include "catalogue/entry_filter.h"
 
 #include "browsercache/local_file_extension.h"
+#include "catalogue/display_text.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -60,8 +62,18 @@ bool EntryFilter::Matches(const TCacheEntry& entry) const
     if (text.empty())
         return true;
     const std::string needle = FoldedKey(text);
-    return ContainsFolded(entry.SourceUrl, needle) || ContainsFolded(entry.Name, needle) ||
-           ContainsFolded(entry.Title, needle);
+    const bool inBytes = ContainsFolded(entry.SourceUrl, needle) || ContainsFolded(entry.Name, needle) ||
+                         ContainsFolded(entry.Title, needle);
+    if (!shownText)
+        return inBytes;
+    // What the window shows of ASCII is those bytes, so an ASCII text not
+    // in the bytes is not shown either: most entries need no decoding.
+    if (!inBytes && std::all_of(text.begin(), text.end(), [](char c) { return (unsigned char)(c) < 0x80; }))
+        return false;
+    const QString shown = QString::fromUtf8(text);
+    return DisplayText(entry.SourceUrl).contains(shown, Qt::CaseInsensitive) ||
+           DisplayText(entry.Name).contains(shown, Qt::CaseInsensitive) ||
+           DisplayText(entry.Title).contains(shown, Qt::CaseInsensitive);
 }
 
 } // namespace larkspool

@@ -21,6 +21,9 @@ EntryTypeGroup TypeGroupOf(const TCacheEntry& entry);
 
 struct EntryFilter {
     std::string text; // in SourceUrl, Name or Title, ASCII letters in any case, other bytes as stored
+    // text is UTF-8 and is looked for in what the window shows of each
+    // field (DisplayText: Shift-JIS and JIS decoded), letters in any case.
+    bool shownText = false;
     std::optional<EntryTypeGroup> type;
     std::optional<std::uint64_t> largerThan;  // bytes of the (decoded) size
     std::optional<std::uint64_t> smallerThan;
@@ -28,6 +31,8 @@ struct EntryFilter {
     std::optional<FileTicks> until; // ModifiedUtc at or before
 
     bool Matches(const TCacheEntry& entry) const;
+    // No condition at all.
+    bool SelectsAll() const { return text.empty() && !type && !largerThan && !smallerThan && !since && !until; }
 };
 
 } // namespace larkspool

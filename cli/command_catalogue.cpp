@@ -54,7 +54,8 @@ void RefreshCatalogue(Catalogue& catalogue, const CliArgs& args)
         catalogue.SetDefFile1(*name);
     TerminalHost host;
     catalogue.RefreshCache(host);
-    catalogue.Narrow(filter);
+    if (!filter.SelectsAll())
+        catalogue.StartFind(filter);
 }
 
 int RunList(CliContext& context, const std::vector<std::string>& args)

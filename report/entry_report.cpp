@@ -4,6 +4,7 @@
 // server's Last-Modified and Expires as its own fields).
 #include "report/entry_report.h"
 
+#include "archive/warc_date.h"
 #include "browsercache/http_response_head.h"
 #include "cache/file_time.h"
 #include "report/body_digest.h"
@@ -85,6 +86,12 @@ std::string HeadOf(const INTERNET_CACHE_ENTRY_INFOA& info)
 }
 
 } // namespace
+
+std::string UtcTicksText(std::uint64_t ticks)
+{
+    return archive::WarcDate((static_cast<std::int64_t>(ticks) - static_cast<std::int64_t>(kUnixEpochTicks)) /
+                             static_cast<std::int64_t>(kTicksPerSecond));
+}
 
 EntryReporter::EntryReporter(UrlCache& cache, TimeText timeText) : m_cache(cache), m_timeText(std::move(timeText)) {}
 

@@ -56,6 +56,8 @@ struct ReportRow {
 
 // FILETIME ticks (UTC, never 0) as the caller writes times.
 using TimeText = std::function<std::string(std::uint64_t ticks)>;
+// The time text of the window's report and the archive: YYYY-MM-DDThh:mm:ssZ.
+std::string UtcTicksText(std::uint64_t ticks);
 
 class EntryReporter {
 public:

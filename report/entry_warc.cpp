@@ -6,7 +6,6 @@
 #include "report/entry_warc.h"
 
 #include "archive/http_head.h"
-#include "archive/warc_date.h"
 #include "archive/warc_writer.h"
 #include "browsercache/local_file_extension.h"
 #include "cache/file_time.h"
@@ -18,12 +17,6 @@
 namespace larkspool {
 namespace {
 
-std::string TicksDate(std::uint64_t ticks)
-{
-    return archive::WarcDate((static_cast<std::int64_t>(ticks) - static_cast<std::int64_t>(kUnixEpochTicks)) /
-                             static_cast<std::int64_t>(kTicksPerSecond));
-}
-
 // The response's own time where the head gives it, else when the browser
 // last used it (it was in the cache then), else now.
 std::string RecordDate(const ReportRow& row)
@@ -31,7 +24,7 @@ std::string RecordDate(const ReportRow& row)
     for (const ReportColumn column : {kReportDate, kReportLastAccess})
         if (!row.fields[column].empty())
             return row.fields[column];
-    return TicksDate(NowTicks());
+    return UtcTicksText(NowTicks());
 }
 
 std::string ResourceType(const ReportRow& row, const TCacheEntry& entry)
@@ -64,7 +57,7 @@ WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std
         if (const auto origin = cache.EntryOrigin(entries.front()->CacheKey()))
             format = origin->format;
     const archive::RecordResult info = writer.WriteInfo(
-        TicksDate(NowTicks()), {{"software", "Larkspool " LARKSPOOL_VERSION},
+        UtcTicksText(NowTicks()), {{"software", "Larkspool " LARKSPOOL_VERSION},
                                 {"format", "WARC File Format 1.1"},
                                 {"cache-folder", cacheFolder},
                                 {"cache-format", format},
@@ -75,7 +68,7 @@ WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std
         return result;
     }
 
-    EntryReporter reporter(cache, TicksDate);
+    EntryReporter reporter(cache, UtcTicksText);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TCacheEntry& entry = *entries[i];
         progress(i);

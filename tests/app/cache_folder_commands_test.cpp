@@ -6,6 +6,7 @@
 #include "app/view_styles.h"
 #include "browsercache/browser_cache.h"
 #include "app/image_lists.h"
+#include "report/entry_report.h"
 #include "settings/cache_folder_setting.h"
 #include "settings/cache_open_setting.h"
 #include "tests/app/main_window_fixture.h"
@@ -13,6 +14,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/unprivileged.h"
 
+#include <QCryptographicHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -23,6 +25,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <map>
 
 namespace larkspool::testing {
 namespace {
@@ -325,6 +328,40 @@ TEST_F(MainWindowFixture, the_view_tick_shows_recovered_records_with_their_own_p
                                                  Qt::DecorationRole).value<QIcon>();
     EXPECT_NE(live.cacheKey(), RecoveredEntryIcon().cacheKey());
     m_forms.reset();
+}
+
+TEST_F(MainWindowFixture, alt_enter_on_an_entry_shows_every_field_of_its_report)
+{
+    AddSite();
+    Open();
+    AddPropertiesCommand(Main(), m_cache.Cache());
+    Refresh();
+    OpenFolder("www.example.jp");
+    ClickRow("index.html");
+    std::string caption;
+    std::map<std::string, std::string> fields;
+    ModalDriver driver;
+    driver.Then([&](QWidget* window) {
+        caption = window->windowTitle().toStdString();
+        auto* list = window->findChild<QTreeWidget*>("lstFields");
+        for (int row = 0; row < list->topLevelItemCount(); ++row)
+            fields[list->topLevelItem(row)->text(0).toStdString()] = list->topLevelItem(row)->text(1).toStdString();
+        ModalDriver::Click(window->findChild<QAbstractButton*>("btnOK"));
+    });
+
+    QTest::keyClick(Main().listView()->CurrentView(), Qt::Key_Return, Qt::AltModifier);
+
+    EXPECT_EQ(Main().popupMenu()->actions().last()->objectName().toStdString(), "PopupProperties");
+    EXPECT_EQ(caption, "ﾌﾟﾛﾊﾟﾃｨ");
+    EXPECT_EQ(fields.size(), std::size_t(kReportColumnCount));
+    EXPECT_EQ(fields["url"], "http://www.example.jp/index.html");
+    EXPECT_EQ(fields["site_path"], "www.example.jp/index.html");
+    EXPECT_EQ(fields["cache_format"], "index.dat");
+    EXPECT_EQ(fields["size"], "100");
+    EXPECT_EQ(fields["sha256"], QCryptographicHash::hash(QByteArray(100, 'p'), QCryptographicHash::Sha256)
+                                    .toHex()
+                                    .toStdString());
+    EXPECT_EQ(fields["state"], "ok");
 }
 
 TEST(CacheFolderAtStart, given_then_environment_then_remembered_then_default)

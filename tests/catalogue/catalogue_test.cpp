@@ -246,6 +246,44 @@ TEST_F(CatalogueTest, the_filter_keeps_the_picked_types_and_ending_it_restores_t
     EXPECT_EQ(TreeLines(), (std::vector<std::string>{"MSIE Cache\t0", "  host\t4", "    img\t1"}));
 }
 
+// A find and the filter narrow together in either order, each ending gives
+// back what the other still keeps, and the export's site map sees them all.
+TEST_F(CatalogueTest, a_find_and_the_filter_keep_what_both_keep_and_end_apart)
+{
+    m_cache.Add("http://host/a.html", "htm");
+    m_cache.Add("http://host/img/a.gif", "gif");
+    m_cache.Add("http://host/b.html", "htm");
+    Refresh();
+    m_catalogue.LookUpMissingTypes();
+    const int htm = m_catalogue.CacheList()[0]->TypeIndex;
+    const std::vector<std::string> all = Paths(m_catalogue.CacheList());
+    EntryFilter named;
+    named.text = "/A.";
+
+    m_catalogue.StartFind(named);
+    const auto found = Paths(m_catalogue.CacheList());
+    PickUp({htm});
+    const auto both = Paths(m_catalogue.CacheList());
+    const auto tree = TreeLines();
+    const auto everything = Paths(m_catalogue.AllEntries());
+    m_catalogue.EndFind();
+    const auto picked = Paths(m_catalogue.CacheList());
+    m_catalogue.StartFind(named);
+    EndPickUp();
+    const auto foundAgain = Paths(m_catalogue.CacheList());
+    m_catalogue.EndFind();
+
+    EXPECT_EQ(found, (std::vector<std::string>{"host/a.html", "host/img/a.gif"}));
+    EXPECT_EQ(both, std::vector<std::string>{"host/a.html"});
+    EXPECT_EQ(tree, (std::vector<std::string>{"MSIE Cache\t0", "  host\t1"}));
+    EXPECT_EQ(everything, all);
+    EXPECT_EQ(picked, (std::vector<std::string>{"host/a.html", "host/b.html"}));
+    EXPECT_EQ(foundAgain, found);
+    EXPECT_EQ(Paths(m_catalogue.CacheList()), all);
+    EXPECT_TRUE(m_catalogue.PickUpSaveList().empty());
+    EXPECT_TRUE(m_catalogue.IsConsistent());
+}
+
 TEST_F(CatalogueTest, a_refresh_ends_the_filter_and_removed_entries_leave_both_lists)
 {
     m_cache.Add("http://host/a.htm", "htm");

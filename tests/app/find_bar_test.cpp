@@ -1,0 +1,85 @@
+// The find bar as a user meets it: Ctrl+F, typing, the type list by the
+// keyboard, Esc; the tree keeps only the folders that hold what is found.
+#include "app/find_bar.h"
+#include "tests/app/main_window_fixture.h"
+
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace larkspool::testing {
+namespace {
+
+class FindBarWindow : public MainWindowFixture {
+protected:
+    std::vector<std::string> TreeTexts()
+    {
+        std::vector<std::string> texts;
+        for (QTreeWidgetItemIterator it(Main().treeView()); *it; ++it)
+            texts.push_back((*it)->text(0).toStdString());
+        return texts;
+    }
+    std::vector<std::string> Shown()
+    {
+        std::vector<std::string> paths;
+        for (const TCacheEntry* entry : Main().catalogue().CacheList())
+            paths.push_back(entry->SitePath);
+        return paths;
+    }
+};
+
+TEST_F(FindBarWindow, ctrl_f_finds_as_typed_and_esc_brings_back_everything_and_the_folder_open_before)
+{
+    AddSite();
+    m_cache.Add("http://www.example.jp/jp.htm", "htm", "<title>\x93\xfa\x96\x7b\x8c\xea</title>"); // Shift-JIS 日本語
+    Open();
+    Refresh();
+    OpenFolder("www.example.jp/a/sub");
+    FocusList();
+    auto* bar = Child<FindBar>("FindBar");
+    auto* text = Child<QLineEdit>("edtFind");
+    ASSERT_FALSE(bar->isVisible());
+
+    QTest::keyClick(Main().listView()->CurrentView(), Qt::Key_F, Qt::ControlModifier);
+    WaitFor([text] { return text->hasFocus(); }, "the find text's focus");
+    QTest::keyClicks(text, QStringLiteral("C.CSS"));
+    WaitForListing();
+    const auto found = Shown();
+    const auto tree = TreeTexts();
+    const std::string count = Child<QLabel>("lblFindCount")->text().toStdString();
+
+    text->selectAll();
+    QInputMethodEvent typed; // as an input method hands over what was composed
+    typed.setCommitString(QStringLiteral("日本"));
+    QApplication::sendEvent(text, &typed);
+    WaitForListing();
+    const auto byTitle = Shown();
+
+    text->selectAll();
+    QTest::keyClick(text, Qt::Key_Backspace);
+    QTest::keyClick(text, Qt::Key_Tab);
+    auto* type = Child<QComboBox>("cmbFindType");
+    WaitFor([type] { return type->hasFocus(); }, "the type list's focus");
+    QTest::keyClick(type, Qt::Key_Down);
+    QTest::keyClick(type, Qt::Key_Down); // all kinds, pages, images
+    WaitForListing();
+    const auto images = Shown();
+
+    QTest::keyClick(type, Qt::Key_Escape);
+    WaitForListing();
+
+    EXPECT_EQ(found, std::vector<std::string>{"www.example.jp/a/c.css"});
+    EXPECT_EQ(tree, (std::vector<std::string>{"MSIE Cache", "www.example.jp", "a"}));
+    EXPECT_EQ(count, "1 / 7 件");
+    EXPECT_EQ(byTitle, std::vector<std::string>{"www.example.jp/jp.htm"});
+    EXPECT_EQ(images, (std::vector<std::string>{"img.example.jp/x.png", "www.example.jp/a/b.gif"}));
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(Main().catalogue().CacheList().size(), 7u);
+    EXPECT_EQ(Main().CurrentNode(), Main().catalogue().FindFolderNode("www.example.jp/a/sub"));
+    EXPECT_EQ(Main().FolderNameText().toStdString(), "開いているﾌｫﾙﾀﾞ : 'sub'");
+    EXPECT_TRUE(Main().catalogue().IsConsistent());
+}
+
+} // namespace
+} // namespace larkspool::testing
