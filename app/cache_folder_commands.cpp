@@ -13,11 +13,13 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/machine_caches.h"
 #include "export/message_box.h"
+#include "report/report_file.h"
 #include "settings/cache_open_setting.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -88,6 +90,40 @@ void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
         TfrmOpenCache dialog(rows, &main);
         if (dialog.exec() == QDialog::Accepted)
             open(dialog.ChosenFolder());
+    });
+}
+
+void AddSaveReportCommand(TfrmMain& main, UrlCache& cache, ChooseSaveFile choose)
+{
+    auto* exit = main.findChild<QAction*>(QStringLiteral("mnuExit"));
+    QMenu* file = exit ? qobject_cast<QMenu*>(exit->parent()) : nullptr;
+    if (!file)
+        return;
+    if (!choose)
+        choose = [&main](const std::string& suggested) {
+            return QFileDialog::getSaveFileName(&main, QStringLiteral("ﾚﾎﾟｰﾄの保存"), QString::fromStdString(suggested),
+                                                QStringLiteral("CSV (*.csv)"))
+                .toStdString();
+        };
+    auto* action = new QAction(QStringLiteral("ﾚﾎﾟｰﾄの保存(&R)..."), file);
+    action->setObjectName(QStringLiteral("mnuSaveReport"));
+    file->insertAction(exit, action);
+    file->insertSeparator(exit);
+    QObject::connect(action, &QAction::triggered, &main, [&main, &cache, choose = std::move(choose)] {
+        const TFolderEntry* folder = main.catalogue().Tree().FolderOfNode(main.CurrentNode());
+        const std::vector<TCacheEntry*> entries =
+            folder ? main.catalogue().CollectEntriesUnder(folder->Path) : main.catalogue().CacheList();
+        const std::string path = choose("report.csv");
+        if (path.empty())
+            return;
+        std::string error;
+        {
+            // Every body is read once for its digest.
+            const WaitCursor wait;
+            error = SaveCsvReport(cache, entries, path);
+        }
+        if (!error.empty())
+            ShowMessage(&main, error, kAppCaption, kMessageStop);
     });
 }
 

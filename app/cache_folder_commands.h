@@ -16,6 +16,15 @@ class UrlCache;
 void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
                                std::function<void(const std::string&)> open);
 
+// Asks where to save a file, suggesting a name; "" when the user cancels.
+using ChooseSaveFile = std::function<std::string(const std::string& suggested)>;
+
+// Puts "ﾚﾎﾟｰﾄの保存(&R)..." (action "mnuSaveReport") in the File menu,
+// before its exit: the report of the entries under the tree's current
+// folder (all the list shows at the root) as a CSV file. choose defaults to
+// the desktop's save dialog.
+void AddSaveReportCommand(TfrmMain& main, UrlCache& cache, ChooseSaveFile choose = {});
+
 // Puts "ﾌﾟﾛﾊﾟﾃｨ(&R)" (action "PopupProperties", Alt+Enter) last in the list's
 // context menu: the report of the list's current entry, in TfrmProperties.
 void AddPropertiesCommand(TfrmMain& main, UrlCache& cache);

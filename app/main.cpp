@@ -59,6 +59,7 @@ int main(int argc, char* argv[])
                 QApplication::exit(kOpenAnotherFolder);
             };
             larkspool::AddOpenCacheFolderCommand(forms.main(), folder, openAnother);
+            larkspool::AddSaveReportCommand(forms.main(), *opened.cache);
             larkspool::AddPropertiesCommand(forms.main(), *opened.cache);
             larkspool::AddShowRecoveredCommand(forms.main(), options.recovered,
                                                [] { QApplication::exit(kOpenAnotherFolder); });

@@ -364,6 +364,49 @@ TEST_F(MainWindowFixture, alt_enter_on_an_entry_shows_every_field_of_its_report)
     EXPECT_EQ(fields["state"], "ok");
 }
 
+// Chosen from the File menu by its letters, over the folder open; a file
+// that cannot be made is a message naming it, and nothing is left.
+TEST_F(MainWindowFixture, the_report_of_the_folder_open_is_saved_as_csv_from_the_file_menu)
+{
+    AddSite();
+    Open();
+    TempFolder out;
+    std::string target = (out.Path() / "a.csv").string();
+    std::vector<std::string> suggested;
+    AddSaveReportCommand(Main(), m_cache.Cache(), [&](const std::string& name) {
+        suggested.push_back(name);
+        return target;
+    });
+    Refresh();
+    OpenFolder("www.example.jp/a");
+    QMenu* file = qobject_cast<QMenu*>(Action("mnuSaveReport")->parent());
+    const auto choose = [&] {
+        QTest::keyClick(&Main(), Qt::Key_F, Qt::AltModifier);
+        WaitFor([file] { return file->isVisible(); }, "the File menu");
+        QTest::keyClick(file, Qt::Key_R);
+    };
+
+    choose();
+    const std::string saved = ReadFile(target);
+    target = (out.Path() / "missing" / "b.csv").string();
+    std::string message;
+    ModalDriver driver;
+    driver.Then([&](QWidget* window) {
+        message = window->findChild<QLabel*>("qt_msgbox_label")->text().toStdString();
+        ModalDriver::Click(window->findChildren<QAbstractButton*>().value(0));
+    });
+    choose();
+
+    EXPECT_EQ(suggested, (std::vector<std::string>{"report.csv", "report.csv"}));
+    ASSERT_EQ(std::count(saved.begin(), saved.end(), '\n'), 5) << saved; // the header and a/b.gif, c.css, d.js, sub/e.html
+    EXPECT_EQ(saved.substr(0, 4), "url,");
+    EXPECT_NE(saved.find("\r\nhttp://www.example.jp/a/sub/e.html,www.example.jp/a/sub/e.html,index.dat,"),
+              std::string::npos);
+    EXPECT_EQ(saved.find("x.png"), std::string::npos);
+    EXPECT_NE(message.find("cannot write the report " + target), std::string::npos) << message;
+    EXPECT_FALSE(std::filesystem::exists(out.Path() / "missing"));
+}
+
 TEST(CacheFolderAtStart, given_then_environment_then_remembered_then_default)
 {
     SettingsSandbox sandbox;
