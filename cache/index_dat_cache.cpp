@@ -557,7 +557,9 @@ std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR url)
     UrlCacheEntryOrigin origin;
     origin.format = "index.dat";
     origin.entryFile = (m_impl->m_folder / "index.dat").string();
-    if (m_impl->m_options.recovered && url) {
+    // Only a key of its own can name what the cache no longer lists: a URL
+    // needs no look at the file.
+    if (m_impl->m_options.recovered && url && (RecoveredKeyNumber(url) || LeftoverKeyNumber(url))) {
         Impl& impl = *m_impl;
         impl.WithExistingStore(true, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
             origin.recovered = impl.RecoveredRecord(store, url) || impl.Leftover(url);
