@@ -2,14 +2,14 @@
 // folder, the event loop. Opening another cache folder from the File menu,
 // or the same one with or without its recovered records, ends the loop and
 // starts it again over that folder.
-#include "app/application_setup.h"
-#include "app/cache_folder_commands.h"
-#include "app/forms.h"
-#include "app/tfrm_main.h"
+#include "ui/main/application_setup.h"
+#include "ui/main/cache_folder_commands.h"
+#include "ui/main/forms.h"
+#include "ui/main/tfrm_main.h"
 #include "cache/url_cache.h"
 #include "catalogue/cache_location.h"
 #include "catalogue/catalogue.h"
-#include "export/message_box.h"
+#include "ui/common/message_box.h"
 #include "settings/cache_folder_setting.h"
 #include "settings/cache_open_setting.h"
 

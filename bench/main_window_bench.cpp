@@ -1,10 +1,10 @@
 // The main window on big caches, offscreen: listing a folder of 10,000 files
 // (collect, order, refill the model, repaint) in each view style, and
 // rebuilding the folder tree with the tree view's items.
-#include "app/folder_items_model.h"
-#include "app/forms.h"
-#include "app/tfrm_main.h"
-#include "app/view_styles.h"
+#include "ui/main/folder_items_model.h"
+#include "ui/main/forms.h"
+#include "ui/main/tfrm_main.h"
+#include "ui/main/view_styles.h"
 #include "bench/bench_args.h"
 #include "bench/bench_cache.h"
 #include "catalogue/refresh_progress.h"

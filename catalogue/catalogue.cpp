@@ -5,7 +5,7 @@
 
 #include "cache/recovered_key.h"
 #include "cache/url_cache.h"
-#include "export/size_date_texts.h"
+#include "catalogue/size_date_texts.h"
 
 #include <algorithm>
 #include <unordered_set>

@@ -3,7 +3,7 @@
 #include "catalogue/file_type_table.h"
 
 #include "catalogue/cache_entry.h"
-#include "export/shell_type_info.h"
+#include "catalogue/shell_type_info.h"
 
 namespace larkspool {
 

@@ -11,7 +11,7 @@
 #include "catalogue/make_cache_entry.h"
 
 #include "cache/recovered_key.h"
-#include "export/size_date_texts.h"
+#include "catalogue/size_date_texts.h"
 #include "html/html_rewriter.h"
 
 #include <QLoggingCategory>

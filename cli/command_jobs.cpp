@@ -4,11 +4,11 @@
 #include "catalogue/catalogue.h"
 #include "cli/cli_context.h"
 #include "cli/terminal_host.h"
-#include "export/export_job.h"
-#include "export/job_progress.h"
-#include "export/move_delete_question.h"
-#include "import/import_job.h"
-#include "import/import_source.h"
+#include "jobs/export_job.h"
+#include "jobs/job_progress.h"
+#include "jobs/move_delete_question.h"
+#include "jobs/import_job.h"
+#include "jobs/import_source.h"
 #include "report/entry_warc.h"
 
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "cli/cli_context.h"
 #include "cli/cli_time.h"
 #include "cli/terminal_host.h"
-#include "export/job_progress.h"
+#include "jobs/job_progress.h"
 #include "report/entry_report.h"
 #include "report/report_text.h"
 

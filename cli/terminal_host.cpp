@@ -5,8 +5,8 @@
 #include "catalogue/catalogue.h"
 #include "cli/cli_context.h"
 #include "cli/cli_time.h"
-#include "export/overwrite_mode.h"
-#include "export/overwrite_question.h"
+#include "jobs/overwrite_mode.h"
+#include "jobs/overwrite_question.h"
 
 #include <unistd.h>
 

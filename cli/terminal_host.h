@@ -4,7 +4,7 @@
 #pragma once
 
 #include "catalogue/refresh_progress.h"
-#include "export/job_host.h"
+#include "jobs/job_host.h"
 
 #include <string>
 

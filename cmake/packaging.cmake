@@ -27,7 +27,7 @@ install(FILES ${packaging_out}/${LARKSPOOL_APP_ID}.metainfo.xml DESTINATION shar
 
 # The icon: the program's own SVG, plus PNGs drawn from it for the menus that
 # want bitmaps.
-set(icon_svg ${CMAKE_SOURCE_DIR}/app/icons/larkspool.svg)
+set(icon_svg ${CMAKE_SOURCE_DIR}/ui/common/icons/larkspool.svg)
 install(FILES ${icon_svg} DESTINATION share/icons/hicolor/scalable/apps RENAME ${LARKSPOOL_APP_ID}.svg)
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 set(icon_pngs)

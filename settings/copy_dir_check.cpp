@@ -5,7 +5,7 @@
 #include "settings/copy_dir_check.h"
 
 #include "catalogue/cache_entry.h"
-#include "export/file_helpers.h"
+#include "files/file_helpers.h"
 
 #include <algorithm>
 #include <filesystem>

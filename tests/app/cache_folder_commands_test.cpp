@@ -2,10 +2,10 @@
 // saying why, the tree root and heading naming the browser, page titles read
 // from files made on demand, files typed by their names; the command that
 // opens another cache folder; and which folder opens at start.
-#include "app/cache_folder_commands.h"
-#include "app/view_styles.h"
+#include "ui/main/cache_folder_commands.h"
+#include "ui/main/view_styles.h"
 #include "browsercache/browser_cache.h"
-#include "app/image_lists.h"
+#include "ui/main/image_lists.h"
 #include "report/entry_report.h"
 #include "settings/cache_folder_setting.h"
 #include "settings/cache_open_setting.h"

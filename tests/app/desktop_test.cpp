@@ -3,18 +3,18 @@
 // the window manager put on the windows, read back with xprop.
 #include "tests/app/main_window_fixture.h"
 
-#include "app/tfrm_pick_up.h"
-#include "app/tfrm_refresh.h"
-#include "export/tfrm_confirm.h"
-#include "export/tfrm_file_op.h"
-#include "export/tfrm_move_del.h"
-#include "export/message_box.h"
-#include "import/tfrm_confirm2.h"
-#include "import/tfrm_file_op2.h"
-#include "import/tfrm_from_local.h"
-#include "settings/tfrm_def_file.h"
-#include "settings/tfrm_sel_dir.h"
-#include "settings/tfrm_version.h"
+#include "ui/main/tfrm_pick_up.h"
+#include "ui/main/tfrm_refresh.h"
+#include "ui/dialogs/tfrm_confirm.h"
+#include "ui/dialogs/tfrm_file_op.h"
+#include "ui/dialogs/tfrm_move_del.h"
+#include "ui/common/message_box.h"
+#include "ui/dialogs/tfrm_confirm2.h"
+#include "ui/dialogs/tfrm_file_op2.h"
+#include "ui/dialogs/tfrm_from_local.h"
+#include "ui/dialogs/tfrm_def_file.h"
+#include "ui/dialogs/tfrm_sel_dir.h"
+#include "ui/dialogs/tfrm_version.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 #include "tests/app/main_window_fixture.h"
 
-#include "export/message_box.h"
-#include "import/tfrm_from_local.h"
-#include "settings/tfrm_version.h"
+#include "ui/common/message_box.h"
+#include "ui/dialogs/tfrm_from_local.h"
+#include "ui/dialogs/tfrm_version.h"
 #include "tests/support/modal_driver.h"
 
 #include <QFile>

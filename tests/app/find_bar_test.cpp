@@ -1,6 +1,6 @@
 // The find bar as a user meets it: Ctrl+F, typing, the type list by the
 // keyboard, Esc; the tree keeps only the folders that hold what is found.
-#include "app/find_bar.h"
+#include "ui/main/find_bar.h"
 #include "tests/app/main_window_fixture.h"
 
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "tests/app/commands_fixture.h"
 
-#include "export/tfrm_confirm.h"
-#include "export/tfrm_file_op.h"
-#include "export/tfrm_move_del.h"
-#include "export/size_date_texts.h"
-#include "import/tfrm_confirm2.h"
-#include "import/tfrm_file_op2.h"
-#include "import/tfrm_from_local.h"
+#include "ui/dialogs/tfrm_confirm.h"
+#include "ui/dialogs/tfrm_file_op.h"
+#include "ui/dialogs/tfrm_move_del.h"
+#include "catalogue/size_date_texts.h"
+#include "ui/dialogs/tfrm_confirm2.h"
+#include "ui/dialogs/tfrm_file_op2.h"
+#include "ui/dialogs/tfrm_from_local.h"
 
 #include <QLabel>
 #include <QLineEdit>

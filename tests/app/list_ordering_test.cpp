@@ -1,4 +1,4 @@
-#include "app/list_ordering.h"
+#include "ui/main/list_ordering.h"
 #include "catalogue/file_type_table.h"
 #include "catalogue/folder_tree.h"
 

@@ -3,9 +3,9 @@
 // the list and the menus answer.
 #include "tests/app/commands_fixture.h"
 
-#include "app/view_styles.h"
-#include "export/tfrm_move_del.h"
-#include "export/size_date_texts.h"
+#include "ui/main/view_styles.h"
+#include "ui/dialogs/tfrm_move_del.h"
+#include "catalogue/size_date_texts.h"
 
 #include <QImage>
 #include <QLabel>

@@ -2,10 +2,10 @@
 // a sandbox, and the small drivers the window tests share.
 #pragma once
 
-#include "app/file_list_view.h"
-#include "app/folder_items_model.h"
-#include "app/forms.h"
-#include "app/tfrm_main.h"
+#include "ui/main/file_list_view.h"
+#include "ui/main/folder_items_model.h"
+#include "ui/main/forms.h"
+#include "ui/main/tfrm_main.h"
 #include "tests/support/test_cache.h"
 #include "tests/support/settings_sandbox.h"
 #include "tests/support/wait_for.h"

@@ -1,6 +1,6 @@
 #include "tests/app/main_window_fixture.h"
 
-#include "app/tfrm_pick_up.h"
+#include "ui/main/tfrm_pick_up.h"
 #include "tests/support/modal_driver.h"
 
 #include <QTreeWidget>

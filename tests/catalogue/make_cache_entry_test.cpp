@@ -1,6 +1,6 @@
 #include "catalogue/make_cache_entry.h"
 
-#include "export/size_date_texts.h"
+#include "catalogue/size_date_texts.h"
 #include "html/html_reader.h"
 #include "tests/support/test_cache.h"
 

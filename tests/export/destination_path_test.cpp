@@ -1,4 +1,4 @@
-#include "export/destination_path.h"
+#include "jobs/destination_path.h"
 #include "tests/support/row_number.h"
 
 #include <gtest/gtest.h>

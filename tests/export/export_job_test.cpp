@@ -1,7 +1,7 @@
-#include "export/export_job.h"
+#include "jobs/export_job.h"
 
 #include "browsercache/browser_cache.h"
-#include "export/size_date_texts.h"
+#include "catalogue/size_date_texts.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/test_cache.h"
 #include "tests/support/unprivileged.h"

@@ -1,4 +1,4 @@
-#include "export/file_helpers.h"
+#include "files/file_helpers.h"
 
 #include "tests/support/temp_folder.h"
 

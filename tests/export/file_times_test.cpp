@@ -1,4 +1,4 @@
-#include "export/file_times.h"
+#include "files/file_times.h"
 
 #include "tests/support/file_ticks.h"
 #include "tests/support/temp_folder.h"

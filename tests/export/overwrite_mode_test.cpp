@@ -1,4 +1,4 @@
-#include "export/overwrite_mode.h"
+#include "jobs/overwrite_mode.h"
 #include "tests/support/row_number.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "export/shell_type_info.h"
+#include "catalogue/shell_type_info.h"
 
 #include "tests/support/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "export/size_date_texts.h"
+#include "catalogue/size_date_texts.h"
 
 #include <QDate>
 #include <QLocale>

@@ -1,9 +1,9 @@
-#include "import/import_job.h"
+#include "jobs/import_job.h"
 
 #include "tests/support/scripted_host.h"
 #include "tests/support/test_cache.h"
 #include "tests/support/unprivileged.h"
-#include "import/import_source.h"
+#include "jobs/import_source.h"
 
 #include <sys/stat.h>
 

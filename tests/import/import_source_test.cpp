@@ -1,4 +1,4 @@
-#include "import/import_source.h"
+#include "jobs/import_source.h"
 
 #include "tests/support/temp_folder.h"
 #include "tests/support/unprivileged.h"

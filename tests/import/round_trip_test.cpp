@@ -1,8 +1,8 @@
 // An exported tree imported into an empty cache gives the cache back.
 #include "catalogue/catalogue.h"
-#include "export/export_job.h"
-#include "import/import_job.h"
-#include "import/import_source.h"
+#include "jobs/export_job.h"
+#include "jobs/import_job.h"
+#include "jobs/import_source.h"
 
 #include "tests/support/scripted_host.h"
 #include "tests/support/test_cache.h"

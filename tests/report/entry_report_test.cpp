@@ -4,7 +4,7 @@
 #include "cache/index_dat_cache.h"
 #include "catalogue/cache_location.h"
 #include "catalogue/catalogue.h"
-#include "export/export_job.h"
+#include "jobs/export_job.h"
 #include "html/html_rewriter.h"
 #include "html/stylesheet_rewriter.h"
 #include "report/entry_report.h"

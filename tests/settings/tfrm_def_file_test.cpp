@@ -1,4 +1,4 @@
-#include "settings/tfrm_def_file.h"
+#include "ui/dialogs/tfrm_def_file.h"
 #include "tests/settings/fake_settings_owner.h"
 #include "tests/support/modal_driver.h"
 

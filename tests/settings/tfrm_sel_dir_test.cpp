@@ -1,4 +1,4 @@
-#include "settings/tfrm_sel_dir.h"
+#include "ui/dialogs/tfrm_sel_dir.h"
 #include "tests/settings/fake_settings_owner.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/temp_folder.h"

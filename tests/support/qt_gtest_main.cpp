@@ -1,6 +1,6 @@
 // GoogleTest main for tests that need a QApplication; runs without a display
 // unless one is named, and sets the application up as the program does.
-#include "app/application_setup.h"
+#include "ui/main/application_setup.h"
 
 #include <QApplication>
 

@@ -2,8 +2,8 @@
 // overwrite questions from a script.
 #pragma once
 
-#include "export/job_host.h"
-#include "export/overwrite_question.h"
+#include "jobs/job_host.h"
+#include "jobs/overwrite_question.h"
 
 #include <gtest/gtest.h>
 

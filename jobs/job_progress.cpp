@@ -1,0 +1,16 @@
+// Progress of the export and import jobs, counted the same way in both.
+#include "jobs/job_progress.h"
+
+namespace larkspool {
+
+int ProgressPosition(std::size_t i, std::size_t n)
+{
+    return n == 0 ? 0 : int((i * 100 + 100) / n);
+}
+
+std::string RemainingCountText(std::size_t remaining)
+{
+    return "あと " + std::to_string(remaining) + " 個";
+}
+
+} // namespace larkspool

@@ -1,0 +1,77 @@
+// One list row per cache found ("folder  (format, N 件)", the one in use
+// marked); OK or a double click
+// takes the row, the browse button any folder at all, a profile or a home
+// directory included: the cache below it is found when it opens.
+#include "ui/dialogs/tfrm_open_cache.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace larkspool {
+namespace {
+
+QString RowText(const FoundCacheRow& cache)
+{
+    const std::string entries = cache.entries ? std::to_string(*cache.entries) + " 件" : "-";
+    return QString::fromStdString(cache.folder + "  (" + cache.format + ", " + entries + ")" +
+                                  (cache.inUse ? "  [使用中]" : ""));
+}
+
+} // namespace
+
+TfrmOpenCache::TfrmOpenCache(const std::vector<FoundCacheRow>& caches, QWidget* parent)
+    : QDialog(parent), m_list(new QListWidget(this))
+{
+    setObjectName(QStringLiteral("frmOpenCache"));
+    setWindowTitle(QStringLiteral("ｷｬｯｼｭﾌｫﾙﾀﾞを開く"));
+    auto* column = new QVBoxLayout(this);
+    auto* label = new QLabel(QStringLiteral("見つかったｷｬｯｼｭ(&C):"), this);
+    label->setBuddy(m_list);
+    column->addWidget(label);
+    m_list->setObjectName(QStringLiteral("lstCaches"));
+    for (const FoundCacheRow& cache : caches) {
+        auto* item = new QListWidgetItem(RowText(cache), m_list);
+        item->setData(Qt::UserRole, QString::fromStdString(cache.folder));
+    }
+    if (m_list->count() > 0)
+        m_list->setCurrentRow(0);
+    column->addWidget(m_list);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
+    buttons->button(QDialogButtonBox::Ok)->setEnabled(m_list->count() > 0);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
+    QPushButton* browse = buttons->addButton(QStringLiteral("ﾌｫﾙﾀﾞの指定(&B)..."), QDialogButtonBox::ActionRole);
+    browse->setObjectName(QStringLiteral("btnBrowse"));
+    column->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmOpenCache::btnOKClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(browse, &QPushButton::clicked, this, &TfrmOpenCache::btnBrowseClick);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &TfrmOpenCache::btnOKClick);
+    resize(520, 260);
+}
+
+void TfrmOpenCache::btnOKClick()
+{
+    const QListWidgetItem* item = m_list->currentItem();
+    if (!item)
+        return;
+    m_chosen = item->data(Qt::UserRole).toString().toStdString();
+    accept();
+}
+
+void TfrmOpenCache::btnBrowseClick()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, windowTitle());
+    if (folder.isEmpty())
+        return;
+    m_chosen = folder.toStdString();
+    accept();
+}
+
+} // namespace larkspool

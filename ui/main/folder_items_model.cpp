@@ -1,0 +1,118 @@
+// The file list's rows over FolderItems. A folder row shows its name and the
+// type "ﾌｧｲﾙ ﾌｫﾙﾀﾞ" with the closed-folder image; a file row its name, title,
+// size, type and date, with its type's image (none while the type is unknown).
+#include "ui/main/folder_items_model.h"
+
+#include "catalogue/display_text.h"
+#include "ui/main/image_lists.h"
+#include "catalogue/file_type_table.h"
+#include "catalogue/folder_tree.h"
+
+namespace larkspool {
+namespace {
+
+const char* const kCaptions[5] = {"名前", "ﾀｲﾄﾙ", "ｻｲｽﾞ", "種類", "更新日時"};
+
+} // namespace
+
+FolderItemsModel::FolderItemsModel(const FileTypeTable& types, const ImageLists& images, QObject* parent)
+    : QAbstractTableModel(parent), m_types(types), m_images(images)
+{
+}
+
+TListItem* FolderItemsModel::Item(int row) const
+{
+    if (row < 0 || std::size_t(row) >= m_items.size())
+        return nullptr;
+    return m_items[std::size_t(row)];
+}
+
+void FolderItemsModel::FillFileList()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+void FolderItemsModel::Clear()
+{
+    beginResetModel();
+    m_items.clear();
+    endResetModel();
+}
+
+int FolderItemsModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_items.size());
+}
+
+int FolderItemsModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 5;
+}
+
+QString FolderItemsModel::CellText(const TListItem& item, int column) const
+{
+    if (item.Kind != 'C') {
+        switch (column) {
+        case 0: return DisplayText(item.Name);
+        case 3: return QStringLiteral("ﾌｧｲﾙ ﾌｫﾙﾀﾞ");
+        default: return {};
+        }
+    }
+    const auto& entry = static_cast<const TCacheEntry&>(item);
+    switch (column) {
+    case 0: return DisplayText(entry.Name);
+    case 1: return DisplayText(entry.Title);
+    case 2: return QString::fromStdString(entry.SizeText);
+    case 3:
+        if (entry.TypeIndex < 0 || entry.TypeIndex >= m_types.GetFileTypeCount())
+            return {};
+        return QString::fromStdString(m_types.GetFileTypeRow(entry.TypeIndex).TypeName);
+    default: return QString::fromStdString(entry.DateText);
+    }
+}
+
+QVariant FolderItemsModel::data(const QModelIndex& index, int role) const
+{
+    const TListItem* item = index.isValid() ? Item(index.row()) : nullptr;
+    if (!item)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return CellText(*item, index.column());
+    case Qt::DecorationRole: {
+        if (index.column() != 0)
+            return {};
+        if (item->Kind != 'C')
+            return m_images.Icon(kFolderImage);
+        const auto* entry = static_cast<const TCacheEntry*>(item);
+        // Only a recovered record has a key of its own.
+        if (!entry->RecordKey.empty())
+            return RecoveredEntryIcon();
+        const int type = entry->TypeIndex;
+        if (type < 0 || type >= m_types.GetFileTypeCount())
+            return {};
+        return m_images.Icon(m_types.GetFileTypeRow(type).ImageIndex);
+    }
+    case Qt::TextAlignmentRole:
+        if (index.column() == 2)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant FolderItemsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= 5)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf8(kCaptions[section]);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue((section == 2 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    return {};
+}
+
+} // namespace larkspool
