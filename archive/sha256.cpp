@@ -2,7 +2,12 @@
 // processor allows.
 #include "archive/sha256.h"
 
+#include "cache/file_ptr.h"
+
 #include <openssl/evp.h>
+
+#include <cstdio>
+#include <memory>
 
 namespace larkspool::archive {
 
@@ -37,6 +42,21 @@ std::string Sha256::HexDigest()
         hex += kHex[value[i] & 15];
     }
     return hex;
+}
+
+std::string FileSha256(const std::string& path, std::uint64_t& bytes)
+{
+    const FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return {};
+    Sha256 hash;
+    bytes = 0;
+    char buffer[1 << 16];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get())) {
+        hash.Update(buffer, got);
+        bytes += got;
+    }
+    return std::ferror(file.get()) ? std::string() : hash.HexDigest();
 }
 
 } // namespace larkspool::archive

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,5 +29,9 @@ private:
     std::unique_ptr<evp_md_ctx_st, ContextFree> m_context;
     bool m_failed = false;
 };
+
+// The hex digest of a file's bytes and how many there were; empty when it
+// cannot be read.
+std::string FileSha256(const std::string& path, std::uint64_t& bytes);
 
 } // namespace larkspool::archive

@@ -5,6 +5,7 @@
 
 #include "archive/record_id.h"
 #include "archive/sha256.h"
+#include "cache/file_ptr.h"
 #include "cache/url_escapes.h"
 
 #include <cerrno>
@@ -19,11 +20,6 @@ namespace larkspool::archive {
 namespace {
 
 constexpr std::size_t kPieceSize = 64 * 1024;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // A URI goes into a header field as printable ASCII: a blank, a control
 // byte or a byte above ASCII is percent-encoded.
@@ -212,6 +208,7 @@ RecordResult WarcWriter::Record(const WarcRecordFields& fields, const std::strin
         return writeFailed();
     m_lastOffset = start;
     m_lastLength = m_output->Offset() - start;
+    m_lastPayloadDigest = openBody ? "sha256:" + payloadDigest : std::string();
     return RecordResult::Written;
 }
 

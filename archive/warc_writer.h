@@ -58,6 +58,8 @@ public:
     // an index of the archive.
     std::uint64_t LastOffset() const { return m_lastOffset; }
     std::uint64_t LastLength() const { return m_lastLength; }
+    // Its WARC-Payload-Digest ("sha256:" and hex); empty when it had no body.
+    const std::string& LastPayloadDigest() const { return m_lastPayloadDigest; }
     const std::string& Error() const { return m_error; }
     const std::string& Path() const { return m_path; }
 
@@ -73,6 +75,7 @@ private:
     std::unique_ptr<RecordOutput> m_output;
     std::uint64_t m_lastOffset = 0;
     std::uint64_t m_lastLength = 0;
+    std::string m_lastPayloadDigest;
     std::string m_error;
 };
 

@@ -17,6 +17,7 @@
 #include "cache/cache_entry_info.h"
 #include "cache/cache_error_text.h"
 #include "cache/enumeration_handles.h"
+#include "cache/file_ptr.h"
 #include "cache/recovered_key.h"
 #include "cache/url_escapes.h"
 #include "html/link_resolution.h"
@@ -73,10 +74,6 @@ std::uint64_t ModifiedTime(const std::string& responseHead, std::uint64_t entryT
                 return ticks;
     return entryTime;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 } // namespace
 
@@ -186,11 +183,11 @@ public:
             return true;
         if (m_scratch.Path().empty())
             return Fail(ERROR_PATH_NOT_FOUND);
-        std::unique_ptr<std::FILE, FileCloser> body(Open(entry, m_maxBodySize));
+        FilePtr body(Open(entry, m_maxBodySize));
         if (!body)
             return FALSE;
         const std::string partPath = entry.localPath + ".part";
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(partPath.c_str(), "wbe"));
+        FilePtr file(std::fopen(partPath.c_str(), "wbe"));
         if (!file)
             return Fail(ERROR_ACCESS_DENIED);
         const std::size_t problems = m_problems.size();

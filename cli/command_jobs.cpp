@@ -9,7 +9,7 @@
 #include "jobs/move_delete_question.h"
 #include "jobs/import_job.h"
 #include "jobs/import_source.h"
-#include "report/entry_warc.h"
+#include "report/entry_wacz.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -88,11 +88,16 @@ int UnreadableStop(const CliContext& context)
     return 0;
 }
 
-// The archive of the entries; 0 when every entry has its record.
-int WriteWarc(CliContext& context, UrlCache& cache, const std::vector<TCacheEntry*>& entries, const std::string& path)
+using ArchiveWriter = std::function<WarcExport(UrlCache&, const std::string&, const std::vector<TCacheEntry*>&,
+                                               const std::string&, const std::function<void(std::size_t)>&)>;
+
+// The archive of the entries (a WARC or a WACZ); 0 when every entry has its
+// record.
+int WriteArchive(ArchiveWriter write, CliContext& context, UrlCache& cache, const std::vector<TCacheEntry*>& entries,
+                 const std::string& path)
 {
     TerminalHost host;
-    const WarcExport result = ExportWarc(
+    const WarcExport result = write(
         cache, std::filesystem::absolute(context.CacheFolder()).lexically_normal().string(), entries, path,
         [&](std::size_t i) {
             host.ShowProgress(ProgressPosition(i, entries.size()), RemainingCountText(entries.size() - i),
@@ -115,14 +120,15 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
 {
     const CliArgs parsed(args,
                          WithSelectionOptions(
-                             {"--to", "--warc", "--overwrite", "--default-file", "--redirect", "--max-body-size"}),
+                             {"--to", "--warc", "--wacz", "--overwrite", "--default-file", "--redirect", "--max-body-size"}),
                          {"--copy", "--move", "--delete", "--yes", "--recovered"});
     context.IncludeRecovered(parsed.Has("--recovered"));
     context.SetMaxBodySize(parsed.ByteCount("--max-body-size", browsercache::kDefaultMaxBodySize));
     const auto copyDir = parsed.Value("--to");
     const auto warc = parsed.Value("--warc");
-    if (!copyDir && !warc)
-        throw UsageError("export needs --to DIR or --warc FILE");
+    const auto wacz = parsed.Value("--wacz");
+    if (!copyDir && !warc && !wacz)
+        throw UsageError("export needs --to DIR, --warc FILE or --wacz FILE");
     const int opKind = OpKindOption(parsed);
     if (!copyDir && opKind != kOpCopy)
         throw UsageError("--move and --delete apply only with --to");
@@ -131,15 +137,19 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
 
     UrlCache& cache = opKind == kOpCopy ? context.Cache() : context.WritableCache();
     Catalogue catalogue(cache);
-    catalogue.SetReadTitles(false);
+    // A WACZ lists its pages with their titles.
+    catalogue.SetReadTitles(wacz.has_value());
     RefreshCatalogue(catalogue, parsed);
     std::vector<TCacheEntry*> jobList;
     if (!CollectJobList(catalogue, parsed.Positional(), jobList))
         return 1;
     if (jobList.empty())
         return Stop("nothing to export");
-    // The archive first: a move takes the entries out of the cache.
-    const int archived = warc ? WriteWarc(context, cache, jobList, *warc) : 0;
+    // The archives first: a move takes the entries out of the cache.
+    const auto warcWriter = [](auto&&... arguments) { return ExportWarc(arguments...); };
+    int archived = warc ? WriteArchive(warcWriter, context, cache, jobList, *warc) : 0;
+    if (wacz && archived == 0)
+        archived = WriteArchive(ExportWacz, context, cache, jobList, *wacz);
     if (!copyDir || archived != 0)
         return archived != 0 ? archived : UnreadableStop(context);
     if (opKind != kOpCopy && !parsed.Has("--yes")) {

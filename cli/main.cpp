@@ -33,14 +33,16 @@ constexpr Command kCommands[] = {
     {"tree", "tree [--default-file NAME] [--recovered] [SELECTION]\n"
              "                                the folder tree with each folder's entry count", RunTree},
     {"export",
-     "export [--to DIR] [--warc FILE] [--copy | --move | --delete] [--overwrite ask|all|newer|none]\n"
+     "export [--to DIR] [--warc FILE] [--wacz FILE] [--copy | --move | --delete] [--overwrite ask|all|newer|none]\n"
      "       [--default-file NAME] [--redirect NAME]... [--max-body-size N] [--recovered] [--yes]\n"
      "       [SELECTION] [PATH ...]\n"
      "                                copy, move or delete entries into DIR; a browser\n"
      "                                cache's body that decodes to more than N bytes\n"
      "                                (default 4G; K, M, G, T allowed) is not exported;\n"
      "                                --warc: the entries as a WARC 1.1 file (gzip\n"
-     "                                members when FILE ends in .gz), the cache unchanged",
+     "                                members when FILE ends in .gz), the cache unchanged;\n"
+     "                                --wacz: the same WARC with its index and pages\n"
+     "                                in a WACZ 1.1.1 file for replay tools",
      RunExport},
     {"import",
      "import --from DIR [--base DIR] [--domain NAME ...] [--overwrite ask|all|newer|none]\n"

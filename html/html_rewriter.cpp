@@ -5,6 +5,7 @@
 #include "html/html_rewriter.h"
 
 #include "cache/input_file.h"
+#include "cache/file_ptr.h"
 #include "html/byte_text.h"
 #include "html/css_links.h"
 
@@ -15,11 +16,6 @@
 
 namespace larkspool {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The scanner takes 1024-byte blocks; the file is read in larger pieces.
 constexpr std::size_t kSourceBuffer = 64 * 1024;

@@ -6,6 +6,7 @@
 #include "jobs/import_job.h"
 
 #include "cache/input_file.h"
+#include "cache/file_ptr.h"
 #include "cache/url_cache.h"
 #include "jobs/destination_path.h"
 #include "files/file_copy.h"
@@ -80,13 +81,12 @@ FillFailure RewriteToCacheFile(HtmlReader& reader, const ImportFileRecord& recor
                                bool page, int file, const std::string& cacheFile)
 {
     return FillCacheFile(file, cacheFile, record.Modified, [&](int target, std::string& sourceReason) {
-        using Stream = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-        const Stream in(OpenInputStream(record.LocalPath, sourceReason), std::fclose);
+        const FilePtr in(OpenInputStream(record.LocalPath, sourceReason));
         if (!in) {
             sourceReason = record.LocalPath + ": " + sourceReason;
             return EIO;
         }
-        const Stream out(OpenWriteStream(target), std::fclose);
+        const FilePtr out(OpenWriteStream(target));
         if (!out)
             return errno;
         errno = 0;

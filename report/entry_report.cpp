@@ -7,6 +7,7 @@
 #include "archive/warc_date.h"
 #include "browsercache/http_response_head.h"
 #include "cache/file_time.h"
+#include "cache/file_ptr.h"
 #include "report/body_digest.h"
 
 #include <cerrno>
@@ -26,11 +27,6 @@ namespace {
 using browsercache::HeaderValue;
 using browsercache::ParseHttpDate;
 using browsercache::ResponseStatus;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Trimmed(std::string_view text)
 {

@@ -44,7 +44,8 @@ std::string LeftOutReason(const std::string& state)
 } // namespace
 
 WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std::vector<TCacheEntry*>& entries,
-                      const std::string& path, const std::function<void(std::size_t index)>& progress)
+                      const std::string& path, const std::function<void(std::size_t index)>& progress,
+                      const std::function<void(const WarcRecordPlace&)>& recorded)
 {
     WarcExport result;
     archive::WarcWriter writer(path);
@@ -105,10 +106,16 @@ WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std
             result.error = writer.Error();
             return result;
         }
-        if (written == archive::RecordResult::BodyUnreadable)
+        if (written == archive::RecordResult::BodyUnreadable) {
             ++result.leftOut["damaged body"];
-        else
-            ++result.written;
+            continue;
+        }
+        ++result.written;
+        if (recorded) {
+            const std::string type = row.statusLine.empty() ? fields.contentType : row.fields[kReportContentType];
+            recorded({entry.SourceUrl, fields.date, type.substr(0, type.find(';')), row.fields[kReportStatus],
+                      writer.LastPayloadDigest(), row.fields[kReportTitle], writer.LastOffset(), writer.LastLength()});
+        }
     }
     if (!writer.Commit())
         result.error = writer.Error();

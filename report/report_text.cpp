@@ -42,6 +42,13 @@ std::size_t Utf8Length(std::string_view text, std::size_t i)
     return length;
 }
 
+bool IsNumberColumn(int column)
+{
+    return column == kReportStatus || column == kReportStoredSize || column == kReportSize || column == kReportHits;
+}
+
+} // namespace
+
 void AppendJsonString(std::string& out, std::string_view text)
 {
     out += '"';
@@ -70,13 +77,6 @@ void AppendJsonString(std::string& out, std::string_view text)
     }
     out += '"';
 }
-
-bool IsNumberColumn(int column)
-{
-    return column == kReportStatus || column == kReportStoredSize || column == kReportSize || column == kReportHits;
-}
-
-} // namespace
 
 std::string CsvHeaderLine()
 {

@@ -7,6 +7,7 @@
 #include "report/entry_report.h"
 
 #include <string>
+#include <string_view>
 
 namespace larkspool {
 
@@ -16,5 +17,8 @@ std::string CsvLine(const ReportRow& row);
 // A byte that is not part of UTF-8 is written as the character of the same
 // number, so that every line stays valid JSON.
 std::string JsonLine(const ReportRow& row);
+
+// text as a JSON string: UTF-8 kept, any other byte read as Latin-1.
+void AppendJsonString(std::string& out, std::string_view text);
 
 } // namespace larkspool
