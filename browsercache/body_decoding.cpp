@@ -329,7 +329,7 @@ BodyDecoder::BodyDecoder(std::string_view stored, std::optional<std::uint32_t> c
 
 BodyDecoder::BodyDecoder(const BodyLocation& body, std::string_view contentEncoding)
     : m_state(std::make_unique<State>(body.length, body.hasCrc32 ? std::optional(body.crc32) : std::nullopt,
-                                      contentEncoding))
+                                      body.decoded ? std::string_view() : contentEncoding))
 {
     State& state = *m_state;
     state.name = body.file.string();

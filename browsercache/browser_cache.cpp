@@ -43,6 +43,7 @@ struct Entry {
     std::string url;
     std::string head;
     std::string serverAddress;
+    std::string partition;
     BodyLocation body;
     std::string encoding;     // the stored body's Content-Encoding, a redirect's too
     std::string redirectPage; // not empty: the entry's whole text, the stored body unused
@@ -79,8 +80,17 @@ std::uint64_t ModifiedTime(const std::string& responseHead, std::uint64_t entryT
 
 const char* BrowserCacheName(BrowserCacheFormat format)
 {
-    return format == BrowserCacheFormat::FirefoxCache1 || format == BrowserCacheFormat::FirefoxCache2 ? "Firefox Cache"
-                                                                                                   : "Chromium Cache";
+    switch (format) {
+    case BrowserCacheFormat::FirefoxCache1:
+    case BrowserCacheFormat::FirefoxCache2:
+        return "Firefox Cache";
+    case BrowserCacheFormat::WebKit:
+        return "WebKit Cache";
+    case BrowserCacheFormat::ChromiumSimple:
+    case BrowserCacheFormat::ChromiumBlockfile:
+        break;
+    }
+    return "Chromium Cache";
 }
 
 class BrowserCache::Impl {
@@ -250,6 +260,7 @@ private:
         entry.url = std::move(record.url);
         entry.head = std::move(record.responseHead);
         entry.serverAddress = std::move(record.serverAddress);
+        entry.partition = std::move(record.partition);
         entry.body = std::move(record.body);
         entry.modified = ModifiedTime(entry.head, record.entryTime);
         entry.accessed = record.accessTime ? record.accessTime : record.entryTime;
@@ -257,7 +268,7 @@ private:
             entry.size = record.decodedSize->bytes;
             entry.sizeAtLeast = record.decodedSize->atLeast;
         }
-        entry.encoding = HeaderValue(entry.head, "Content-Encoding").value_or("");
+        entry.encoding = entry.body.decoded ? "" : HeaderValue(entry.head, "Content-Encoding").value_or("");
         if (!redirectTarget.empty()) {
             entry.redirectPage =
                 RedirectPageText(ResolveExportLink(redirectTarget, PageFolder(entry.url), kRedirectDefaultFile));
@@ -382,10 +393,12 @@ std::optional<UrlCacheEntryOrigin> BrowserCache::EntryOrigin(LPCSTR url)
     origin.format = format == BrowserCacheFormat::ChromiumSimple      ? "chromium-simple"
                     : format == BrowserCacheFormat::ChromiumBlockfile ? "chromium-blockfile"
                     : format == BrowserCacheFormat::FirefoxCache1     ? "firefox-cache1"
+                    : format == BrowserCacheFormat::WebKit            ? "webkit"
                                                                       : "firefox-cache2";
-    // The first Firefox cache kept no partition.
+    // The first Firefox cache kept no partition; WebKit keeps it beside the key.
     origin.partition = format == BrowserCacheFormat::FirefoxCache2   ? PartitionFromFirefoxKey(entry->key)
                        : format == BrowserCacheFormat::FirefoxCache1 ? std::string()
+                       : format == BrowserCacheFormat::WebKit        ? entry->partition
                                                                      : PartitionFromChromiumKey(entry->key);
     origin.entryFile = entry->body.file.string();
     origin.serverIp = entry->serverAddress;

@@ -1,5 +1,5 @@
 // One entry of a browser's own cache (Chromium simple or blockfile, Firefox
-// cache1 or cache2) as its format reader finds it, before anything is decoded. The
+// cache1 or cache2, WebKit) as its format reader finds it, before anything is decoded. The
 // readers only locate bytes; the read-only URL cache over them decodes bodies
 // on demand, so listing a large cache copies nothing.
 #pragma once
@@ -13,7 +13,7 @@
 namespace larkspool::browsercache {
 
 // Where an entry's stored body lies: length bytes from offset in file. The
-// bytes are as the browser stored them (still Content-Encoded).
+// bytes are as the browser stored them (still Content-Encoded, unless decoded).
 struct BodyLocation {
     std::filesystem::path file;
     std::uint64_t offset = 0;
@@ -23,6 +23,9 @@ struct BodyLocation {
     // The cache folder file lies below, opened by the rule of inside_cache.h;
     // empty: the file's own folder.
     std::filesystem::path cacheFolder{};
+    // The browser stored the body as its network layer handed it over, the
+    // Content-Encoding the head names already undone (WebKit): passed through.
+    bool decoded = false;
 };
 
 // How many bytes a body decodes to, as far as it was counted.
@@ -49,6 +52,7 @@ struct BrowserCacheRecord {
     std::uint64_t requestTime = 0;  // FILETIME ticks (UTC) the request was sent, as the browser kept it; 0 unknown
     std::uint64_t responseTime = 0; // FILETIME ticks (UTC) the response head arrived; 0 unknown
     std::string serverAddress;    // the server's IP address, where the browser kept it
+    std::string partition;        // the top-frame site, where the format keeps it apart from the key (WebKit)
     std::string error;            // not empty: the entry cannot be read, and why in one line
     bool recovered = false; // where the browser keeps what it has deleted (cache2's doomed/), not a live entry
     // The decoded body's size, counted (up to kListedDecodeLimit) while the
@@ -57,7 +61,7 @@ struct BrowserCacheRecord {
     std::optional<DecodedSize> decodedSize;
 };
 
-enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, FirefoxCache1, FirefoxCache2 };
+enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, FirefoxCache1, FirefoxCache2, WebKit };
 
 struct BrowserCacheScan {
     BrowserCacheFormat format = BrowserCacheFormat::ChromiumSimple;

@@ -1,7 +1,7 @@
 // A cursor over bytes already read, for decoding fixed-layout records: every
 // read checks that the bytes are there and fails (leaving the cursor where it
 // was) when they are not. Little- and big-endian readers are explicit, since
-// Chromium writes little-endian and Firefox network order.
+// Chromium and WebKit write little-endian and Firefox network order.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +31,7 @@ public:
         m_position += count;
         return true;
     }
+    bool Le16(std::uint16_t& out) { return Unsigned(2, false, out); }
     bool Le32(std::uint32_t& out) { return Unsigned(4, false, out); }
     bool Le64(std::uint64_t& out) { return Unsigned(8, false, out); }
     bool Be32(std::uint32_t& out) { return Unsigned(4, true, out); }

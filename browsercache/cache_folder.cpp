@@ -11,6 +11,7 @@
 #include "browsercache/chromium_simple_cache.h"
 #include "browsercache/firefox_cache1.h"
 #include "browsercache/firefox_cache2.h"
+#include "browsercache/webkit_cache.h"
 
 #include <algorithm>
 #include <string_view>
@@ -76,6 +77,7 @@ struct FolderNames {
     bool simpleEntry = false;  // <16 hex>_0
     bool firefoxEntry = false; // <40 hex>
     bool blockFile = false;    // data_0 ... data_3
+    bool webkitVersion = false; // Version N holding Records/ or salt
 };
 
 FolderNames LookAtNames(const fs::path& folder)
@@ -87,7 +89,8 @@ FolderNames LookAtNames(const fs::path& folder)
         names.simpleEntry = names.simpleEntry || (name.size() == 18 && name.ends_with("_0") && IsHexName(name.substr(0, 16), 16));
         names.firefoxEntry = names.firefoxEntry || IsHexName(name, 40);
         names.blockFile = names.blockFile || (name.size() == 6 && name.starts_with("data_") && name[5] >= '0' && name[5] <= '3');
-        if (names.simpleEntry || names.firefoxEntry || names.blockFile)
+        names.webkitVersion = names.webkitVersion || (WebKitVersionOfFolder(name) && IsWebKitVersionFolder(it->path()));
+        if (names.simpleEntry || names.firefoxEntry || names.blockFile || names.webkitVersion)
             break;
     }
     return names;
@@ -161,6 +164,9 @@ std::optional<CacheFolderFormat> DetectCacheFormat(const fs::path& folder)
 {
     if (IsFile(folder / "index.dat"))
         return CacheFolderFormat::IndexDat;
+    // WebKit names its record files by 40 hex digits too, one version folder down.
+    if (WebKitVersionOfFolder(folder.filename().string()) && IsWebKitVersionFolder(folder))
+        return CacheFolderFormat::WebKit;
     std::error_code error;
     if (fs::is_directory(folder / "entries", error) && (IsFile(folder / "index") || folder.filename() == "cache2"))
         return CacheFolderFormat::FirefoxCache2;
@@ -177,6 +183,8 @@ std::optional<CacheFolderFormat> DetectCacheFormat(const fs::path& folder)
         return CacheFolderFormat::ChromiumSimple;
     if (names.blockFile)
         return CacheFolderFormat::ChromiumBlockfile;
+    if (names.webkitVersion)
+        return CacheFolderFormat::WebKit;
     if (names.firefoxEntry)
         return CacheFolderFormat::FirefoxCache2;
     return std::nullopt;
@@ -185,7 +193,7 @@ std::optional<CacheFolderFormat> DetectCacheFormat(const fs::path& folder)
 std::string BrowserCacheFileIn(const fs::path& folder)
 {
     for (const char* name : {"index", "index-dir", "entries", "data_0", "data_1", "data_2", "data_3", "_CACHE_MAP_",
-                             "_CACHE_001_", "_CACHE_002_", "_CACHE_003_"}) {
+                             "_CACHE_001_", "_CACHE_002_", "_CACHE_003_", "Records", "salt"}) {
         std::error_code error;
         const fs::file_type type = fs::symlink_status(folder / name, error).type();
         if (type != fs::file_type::not_found && type != fs::file_type::none) // none: cannot be told
@@ -220,6 +228,8 @@ const char* CacheFormatName(CacheFolderFormat format)
         return "firefox-cache1";
     case CacheFolderFormat::FirefoxCache2:
         return "firefox-cache2";
+    case CacheFolderFormat::WebKit:
+        return "webkit";
     }
     return "";
 }
@@ -235,6 +245,8 @@ BrowserCacheScan ScanBrowserCache(const CacheFolder& cache)
         return ScanFirefoxCache1(cache.folder);
     case CacheFolderFormat::FirefoxCache2:
         return ScanFirefoxCache2(cache.folder);
+    case CacheFolderFormat::WebKit:
+        return ScanWebKitCache(cache.folder);
     case CacheFolderFormat::IndexDat:
         break;
     }

@@ -12,7 +12,7 @@
 
 namespace larkspool::browsercache {
 
-enum class CacheFolderFormat { IndexDat, ChromiumSimple, ChromiumBlockfile, FirefoxCache1, FirefoxCache2 };
+enum class CacheFolderFormat { IndexDat, ChromiumSimple, ChromiumBlockfile, FirefoxCache1, FirefoxCache2, WebKit };
 
 // How many levels below the folder given a cache is looked for.
 inline constexpr int kCacheSearchDepth = 6;
@@ -30,6 +30,8 @@ struct CacheFolder {
 //   index or a <16 hex digits>_0 entry file          Chromium simple
 //   index of its magic number, or data_0 ... data_3  Chromium blockfile
 //   _CACHE_MAP_ or _CACHE_001_ ... _CACHE_003_        Firefox cache1
+//   a Version N folder holding Records/ or salt,
+//   or the folder holding one (WebKitCache)          WebKit
 //   entries/ or files named by 40 hex digits        Firefox cache2
 std::optional<CacheFolderFormat> DetectCacheFormat(const std::filesystem::path& folder);
 
@@ -51,7 +53,7 @@ std::string CacheOutOfReach(const std::filesystem::path& folder, int maxDepth = 
 std::vector<CacheFolder> FindCacheFolders(const std::filesystem::path& folder, int maxDepth = kCacheSearchDepth);
 
 // "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache1",
-// "firefox-cache2".
+// "firefox-cache2", "webkit".
 const char* CacheFormatName(CacheFolderFormat format);
 
 // Runs the format's reader on a browser's cache folder.

@@ -18,8 +18,11 @@
 
 namespace larkspool::browsercache {
 
-std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& cacheFolder,
-                                                  const std::filesystem::path& folder, std::string& error)
+namespace {
+
+// The folders directly in folder when folders is set, else everything else.
+std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& cacheFolder,
+                                              const std::filesystem::path& folder, bool folders, std::string& error)
 {
     std::vector<std::filesystem::path> files;
     const int fd = OpenFolderInsideCache(cacheFolder, folder, error);
@@ -43,7 +46,7 @@ std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& c
                                   ? ::fstatat(fd, found->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
                                         S_ISDIR(status.st_mode)
                                   : found->d_type == DT_DIR;
-        if (!isFolder)
+        if (isFolder == folders)
             files.push_back(folder / name);
     }
     // All in one folder: their whole strings order as their names do, and
@@ -51,6 +54,20 @@ std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& c
     std::sort(files.begin(), files.end(),
               [](const std::filesystem::path& a, const std::filesystem::path& b) { return a.native() < b.native(); });
     return files;
+}
+
+} // namespace
+
+std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& cacheFolder,
+                                                  const std::filesystem::path& folder, std::string& error)
+{
+    return ListFolder(cacheFolder, folder, false, error);
+}
+
+std::vector<std::filesystem::path> ListSubfolders(const std::filesystem::path& cacheFolder,
+                                                  const std::filesystem::path& folder, std::string& error)
+{
+    return ListFolder(cacheFolder, folder, true, error);
 }
 
 void MarkDamaged(BrowserCacheRecord& record, const std::string& error)
@@ -69,7 +86,7 @@ void CountDecodedSize(const ByteSource& bytes, BrowserCacheRecord& record)
     const std::optional<std::string_view> whole = bytes.Whole();
     if (!whole || !bytes.Contains(body.offset, body.length))
         return;
-    const std::string encoding = HeaderValue(record.responseHead, "Content-Encoding").value_or("");
+    const std::string encoding = body.decoded ? "" : HeaderValue(record.responseHead, "Content-Encoding").value_or("");
     if (!NeedsDecoding(encoding)) {
         if (body.hasCrc32 && Crc32(whole->substr(std::size_t(body.offset), std::size_t(body.length))) != body.crc32)
             MarkDamaged(record, kBodyChecksumMismatch);

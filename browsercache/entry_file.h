@@ -45,6 +45,11 @@ BrowserCacheRecord ReadEntryFile(const ByteSource& bytes, const std::filesystem:
 std::vector<std::filesystem::path> ListEntryFiles(const std::filesystem::path& cacheFolder,
                                                   const std::filesystem::path& folder, std::string& error);
 
+// The folders directly in folder, ordered by name, by the same rule: a link
+// to a folder is no folder.
+std::vector<std::filesystem::path> ListSubfolders(const std::filesystem::path& cacheFolder,
+                                                  const std::filesystem::path& folder, std::string& error);
+
 // Sets the record's decoded size when its stored body is among bytes held
 // in memory, so that the body need not be read again to be measured; the
 // count stops at kListedDecodeLimit. A plain body there that does not match
@@ -64,7 +69,7 @@ BrowserCacheRecord ReadEntryFileAt(const OpenedCacheFolder& cacheFolder, const s
     if (bytes.IsOpen()) {
         BrowserCacheRecord record = ReadEntryFile(bytes, file, read);
         record.body.cacheFolder = cacheFolder.Path();
-        if (record.error.empty())
+        if (record.error.empty() && record.body.file == file) // not a body in a file of its own
             CountDecodedSize(bytes, record);
         return record;
     }

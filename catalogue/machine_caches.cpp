@@ -76,7 +76,8 @@ std::vector<browsercache::CacheFolder> FindMachineCaches()
 {
     const fs::path home = QDir::homePath().toStdString();
     std::vector<browsercache::CacheFolder> caches;
-    for (const char* place : {".cache", ".config"})
+    // Library/Caches: a macOS home copied here, Safari's WebKitCache among its caches.
+    for (const char* place : {".cache", ".config", "Library/Caches"})
         for (const auto& cache : browsercache::FindCacheFolders(home / place, kProfileDepth))
             AddOnce(caches, cache);
     for (const fs::path& prefix : WinePrefixes(home))

@@ -10,7 +10,9 @@
 
 namespace larkspool {
 
-// Chromium-family and Firefox profiles under ~/.cache and ~/.config, the
+// Chromium-family and Firefox profiles and the WebKit caches of WebKitGTK
+// programs under ~/.cache and ~/.config, those of a macOS home (Safari's
+// and other programs') under ~/Library/Caches, the
 // Content.IE5 folders of Wine prefixes (~/.wine, $WINEPREFIX,
 // ~/.local/share/wineprefixes/*), $LARKSPOOL_CACHE and the default cache
 // folder, each cache once, in that order.

@@ -1,13 +1,14 @@
 // Writes seed corpora for the browser cache fuzzers: small well-formed
 // entries and caches of each format, so that fuzzing starts past the magic
 // numbers. Usage: make_browsercache_seeds FOLDER (gets simple/, firefox/,
-// blockfile/, firefox1/ and body/ below it).
+// blockfile/, firefox1/, webkit/ and body/ below it).
 #include "fuzz/blockfile_fuzz_input.h"
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
 #include "tests/browsercache/encoded_bytes.h"
 #include "tests/browsercache/firefox_cache1_bytes.h"
 #include "tests/browsercache/firefox_entry_bytes.h"
+#include "tests/browsercache/webkit_bytes.h"
 
 #include <filesystem>
 #include <fstream>
@@ -58,6 +59,17 @@ int main(int argc, char** argv)
     WriteSeed(root / "firefox1", "cache",
               larkspool::fuzzing::JoinBlockfileInput({{"_CACHE_MAP_", firefox1.map}, {"_CACHE_001_", firefox1.blocks1}},
                                                      larkspool::fuzzing::kFirefoxCache1Names));
+
+    // A record of WebKitGTK's version and one of an older Safari's, a 301 and a body kept apart.
+    WebKitItem webkit{"https://a.example/", "", 200, "OK", {{"Content-Type", "text/html"}}, "<p>one</p>"};
+    WriteSeed(root / "webkit", "record", WebKitRecordBytes(webkit));
+    webkit.partition = "https://top.example";
+    webkit.wideStrings = true;
+    WriteSeed(root / "webkit", "safari", WebKitRecordBytes(webkit, {12, true, true, std::string(200, '\x30')}));
+    WriteSeed(root / "webkit", "redirect",
+              WebKitRecordBytes({"https://a.example/old", "", 301, "Moved", {{"Location", "/"}}, ""}));
+    webkit.inlineBody = false;
+    WriteSeed(root / "webkit", "blob", WebKitRecordBytes(webkit));
 
     // The body decoder's input: encoding number, CRC byte, stored bytes.
     const std::string page = "<html><title>seed</title>" + std::string(3000, 'p') + "</html>";

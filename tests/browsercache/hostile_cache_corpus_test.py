@@ -15,7 +15,8 @@ import subprocess
 import sys
 import tempfile
 
-CACHE_FOLDERS = {"simple": "simple", "firefox": "firefox/cache2", "blockfile": "blockfile", "firefox1": "firefox1"}
+CACHE_FOLDERS = {"simple": "simple", "firefox": "firefox/cache2", "blockfile": "blockfile", "firefox1": "firefox1",
+                 "webkit": "webkit/WebKitCache"}
 MARKER = b"MARKER-"
 TIMEOUT = 30
 

@@ -10,6 +10,7 @@
 #include "tests/browsercache/chromium_bytes.h"
 #include "tests/browsercache/firefox_cache1_bytes.h"
 #include "tests/browsercache/firefox_entry_bytes.h"
+#include "tests/browsercache/webkit_bytes.h"
 
 #include <filesystem>
 #include <fstream>
@@ -94,6 +95,32 @@ void WriteFirefox1(const fs::path& folder, const std::string& prefix, std::ofstr
         *manifest << "firefox1\t_CACHE_MAP_\t*\nfirefox1\t_CACHE_001_\t*\n";
 }
 
+// The first record's body inline, the others' in blobs: a blob's link and
+// its file in Blobs/ each stand in for the other, so neither alone is lost.
+void WriteWebKit(const fs::path& folder, const std::string& prefix, std::ofstream* manifest)
+{
+    std::vector<WebKitItem> items;
+    for (int n = 1; n <= 3; ++n) {
+        items.push_back({"http://w.example/" + std::to_string(n) + ".html", "", 200, "OK",
+                         {{"Content-Type", "text/html"}}, Body(prefix, "webkit", n)});
+        items.back().inlineBody = n == 1;
+    }
+    WriteWebKitVersion(folder / "Version 17", items);
+    if (!manifest)
+        return;
+    *manifest << "webkit\tVersion 17\t*\nwebkit\tVersion 17/salt\t*\nwebkit\tVersion 17/Records\t*\n"
+                 "webkit\tVersion 17/Blobs\t*\n";
+    for (const WebKitItem& item : items) {
+        const fs::path record = fs::path("Version 17") / WebKitRecordPath(item);
+        *manifest << "webkit\t" << record.parent_path().parent_path().string() << "\t*\n";
+        *manifest << "webkit\t" << record.parent_path().string() << "\t*\n";
+        *manifest << "webkit\t" << record.string() << "\t" << item.body << "\n";
+        if (!item.inlineBody)
+            *manifest << "webkit\t" << record.string() << "-blob\t*\nwebkit\tVersion 17/Blobs/"
+                      << WebKitHex(WebKitHash(item.body)) << "\t*\n";
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -110,6 +137,7 @@ int main(int argc, char** argv)
         WriteFirefox(folder / "firefox" / "cache2", prefix, list);
         WriteBlockfile(folder / "blockfile", prefix, list);
         WriteFirefox1(folder / "firefox1", prefix, list);
+        WriteWebKit(folder / "webkit" / "WebKitCache", prefix, list);
     }
     return 0;
 }

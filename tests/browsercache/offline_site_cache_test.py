@@ -5,7 +5,7 @@ into a fresh cache; larkspool-cli exports that cache, and the export is
 opened via file:// with the network off and checked request by request
 (check_exported_site.py --expect).
 
-usage: offline_site_cache_test.py CLI chromium|chromium-blockfile|firefox
+usage: offline_site_cache_test.py CLI chromium|chromium-blockfile|firefox|webkit
 Exits 0 when every check passes, 1 otherwise, 77 (skipped) when the browser
 is not installed."""
 import http.server
@@ -22,7 +22,7 @@ EXPORT_TESTS = os.path.join(HERE, "..", "export")
 sys.path.insert(0, EXPORT_TESTS)
 sys.path.insert(0, HERE)
 import make_offline_site  # noqa: E402
-from real_browser_cache_test import CHROMIUM_FLAGS, FIREFOX_PREFS  # noqa: E402
+from real_browser_cache_test import CHROMIUM_FLAGS, FIREFOX_PREFS, fill_webkit_cache, webkit_missing  # noqa: E402
 
 SKIPPED = 77
 TYPES = {".html": "text/html", ".htm": "text/html", ".css": "text/css", ".svg": "image/svg+xml",
@@ -90,16 +90,25 @@ def visit_with_chromium_blockfile(work, port, urls):
     return visit_with_chromium(work, port, urls, ["--enable-features=DiskCacheBackendExperiment:backend/blockfile"])
 
 
+# WebKitGTK asks the server as its proxy, for both host names.
+def visit_with_webkit(work, port, urls):
+    return fill_webkit_cache(work, urls, proxy="http://127.0.0.1:%d" % port)
+
+
 BROWSERS = {"chromium": ("chromium", visit_with_chromium),
             "chromium-blockfile": ("chromium", visit_with_chromium_blockfile),
-            "firefox": ("firefox-esr", visit_with_firefox)}
+            "firefox": ("firefox-esr", visit_with_firefox),
+            "webkit": ("xvfb-run", visit_with_webkit)}
 
 
 def main():
     command, browser = sys.argv[1], sys.argv[2]
     program, visit = BROWSERS[browser]
-    if shutil.which(program) is None:
-        print("skipped: not installed: " + program)
+    missing = [program] if shutil.which(program) is None else []
+    if browser == "webkit":
+        missing += webkit_missing()
+    if missing:
+        print("skipped: not installed: " + " ".join(missing))
         return SKIPPED
     make_offline_site.build()
     # A browser fetches one srcset candidate; the others never reach its cache.

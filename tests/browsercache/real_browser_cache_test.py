@@ -6,7 +6,7 @@ rewriter makes them of the bytes served), turns the
 cached 301 into a redirect page, refuses every write, and the exported site
 browses offline in headless Chromium.
 
-usage: real_browser_cache_test.py CLI chromium|chromium-blockfile|firefox
+usage: real_browser_cache_test.py CLI chromium|chromium-blockfile|firefox|webkit
 Exits 0 when every check passes, 1 otherwise, 77 (skipped) when the browser
 or the encoders are not installed."""
 import os
@@ -64,10 +64,41 @@ def fill_chromium_blockfile_cache(work, url):
     return fill_chromium_cache(work, url, ["--enable-features=DiskCacheBackendExperiment:backend/blockfile"])
 
 
+# WebKitGTK through PyGObject, which the system's own Python has.
+SYSTEM_PYTHON = "/usr/bin/python3"
+
+
+def webkit_missing():
+    probe = subprocess.run([SYSTEM_PYTHON, "-c", "import gi; gi.require_version('WebKit2', '4.1'); "
+                            "from gi.repository import WebKit2"], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL) if os.path.exists(SYSTEM_PYTHON) else None
+    return [] if probe and probe.returncode == 0 else ["gir1.2-webkit2-4.1"]
+
+
+def fill_webkit_cache(work, url, proxy=None):
+    base = os.path.join(work, "home", ".cache", "webkit-test")
+    subprocess.run([shutil.which("xvfb-run"), "-a", SYSTEM_PYTHON, os.path.join(HERE, "webkit_fill_cache.py"), base] +
+                   (["--proxy", proxy] if proxy else []) + (url if isinstance(url, list) else [url]),
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300, check=True,
+                   env=dict(os.environ, HOME=os.path.join(work, "home")))
+    return os.path.join(base, "WebKitCache")
+
+
 # browser -> (program, fill, the format `caches` must name)
 BROWSERS = {"chromium": ("chromium", fill_chromium_cache, "chromium-simple"),
             "chromium-blockfile": ("chromium", fill_chromium_blockfile_cache, "chromium-blockfile"),
-            "firefox": ("firefox-esr", fill_firefox_cache, "firefox-cache2")}
+            "firefox": ("firefox-esr", fill_firefox_cache, "firefox-cache2"),
+            "webkit": ("xvfb-run", fill_webkit_cache, "webkit")}
+
+
+# The codings WebKitGTK's network layer (libsoup 3) undoes, whatever it said
+# it accepts; WebKit keeps a body as that layer handed it on.
+WEBKIT_DECODED = ("gzip", "deflate", "br")
+
+
+def stored_as_decoded(browser, encoding):
+    """Whether the cache gives the body back as it was before its encoding."""
+    return browser != "webkit" or encoding is None or encoding in WEBKIT_DECODED
 
 
 def cli(command, cache, *args, environment=None):
@@ -89,6 +120,8 @@ def main():
     command, browser = sys.argv[1], sys.argv[2]
     program, fill, expected_format = BROWSERS[browser]
     missing = [tool for tool in [program] if shutil.which(tool) is None] + test_site_server.encoders_missing()
+    if browser == "webkit":
+        missing += webkit_missing()
     if missing:
         print("skipped: not installed: " + " ".join(missing))
         return SKIPPED
@@ -130,7 +163,9 @@ def main():
             problems.append("export: exit %d: %s" % (export.returncode, export.stderr.decode("latin-1")))
         host = "127.0.0.1%%3a%d" % port
         site = os.path.join(exported, host)
-        for path, (status, target, _encoding, body) in kept.items():
+        for path, (status, target, encoding, body) in kept.items():
+            if not stored_as_decoded(browser, encoding):
+                body = test_site_server.ENCODERS[encoding](body)
             if status == 301:
                 expected = REDIRECT_PAGE % target.lstrip("/").encode()
             elif target.startswith("text/html"):
