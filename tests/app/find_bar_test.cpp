@@ -3,10 +3,13 @@
 #include "ui/main/find_bar.h"
 #include "tests/app/main_window_fixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 
 namespace larkspool::testing {
 namespace {
@@ -78,6 +81,59 @@ TEST_F(FindBarWindow, ctrl_f_finds_as_typed_and_esc_brings_back_everything_and_t
     EXPECT_EQ(Main().catalogue().CacheList().size(), 7u);
     EXPECT_EQ(Main().CurrentNode(), Main().catalogue().FindFolderNode("www.example.jp/a/sub"));
     EXPECT_EQ(Main().FolderNameText().toStdString(), "開いているﾌｫﾙﾀﾞ : 'sub'");
+    EXPECT_TRUE(Main().catalogue().IsConsistent());
+}
+
+TEST_F(FindBarWindow, sizes_and_modified_days_typed_by_the_keyboard_narrow_the_find)
+{
+    constexpr FileTicks kDay = 86'400ULL * 10'000'000;
+    AddSite(); // all modified on one day, 2024-03-01 in UTC
+    const QDate day = QDateTime::fromMSecsSinceEpoch(qint64(kSomeTime - kUnixEpochTicks) / 10'000).date();
+    m_cache.Add("http://www.example.jp/old.html", "html", std::string(2000, 'o'), kSomeTime - 400 * kDay);
+    Open();
+    Refresh();
+    FocusList();
+    auto* larger = Child<QSpinBox>("spnFindLarger");
+    auto* smaller = Child<QSpinBox>("spnFindSmaller");
+    auto* dated = Child<QCheckBox>("chkFindDated");
+    auto* since = Child<QDateEdit>("dtpFindSince");
+    const auto tab = [](QWidget* to) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        WaitFor([to] { return to->hasFocus(); }, "the next field's focus");
+    };
+
+    QTest::keyClick(Main().listView()->CurrentView(), Qt::Key_F, Qt::ControlModifier);
+    tab(Child<QComboBox>("cmbFindType"));
+    tab(larger);
+    QTest::keyClicks(larger, QStringLiteral("1"));
+    WaitForListing();
+    const auto overOneKb = Shown();
+
+    QTest::keyClick(larger, Qt::Key_Down); // back to no bound
+    tab(smaller);
+    QTest::keyClicks(smaller, QStringLiteral("1"));
+    WaitForListing();
+    const auto underOneKb = Shown();
+    const std::string underCount = Child<QLabel>("lblFindCount")->text().toStdString();
+
+    QTest::keyClick(smaller, Qt::Key_Down); // back to no bound
+    tab(dated);
+    QTest::keyClick(dated, Qt::Key_Space); // from today to today
+    WaitForListing();
+    const auto today = Shown();
+    tab(since);
+    QTest::keyClicks(since, day.toString(QStringLiteral("yyyyMMdd")));
+    WaitForListing();
+    const auto sinceThatDay = Shown();
+
+    EXPECT_EQ(overOneKb, (std::vector<std::string>{"www.example.jp/a/d.js", "www.example.jp/old.html"}));
+    EXPECT_EQ(underOneKb.size(), 5u);
+    EXPECT_EQ(underCount, "5 / 7 件");
+    EXPECT_EQ(larger->text().toStdString(), "下限なし");
+    EXPECT_TRUE(today.empty());
+    EXPECT_EQ(since->date(), day);
+    EXPECT_EQ(sinceThatDay.size(), 6u);
+    EXPECT_EQ(std::count(sinceThatDay.begin(), sinceThatDay.end(), "www.example.jp/old.html"), 0);
     EXPECT_TRUE(Main().catalogue().IsConsistent());
 }
 

@@ -1,10 +1,15 @@
 #include "ui/main/find_bar.h"
 
+#include "cache/file_time.h"
+
+#include <QCheckBox>
 #include <QComboBox>
-#include <QHBoxLayout>
+#include <QDateEdit>
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QToolButton>
 
 namespace larkspool {
@@ -21,14 +26,50 @@ const TypeRow kTypeRows[] = {
     {"その他", EntryTypeGroup::Other},
 };
 
+QSpinBox* SizeBox(QWidget* parent, const char* name, const char* suffix, const char* unbounded)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QString::fromUtf8(name));
+    box->setRange(0, 1 << 30);
+    box->setSuffix(QString::fromUtf8(suffix));
+    box->setSpecialValueText(QString::fromUtf8(unbounded));
+    return box;
+}
+
+QDateEdit* DateBox(QWidget* parent, const char* name)
+{
+    auto* box = new QDateEdit(QDate::currentDate(), parent);
+    box->setObjectName(QString::fromUtf8(name));
+    box->setCalendarPopup(true);
+    box->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    box->setEnabled(false);
+    return box;
+}
+
+// The local day's first or last instant as UTC ticks.
+FileTicks DayTicks(const QDate& day, bool end)
+{
+    const QDateTime at = end ? QDateTime(day.addDays(1), QTime(0, 0)).addMSecs(-1) : QDateTime(day, QTime(0, 0));
+    return FileTicks(at.toMSecsSinceEpoch() * 10'000 + std::int64_t(kUnixEpochTicks));
+}
+
 } // namespace
 
 FindBar::FindBar(QWidget* parent)
-    : QWidget(parent), m_text(new QLineEdit(this)), m_type(new QComboBox(this)), m_count(new QLabel(this))
+    : QWidget(parent), m_text(new QLineEdit(this)), m_type(new QComboBox(this)),
+      m_larger(SizeBox(this, "spnFindLarger", " KB 超", "下限なし")),
+      m_smaller(SizeBox(this, "spnFindSmaller", " KB 未満", "上限なし")), m_dated(new QCheckBox(this)),
+      m_since(DateBox(this, "dtpFindSince")), m_until(DateBox(this, "dtpFindUntil")), m_count(new QLabel(this))
 {
     setObjectName(QStringLiteral("FindBar"));
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(4, 2, 4, 2);
+    // Two rows, so that the bar never widens the window.
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(4, 2, 4, 2);
+    rows->setSpacing(2);
+    auto* row = new QHBoxLayout;
+    auto* ranges = new QHBoxLayout;
+    rows->addLayout(row);
+    rows->addLayout(ranges);
     auto* label = new QLabel(QStringLiteral("検索(&F):"), this);
     label->setBuddy(m_text);
     m_text->setObjectName(QStringLiteral("edtFind"));
@@ -46,8 +87,28 @@ FindBar::FindBar(QWidget* parent)
     row->addWidget(m_type);
     row->addWidget(m_count);
     row->addWidget(close);
+    auto* sizes = new QLabel(QStringLiteral("ｻｲｽﾞ(&S):"), this);
+    sizes->setBuddy(m_larger);
+    ranges->addWidget(sizes);
+    ranges->addWidget(m_larger);
+    ranges->addWidget(new QLabel(QStringLiteral("～"), this));
+    ranges->addWidget(m_smaller);
+    m_dated->setObjectName(QStringLiteral("chkFindDated"));
+    m_dated->setText(QStringLiteral("更新日(&D):"));
+    ranges->addWidget(m_dated);
+    ranges->addWidget(m_since);
+    ranges->addWidget(new QLabel(QStringLiteral("～"), this));
+    ranges->addWidget(m_until);
+    ranges->addStretch(1);
     connect(m_text, &QLineEdit::textChanged, this, &FindBar::changed);
     connect(m_type, &QComboBox::currentIndexChanged, this, &FindBar::changed);
+    for (QSpinBox* box : {m_larger, m_smaller})
+        connect(box, &QSpinBox::valueChanged, this, &FindBar::changed);
+    for (QDateEdit* box : {m_since, m_until}) {
+        connect(box, &QDateEdit::dateChanged, this, &FindBar::changed);
+        connect(m_dated, &QCheckBox::toggled, box, &QWidget::setEnabled);
+    }
+    connect(m_dated, &QCheckBox::toggled, this, &FindBar::changed);
     connect(close, &QToolButton::clicked, this, &FindBar::closed);
     hide();
 }
@@ -58,6 +119,14 @@ EntryFilter FindBar::Filter() const
     filter.text = m_text->text().toStdString();
     filter.shownText = true;
     filter.type = kTypeRows[std::max(0, m_type->currentIndex())].group;
+    if (m_larger->value() > 0)
+        filter.largerThan = std::uint64_t(m_larger->value()) * 1024;
+    if (m_smaller->value() > 0)
+        filter.smallerThan = std::uint64_t(m_smaller->value()) * 1024;
+    if (m_dated->isChecked()) {
+        filter.since = DayTicks(m_since->date(), false);
+        filter.until = DayTicks(m_until->date(), true);
+    }
     return filter;
 }
 

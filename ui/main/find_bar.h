@@ -1,14 +1,18 @@
-// The main window's find bar: a text and a type group that narrow the
-// catalogue as they are typed and chosen (Catalogue::StartFind).
+// The main window's find bar: a text, a type group, a size range in KB and
+// a range of modified dates that narrow the catalogue as they are typed and
+// chosen (Catalogue::StartFind).
 #pragma once
 
 #include "catalogue/entry_filter.h"
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 
 namespace larkspool {
 
@@ -17,7 +21,8 @@ class FindBar : public QWidget {
 public:
     explicit FindBar(QWidget* parent);
 
-    // The text as the window shows it, with the type chosen.
+    // The text as the window shows it, with the type, sizes and dates
+    // chosen; the dates are local days, whole.
     EntryFilter Filter() const;
     // Shows it with the text field focused and its text selected.
     void Open();
@@ -35,6 +40,11 @@ protected:
 private:
     QLineEdit* m_text;
     QComboBox* m_type;
+    QSpinBox* m_larger;  // KB; 0: no lower bound
+    QSpinBox* m_smaller; // KB; 0: no upper bound
+    QCheckBox* m_dated;  // the dates narrow only while ticked
+    QDateEdit* m_since;
+    QDateEdit* m_until;
     QLabel* m_count;
 };
 
