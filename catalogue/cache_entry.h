@@ -41,6 +41,10 @@ struct TCacheEntry : TListItem {
     std::string DateText;
     std::string SizeText;
     int FolderId = 0;        // tree node of the entry's folder
+    // For the details view's optional columns, as the listing found them.
+    std::string ContentType;  // the stored head's Content-Type; empty when none was kept
+    FileTicks LastAccessUtc = 0;
+    std::string Partition;    // the top-frame site a browser keyed the entry under; empty when none
 
     // What to hand the cache's calls to reach this entry.
     const char* CacheKey() const { return RecordKey.empty() ? SourceUrl.c_str() : RecordKey.c_str(); }

@@ -10,6 +10,7 @@
 // "." or "..", and no control byte is left.
 #include "catalogue/make_cache_entry.h"
 
+#include "browsercache/http_response_head.h"
 #include "cache/recovered_key.h"
 #include "catalogue/size_date_texts.h"
 #include "html/html_rewriter.h"
@@ -195,6 +196,15 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.DateText =
         (dateTexts ? dateTexts->Format(record.Modified) : FormatListDateText(record.Modified)).substr(0, kMaxDateText);
     record.Name = sitePath.substr(SplitUrlTail(sitePath, name, extension));
+    const std::string_view head = info.lpHeaderInfo ? std::string_view(info.lpHeaderInfo, info.dwHeaderInfoSize)
+                                                    : std::string_view();
+    record.ContentType = browsercache::HeaderValue(head, "Content-Type").value_or("");
+    record.LastAccessUtc = FileSystemTicks(FileTimeTicks(info.LastAccessTime));
+    record.Partition.clear();
+    // Only a browser's cache keys entries under a site; asking costs an index.dat a look into its file.
+    if (filesOnDemand)
+        if (const auto origin = cache.EntryOrigin(key.c_str()))
+            record.Partition = origin->partition;
     record.Title.clear();
     if (titles && IsHtmlPageName(extension)) {
         // A cache that makes files on demand gives the page as a stream,

@@ -94,7 +94,7 @@ TEST_F(MainWindow, view_style_buttons_and_menu_items_stay_in_step)
     EXPECT_EQ(Main().listView()->Style(), ViewStyle::LargeIcon);
 }
 
-TEST_F(MainWindow, the_details_view_has_five_columns_with_the_size_right_aligned)
+TEST_F(MainWindow, the_details_view_shows_five_columns_at_first_with_the_size_right_aligned)
 {
     AddSite();
     Open();
@@ -103,8 +103,11 @@ TEST_F(MainWindow, the_details_view_has_five_columns_with_the_size_right_aligned
     FolderItemsModel& model = Main().folderItems();
 
     const char* captions[5] = {"名前", "ﾀｲﾄﾙ", "ｻｲｽﾞ", "種類", "更新日時"};
-    ASSERT_EQ(model.columnCount(), 5);
+    const QHeaderView* header = Main().listView()->DetailsView()->header();
+    ASSERT_EQ(model.columnCount(), 9);
+    EXPECT_EQ(header->count() - header->hiddenSectionCount(), 5);
     for (int c = 0; c < 5; ++c) {
+        EXPECT_FALSE(header->isSectionHidden(c)) << c;
         EXPECT_EQ(model.headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(captions[c]));
         const auto align = model.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
         EXPECT_EQ(bool(align & Qt::AlignRight), c == 2) << c;

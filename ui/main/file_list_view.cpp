@@ -5,10 +5,12 @@
 
 #include "ui/main/folder_items_model.h"
 #include "ui/main/icon_text_delegate.h"
+#include "ui/main/list_ordering.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTreeView>
 
@@ -53,6 +55,13 @@ FileListView::FileListView(FolderItemsModel& model, QWidget* parent)
     m_details->header()->setStretchLastSection(false);
     m_details->header()->setSectionsMovable(false);
     connect(m_details->header(), &QHeaderView::sectionClicked, this, &FileListView::columnClicked);
+    m_details->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_details->header(), &QWidget::customContextMenuRequested, this, &FileListView::ShowColumnMenu);
+    // A new folder's rows reset the header; the optional columns stay as chosen.
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &FileListView::ApplyOptionalColumns);
+    for (int column = kFirstOptionalColumn; column < kColumnCount; ++column)
+        m_details->setColumnWidth(column, column == kColumnUrl ? 260 : 140);
+    ApplyOptionalColumns();
 
     m_plainNames = m_icons->itemDelegate();
     m_iconNames = new IconTextDelegate(kLargeIconCell, this);
@@ -136,6 +145,36 @@ int FileListView::ColumnWidth(int column) const
 void FileListView::SetColumnWidth(int column, int width)
 {
     m_details->setColumnWidth(column, width);
+}
+
+void FileListView::SetShownOptionalColumns(unsigned columns)
+{
+    m_optionalColumns = columns & ((1u << (kColumnCount - kFirstOptionalColumn)) - 1);
+    ApplyOptionalColumns();
+}
+
+void FileListView::ApplyOptionalColumns()
+{
+    for (int column = kFirstOptionalColumn; column < kColumnCount; ++column)
+        m_details->setColumnHidden(column, !(m_optionalColumns & (1u << (column - kFirstOptionalColumn))));
+}
+
+void FileListView::ShowColumnMenu(QPoint headerPoint)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("mnuColumns"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (int column = kFirstOptionalColumn; column < kColumnCount; ++column) {
+        const unsigned bit = 1u << (column - kFirstOptionalColumn);
+        QAction* action = menu->addAction(m_model.headerData(column, Qt::Horizontal).toString());
+        action->setCheckable(true);
+        action->setChecked(m_optionalColumns & bit);
+        connect(action, &QAction::triggered, this, [this, bit] {
+            SetShownOptionalColumns(m_optionalColumns ^ bit);
+            emit optionalColumnsChosen(m_optionalColumns);
+        });
+    }
+    menu->popup(m_details->header()->mapToGlobal(headerPoint));
 }
 
 std::vector<int> FileListView::SelectedRows() const

@@ -1,5 +1,6 @@
 // The file list: one model shown either by an icon/list view (large icons,
-// small icons, list) or by a details view with five columns; both share one
+// small icons, list) or by a details view with five columns and optional
+// ones that its header's context menu shows and hides; both share one
 // selection model, so a style change keeps the selection.
 #pragma once
 
@@ -39,6 +40,10 @@ public:
 
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
+    // The details view's optional columns shown: bit (column -
+    // kFirstOptionalColumn) for each; none at first.
+    void SetShownOptionalColumns(unsigned columns);
+    unsigned ShownOptionalColumns() const { return m_optionalColumns; }
 
     // The selected rows in ascending order.
     std::vector<int> SelectedRows() const;
@@ -55,11 +60,16 @@ signals:
     void rowActivated();
     void columnClicked(int column);
     void rightReleased(QPoint viewportPoint, bool overRow);
+    // The header's context menu turned an optional column on or off.
+    void optionalColumnsChosen(unsigned columns);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ShowColumnMenu(QPoint headerPoint);
+    void ApplyOptionalColumns();
+
     FolderItemsModel& m_model;
     QListView* m_icons;
     QTreeView* m_details;
@@ -67,6 +77,7 @@ private:
     QAbstractItemDelegate* m_iconNames;
     ViewStyle m_style = ViewStyle::LargeIcon;
     bool m_autoArrange = false;
+    unsigned m_optionalColumns = 0;
 };
 
 } // namespace larkspool

@@ -1,17 +1,22 @@
 // The file list's rows over FolderItems. A folder row shows its name and the
 // type "ﾌｧｲﾙ ﾌｫﾙﾀﾞ" with the closed-folder image; a file row its name, title,
-// size, type and date, with its type's image (none while the type is unknown).
+// size, type and date, with its type's image (none while the type is unknown),
+// then its URL, content type, last access and partition.
 #include "ui/main/folder_items_model.h"
 
 #include "catalogue/display_text.h"
 #include "ui/main/image_lists.h"
 #include "catalogue/file_type_table.h"
 #include "catalogue/folder_tree.h"
+#include "catalogue/size_date_texts.h"
+#include "files/file_times.h"
+#include "ui/main/list_ordering.h"
 
 namespace larkspool {
 namespace {
 
-const char* const kCaptions[5] = {"名前", "ﾀｲﾄﾙ", "ｻｲｽﾞ", "種類", "更新日時"};
+const char* const kCaptions[kColumnCount] = {"名前", "ﾀｲﾄﾙ", "ｻｲｽﾞ", "種類", "更新日時",
+                                             "URL", "ｺﾝﾃﾝﾂ ﾀｲﾌﾟ", "最終ｱｸｾｽ日時", "ﾊﾟｰﾃｨｼｮﾝ"};
 
 } // namespace
 
@@ -47,7 +52,7 @@ int FolderItemsModel::rowCount(const QModelIndex& parent) const
 
 int FolderItemsModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : 5;
+    return parent.isValid() ? 0 : kColumnCount;
 }
 
 QString FolderItemsModel::CellText(const TListItem& item, int column) const
@@ -68,6 +73,12 @@ QString FolderItemsModel::CellText(const TListItem& item, int column) const
         if (entry.TypeIndex < 0 || entry.TypeIndex >= m_types.GetFileTypeCount())
             return {};
         return QString::fromStdString(m_types.GetFileTypeRow(entry.TypeIndex).TypeName);
+    case kColumnUrl: return DisplayText(entry.SourceUrl);
+    case kColumnContentType: return QString::fromStdString(entry.ContentType);
+    case kColumnLastAccess:
+        return entry.LastAccessUtc ? QString::fromStdString(FormatListDateText(FileTimeToLocalFileTime(entry.LastAccessUtc)))
+                                   : QString();
+    case kColumnPartition: return DisplayText(entry.Partition);
     default: return QString::fromStdString(entry.DateText);
     }
 }
@@ -106,7 +117,7 @@ QVariant FolderItemsModel::data(const QModelIndex& index, int role) const
 
 QVariant FolderItemsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= 5)
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
         return {};
     if (role == Qt::DisplayRole)
         return QString::fromUtf8(kCaptions[section]);

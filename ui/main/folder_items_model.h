@@ -1,4 +1,5 @@
-// The rows of the file list: one per record of FolderItems, five columns.
+// The rows of the file list: one per record of FolderItems, the five
+// columns always shown and the details view's optional ones.
 #pragma once
 
 #include "catalogue/cache_entry.h"

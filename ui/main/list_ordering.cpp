@@ -1,4 +1,4 @@
-// Comparison functions of the five list columns and the quicksort that
+// Comparison functions of the list columns and the quicksort that
 // applies them. Rules shared by every column: two folders compare by name; a
 // folder goes before an entry; two entries compare by the column and then by
 // the name rule (base before the last ".", then extension). Descending order
@@ -93,9 +93,31 @@ int CompareByDate(const TListItem& a, const TListItem& b, bool descending, const
     });
 }
 
+namespace {
+
+template <std::string TCacheEntry::*field>
+int CompareByText(const TListItem& a, const TListItem& b, bool descending, const FileTypeTable&)
+{
+    return CompareItemsBy(a, b, descending,
+                          [](const TCacheEntry& x, const TCacheEntry& y) { return Sign((x.*field).compare(y.*field)); });
+}
+
+int CompareByLastAccess(const TListItem& a, const TListItem& b, bool descending, const FileTypeTable&)
+{
+    return CompareItemsBy(a, b, descending, [](const TCacheEntry& x, const TCacheEntry& y) {
+        return x.LastAccessUtc < y.LastAccessUtc ? -1 : (x.LastAccessUtc > y.LastAccessUtc ? 1 : 0);
+    });
+}
+
+} // namespace
+
 CompareItems CompareFunctionOf(int column)
 {
     switch (column) {
+    case kColumnUrl: return CompareByText<&TCacheEntry::SourceUrl>;
+    case kColumnContentType: return CompareByText<&TCacheEntry::ContentType>;
+    case kColumnLastAccess: return CompareByLastAccess;
+    case kColumnPartition: return CompareByText<&TCacheEntry::Partition>;
     case kColumnTitle: return CompareByTitle;
     case kColumnSize: return CompareBySize;
     case kColumnType: return CompareByType;

@@ -1,4 +1,4 @@
-// The order of the file list's rows: one of five columns, ascending or
+// The order of the file list's rows: one of its columns, ascending or
 // descending, folders before files when ascending, ties broken by name.
 #pragma once
 
@@ -12,7 +12,20 @@ namespace larkspool {
 
 class FileTypeTable;
 
-enum SortColumnIndex { kColumnName = 0, kColumnTitle = 1, kColumnSize = 2, kColumnType = 3, kColumnDate = 4 };
+// The five columns always shown, then the details view's optional ones.
+enum SortColumnIndex {
+    kColumnName = 0,
+    kColumnTitle = 1,
+    kColumnSize = 2,
+    kColumnType = 3,
+    kColumnDate = 4,
+    kColumnUrl = 5,
+    kColumnContentType = 6,
+    kColumnLastAccess = 7,
+    kColumnPartition = 8,
+    kColumnCount = 9
+};
+inline constexpr int kFirstOptionalColumn = kColumnUrl;
 
 // <0, 0, >0 as a goes before, ties with or goes after b; the sign is reversed
 // when descending.

@@ -13,6 +13,8 @@
 #include "ui/main/view_styles.h"
 #include "ui/main/window_placement.h"
 #include "ui/common/theme_icon.h"
+#include "ui/common/message_box.h"
+#include "settings/list_columns_setting.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -131,6 +133,10 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
     connect(m_listView, &FileListView::keyDown, this, &TfrmMain::ListViewKeyDown);
     connect(m_listView, &FileListView::rowActivated, this, &TfrmMain::ListViewDblClick);
     connect(m_listView, &FileListView::columnClicked, this, &TfrmMain::ListViewColumnClick);
+    connect(m_listView, &FileListView::optionalColumnsChosen, this, [this](unsigned columns) {
+        if (!RememberOptionalColumns(columns))
+            ShowMessage(this, "cannot store the choice in the settings", kAppCaption, kMessageStop);
+    });
     connect(m_listView, &FileListView::rightReleased, this, [this](QPoint at, bool overRow) {
         if (overRow)
             ShowPopup(m_listView->ToGlobal(at));
@@ -492,6 +498,7 @@ void TfrmMain::FormShow()
     MainSettings settings = CurrentSettings();
     ReadMainSettings(settings);
     ApplySettings(settings);
+    m_listView->SetShownOptionalColumns(StoredOptionalColumns());
     if (m_refreshAtRun) {
         m_timerHandler = [this] { StartupRefreshTimer(); };
         m_timer1->start(1);
