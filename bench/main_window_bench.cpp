@@ -1,6 +1,8 @@
 // The main window on big caches, offscreen: listing a folder of 10,000 files
-// (collect, order, refill the model, repaint) in each view style, and
-// rebuilding the folder tree with the tree view's items.
+// (collect, order, refill the model, repaint) in each view style,
+// rebuilding the folder tree with the tree view's items, and one keystroke
+// of the find bar on the large cache (find, tree of the matches, listing).
+#include "ui/main/find_bar.h"
 #include "ui/main/folder_items_model.h"
 #include "ui/main/forms.h"
 #include "ui/main/tfrm_main.h"
@@ -10,6 +12,7 @@
 #include "catalogue/refresh_progress.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTreeWidget>
 #include <QTemporaryDir>
@@ -107,6 +110,35 @@ void BM_BuildTree(benchmark::State& state)
     state.counters["folders"] = double(main.catalogue().Tree().FolderList().size());
 }
 BENCHMARK(BM_BuildTree)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", bench::Minimum);
+
+// Each iteration types one more letter of a word or takes it back, as a user
+// narrows and widens; the listing that follows is part of the keystroke.
+void BM_FindKeystroke(benchmark::State& state)
+{
+    if (g_treeCache.empty()) {
+        state.SkipWithError("no --tree-cache=DIR given");
+        return;
+    }
+    OpenWindow window(g_treeCache);
+    TfrmMain& main = window.Main();
+    main.mnuFindClick();
+    auto* text = main.findChild<QLineEdit*>(QStringLiteral("edtFind"));
+    const QString word = QString::fromLatin1(state.range(0) ? "index" : "page1");
+    int typed = 0;
+    for (auto _ : state) {
+        typed = typed == word.size() ? 1 : typed + 1;
+        text->setText(word.left(typed));
+        main.Timer1Timer();
+        QApplication::processEvents();
+    }
+    state.counters["entries"] = double(main.catalogue().AllEntries().size());
+    state.counters["found"] = double(main.catalogue().CacheList().size());
+}
+BENCHMARK(BM_FindKeystroke)
+    ->ArgName("word")
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", bench::Minimum);
 
 } // namespace
 

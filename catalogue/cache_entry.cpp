@@ -59,6 +59,12 @@ std::string FoldedKey(const std::string& a)
     return key;
 }
 
+bool ContainsFolded(std::string_view text, std::string_view needle)
+{
+    return std::search(text.begin(), text.end(), needle.begin(), needle.end(),
+                       [](char x, char y) { return Upper(x) == Upper(y); }) != text.end();
+}
+
 int CompareEntries(const TCacheEntry& a, const TCacheEntry& b)
 {
     if (const int byPath = CompareFolded(a.SitePath, b.SitePath))

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace larkspool {
@@ -60,6 +61,8 @@ int CompareFolded(const std::string& a, const std::string& b);
 bool EqualFolded(const std::string& a, const std::string& b);
 // a with ASCII letters folded to upper case: a key for EqualFolded.
 std::string FoldedKey(const std::string& a);
+// Whether text holds needle, ASCII letters in either case; no copy is made.
+bool ContainsFolded(std::string_view text, std::string_view needle);
 
 // Catalogue order: SitePath folded, then Modified, older first.
 int CompareEntries(const TCacheEntry& a, const TCacheEntry& b);

@@ -19,11 +19,6 @@ constexpr std::array<std::pair<std::string_view, EntryTypeGroup>, 6> kGroupNames
     {"other", EntryTypeGroup::Other},
 }};
 
-bool ContainsFolded(const std::string& text, const std::string& foldedNeedle)
-{
-    return FoldedKey(text).find(foldedNeedle) != std::string::npos;
-}
-
 } // namespace
 
 std::optional<EntryTypeGroup> ParseEntryTypeGroup(std::string_view name)
@@ -61,9 +56,8 @@ bool EntryFilter::Matches(const TCacheEntry& entry) const
         return false;
     if (text.empty())
         return true;
-    const std::string needle = FoldedKey(text);
-    const bool inBytes = ContainsFolded(entry.SourceUrl, needle) || ContainsFolded(entry.Name, needle) ||
-                         ContainsFolded(entry.Title, needle);
+    const bool inBytes = ContainsFolded(entry.SourceUrl, text) || ContainsFolded(entry.Name, text) ||
+                         ContainsFolded(entry.Title, text);
     if (!shownText)
         return inBytes;
     // What the window shows of ASCII is those bytes, so an ASCII text not
