@@ -2,6 +2,7 @@
 // entry files laid out as Chromium writes them, whole and damaged.
 #include "browsercache/body_decoding.h"
 #include "browsercache/chromium_simple_cache.h"
+#include "browsercache/http_response_info.h"
 
 #include "browsercache/crc32.h"
 #include "browsercache/simple_cache_index.h"
@@ -34,7 +35,7 @@ using larkspool::testing::SimpleEntry;
 
 BrowserCacheRecord Read(const std::string& bytes)
 {
-    return ReadSimpleCacheEntry(MemoryBytes(bytes), "0123456789abcdef_0");
+    return ReadSimpleCacheEntry(MemoryBytes(bytes), "0123456789abcdef_0", ReadResponseInfo);
 }
 
 TEST(ChromiumSimpleCache, lists_what_real_chromium_cached_with_bodies_as_served)
