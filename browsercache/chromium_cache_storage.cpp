@@ -11,6 +11,7 @@
 #include "browsercache/response_head.h"
 #include "browsercache/utf16.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace larkspool::browsercache {
@@ -21,6 +22,8 @@ constexpr std::uint32_t kVarint = 0, kLengthDelimited = 2;
 constexpr std::string_view kIndexName = "index.txt";
 // An index names a few caches in some hundred bytes each.
 constexpr std::uint64_t kMaxIndexSize = 16 * 1024 * 1024;
+// Looking through a home directory reads only small files named index.txt.
+constexpr std::uint64_t kMaxDetectedIndexSize = 64 * 1024;
 
 bool IsBytes(const ProtobufField& field, std::uint32_t number)
 {
@@ -149,7 +152,7 @@ std::string ScanOrigin(const OpenedCacheFolder& opened, const fs::path& originFo
         if (!fs::exists(fs::symlink_status(folder, missing))) // a cache never written to has no folder
             continue;
         BrowserCacheScan found;
-        ScanSimpleCacheEntries(opened, folder, ReadCacheStorageResponse, found);
+        ScanSimpleCacheEntries(opened, folder, ReadCacheStorageResponse, false, found);
         if (!found.error.empty())
             return found.error;
         for (BrowserCacheRecord& record : found.records) {
@@ -210,8 +213,23 @@ std::string ReadCacheStorageResponse(std::string_view stream0, BrowserCacheRecor
 
 bool IsCacheStorageOriginFolder(const fs::path& folder)
 {
+    // index.txt is a common name: away from a CacheStorage folder, it must
+    // read as CacheStorage's and name a cache folder that is there.
     std::error_code error;
-    return fs::is_regular_file(fs::symlink_status(folder / kIndexName, error));
+    if (!fs::is_regular_file(fs::symlink_status(folder / kIndexName, error)))
+        return false;
+    if (folder.parent_path().filename() == "CacheStorage")
+        return true;
+    const FileBytes file(folder / kIndexName, folder);
+    std::string bytes;
+    CacheStorageIndex index;
+    if (!file.IsOpen() || file.Size() > kMaxDetectedIndexSize || !file.ReadAt(0, file.Size(), bytes) ||
+        !ReadCacheStorageIndex(bytes, index).empty())
+        return false;
+    return std::any_of(index.caches.begin(), index.caches.end(), [&](const CacheStorageIndex::NamedCache& cache) {
+        std::error_code missing;
+        return fs::is_directory(fs::symlink_status(folder / cache.folder, missing));
+    });
 }
 
 bool IsCacheStorageFolder(const fs::path& folder)

@@ -40,7 +40,8 @@ std::string ReadCacheStorageIndex(std::string_view bytes, CacheStorageIndex& ind
 // reason when it is no response record.
 std::string ReadCacheStorageResponse(std::string_view stream0, BrowserCacheRecord& record);
 
-// An origin's folder holds index.txt; the CacheStorage folder holds origin folders.
+// An origin's folder holds index.txt, in a CacheStorage folder or naming a
+// cache folder there; the CacheStorage folder holds origin folders.
 bool IsCacheStorageOriginFolder(const std::filesystem::path& folder);
 bool IsCacheStorageFolder(const std::filesystem::path& folder);
 

@@ -124,7 +124,7 @@ BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::file
 }
 
 bool ScanSimpleCacheEntries(const OpenedCacheFolder& folder, const std::filesystem::path& cacheDir,
-                            SimpleStream0Reader readStream0, BrowserCacheScan& scan)
+                            SimpleStream0Reader readStream0, bool indexKeepsLastUse, BrowserCacheScan& scan)
 {
     bool hasIndex = false;
     std::vector<std::pair<std::filesystem::path, std::uint64_t>> entries;
@@ -138,11 +138,8 @@ bool ScanSimpleCacheEntries(const OpenedCacheFolder& folder, const std::filesyst
         return false;
     if (!hasIndex && entries.empty())
         return false;
-    // CacheStorage's caches are of the kind whose index keeps, in place of
-    // the last use, how much of the entry's end to read ahead.
     const std::unordered_map<std::uint64_t, std::uint64_t> lastUse =
-        readStream0 == ReadResponseInfo ? LastUseFromIndex(folder, cacheDir)
-                                        : std::unordered_map<std::uint64_t, std::uint64_t>();
+        indexKeepsLastUse ? LastUseFromIndex(folder, cacheDir) : std::unordered_map<std::uint64_t, std::uint64_t>();
     scan.records.reserve(scan.records.size() + entries.size());
     const auto read = [readStream0](const ByteSource& bytes, BrowserCacheRecord& record) {
         return ReadEntry(bytes, record, readStream0);
@@ -163,7 +160,7 @@ BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
 {
     BrowserCacheScan scan;
     scan.format = BrowserCacheFormat::ChromiumSimple;
-    if (!ScanSimpleCacheEntries(OpenedCacheFolder(cacheDir), cacheDir, ReadResponseInfo, scan) && scan.error.empty())
+    if (!ScanSimpleCacheEntries(OpenedCacheFolder(cacheDir), cacheDir, ReadResponseInfo, true, scan) && scan.error.empty())
         scan.error = "no Chromium cache in " + cacheDir.string();
     return scan;
 }

@@ -42,9 +42,11 @@ using SimpleStream0Reader = std::string (*)(std::string_view stream0, BrowserCac
 // The "_0" entries of the simple cache in cacheDir (folder or a folder below
 // it, every file opened inside folder) appended to scan.records; false when
 // cacheDir holds neither an index nor an entry, or cannot be listed (then
-// with scan.error set).
+// with scan.error set). The last use is taken from the index where it keeps
+// one: CacheStorage's caches are of the kind whose index keeps, in its
+// place, how much of an entry's end to read ahead.
 bool ScanSimpleCacheEntries(const OpenedCacheFolder& folder, const std::filesystem::path& cacheDir,
-                            SimpleStream0Reader readStream0, BrowserCacheScan& scan);
+                            SimpleStream0Reader readStream0, bool indexKeepsLastUse, BrowserCacheScan& scan);
 
 // One "_0" file's bytes; body.file is set to file. The times are those of
 // the response record; the caller knows the last use.

@@ -166,6 +166,13 @@ TEST(ChromiumCacheStorage, lists_each_named_cache_with_damaged_entries_named)
         EXPECT_EQ(scan.records[2].partition, "b");
     }
     // The workers' scripts are passed over, CacheStorage found once.
+    // An index.txt of something else is no cache; a copied origin folder is.
+    cache.folder.Write("notes/index.txt", "\x0a\x03\x0a\x01\x61 other index"s);
+    cache.folder.Write("notes/a/index", "x");
+    const fs::path copied = cache.folder.Path() / "copied";
+    fs::copy(cache.origin, copied, fs::copy_options::recursive);
+    EXPECT_EQ(DetectCacheFormat(copied), CacheFolderFormat::ChromiumCacheStorage);
+    fs::remove_all(copied);
     const std::vector<CacheFolder> found = FindCacheFolders(cache.folder.Path());
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].folder, cache.storage);
