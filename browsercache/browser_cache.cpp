@@ -86,6 +86,8 @@ const char* BrowserCacheName(BrowserCacheFormat format)
         return "Firefox Cache";
     case BrowserCacheFormat::WebKit:
         return "WebKit Cache";
+    case BrowserCacheFormat::ChromiumCacheStorage:
+        return "Chromium CacheStorage";
     case BrowserCacheFormat::ChromiumSimple:
     case BrowserCacheFormat::ChromiumBlockfile:
         break;
@@ -394,11 +396,15 @@ std::optional<UrlCacheEntryOrigin> BrowserCache::EntryOrigin(LPCSTR url)
                     : format == BrowserCacheFormat::ChromiumBlockfile ? "chromium-blockfile"
                     : format == BrowserCacheFormat::FirefoxCache1     ? "firefox-cache1"
                     : format == BrowserCacheFormat::WebKit            ? "webkit"
+                    : format == BrowserCacheFormat::ChromiumCacheStorage ? "chromium-cachestorage"
                                                                       : "firefox-cache2";
-    // The first Firefox cache kept no partition; WebKit keeps it beside the key.
+    // The first Firefox cache kept no partition; WebKit keeps it beside the
+    // key, and CacheStorage's entries are told apart by their cache's name.
     origin.partition = format == BrowserCacheFormat::FirefoxCache2   ? PartitionFromFirefoxKey(entry->key)
                        : format == BrowserCacheFormat::FirefoxCache1 ? std::string()
-                       : format == BrowserCacheFormat::WebKit        ? entry->partition
+                       : format == BrowserCacheFormat::WebKit ||
+                               format == BrowserCacheFormat::ChromiumCacheStorage
+                           ? entry->partition
                                                                      : PartitionFromChromiumKey(entry->key);
     origin.entryFile = entry->body.file.string();
     origin.serverIp = entry->serverAddress;

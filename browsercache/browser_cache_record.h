@@ -1,4 +1,4 @@
-// One entry of a browser's own cache (Chromium simple or blockfile, Firefox
+// One entry of a browser's own cache (Chromium simple, blockfile or CacheStorage, Firefox
 // cache1 or cache2, WebKit) as its format reader finds it, before anything is decoded. The
 // readers only locate bytes; the read-only URL cache over them decodes bodies
 // on demand, so listing a large cache copies nothing.
@@ -24,7 +24,8 @@ struct BodyLocation {
     // empty: the file's own folder.
     std::filesystem::path cacheFolder{};
     // The browser stored the body as its network layer handed it over, the
-    // Content-Encoding the head names already undone (WebKit): passed through.
+    // Content-Encoding the head names already undone (WebKit, CacheStorage):
+    // passed through.
     bool decoded = false;
 };
 
@@ -52,7 +53,8 @@ struct BrowserCacheRecord {
     std::uint64_t requestTime = 0;  // FILETIME ticks (UTC) the request was sent, as the browser kept it; 0 unknown
     std::uint64_t responseTime = 0; // FILETIME ticks (UTC) the response head arrived; 0 unknown
     std::string serverAddress;    // the server's IP address, where the browser kept it
-    std::string partition;        // the top-frame site, where the format keeps it apart from the key (WebKit)
+    std::string partition;        // the top-frame site, where the format keeps it apart from the key (WebKit);
+                                  // CacheStorage: the cache's name
     std::string error;            // not empty: the entry cannot be read, and why in one line
     bool recovered = false; // where the browser keeps what it has deleted (cache2's doomed/), not a live entry
     // The decoded body's size, counted (up to kListedDecodeLimit) while the
@@ -61,7 +63,7 @@ struct BrowserCacheRecord {
     std::optional<DecodedSize> decodedSize;
 };
 
-enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, FirefoxCache1, FirefoxCache2, WebKit };
+enum class BrowserCacheFormat { ChromiumSimple, ChromiumBlockfile, ChromiumCacheStorage, FirefoxCache1, FirefoxCache2, WebKit };
 
 struct BrowserCacheScan {
     BrowserCacheFormat format = BrowserCacheFormat::ChromiumSimple;

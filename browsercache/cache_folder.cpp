@@ -8,6 +8,7 @@
 #include "browsercache/byte_reader.h"
 #include "browsercache/byte_source.h"
 #include "browsercache/chromium_blockfile_cache.h"
+#include "browsercache/chromium_cache_storage.h"
 #include "browsercache/chromium_simple_cache.h"
 #include "browsercache/firefox_cache1.h"
 #include "browsercache/firefox_cache2.h"
@@ -20,11 +21,12 @@ namespace larkspool::browsercache {
 namespace fs = std::filesystem;
 namespace {
 
-// Chromium keeps compiled scripts, shaders, GPU programs and compression
-// dictionaries in caches of the same formats; none holds a page.
+// Chromium keeps compiled scripts, shaders, GPU programs, compression
+// dictionaries and service workers' scripts (keyed by resource ids) in
+// caches of the same formats; none holds a page.
 constexpr std::string_view kCachesWithoutPages[] = {
     "Code Cache", "GPUCache", "GrShaderCache", "GraphiteDawnCache", "DawnCache",
-    "DawnGraphiteCache", "DawnWebGPUCache", "ShaderCache", "Shared Dictionary", "startupCache",
+    "DawnGraphiteCache", "DawnWebGPUCache", "ShaderCache", "Shared Dictionary", "startupCache", "ScriptCache",
 };
 
 // The files of Firefox's first cache: any one of them tells it.
@@ -164,6 +166,9 @@ std::optional<CacheFolderFormat> DetectCacheFormat(const fs::path& folder)
 {
     if (IsFile(folder / "index.dat"))
         return CacheFolderFormat::IndexDat;
+    // Before the simple cache: each named cache is one, a folder down.
+    if (IsCacheStorageOriginFolder(folder) || IsCacheStorageFolder(folder))
+        return CacheFolderFormat::ChromiumCacheStorage;
     // WebKit names its record files by 40 hex digits too, one version folder down.
     if (WebKitVersionOfFolder(folder.filename().string()) && IsWebKitVersionFolder(folder))
         return CacheFolderFormat::WebKit;
@@ -230,6 +235,8 @@ const char* CacheFormatName(CacheFolderFormat format)
         return "firefox-cache2";
     case CacheFolderFormat::WebKit:
         return "webkit";
+    case CacheFolderFormat::ChromiumCacheStorage:
+        return "chromium-cachestorage";
     }
     return "";
 }
@@ -247,6 +254,8 @@ BrowserCacheScan ScanBrowserCache(const CacheFolder& cache)
         return ScanFirefoxCache2(cache.folder);
     case CacheFolderFormat::WebKit:
         return ScanWebKitCache(cache.folder);
+    case CacheFolderFormat::ChromiumCacheStorage:
+        return ScanChromiumCacheStorage(cache.folder);
     case CacheFolderFormat::IndexDat:
         break;
     }

@@ -12,7 +12,15 @@
 
 namespace larkspool::browsercache {
 
-enum class CacheFolderFormat { IndexDat, ChromiumSimple, ChromiumBlockfile, FirefoxCache1, FirefoxCache2, WebKit };
+enum class CacheFolderFormat {
+    IndexDat,
+    ChromiumSimple,
+    ChromiumBlockfile,
+    ChromiumCacheStorage,
+    FirefoxCache1,
+    FirefoxCache2,
+    WebKit
+};
 
 // How many levels below the folder given a cache is looked for.
 inline constexpr int kCacheSearchDepth = 6;
@@ -27,6 +35,8 @@ struct CacheFolder {
 // is read as far as it can be:
 //   index.dat                                       index.dat
 //   index of its magic number, index-dir/the-real-
+//   index.txt, or a CacheStorage folder holding a
+//   folder with one                                  Chromium CacheStorage
 //   index or a <16 hex digits>_0 entry file          Chromium simple
 //   index of its magic number, or data_0 ... data_3  Chromium blockfile
 //   _CACHE_MAP_ or _CACHE_001_ ... _CACHE_003_        Firefox cache1
@@ -53,7 +63,7 @@ std::string CacheOutOfReach(const std::filesystem::path& folder, int maxDepth = 
 std::vector<CacheFolder> FindCacheFolders(const std::filesystem::path& folder, int maxDepth = kCacheSearchDepth);
 
 // "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache1",
-// "firefox-cache2", "webkit".
+// "chromium-cachestorage", "firefox-cache2", "webkit".
 const char* CacheFormatName(CacheFolderFormat format);
 
 // Runs the format's reader on a browser's cache folder.

@@ -46,7 +46,7 @@ bool ReadEndRecord(const ByteSource& bytes, std::uint64_t offset, EndRecord& rec
            reader.Le32(record.streamSize);
 }
 
-std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
+std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record, SimpleStream0Reader readStream0)
 {
     std::string header;
     std::uint64_t magic = 0;
@@ -87,9 +87,7 @@ std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record)
     record.body.hasCrc32 = (end1.flags & kFlagHasCrc32) != 0;
     record.body.crc32 = end1.crc32;
 
-    if (std::string error = ReadResponseInfo(stream0, record); !error.empty())
-        return error;
-    return {};
+    return readStream0(stream0, record);
 }
 
 // The hash an entry file's name carries, or nothing when the name is not
@@ -105,9 +103,10 @@ std::optional<std::uint64_t> EntryHash(const std::string& name)
     return hash;
 }
 
-std::unordered_map<std::uint64_t, std::uint64_t> LastUseFromIndex(const std::filesystem::path& cacheDir)
+std::unordered_map<std::uint64_t, std::uint64_t> LastUseFromIndex(const OpenedCacheFolder& folder,
+                                                                   const std::filesystem::path& cacheDir)
 {
-    const FileBytes index(cacheDir / "index-dir" / "the-real-index", cacheDir);
+    const FileBytes index(folder, cacheDir / "index-dir" / "the-real-index");
     std::string bytes;
     if (!index.IsOpen() || index.Size() > kMaxIndexSize || !index.ReadAt(0, index.Size(), bytes))
         return {};
@@ -116,41 +115,53 @@ std::unordered_map<std::uint64_t, std::uint64_t> LastUseFromIndex(const std::fil
 
 } // namespace
 
-BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::filesystem::path& file)
+BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::filesystem::path& file,
+                                        SimpleStream0Reader readStream0)
 {
-    return ReadEntryFile(bytes, file, ReadEntry);
+    return ReadEntryFile(bytes, file, [readStream0](const ByteSource& entry, BrowserCacheRecord& record) {
+        return ReadEntry(entry, record, readStream0);
+    });
 }
 
-BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
+bool ScanSimpleCacheEntries(const OpenedCacheFolder& folder, const std::filesystem::path& cacheDir,
+                            SimpleStream0Reader readStream0, bool indexKeepsLastUse, BrowserCacheScan& scan)
 {
-    BrowserCacheScan scan;
-    scan.format = BrowserCacheFormat::ChromiumSimple;
     bool hasIndex = false;
     std::vector<std::pair<std::filesystem::path, std::uint64_t>> entries;
-    for (const std::filesystem::path& file : ListEntryFiles(cacheDir, cacheDir, scan.error)) {
+    for (const std::filesystem::path& file : ListEntryFiles(folder.Path(), cacheDir, scan.error)) {
         const std::string name = file.filename().string();
         hasIndex = hasIndex || name == "index";
         if (const std::optional<std::uint64_t> hash = EntryHash(name))
             entries.emplace_back(file, *hash);
     }
     if (!scan.error.empty())
-        return scan;
-    if (!hasIndex && entries.empty()) {
-        scan.error = "no Chromium cache in " + cacheDir.string();
-        return scan;
-    }
-    const std::unordered_map<std::uint64_t, std::uint64_t> lastUse = LastUseFromIndex(cacheDir);
-    scan.records.reserve(entries.size());
-    const OpenedCacheFolder folder(cacheDir);
+        return false;
+    if (!hasIndex && entries.empty())
+        return false;
+    const std::unordered_map<std::uint64_t, std::uint64_t> lastUse =
+        indexKeepsLastUse ? LastUseFromIndex(folder, cacheDir) : std::unordered_map<std::uint64_t, std::uint64_t>();
+    scan.records.reserve(scan.records.size() + entries.size());
+    const auto read = [readStream0](const ByteSource& bytes, BrowserCacheRecord& record) {
+        return ReadEntry(bytes, record, readStream0);
+    };
     for (const auto& [file, hash] : entries) {
         std::uint64_t fileTicks = 0;
-        BrowserCacheRecord record = ReadEntryFileAt(folder, file, ReadEntry, &fileTicks);
+        BrowserCacheRecord record = ReadEntryFileAt(folder, file, read, &fileTicks);
         const auto used = lastUse.find(hash);
         record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : fileTicks;
         if (record.entryTime == 0)
             record.entryTime = fileTicks;
         scan.records.push_back(std::move(record));
     }
+    return true;
+}
+
+BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir)
+{
+    BrowserCacheScan scan;
+    scan.format = BrowserCacheFormat::ChromiumSimple;
+    if (!ScanSimpleCacheEntries(OpenedCacheFolder(cacheDir), cacheDir, ReadResponseInfo, true, scan) && scan.error.empty())
+        scan.error = "no Chromium cache in " + cacheDir.string();
     return scan;
 }
 

@@ -21,8 +21,11 @@
 
 #include "browsercache/browser_cache_record.h"
 #include "browsercache/byte_source.h"
+#include "browsercache/inside_cache.h"
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace larkspool::browsercache {
 
@@ -31,8 +34,23 @@ namespace larkspool::browsercache {
 // folder cannot be listed or holds neither an index nor an entry.
 BrowserCacheScan ScanChromiumSimpleCache(const std::filesystem::path& cacheDir);
 
+// Reads an entry's stream 0 into the record; the reason when it cannot.
+// The HTTP cache keeps a pickled response record there (ReadResponseInfo),
+// CacheStorage a protobuf of its own.
+using SimpleStream0Reader = std::string (*)(std::string_view stream0, BrowserCacheRecord& record);
+
+// The "_0" entries of the simple cache in cacheDir (folder or a folder below
+// it, every file opened inside folder) appended to scan.records; false when
+// cacheDir holds neither an index nor an entry, or cannot be listed (then
+// with scan.error set). The last use is taken from the index where it keeps
+// one: CacheStorage's caches are of the kind whose index keeps, in its
+// place, how much of an entry's end to read ahead.
+bool ScanSimpleCacheEntries(const OpenedCacheFolder& folder, const std::filesystem::path& cacheDir,
+                            SimpleStream0Reader readStream0, bool indexKeepsLastUse, BrowserCacheScan& scan);
+
 // One "_0" file's bytes; body.file is set to file. The times are those of
 // the response record; the caller knows the last use.
-BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::filesystem::path& file);
+BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::filesystem::path& file,
+                                        SimpleStream0Reader readStream0);
 
 } // namespace larkspool::browsercache

@@ -34,7 +34,7 @@ struct UrlCacheKind {
 // Where an entry lives, beyond the WinINet fields, for a report of the cache.
 struct UrlCacheEntryOrigin {
     std::string format;    // "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache1", "firefox-cache2",
-                           // "webkit"
+                           // "chromium-cachestorage", "webkit"
     std::string partition; // the top-frame site the browser keyed the entry under; empty when none
     std::string entryFile; // the cache file holding the entry; empty when unknown
     std::string serverIp;  // the address the response came from, where the cache kept it

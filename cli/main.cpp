@@ -65,8 +65,9 @@ void PrintUsage(std::FILE* to)
 {
     std::fputs("usage: larkspool-cli [--cache DIR] COMMAND [OPTIONS] [ARGS]\n"
                "       larkspool-cli --help | --version\n\n"
-               "--cache DIR  the cache folder: index.dat, a Chromium, Firefox or WebKit cache, or\n"
-               "             a folder above one (a profile); default $LARKSPOOL_CACHE, else the\n"
+               "--cache DIR  the cache folder: index.dat, a Chromium (HTTP or service workers'\n"
+               "             CacheStorage), Firefox or WebKit cache, or a folder above one (a\n"
+               "             profile); default $LARKSPOOL_CACHE, else the\n"
                "             platform's cache folder. Browsers' own caches are read-only;\n"
                "             their bodies are decoded into files that last while the command runs.\n\n"
                "commands:\n",

@@ -1,7 +1,7 @@
 // Writes seed corpora for the browser cache fuzzers: small well-formed
 // entries and caches of each format, so that fuzzing starts past the magic
 // numbers. Usage: make_browsercache_seeds FOLDER (gets simple/, firefox/,
-// blockfile/, firefox1/, webkit/ and body/ below it).
+// blockfile/, firefox1/, webkit/, cachestorage/ and body/ below it).
 #include "fuzz/blockfile_fuzz_input.h"
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
@@ -61,6 +61,13 @@ int main(int argc, char** argv)
                                                      larkspool::fuzzing::kFirefoxCache1Names));
 
     // A record of WebKitGTK's version and one of an older Safari's, a 301 and a body kept apart.
+    WriteSeed(root / "cachestorage", "index", larkspool::testing::CacheStorageIndexFile({{"a", "d-a"}, {"b", "d-b"}}));
+    const std::string response = larkspool::testing::CacheStorageRecord(
+        200, {{"Content-Type", "text/html"}, {"Content-Encoding", "gzip"}});
+    WriteSeed(root / "cachestorage", "response", response);
+    simple.key = "https://example.org/a.html";
+    simple.record = response;
+    WriteSeed(root / "cachestorage", "entry", simple.Bytes());
     WebKitItem webkit{"https://a.example/", "", 200, "OK", {{"Content-Type", "text/html"}}, "<p>one</p>"};
     WriteSeed(root / "webkit", "record", WebKitRecordBytes(webkit));
     webkit.partition = "https://top.example";

@@ -1,12 +1,14 @@
 // Chromium's little-endian numbers, its pickled response record (as both of
-// its cache formats store it) and a simple-cache entry file, for building
-// entries in tests and fuzzer seeds.
+// its cache formats store it), a simple-cache entry file and the protobuf
+// fields CacheStorage writes, for building entries in tests and fuzzer seeds.
 #pragma once
 
 #include "browsercache/crc32.h"
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace larkspool::testing {
 
@@ -56,5 +58,41 @@ struct SimpleEntry {
                EndRecord(3, record, std::uint32_t(record.size()));
     }
 };
+
+// Protobuf's wire format: a varint field, and a length-delimited one.
+inline std::string ProtoVarint(std::uint64_t v)
+{
+    std::string out;
+    for (; v >= 0x80; v >>= 7)
+        out += char(0x80 | (v & 0x7F));
+    return out + char(v);
+}
+inline std::string ProtoNumber(std::uint32_t number, std::uint64_t v) { return ProtoVarint(number << 3) + ProtoVarint(v); }
+inline std::string ProtoBytes(std::uint32_t number, const std::string& bytes)
+{
+    return ProtoVarint(number << 3 | 2) + ProtoVarint(bytes.size()) + bytes;
+}
+
+// A CacheStorage index.txt naming caches (name, folder) of origin.
+inline std::string CacheStorageIndexFile(const std::vector<std::pair<std::string, std::string>>& caches,
+                                         const std::string& origin = "https://example.org/")
+{
+    std::string out;
+    for (const auto& [name, folder] : caches)
+        out += ProtoBytes(1, ProtoBytes(1, name) + ProtoBytes(2, folder) + ProtoNumber(3, 4608) + ProtoNumber(6, 3));
+    return out + ProtoBytes(2, origin) + ProtoBytes(3, origin) + ProtoNumber(4, 1);
+}
+
+// CacheStorage's stream 0: a GET request, and a response of status with
+// headers (name, value), responded at requestMicroseconds + 500.
+inline std::string CacheStorageRecord(std::uint64_t status, const std::vector<std::pair<std::string, std::string>>& headers,
+                                      const std::string& url = "https://example.org/a.html")
+{
+    std::string response = ProtoNumber(1, status) + ProtoBytes(2, "OK") + ProtoNumber(3, 0);
+    for (const auto& [name, value] : headers)
+        response += ProtoBytes(4, ProtoBytes(1, name) + ProtoBytes(2, value));
+    response += ProtoNumber(6, kRequestMicroseconds + 500) + ProtoBytes(8, url) + ProtoBytes(13, "text/html");
+    return ProtoBytes(1, ProtoBytes(1, "GET")) + ProtoBytes(2, response) + ProtoNumber(3, kRequestMicroseconds + 900);
+}
 
 } // namespace larkspool::testing

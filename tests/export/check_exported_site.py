@@ -45,16 +45,18 @@ def _move_pipe_ends(reading, writing):
 
 
 class Browser:
-    def __init__(self):
-        # Chromium's helper processes may still write into the profile as it goes.
-        self.profile = tempfile.TemporaryDirectory(ignore_cleanup_errors=True)
+    def __init__(self, profile=None):
+        # Chromium's helper processes may still write into the profile as it
+        # goes; a profile given is the caller's, kept after the browser.
+        self.profile = None if profile else tempfile.TemporaryDirectory(ignore_cleanup_errors=True)
+        profile = profile or self.profile.name
         to_browser_r, self.to_browser = os.pipe()
         self.from_browser, from_browser_w = os.pipe()
         self.process = subprocess.Popen(
             [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--allow-file-access-from-files", "--remote-debugging-pipe",
-             "--user-data-dir=" + self.profile.name, "about:blank"],
+             "--user-data-dir=" + profile, "about:blank"],
             close_fds=False,  # the pipe ends are moved to fds 3 and 4 below
             preexec_fn=lambda: _move_pipe_ends(to_browser_r, from_browser_w),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
@@ -74,7 +76,8 @@ class Browser:
         except ProcessLookupError:
             pass
         self.process.wait()
-        self.profile.cleanup()
+        if self.profile:
+            self.profile.cleanup()
 
     def send(self, method, params, session):
         self.next_id += 1
