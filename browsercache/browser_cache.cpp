@@ -8,6 +8,7 @@
 #include "browsercache/browser_cache.h"
 
 #include "browsercache/body_decoding.h"
+#include "browsercache/cache_folder.h"
 #include "browsercache/cache_key_partition.h"
 #include "browsercache/decoded_body_stream.h"
 #include "browsercache/http_response_head.h"
@@ -392,12 +393,7 @@ std::optional<UrlCacheEntryOrigin> BrowserCache::EntryOrigin(LPCSTR url)
     const BrowserCacheFormat format = m_impl->Format();
     UrlCacheEntryOrigin origin;
     origin.recovered = entry->recovered;
-    origin.format = format == BrowserCacheFormat::ChromiumSimple      ? "chromium-simple"
-                    : format == BrowserCacheFormat::ChromiumBlockfile ? "chromium-blockfile"
-                    : format == BrowserCacheFormat::FirefoxCache1     ? "firefox-cache1"
-                    : format == BrowserCacheFormat::WebKit            ? "webkit"
-                    : format == BrowserCacheFormat::ChromiumCacheStorage ? "chromium-cachestorage"
-                                                                      : "firefox-cache2";
+    origin.format = CacheFormatName(format);
     // The first Firefox cache kept no partition; WebKit keeps it beside the
     // key, and CacheStorage's entries are told apart by their cache's name.
     origin.partition = format == BrowserCacheFormat::FirefoxCache2   ? PartitionFromFirefoxKey(entry->key)

@@ -241,6 +241,25 @@ const char* CacheFormatName(CacheFolderFormat format)
     return "";
 }
 
+const char* CacheFormatName(BrowserCacheFormat format)
+{
+    switch (format) {
+    case BrowserCacheFormat::ChromiumSimple:
+        return CacheFormatName(CacheFolderFormat::ChromiumSimple);
+    case BrowserCacheFormat::ChromiumBlockfile:
+        return CacheFormatName(CacheFolderFormat::ChromiumBlockfile);
+    case BrowserCacheFormat::FirefoxCache1:
+        return CacheFormatName(CacheFolderFormat::FirefoxCache1);
+    case BrowserCacheFormat::FirefoxCache2:
+        return CacheFormatName(CacheFolderFormat::FirefoxCache2);
+    case BrowserCacheFormat::WebKit:
+        return CacheFormatName(CacheFolderFormat::WebKit);
+    case BrowserCacheFormat::ChromiumCacheStorage:
+        return CacheFormatName(CacheFolderFormat::ChromiumCacheStorage);
+    }
+    return "";
+}
+
 BrowserCacheScan ScanBrowserCache(const CacheFolder& cache)
 {
     switch (cache.format) {

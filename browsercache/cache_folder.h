@@ -65,6 +65,8 @@ std::vector<CacheFolder> FindCacheFolders(const std::filesystem::path& folder, i
 // "index.dat", "chromium-simple", "chromium-blockfile", "firefox-cache1",
 // "chromium-cachestorage", "firefox-cache2", "webkit".
 const char* CacheFormatName(CacheFolderFormat format);
+// The same name for the format a reader found.
+const char* CacheFormatName(BrowserCacheFormat format);
 
 // Runs the format's reader on a browser's cache folder.
 BrowserCacheScan ScanBrowserCache(const CacheFolder& cache);
