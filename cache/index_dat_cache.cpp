@@ -552,6 +552,13 @@ void IndexDatCache::CloseCreatedFile()
 
 const std::filesystem::path& IndexDatCache::Folder() const { return m_impl->m_folder; }
 
+UrlCacheKind IndexDatCache::Kind() const
+{
+    UrlCacheKind kind;
+    kind.listsMissingBodies = m_impl->m_options.recovered;
+    return kind;
+}
+
 std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR url)
 {
     UrlCacheEntryOrigin origin;

@@ -41,6 +41,7 @@ public:
     // one line ("cannot read the cache folder ...", "not an index.dat file
     // (...)", "cannot open ...").
     std::string LoadError() const override;
+    UrlCacheKind Kind() const override;
 
     const std::filesystem::path& Folder() const;
     std::filesystem::path FilesFolder() const override { return Folder(); }

@@ -29,6 +29,9 @@ struct UrlCacheKind {
     const char* name = "MSIE Cache"; // names the cache in the folder tree and the jobs
     bool readOnly = false;           // every write fails with ERROR_ACCESS_DENIED
     bool filesOnDemand = false;      // a local file is made by RetrieveUrlCacheEntryFileA, not by listing
+    // Opened to see all the cache still holds: an entry whose local file is
+    // gone is listed too, as a missing body, rather than left out.
+    bool listsMissingBodies = false;
 };
 
 // Where an entry lives, beyond the WinINet fields, for a report of the cache.

@@ -117,14 +117,15 @@ constexpr std::uint64_t kTitleReadLimit = 8 * 1024 * 1024;
 int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFile1,
                    const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record, ListDateTexts* dateTexts)
 {
-    const bool filesOnDemand = cache.Kind().filesOnDemand;
+    const UrlCacheKind kind = cache.Kind();
     if (!info.lpszSourceUrlName || !info.lpszLocalFileName)
         return -1;
     const std::string url = info.lpszSourceUrlName;
     const std::string key = cache.EntryKey(info);
-    // A recovered record is listed without its file too: what is missing is
-    // part of what the disk tells.
-    if (!(filesOnDemand || IsExistingFile(info.lpszLocalFileName) || key != url))
+    // A recovered record is listed without its file too, and so is every
+    // record of a cache opened to see all it holds: what is missing is part
+    // of what the disk tells.
+    if (!(kind.filesOnDemand || kind.listsMissingBodies || IsExistingFile(info.lpszLocalFileName) || key != url))
         return -1;
     const std::size_t query = url.find('?');
     const bool hadQuery = query != std::string::npos;
@@ -189,7 +190,7 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.LocalFile = localFile;
     record.SizeLow = info.dwSizeLow;
     record.SizeHigh = info.dwSizeHigh;
-    record.SizeAtLeast = filesOnDemand && cache.SizeIsLowerBound(key.c_str());
+    record.SizeAtLeast = kind.filesOnDemand && cache.SizeIsLowerBound(key.c_str());
     record.SizeText = FormatSizeText(info.dwSizeLow, info.dwSizeHigh, record.SizeAtLeast);
     record.ModifiedUtc = FileSystemTicks(FileTimeTicks(modified));
     record.Modified = FileTimeToLocalFileTime(record.ModifiedUtc);
@@ -202,7 +203,7 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.LastAccessUtc = FileSystemTicks(FileTimeTicks(info.LastAccessTime));
     record.Partition.clear();
     // Only a browser's cache keys entries under a site; asking costs an index.dat a look into its file.
-    if (filesOnDemand)
+    if (kind.filesOnDemand)
         if (const auto origin = cache.EntryOrigin(key.c_str()))
             record.Partition = origin->partition;
     record.Title.clear();
@@ -210,7 +211,7 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
         // A cache that makes files on demand gives the page as a stream,
         // so that listing makes no file, and no more of it than a title
         // could be in: a body may decode to gigabytes.
-        if (filesOnDemand) {
+        if (kind.filesOnDemand) {
             std::FILE* page = cache.OpenUrlCacheEntryStart(key.c_str(), kTitleReadLimit);
             if (!page)
                 return -1;

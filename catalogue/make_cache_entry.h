@@ -14,9 +14,9 @@ class HtmlReader;
 class ListDateTexts;
 
 // Fills record from info and returns 0, or returns -1 when the entry is
-// refused (its cached file is missing, but for a recovered record's; its
-// path is too long); record may
-// then be used again. cache decodes the path's %XX escapes; titles reads
+// refused (its cached file is missing, unless the record is recovered or
+// the cache's Kind() lists missing bodies; its path is too long); record
+// may then be used again. cache decodes the path's %XX escapes; titles reads
 // the titles of HTML pages (nullptr: no title is read, Title stays empty).
 // dateTexts, when given, makes the date texts of a whole listing.
 // info is left as it was.

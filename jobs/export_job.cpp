@@ -184,7 +184,9 @@ bool ExportJob::WriteItem(const Item& item)
 {
     const std::string& destPath = item.destPath;
     std::error_code absent;
-    if (!m_cache.Kind().filesOnDemand && !item.entry.RecordKey.empty() &&
+    // A body gone since the listing, or listed as gone, is that entry's
+    // problem only.
+    if (!m_cache.Kind().filesOnDemand &&
         std::filesystem::symlink_status(item.entry.LocalFile, absent).type() == std::filesystem::file_type::not_found)
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 item.entry.SourceUrl + ": missing body: the cache folder no longer holds " +

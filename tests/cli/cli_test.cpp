@@ -400,6 +400,33 @@ TEST_F(Cli, recovered_records_are_listed_reported_and_copied_only_when_asked_and
     EXPECT_EQ(Start({QStringLiteral("entries"), recovered}).out, all.out);
 }
 
+// A live record whose file another program removed: the window's listing
+// leaves it out, but a look at all the disk holds shows it as missing.
+TEST_F(Cli, a_live_record_without_its_file_is_listed_as_a_missing_body_only_when_asked)
+{
+    const QString page = WriteFile(QStringLiteral("page.htm"), "<title>p</title>");
+    ASSERT_EQ(Start({QStringLiteral("add"), QStringLiteral("http://host/kept.htm"), page}).exitCode, 0);
+    const CliRun added = Start({QStringLiteral("add"), QStringLiteral("http://host/vanished.htm"), page});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    std::filesystem::remove(added.out.substr(0, added.out.find('\n')));
+    const QString recovered = QStringLiteral("--recovered");
+
+    const CliRun live = Start({QStringLiteral("list")});
+    const CliRun all = Start({QStringLiteral("list"), recovered});
+    const CliRun report = Start({QStringLiteral("report"), recovered});
+    const CliRun copy = Start({QStringLiteral("export"), recovered, QStringLiteral("--to"), Dir() + "/out"});
+
+    EXPECT_EQ(live.out.find("vanished"), std::string::npos) << live.out;
+    EXPECT_NE(all.out.find("host/vanished.htm"), std::string::npos) << all.out;
+    const auto rows = CsvRecords(report.out);
+    ASSERT_EQ(rows.size(), 3u) << report.out;
+    EXPECT_EQ(rows[2][0] + " " + rows[2][19], "http://host/vanished.htm missing body");
+    EXPECT_EQ(copy.exitCode, 1);
+    EXPECT_NE(copy.err.find("http://host/vanished.htm: missing body: the cache folder no longer holds "),
+              std::string::npos) << copy.err;
+    EXPECT_TRUE(QFile::exists(Dir() + "/out/host/kept.htm"));
+}
+
 // Run an hour ahead, so that a file just written counts as left behind.
 TEST_F(Cli, a_copied_cache_keeps_its_leftover_files_after_an_add_and_the_own_cache_does_not)
 {

@@ -380,13 +380,13 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::remove(first.LocalFile);
                         return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
                     },
-                    kCopyFailedCaption, "No such file"},
+                    kCopyFailedCaption, "missing body: the cache folder no longer holds"},
         FailureCase{"vanished_cached_file", false,
                     [](ExportJob& test, TCacheEntry& first) {
                         first.LocalFile = first.LocalFile + ".gone.gif";
                         return static_cast<ExportJobFailures&>(test).Out("host/dir/index.html");
                     },
-                    kCopyFailedCaption, "No such file"},
+                    kCopyFailedCaption, "missing body: the cache folder no longer holds"},
         FailureCase{"path_leaving_the_destination", false,
                     [](ExportJob& test, TCacheEntry& first) {
                         first.SitePath = "host/../../escaped.html";
