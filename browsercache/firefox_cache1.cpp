@@ -11,6 +11,7 @@
 #include "browsercache/response_head.h"
 
 #include <new>
+#include <set>
 #include <vector>
 
 namespace larkspool::browsercache {
@@ -183,13 +184,9 @@ private:
         if (location.file == 0) {
             const std::string name = SeparateFileName(record.hash, false, location.generation);
             file = m_folder / name;
-            const std::unique_ptr<ByteSource> bytes = m_files.openSeparate ? m_files.openSeparate(name) : nullptr;
-            if (!bytes)
-                return "the metadata file is missing";
-            if (bytes->Size() > kMaxSeparateMetadataSize)
-                return "the metadata file of " + std::to_string(bytes->Size()) + " bytes is too large";
-            if (!bytes->ReadAt(0, bytes->Size(), *found.bytes))
-                return "cannot read the metadata file";
+            m_separateRead.insert(name);
+            if (std::string error = ReadSeparate(name, *found.bytes); !error.empty())
+                return error;
         } else {
             file = m_folder / BlockFileName(location.file);
             const std::uint64_t offset = BitmapSize(location.file) + std::uint64_t(location.firstBlock) * BlockSize(location.file);
@@ -208,6 +205,19 @@ private:
         found.entry = *entry.entry;
         if (FirefoxHash(found.entry.key) != record.hash)
             return "the key " + std::string(found.entry.key) + " does not match the map record's hash";
+        return {};
+    }
+
+    // The bytes of the separate metadata file name; the reason when there are none.
+    std::string ReadSeparate(const std::string& name, std::string& bytes) const
+    {
+        const std::unique_ptr<ByteSource> file = m_files.openSeparate ? m_files.openSeparate(name) : nullptr;
+        if (!file)
+            return "the metadata file is missing";
+        if (file->Size() > kMaxSeparateMetadataSize)
+            return "the metadata file of " + std::to_string(file->Size()) + " bytes is too large";
+        if (!file->ReadAt(0, file->Size(), bytes))
+            return "cannot read the metadata file";
         return {};
     }
 
@@ -279,8 +289,9 @@ private:
     // An entry found at block of file by its metadata alone.
     struct Recovered {
         Found found;
-        int file = 0;
+        int file = 0;             // 0: a separate file
         std::uint64_t block = 0;
+        std::string separateName; // of a separate file
         std::size_t record = 0; // its index in m_records
     };
 
@@ -318,9 +329,10 @@ private:
                 block += used - 1;
             }
         }
+        RecoverSeparate(recovered);
         for (Recovered& one : recovered) {
             BrowserCacheRecord record;
-            record.body.file = m_folder / BlockFileName(one.file);
+            record.body.file = m_folder / (one.file ? BlockFileName(one.file) : one.separateName);
             Describe(one.found.entry, record);
             record.body.cacheFolder = m_folder;
             one.record = m_records.size();
@@ -334,8 +346,39 @@ private:
             FindSoleBody(file, lacking);
         for (const Recovered* one : lacking)
             if (one)
-                MarkDamaged(m_records[one->record], BlockName(std::uint32_t(one->block)) +
-                                                        ": the body's place was kept only in the map, which lacks this entry");
+                MarkDamaged(m_records[one->record],
+                            (one->file ? BlockName(std::uint32_t(one->block)) + ": " : std::string()) +
+                                "the body's place was kept only in the map, which lacks this entry");
+    }
+
+    // Metadata too large for a block file lies in a file of its own, named
+    // by the key's hash: those the map did not name.
+    void RecoverSeparate(std::vector<Recovered>& recovered)
+    {
+        if (!m_files.listSeparate)
+            return;
+        for (const std::string& name : m_files.listSeparate()) {
+            const auto separate = ParseSeparateFileName(name);
+            if (!separate || separate->data || m_separateRead.count(name))
+                continue;
+            Recovered candidate;
+            std::string error = ReadSeparate(name, *candidate.found.bytes);
+            if (error.empty()) {
+                EntryResult entry = ReadEntry(*candidate.found.bytes);
+                if (!entry.entry)
+                    error = entry.error;
+                else if (FirefoxHash(entry.entry->key) != separate->hash)
+                    error = "the key " + std::string(entry.entry->key) + " does not match the file name's hash";
+                else
+                    candidate.found.entry = *entry.entry;
+            }
+            if (!error.empty()) {
+                Problem(name, error);
+                continue;
+            }
+            candidate.separateName = name;
+            recovered.push_back(std::move(candidate));
+        }
     }
 
     // Firefox gives a body the first free blocks of its block file: when a
@@ -402,6 +445,7 @@ private:
     std::array<std::string, kBlockFiles> m_bitmaps;
     std::array<std::vector<bool>, kBlockFiles> m_claimed;
     bool m_clean = false;
+    std::set<std::string> m_separateRead; // separate metadata files the map named
     std::vector<BrowserCacheRecord> m_records;
 };
 
@@ -429,6 +473,17 @@ BrowserCacheScan ScanFirefoxCache1(const std::filesystem::path& folder)
     const std::unique_ptr<ByteSource> map = open("_CACHE_MAP_", &files.openErrors[0]);
     files.map = map.get();
     files.openSeparate = [&](const std::string& name) { return open(name); };
+    files.listSeparate = [&] {
+        // "3/3D/ED165m01": two levels of folders named by hexadecimal digits.
+        std::vector<std::string> names;
+        std::string ignored;
+        for (const std::filesystem::path& top : ListSubfolders(folder, folder, ignored))
+            for (const std::filesystem::path& middle : ListSubfolders(folder, top, ignored))
+                for (const std::filesystem::path& file : ListEntryFiles(folder, middle, ignored))
+                    names.push_back(top.filename().string() + "/" + middle.filename().string() + "/" +
+                                    file.filename().string());
+        return names;
+    };
     std::array<std::unique_ptr<ByteSource>, kBlockFiles> blockFiles;
     for (std::size_t i = 0; i < blockFiles.size(); ++i) {
         blockFiles[i] = open(BlockFileName(int(i + 1)), &files.openErrors[i + 1]);

@@ -4,7 +4,8 @@
 // while it ran has a map that is marked dirty or cut short; the entries it
 // lacks are then found by their metadata in the block files, and their
 // bodies where Firefox puts them: a separate file named by the key's hash,
-// or the blocks just before the metadata in the same block file.
+// or the blocks just before the metadata in the same block file; metadata
+// too large for a block file is found in its own separate file.
 #pragma once
 
 #include "browsercache/browser_cache_record.h"
@@ -27,6 +28,9 @@ struct FirefoxCache1Files {
     std::array<std::string, 4> openErrors{};
     // Opens a separate file ("3/3D/ED165d01") below the cache folder; null when it cannot be.
     std::function<std::unique_ptr<ByteSource>(const std::string& name)> openSeparate;
+    // The separate files below the cache folder, in name order: what is
+    // searched for metadata when the map is lost or short.
+    std::function<std::vector<std::string>()> listSeparate;
 };
 
 // The entries of the cache in folder, in map order, then those found in the

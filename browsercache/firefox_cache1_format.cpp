@@ -93,6 +93,37 @@ std::string SeparateFileName(std::uint32_t hash, bool data, std::uint32_t genera
     return name;
 }
 
+namespace {
+
+// The value of the upper-case hexadecimal digits text, none when any other.
+std::optional<std::uint32_t> HexValue(std::string_view text)
+{
+    std::uint32_t value = 0;
+    for (const char digit : text) {
+        if (digit >= '0' && digit <= '9')
+            value = value << 4 | std::uint32_t(digit - '0');
+        else if (digit >= 'A' && digit <= 'F')
+            value = value << 4 | std::uint32_t(digit - 'A' + 10);
+        else
+            return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<SeparateFile> ParseSeparateFileName(std::string_view name)
+{
+    // "3/3D/ED165d01": the hash's top 4 bits, its next 8, its low 20, the kind, the generation.
+    if (name.size() != 13 || name[1] != '/' || name[4] != '/' || (name[10] != 'd' && name[10] != 'm'))
+        return std::nullopt;
+    const auto top = HexValue(name.substr(0, 1)), middle = HexValue(name.substr(2, 2)),
+               low = HexValue(name.substr(5, 5)), generation = HexValue(name.substr(11, 2));
+    if (!top || !middle || !low || !generation)
+        return std::nullopt;
+    return SeparateFile{*top << 28 | *middle << 20 | *low, name[10] == 'd', *generation};
+}
+
 EntryResult ReadEntry(std::string_view bytes)
 {
     ByteReader reader(bytes);

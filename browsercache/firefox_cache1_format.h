@@ -110,6 +110,15 @@ bool BlocksInUse(std::string_view bitmap, std::uint32_t first, std::uint32_t cou
 // "3/3D/ED165d01" for hash 0x33DED165, data, generation 1.
 std::string SeparateFileName(std::uint32_t hash, bool data, std::uint32_t generation);
 
+// What a separate file's name tells, the inverse of SeparateFileName; none
+// for any other name.
+struct SeparateFile {
+    std::uint32_t hash = 0;
+    bool data = false;
+    std::uint32_t generation = 0;
+};
+std::optional<SeparateFile> ParseSeparateFileName(std::string_view name);
+
 // The entry at the start of bytes, or why it is none.
 struct EntryResult {
     std::optional<Entry> entry;

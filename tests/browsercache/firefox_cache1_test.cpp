@@ -308,4 +308,38 @@ TEST(FirefoxCache1, arbitrary_block_files_without_a_map_give_errors_not_entries)
     EXPECT_EQ(records[0].error, "_CACHE_MAP_: is missing; the entries are searched for in the block files");
 }
 
+// A map lost with the copy: the block files' entries, and those whose
+// metadata Firefox wrote to a file of its own, found in the folders named
+// by their keys' hashes; a metadata file whose key is not its name's is named.
+TEST(FirefoxCache1, without_a_map_the_separate_metadata_files_are_found_too)
+{
+    const larkspool::testing::TempFolder folder;
+    larkspool::testing::WriteFile(folder.Path() / "_CACHE_001_", ThreeEntries().blocks1);
+    const Cache1Item big{"HTTP:http://a.example/big", "HTTP/1.1 200 OK\r\n", std::string(20000, 'g')};
+    const std::uint32_t hash = FirefoxHash(big.key);
+    larkspool::testing::WriteFile(folder.Path() / cache1::SeparateFileName(hash, false, 1),
+                                  larkspool::testing::Cache1EntryBytes(big));
+    larkspool::testing::WriteFile(folder.Path() / cache1::SeparateFileName(hash, true, 1), big.body);
+    larkspool::testing::WriteFile(folder.Path() / cache1::SeparateFileName(hash + 1, false, 1),
+                                  larkspool::testing::Cache1EntryBytes(big));
+    larkspool::testing::WriteFile(folder.Path() / "0/00/notes.txt", "not Firefox's");
+
+    const BrowserCacheScan scan = ScanFirefoxCache1(folder.Path());
+
+    ASSERT_EQ(scan.records.size(), 6u);
+    const BrowserCacheRecord& found = Named(scan.records, "http://a.example/big");
+    EXPECT_EQ(found.error, "");
+    EXPECT_EQ(found.body.file, folder.Path() / cache1::SeparateFileName(hash, true, 1));
+    EXPECT_EQ(found.body.length, 20000u);
+    EXPECT_EQ(Named(scan.records, "http://a.example/3").error, "");
+    std::vector<std::string> errors;
+    for (const BrowserCacheRecord& record : scan.records)
+        if (!record.error.empty())
+            errors.push_back(record.error);
+    const std::string misnamed = cache1::SeparateFileName(hash + 1, false, 1);
+    EXPECT_EQ(errors, (std::vector<std::string>{
+                          "_CACHE_MAP_: is missing; the entries are searched for in the block files",
+                          misnamed.substr(5) + ": the key HTTP:http://a.example/big does not match the file name's hash"}));
+}
+
 } // namespace
