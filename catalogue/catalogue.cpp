@@ -6,6 +6,7 @@
 #include "cache/recovered_key.h"
 #include "cache/url_cache.h"
 #include "catalogue/size_date_texts.h"
+#include "catalogue/translated_text.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -156,7 +157,7 @@ void Catalogue::RefreshCache(RefreshProgress& progress)
     if (!unreadable.empty())
         progress.ShowMessage(unreadable, kAppCaption, kMessageStop);
     else if (m_cacheList.empty())
-        progress.ShowMessage(kEmptyCacheText, kAppCaption, kMessageInformation);
+        progress.ShowMessage(Translated("Catalogue", kEmptyCacheText), kAppCaption, kMessageInformation);
 }
 
 std::vector<TCacheEntry*> Catalogue::FolderFiles(int nodeId) const

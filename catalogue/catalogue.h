@@ -10,6 +10,7 @@
 #include "catalogue/refresh_progress.h"
 #include "html/html_reader.h"
 
+#include <QtGlobal>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +21,7 @@ namespace larkspool {
 class UrlCache;
 
 inline constexpr const char* kAppCaption = "Larkspool for Windows";
-inline constexpr const char* kEmptyCacheText = "ｷｬｯｼｭにﾌｧｲﾙがありません。";
+inline constexpr const char* kEmptyCacheText = QT_TRANSLATE_NOOP("Catalogue", "ｷｬｯｼｭにﾌｧｲﾙがありません。");
 
 class Catalogue {
 public:

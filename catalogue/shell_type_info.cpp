@@ -2,6 +2,8 @@
 // extension only, so that every file of one extension gets the same type.
 #include "catalogue/shell_type_info.h"
 
+#include "catalogue/translated_text.h"
+
 #include <QFile>
 #include <QMimeDatabase>
 
@@ -30,9 +32,9 @@ ShellTypeInfo GetNameTypeInfo(const std::string& path)
         const std::size_t dot = path.rfind('.');
         const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
         if (hasExtension && dot + 1 < path.size())
-            typeName = path.substr(dot + 1) + " ﾌｧｲﾙ";
+            typeName = FillIn(Translated("ShellTypeInfo", "%1 ﾌｧｲﾙ"), {path.substr(dot + 1)});
         else
-            typeName = "ﾌｧｲﾙ";
+            typeName = Translated("ShellTypeInfo", "ﾌｧｲﾙ");
     }
     return {typeName, type.iconName().toStdString(), type.genericIconName().toStdString()};
 }

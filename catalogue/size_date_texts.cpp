@@ -2,6 +2,8 @@
 // FILETIME values in the system locale's formats.
 #include "catalogue/size_date_texts.h"
 
+#include "catalogue/translated_text.h"
+
 #include <QDateTime>
 #include <QLocale>
 
@@ -47,7 +49,7 @@ QString WithoutFields(const QString& format, const QString& letters)
 std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh, bool atLeast)
 {
     if (atLeast)
-        return FormatSizeText(sizeLow, sizeHigh) + " 以上";
+        return FillIn(Translated("SizeDateTexts", "%1 以上"), {FormatSizeText(sizeLow, sizeHigh)});
     double value = double(sizeHigh) * 4294967296.0 + double(sizeLow);
     int unit = 0;
     while (value > 1000) {
@@ -55,11 +57,11 @@ std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh, bool atLeast)
         ++unit;
     }
     if (unit >= 5)
-        return "範囲外";
-    char text[32];
+        return Translated("SizeDateTexts", "範囲外");
     if (unit == 0)
-        std::snprintf(text, sizeof text, "%.0f ﾊﾞｲﾄ", value);
-    else if (value < 10)
+        return FillIn(Translated("SizeDateTexts", "%1 ﾊﾞｲﾄ"), {std::to_string(std::uint64_t(value))});
+    char text[32];
+    if (value < 10)
         std::snprintf(text, sizeof text, "%.2f %s", value, kUnits[unit]);
     else if (value < 100)
         std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
@@ -70,16 +72,16 @@ std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh, bool atLeast)
 
 std::string FormatSizeLine(DWORD size)
 {
-    return "ｻｲｽﾞ : " + FormatSizeText(size, 0);
+    return FillIn(Translated("SizeDateTexts", "ｻｲｽﾞ : %1"), {FormatSizeText(size, 0)});
 }
 
 std::string FormatDateLine(FileTicks local)
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale = QLocale();
     const QDateTime fields = CalendarFields(local);
     const QString date = locale.toString(fields.date(), QLocale::LongFormat);
     const QString time = locale.toString(fields.time(), WithoutFields(locale.timeFormat(QLocale::LongFormat), "t"));
-    return "更新日時 : " + date.toStdString() + "、" + time.toStdString();
+    return FillIn(Translated("SizeDateTexts", "更新日時 : %1、%2"), {date.toStdString(), time.toStdString()});
 }
 
 std::string FormatListDateText(FileTicks local)

@@ -31,7 +31,7 @@ public:
     std::string Format(FileTicks local);
 
 private:
-    QLocale m_locale = QLocale::system();
+    QLocale m_locale = QLocale();
     QString m_timeFormat;
     std::unordered_map<qint64, QString> m_days;  // Julian day
     std::unordered_map<int, QString> m_minutes; // minute of the day

@@ -3,6 +3,8 @@
 // an unreadable cache file.
 #include "cli/cli_context.h"
 
+#include "catalogue/program_language.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -96,6 +98,9 @@ int main(int argc, char* argv[])
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Larkspool"));
     QCoreApplication::setOrganizationName(QStringLiteral("Studio Vesprane"));
+    // The lines stay English; the texts the jobs share with the windows follow the user.
+    larkspool::UseUiLanguage(larkspool::UsersUiLanguage(),
+                             larkspool::TranslationsFolderOf(QCoreApplication::applicationDirPath()));
 
     std::string cacheFolder;
     int next = 1;

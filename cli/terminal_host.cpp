@@ -3,6 +3,7 @@
 
 #include "cli/cli_args.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/translated_text.h"
 #include "cli/cli_context.h"
 #include "cli/cli_time.h"
 #include "jobs/overwrite_mode.h"
@@ -84,7 +85,7 @@ void TerminalHost::ShowMessage(const std::string& text, const std::string& capti
 {
     EndProgressLine();
     // The refresh's one fixed text in Japanese, in English like every other line here.
-    CliContext::Message(caption, text == kEmptyCacheText ? "the cache holds no files" : text);
+    CliContext::Message(caption, text == Translated("Catalogue", kEmptyCacheText) ? "the cache holds no files" : text);
 }
 
 void TerminalHost::ShowProgress(int position, const std::string& countText, const std::string& fileName)

@@ -18,7 +18,7 @@ set(packaging_dir ${CMAKE_SOURCE_DIR}/packaging)
 set(packaging_out ${CMAKE_BINARY_DIR}/packaging)
 
 install(TARGETS larkspool larkspool-cli RUNTIME DESTINATION bin)
-install(FILES app/help/larkspool.hlp DESTINATION share/larkspool)
+install(FILES app/help/larkspool.hlp app/help/larkspool_en.hlp DESTINATION share/larkspool)
 
 configure_file(${packaging_dir}/larkspool.desktop.in ${packaging_out}/${LARKSPOOL_APP_ID}.desktop @ONLY)
 configure_file(${packaging_dir}/larkspool.metainfo.xml.in ${packaging_out}/${LARKSPOOL_APP_ID}.metainfo.xml @ONLY)

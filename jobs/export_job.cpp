@@ -12,6 +12,7 @@
 #include "cache/input_file.h"
 #include "cache/url_cache.h"
 #include "catalogue/site_map.h"
+#include "catalogue/translated_text.h"
 #include "jobs/cache_files.h"
 #include "jobs/destination_folders.h"
 #include "jobs/destination_path.h"
@@ -92,17 +93,17 @@ private:
 
 } // namespace
 
-const char* ExportCaption(int opKind)
+std::string ExportCaption(int opKind)
 {
     switch (opKind) {
     case kOpCopy:
-        return "ｷｬｯｼｭからｺﾋﾟｰしています...";
+        return Translated("ExportJob", "ｷｬｯｼｭからｺﾋﾟｰしています...");
     case kOpDelete:
-        return "ｷｬｯｼｭから削除しています...";
+        return Translated("ExportJob", "ｷｬｯｼｭから削除しています...");
     case kOpMove:
-        return "ｷｬｯｼｭから移動しています...";
+        return Translated("ExportJob", "ｷｬｯｼｭから移動しています...");
     default:
-        return nullptr;
+        return {};
     }
 }
 
@@ -168,10 +169,9 @@ void ExportJob::Run()
 void ExportJob::ShowItem(std::size_t i, std::size_t n, const std::string& destPath)
 {
     m_host.ShowProgress(ProgressPosition(i, n), RemainingCountText(n - i), FileNameOf(destPath));
-    std::string folders = std::string("'") + m_cache.Kind().name + "' から ";
-    if (Writes())
-        folders += "'" + ParentFolderName(destPath) + "' へ";
-    m_host.ShowFolders(folders);
+    m_host.ShowFolders(Writes() ? FillIn(Translated("ExportJob", "'%1' から '%2' へ"),
+                                         {m_cache.Kind().name, ParentFolderName(destPath)})
+                                : FillIn(Translated("ExportJob", "'%1' から "), {m_cache.Kind().name}));
     m_host.ProcessEvents();
     if (m_host.CancelRequested()) {
         m_cancelled = true;
@@ -199,7 +199,8 @@ bool ExportJob::WriteItem(const Item& item)
     if (folder < 0 && item.folders.Fenced())
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, failure));
     if (folder < 0)
-        return Stop({kFolderFailedCaption, "'" + FolderOf(destPath) + "'ﾌｫﾙﾀﾞが作成できませんでした。\n" + failure,
+        return Stop({Translated("ExportJob", kFolderFailedCaption),
+                     FillIn(Translated("ExportJob", "'%1'ﾌｫﾙﾀﾞが作成できませんでした。\n%2"), {FolderOf(destPath), failure}),
                      "cannot make the folder " + failure});
     const std::string name = FileNameOf(destPath);
     // A browser cache gives the body straight from where it keeps it.

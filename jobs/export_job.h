@@ -6,6 +6,7 @@
 #include "catalogue/default_files.h"
 #include "jobs/overwrite_mode.h"
 
+#include <QtGlobal>
 #include <cstdio>
 #include <string>
 #include <unordered_set>
@@ -27,12 +28,12 @@ inline constexpr int kOpCopy = 1;
 inline constexpr int kOpDelete = 2;
 inline constexpr int kOpMove = 3;
 
-// The window caption of an operation kind; nullptr for any other kind.
-const char* ExportCaption(int opKind);
+// The window caption of an operation kind; empty for any other kind.
+std::string ExportCaption(int opKind);
 
-inline constexpr const char* kCopyFailedCaption = "ｺﾋﾟｰできませんでした。";
-inline constexpr const char* kFolderFailedCaption = "ﾌｫﾙﾀﾞの作成";
-inline constexpr const char* kRedirectFailedCaption = "暗黙のﾌｧｲﾙ(ｵﾌﾟｼｮﾝ)がｺﾋﾟｰできませんでした。";
+inline constexpr const char* kCopyFailedCaption = QT_TRANSLATE_NOOP("ExportJob", "ｺﾋﾟｰできませんでした。");
+inline constexpr const char* kFolderFailedCaption = QT_TRANSLATE_NOOP("ExportJob", "ﾌｫﾙﾀﾞの作成");
+inline constexpr const char* kRedirectFailedCaption = QT_TRANSLATE_NOOP("ExportJob", "暗黙のﾌｧｲﾙ(ｵﾌﾟｼｮﾝ)がｺﾋﾟｰできませんでした。");
 inline constexpr const char* kTimeFailedCaption = "SetLocalFileTime fails";
 
 class ExportJob {

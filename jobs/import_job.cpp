@@ -8,6 +8,7 @@
 #include "cache/input_file.h"
 #include "cache/file_ptr.h"
 #include "cache/url_cache.h"
+#include "catalogue/translated_text.h"
 #include "jobs/destination_path.h"
 #include "files/file_copy.h"
 #include "files/file_helpers.h"
@@ -122,7 +123,8 @@ void ImportJob::ImportAll()
         m_hostFolders.insert(tree.substr(0, tree.find('/')));
     }
     if (n > 0 && m_cache.Kind().readOnly) {
-        Stop({kImportCaption, kReadOnlyCacheText, std::string("cannot import: ") + kReadOnlyCacheText});
+        Stop({Translated("ImportJob", kImportCaption), kReadOnlyCacheText,
+              std::string("cannot import: ") + kReadOnlyCacheText});
         return;
     }
     for (std::size_t i = 0; i < n; ++i) {
@@ -134,9 +136,9 @@ void ImportJob::ImportAll()
         const auto [first, added] = imported.emplace(record.Url, &record);
         const int check = added ? CheckExistingEntry(record, mode) : 1;
         if (!added)
-            Tell({kDuplicateUrlCaption,
-                  "'" + record.LocalPath + "' は '" + first->second->LocalPath + "' と同じ URL (" + record.Url +
-                      ") になるため、ｺﾋﾟｰしませんでした。",
+            Tell({Translated("ImportJob", kDuplicateUrlCaption),
+                  FillIn(Translated("ImportJob", "'%1' は '%2' と同じ URL (%3) になるため、ｺﾋﾟｰしませんでした。"),
+                         {record.LocalPath, first->second->LocalPath, record.Url}),
                   "not imported " + record.LocalPath + ": the same URL (" + record.Url + ") as " +
                       first->second->LocalPath},
                  kMessageExclamation);
@@ -167,7 +169,8 @@ bool ImportJob::ImportFile(const ImportFileRecord& record, HtmlReader& reader, b
         return true;
     }
     const std::string cacheFile = created;
-    m_host.ShowFolders("'" + ParentFolderName(record.LocalPath) + "' から '" + ParentFolderName(cacheFile) + "' へ");
+    m_host.ShowFolders(FillIn(Translated("ImportJob", "'%1' から '%2' へ"),
+                              {ParentFolderName(record.LocalPath), ParentFolderName(cacheFile)}));
     const int file = m_cache.TakeCreatedFile(created);
     const FillFailure failure =
         IsHtmlPageName(record.LocalPath) || IsStylesheetName(record.LocalPath)
@@ -205,7 +208,7 @@ int ImportJob::CheckExistingEntry(const ImportFileRecord& record, OverwriteMode&
     if (!found) {
         if (m_cache.LastError() == ERROR_FILE_NOT_FOUND)
             return kImportNew;
-        Tell({"GetUrlCacheEntryInfo", "不明なｴﾗｰが発生しました。",
+        Tell({"GetUrlCacheEntryInfo", Translated("ImportJob", "不明なｴﾗｰが発生しました。"),
               "cannot look up " + record.Url + ": " + CacheErrorText(m_cache.LastError())},
              kMessageStop);
         return -1;

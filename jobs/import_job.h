@@ -7,6 +7,7 @@
 #include "jobs/overwrite_mode.h"
 #include "jobs/import_file_record.h"
 
+#include <QtGlobal>
 #include <optional>
 #include <set>
 #include <string>
@@ -18,8 +19,8 @@ class HtmlReader;
 class JobHost;
 struct JobMessage;
 
-inline constexpr const char* kImportCaption = "ｷｬｯｼｭへｺﾋﾟｰしています...";
-inline constexpr const char* kDuplicateUrlCaption = "同じ URL のﾌｧｲﾙ";
+inline constexpr const char* kImportCaption = QT_TRANSLATE_NOOP("ImportJob", "ｷｬｯｼｭへｺﾋﾟｰしています...");
+inline constexpr const char* kDuplicateUrlCaption = QT_TRANSLATE_NOOP("ImportJob", "同じ URL のﾌｧｲﾙ");
 
 inline constexpr int kImportOver = 0;
 inline constexpr int kImportNew = 2;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "catalogue/message_flags.h"
+#include "catalogue/translated_text.h"
 
 #include <string>
 
@@ -22,10 +23,11 @@ struct JobMessage {
 
 // A failure at one path: "path", a line break and the reason under caption
 // in the window; "doing path: reason" on a terminal (doing: "cannot copy to").
+// The caption is one of the job's own, translated in its context.
 inline JobMessage PathFailure(const std::string& caption, const std::string& doing, const std::string& path,
                               const std::string& reason)
 {
-    return {caption, path + "\n" + reason, doing + " " + path + ": " + reason};
+    return {Translated("ExportJob", caption.c_str()), path + "\n" + reason, doing + " " + path + ": " + reason};
 }
 
 class JobHost {

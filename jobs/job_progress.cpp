@@ -1,6 +1,8 @@
 // Progress of the export and import jobs, counted the same way in both.
 #include "jobs/job_progress.h"
 
+#include "catalogue/translated_text.h"
+
 namespace larkspool {
 
 int ProgressPosition(std::size_t i, std::size_t n)
@@ -10,7 +12,7 @@ int ProgressPosition(std::size_t i, std::size_t n)
 
 std::string RemainingCountText(std::size_t remaining)
 {
-    return "あと " + std::to_string(remaining) + " 個";
+    return FillIn(Translated("JobProgress", "あと %1 個"), {std::to_string(remaining)});
 }
 
 } // namespace larkspool

@@ -3,6 +3,7 @@
 #include "jobs/overwrite_question.h"
 
 #include "catalogue/size_date_texts.h"
+#include "catalogue/translated_text.h"
 
 namespace larkspool {
 
@@ -17,7 +18,7 @@ void SetQuestionTexts(OverwriteQuestion& question, const std::string& fileName, 
                       const OverwriteSide& replacement)
 {
     question.FileName = fileName;
-    question.ConflictLine = "このﾌｫﾙﾀﾞには既に'" + fileName + "'ﾌｧｲﾙが存在します。";
+    question.ConflictLine = FillIn(Translated("OverwriteQuestion", "このﾌｫﾙﾀﾞには既に'%1'ﾌｧｲﾙが存在します。"), {fileName});
     question.Old = old;
     question.New = replacement;
     const auto lines = [](const OverwriteSide& side, std::string& sizeLine, std::string& dateLine) {

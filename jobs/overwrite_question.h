@@ -4,11 +4,12 @@
 
 #include "catalogue/cache_entry.h"
 
+#include <QtGlobal>
 #include <string>
 
 namespace larkspool {
 
-inline constexpr const char* kOverwriteCaption = "ﾌｧｲﾙの上書きの確認";
+inline constexpr const char* kOverwriteCaption = QT_TRANSLATE_NOOP("OverwriteQuestion", "ﾌｧｲﾙの上書きの確認");
 
 // One side of the question as a terminal tells it: the file's size and
 // local modification time, when it can be read.

@@ -3,12 +3,13 @@
 // folder list.
 #pragma once
 
+#include <QtGlobal>
 #include <string>
 #include <vector>
 
 namespace larkspool {
 
-inline constexpr const char* kSelDirCaption = "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定";
+inline constexpr const char* kSelDirCaption = QT_TRANSLATE_NOOP("CopyDirCheck", "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定");
 
 // A file or folder of that path exists.
 bool PathExists(const std::string& path);

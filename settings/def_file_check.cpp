@@ -4,6 +4,7 @@
 #include "settings/def_file_check.h"
 
 #include "catalogue/cache_entry.h"
+#include "catalogue/translated_text.h"
 
 namespace larkspool {
 
@@ -28,15 +29,15 @@ DefaultFiles TrimDefFiles(const DefaultFiles& typed)
 std::string CheckDefFiles(const DefaultFiles& names)
 {
     if (names.DefFile1.empty())
-        return "暗黙のﾌｧｲﾙ名(必須)は必ず必要です。\n\nよくわからない場合は、'index.html'と入力してください。";
+        return Translated("DefFileCheck", "暗黙のﾌｧｲﾙ名(必須)は必ず必要です。\n\nよくわからない場合は、'index.html'と入力してください。");
     if ((names.DefFileFlag2 && names.DefFile2.empty()) || (names.DefFileFlag3 && names.DefFile3.empty()))
-        return "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)を入力してください。\n\n必要ない場合は、ﾁｪｯｸをはずしてください。";
+        return Translated("DefFileCheck", "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)を入力してください。\n\n必要ない場合は、ﾁｪｯｸをはずしてください。");
     // A redirect page named like the page it points at would send the
     // browser to itself for ever (also on a disk that ignores case).
     if ((names.DefFileFlag2 && EqualFolded(names.DefFile2, names.DefFile1)) ||
         (names.DefFileFlag3 && EqualFolded(names.DefFile3, names.DefFile1)))
-        return "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)には、暗黙のﾌｧｲﾙ名(必須)と違う名前を入力してください。\n\n"
-               "同じ名前のﾍﾟｰｼﾞは、自分自身へ移動し続けます。";
+        return Translated("DefFileCheck", "暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)には、暗黙のﾌｧｲﾙ名(必須)と違う名前を入力してください。\n\n"
+                                          "同じ名前のﾍﾟｰｼﾞは、自分自身へ移動し続けます。");
     return {};
 }
 

@@ -3,11 +3,12 @@
 
 #include "settings/settings_owner.h"
 
+#include <QtGlobal>
 #include <string>
 
 namespace larkspool {
 
-inline constexpr const char* kDefFileCaption = "暗黙のﾌｧｲﾙ名設定";
+inline constexpr const char* kDefFileCaption = QT_TRANSLATE_NOOP("DefFileCheck", "暗黙のﾌｧｲﾙ名設定");
 inline constexpr int kDefFileMaxLength = 24;
 
 // The text without leading and trailing blanks and control characters (codes

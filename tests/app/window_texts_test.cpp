@@ -1,6 +1,6 @@
 // Every text the windows show a user, gathered from the widgets as a refreshed
 // cache fills them: in the program's own language they read exactly as the
-// texts file beside this test records them.
+// texts file beside this test records them; in English none is Japanese.
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "ui/dialogs/tfrm_confirm.h"
@@ -16,6 +16,7 @@
 #include "ui/common/help_window.h"
 #include "ui/dialogs/tfrm_open_cache.h"
 #include "ui/dialogs/tfrm_properties.h"
+#include "ui/main/application_setup.h"
 #include "ui/main/cache_folder_commands.h"
 #include "ui/main/tfrm_pick_up.h"
 #include "ui/main/tfrm_refresh.h"
@@ -29,6 +30,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
@@ -106,7 +109,9 @@ private:
         if (action.isSeparator())
             return;
         Add(where, "text", action.text());
-        Add(where, "tip", action.toolTip() == QString(action.text()).remove(QLatin1Char('&')) ? QString() : action.toolTip());
+        // Qt's tip made of the text says nothing of its own.
+        const bool ownTip = action.toolTip() != QString(action.text()).remove(QLatin1Char('&'));
+        Add(where, "tip", ownTip ? action.toolTip() : QString());
         Add(where, "shortcut", action.shortcut().toString());
     }
 
@@ -146,14 +151,17 @@ protected:
             dump.AddRows(QStringLiteral("frmMain/list"), *details);
         dump.AddTree(QStringLiteral("frmMain/tree"), *Main().treeView());
 
-        TfrmProperties properties(EntryReporter(m_cache.Cache(), UtcTicksText).Row(*Main().catalogue().CacheList().front()), &Main());
+        const TCacheEntry& first = *Main().catalogue().CacheList().front();
+        TfrmProperties properties(EntryReporter(m_cache.Cache(), UtcTicksText).Row(first), &Main());
         dump.AddWindow(properties);
         TfrmOpenCache openCache({{"/home/user/.cache/chromium/Default/Cache", "chromium-simple", 12, false},
                                  {m_cache.CacheDir().string(), "index.dat", 6, true}},
                                 &Main());
         dump.AddWindow(openCache);
         HelpWindow help(&Main());
-        help.OpenIndex(QStringLiteral(LARKSPOOL_SOURCE_DIR "/app/help/larkspool.hlp"));
+        help.OpenIndex(CurrentUiLanguage() == UiLanguage::English
+                           ? QStringLiteral(LARKSPOOL_SOURCE_DIR "/app/help/larkspool_en.hlp")
+                           : QStringLiteral(LARKSPOOL_SOURCE_DIR "/app/help/larkspool.hlp"));
         dump.AddWindow(help);
         help.hide();
         return dump.Lines();
@@ -161,6 +169,46 @@ protected:
 
     TempFolder m_copyDir;
 };
+
+// The same windows made after a switch to English, and back to the
+// program's own language when the test ends.
+class EnglishWindowTexts : public WindowTexts {
+protected:
+    EnglishWindowTexts()
+    {
+        m_found = UseWindowLanguage(UiLanguage::English, QStringLiteral(LARKSPOOL_TRANSLATIONS_DIR));
+    }
+    ~EnglishWindowTexts() override
+    {
+        m_forms.reset();
+        UseWindowLanguage(UiLanguage::Japanese, QStringLiteral(LARKSPOOL_TRANSLATIONS_DIR));
+    }
+
+    bool m_found = false;
+};
+
+// Kana, half-width kana, CJK ideographs and full-width forms.
+const QRegularExpression kJapanese(QStringLiteral("[\\x{3000}-\\x{30FF}\\x{4E00}-\\x{9FFF}\\x{FF00}-\\x{FFEF}]"));
+
+QStringList JapaneseLines(const QString& texts)
+{
+    QStringList lines;
+    for (const QString& line : texts.split(QLatin1Char('\n'))) {
+        if (line.contains(kJapanese))
+            lines += line;
+    }
+    return lines;
+}
+
+QStringList StandardButtonTexts()
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("caption"), QStringLiteral("text"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QStringList texts;
+    for (QAbstractButton* button : box.buttons())
+        texts += button->text();
+    return texts;
+}
 
 QString ReadTexts(const char* name)
 {
@@ -178,6 +226,36 @@ TEST_F(WindowTexts, in_the_programs_own_language_read_as_recorded)
         file.write(texts.toUtf8());
     }
     EXPECT_EQ(texts.toStdString(), ReadTexts("window_texts.ja.txt").toStdString());
+}
+
+TEST_F(EnglishWindowTexts, hold_no_japanese_and_follow_the_english_names)
+{
+    ASSERT_TRUE(m_found) << "no larkspool_en.qm in " LARKSPOOL_TRANSLATIONS_DIR;
+
+    const QString texts = DumpEveryWindow();
+    if (const char* out = std::getenv("LARKSPOOL_WRITE_TEXTS_EN")) {
+        QFile file(QString::fromLocal8Bit(out));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(texts.toUtf8());
+    }
+
+    EXPECT_EQ(JapaneseLines(texts).join(QLatin1Char('\n')).toStdString(), "");
+    for (const char* line : {"frmMain/mnuCopy\ttext\t&Copy to folder…", "frmMain/mnuDelete\ttext\t&Delete files",
+                             "frmMain/StatusPanel0\ttext\t4 items", "frmMain/list\tcell\t1000 bytes",
+                             "frmHelp\ttitle\tLarkspool for Windows Help"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(line))) << line;
+}
+
+TEST_F(EnglishWindowTexts, leave_qts_own_buttons_in_english_and_the_program_s_own_in_half_width_katakana)
+{
+    const QStringList english = StandardButtonTexts();
+    UseWindowLanguage(UiLanguage::Japanese, QStringLiteral(LARKSPOOL_TRANSLATIONS_DIR));
+    const QStringList japanese = StandardButtonTexts();
+
+    EXPECT_EQ(JapaneseLines(english.join(QLatin1Char('\n'))), QStringList())
+        << english.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(english.contains(QStringLiteral("&Yes")) || english.contains(QStringLiteral("Yes")));
+    EXPECT_TRUE(japanese.contains(QStringLiteral("ｷｬﾝｾﾙ"))) << japanese.join(QLatin1Char(' ')).toStdString();
 }
 
 } // namespace

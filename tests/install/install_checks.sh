@@ -102,6 +102,8 @@ package_contents() {
 ./usr/share/icons/hicolor/48x48/apps/$id.png
 ./usr/share/icons/hicolor/scalable/apps/$id.svg
 ./usr/share/larkspool/larkspool.hlp
+./usr/share/larkspool/larkspool_en.hlp
+./usr/share/larkspool/translations/larkspool_en.qm
 ./usr/share/man/man1/larkspool-cli.1.gz
 ./usr/share/man/man1/larkspool.1.gz
 ./usr/share/metainfo/$id.metainfo.xml

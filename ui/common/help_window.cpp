@@ -2,6 +2,8 @@
 // HTML file; links between them stay inside the window.
 #include "ui/common/help_window.h"
 
+#include "catalogue/program_language.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTextBrowser>
@@ -13,7 +15,8 @@ namespace larkspool {
 QString HelpFilePath(const QString& programPath)
 {
     const QFileInfo program(programPath);
-    const QString name = program.completeBaseName() + QStringLiteral(".hlp");
+    const QString name = program.completeBaseName() +
+                         (CurrentUiLanguage() == UiLanguage::English ? QStringLiteral("_en.hlp") : QStringLiteral(".hlp"));
     const QString beside = program.dir().filePath(name);
     // An installed program keeps its help with the shared data (bin/../share/larkspool).
     const QString installed = QDir::cleanPath(program.dir().filePath(QStringLiteral("../share/larkspool/") + name));
@@ -23,7 +26,7 @@ QString HelpFilePath(const QString& programPath)
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("frmHelp"));
-    setWindowTitle(QStringLiteral("Larkspool for Windows ﾍﾙﾌﾟ"));
+    setWindowTitle(tr("Larkspool for Windows ﾍﾙﾌﾟ"));
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(this);
@@ -38,7 +41,7 @@ void HelpWindow::OpenIndex(const QString& helpFile)
         // The suffix is not .html, so name the type explicitly.
         m_browser->setSource(QUrl::fromLocalFile(helpFile), QTextDocument::HtmlResource);
     } else {
-        m_browser->setHtml(QStringLiteral("<p>ﾍﾙﾌﾟ ﾌｧｲﾙ '%1' が見つかりません。</p>").arg(helpFile.toHtmlEscaped()));
+        m_browser->setHtml(tr("<p>ﾍﾙﾌﾟ ﾌｧｲﾙ '%1' が見つかりません。</p>").arg(helpFile.toHtmlEscaped()));
     }
     show();
     raise();

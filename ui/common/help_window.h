@@ -8,11 +8,14 @@ class QTextBrowser;
 
 namespace larkspool {
 
-// The help file of the running program: beside it, its base name + ".hlp";
-// when that is absent, the same name in ../share/larkspool if it is there.
+// The help file of the running program: beside it, its base name + ".hlp"
+// ("_en.hlp" in English); when that is absent, the same name in
+// ../share/larkspool if it is there.
 QString HelpFilePath(const QString& programPath);
 
 class HelpWindow : public QDialog {
+    Q_OBJECT
+
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
 

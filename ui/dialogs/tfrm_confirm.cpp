@@ -9,6 +9,7 @@
 #include "ui/dialogs/job_owner.h"
 #include "jobs/overwrite_mode.h"
 
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -25,7 +26,7 @@ TfrmConfirm::TfrmConfirm(JobOwner& owner)
       m_lblDateNew(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmConfirm"));
-    setWindowTitle(QString::fromUtf8(kOverwriteCaption));
+    setWindowTitle(QCoreApplication::translate("OverwriteQuestion", kOverwriteCaption));
     setModal(true);
     setFixedSize(427, 272);
 
@@ -35,11 +36,11 @@ TfrmConfirm::TfrmConfirm(JobOwner& owner)
         label->setGeometry(at);
     };
     place(m_lblFileName, "lblFileName", QString(), {16, 12, 400, 16});
-    place(new QLabel(this), "Label1", QStringLiteral("現在のﾌｧｲﾙ"), {16, 40, 200, 16});
+    place(new QLabel(this), "Label1", tr("現在のﾌｧｲﾙ"), {16, 40, 200, 16});
     place(m_image1, "Image1", QString(), {40, 64, 32, 32});
     place(m_lblSizeOld, "lblSizeOld", QStringLiteral("lblSizeOld"), {88, 64, 320, 16});
     place(m_lblDateOld, "lblDateOld", QStringLiteral("lblDateOld"), {88, 82, 320, 16});
-    place(new QLabel(this), "Label2", QStringLiteral("に次の新しいﾌｧｲﾙを上書きしますか?"), {16, 110, 300, 16});
+    place(new QLabel(this), "Label2", tr("に次の新しいﾌｧｲﾙを上書きしますか?"), {16, 110, 300, 16});
     place(m_image2, "Image2", QString(), {40, 134, 32, 32});
     place(m_lblSizeNew, "lblSizeNew", QStringLiteral("lblSizeNew"), {88, 134, 320, 16});
     place(m_lblDateNew, "lblDateNew", QStringLiteral("lblDateNew"), {88, 152, 320, 16});
@@ -50,16 +51,16 @@ TfrmConfirm::TfrmConfirm(JobOwner& owner)
         QRect at;
     };
     const Row rows[] = {
-        {"btnYes", "はい(&Y)", {16, 194, 92, 25}},
-        {"btnYesAll", "すべて上書き(&A)", {114, 194, 100, 25}},
-        {"btnNo", "いいえ(&N)", {220, 194, 92, 25}},
-        {"btnCancel", "ｷｬﾝｾﾙ(&C)", {318, 194, 92, 25}},
-        {"btnYesAllNewDate", "日付の新しいものをすべて上書き", {16, 230, 196, 25}},
-        {"btnNoAll", "すべていいえ", {218, 230, 100, 25}},
+        {"btnYes", QT_TR_NOOP("はい(&Y)"), {16, 194, 92, 25}},
+        {"btnYesAll", QT_TR_NOOP("すべて上書き(&A)"), {114, 194, 100, 25}},
+        {"btnNo", QT_TR_NOOP("いいえ(&N)"), {220, 194, 92, 25}},
+        {"btnCancel", QT_TR_NOOP("ｷｬﾝｾﾙ(&C)"), {318, 194, 92, 25}},
+        {"btnYesAllNewDate", QT_TR_NOOP("日付の新しいものをすべて上書き"), {16, 230, 196, 25}},
+        {"btnNoAll", QT_TR_NOOP("すべていいえ"), {218, 230, 100, 25}},
     };
     QWidget* previous = nullptr;
     for (const Row& row : rows) {
-        auto* button = new QPushButton(QString::fromUtf8(row.caption), this);
+        auto* button = new QPushButton(tr(row.caption), this);
         button->setObjectName(QString::fromLatin1(row.name));
         button->setGeometry(row.at);
         connect(button, &QPushButton::clicked, this, &TfrmConfirm::btnClick);

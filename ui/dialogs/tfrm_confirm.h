@@ -18,6 +18,8 @@ class JobOwner;
 class TfrmFileOp;
 
 class TfrmConfirm : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfrmConfirm(JobOwner& owner);
 

@@ -4,9 +4,11 @@
 #include "ui/dialogs/tfrm_def_file.h"
 
 #include "ui/common/message_box.h"
+#include "catalogue/translated_text.h"
 #include "settings/def_file_check.h"
 #include "settings/settings_owner.h"
 
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,15 +41,15 @@ TfrmDefFile::TfrmDefFile(SettingsOwner& owner)
       m_owner(owner)
 {
     setObjectName(QStringLiteral("frmDefFile"));
-    setWindowTitle(QString::fromUtf8(kDefFileCaption));
+    setWindowTitle(QCoreApplication::translate("DefFileCheck", kDefFileCaption));
     setModal(true);
     setFixedSize(329, 153);
 
-    auto* label1 = new QLabel(QStringLiteral("暗黙のﾌｧｲﾙ名(必須)"), this);
+    auto* label1 = new QLabel(tr("暗黙のﾌｧｲﾙ名(必須)"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setGeometry(12, 12, 200, 16);
     m_edtName1 = NameEdit("edtName1", QRect(32, 30, 185, 22), this);
-    auto* label2 = new QLabel(QStringLiteral("暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)"), this);
+    auto* label2 = new QLabel(tr("暗黙のﾌｧｲﾙ名(ｵﾌﾟｼｮﾝ)"), this);
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setGeometry(12, 62, 200, 16);
     m_chkName2 = NameSwitch("chkName2", QRect(12, 84, 18, 18), this);
@@ -55,11 +57,11 @@ TfrmDefFile::TfrmDefFile(SettingsOwner& owner)
     m_chkName3 = NameSwitch("chkName3", QRect(12, 114, 18, 18), this);
     m_edtName3 = NameEdit("edtName3", QRect(32, 112, 185, 22), this);
 
-    auto* button1 = new QPushButton(QStringLiteral("設定(&S)"), this);
+    auto* button1 = new QPushButton(tr("設定(&S)"), this);
     button1->setObjectName(QStringLiteral("Button1"));
     button1->setDefault(true);
     button1->setGeometry(240, 30, 75, 25);
-    auto* button2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ(C)"), this);
+    auto* button2 = new QPushButton(tr("ｷｬﾝｾﾙ(C)"), this);
     button2->setObjectName(QStringLiteral("Button2"));
     button2->setGeometry(240, 62, 75, 25);
 
@@ -108,7 +110,7 @@ void TfrmDefFile::Button1Click()
                                          m_chkName3->isChecked()});
     const std::string refusal = CheckDefFiles(names);
     if (!refusal.empty()) {
-        ShowMessage(this, refusal, kDefFileCaption, kMessageExclamation);
+        ShowMessage(this, refusal, Translated("DefFileCheck", kDefFileCaption), kMessageExclamation);
         return;
     }
     m_owner.SetDefaultFiles(names);

@@ -12,6 +12,8 @@ namespace larkspool {
 class SettingsOwner;
 
 class TfrmDefFile : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfrmDefFile(SettingsOwner& owner);
 

@@ -38,7 +38,7 @@ TfrmFileOp::TfrmFileOp(JobOwner& owner, UrlCache& cache)
     m_progressBar1->setTextVisible(false);
     m_progressBar1->setGeometry(12, 60, 276, 18);
     m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    m_btnCancel->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+    m_btnCancel->setText(tr("ｷｬﾝｾﾙ"));
     m_btnCancel->setGeometry(300, 56, 80, 25);
     m_lblCount->setObjectName(QStringLiteral("lblCount"));
     m_lblCount->setGeometry(12, 94, 368, 16);
@@ -60,8 +60,8 @@ void TfrmFileOp::FormShow()
 {
     m_opKind = m_owner.GetOpKind();
     m_copyDir = m_owner.GetCopyDir();
-    if (const char* caption = ExportCaption(m_opKind))
-        setWindowTitle(QString::fromUtf8(caption));
+    if (const std::string caption = ExportCaption(m_opKind); !caption.empty())
+        setWindowTitle(QString::fromStdString(caption));
     m_timer1->start(1);
 }
 

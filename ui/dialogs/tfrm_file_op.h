@@ -23,6 +23,8 @@ class TfrmConfirm;
 class UrlCache;
 
 class TfrmFileOp : public QDialog, public JobHost {
+    Q_OBJECT
+
 public:
     TfrmFileOp(JobOwner& owner, UrlCache& cache);
 

@@ -8,6 +8,7 @@
 #include "ui/dialogs/job_owner.h"
 #include "jobs/import_job.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace larkspool {
@@ -15,7 +16,7 @@ namespace larkspool {
 TfrmFileOp2::TfrmFileOp2(JobOwner& owner, UrlCache& cache) : TfrmFileOp(owner, cache)
 {
     setObjectName(QStringLiteral("frmFileOp2"));
-    setWindowTitle(QString::fromUtf8(kImportCaption));
+    setWindowTitle(QCoreApplication::translate("ImportJob", kImportCaption));
 }
 
 void TfrmFileOp2::FormShow()

@@ -24,22 +24,22 @@ TfrmFromLocal::TfrmFromLocal(std::function<std::string()> copyDir)
       m_copyDir(std::move(copyDir))
 {
     setObjectName(QStringLiteral("frmFromLocal"));
-    setWindowTitle(QString::fromUtf8(kFromLocalCaption));
+    setWindowTitle(tr(kFromLocalCaption));
     setModal(true);
     setFixedSize(400, 280);
 
-    auto* label1 = new QLabel(QStringLiteral("ｺﾋﾟｰ元ﾌｫﾙﾀﾞ"), this);
+    auto* label1 = new QLabel(tr("ｺﾋﾟｰ元ﾌｫﾙﾀﾞ"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setGeometry(8, 8, 200, 16);
     m_edtFolder = new QLineEdit(this);
     m_edtFolder->setObjectName(QStringLiteral("edtFolder"));
     m_edtFolder->setReadOnly(true);
     m_edtFolder->setGeometry(8, 26, 260, 22);
-    auto* browse = new QPushButton(QStringLiteral("ﾌｫﾙﾀﾞの参照(&B)..."), this);
+    auto* browse = new QPushButton(tr("ﾌｫﾙﾀﾞの参照(&B)..."), this);
     browse->setObjectName(QStringLiteral("btnBrowse"));
     browse->setGeometry(276, 25, 116, 25);
 
-    auto* label2 = new QLabel(QStringLiteral("ｺﾋﾟｰするﾄﾞﾒｲﾝの選択"), this);
+    auto* label2 = new QLabel(tr("ｺﾋﾟｰするﾄﾞﾒｲﾝの選択"), this);
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setGeometry(8, 60, 200, 16);
     m_lsbURL = new QListWidget(this);
@@ -47,11 +47,11 @@ TfrmFromLocal::TfrmFromLocal(std::function<std::string()> copyDir)
     m_lsbURL->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lsbURL->setGeometry(8, 78, 260, 194);
 
-    auto* copy = new QPushButton(QStringLiteral("ｺﾋﾟｰ開始(&S)"), this);
+    auto* copy = new QPushButton(tr("ｺﾋﾟｰ開始(&S)"), this);
     copy->setObjectName(QStringLiteral("btnCopy"));
     copy->setDefault(true);
     copy->setGeometry(276, 78, 116, 25);
-    auto* close = new QPushButton(QStringLiteral("閉じる(&C)"), this);
+    auto* close = new QPushButton(tr("閉じる(&C)"), this);
     close->setObjectName(QStringLiteral("btnClose"));
     close->setGeometry(276, 110, 116, 25);
 
@@ -113,7 +113,7 @@ void TfrmFromLocal::FillDomainList(const std::string& folder)
 void TfrmFromLocal::btnBrowseClick()
 {
     std::string folder;
-    if (!BrowseForFolder(this, "ｷｬｯｼｭにｺﾋﾟｰしたいﾄﾞﾒｲﾝが含まれるﾌｫﾙﾀﾞを選択してください。", folder))
+    if (!BrowseForFolder(this, tr("ｷｬｯｼｭにｺﾋﾟｰしたいﾄﾞﾒｲﾝが含まれるﾌｫﾙﾀﾞを選択してください。").toStdString(), folder))
         return;
     FillDomainList(folder);
 }
@@ -126,7 +126,8 @@ void TfrmFromLocal::btnCopyClick()
             domains.push_back(m_lsbURL->item(row)->data(Qt::UserRole).toByteArray().toStdString());
     }
     if (domains.empty()) {
-        ShowMessage(this, "ｺﾋﾟｰするﾄﾞﾒｲﾝが選択されていません。", "ｺﾋﾟｰ開始", kMessageInformation);
+        ShowMessage(this, tr("ｺﾋﾟｰするﾄﾞﾒｲﾝが選択されていません。").toStdString(), tr("ｺﾋﾟｰ開始").toStdString(),
+                    kMessageInformation);
         return;
     }
     m_closeResult = QDialog::Accepted;
@@ -135,7 +136,7 @@ void TfrmFromLocal::btnCopyClick()
     const int collected = CollectDomains(m_folder, domains, m_importList, &failure);
     QApplication::restoreOverrideCursor();
     if (collected != 0)
-        ShowMessage(this, failure, "ｺﾋﾟｰ開始", kMessageStop);
+        ShowMessage(this, failure, tr("ｺﾋﾟｰ開始").toStdString(), kMessageStop);
     if (collected == 0 && m_runImport)
         m_runImport();
     m_importList.clear();

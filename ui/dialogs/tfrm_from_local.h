@@ -4,6 +4,7 @@
 
 #include "jobs/import_file_record.h"
 
+#include <QtGlobal>
 #include <QDialog>
 
 #include <functional>
@@ -15,9 +16,11 @@ class QListWidget;
 
 namespace larkspool {
 
-inline constexpr const char* kFromLocalCaption = "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ";
+inline constexpr const char* kFromLocalCaption = QT_TRANSLATE_NOOP("larkspool::TfrmFromLocal", "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ");
 
 class TfrmFromLocal : public QDialog {
+    Q_OBJECT
+
 public:
     // copyDir gives the destination folder setting, where the dialog opens.
     explicit TfrmFromLocal(std::function<std::string()> copyDir);

@@ -17,11 +17,11 @@ namespace larkspool {
 TfrmMoveDel::TfrmMoveDel(JobOwner& owner)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
       m_owner(owner), m_imgMove(new QLabel(this)), m_imgDelete(new QLabel(this)), m_label1(new QLabel(this)),
-      m_btnYes(new QPushButton(QStringLiteral("はい(&Y)"), this)),
-      m_btnNo(new QPushButton(QStringLiteral("いいえ(&N)"), this))
+      m_btnYes(new QPushButton(tr("はい(&Y)"), this)),
+      m_btnNo(new QPushButton(tr("いいえ(&N)"), this))
 {
     setObjectName(QStringLiteral("frmMoveDel"));
-    setWindowTitle(QStringLiteral("ﾌｧｲﾙの削除の確認"));
+    setWindowTitle(tr("ﾌｧｲﾙの削除の確認"));
     setModal(true);
     setFixedSize(425, 97);
 

@@ -12,6 +12,8 @@ namespace larkspool {
 class JobOwner;
 
 class TfrmMoveDel : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfrmMoveDel(JobOwner& owner);
 

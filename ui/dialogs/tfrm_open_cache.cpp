@@ -16,9 +16,11 @@ namespace {
 
 QString RowText(const FoundCacheRow& cache)
 {
-    const std::string entries = cache.entries ? std::to_string(*cache.entries) + " 件" : "-";
-    return QString::fromStdString(cache.folder + "  (" + cache.format + ", " + entries + ")" +
-                                  (cache.inUse ? "  [使用中]" : ""));
+    const QString entries =
+        cache.entries ? TfrmOpenCache::tr("%n 件", nullptr, int(*cache.entries)) : QStringLiteral("-");
+    return QString::fromStdString(cache.folder) + QStringLiteral("  (") + QString::fromStdString(cache.format) +
+           QStringLiteral(", ") + entries + QStringLiteral(")") +
+           (cache.inUse ? TfrmOpenCache::tr("  [使用中]") : QString());
 }
 
 } // namespace
@@ -27,9 +29,9 @@ TfrmOpenCache::TfrmOpenCache(const std::vector<FoundCacheRow>& caches, QWidget* 
     : QDialog(parent), m_list(new QListWidget(this))
 {
     setObjectName(QStringLiteral("frmOpenCache"));
-    setWindowTitle(QStringLiteral("ｷｬｯｼｭﾌｫﾙﾀﾞを開く"));
+    setWindowTitle(tr("ｷｬｯｼｭﾌｫﾙﾀﾞを開く"));
     auto* column = new QVBoxLayout(this);
-    auto* label = new QLabel(QStringLiteral("見つかったｷｬｯｼｭ(&C):"), this);
+    auto* label = new QLabel(tr("見つかったｷｬｯｼｭ(&C):"), this);
     label->setBuddy(m_list);
     column->addWidget(label);
     m_list->setObjectName(QStringLiteral("lstCaches"));
@@ -45,7 +47,7 @@ TfrmOpenCache::TfrmOpenCache(const std::vector<FoundCacheRow>& caches, QWidget* 
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
     buttons->button(QDialogButtonBox::Ok)->setEnabled(m_list->count() > 0);
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
-    QPushButton* browse = buttons->addButton(QStringLiteral("ﾌｫﾙﾀﾞの指定(&B)..."), QDialogButtonBox::ActionRole);
+    QPushButton* browse = buttons->addButton(tr("ﾌｫﾙﾀﾞの指定(&B)..."), QDialogButtonBox::ActionRole);
     browse->setObjectName(QStringLiteral("btnBrowse"));
     column->addWidget(buttons);
 

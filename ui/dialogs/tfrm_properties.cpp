@@ -15,17 +15,17 @@ namespace larkspool {
 TfrmProperties::TfrmProperties(const ReportRow& row, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmProperties"));
-    setWindowTitle(QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ"));
+    setWindowTitle(tr("ﾌﾟﾛﾊﾟﾃｨ"));
     auto* column = new QVBoxLayout(this);
 
     auto* fields = new QTreeWidget(this);
     fields->setObjectName(QStringLiteral("lstFields"));
     fields->setRootIsDecorated(false);
-    fields->setHeaderLabels({QStringLiteral("項目"), QStringLiteral("値")});
+    fields->setHeaderLabels({tr("項目"), tr("値")});
     for (std::size_t i = 0; i < row.fields.size(); ++i)
         new QTreeWidgetItem(fields, {QString::fromLatin1(kReportColumnNames[i]), DisplayText(row.fields[i])});
     fields->resizeColumnToContents(0);
-    auto* fieldsLabel = new QLabel(QStringLiteral("項目(&F):"), this);
+    auto* fieldsLabel = new QLabel(tr("項目(&F):"), this);
     fieldsLabel->setBuddy(fields);
     column->addWidget(fieldsLabel);
     column->addWidget(fields, 2);
@@ -37,7 +37,7 @@ TfrmProperties::TfrmProperties(const ReportRow& row, QWidget* parent) : QDialog(
     text->setObjectName(QStringLiteral("txtHead"));
     text->setReadOnly(true);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* headLabel = new QLabel(QStringLiteral("応答ﾍｯﾀﾞ(&H):"), this);
+    auto* headLabel = new QLabel(tr("応答ﾍｯﾀﾞ(&H):"), this);
     headLabel->setBuddy(text);
     column->addWidget(headLabel);
     column->addWidget(text, 1);

@@ -9,6 +9,8 @@
 namespace larkspool {
 
 class TfrmProperties : public QDialog {
+    Q_OBJECT
+
 public:
     // "lstFields" holds one row a report column (name, value), "txtHead"
     // the status line and header lines, "btnOK" closes.

@@ -6,11 +6,13 @@
 #include "ui/dialogs/tfrm_sel_dir.h"
 
 #include "catalogue/display_text.h"
+#include "catalogue/translated_text.h"
 
 #include "ui/common/message_box.h"
 #include "settings/copy_dir_check.h"
 #include "settings/settings_owner.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
@@ -39,11 +41,11 @@ TfrmSelDir::TfrmSelDir(SettingsOwner& owner)
       m_owner(owner)
 {
     setObjectName(QStringLiteral("frmSelDir"));
-    setWindowTitle(QString::fromUtf8(kSelDirCaption));
+    setWindowTitle(QCoreApplication::translate("CopyDirCheck", kSelDirCaption));
     setModal(true);
     setFixedSize(476, 257);
 
-    auto* label1 = new QLabel(QStringLiteral("ｺﾋﾟｰ先ﾌｫﾙﾀﾞ"), this);
+    auto* label1 = new QLabel(tr("ｺﾋﾟｰ先ﾌｫﾙﾀﾞ"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setGeometry(8, 11, 80, 16);
     m_edit1 = new QLineEdit(this);
@@ -63,11 +65,11 @@ TfrmSelDir::TfrmSelDir(SettingsOwner& owner)
     m_directoryList->setItemsExpandable(false);
     m_directoryList->setGeometry(161, 38, 224, 211);
 
-    auto* setDir = new QPushButton(QStringLiteral("設定"), this);
+    auto* setDir = new QPushButton(tr("設定"), this);
     setDir->setObjectName(QStringLiteral("btnSetDir"));
     setDir->setDefault(true);
     setDir->setGeometry(393, 38, 75, 25);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("btnCancel"));
     cancel->setGeometry(393, 70, 75, 25);
 
@@ -131,14 +133,15 @@ void TfrmSelDir::btnSetDirClick()
     const std::string typed = TypedFolder();
     if (!PathExists(typed)) {
         if (typed.empty()) {
-            ShowMessage(this, "ｺﾋﾟｰ先ﾌｫﾙﾀﾞを指定してください。", kSelDirCaption, kMessageExclamation);
+            ShowMessage(this, tr("ｺﾋﾟｰ先ﾌｫﾙﾀﾞを指定してください。").toStdString(), Translated("CopyDirCheck", kSelDirCaption), kMessageExclamation);
             return;
         }
-        if (ShowMessage(this, "指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?", kSelDirCaption,
+        if (ShowMessage(this, tr("指定されたﾌｫﾙﾀﾞは存在しません。\r\r作成してもよろしいですか?").toStdString(),
+                        Translated("CopyDirCheck", kSelDirCaption),
                         kMessageQuestion + kMessageYesNo) != QMessageBox::Yes)
             return;
         if (CreateCopyDir(typed) != 0) {
-            ShowMessage(this, "ﾌｫﾙﾀﾞが作成できませんでした。", kSelDirCaption, kMessageExclamation);
+            ShowMessage(this, tr("ﾌｫﾙﾀﾞが作成できませんでした。").toStdString(), Translated("CopyDirCheck", kSelDirCaption), kMessageExclamation);
             return;
         }
     }

@@ -16,6 +16,8 @@ namespace larkspool {
 class SettingsOwner;
 
 class TfrmSelDir : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfrmSelDir(SettingsOwner& owner);
 

@@ -10,6 +10,8 @@ namespace larkspool {
 inline constexpr const char* kProductName = "Larkspool for Windows";
 
 class TfrmVersion : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfrmVersion(const QIcon& programIcon);
 };

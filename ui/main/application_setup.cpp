@@ -7,6 +7,9 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <memory>
+#include <vector>
+
 namespace larkspool {
 namespace {
 
@@ -22,19 +25,40 @@ public:
     bool isEmpty() const override { return false; }
 };
 
+// Qt's own texts as the program's language has them; none for English,
+// which Qt speaks already.
+std::vector<std::unique_ptr<QTranslator>>& QtTexts()
+{
+    static std::vector<std::unique_ptr<QTranslator>> installed;
+    return installed;
+}
+
 } // namespace
+
+bool UseWindowLanguage(UiLanguage language, const QString& folder)
+{
+    for (const auto& translator : QtTexts())
+        QCoreApplication::removeTranslator(translator.get());
+    QtTexts().clear();
+    const bool found = UseUiLanguage(language, folder);
+    if (found && language == UiLanguage::English)
+        return true;
+    auto qtJapanese = std::make_unique<QTranslator>();
+    if (qtJapanese->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(qtJapanese.get());
+        QtTexts().push_back(std::move(qtJapanese));
+    }
+    QtTexts().push_back(std::make_unique<CancelInHalfWidth>());
+    QCoreApplication::installTranslator(QtTexts().back().get());
+    return found;
+}
 
 void SetUpApplication(QApplication& app)
 {
     // No display name: the desktop would append it to every caption.
     QApplication::setApplicationName(QStringLiteral("Larkspool"));
     QApplication::setOrganizationName(QStringLiteral("Studio Vesprane"));
-    // The standard buttons and the folder chooser speak the program's
-    // language, whatever the user's locale.
-    auto* qtTexts = new QTranslator(&app);
-    if (qtTexts->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(qtTexts);
-    QApplication::installTranslator(new CancelInHalfWidth(&app));
+    UseWindowLanguage(UsersUiLanguage(), TranslationsFolderOf(QCoreApplication::applicationDirPath()));
     KeepTitleBarButtonsAsAsked(app);
     KeepModalWindowsInReach(app);
 }

@@ -12,10 +12,12 @@
 #include "cache/url_cache.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/machine_caches.h"
+#include "catalogue/translated_text.h"
 #include "ui/common/message_box.h"
 #include "report/report_file.h"
 #include "settings/cache_open_setting.h"
 
+#include <QCoreApplication>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QDesktopServices>
@@ -35,15 +37,13 @@ namespace {
 
 constexpr const char* kWritingActions[] = {"mnuMove", "mnuDelete", "PopupMove", "PopupDelete", "mnuCopyFromLocal"};
 constexpr const char* kWritingButtons[] = {"sbtMove", "sbtDelete", "sbtFromLocal"};
-constexpr const char* kReadOnlyPanelText = "読み取り専用";
-constexpr const char* kReadOnlyHint = " (ｷｬｯｼｭは読み取り専用です)";
 
 // The tree's heading names the kind of cache; index.dat keeps its own words.
 QString TreeHeading(const UrlCacheKind& kind)
 {
     if (std::string_view(kind.name) == UrlCacheKind{}.name)
-        return QStringLiteral("MS-IE Cache ﾌｫﾙﾀﾞ");
-    return QString::fromUtf8(kind.name) + QStringLiteral(" ﾌｫﾙﾀﾞ");
+        return QCoreApplication::translate("CacheFolderCommands", "MS-IE Cache ﾌｫﾙﾀﾞ");
+    return QCoreApplication::translate("CacheFolderCommands", "%1 ﾌｫﾙﾀﾞ").arg(QString::fromUtf8(kind.name));
 }
 
 // Why the writing commands are greyed: a status bar panel, the buttons'
@@ -52,9 +52,9 @@ void SayReadOnly(TfrmMain& main)
 {
     for (const char* name : kWritingButtons)
         if (auto* button = main.findChild<QToolButton*>(QString::fromLatin1(name)))
-            button->setToolTip(button->toolTip() + QString::fromUtf8(kReadOnlyHint));
+            button->setToolTip(button->toolTip() + QCoreApplication::translate("CacheFolderCommands", " (ｷｬｯｼｭは読み取り専用です)"));
     auto* panel = new ElidedLabel(main.statusBar());
-    panel->setText(QString::fromUtf8(kReadOnlyPanelText));
+    panel->setText(QCoreApplication::translate("CacheFolderCommands", "読み取り専用"));
     panel->setObjectName(QStringLiteral("StatusPanelReadOnly"));
     panel->setToolTip(QString::fromUtf8(kReadOnlyCacheText));
     panel->setFrameShape(QFrame::Panel);
@@ -73,7 +73,7 @@ void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
     QMenu* file = main.menuBar()->actions().value(0) ? main.menuBar()->actions().value(0)->menu() : nullptr;
     if (!file)
         return;
-    auto* action = new QAction(QStringLiteral("ｷｬｯｼｭﾌｫﾙﾀﾞを開く(&O)..."), file);
+    auto* action = new QAction(QCoreApplication::translate("CacheFolderCommands", "ｷｬｯｼｭﾌｫﾙﾀﾞを開く(&O)..."), file);
     action->setObjectName(QStringLiteral("mnuOpenCacheFolder"));
     QAction* first = file->actions().value(0);
     file->insertAction(first, action);
@@ -101,11 +101,11 @@ void AddSaveReportCommand(TfrmMain& main, UrlCache& cache, ChooseSaveFile choose
         return;
     if (!choose)
         choose = [&main](const std::string& suggested) {
-            return QFileDialog::getSaveFileName(&main, QStringLiteral("ﾚﾎﾟｰﾄの保存"), QString::fromStdString(suggested),
+            return QFileDialog::getSaveFileName(&main, QCoreApplication::translate("CacheFolderCommands", "ﾚﾎﾟｰﾄの保存"), QString::fromStdString(suggested),
                                                 QStringLiteral("CSV (*.csv)"))
                 .toStdString();
         };
-    auto* action = new QAction(QStringLiteral("ﾚﾎﾟｰﾄの保存(&R)..."), file);
+    auto* action = new QAction(QCoreApplication::translate("CacheFolderCommands", "ﾚﾎﾟｰﾄの保存(&R)..."), file);
     action->setObjectName(QStringLiteral("mnuSaveReport"));
     file->insertAction(exit, action);
     file->insertSeparator(exit);
@@ -132,7 +132,7 @@ void AddPropertiesCommand(TfrmMain& main, UrlCache& cache)
     QMenu* popup = main.popupMenu();
     if (!popup)
         return;
-    auto* action = new QAction(QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ(&R)"), &main);
+    auto* action = new QAction(QCoreApplication::translate("CacheFolderCommands", "ﾌﾟﾛﾊﾟﾃｨ(&R)"), &main);
     action->setObjectName(QStringLiteral("PopupProperties"));
     action->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
     popup->addSeparator();
@@ -159,7 +159,7 @@ void AddShowRecoveredCommand(TfrmMain& main, bool shown, std::function<void()> r
     QMenu* view = refresh ? qobject_cast<QMenu*>(refresh->parent()) : nullptr;
     if (!view)
         return;
-    auto* action = new QAction(QStringLiteral("回復したﾚｺｰﾄﾞを表示(&U)"), view);
+    auto* action = new QAction(QCoreApplication::translate("CacheFolderCommands", "回復したﾚｺｰﾄﾞを表示(&U)"), view);
     action->setObjectName(QStringLiteral("mnuShowRecovered"));
     action->setCheckable(true);
     action->setChecked(shown);
@@ -196,7 +196,7 @@ void FitWindowToCache(TfrmMain& main, UrlCache& cache)
             if (cache.RetrieveUrlCacheEntryFileA(entry->CacheKey(), nullptr, nullptr, 0))
                 QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
             else
-                ShowMessage(&main, "'" + entry->Name + "' を開けませんでした。\n" + cache.LastErrorText(), kAppCaption,
+                ShowMessage(&main, FillIn(Translated("CacheFolderCommands", "'%1' を開けませんでした。\n%2"), {entry->Name, cache.LastErrorText()}), kAppCaption,
                             kMessageStop);
             return;
         }

@@ -20,19 +20,19 @@ struct TypeRow {
     std::optional<EntryTypeGroup> group;
 };
 const TypeRow kTypeRows[] = {
-    {"すべての種類", std::nullopt},           {"ﾍﾟｰｼﾞ", EntryTypeGroup::Pages},
-    {"画像", EntryTypeGroup::Images},        {"ｽｸﾘﾌﾟﾄ", EntryTypeGroup::Scripts},
-    {"ｽﾀｲﾙｼｰﾄ", EntryTypeGroup::Styles},    {"音声と動画", EntryTypeGroup::Media},
-    {"その他", EntryTypeGroup::Other},
+    {QT_TRANSLATE_NOOP("larkspool::FindBar", "すべての種類"), std::nullopt},           {QT_TRANSLATE_NOOP("larkspool::FindBar", "ﾍﾟｰｼﾞ"), EntryTypeGroup::Pages},
+    {QT_TRANSLATE_NOOP("larkspool::FindBar", "画像"), EntryTypeGroup::Images},        {QT_TRANSLATE_NOOP("larkspool::FindBar", "ｽｸﾘﾌﾟﾄ"), EntryTypeGroup::Scripts},
+    {QT_TRANSLATE_NOOP("larkspool::FindBar", "ｽﾀｲﾙｼｰﾄ"), EntryTypeGroup::Styles},    {QT_TRANSLATE_NOOP("larkspool::FindBar", "音声と動画"), EntryTypeGroup::Media},
+    {QT_TRANSLATE_NOOP("larkspool::FindBar", "その他"), EntryTypeGroup::Other},
 };
 
-QSpinBox* SizeBox(QWidget* parent, const char* name, const char* suffix, const char* unbounded)
+QSpinBox* SizeBox(QWidget* parent, const char* name, const QString& suffix, const QString& unbounded)
 {
     auto* box = new QSpinBox(parent);
     box->setObjectName(QString::fromUtf8(name));
     box->setRange(0, 1 << 30);
-    box->setSuffix(QString::fromUtf8(suffix));
-    box->setSpecialValueText(QString::fromUtf8(unbounded));
+    box->setSuffix(suffix);
+    box->setSpecialValueText(unbounded);
     return box;
 }
 
@@ -57,8 +57,8 @@ FileTicks DayTicks(const QDate& day, bool end)
 
 FindBar::FindBar(QWidget* parent)
     : QWidget(parent), m_text(new QLineEdit(this)), m_type(new QComboBox(this)),
-      m_larger(SizeBox(this, "spnFindLarger", " KB 超", "下限なし")),
-      m_smaller(SizeBox(this, "spnFindSmaller", " KB 未満", "上限なし")), m_dated(new QCheckBox(this)),
+      m_larger(SizeBox(this, "spnFindLarger", tr(" KB 超"), tr("下限なし"))),
+      m_smaller(SizeBox(this, "spnFindSmaller", tr(" KB 未満"), tr("上限なし"))), m_dated(new QCheckBox(this)),
       m_since(DateBox(this, "dtpFindSince")), m_until(DateBox(this, "dtpFindUntil")), m_count(new QLabel(this))
 {
     setObjectName(QStringLiteral("FindBar"));
@@ -70,34 +70,34 @@ FindBar::FindBar(QWidget* parent)
     auto* ranges = new QHBoxLayout;
     rows->addLayout(row);
     rows->addLayout(ranges);
-    auto* label = new QLabel(QStringLiteral("検索(&F):"), this);
+    auto* label = new QLabel(tr("検索(&F):"), this);
     label->setBuddy(m_text);
     m_text->setObjectName(QStringLiteral("edtFind"));
-    m_text->setPlaceholderText(QStringLiteral("URL、名前、ﾀｲﾄﾙの一部"));
+    m_text->setPlaceholderText(tr("URL、名前、ﾀｲﾄﾙの一部"));
     m_type->setObjectName(QStringLiteral("cmbFindType"));
     for (const TypeRow& type : kTypeRows)
-        m_type->addItem(QString::fromUtf8(type.caption));
+        m_type->addItem(tr(type.caption));
     m_count->setObjectName(QStringLiteral("lblFindCount"));
     auto* close = new QToolButton(this);
     close->setObjectName(QStringLiteral("btnFindClose"));
     close->setText(QStringLiteral("×"));
-    close->setToolTip(QStringLiteral("検索終了 (Esc)"));
+    close->setToolTip(tr("検索終了 (Esc)"));
     row->addWidget(label);
     row->addWidget(m_text, 1);
     row->addWidget(m_type);
     row->addWidget(m_count);
     row->addWidget(close);
-    auto* sizes = new QLabel(QStringLiteral("ｻｲｽﾞ(&S):"), this);
+    auto* sizes = new QLabel(tr("ｻｲｽﾞ(&S):"), this);
     sizes->setBuddy(m_larger);
     ranges->addWidget(sizes);
     ranges->addWidget(m_larger);
-    ranges->addWidget(new QLabel(QStringLiteral("～"), this));
+    ranges->addWidget(new QLabel(tr("～"), this));
     ranges->addWidget(m_smaller);
     m_dated->setObjectName(QStringLiteral("chkFindDated"));
-    m_dated->setText(QStringLiteral("更新日(&D):"));
+    m_dated->setText(tr("更新日(&D):"));
     ranges->addWidget(m_dated);
     ranges->addWidget(m_since);
-    ranges->addWidget(new QLabel(QStringLiteral("～"), this));
+    ranges->addWidget(new QLabel(tr("～"), this));
     ranges->addWidget(m_until);
     ranges->addStretch(1);
     connect(m_text, &QLineEdit::textChanged, this, &FindBar::changed);
@@ -139,7 +139,7 @@ void FindBar::Open()
 
 void FindBar::SetCount(std::size_t found, std::size_t all)
 {
-    m_count->setText(QStringLiteral("%1 / %2 件").arg(found).arg(all));
+    m_count->setText(tr("%1 / %2 件").arg(found).arg(all));
 }
 
 void FindBar::keyPressEvent(QKeyEvent* event)

@@ -15,8 +15,17 @@
 namespace larkspool {
 namespace {
 
-const char* const kCaptions[kColumnCount] = {"名前", "ﾀｲﾄﾙ", "ｻｲｽﾞ", "種類", "更新日時",
-                                             "URL", "ｺﾝﾃﾝﾂ ﾀｲﾌﾟ", "最終ｱｸｾｽ日時", "ﾊﾟｰﾃｨｼｮﾝ"};
+const char* const kCaptions[kColumnCount] = {
+    QT_TRANSLATE_NOOP("larkspool::FolderItemsModel", "名前"),
+    QT_TRANSLATE_NOOP("larkspool::FolderItemsModel", "ﾀｲﾄﾙ"),
+    QT_TRANSLATE_NOOP("larkspool::FolderItemsModel", "ｻｲｽﾞ"),
+    QT_TRANSLATE_NOOP("larkspool::FolderItemsModel", "種類"),
+    QT_TRANSLATE_NOOP("larkspool::FolderItemsModel", "更新日時"),
+    "URL",
+    QT_TRANSLATE_NOOP("larkspool::FolderItemsModel", "ｺﾝﾃﾝﾂ ﾀｲﾌﾟ"),
+    QT_TRANSLATE_NOOP("larkspool::FolderItemsModel", "最終ｱｸｾｽ日時"),
+    QT_TRANSLATE_NOOP("larkspool::FolderItemsModel", "ﾊﾟｰﾃｨｼｮﾝ"),
+};
 
 } // namespace
 
@@ -60,7 +69,7 @@ QString FolderItemsModel::CellText(const TListItem& item, int column) const
     if (item.Kind != 'C') {
         switch (column) {
         case 0: return DisplayText(item.Name);
-        case 3: return QStringLiteral("ﾌｧｲﾙ ﾌｫﾙﾀﾞ");
+        case 3: return tr("ﾌｧｲﾙ ﾌｫﾙﾀﾞ");
         default: return {};
         }
     }
@@ -120,7 +129,7 @@ QVariant FolderItemsModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromUtf8(kCaptions[section]);
+        return tr(kCaptions[section]);
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue((section == 2 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return {};

@@ -14,6 +14,8 @@ class FileTypeTable;
 class ImageLists;
 
 class FolderItemsModel : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     FolderItemsModel(const FileTypeTable& types, const ImageLists& images, QObject* parent = nullptr);
 

@@ -5,18 +5,11 @@
 #include "ui/main/status_tally.h"
 
 #include "catalogue/size_date_texts.h"
+#include "catalogue/translated_text.h"
 
-#include <QString>
+#include <QCoreApplication>
 
 namespace larkspool {
-namespace {
-
-std::string Format(const char* pattern, int count)
-{
-    return QString::fromUtf8(pattern).arg(count).toStdString();
-}
-
-} // namespace
 
 StatusTexts StatusTally::Listed(std::vector<TListItem*>& items)
 {
@@ -27,7 +20,8 @@ StatusTexts StatusTally::Listed(std::vector<TListItem*>& items)
         item->Selected = false;
     }
     m_selectedBytes = 0;
-    return {Format("%1 個のｵﾌﾞｼﾞｪｸﾄ", int(items.size())), FormatSizeText(total, 0)};
+    return {QCoreApplication::translate("StatusTally", "%n 個のｵﾌﾞｼﾞｪｸﾄ", nullptr, int(items.size())).toStdString(),
+            FormatSizeText(total, 0)};
 }
 
 StatusTexts StatusTally::RowChanged(std::vector<TListItem*>& items, int selectedRows, int row, bool selected)
@@ -42,7 +36,10 @@ StatusTexts StatusTally::RowChanged(std::vector<TListItem*>& items, int selected
         }
         item->Selected = selected;
     }
-    return {Format("%1 のｵﾌﾞｼﾞｪｸﾄを選択", selectedRows), FormatSizeText(m_selectedBytes, 0)};
+    // The English says "3 of 12 items selected"; the program's own text names no total.
+    const std::string selectedText = FillIn(Translated("StatusTally", "%1 のｵﾌﾞｼﾞｪｸﾄを選択"),
+                                            {std::to_string(selectedRows), std::to_string(items.size())});
+    return {selectedText, FormatSizeText(m_selectedBytes, 0)};
 }
 
 } // namespace larkspool

@@ -86,8 +86,8 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
     QWidget* rPanel = BuildHalf("rPanel", "lblFolderName", m_lblFolderName, m_listView);
     lPanel->findChild<QFrame*>()->setObjectName(QStringLiteral("pnllFolderName"));
     rPanel->findChild<QFrame*>()->setObjectName(QStringLiteral("pnlrFolderName"));
-    m_lblRootFolderName->setText(QStringLiteral("MS-IE Cache ﾌｫﾙﾀﾞ"));
-    m_lblFolderName->setText(QStringLiteral("開いているﾌｫﾙﾀﾞ : "));
+    m_lblRootFolderName->setText(tr("MS-IE Cache ﾌｫﾙﾀﾞ"));
+    m_lblFolderName->setText(tr("開いているﾌｫﾙﾀﾞ : "));
     m_splitPanel = new SplitPanel(lPanel, rPanel, central);
 
     m_findBar = new FindBar(central);
@@ -197,33 +197,33 @@ void TfrmMain::BuildMenus()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto add = [this](QMenu* menu, const char* name, const char* caption, auto handler,
+    auto add = [this](QMenu* menu, const char* name, const QString& caption, auto handler,
                       QKeySequence shortcut = {}) {
-        QAction* action = menu->addAction(QString::fromUtf8(caption));
+        QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcut(shortcut);
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
 
-    QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    add(file, "mnuSetupDir", "ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定(&S)...", &TfrmMain::mnuSetupDirClick);
-    add(file, "mnuSetupDefaultFile", "暗黙のﾌｧｲﾙ名設定(&D)..", &TfrmMain::mnuSetupDefaultFileClick);
+    QMenu* file = bar->addMenu(tr("ﾌｧｲﾙ(&F)"));
+    add(file, "mnuSetupDir", tr("ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定(&S)..."), &TfrmMain::mnuSetupDirClick);
+    add(file, "mnuSetupDefaultFile", tr("暗黙のﾌｧｲﾙ名設定(&D).."), &TfrmMain::mnuSetupDefaultFileClick);
     file->addSeparator();
-    add(file, "mnuCopyFromLocal", "ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ(&C)...", &TfrmMain::mnuCopyFromLocalClick);
+    add(file, "mnuCopyFromLocal", tr("ﾛｰｶﾙﾌｧｲﾙをｷｬｯｼｭにｺﾋﾟｰ(&C)..."), &TfrmMain::mnuCopyFromLocalClick);
     file->addSeparator();
-    add(file, "mnuExit", "終了(&X)", &TfrmMain::mnuExitClick);
+    add(file, "mnuExit", tr("終了(&X)"), &TfrmMain::mnuExitClick);
 
-    QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
-    add(edit, "mnuSelectAll", "すべて選択(&A)", &TfrmMain::mnuSelectAllClick, QKeySequence(Qt::CTRL | Qt::Key_A));
-    add(edit, "mnuInvers", "選択の反転(&I)", &TfrmMain::mnuInversClick);
+    QMenu* edit = bar->addMenu(tr("編集(&E)"));
+    add(edit, "mnuSelectAll", tr("すべて選択(&A)"), &TfrmMain::mnuSelectAllClick, QKeySequence(Qt::CTRL | Qt::Key_A));
+    add(edit, "mnuInvers", tr("選択の反転(&I)"), &TfrmMain::mnuInversClick);
     edit->addSeparator();
-    add(edit, "mnuCopy", "ｺﾋﾟｰ(&C)", &TfrmMain::sbtClick);
+    add(edit, "mnuCopy", tr("ｺﾋﾟｰ(&C)"), &TfrmMain::sbtClick);
     edit->addSeparator();
-    add(edit, "mnuMove", "移動(&M)", &TfrmMain::sbtClick);
-    add(edit, "mnuDelete", "削除(&D)", &TfrmMain::sbtClick, QKeySequence(Qt::Key_Delete));
+    add(edit, "mnuMove", tr("移動(&M)"), &TfrmMain::sbtClick);
+    add(edit, "mnuDelete", tr("削除(&D)"), &TfrmMain::sbtClick, QKeySequence(Qt::Key_Delete));
     edit->addSeparator();
-    QAction* pickUp = edit->addAction(QStringLiteral("絞り込み(P)..."));
+    QAction* pickUp = edit->addAction(tr("絞り込み(P)..."));
     pickUp->setObjectName(QStringLiteral("mnuPickUp"));
     pickUp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     connect(pickUp, &QAction::triggered, this, [this] {
@@ -232,12 +232,12 @@ void TfrmMain::BuildMenus()
         else
             mnuPickUpClick();
     });
-    add(edit, "mnuFind", "検索(&F)...", &TfrmMain::mnuFindClick, QKeySequence(Qt::CTRL | Qt::Key_F));
+    add(edit, "mnuFind", tr("検索(&F)..."), &TfrmMain::mnuFindClick, QKeySequence(Qt::CTRL | Qt::Key_F));
 
     // The tick items' handlers invert the tick themselves, as they are also
     // called directly; undo the flip Qt makes before a click reaches them.
-    auto addTick = [this](QMenu* menu, const char* name, const char* caption, void (TfrmMain::*handler)()) {
-        QAction* action = menu->addAction(QString::fromUtf8(caption));
+    auto addTick = [this](QMenu* menu, const char* name, const QString& caption, void (TfrmMain::*handler)()) {
+        QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, action, handler] {
@@ -247,43 +247,43 @@ void TfrmMain::BuildMenus()
         return action;
     };
 
-    QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
-    addTick(view, "mnuToolBar", "ﾂｰﾙﾊﾞｰ(&T)", &TfrmMain::mnuToolBarClick)->setChecked(true);
-    addTick(view, "mnuStatusBar", "ｽﾃｰﾀｽﾊﾞｰ(&S)", &TfrmMain::mnuStatusBarClick)->setChecked(true);
+    QMenu* view = bar->addMenu(tr("表示(&V)"));
+    addTick(view, "mnuToolBar", tr("ﾂｰﾙﾊﾞｰ(&T)"), &TfrmMain::mnuToolBarClick)->setChecked(true);
+    addTick(view, "mnuStatusBar", tr("ｽﾃｰﾀｽﾊﾞｰ(&S)"), &TfrmMain::mnuStatusBarClick)->setChecked(true);
     view->addSeparator();
     auto* styles = new QActionGroup(this);
-    const char* const styleCaptions[4] = {"大きいｱｲｺﾝ(&G)", "小さいｱｲｺﾝ(&M)", "一覧(&L)", "詳細(&D)"};
+    const QString styleCaptions[4] = {tr("大きいｱｲｺﾝ(&G)"), tr("小さいｱｲｺﾝ(&M)"), tr("一覧(&L)"), tr("詳細(&D)")};
     for (int i = 0; i < 4; ++i) {
         QAction* action = add(view, ViewStyleRows()[i].menu, styleCaptions[i], &TfrmMain::ChangeListViewIcon);
         action->setCheckable(true);
         styles->addAction(action);
     }
     view->addSeparator();
-    QMenu* arrange = view->addMenu(QStringLiteral("ｱｲｺﾝの整列(&I)"));
+    QMenu* arrange = view->addMenu(tr("ｱｲｺﾝの整列(&I)"));
     arrange->menuAction()->setObjectName(QStringLiteral("mnuSeiretsu"));
-    add(arrange, "mnuSortByName", "名前順(N)", &TfrmMain::mnuSortClick);
-    add(arrange, "mnuSortByType", "種類順(&T)", &TfrmMain::mnuSortClick);
-    add(arrange, "mnuSortBySize", "ｻｲｽﾞ順(&S)", &TfrmMain::mnuSortClick);
-    add(arrange, "mnuSortByDate", "日付順(&D)", &TfrmMain::mnuSortClick);
+    add(arrange, "mnuSortByName", tr("名前順(N)"), &TfrmMain::mnuSortClick);
+    add(arrange, "mnuSortByType", tr("種類順(&T)"), &TfrmMain::mnuSortClick);
+    add(arrange, "mnuSortBySize", tr("ｻｲｽﾞ順(&S)"), &TfrmMain::mnuSortClick);
+    add(arrange, "mnuSortByDate", tr("日付順(&D)"), &TfrmMain::mnuSortClick);
     arrange->addSeparator();
-    addTick(arrange, "mnuAutoIcon", "ｱｲｺﾝの自動整列(&A)", &TfrmMain::mnuAutoIconClick);
-    add(view, "mnuTouSei", "等間隔に整列(&E)", &TfrmMain::mnuTouSeiClick);
+    addTick(arrange, "mnuAutoIcon", tr("ｱｲｺﾝの自動整列(&A)"), &TfrmMain::mnuAutoIconClick);
+    add(view, "mnuTouSei", tr("等間隔に整列(&E)"), &TfrmMain::mnuTouSeiClick);
     view->addSeparator();
-    add(view, "mnuRefresh", "最新の情報に更新(&R)", &TfrmMain::mnuRefreshClick, QKeySequence(Qt::Key_F5));
-    addTick(view, "mnuRefreshAtRun", "起動時に更新(&F)", &TfrmMain::mnuRefreshAtRunClick);
+    add(view, "mnuRefresh", tr("最新の情報に更新(&R)"), &TfrmMain::mnuRefreshClick, QKeySequence(Qt::Key_F5));
+    addTick(view, "mnuRefreshAtRun", tr("起動時に更新(&F)"), &TfrmMain::mnuRefreshAtRunClick);
 
-    QMenu* help = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    add(help, "mnuHelpTopic", "ﾄﾋﾟｯｸの検索(&H)", &TfrmMain::mnuHelpTopicClick);
+    QMenu* help = bar->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
+    add(help, "mnuHelpTopic", tr("ﾄﾋﾟｯｸの検索(&H)"), &TfrmMain::mnuHelpTopicClick);
     help->addSeparator();
-    add(help, "mnuVersionInfo", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", &TfrmMain::mnuVersionInfoClick);
+    add(help, "mnuVersionInfo", tr("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), &TfrmMain::mnuVersionInfoClick);
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    add(m_popupMenu, "PopupCopy", "ｺﾋﾟｰ(&C)", &TfrmMain::PopupClick);
+    add(m_popupMenu, "PopupCopy", tr("ｺﾋﾟｰ(&C)"), &TfrmMain::PopupClick);
     m_popupMenu->addSeparator();
-    add(m_popupMenu, "PopupMove", "移動(&M)", &TfrmMain::PopupClick);
+    add(m_popupMenu, "PopupMove", tr("移動(&M)"), &TfrmMain::PopupClick);
     m_popupMenu->addSeparator();
-    add(m_popupMenu, "PopupDelete", "削除(&D)", &TfrmMain::PopupClick);
+    add(m_popupMenu, "PopupDelete", tr("削除(&D)"), &TfrmMain::PopupClick);
 }
 
 void TfrmMain::BuildToolBar(QWidget* toolBar)
@@ -297,25 +297,25 @@ void TfrmMain::BuildToolBar(QWidget* toolBar)
         void (TfrmMain::*handler)();
     };
     const Row rows[] = {
-        {8, "sbtRefresh", "最新の情報に更新", "view-refresh", "refresh", &TfrmMain::mnuRefreshClick},
-        {52, "sbtFromLocal", "ﾛｰｶﾙからｷｬｯｼｭにｺﾋﾟｰ", "document-import", "from-local", &TfrmMain::mnuCopyFromLocalClick},
-        {96, "sbtCopy", "ｺﾋﾟｰ", "edit-copy", "copy", &TfrmMain::sbtClick},
-        {129, "sbtMove", "移動", "go-jump", "move", &TfrmMain::sbtClick},
-        {151, "sbtDelete", "削除", "edit-delete", "delete", &TfrmMain::sbtClick},
-        {195, "sbtPickUp", "絞り込み", "view-filter", "pick-up", &TfrmMain::mnuPickUpClick},
-        {195, "sbtPickUpEnd", "絞り込み終了", "view-filter-clear", "pick-up-end", &TfrmMain::mnuPickUpClick2},
-        {239, "sbtUpLevel", "１つ上のﾌｫﾙﾀﾞへ", "go-up", "up-level", &TfrmMain::sbtUpLevelClick},
-        {272, "sbtLargeIcon", "大きいｱｲｺﾝ", "view-list-icons", "large-icon", &TfrmMain::ChangeListViewIcon},
-        {294, "sbtSmallIcon", "小さいｱｲｺﾝ", "view-list-compact", "small-icon", &TfrmMain::ChangeListViewIcon},
-        {316, "sbtListIcon", "一覧", "view-list-text", "list-icon", &TfrmMain::ChangeListViewIcon},
-        {338, "sbtDetailsIcon", "詳細", "view-list-details", "details-icon", &TfrmMain::ChangeListViewIcon},
+        {8, "sbtRefresh", QT_TR_NOOP("最新の情報に更新"), "view-refresh", "refresh", &TfrmMain::mnuRefreshClick},
+        {52, "sbtFromLocal", QT_TR_NOOP("ﾛｰｶﾙからｷｬｯｼｭにｺﾋﾟｰ"), "document-import", "from-local", &TfrmMain::mnuCopyFromLocalClick},
+        {96, "sbtCopy", QT_TR_NOOP("ｺﾋﾟｰ"), "edit-copy", "copy", &TfrmMain::sbtClick},
+        {129, "sbtMove", QT_TR_NOOP("移動"), "go-jump", "move", &TfrmMain::sbtClick},
+        {151, "sbtDelete", QT_TR_NOOP("削除"), "edit-delete", "delete", &TfrmMain::sbtClick},
+        {195, "sbtPickUp", QT_TR_NOOP("絞り込み"), "view-filter", "pick-up", &TfrmMain::mnuPickUpClick},
+        {195, "sbtPickUpEnd", QT_TR_NOOP("絞り込み終了"), "view-filter-clear", "pick-up-end", &TfrmMain::mnuPickUpClick2},
+        {239, "sbtUpLevel", QT_TR_NOOP("１つ上のﾌｫﾙﾀﾞへ"), "go-up", "up-level", &TfrmMain::sbtUpLevelClick},
+        {272, "sbtLargeIcon", QT_TR_NOOP("大きいｱｲｺﾝ"), "view-list-icons", "large-icon", &TfrmMain::ChangeListViewIcon},
+        {294, "sbtSmallIcon", QT_TR_NOOP("小さいｱｲｺﾝ"), "view-list-compact", "small-icon", &TfrmMain::ChangeListViewIcon},
+        {316, "sbtListIcon", QT_TR_NOOP("一覧"), "view-list-text", "list-icon", &TfrmMain::ChangeListViewIcon},
+        {338, "sbtDetailsIcon", QT_TR_NOOP("詳細"), "view-list-details", "details-icon", &TfrmMain::ChangeListViewIcon},
     };
     auto* styleGroup = new QButtonGroup(this);
     styleGroup->setExclusive(true);
     for (const Row& row : rows) {
         auto* button = new QToolButton(toolBar);
         button->setObjectName(QString::fromLatin1(row.name));
-        button->setToolTip(QString::fromUtf8(row.hint));
+        button->setToolTip(tr(row.hint));
         button->setIcon(ThemeIcon(row.themeIcon, row.bundled));
         button->setIconSize(QSize(16, 16));
         button->setAutoRaise(true);

@@ -39,7 +39,7 @@ void TfrmMain::SetPickUpState(bool active)
     if (end->isHidden() == !active)
         return;
     findChild<QAction*>(QStringLiteral("mnuPickUp"))
-        ->setText(active ? QStringLiteral("絞り込み終了(&P)") : QStringLiteral("絞り込み(&P)"));
+        ->setText(active ? tr("絞り込み終了(&P)") : tr("絞り込み(&P)"));
     m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUp"))->setVisible(!active);
     m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtPickUpEnd"))->setVisible(active);
 }
@@ -183,7 +183,7 @@ void TfrmMain::RunCommand(const QString& senderName)
         return;
     }
     if (m_opKind != kOpDelete && m_copyDir.empty()) {
-        ShowMessage(this, "保存先ﾃﾞｨﾚｸﾄﾘが設定されていません。\n\n保存先ﾃﾞｨﾚｸﾄﾘを設定してください。", kAppCaption,
+        ShowMessage(this, tr("保存先ﾃﾞｨﾚｸﾄﾘが設定されていません。\n\n保存先ﾃﾞｨﾚｸﾄﾘを設定してください。").toStdString(), kAppCaption,
                     kMessageExclamation);
         return;
     }

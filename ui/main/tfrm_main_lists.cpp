@@ -145,7 +145,7 @@ void TfrmMain::Timer1Timer()
     m_listingMode = kListingAtOnce;
     const TreeNode* node = m_catalogue.Tree().Node(m_currentNode);
     m_lblFolderName->setText(
-        QStringLiteral("開いているﾌｫﾙﾀﾞ : '%1'").arg(node ? DisplayText(node->Text) : QString()));
+        tr("開いているﾌｫﾙﾀﾞ : '%1'").arg(node ? DisplayText(node->Text) : QString()));
     m_toolBar->findChild<QToolButton*>(QStringLiteral("sbtUpLevel"))
         ->setEnabled(node && m_currentNode != m_catalogue.Tree().RootId());
     UpdateStatusBar();

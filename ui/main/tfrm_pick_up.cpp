@@ -58,14 +58,14 @@ TfrmPickUp::TfrmPickUp(TfrmMain& main)
       m_main(main)
 {
     setObjectName(QStringLiteral("frmPickUp"));
-    setWindowTitle(QString::fromUtf8(kPickUpCaption));
+    setWindowTitle(tr(kPickUpCaption));
     setModal(true);
     setFixedSize(308, 283);
 
     m_listView = new QTreeWidget(this);
     m_listView->setObjectName(QStringLiteral("ListView"));
     m_listView->setColumnCount(2);
-    m_listView->setHeaderLabels({QStringLiteral("拡張子"), QStringLiteral("種類")});
+    m_listView->setHeaderLabels({tr("拡張子"), tr("種類")});
     m_listView->setColumnWidth(0, 80);
     m_listView->setColumnWidth(1, 188);
     m_listView->header()->setSectionsClickable(false);
@@ -75,16 +75,16 @@ TfrmPickUp::TfrmPickUp(TfrmMain& main)
     m_listView->viewport()->installEventFilter(this);
     m_listView->installEventFilter(this);
 
-    auto* label1 = new QLabel(QStringLiteral("絞り込み対象ﾌｧｲﾙ選択(&E):"), this);
+    auto* label1 = new QLabel(tr("絞り込み対象ﾌｧｲﾙ選択(&E):"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setBuddy(m_listView);
     label1->setGeometry(8, 8, 292, 16);
 
-    auto* run = new QPushButton(QStringLiteral("実行"), this);
+    auto* run = new QPushButton(tr("実行"), this);
     run->setObjectName(QStringLiteral("btnRun"));
     run->setDefault(true);
     run->setGeometry(144, 248, 75, 25);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("btnCancel"));
     cancel->setGeometry(225, 248, 75, 25);
 
@@ -155,7 +155,8 @@ void TfrmPickUp::btnRunClick()
             m_selectedTypes.push_back(item->data(0, kTypeRole).toInt());
     }
     if (m_selectedTypes.empty()) {
-        ShowMessage(this, "絞り込み対象の拡張子を１つは選択してください。", kPickUpCaption, kMessageExclamation);
+        ShowMessage(this, tr("絞り込み対象の拡張子を１つは選択してください。").toStdString(), tr(kPickUpCaption).toStdString(),
+                    kMessageExclamation);
         return;
     }
     accept();

@@ -2,6 +2,7 @@
 // box; "実行" hands the ticked type indices to the main window.
 #pragma once
 
+#include <QtGlobal>
 #include <QDialog>
 
 #include <vector>
@@ -12,9 +13,11 @@ namespace larkspool {
 
 class TfrmMain;
 
-inline constexpr const char* kPickUpCaption = "ﾌｧｲﾙの絞り込み";
+inline constexpr const char* kPickUpCaption = QT_TRANSLATE_NOOP("larkspool::TfrmPickUp", "ﾌｧｲﾙの絞り込み");
 
 class TfrmPickUp : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfrmPickUp(TfrmMain& main);
 

@@ -31,12 +31,12 @@ TfrmRefresh::TfrmRefresh(Forms& forms)
       m_forms(forms), m_progressBar(new QProgressBar(this)), m_button1(new QPushButton(this)), m_timer1(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmRefresh"));
-    setWindowTitle(QStringLiteral("最新の情報に更新中"));
+    setWindowTitle(tr("最新の情報に更新中"));
     setModal(true);
 
-    auto* label1 = new QLabel(QStringLiteral("ｷｬｯｼｭを読み込んでいます。"), this);
+    auto* label1 = new QLabel(tr("ｷｬｯｼｭを読み込んでいます。"), this);
     label1->setObjectName(QStringLiteral("Label1"));
-    auto* label2 = new QLabel(QStringLiteral("しばらくお待ちください。"), this);
+    auto* label2 = new QLabel(tr("しばらくお待ちください。"), this);
     label2->setObjectName(QStringLiteral("Label2"));
     for (QLabel* label : {label1, label2})
         label->setAlignment(Qt::AlignCenter);
@@ -44,7 +44,7 @@ TfrmRefresh::TfrmRefresh(Forms& forms)
     m_progressBar->setMinimum(0);
     m_progressBar->setTextVisible(false);
     m_button1->setObjectName(QStringLiteral("Button1"));
-    m_button1->setText(QStringLiteral("中止(&C)"));
+    m_button1->setText(tr("中止(&C)"));
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setSingleShot(true);
 

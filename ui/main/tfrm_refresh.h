@@ -14,6 +14,8 @@ namespace larkspool {
 struct Forms;
 
 class TfrmRefresh : public QDialog, public RefreshProgress {
+    Q_OBJECT
+
 public:
     explicit TfrmRefresh(Forms& forms);
 
