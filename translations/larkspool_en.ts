@@ -291,10 +291,6 @@ A page of the same name would keep redirecting to itself.</translation>
         <source>更新日(&amp;D):</source>
         <translation>&amp;Modified:</translation>
     </message>
-    <message>
-        <source>%1 / %2 件</source>
-        <translation>%1 of %2 entries</translation>
-    </message>
 </context>
 <context>
     <name>larkspool::FolderItemsModel</name>
@@ -651,6 +647,10 @@ Choose a destination folder first.</translation>
     <message>
         <source>開いているﾌｫﾙﾀﾞ : &apos;%1&apos;</source>
         <translation>Open folder: &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>%1 / %2 件</source>
+        <translation>%1 of %2 entries</translation>
     </message>
 </context>
 <context>

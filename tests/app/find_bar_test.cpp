@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QSpinBox>
 
 namespace larkspool::testing {
@@ -50,7 +51,9 @@ TEST_F(FindBarWindow, ctrl_f_finds_as_typed_and_esc_brings_back_everything_and_t
     WaitForListing();
     const auto found = Shown();
     const auto tree = TreeTexts();
-    const std::string count = Child<QLabel>("lblFindCount")->text().toStdString();
+    auto* countPanel = Child<QLabel>("lblFindCount");
+    const std::string count = countPanel->text().toStdString();
+    const bool countInStatusBar = countPanel->isVisible() && countPanel->parentWidget() == Main().statusBar();
 
     text->selectAll();
     QInputMethodEvent typed; // as an input method hands over what was composed
@@ -75,6 +78,8 @@ TEST_F(FindBarWindow, ctrl_f_finds_as_typed_and_esc_brings_back_everything_and_t
     EXPECT_EQ(found, std::vector<std::string>{"www.example.jp/a/c.css"});
     EXPECT_EQ(tree, (std::vector<std::string>{"MSIE Cache", "www.example.jp", "a"}));
     EXPECT_EQ(count, "1 / 7 件");
+    EXPECT_TRUE(countInStatusBar);
+    EXPECT_FALSE(countPanel->isVisible());
     EXPECT_EQ(byTitle, std::vector<std::string>{"www.example.jp/jp.htm"});
     EXPECT_EQ(images, (std::vector<std::string>{"img.example.jp/x.png", "www.example.jp/a/b.gif"}));
     EXPECT_FALSE(bar->isVisible());

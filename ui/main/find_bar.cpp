@@ -59,7 +59,7 @@ FindBar::FindBar(QWidget* parent)
     : QWidget(parent), m_text(new QLineEdit(this)), m_type(new QComboBox(this)),
       m_larger(SizeBox(this, "spnFindLarger", tr(" KB 超"), tr("下限なし"))),
       m_smaller(SizeBox(this, "spnFindSmaller", tr(" KB 未満"), tr("上限なし"))), m_dated(new QCheckBox(this)),
-      m_since(DateBox(this, "dtpFindSince")), m_until(DateBox(this, "dtpFindUntil")), m_count(new QLabel(this))
+      m_since(DateBox(this, "dtpFindSince")), m_until(DateBox(this, "dtpFindUntil"))
 {
     setObjectName(QStringLiteral("FindBar"));
     // Two rows, so that the bar never widens the window.
@@ -77,7 +77,6 @@ FindBar::FindBar(QWidget* parent)
     m_type->setObjectName(QStringLiteral("cmbFindType"));
     for (const TypeRow& type : kTypeRows)
         m_type->addItem(tr(type.caption));
-    m_count->setObjectName(QStringLiteral("lblFindCount"));
     auto* close = new QToolButton(this);
     close->setObjectName(QStringLiteral("btnFindClose"));
     close->setText(QStringLiteral("×"));
@@ -85,7 +84,6 @@ FindBar::FindBar(QWidget* parent)
     row->addWidget(label);
     row->addWidget(m_text, 1);
     row->addWidget(m_type);
-    row->addWidget(m_count);
     row->addWidget(close);
     auto* sizes = new QLabel(tr("ｻｲｽﾞ(&S):"), this);
     sizes->setBuddy(m_larger);
@@ -135,11 +133,6 @@ void FindBar::Open()
     show();
     m_text->setFocus(Qt::ShortcutFocusReason);
     m_text->selectAll();
-}
-
-void FindBar::SetCount(std::size_t found, std::size_t all)
-{
-    m_count->setText(tr("%1 / %2 件").arg(found).arg(all));
 }
 
 void FindBar::keyPressEvent(QKeyEvent* event)

@@ -10,7 +10,6 @@
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
-class QLabel;
 class QLineEdit;
 class QSpinBox;
 
@@ -26,8 +25,6 @@ public:
     EntryFilter Filter() const;
     // Shows it with the text field focused and its text selected.
     void Open();
-    // "N / M 件": the entries found among all.
-    void SetCount(std::size_t found, std::size_t all);
 
 signals:
     void changed();
@@ -45,7 +42,6 @@ private:
     QCheckBox* m_dated;  // the dates narrow only while ticked
     QDateEdit* m_since;
     QDateEdit* m_until;
-    QLabel* m_count;
 };
 
 } // namespace larkspool

@@ -115,6 +115,11 @@ TfrmMain::TfrmMain(Forms& forms, UrlCache& cache)
         m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
         status->addWidget(m_statusPanels[i]);
     }
+    // While a find is on: how many entries it found among all.
+    m_findCount = new QLabel(status);
+    m_findCount->setObjectName(QStringLiteral("lblFindCount"));
+    status->addPermanentWidget(m_findCount);
+    m_findCount->hide();
 
     BuildMenus();
     BuildToolBar(m_toolBar);

@@ -168,6 +168,7 @@ private:
     QLabel* m_lblRootFolderName = nullptr;
     QLabel* m_lblFolderName = nullptr;
     QLabel* m_statusPanels[2] = {};
+    QLabel* m_findCount = nullptr;
     QMenu* m_popupMenu = nullptr;
     QTimer* m_timer1 = nullptr;
     HelpWindow* m_help = nullptr;

@@ -21,6 +21,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QLabel>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -87,7 +88,8 @@ void TfrmMain::FindChanged()
         m_catalogue.EndFind();
     else
         m_catalogue.StartFind(filter);
-    m_findBar->SetCount(m_catalogue.CacheList().size(), m_catalogue.AllEntries().size());
+    m_findCount->setText(tr("%1 / %2 件").arg(m_catalogue.CacheList().size()).arg(m_catalogue.AllEntries().size()));
+    m_findCount->show();
     m_listingMode = kListingAtOnce;
     RebuildTreeView();
 }
@@ -97,6 +99,7 @@ void TfrmMain::EndFind()
     ForgetListing();
     m_catalogue.EndFind();
     m_findBar->hide();
+    m_findCount->hide();
     m_listingMode = kListingAtOnce;
     RebuildTreeView();
     if (const int node = m_folderBeforeFind.empty() ? 0 : m_catalogue.FindFolderNode(m_folderBeforeFind); node > 0)

@@ -81,8 +81,10 @@ void TfrmMain::RefreshCache(RefreshProgress& progress)
     m_catalogue.RefreshCache(deferred);
     unsetCursor();
     SetPickUpState(m_catalogue.PickUpActive());
-    if (!m_catalogue.FindActive())
-        m_findBar->hide(); // a refresh ends the find
+    if (!m_catalogue.FindActive()) { // a refresh ends the find
+        m_findBar->hide();
+        m_findCount->hide();
+    }
     m_listingMode = kListingAtOnce;
     RebuildTreeView();
     // What the scan had to say comes over the rebuilt tree.
