@@ -375,7 +375,7 @@ public:
                         const auto slot = store.SlotAt(tables[state.table], state.slot);
                         if (!slot || state.given.contains(slot->record))
                             continue;
-                        const auto record = ParseUrlRecord(store.Bytes(), slot->record);
+                        const auto record = LiveRecord(store, *slot);
                         if (!record || !record->url.starts_with(state.pattern))
                             continue;
                         const DWORD error =
@@ -421,6 +421,29 @@ public:
             }
             return Fail(ERROR_NO_MORE_ITEMS);
         });
+    }
+
+    // The record a live slot lists: its URL record or, when the cache shows
+    // all it holds, its REDR record, a URL without a file, times or size.
+    // A redirect whose URL a URL record holds too is left out, so that the
+    // URL stays the key of one entry.
+    std::optional<UrlRecord> LiveRecord(const IndexDatStore& store, const HashSlot& slot) const
+    {
+        auto record = ParseUrlRecord(store.Bytes(), slot.record);
+        if (record || !m_options.recovered)
+            return record;
+        record = ParseRedirectRecord(store.Bytes(), slot.record);
+        if (record && store.Find(record->url))
+            return std::nullopt;
+        return record;
+    }
+
+    // The live REDR record of a URL no URL record holds, when the cache
+    // shows all it holds.
+    std::optional<UrlRecord> Redirect(const IndexDatStore& store, std::string_view url) const
+    {
+        const auto slot = m_options.recovered ? store.FindRedirect(url) : std::nullopt;
+        return slot ? ParseRedirectRecord(store.Bytes(), slot->record) : std::nullopt;
     }
 
     // The leftover file a key from EntryKey names, and its record, while it
@@ -564,15 +587,19 @@ std::optional<UrlCacheEntryOrigin> IndexDatCache::EntryOrigin(LPCSTR url)
     UrlCacheEntryOrigin origin;
     origin.format = "index.dat";
     origin.entryFile = (m_impl->m_folder / "index.dat").string();
-    // Only a key of its own can name what the cache no longer lists: a URL
-    // needs no look at the file.
-    if (m_impl->m_options.recovered && url && (RecoveredKeyNumber(url) || LeftoverKeyNumber(url))) {
-        Impl& impl = *m_impl;
-        impl.WithExistingStore(true, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
+    // Only a key of its own can name what the cache no longer lists, and
+    // only a URL a redirect.
+    if (!m_impl->m_options.recovered || !url)
+        return origin;
+    Impl& impl = *m_impl;
+    const bool ownKey = RecoveredKeyNumber(url) || LeftoverKeyNumber(url);
+    impl.WithExistingStore(true, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
+        if (ownKey)
             origin.recovered = impl.RecoveredRecord(store, url) || impl.Leftover(url);
-            return TRUE;
-        });
-    }
+        else
+            origin.urlOnly = !store.Find(url) && impl.Redirect(store, url);
+        return TRUE;
+    });
     return origin;
 }
 
@@ -633,7 +660,9 @@ BOOL IndexDatCache::GetUrlCacheEntryInfoA(LPCSTR url, INTERNET_CACHE_ENTRY_INFOA
     Impl& impl = *m_impl;
     return impl.WithExistingStore(url != nullptr, ERROR_FILE_NOT_FOUND, [&](IndexDatStore& store) -> BOOL {
         const auto slot = store.Find(url);
-        const auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : impl.RecoveredRecord(store, url);
+        auto record = slot ? ParseUrlRecord(store.Bytes(), slot->record) : impl.RecoveredRecord(store, url);
+        if (!slot && !record)
+            record = impl.Redirect(store, url);
         const auto leftover = slot || record ? std::nullopt : impl.Leftover(url);
         if (!record && !leftover)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
@@ -652,6 +681,8 @@ BOOL IndexDatCache::DeleteUrlCacheEntryA(LPCSTR url)
         const auto slot = store.Find(url);
         if (!slot && (impl.RecoveredRecord(store, url) || impl.Leftover(url)))
             return impl.Fail(ERROR_ACCESS_DENIED, kRecoveredRecordText);
+        if (!slot && impl.Redirect(store, url))
+            return impl.Fail(ERROR_ACCESS_DENIED, kRedirectRecordText);
         if (!slot)
             return impl.Fail(ERROR_FILE_NOT_FOUND);
         if (DWORD error = store.Prepare(impl.m_folder, impl.m_leftHeader); error != ERROR_SUCCESS)

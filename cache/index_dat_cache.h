@@ -17,8 +17,10 @@ struct IndexDatCacheOptions {
     // The listing goes on past the live entries to the records only a scan
     // of the blocks finds (FindRecoveredRecords), each under its own
     // EntryKey, by which the lookup finds it, EntryOrigin marks it and a
-    // delete of it is refused. Nothing is removed as an orphan: on such a
-    // cache every file is evidence.
+    // delete of it is refused. The live REDR records are listed too, under
+    // their URLs, without a file; EntryOrigin says urlOnly and a delete is
+    // refused. Nothing is removed as an orphan: on such a cache every file
+    // is evidence.
     bool recovered = false;
     // Files that no record names are removed by the first write (RemoveOrphanFiles).
     bool removeOrphans = true;

@@ -162,6 +162,11 @@ std::optional<UrlRecord> ParseAnyRecord(std::span<const std::uint8_t> file, std:
     const std::uint32_t signature = Load32(file.data() + offset);
     if (signature == kUrlSignature || signature == kLeakSignature)
         return ParseUrlLayout(RecordBytes(file, offset, signature), offset);
+    return ParseRedirectRecord(file, offset);
+}
+
+std::optional<UrlRecord> ParseRedirectRecord(std::span<const std::uint8_t> file, std::uint32_t offset)
+{
     const auto record = RecordBytes(file, offset, kRedrSignature, kRedrUrlOffset);
     const auto url = record.empty() ? std::nullopt : StringAt(record, kRedrUrlOffset, kRedrUrlOffset);
     if (!url)

@@ -200,6 +200,8 @@ std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std:
 // The same for a LEAK record (a URL record whose file could not be removed)
 // and a REDR record, which has only its URL: what a scan of the blocks finds.
 std::optional<UrlRecord> ParseAnyRecord(std::span<const std::uint8_t> file, std::uint32_t offset);
+// The REDR record alone; nullopt for any other record.
+std::optional<UrlRecord> ParseRedirectRecord(std::span<const std::uint8_t> file, std::uint32_t offset);
 
 // Reads only the URL of a record, for comparing keys without copying the rest.
 std::optional<std::string_view> RecordUrl(std::span<const std::uint8_t> file, std::uint32_t offset);

@@ -299,6 +299,26 @@ std::vector<HashSlot> IndexDatStore::FindAll(std::string_view url, std::uint32_t
     return found;
 }
 
+std::optional<HashSlot> IndexDatStore::FindRedirect(std::string_view url) const
+{
+    std::optional<HashSlot> found;
+    const auto visit = [&](const HashSlot& slot) {
+        if (const auto record = ParseRedirectRecord(Bytes(), slot.record); record && record->url == url)
+            found = slot;
+        return !found;
+    };
+    VisitBucket(KeyOf(url), visit);
+    // WinINet files most redirects under their URL's key, not all: a real
+    // cache holds one in another bucket. A miss looks at every slot.
+    for (const HashTableRef& table : Chain()) {
+        for (std::uint32_t i = 0; !found && i < table.slots; ++i) {
+            if (const auto slot = SlotAt(table, i))
+                visit(*slot);
+        }
+    }
+    return found;
+}
+
 std::uint32_t IndexDatStore::FolderCount() const
 {
     const std::uint32_t count = Read32(kFolderCountOffset);

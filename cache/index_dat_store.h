@@ -70,6 +70,9 @@ public:
     // (0: none), found on the same walk.
     std::optional<HashSlot> Find(std::string_view url) const;
     std::vector<HashSlot> FindAll(std::string_view url, std::uint32_t* freeSlot = nullptr) const;
+    // The first live slot whose REDR record holds exactly url. Find() and
+    // FindAll() see URL records only, so that no write touches a redirect.
+    std::optional<HashSlot> FindRedirect(std::string_view url) const;
 
     std::uint32_t FolderCount() const;
     // The sub-folder's name, or empty when it is no safe single path element.

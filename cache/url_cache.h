@@ -44,11 +44,13 @@ struct UrlCacheEntryOrigin {
     std::optional<std::uint64_t> storedSize; // the body's bytes as stored, still Content-Encoded; unset: the local file's
     bool redirectPage = false; // the local file is a page made for a redirect, not the stored body
     bool recovered = false;    // what the cache no longer lists, found by a scan of what it still holds
+    bool urlOnly = false;      // a live record of a URL alone (index.dat's redirect): no body, never changed
 };
 
 // What the jobs, the window and the command line say when a write is refused.
 inline constexpr const char* kReadOnlyCacheText = "this cache is read-only";
 inline constexpr const char* kRecoveredRecordText = "a recovered record is never changed or removed";
+inline constexpr const char* kRedirectRecordText = "a redirect record holds only its URL and is never changed or removed";
 
 class UrlCache {
 public:

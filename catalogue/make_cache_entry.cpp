@@ -118,7 +118,9 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
                    const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record, ListDateTexts* dateTexts)
 {
     const UrlCacheKind kind = cache.Kind();
-    if (!info.lpszSourceUrlName || !info.lpszLocalFileName)
+    // A record that names no file at all (a redirect) is listed only by a
+    // cache opened to see all it holds.
+    if (!info.lpszSourceUrlName || (!info.lpszLocalFileName && !kind.listsMissingBodies))
         return -1;
     const std::string url = info.lpszSourceUrlName;
     const std::string key = cache.EntryKey(info);
@@ -149,7 +151,7 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     if (sitePath.find('/') == std::string::npos)
         sitePath += '/';
 
-    const std::string localFile = info.lpszLocalFileName;
+    const std::string localFile = info.lpszLocalFileName ? info.lpszLocalFileName : "";
     FILETIME modified = info.LastModifiedTime;
     if (modified.dwLowDateTime == 0 && modified.dwHighDateTime == 0)
         modified = info.LastAccessTime;

@@ -25,8 +25,9 @@ constexpr Command kCommands[] = {
     {"entries",
      "entries [--recovered]         every cache entry, as the cache enumerates them;\n"
      "                                --recovered: also what the cache no longer lists (old\n"
-     "                                index.dat records, Firefox's doomed entries), each\n"
-     "                                line ending in live or recovered",
+     "                                index.dat records, Firefox's doomed entries) and\n"
+     "                                index.dat's redirects, each line ending in live,\n"
+     "                                recovered or leftover",
      RunEntries},
     {"add", "add URL FILE [--modified TIME] put FILE into the cache under URL", RunAdd},
     {"remove", "remove URL                    delete every entry of URL", RunRemove},

@@ -59,6 +59,14 @@ int main(int argc, char** argv)
     WriteSeed(root / "firefox1", "cache",
               larkspool::fuzzing::JoinBlockfileInput({{"_CACHE_MAP_", firefox1.map}, {"_CACHE_001_", firefox1.blocks1}},
                                                      larkspool::fuzzing::kFirefoxCache1Names));
+    // Without its map: the block file, and an entry whose metadata and body lie in separate files.
+    const Cache1Item large{"HTTP:http://a.example/large", "HTTP/1.1 200 OK\r\n", std::string(20000, 'l')};
+    const std::uint32_t largeHash = larkspool::browsercache::FirefoxHash(large.key);
+    WriteSeed(root / "firefox1", "separate",
+              larkspool::fuzzing::JoinBlockfileInput({{"_CACHE_001_", firefox1.blocks1}},
+                                                     larkspool::fuzzing::kFirefoxCache1Names) +
+                  larkspool::fuzzing::JoinSeparateFiles({{{0, largeHash}, Cache1EntryBytes(large)},
+                                                         {{larkspool::fuzzing::kSeparateData, largeHash}, large.body}}));
 
     // A record of WebKitGTK's version and one of an older Safari's, a 301 and a body kept apart.
     WriteSeed(root / "cachestorage", "index", larkspool::testing::CacheStorageIndexFile({{"a", "d-a"}, {"b", "d-b"}}));

@@ -129,14 +129,17 @@ void ExportJob::Run()
         Stop({ExportCaption(m_opKind), kReadOnlyCacheText, std::string("cannot remove entries: ") + kReadOnlyCacheText});
         return;
     }
-    // Recovered records are evidence: a move must not turn into a copy half
-    // way, so none is begun.
+    // Recovered records and redirects are evidence: a move must not turn
+    // into a copy half way, so none is begun. Only a recovered record has a
+    // key of its own, and only a record without a file can be a redirect.
     for (std::size_t i = 0; Removes() && m_jobList && i < m_jobList->size(); ++i) {
         const TCacheEntry& entry = *(*m_jobList)[i];
-        if (entry.RecordKey.empty())
+        if (entry.RecordKey.empty() && !entry.LocalFile.empty())
             continue;
-        if (const auto origin = m_cache.EntryOrigin(entry.CacheKey()); origin && origin->recovered) {
-            const std::string why = entry.SourceUrl + ": " + kRecoveredRecordText;
+        const auto origin = m_cache.EntryOrigin(entry.CacheKey());
+        if (origin && (origin->recovered || origin->urlOnly)) {
+            const std::string why =
+                entry.SourceUrl + ": " + (origin->recovered ? kRecoveredRecordText : kRedirectRecordText);
             Stop({ExportCaption(m_opKind), why, "cannot remove entries: " + why});
             return;
         }
@@ -189,8 +192,10 @@ bool ExportJob::WriteItem(const Item& item)
     if (!m_cache.Kind().filesOnDemand &&
         std::filesystem::symlink_status(item.entry.LocalFile, absent).type() == std::filesystem::file_type::not_found)
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
-                                item.entry.SourceUrl + ": missing body: the cache folder no longer holds " +
-                                    item.entry.LocalFile));
+                                item.entry.SourceUrl + ": missing body: " +
+                                    (item.entry.LocalFile.empty()
+                                         ? std::string("its record names no file")
+                                         : "the cache folder no longer holds " + item.entry.LocalFile)));
     if (!IsSafeDestination(m_copyDir, destPath))
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 "not a path inside the destination folder, or longer than 259 bytes"));

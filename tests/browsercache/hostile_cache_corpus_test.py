@@ -16,7 +16,7 @@ import sys
 import tempfile
 
 CACHE_FOLDERS = {"simple": "simple", "firefox": "firefox/cache2", "blockfile": "blockfile", "firefox1": "firefox1",
-                 "webkit": "webkit/WebKitCache"}
+                 "webkit": "webkit/WebKitCache", "cachestorage": "cachestorage/Service Worker/CacheStorage"}
 MARKER = b"MARKER-"
 TIMEOUT = 30
 

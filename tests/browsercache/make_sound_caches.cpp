@@ -1,5 +1,6 @@
-// Writes a small sound cache of each browser format, twice with the same
-// layout: FOLDER/sound/KIND, whose bodies read "sound!-KIND-N", and
+// Writes a small sound cache of each browser format (a service worker's
+// CacheStorage among them), twice with the same layout:
+// FOLDER/sound/KIND, whose bodies read "sound!-KIND-N", and
 // FOLDER/outside/KIND, whose bodies read "MARKER-KIND-N", for a test that
 // puts links from the one into the other. FOLDER/manifest.tsv names, for
 // each file and folder of a sound cache, the one body that is lost when it
@@ -121,6 +122,27 @@ void WriteWebKit(const fs::path& folder, const std::string& prefix, std::ofstrea
     }
 }
 
+// A service worker's CacheStorage: index.txt naming two caches, each a
+// simple cache of entries keyed by their plain URLs.
+void WriteCacheStorage(const fs::path& folder, const std::string& prefix, std::ofstream* manifest)
+{
+    const std::string origin = "0d1e0abb8cd967cfa206338e5018d3992efd1327";
+    Write(folder / origin / "index.txt", CacheStorageIndexFile({{"a", "d-a"}, {"b", "d-b"}}));
+    for (int n = 1; n <= 3; ++n) {
+        SimpleEntry entry;
+        entry.key = "https://w.example/" + std::to_string(n) + ".html";
+        entry.body = Body(prefix, "cachestorage", n);
+        entry.record = CacheStorageRecord(200, {{"Content-Type", "text/html"}}, entry.key);
+        const std::string name = origin + (n < 3 ? "/d-a/" : "/d-b/") + "000000000000000" + std::to_string(n) + "_0";
+        Write(folder / name, entry.Bytes());
+        if (manifest)
+            *manifest << "cachestorage\t" << name << "\t" << entry.body << "\n";
+    }
+    if (manifest)
+        for (const char* shared : {"", "/index.txt", "/d-a", "/d-b"})
+            *manifest << "cachestorage\t" << origin << shared << "\t*\n";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,6 +160,7 @@ int main(int argc, char** argv)
         WriteBlockfile(folder / "blockfile", prefix, list);
         WriteFirefox1(folder / "firefox1", prefix, list);
         WriteWebKit(folder / "webkit" / "WebKitCache", prefix, list);
+        WriteCacheStorage(folder / "cachestorage" / "Service Worker" / "CacheStorage", prefix, list);
     }
     return 0;
 }

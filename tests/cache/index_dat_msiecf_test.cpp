@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -52,10 +53,8 @@ std::string FormatTime(std::uint64_t ticks)
 
 bool HaveMsiecfexport() { return std::system("msiecfexport -V >/dev/null 2>&1") == 0; }
 
-// The records of the given types msiecfexport lists in mode ("items" or
-// "recovered"); those it marks partial are left out.
-std::vector<Item> ExportedItems(const std::filesystem::path& file, const std::string& mode,
-                                const std::vector<std::string>& types)
+// What msiecfexport prints in mode ("items", "recovered" or "all").
+std::string ExportedText(const std::filesystem::path& file, const std::string& mode)
 {
     const std::string command = "msiecfexport -c windows-1252 -m " + mode + " '" + file.string() + "' 2>/dev/null";
     std::FILE* pipe = popen(command.c_str(), "r");
@@ -64,9 +63,26 @@ std::vector<Item> ExportedItems(const std::filesystem::path& file, const std::st
         output.push_back(char(c));
     if (pipe)
         pclose(pipe);
+    return output;
+}
 
+// Every record msiecfexport shows in mode, partial ones included.
+std::size_t ExportedRecordCount(const std::filesystem::path& file, const std::string& mode)
+{
+    std::istringstream lines(ExportedText(file, mode));
+    std::size_t count = 0;
+    for (std::string line; std::getline(lines, line);)
+        count += line.starts_with("Record type");
+    return count;
+}
+
+// The records of the given types msiecfexport lists in mode ("items" or
+// "recovered"); those it marks partial are left out.
+std::vector<Item> ExportedItems(const std::filesystem::path& file, const std::string& mode,
+                                const std::vector<std::string>& types)
+{
     std::vector<Item> items;
-    std::istringstream lines(output);
+    std::istringstream lines(ExportedText(file, mode));
     Item item;
     bool wanted = false;
     const auto flush = [&] {
@@ -106,12 +122,16 @@ std::vector<Item> ExportedItems(const std::filesystem::path& file, const std::st
 
 std::vector<Item> ExportedUrlItems(const std::filesystem::path& file) { return ExportedItems(file, "items", {"URL"}); }
 
-// recovered: only the records the cache lists under keys of their own.
-std::vector<Item> ListedItems(larkspool::IndexDatCache& cache, bool withTimes, bool recovered = false)
+// Which of the listed entries: all, those under their URLs (the live ones),
+// or those under keys of their own (what the cache no longer lists).
+enum class Keys { Any, Url, Own };
+
+std::vector<Item> ListedItems(larkspool::IndexDatCache& cache, bool withTimes, Keys keys = Keys::Any)
 {
     std::vector<larkspool::testing::ListedEntry> entries;
     ForEachCacheEntry(cache, "", [&](const INTERNET_CACHE_ENTRY_INFOA& info) {
-        if (!recovered || cache.EntryKey(info) != info.lpszSourceUrlName)
+        const bool ownKey = cache.EntryKey(info) != info.lpszSourceUrlName;
+        if (keys == Keys::Any || ownKey == (keys == Keys::Own))
             entries.push_back(larkspool::testing::ToListed(info));
     });
     std::vector<Item> items;
@@ -208,7 +228,7 @@ TEST_F(IndexDatMsiecf, real_cache_files_recover_the_records_msiecfexport_recover
         auto withLeaks = ExportedItems(source, "items", {"LEAK"});
         std::erase_if(withLeaks, [](const Item& leak) { return leak.fileName == "ADSAdClient31[1].htm"; });
         withLeaks.insert(withLeaks.end(), urls.begin(), urls.end());
-        const auto recovered = ListedItems(cache, true, true);
+        const auto recovered = ListedItems(cache, true, Keys::Own);
 
         EXPECT_EQ(fileOnly(recovered), fileOnly(withLeaks)) << source;
         for (const Item& url : urls)
@@ -216,6 +236,37 @@ TEST_F(IndexDatMsiecf, real_cache_files_recover_the_records_msiecfexport_recover
         total += recovered.size();
     }
     EXPECT_EQ(total, 17u); // 2 of the history file; 7 URL and 8 LEAK records of the larger cache
+}
+
+// Shown all it holds, a cache lists its live REDR records too, as
+// msiecfexport lists them among its items: a URL, no file, no times. In all,
+// as many records as its -m all shows, but for the two of
+// leak-records-index.dat above: the partial record at 93952 and the LEAK
+// record at 26368 whose URL offset is 0xDEADBEEF.
+TEST_F(IndexDatMsiecf, real_cache_files_shown_all_they_hold_list_as_many_records_as_msiecfexport_shows)
+{
+    const auto caches = RealCaches();
+    if (caches.empty())
+        GTEST_SKIP() << "no test data at " << kTestData;
+    const std::map<std::string, std::size_t> notListed{
+        {"content-ie5-index", 0}, {"history-ie5-index", 0}, {"leak-records-index", 2}, {"mshist-index", 0}};
+    std::size_t redirects = 0;
+    for (const auto& [source, folder] : caches) {
+        std::filesystem::copy_file(source, folder / "index.dat");
+        larkspool::IndexDatCache cache(folder, larkspool::NowTicks, {.recovered = true});
+
+        const auto live = ListedItems(cache, true, Keys::Url);
+        const auto all = ListedItems(cache, false);
+        const auto exported = ExportedItems(source, "items", {"URL", "REDR"});
+        const std::size_t shown = ExportedRecordCount(source, "all");
+
+        EXPECT_EQ(live, exported) << source;
+        ASSERT_TRUE(notListed.contains(source.stem().string())) << source;
+        EXPECT_EQ(all.size() + notListed.at(source.stem().string()), shown) << source;
+        larkspool::IndexDatCache plain(folder);
+        redirects += live.size() - ListedItems(plain, false).size();
+    }
+    EXPECT_EQ(redirects, 14u + 34u);
 }
 
 // Without its first HASH table offset a real file still holds every record:

@@ -61,6 +61,24 @@ void Put32(std::string& bytes, std::size_t at, std::uint32_t value)
     indexdat::Store32(reinterpret_cast<std::uint8_t*>(bytes.data() + at), value);
 }
 
+// A REDR record of url in the free block at, marked used, and named by an
+// empty slot of the first HASH table's bucket, under url's key.
+void PutLiveRedirect(std::string& bytes, std::size_t at, const std::string& url, std::uint32_t bucket)
+{
+    using namespace indexdat;
+    bytes.replace(at, 4, "REDR");
+    Put32(bytes, at + 4, 1);
+    bytes.replace(at + kRedrUrlOffset, url.size() + 1, url.c_str(), url.size() + 1);
+    const std::size_t block = (at - kBlocksStart) / kBlockSize;
+    bytes[kBitmapOffset + block / 8] = char(bytes[kBitmapOffset + block / 8] | 1 << block % 8);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    std::size_t slot = Load32(data + kHashTableOffset) + kHashSlotsOffset + bucket * kHashBucketSlots * kHashSlotSize;
+    while (!SlotIsEmpty(Load32(data + slot)))
+        slot += kHashSlotSize;
+    Put32(bytes, slot, (HashKey(url) & ~0x3fu) | 5);
+    Put32(bytes, slot + 4, std::uint32_t(at));
+}
+
 class IndexDatRecovered : public ::testing::Test {
 protected:
     // gone (with a URL long enough for three blocks) is written before kept,
@@ -110,6 +128,54 @@ TEST_F(IndexDatRecovered, a_deleted_entry_is_shown_only_when_asked_under_its_own
     EXPECT_EQ(recovering.LastError(), DWORD(ERROR_ACCESS_DENIED));
     EXPECT_EQ(recovering.LastErrorText(), kRecoveredRecordText);
     EXPECT_TRUE(ReadFile(Index()) == before);
+}
+
+// Redirects the HASH table names: one under its URL's key, one in another
+// bucket (as a real cache holds one), one whose URL a URL record holds too.
+TEST_F(IndexDatRecovered, a_live_redirect_is_listed_under_its_url_without_a_file_only_when_asked_and_never_removed)
+{
+    const std::string moved = "http://moved.example/";
+    const std::string elsewhere = "http://elsewhere.example/";
+    std::string bytes = ReadFile(Index());
+    const auto bucketOf = [](const std::string& url) { return indexdat::HashKey(url) % indexdat::kHashBuckets; };
+    PutLiveRedirect(bytes, bytes.size() - indexdat::kBlockSize, moved, bucketOf(moved));
+    PutLiveRedirect(bytes, bytes.size() - 2 * indexdat::kBlockSize, elsewhere, (bucketOf(elsewhere) + 1) % 64);
+    PutLiveRedirect(bytes, bytes.size() - 3 * indexdat::kBlockSize, kKept, bucketOf(kKept));
+    WriteFile(Index(), bytes);
+    IndexDatCache plain(Folder());
+    IndexDatCache recovering(Folder(), NowTicks, {.recovered = true});
+
+    const auto live = ListWithKeys(plain);
+    auto all = ListWithKeys(recovering);
+    CacheEntryBuffer buffer;
+    DWORD size = buffer.size();
+    const BOOL foundPlain = plain.GetUrlCacheEntryInfoA(moved.c_str(), buffer.info(), &size);
+    size = buffer.size();
+    const BOOL found = recovering.GetUrlCacheEntryInfoA(moved.c_str(), buffer.info(), &size);
+
+    ASSERT_EQ(live.size(), 1u);
+    EXPECT_FALSE(foundPlain);
+    std::sort(all.begin(), all.end(), [](const Found& a, const Found& b) { return a.url < b.url; });
+    std::vector<std::string> listed;
+    for (const Found& one : all)
+        listed.push_back(one.url + (one.key == one.url ? " live " : " own ") + one.localFile);
+    EXPECT_EQ(listed, (std::vector<std::string>{elsewhere + " live ", m_longGone + " own " + all[1].localFile,
+                                                std::string(kKept) + " live " + live[0].localFile, moved + " live "}));
+    ASSERT_TRUE(found);
+    const INTERNET_CACHE_ENTRY_INFOA& info = *buffer.info();
+    EXPECT_EQ(info.lpszLocalFileName, nullptr);
+    EXPECT_EQ(info.dwSizeLow + info.LastModifiedTime.dwLowDateTime + info.LastAccessTime.dwLowDateTime, 0u);
+    EXPECT_TRUE(recovering.EntryOrigin(moved.c_str())->urlOnly);
+    EXPECT_FALSE(recovering.EntryOrigin(moved.c_str())->recovered);
+    EXPECT_FALSE(recovering.EntryOrigin(kKept)->urlOnly);
+    EXPECT_FALSE(plain.EntryOrigin(moved.c_str())->urlOnly);
+    for (const std::string& url : {moved, elsewhere}) {
+        EXPECT_FALSE(recovering.DeleteUrlCacheEntryA(url.c_str())) << url;
+        EXPECT_EQ(recovering.LastErrorText(), kRedirectRecordText) << url;
+    }
+    EXPECT_FALSE(plain.DeleteUrlCacheEntryA(moved.c_str()));
+    EXPECT_EQ(plain.LastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(ReadFile(Index()) == bytes);
 }
 
 TEST_F(IndexDatRecovered, an_older_record_of_a_live_url_is_recovered_beside_it)

@@ -427,6 +427,52 @@ TEST_F(Cli, a_live_record_without_its_file_is_listed_as_a_missing_body_only_when
     EXPECT_TRUE(QFile::exists(Dir() + "/out/host/kept.htm"));
 }
 
+// A real Content.IE5 index.dat without its files: 21 URL records and 14 live
+// redirects, which only a look at all it holds shows, as live records without
+// a body, never exported, archived or removed.
+TEST_F(Cli, live_redirects_of_a_real_cache_are_listed_only_when_asked_and_never_exported_or_removed)
+{
+    const std::filesystem::path source = LARKSPOOL_TESTDATA_DIR "/msiecf/content-ie5-index.dat";
+    if (!std::filesystem::exists(source))
+        GTEST_SKIP() << "no " << source;
+    const std::string bytes = larkspool::testing::ReadFile(source);
+    std::filesystem::create_directories(m_folder.Path() / "cache");
+    SetIndexBytes(bytes);
+    const std::string redirect = "http://go.microsoft.com/fwlink/?LinkId=299196";
+    const QString recovered = QStringLiteral("--recovered");
+
+    const CliRun live = Start({QStringLiteral("list")});
+    const CliRun entries = Start({QStringLiteral("entries"), recovered});
+    const CliRun all = Start({QStringLiteral("list"), recovered});
+    const CliRun report = Start({QStringLiteral("report"), recovered});
+    const CliRun copy = Start({QStringLiteral("export"), recovered, QStringLiteral("--to"), Dir() + "/out"});
+    const CliRun warc = Start({QStringLiteral("export"), recovered, QStringLiteral("--warc"), Dir() + "/all.warc"});
+    const CliRun remove = Start({QStringLiteral("export"), recovered, QStringLiteral("--delete"), QStringLiteral("--yes"),
+                                 QStringLiteral("--to"), Dir() + "/out", QStringLiteral("go.microsoft.com/fwlink")});
+
+    EXPECT_EQ(std::count(live.out.begin(), live.out.end(), '\n'), 0) << live.out; // no file is there
+    ASSERT_EQ(entries.exitCode, 0) << entries.err;
+    EXPECT_EQ(std::count(entries.out.begin(), entries.out.end(), '\n'), 35) << entries.out;
+    const std::size_t line = entries.out.find(redirect + "\t");
+    ASSERT_NE(line, std::string::npos) << entries.out;
+    EXPECT_EQ(Fields(entries.out.substr(line)),
+              (std::vector<std::string>{redirect, "", "00000000", "0", "-", "-", "live"}));
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 35) << all.out;
+    const auto rows = CsvRecords(report.out);
+    ASSERT_EQ(rows.size(), 36u) << report.out;
+    std::size_t bodiless = 0;
+    for (const auto& row : rows)
+        bodiless += row[19] == "missing body" && row[9].empty();
+    EXPECT_EQ(bodiless, 35u);
+    EXPECT_EQ(copy.exitCode, 1);
+    EXPECT_NE(copy.err.find(redirect + ": missing body: its record names no file"), std::string::npos) << copy.err;
+    EXPECT_NE(copy.err.find("35 of 35 entries skipped"), std::string::npos) << copy.err;
+    EXPECT_NE(warc.err.find("(35 missing body)"), std::string::npos) << warc.err;
+    EXPECT_EQ(remove.exitCode, 1);
+    EXPECT_NE(remove.err.find(": " + std::string(larkspool::kRedirectRecordText)), std::string::npos) << remove.err;
+    EXPECT_TRUE(IndexBytes() == bytes);
+}
+
 // Run an hour ahead, so that a file just written counts as left behind.
 TEST_F(Cli, a_copied_cache_keeps_its_leftover_files_after_an_add_and_the_own_cache_does_not)
 {
