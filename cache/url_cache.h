@@ -131,6 +131,12 @@ public:
     }
 
     virtual UrlCacheKind Kind() const { return {}; }
+    // The kind of the cache that holds the entry of key: Kind(), but for a
+    // cache made of several (JoinedCache), whose members differ.
+    virtual UrlCacheKind EntryKind(LPCSTR /*key*/) { return Kind(); }
+    // The name of the member cache that holds the entry of key, under which
+    // the folder tree shows it; empty for a cache of one.
+    virtual std::string EntryCacheName(LPCSTR /*key*/) { return {}; }
     // Empty when the cache can be read now; else why not, in one line (its
     // folder gone or unreadable, its file foreign). Asked at the open and
     // before every refresh, so that an unreadable cache never reads as empty.

@@ -67,6 +67,8 @@ bool ContainsFolded(std::string_view text, std::string_view needle)
 
 int CompareEntries(const TCacheEntry& a, const TCacheEntry& b)
 {
+    if (const int byCache = a.CacheName.compare(b.CacheName))
+        return byCache;
     if (const int byPath = CompareFolded(a.SitePath, b.SitePath))
         return byPath;
     if (a.Modified != b.Modified)
@@ -88,7 +90,7 @@ std::vector<TCacheEntry*> NumberDuplicates(std::vector<TCacheEntry*>& list)
     const TCacheEntry* runFirst = nullptr;
     int n = 1;
     for (TCacheEntry* entry : list) {
-        if (!runFirst || !EqualFolded(entry->SitePath, runFirst->SitePath)) {
+        if (!runFirst || entry->CacheName != runFirst->CacheName || !EqualFolded(entry->SitePath, runFirst->SitePath)) {
             runFirst = entry;
             n = 1;
             kept.push_back(entry);

@@ -31,6 +31,7 @@ struct TCacheEntry : TListItem {
     std::string SourceUrl;   // as enumerated, query included
     std::string RecordKey;   // what the cache finds this entry by when its URL will not do (UrlCache::EntryKey); else empty
     std::string SitePath;    // host/dir/file, decoded and escaped
+    std::string CacheName;   // the member of several caches that holds it (UrlCache::EntryCacheName); else empty
     std::string LocalFile;   // the cached copy on disk
     DWORD SizeLow = 0;
     DWORD SizeHigh = 0;
@@ -64,12 +65,13 @@ std::string FoldedKey(const std::string& a);
 // Whether text holds needle, ASCII letters in either case; no copy is made.
 bool ContainsFolded(std::string_view text, std::string_view needle);
 
-// Catalogue order: SitePath folded, then Modified, older first.
+// Catalogue order: CacheName, SitePath folded, then Modified, older first.
 int CompareEntries(const TCacheEntry& a, const TCacheEntry& b);
 // Entries equal in both keys keep the order they came in.
 void SortCacheList(std::vector<TCacheEntry*>& list);
 // In a sorted list, renames the later records of each run of equal SitePath
-// to name(1).ext, name(2).ext ... The records whose new SitePath would pass
+// in one cache to name(1).ext, name(2).ext ... (the same path in two caches
+// is one file of the site they make together, written once by an export). The records whose new SitePath would pass
 // kMaxSitePath are taken out of the list and returned.
 std::vector<TCacheEntry*> NumberDuplicates(std::vector<TCacheEntry*>& list);
 

@@ -5,6 +5,7 @@
 #include "browsercache/browser_cache.h"
 #include "browsercache/cache_folder.h"
 #include "cache/index_dat_cache.h"
+#include "cache/joined_cache.h"
 #ifdef _WIN32
 #include "cache/wininet_cache.h"
 #endif
@@ -37,14 +38,6 @@ OpenedCache OpenIndexDat(const std::filesystem::path& folder, const CacheOpenOpt
     return {std::move(cache), {}, {}};
 }
 
-std::string FolderList(const std::vector<browsercache::CacheFolder>& caches)
-{
-    std::string list;
-    for (const browsercache::CacheFolder& cache : caches)
-        list += (list.empty() ? "" : ", ") + cache.folder.string();
-    return list;
-}
-
 // Why folder cannot be a cache folder, or empty when it can: only a folder,
 // or nothing at all (an empty cache the first write creates), will do.
 std::string CacheFolderProblem(const std::string& folder)
@@ -65,6 +58,56 @@ std::string CacheFolderProblem(const std::string& folder)
     if (error)
         return "cannot reach the cache folder " + folder + ": " + error.message();
     return "the cache folder " + folder + " is not a folder";
+}
+
+OpenedCache OpenFoundCache(const browsercache::CacheFolder& found, const CacheOpenOptions& options)
+{
+    if (found.format == browsercache::CacheFolderFormat::IndexDat)
+        return OpenIndexDat(found.folder, options);
+
+    browsercache::BrowserCacheScan scan = browsercache::ScanBrowserCache(found);
+    if (!scan.error.empty())
+        return {nullptr, scan.error + ": " + found.folder.string(), {}};
+    scan.folder = found.folder;
+    // Not one entry read is not an empty cache (an unreadable or missing
+    // data_1 fails them all): the first reason stands for the rest.
+    if (!scan.records.empty() &&
+        std::all_of(scan.records.begin(), scan.records.end(), [](const auto& record) { return !record.error.empty(); }))
+        return {nullptr, "not one of the " + std::to_string(scan.records.size()) + " entries of " +
+                             found.folder.string() + " can be read: " + scan.records.front().error, {}};
+    const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), options.maxBodySize,
+                                                                options.recovered);
+    const browsercache::BrowserCache* browser = cache.get();
+    return {std::move(cache), {}, [browser] { return browser->Problems(); }};
+}
+
+// Every cache below folder as one; any that cannot be read fails them all,
+// so that a part is never taken for the whole.
+OpenedCache OpenJoinedCaches(const std::filesystem::path& folder, const std::vector<browsercache::CacheFolder>& found,
+                             const CacheOpenOptions& options)
+{
+    std::vector<JoinedMember> members;
+    std::vector<std::function<std::vector<std::string>()>> problems;
+    for (const browsercache::CacheFolder& cache : found) {
+        OpenedCache opened = OpenFoundCache(cache, options);
+        if (!opened.cache)
+            return {nullptr, std::move(opened.error), {}};
+        const std::string name = std::string(opened.cache->Kind().name) + " (" +
+                                 cache.folder.lexically_relative(folder).generic_string() + ")";
+        members.push_back({std::move(opened.cache), name});
+        if (opened.problems)
+            problems.push_back(std::move(opened.problems));
+    }
+    auto joined = std::make_unique<JoinedCache>(std::move(members), folder);
+    return {std::move(joined), {}, [problems = std::move(problems)] {
+                std::vector<std::string> all;
+                for (const auto& member : problems) {
+                    const std::vector<std::string> found = member();
+                    all.insert(all.end(), found.begin(), found.end());
+                }
+                return all;
+            }};
 }
 
 } // namespace
@@ -107,26 +150,9 @@ OpenedCache OpenUrlCache(const std::string& folder, const CacheOpenOptions& opti
             return {nullptr, std::move(beyond), {}};
         return OpenIndexDat(path, options);
     }
-    if (found.size() > 1)
-        return {nullptr, "several caches below " + path.string() + ": " + FolderList(found) + "; name one", {}};
-    if (found.front().format == browsercache::CacheFolderFormat::IndexDat)
-        return OpenIndexDat(found.front().folder, options);
-
-    browsercache::BrowserCacheScan scan = browsercache::ScanBrowserCache(found.front());
-    if (!scan.error.empty())
-        return {nullptr, scan.error + ": " + found.front().folder.string(), {}};
-    scan.folder = found.front().folder;
-    // Not one entry read is not an empty cache (an unreadable or missing
-    // data_1 fails them all): the first reason stands for the rest.
-    if (!scan.records.empty() &&
-        std::all_of(scan.records.begin(), scan.records.end(), [](const auto& record) { return !record.error.empty(); }))
-        return {nullptr, "not one of the " + std::to_string(scan.records.size()) + " entries of " +
-                             found.front().folder.string() + " can be read: " + scan.records.front().error, {}};
-    const QString scratch = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    auto cache = std::make_unique<browsercache::BrowserCache>(std::move(scan), scratch.toStdString(), options.maxBodySize,
-                                                                options.recovered);
-    const browsercache::BrowserCache* browser = cache.get();
-    return {std::move(cache), {}, [browser] { return browser->Problems(); }};
+    if (found.size() == 1)
+        return OpenFoundCache(found.front(), options);
+    return OpenJoinedCaches(path, found, options);
 }
 
 } // namespace larkspool

@@ -44,7 +44,8 @@ struct CacheOpenOptions {
 // A folder holding index.dat, or none that exists, is an index.dat cache; a
 // browser's cache in it or in a folder below it (a profile, a home
 // directory) opens read-only, its decoded bodies kept in a private folder
-// under the user's cache location.
+// under the user's cache location. Several caches below it open as one
+// JoinedCache, each a member named by its kind and its folder below folder.
 OpenedCache OpenUrlCache(const std::string& folder, const CacheOpenOptions& options = {});
 
 } // namespace larkspool

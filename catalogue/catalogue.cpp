@@ -174,7 +174,7 @@ void Catalogue::LookUpMissingTypes()
 
 int Catalogue::EntryTypeIndex(const TCacheEntry& entry)
 {
-    return m_cache.Kind().filesOnDemand ? m_types.GetNameTypeIndex(entry.LocalFile)
+    return m_cache.EntryKind(entry.CacheKey()).filesOnDemand ? m_types.GetNameTypeIndex(entry.LocalFile)
                                         : m_types.GetFileTypeIndex(entry.LocalFile);
 }
 
@@ -237,7 +237,7 @@ std::vector<TCacheEntry*> Catalogue::CollectEntriesUnder(const std::string& fold
     const std::string prefix = FoldedKey(folderPath + "/");
     std::vector<TCacheEntry*> entries;
     for (TCacheEntry* entry : m_cacheList) {
-        const bool under = FoldedKey(entry->SitePath.substr(0, prefix.size())) == prefix;
+        const bool under = FoldedKey(TreePathOf(*entry).substr(0, prefix.size())) == prefix;
         if (under)
             entries.push_back(entry);
         else if (!entries.empty())
@@ -296,7 +296,7 @@ bool Catalogue::IsConsistent() const
         return false;
     for (const TCacheEntry* entry : m_cacheList) {
         const TFolderEntry* folder = m_tree.FolderOfNode(entry->FolderId);
-        if (!folder || !EqualFolded(folder->Path, FolderPathOf(entry->SitePath)))
+        if (!folder || !EqualFolded(folder->Path, FolderPathOf(TreePathOf(*entry))))
             return false;
     }
     return true;

@@ -85,7 +85,7 @@ public:
     void StartFind(const EntryFilter& filter);
     void EndFind();
 
-    // Every shown entry whose SitePath lies under the folder path, in
+    // Every shown entry whose TreePathOf lies under the folder path, in
     // catalogue order. "" is the folder of an empty host (file:///x), not the
     // root; the root's entries are CacheList.
     std::vector<TCacheEntry*> CollectEntriesUnder(const std::string& folderPath) const;

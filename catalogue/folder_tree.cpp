@@ -29,6 +29,20 @@ int FolderTree::AddNode(int parentId, const std::string& text, int image, int se
     return id;
 }
 
+int FolderTree::AddFolder(int parentId, const std::string& name, const std::string& path, int image,
+                          int selectedImage)
+{
+    auto record = std::make_unique<TFolderEntry>();
+    record->Name = name;
+    record->ParentId = parentId;
+    record->NodeId = AddNode(parentId, name, image, selectedImage);
+    record->Path = path;
+    m_byPath.emplace(FoldedKey(record->Path), record->NodeId);
+    m_byNode.emplace(record->NodeId, record.get());
+    m_folders.push_back(std::move(record));
+    return m_folders.back()->NodeId;
+}
+
 void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const std::string& rootText)
 {
     m_nodes.clear();
@@ -38,11 +52,21 @@ void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const
     m_rootId = AddNode(0, rootText, kRootImage, kRootImage);
 
     for (TCacheEntry* entry : entries) {
+        // An entry of one of several caches lies below that cache's node,
+        // whose name (slashes and all) is its folders' first segment.
+        int top = m_rootId;
+        std::string prefix;
+        if (!entry->CacheName.empty()) {
+            top = FindFolderNode(entry->CacheName);
+            if (top == 0)
+                top = AddFolder(m_rootId, entry->CacheName, entry->CacheName, kRootImage, kRootImage);
+            prefix = entry->CacheName + "/";
+        }
         const std::string folder = FolderPathOf(entry->SitePath);
 
         // The deepest folder that exists already.
         std::string found = folder;
-        int node = FindFolderNode(found);
+        int node = FindFolderNode(prefix + found);
         while (node == 0) {
             const std::size_t cut = found.rfind('/');
             if (cut == std::string::npos) {
@@ -50,7 +74,7 @@ void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const
                 break;
             }
             found.resize(cut);
-            node = FindFolderNode(found);
+            node = FindFolderNode(prefix + found);
         }
 
         // One folder per missing segment. A found folder may have an empty
@@ -58,16 +82,9 @@ void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const
         while (node == 0 || found.size() < folder.size()) {
             const std::size_t start = node == 0 ? 0 : found.size() + 1;
             const std::size_t end = std::min(folder.find('/', start), folder.size());
-            auto record = std::make_unique<TFolderEntry>();
-            record->Name = folder.substr(start, end - start);
-            record->ParentId = node == 0 ? m_rootId : node;
-            record->NodeId = AddNode(record->ParentId, record->Name, kFolderImage, kOpenFolderImage);
-            record->Path = folder.substr(0, end);
-            m_byPath.emplace(FoldedKey(record->Path), record->NodeId);
-            m_byNode.emplace(record->NodeId, record.get());
-            node = record->NodeId;
-            found = record->Path;
-            m_folders.push_back(std::move(record));
+            found = folder.substr(0, end);
+            node = AddFolder(node == 0 ? top : node, folder.substr(start, end - start), prefix + found, kFolderImage,
+                             kOpenFolderImage);
         }
         entry->FolderId = node;
     }
@@ -159,6 +176,11 @@ bool FolderTree::IsConsistent() const
     for (const auto& [id, node] : m_nodes)
         children += node.Children.size();
     return children == m_folders.size();
+}
+
+std::string TreePathOf(const TCacheEntry& entry)
+{
+    return entry.CacheName.empty() ? entry.SitePath : entry.CacheName + "/" + entry.SitePath;
 }
 
 std::string FolderPathOf(const std::string& sitePath)

@@ -1,6 +1,7 @@
 // The folder tree of the catalogue: a root "MSIE Cache", one folder per host
 // and one per URL path segment below it, with the folder records and the
-// folder of every entry. The window mirrors it node for node.
+// folder of every entry. Several caches opened as one put a node of each
+// cache between the root and its hosts. The window mirrors it node for node.
 #pragma once
 
 #include "cache/url_cache.h"
@@ -16,9 +17,9 @@ namespace larkspool {
 struct TFolderEntry : TListItem {
     TFolderEntry() { Kind = 'T'; }
 
-    int ParentId = 0;  // the root's id for a host folder
+    int ParentId = 0;  // the root's id for a host folder (or a cache's, of several)
     int NodeId = 0;
-    std::string Path;  // host/seg/seg as in SitePath, no trailing "/"
+    std::string Path;  // host/seg/seg as in SitePath, no trailing "/"; CacheName/host/seg below a cache's node
 };
 
 inline constexpr const char* kRootText = UrlCacheKind{}.name; // an index.dat cache's name
@@ -77,6 +78,8 @@ public:
 
 private:
     int AddNode(int parentId, const std::string& text, int image, int selectedImage);
+    // A node with its folder record; returns its id.
+    int AddFolder(int parentId, const std::string& name, const std::string& path, int image, int selectedImage);
 
     std::vector<std::unique_ptr<TFolderEntry>> m_folders;
     std::unordered_map<int, TreeNode> m_nodes;
@@ -91,6 +94,9 @@ private:
 // The folder path an entry lies in: its SitePath before the last "/" (""
 // without one).
 std::string FolderPathOf(const std::string& sitePath);
+// An entry's path in the tree: its SitePath, below its CacheName's node when
+// it has one. The folder it lies in is FolderPathOf(TreePathOf(entry)).
+std::string TreePathOf(const TCacheEntry& entry);
 
 // Entries of list whose FolderId is id, in list order.
 std::vector<TCacheEntry*> FolderFiles(const std::vector<TCacheEntry*>& list, int id);

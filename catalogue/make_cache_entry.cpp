@@ -117,17 +117,19 @@ constexpr std::uint64_t kTitleReadLimit = 8 * 1024 * 1024;
 int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFile1,
                    const INTERNET_CACHE_ENTRY_INFOA& info, TCacheEntry& record, ListDateTexts* dateTexts)
 {
-    const UrlCacheKind kind = cache.Kind();
-    // A record that names no file at all (a redirect) is listed only by a
-    // cache opened to see all it holds.
-    if (!info.lpszSourceUrlName || (!info.lpszLocalFileName && !kind.listsMissingBodies))
+    if (!info.lpszSourceUrlName)
         return -1;
     const std::string url = info.lpszSourceUrlName;
     const std::string key = cache.EntryKey(info);
+    const UrlCacheKind kind = cache.EntryKind(key.c_str());
+    // A record that names no file at all (a redirect) is listed only by a
+    // cache opened to see all it holds.
+    if (!info.lpszLocalFileName && !kind.listsMissingBodies)
+        return -1;
     // A recovered record is listed without its file too, and so is every
     // record of a cache opened to see all it holds: what is missing is part
     // of what the disk tells.
-    if (!(kind.filesOnDemand || kind.listsMissingBodies || IsExistingFile(info.lpszLocalFileName) || key != url))
+    if (!(kind.filesOnDemand || kind.listsMissingBodies || IsExistingFile(info.lpszLocalFileName) || OwnKey(key) != url))
         return -1;
     const std::size_t query = url.find('?');
     const bool hadQuery = query != std::string::npos;
@@ -189,6 +191,7 @@ int MakeCacheEntry(UrlCache& cache, HtmlReader* titles, const std::string& defFi
     record.SourceUrl = url;
     record.RecordKey = key == url ? std::string() : key;
     record.SitePath = sitePath;
+    record.CacheName = cache.EntryCacheName(key.c_str());
     record.LocalFile = localFile;
     record.SizeLow = info.dwSizeLow;
     record.SizeHigh = info.dwSizeHigh;

@@ -17,8 +17,8 @@ void PrintEntry(UrlCache& cache, const INTERNET_CACHE_ENTRY_INFOA& info, bool wi
     const std::string url = info.lpszSourceUrlName ? info.lpszSourceUrlName : "";
     // Only what the cache no longer lists has a key of its own.
     const std::string key = withState ? cache.EntryKey(info) : url;
-    const char* state = !withState      ? ""
-                        : key == url    ? "\tlive"
+    const char* state = !withState          ? ""
+                        : OwnKey(key) == url ? "\tlive"
                         : LeftoverKeyNumber(key) ? "\tleftover"
                                                  : "\trecovered";
     std::printf("%s\t%s\t%08" PRIx32 "\t%s\t%s\t%s%s\n", Printable(url).c_str(),

@@ -16,6 +16,7 @@
 #include "jobs/cache_files.h"
 #include "jobs/destination_folders.h"
 #include "jobs/destination_path.h"
+#include "jobs/duplicate_entries.h"
 #include "files/file_copy.h"
 #include "files/file_helpers.h"
 #include "files/file_times.h"
@@ -129,11 +130,17 @@ void ExportJob::Run()
         Stop({ExportCaption(m_opKind), kReadOnlyCacheText, std::string("cannot remove entries: ") + kReadOnlyCacheText});
         return;
     }
-    // Recovered records and redirects are evidence: a move must not turn
-    // into a copy half way, so none is begun. Only a recovered record has a
-    // key of its own, and only a record without a file can be a redirect.
+    // Recovered records and redirects are evidence, and a read-only member of
+    // several caches keeps its entries: a move must not turn into a copy half
+    // way, so none is begun. Only a recovered record or a member's entry has
+    // a key of its own, and only a record without a file can be a redirect.
     for (std::size_t i = 0; Removes() && m_jobList && i < m_jobList->size(); ++i) {
         const TCacheEntry& entry = *(*m_jobList)[i];
+        if (!entry.CacheName.empty() && m_cache.EntryKind(entry.CacheKey()).readOnly) {
+            const std::string why = entry.SourceUrl + " (" + entry.CacheName + "): " + kReadOnlyCacheText;
+            Stop({ExportCaption(m_opKind), why, "cannot remove entries: " + why});
+            return;
+        }
         if (entry.RecordKey.empty() && !entry.LocalFile.empty())
             continue;
         const auto origin = m_cache.EntryOrigin(entry.CacheKey());
@@ -150,12 +157,18 @@ void ExportJob::Run()
                              "), whose files the export never writes"));
         return;
     }
+    const std::unordered_map<const TCacheEntry*, const TCacheEntry*> outdated =
+        Writes() && m_jobList ? OutdatedDuplicates(*m_jobList) : decltype(outdated)();
     for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i) {
         const TCacheEntry& entry = *(*m_jobList)[i];
         const std::string destPath = DestinationPath(m_copyDir, entry.SitePath);
         ShowItem(i, m_jobList->size(), destPath);
         m_itemSkipped = false;
-        if (Writes() && !WriteItem({entry, destPath, mode, reader, folders, &siteMap}))
+        if (const auto newer = outdated.find(&entry); newer != outdated.end())
+            Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
+                             entry.SourceUrl + " (" + entry.CacheName + "): a duplicate of the newer entry of " +
+                                 newer->second->CacheName + ", which is written instead"));
+        else if (Writes() && !WriteItem({entry, destPath, mode, reader, folders, &siteMap}))
             break;
         // Also when nothing was written: a finished move has removed every
         // entry. Not a skipped one: its body is still only in the cache.
@@ -187,9 +200,11 @@ bool ExportJob::WriteItem(const Item& item)
 {
     const std::string& destPath = item.destPath;
     std::error_code absent;
+    // A browser cache gives the body straight from where it keeps it.
+    const bool onDemand = m_cache.EntryKind(item.entry.CacheKey()).filesOnDemand;
     // A body gone since the listing, or listed as gone, is that entry's
     // problem only.
-    if (!m_cache.Kind().filesOnDemand &&
+    if (!onDemand &&
         std::filesystem::symlink_status(item.entry.LocalFile, absent).type() == std::filesystem::file_type::not_found)
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 item.entry.SourceUrl + ": missing body: " +
@@ -208,8 +223,6 @@ bool ExportJob::WriteItem(const Item& item)
                      FillIn(Translated("ExportJob", "'%1'ﾌｫﾙﾀﾞが作成できませんでした。\n%2"), {FolderOf(destPath), failure}),
                      "cannot make the folder " + failure});
     const std::string name = FileNameOf(destPath);
-    // A browser cache gives the body straight from where it keeps it.
-    const bool onDemand = m_cache.Kind().filesOnDemand;
     std::FILE* body = onDemand ? m_cache.OpenUrlCacheEntryBody(item.entry.CacheKey()) : nullptr;
     if (onDemand && !body)
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,

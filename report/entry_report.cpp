@@ -134,7 +134,7 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
     f[kReportExpires] = time(expires ? expires : ParseHttpDate(HeaderValue(head, "Expires").value_or("")));
     if (indexDat)
         f[kReportHits] = std::to_string(info.dwHitRate);
-    const bool onDemand = m_cache.Kind().filesOnDemand;
+    const bool onDemand = m_cache.EntryKind(entry.CacheKey()).filesOnDemand;
     // A browser cache's local file is a scratch copy that ends with the run.
     if (!onDemand)
         f[kReportLocalFile] = entry.LocalFile;
@@ -182,7 +182,7 @@ std::FILE* EntryReporter::OpenBody(const TCacheEntry& entry, const UrlCacheEntry
 {
     if (StoredEmpty(origin))
         return nullptr;
-    return m_cache.Kind().filesOnDemand ? m_cache.OpenStoredBody(entry.CacheKey())
+    return m_cache.EntryKind(entry.CacheKey()).filesOnDemand ? m_cache.OpenStoredBody(entry.CacheKey())
                                         : std::fopen(entry.LocalFile.c_str(), "rbe");
 }
 

@@ -5,11 +5,13 @@
 #include "ui/main/cache_folder_commands.h"
 #include "ui/main/view_styles.h"
 #include "browsercache/browser_cache.h"
+#include "catalogue/cache_location.h"
 #include "ui/main/image_lists.h"
 #include "report/entry_report.h"
 #include "settings/cache_folder_setting.h"
 #include "settings/cache_open_setting.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/browsercache/two_browser_caches.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/unprivileged.h"
@@ -233,6 +235,37 @@ TEST_F(MainWindowFixture, index_dat_cache_keeps_its_writing_commands_and_its_roo
         EXPECT_TRUE(Button(name)->isEnabled()) << name;
     EXPECT_EQ(Main().treeView()->topLevelItem(0)->text(0).toStdString(), "MSIE Cache");
     EXPECT_EQ(Main().findChild<QLabel*>("lblRootFolderName")->text().toStdString(), "MS-IE Cache ﾌｫﾙﾀﾞ");
+}
+
+// A home holding two browsers' caches opens as one: a node of each cache
+// under the root, and a click on one lists its hosts alone.
+TEST_F(MainWindowFixture, several_caches_show_as_one_tree_node_each_below_the_root)
+{
+    TempFolder home;
+    WriteTwoBrowserCaches(home.Path());
+    const OpenedCache opened = OpenUrlCache(home.Path().string());
+    ASSERT_TRUE(opened.cache) << opened.error;
+    OpenOn(*opened.cache);
+    FitWindowToCache(Main(), *opened.cache);
+
+    Refresh();
+
+    QTreeWidget* tree = Main().treeView();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    EXPECT_EQ(root->text(0).toStdString(), "Caches");
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_EQ(root->child(0)->text(0).toStdString(), kChromiumMember);
+    EXPECT_EQ(root->child(1)->text(0).toStdString(), kFirefoxMember);
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{kChromiumMember, kFirefoxMember}));
+    EXPECT_FALSE(Action("mnuMove")->isEnabled());
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(root->child(1)).center());
+    WaitForListing();
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{"both.example", "f.example"}));
+    OpenFolder(std::string(kFirefoxMember) + "/both.example");
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{"same.html"}));
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(MainWindowFixture, open_cache_folder_lists_every_cache_with_its_count_and_the_one_in_use_and_hands_over_the_choice)

@@ -3,6 +3,7 @@
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
 #include "tests/browsercache/deflated_bytes.h"
+#include "tests/browsercache/two_browser_caches.h"
 #include "tests/support/temp_folder.h"
 
 #include <QCryptographicHash>
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -762,6 +764,100 @@ TEST_F(Cli, a_bad_entry_is_named_and_skipped_and_the_export_goes_on)
     }
     EXPECT_EQ(listed.out.find("nul"), std::string::npos) << listed.out;
     EXPECT_EQ(listed.out.find("flipped"), std::string::npos) << listed.out;
+}
+
+// A home with two browsers opens as one catalogue: every entry of both, each
+// reported in its own cache's format, exported as one site in which the newer
+// copy of the URL both hold is written and the older named as skipped.
+TEST_F(Cli, a_folder_of_two_browsers_caches_lists_reports_and_exports_them_as_one_site)
+{
+    using namespace larkspool::testing;
+    WriteTwoBrowserCaches(m_folder.Path() / "home");
+    const QString home = Dir() + QStringLiteral("/home");
+    const std::string out = m_folder.Under("out");
+
+    const CliRun listed = StartOn(home, {QStringLiteral("list")});
+    const CliRun report = StartOn(home, {QStringLiteral("report")});
+    const CliRun exported =
+        StartOn(home, {QStringLiteral("export"), QStringLiteral("--to"), QString::fromStdString(out)});
+    const CliRun oneNode = StartOn(home, {QStringLiteral("export"), QStringLiteral("--to"),
+                                          QString::fromStdString(out + "2"),
+                                          QString::fromUtf8(kChromiumMember) + QStringLiteral("/both.example")});
+    const CliRun entries = StartOn(home, {QStringLiteral("entries"), QStringLiteral("--recovered")});
+    const CliRun justFirefox = StartOn(home + QStringLiteral("/mozilla/profile/cache2"), {QStringLiteral("list")});
+
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 4) << listed.out;
+    ASSERT_EQ(report.exitCode, 0) << report.err;
+    std::multiset<std::pair<std::string, std::string>> formats;
+    for (const auto& record : CsvRecords(report.out))
+        if (record.size() > 2 && record[0] != "url")
+            formats.emplace(record[0], record[2]);
+    EXPECT_EQ(formats, (std::multiset<std::pair<std::string, std::string>>{
+                           {"http://c.example/only.html", "chromium-simple"},
+                           {"http://both.example/same.html", "chromium-simple"},
+                           {"http://f.example/only.html", "firefox-cache2"},
+                           {"http://both.example/same.html", "firefox-cache2"}}))
+        << report.out;
+
+    EXPECT_EQ(exported.exitCode, 1) << exported.err;
+    EXPECT_EQ(ReadFile(out + "/both.example/same.html"), "newer, from firefox");
+    EXPECT_EQ(ReadFile(out + "/c.example/only.html"), "chromium only");
+    EXPECT_EQ(ReadFile(out + "/f.example/only.html"), "firefox only");
+    EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(out), {}), 6) << "three hosts, three files";
+    EXPECT_NE(exported.err.find("skipped: cannot copy to " + out + "/both.example/same.html: "
+                                "http://both.example/same.html (" + kChromiumMember +
+                                "): a duplicate of the newer entry of " + kFirefoxMember),
+              std::string::npos)
+        << exported.err;
+    EXPECT_NE(exported.err.find("1 of 4 entries skipped"), std::string::npos) << exported.err;
+
+    EXPECT_EQ(oneNode.exitCode, 0) << oneNode.err;
+    EXPECT_EQ(ReadFile(out + "2/both.example/same.html"), "older, from chromium");
+    EXPECT_FALSE(std::filesystem::exists(out + "2/c.example"));
+    EXPECT_EQ(entries.exitCode, 0) << entries.err;
+    EXPECT_EQ(std::count(entries.out.begin(), entries.out.end(), '\n'), 4) << entries.out;
+    EXPECT_EQ(entries.out.find("recovered"), std::string::npos) << entries.out;
+
+    ASSERT_EQ(justFirefox.exitCode, 0) << justFirefox.err;
+    EXPECT_EQ(std::count(justFirefox.out.begin(), justFirefox.out.end(), '\n'), 2) << justFirefox.out;
+    EXPECT_EQ(justFirefox.out.find("c.example"), std::string::npos) << justFirefox.out;
+}
+
+// An index.dat cache beside a browser's: the browser's entries refuse every
+// write with the read-only cache's words, the index.dat's take them.
+TEST_F(Cli, writes_to_several_caches_are_refused_only_for_the_read_only_ones)
+{
+    using namespace larkspool::testing;
+    WriteTwoBrowserCaches(m_folder.Path() / "home");
+    const QString home = Dir() + QStringLiteral("/home");
+    const QString page = WriteFile(QStringLiteral("page.htm"), "ie page");
+    ASSERT_EQ(StartOn(home + QStringLiteral("/ie/Content.IE5"), {QStringLiteral("add"), QStringLiteral("http://ie.example/a.htm"), page})
+                  .exitCode,
+              0);
+
+    const CliRun move = StartOn(home, {QStringLiteral("export"), QStringLiteral("--to"), Dir() + QStringLiteral("/out"),
+                                       QStringLiteral("--move"), QStringLiteral("--yes")});
+    const CliRun refused = StartOn(home, {QStringLiteral("remove"), QStringLiteral("http://f.example/only.html")});
+    const CliRun copied = StartOn(home, {QStringLiteral("export"), QStringLiteral("--to"), Dir() + QStringLiteral("/copy")});
+    const CliRun removed = StartOn(home, {QStringLiteral("remove"), QStringLiteral("http://ie.example/a.htm")});
+    const CliRun left = StartOn(home, {QStringLiteral("list")});
+
+    EXPECT_EQ(move.exitCode, 1);
+    EXPECT_NE(move.err.find("cannot remove entries: http://both.example/same.html (" + std::string(kChromiumMember) +
+                            "): this cache is read-only"),
+              std::string::npos)
+        << move.err;
+    EXPECT_FALSE(QDir(Dir() + QStringLiteral("/out")).exists());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("cannot remove http://f.example/only.html: this cache is read-only"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(copied.exitCode, 1) << copied.err; // the older same.html skipped
+    EXPECT_EQ(ReadFile(m_folder.Path() / "copy/ie.example/a.htm"), "ie page");
+    EXPECT_EQ(ReadFile(m_folder.Path() / "copy/c.example/only.html"), "chromium only");
+    EXPECT_EQ(removed.exitCode, 0) << removed.err;
+    EXPECT_EQ(left.out.find("ie.example"), std::string::npos) << left.out;
+    EXPECT_EQ(std::count(left.out.begin(), left.out.end(), '\n'), 4) << left.out;
 }
 
 // An entry whose path mirrors a file of the cache, exported beside the cache

@@ -4,6 +4,7 @@
 // then its URL, content type, last access and partition.
 #include "ui/main/folder_items_model.h"
 
+#include "cache/recovered_key.h"
 #include "catalogue/display_text.h"
 #include "ui/main/image_lists.h"
 #include "catalogue/file_type_table.h"
@@ -107,8 +108,9 @@ QVariant FolderItemsModel::data(const QModelIndex& index, int role) const
         if (item->Kind != 'C')
             return m_images.Icon(kFolderImage);
         const auto* entry = static_cast<const TCacheEntry*>(item);
-        // Only a recovered record has a key of its own.
-        if (!entry->RecordKey.empty())
+        // Only a recovered record has a key of its own (beside the member's
+        // number that a cache of several puts before a key).
+        if (RecoveredKeyNumber(entry->RecordKey) || LeftoverKeyNumber(entry->RecordKey))
             return RecoveredEntryIcon();
         const int type = entry->TypeIndex;
         if (type < 0 || type >= m_types.GetFileTypeCount())
