@@ -66,7 +66,9 @@ std::string PlaceBodyPieces(std::vector<BodyPiece> pieces, std::string_view head
             return PieceName(piece) + " overlaps the one before it";
         end = piece.bodyOffset + piece.length;
     }
-    const std::uint64_t length = WholeBodyLength(head).value_or(end);
+    // Without a piece nothing of the body is held: no bytes, rather than
+    // a length that would read as a body of the usual kind.
+    const std::uint64_t length = pieces.empty() ? 0 : WholeBodyLength(head).value_or(end);
     if (end > length)
         return "a range ends at byte " + std::to_string(end) + ", past the body's " + std::to_string(length) +
                " bytes";

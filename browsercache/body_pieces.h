@@ -23,7 +23,7 @@ std::optional<std::uint64_t> WholeBodyLength(std::string_view head);
 
 // Orders pieces by their place in the body and makes them body's pieces,
 // body.length the length head gives (the end of the last piece when it gives
-// none) and body.file the first piece's file. Returns the reason, leaving
+// none; 0 without pieces) and body.file the first piece's file. Returns the reason, leaving
 // body untouched, when two pieces overlap or one ends past that length.
 std::string PlaceBodyPieces(std::vector<BodyPiece> pieces, std::string_view head, BodyLocation& body);
 

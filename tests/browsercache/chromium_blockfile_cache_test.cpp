@@ -569,6 +569,8 @@ TEST_P(BlockfileSparseBody, puts_the_children_together_at_their_offsets)
     EXPECT_EQ(record.url, "http://a.example/v.webm");
     EXPECT_EQ(record.body.length, row.length);
     EXPECT_EQ(HeldBytes(record.body), row.held);
+    if (row.length == 0)
+        return; // nothing held lists no body
     std::string body;
     EXPECT_EQ(DecodeBody(record.body, "", [&body](const char* bytes, std::size_t count) {
         body.append(bytes, count);
@@ -596,6 +598,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, BlockfileSparseBody, ::testing::Values(
                        {{0, {2}, 0, 10}}, "", 1034, 3072},
     BlockfileSparseRow{"a_child_of_another_signature_is_a_gap", "Content-Range: bytes 0-2047/2097152",
                        {{0, Blocks(0, 2)}, {1, {0}, -1, 0, true, kSignature + 1}}, "", 2048, 2097152},
+    BlockfileSparseRow{"no_child_left_holds_nothing", "Content-Length: 2048",
+                       {{0, Blocks(0, 2), -1, 0, false}}, "", 0, 0},
     BlockfileSparseRow{"a_range_past_the_total", "Content-Range: bytes 0-999/1000", {{0, Blocks(0, 2)}},
                        "a range ends at byte 2048, past the body's 1000 bytes", 0, 0},
     BlockfileSparseRow{"a_child_holding_fewer_bytes_than_its_bitmap", "Content-Length: 2048",

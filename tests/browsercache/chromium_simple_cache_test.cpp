@@ -324,6 +324,10 @@ TEST_P(SimpleSparseBody, places_every_range_at_its_offset)
         return;
     }
     ASSERT_EQ(record.error, "");
+    if (row.body.empty()) {
+        EXPECT_EQ(record.body.length, 0u) << "nothing held lists no body";
+        return;
+    }
     EXPECT_EQ(record.body.file, folder.Path() / "cache/00000000000000aa_s");
     EXPECT_EQ(record.body.length, row.body.size());
     EXPECT_EQ(HeldBytes(record.body), row.held);
@@ -346,6 +350,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SimpleSparseBody, ::testing::Values(
     SparseRow{"a_gap_is_zeros", "bytes 0-9/30", {{0, "0123456789"}, {20, "klmnopqrst"}}, "", 20,
               "0123456789" + std::string(10, '\0') + "klmnopqrst", ""},
     SparseRow{"a_range_not_fetched_yet_at_the_end", "bytes 0-4/8", {{0, "01234"}}, "", 5, "01234\0\0\0"s, ""},
+    SparseRow{"no_range_yet_holds_nothing", "bytes 0-9/20", {}, "", 0, "", ""},
     SparseRow{"a_bad_crc", "bytes 0-9/20", {{0, "0123456789"}, {10, "abcdefghij"}}, "", 20,
               "0123456789abcdefghij", "the range at byte 10 of the body fails its CRC-32 check"},
     SparseRow{"a_range_past_the_total", "bytes 0-9/15", {{0, "0123456789"}, {10, "abcdefghij"}},
