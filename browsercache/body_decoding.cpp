@@ -4,6 +4,7 @@
 // whole, so a truncated body is an error, not a short file.
 #include "browsercache/body_decoding.h"
 
+#include "browsercache/body_pieces.h"
 #include "browsercache/byte_source.h"
 #include "browsercache/crc32.h"
 #include "browsercache/http_response_head.h"
@@ -282,9 +283,16 @@ struct BodyDecoder::State {
                     error = "truncated " + encoding + " body";
             return false;
         }
-        const std::size_t want = std::size_t(std::min<std::uint64_t>(left, kChunk));
+        std::size_t want = std::size_t(std::min<std::uint64_t>(left, kChunk));
         const char* piece = memory.data();
-        if (file) {
+        if (pieces) {
+            if (!pieces->Read(want, chunk)) {
+                error = pieces->Error();
+                return false;
+            }
+            want = chunk.size();
+            piece = chunk.data();
+        } else if (file) {
             if (!file->ReadAt(offset, want, chunk)) {
                 error = "the body ends early in " + name;
                 return false;
@@ -306,6 +314,7 @@ struct BodyDecoder::State {
     }
 
     std::unique_ptr<FileBytes> file; // the stored file, read from offset on
+    std::unique_ptr<PiecedBodyReader> pieces; // else the stored pieces, in order
     std::uint64_t offset = 0;
     std::string_view memory; // else the stored bytes still to decode
     std::uint64_t left;
@@ -335,6 +344,10 @@ BodyDecoder::BodyDecoder(const BodyLocation& body, std::string_view contentEncod
     state.name = body.file.string();
     if (!state.error.empty())
         return;
+    if (!body.pieces.empty()) {
+        state.pieces = std::make_unique<PiecedBodyReader>(body);
+        return;
+    }
     state.file = std::make_unique<FileBytes>(body.file, body.cacheFolder);
     state.offset = body.offset;
     if (!state.file->IsOpen())

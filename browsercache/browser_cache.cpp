@@ -8,6 +8,7 @@
 #include "browsercache/browser_cache.h"
 
 #include "browsercache/body_decoding.h"
+#include "browsercache/body_pieces.h"
 #include "browsercache/cache_folder.h"
 #include "browsercache/cache_key_partition.h"
 #include "browsercache/decoded_body_stream.h"
@@ -295,7 +296,10 @@ private:
         if (entry.size || entry.broken)
             return !entry.broken;
         std::string error;
-        if (!NeedsDecoding(entry.encoding)) {
+        if (!NeedsDecoding(entry.encoding) && !entry.body.pieces.empty()) {
+            error = PiecesPastFileEnd(entry.body);
+            entry.size = entry.body.length;
+        } else if (!NeedsDecoding(entry.encoding)) {
             std::error_code sizeError;
             const std::uint64_t fileSize = std::filesystem::file_size(entry.body.file, sizeError);
             if (sizeError || entry.body.offset > fileSize || entry.body.length > fileSize - entry.body.offset)
@@ -404,7 +408,9 @@ std::optional<UrlCacheEntryOrigin> BrowserCache::EntryOrigin(LPCSTR url)
                                                                      : PartitionFromChromiumKey(entry->key);
     origin.entryFile = entry->body.file.string();
     origin.serverIp = entry->serverAddress;
-    origin.storedSize = entry->body.length;
+    origin.storedSize = HeldBytes(entry->body);
+    if (*origin.storedSize < entry->body.length)
+        origin.heldBytes = origin.storedSize;
     origin.redirectPage = !entry->redirectPage.empty();
     return origin;
 }

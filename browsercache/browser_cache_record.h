@@ -12,6 +12,17 @@
 
 namespace larkspool::browsercache {
 
+// One stored piece of a body the browser fetched by byte ranges (Chromium's
+// sparse data): length bytes at fileOffset in file are the body's bytes from
+// bodyOffset on.
+struct BodyPiece {
+    std::filesystem::path file;
+    std::uint64_t fileOffset = 0;
+    std::uint64_t bodyOffset = 0;
+    std::uint64_t length = 0;
+    std::optional<std::uint32_t> crc32; // of the piece's bytes, where the format kept one
+};
+
 // Where an entry's stored body lies: length bytes from offset in file. The
 // bytes are as the browser stored them (still Content-Encoded, unless decoded).
 struct BodyLocation {
@@ -27,7 +38,15 @@ struct BodyLocation {
     // Content-Encoding the head names already undone (WebKit, CacheStorage):
     // passed through.
     bool decoded = false;
+    // Not empty: the body is kept in these pieces, ordered and apart, each at
+    // its own offset and zeros between them up to length; offset and the
+    // CRC-32 above are then unused.
+    std::vector<BodyPiece> pieces{};
 };
+
+// The bytes of the body the cache holds: all of them but for a body kept in
+// pieces with gaps.
+std::uint64_t HeldBytes(const BodyLocation& body);
 
 // How many bytes a body decodes to, as far as it was counted.
 struct DecodedSize {

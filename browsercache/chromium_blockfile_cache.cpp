@@ -3,10 +3,12 @@
 // response record and its body by cache address.
 #include "browsercache/chromium_blockfile_cache.h"
 
+#include "browsercache/body_pieces.h"
 #include "browsercache/browser_time.h"
 #include "browsercache/byte_reader.h"
 #include "browsercache/cache_key_url.h"
 #include "browsercache/chromium_blockfile_format.h"
+#include "browsercache/chromium_blockfile_sparse.h"
 #include "browsercache/http_response_info.h"
 #include "browsercache/inside_cache.h"
 
@@ -14,6 +16,7 @@
 #include <cerrno>
 #include <map>
 #include <new>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -42,6 +45,7 @@ struct EntryStore {
     CacheAddress longKey;
     std::uint32_t streamSize[4] = {};
     CacheAddress streamAddress[4];
+    std::uint32_t flags = 0;
     std::string inlineKey; // the key bytes over the entry's blocks
 };
 
@@ -49,6 +53,7 @@ class BlockfileReader {
 public:
     BlockfileReader(const std::filesystem::path& cacheDir, const OpenCacheFile& open) : m_dir(cacheDir), m_open(open) {}
 
+    // The entries, a sparse body put together from its children.
     BrowserCacheScan Scan();
 
 private:
@@ -67,6 +72,7 @@ private:
     std::string Locate(CacheAddress address, std::uint64_t length, const ByteSource*& file);
     std::string Read(CacheAddress address, std::uint64_t length, std::string& out);
     std::string ReadEntryStore(CacheAddress address, EntryStore& entry);
+    std::string ReadKey(const EntryStore& entry, std::string& key);
     std::string ReadRecord(const EntryStore& entry, BrowserCacheRecord& record);
     std::string LocateBody(const EntryStore& entry, BodyLocation& body);
     void ReadRankings(CacheAddress address, BrowserCacheRecord& record);
@@ -75,12 +81,21 @@ private:
     // The entry addresses of the rankings in use in data_0, in block order:
     // the entries as they are found without the index.
     std::vector<CacheAddress> RankedEntries();
+    BrowserCacheScan ScanEntries();
+    // The bodies of the parents read, from their children.
+    void PlaceSparseBodies(BrowserCacheScan& scan);
+    std::string ReadSparseBody(const EntryStore& parent, BrowserCacheRecord& record);
+    // Adds the pieces child number n holds, as its control data says.
+    std::string AddChildPieces(const EntryStore& child, const blockfile::SparseHeader& parent, std::uint32_t n,
+                               std::vector<BodyPiece>& pieces);
 
     std::filesystem::path m_dir;
     const OpenCacheFile& m_open;
     std::map<std::string, OpenedFile> m_files;
     std::string m_externalName;
     OpenedFile m_external;
+    std::unordered_map<std::string, EntryStore> m_children; // by key, of the sparse bodies
+    std::vector<std::pair<std::size_t, EntryStore>> m_parents; // of a sparse body: their record's index, their entry
 };
 
 const BlockfileReader::OpenedFile& BlockfileReader::File(const std::string& name)
@@ -158,6 +173,7 @@ std::string BlockfileReader::ReadEntryStore(CacheAddress address, EntryStore& en
         reader.Le32(size);
     for (CacheAddress& stream : entry.streamAddress)
         reader.Le32(stream.value);
+    reader.Le32(entry.flags);
     entry.inlineKey = raw.substr(blockfile::kEntryKeyOffset);
     return {};
 }
@@ -178,17 +194,24 @@ std::string BlockfileReader::LocateBody(const EntryStore& entry, BodyLocation& b
     return {};
 }
 
-std::string BlockfileReader::ReadRecord(const EntryStore& entry, BrowserCacheRecord& record)
+std::string BlockfileReader::ReadKey(const EntryStore& entry, std::string& key)
 {
     if (entry.keyLength > kMaxKeyLength)
         return "a key of " + std::to_string(entry.keyLength) + " bytes is too long";
     if (entry.longKey.value == 0) {
         if (entry.keyLength >= entry.inlineKey.size())
             return "the key does not fit its entry";
-        record.key = entry.inlineKey.substr(0, entry.keyLength);
-    } else if (std::string error = Read(entry.longKey, entry.keyLength, record.key); !error.empty()) {
+        key = entry.inlineKey.substr(0, entry.keyLength);
+    } else if (std::string error = Read(entry.longKey, entry.keyLength, key); !error.empty()) {
         return "the key cannot be read: " + error;
     }
+    return {};
+}
+
+std::string BlockfileReader::ReadRecord(const EntryStore& entry, BrowserCacheRecord& record)
+{
+    if (std::string error = ReadKey(entry, record.key); !error.empty())
+        return error;
     record.url = UrlFromChromiumKey(record.key);
 
     if (entry.streamSize[0] > kMaxStream0Size)
@@ -218,6 +241,88 @@ void BlockfileReader::ReadRankings(CacheAddress address, BrowserCacheRecord& rec
 }
 
 BrowserCacheScan BlockfileReader::Scan()
+{
+    BrowserCacheScan scan = ScanEntries();
+    PlaceSparseBodies(scan);
+    return scan;
+}
+
+void BlockfileReader::PlaceSparseBodies(BrowserCacheScan& scan)
+{
+    for (const auto& [index, parent] : m_parents) {
+        BrowserCacheRecord& record = scan.records[index];
+        if (parent.streamSize[1] != 0 || parent.streamSize[2] == 0)
+            continue; // a body of its own, or no children
+        std::string error;
+        try {
+            error = ReadSparseBody(parent, record);
+        } catch (const std::bad_alloc&) {
+            error = "too many ranges to read (out of memory)"; // this entry's damage only
+        }
+        if (!error.empty()) {
+            record.error = record.key + ": " + error;
+            record.body = BodyLocation{};
+        }
+    }
+}
+
+std::string BlockfileReader::ReadSparseBody(const EntryStore& parent, BrowserCacheRecord& record)
+{
+    const std::uint32_t size = parent.streamSize[2];
+    if (size < blockfile::kSparseHeaderSize + 4 || size > blockfile::kSparseHeaderSize + blockfile::kMaxChildrenMapSize ||
+        size % 4 != 0)
+        return "the control data of its ranges has a size of " + std::to_string(size) + " bytes, not Chromium's";
+    std::string control;
+    if (std::string error = Read(parent.streamAddress[2], size, control); !error.empty())
+        return "the control data of its ranges cannot be read: " + error;
+    const std::optional<blockfile::SparseHeader> header = blockfile::ReadSparseHeader(control);
+    if (!header || header->parentKeyLength != record.key.size())
+        return "the control data of its ranges is damaged";
+    std::vector<BodyPiece> pieces;
+    for (const std::uint32_t n : blockfile::SetBits(std::string_view(control).substr(blockfile::kSparseHeaderSize))) {
+        const auto child = m_children.find(blockfile::ChildKey(record.key, header->signature, n));
+        if (child == m_children.end())
+            continue; // gone from the cache: its bytes are a gap
+        if (std::string error = AddChildPieces(child->second, *header, n, pieces); !error.empty())
+            return error;
+    }
+    record.body.cacheFolder = m_dir;
+    record.decodedSize.reset();
+    return PlaceBodyPieces(std::move(pieces), record.responseHead, record.body);
+}
+
+std::string BlockfileReader::AddChildPieces(const EntryStore& child, const blockfile::SparseHeader& parent,
+                                            std::uint32_t n, std::vector<BodyPiece>& pieces)
+{
+    const std::string name = "range child " + std::to_string(n);
+    const std::uint32_t controlSize = blockfile::kSparseHeaderSize + blockfile::kChildMapSize;
+    std::string control;
+    if (child.streamSize[2] < controlSize)
+        return name + " has no control data";
+    if (std::string error = Read(child.streamAddress[2], controlSize, control); !error.empty())
+        return "the control data of " + name + " cannot be read: " + error;
+    const std::optional<blockfile::SparseHeader> header = blockfile::ReadSparseHeader(control);
+    if (!header || header->signature != parent.signature)
+        return {}; // a child of another body of the same key, which Chromium drops: a gap
+    const std::vector<blockfile::ChildRun> runs =
+        blockfile::ChildRuns(*header, std::string_view(control).substr(blockfile::kSparseHeaderSize));
+    if (runs.empty())
+        return {};
+    const std::uint32_t size = child.streamSize[1];
+    const CacheAddress address = child.streamAddress[1];
+    const ByteSource* file = nullptr;
+    if (runs.back().end > size)
+        return name + " holds " + std::to_string(size) + " bytes, fewer than its bitmap says";
+    if (std::string error = Locate(address, size, file); !error.empty())
+        return "the bytes of " + name + " cannot be read: " + error;
+    for (const blockfile::ChildRun& run : runs)
+        pieces.push_back({m_dir / address.FileName(), address.Offset() + run.begin,
+                          (std::uint64_t(n) << blockfile::kChildEntryBits) + run.begin, run.end - run.begin,
+                          std::nullopt});
+    return {};
+}
+
+BrowserCacheScan BlockfileReader::ScanEntries()
 {
     BrowserCacheScan scan;
     scan.format = BrowserCacheFormat::ChromiumBlockfile;
@@ -289,7 +394,14 @@ void BlockfileReader::ReadChain(CacheAddress address, std::unordered_set<std::ui
             scan.records.push_back(std::move(record));
             return;
         }
-        if (entry.state == kEntryInUse) {
+        if (entry.state == kEntryInUse && (entry.flags & blockfile::kChildEntry)) {
+            // Part of a sparse body, listed as its parent's.
+            std::string key;
+            if (ReadKey(entry, key).empty()) {
+                entry.inlineKey.clear();
+                m_children.emplace(std::move(key), entry);
+            }
+        } else if (entry.state == kEntryInUse) {
             try {
                 record.error = ReadRecord(entry, record);
             } catch (const std::bad_alloc&) {
@@ -300,6 +412,10 @@ void BlockfileReader::ReadChain(CacheAddress address, std::unordered_set<std::ui
                 record.body = BodyLocation{};
             }
             ReadRankings(entry.rankings, record);
+            if ((entry.flags & blockfile::kParentEntry) && record.error.empty()) {
+                entry.inlineKey.clear();
+                m_parents.emplace_back(scan.records.size(), entry);
+            }
             scan.records.push_back(std::move(record));
         }
         address = entry.next;

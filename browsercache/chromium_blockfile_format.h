@@ -30,8 +30,23 @@
 //   key length, long key                        0x20    4 + 4 (address, 0: key inline)
 //   stream sizes                                0x28    4 x 4
 //   stream addresses                            0x38    4 x 4   0: response record, 1: body
-//   flags, padding, self hash                   0x48    4 + 16 + 4
+//   flags, padding, self hash                   0x48    4 + 16 + 4      flags: 1 parent, 2 child
 //   key, NUL-ended, over the entry's blocks     0x60    to the entry's end
+//                                                               of a sparse body
+//
+// A body fetched by byte ranges (media) is kept in child entries of 1 MiB
+// each, keyed "Range_<parent key>:<signature hex>:<child number hex>"; the
+// parent's stream 1 is empty.
+// Sparse header (stream 2 of parent and child)  offset  size
+//   signature (the parent's, in each child)        0x00    8
+//   magic (the index's, 0xC103CAC3)                0x08    4
+//   parent key length                              0x0C    4
+//   last block, its length (child: a 1 KiB         0x10    4 + 4
+//   block filled only this far)
+//   padding                                        0x18    40
+//   bitmap (32-bit little-endian words)            0x40    parent: of its children, 4 to 8192 bytes;
+//                                                          child: of its full 1 KiB blocks, 128 bytes
+// A child's stream 1 holds its bytes at their offset within its 1 MiB.
 //
 // Rankings node (36 bytes): last used (8), last modified (8), next, prev,
 // contents (entry address), dirty, self hash.
@@ -61,6 +76,14 @@ inline constexpr std::uint32_t kRankingsContentsOffset = 24;
 inline constexpr std::uint32_t kEntryBlockSize = 256;
 inline constexpr std::uint32_t kEntryKeyOffset = 0x60;
 inline constexpr std::uint32_t kRankingsSize = 36;
+inline constexpr std::uint32_t kEntryFlagsOffset = 0x48;
+inline constexpr std::uint32_t kParentEntry = 1;
+inline constexpr std::uint32_t kChildEntry = 2;
+inline constexpr std::uint32_t kSparseHeaderSize = 0x40;
+inline constexpr std::uint32_t kMaxChildrenMapSize = 8192;
+inline constexpr std::uint32_t kChildMapSize = 128;
+inline constexpr std::uint32_t kSparseBlockSize = 1024;
+inline constexpr unsigned kChildEntryBits = 20; // a child holds 1 MiB
 
 struct CacheAddress {
     std::uint32_t value = 0;

@@ -2,6 +2,7 @@
 // at the front, the response record and its end record sit at the back.
 #include "browsercache/chromium_simple_cache.h"
 
+#include "browsercache/body_pieces.h"
 #include "browsercache/browser_time.h"
 #include "browsercache/byte_reader.h"
 #include "browsercache/cache_key_url.h"
@@ -11,7 +12,9 @@
 #include "browsercache/simple_cache_index.h"
 
 #include <charconv>
+#include <new>
 #include <optional>
+#include <unordered_set>
 
 namespace larkspool::browsercache {
 
@@ -28,6 +31,15 @@ constexpr std::uint32_t kFlagHasKeySha256 = 2;
 // Response records are a few KiB; a larger one is damage, not worth reading.
 constexpr std::uint64_t kMaxStream0Size = 4 * 1024 * 1024;
 constexpr std::uint64_t kMaxIndexSize = 64 * 1024 * 1024;
+constexpr std::uint64_t kSparseRangeMagic = 0xeb97bf016553676bULL;
+// The sparse file's header carries the backend's version, which has kept
+// the sparse layout since 7.
+constexpr std::uint32_t kFirstSparseVersion = 7;
+constexpr std::uint32_t kLastSparseVersion = 9;
+constexpr std::uint64_t kRangeHeaderSize = 32;
+// Chromium appends a range per network read (tens of KiB): this many cover
+// gigabytes, and each costs memory to place.
+constexpr std::size_t kMaxSparseRanges = 256 * 1024;
 
 struct EndRecord {
     std::uint32_t flags = 0;
@@ -46,19 +58,35 @@ bool ReadEndRecord(const ByteSource& bytes, std::uint64_t offset, EndRecord& rec
            reader.Le32(record.streamSize);
 }
 
-std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record, SimpleStream0Reader readStream0)
+struct FileHeader {
+    std::uint32_t version = 0;
+    std::uint32_t keyLength = 0;
+};
+
+// The header the entry and the sparse file open with; the reason, naming
+// the file as what, when there is none.
+std::string ReadFileHeader(const ByteSource& bytes, const std::string& what, FileHeader& out)
 {
     std::string header;
     std::uint64_t magic = 0;
-    std::uint32_t version = 0, keyLength = 0;
     if (!bytes.ReadAt(0, kHeaderSize, header))
-        return "too short for a cache entry";
+        return "too short for a " + what;
     ByteReader reader(header);
     if (!reader.Le64(magic) || magic != kInitialMagic)
-        return "not a cache entry (wrong magic number)";
-    if (!reader.Le32(version) || version != kEntryVersion)
-        return "unknown entry version " + std::to_string(version);
-    reader.Le32(keyLength);
+        return "not a " + what + " (wrong magic number)";
+    reader.Le32(out.version);
+    reader.Le32(out.keyLength);
+    return {};
+}
+
+std::string ReadEntry(const ByteSource& bytes, BrowserCacheRecord& record, SimpleStream0Reader readStream0)
+{
+    FileHeader header;
+    if (std::string error = ReadFileHeader(bytes, "cache entry", header); !error.empty())
+        return error;
+    if (header.version != kEntryVersion)
+        return "unknown entry version " + std::to_string(header.version);
+    const std::uint32_t keyLength = header.keyLength;
     const std::uint64_t bodyStart = kHeaderSize + keyLength;
     if (bodyStart + 2 * kEndRecordSize > bytes.Size() || !bytes.ReadAt(kHeaderSize, keyLength, record.key))
         return "the key of " + std::to_string(keyLength) + " bytes does not fit the file";
@@ -113,7 +141,64 @@ std::unordered_map<std::uint64_t, std::uint64_t> LastUseFromIndex(const OpenedCa
     return ReadSimpleIndexLastUse(bytes);
 }
 
+// Places the ranges of the "_s" file beside an entry whose stream 1 is empty.
+void ReadSparseFile(const OpenedCacheFolder& folder, const std::filesystem::path& file, BrowserCacheRecord& record)
+{
+    const FileBytes bytes(folder, file);
+    std::string error = bytes.IsOpen() ? std::string() : bytes.Error();
+    try {
+        if (error.empty())
+            error = ReadSimpleSparseRanges(bytes, file, record);
+    } catch (const std::bad_alloc&) {
+        error = "too many ranges to read (out of memory)";
+    }
+    if (!error.empty()) {
+        record.body.file = file;
+        MarkDamaged(record, error);
+    }
+}
+
 } // namespace
+
+std::string ReadSimpleSparseRanges(const ByteSource& bytes, const std::filesystem::path& file,
+                                   BrowserCacheRecord& record)
+{
+    FileHeader header;
+    std::string key;
+    if (std::string error = ReadFileHeader(bytes, "sparse file", header); !error.empty())
+        return error;
+    if (header.version < kFirstSparseVersion || header.version > kLastSparseVersion)
+        return "unknown sparse file version " + std::to_string(header.version);
+    const std::uint32_t keyLength = header.keyLength;
+    if (!bytes.ReadAt(kHeaderSize, keyLength, key) || key != record.key)
+        return "the sparse file is not the entry's: it names another key";
+
+    std::vector<BodyPiece> pieces;
+    for (std::uint64_t at = kHeaderSize + keyLength; at < bytes.Size();) {
+        std::string raw;
+        std::uint64_t rangeMagic = 0, offset = 0, length = 0;
+        std::uint32_t crc = 0;
+        if (!bytes.ReadAt(at, kRangeHeaderSize, raw))
+            return "the sparse file ends inside the header of a range at byte " + std::to_string(at);
+        ByteReader range(raw);
+        range.Le64(rangeMagic);
+        range.Le64(offset);
+        range.Le64(length);
+        range.Le32(crc);
+        if (rangeMagic != kSparseRangeMagic)
+            return "the range header at byte " + std::to_string(at) + " of the sparse file is damaged";
+        const std::uint64_t data = at + kRangeHeaderSize;
+        if (!bytes.Contains(data, length))
+            return "the range at byte " + std::to_string(offset) + " of the body does not fit the sparse file";
+        if (pieces.size() == kMaxSparseRanges)
+            return "more than " + std::to_string(kMaxSparseRanges) + " ranges in the sparse file";
+        // A CRC of 0 is Chromium's mark of a range rewritten in part, whose CRC it no longer knows.
+        pieces.push_back({file, data, offset, length, crc ? std::optional(crc) : std::nullopt});
+        at = data + length;
+    }
+    record.decodedSize.reset();
+    return PlaceBodyPieces(std::move(pieces), record.responseHead, record.body);
+}
 
 BrowserCacheRecord ReadSimpleCacheEntry(const ByteSource& bytes, const std::filesystem::path& file,
                                         SimpleStream0Reader readStream0)
@@ -128,11 +213,14 @@ bool ScanSimpleCacheEntries(const OpenedCacheFolder& folder, const std::filesyst
 {
     bool hasIndex = false;
     std::vector<std::pair<std::filesystem::path, std::uint64_t>> entries;
+    std::unordered_set<std::string> sparseFiles;
     for (const std::filesystem::path& file : ListEntryFiles(folder.Path(), cacheDir, scan.error)) {
         const std::string name = file.filename().string();
         hasIndex = hasIndex || name == "index";
         if (const std::optional<std::uint64_t> hash = EntryHash(name))
             entries.emplace_back(file, *hash);
+        else if (name.size() == 18 && name.ends_with("_s"))
+            sparseFiles.insert(name);
     }
     if (!scan.error.empty())
         return false;
@@ -147,6 +235,9 @@ bool ScanSimpleCacheEntries(const OpenedCacheFolder& folder, const std::filesyst
     for (const auto& [file, hash] : entries) {
         std::uint64_t fileTicks = 0;
         BrowserCacheRecord record = ReadEntryFileAt(folder, file, read, &fileTicks);
+        const std::string sparseName = file.filename().string().substr(0, 16) + "_s";
+        if (record.error.empty() && record.body.length == 0 && sparseFiles.contains(sparseName))
+            ReadSparseFile(folder, file.parent_path() / sparseName, record);
         const auto used = lastUse.find(hash);
         record.accessTime = used != lastUse.end() && used->second != 0 ? used->second : fileTicks;
         if (record.entryTime == 0)

@@ -15,8 +15,19 @@
 // End record: final magic 0xf4fa6f45970d41d8 (8), flags (4: bit 0 a CRC-32
 // of the stream follows, bit 1 the key's SHA-256 precedes the record), the
 // stream's CRC-32 (4), stream size (4: used for stream 0 only), padding (4).
-// "_1" (stream 2: compiled script) and "_s" (sparse ranges) files hold no
-// response body and are not read.
+// "_1" (stream 2: compiled script) holds no response body and is not read.
+//
+// Sparse file "_s": the body of an entry fetched by byte ranges (media), whose
+// stream 1 is then empty.
+//   header: initial magic, version (7 to 9: the   24
+//           backend's, not the entry's), key
+//           length, key hash, padding
+//   key                                           key length
+//   ranges, each to the end of the file:
+//     sparse range magic 0xeb97bf016553676b        8
+//     offset in the body, length                  8 + 8
+//     CRC-32 of the data (0: none kept), padding  4 + 4
+//     data                                        length
 #pragma once
 
 #include "browsercache/browser_cache_record.h"
@@ -47,6 +58,11 @@ using SimpleStream0Reader = std::string (*)(std::string_view stream0, BrowserCac
 // place, how much of an entry's end to read ahead.
 bool ScanSimpleCacheEntries(const OpenedCacheFolder& folder, const std::filesystem::path& cacheDir,
                             SimpleStream0Reader readStream0, bool indexKeepsLastUse, BrowserCacheScan& scan);
+
+// Places the ranges of an entry's "_s" file (bytes, named file) in the body
+// of record, whose key and head are read; the reason when they cannot be.
+std::string ReadSimpleSparseRanges(const ByteSource& bytes, const std::filesystem::path& file,
+                                   BrowserCacheRecord& record);
 
 // One "_0" file's bytes; body.file is set to file. The times are those of
 // the response record; the caller knows the last use.

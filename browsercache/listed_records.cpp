@@ -80,7 +80,8 @@ std::vector<ListedRecord> ListedRecords(const BrowserCacheScan& scan, std::vecto
             candidate.redirectTarget = ResolveLocation(record.url, *location);
             if (WithoutScheme(candidate.redirectTarget) == WithoutScheme(record.url))
                 continue; // http to https of the same page: one file, no loop
-        } else if (status < 200 || status > 299 || status == 204 || status == 206 || record.body.length == 0) {
+        } else if (status < 200 || status > 299 || status == 204 || (status == 206 && record.body.pieces.empty()) ||
+                   record.body.length == 0) {
             continue;
         }
         if (record.recovered) {

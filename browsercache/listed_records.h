@@ -14,7 +14,8 @@ struct ListedRecord {
     std::string redirectTarget; // not empty: a 301/302/307/308 to this absolute URL
 };
 
-// HTTP(S) URLs whose answer is a 2xx with a body (not 204 or 206) or a
+// HTTP(S) URLs whose answer is a 2xx with a body (not 204, nor 206 but for
+// a body the cache put together from its ranges) or a
 // redirect elsewhere, in the scan's order; of several records of one URL,
 // the newest (by entry time; the first among equals) takes the first one's
 // place. Records with an error, 304 answers and empty bodies are left out,

@@ -42,6 +42,9 @@ struct UrlCacheEntryOrigin {
     std::string entryFile; // the cache file holding the entry; empty when unknown
     std::string serverIp;  // the address the response came from, where the cache kept it
     std::optional<std::uint64_t> storedSize; // the body's bytes as stored, still Content-Encoded; unset: the local file's
+    // The bytes the cache holds of a body it keeps with gaps (fetched by
+    // byte ranges); the body has zeros in their place. Unset: held whole.
+    std::optional<std::uint64_t> heldBytes;
     bool redirectPage = false; // the local file is a page made for a redirect, not the stored body
     bool recovered = false;    // what the cache no longer lists, found by a scan of what it still holds
     bool urlOnly = false;      // a live record of a URL alone (index.dat's redirect): no body, never changed

@@ -40,6 +40,8 @@ int main(int argc, char** argv)
     WriteSeed(root / "simple", "index", Le32(std::uint32_t(indexPayload.size())) +
                                             Le32(larkspool::browsercache::Crc32(indexPayload)) + indexPayload);
 
+    WriteSeed(root / "simple", "sparse", SimpleSparseFile("k", {{10, "abcdefghij"}, {0, "0123456789"}}));
+
     FirefoxEntry firefox;
     WriteSeed(root / "firefox", "entry", firefox.Bytes());
     firefox.version = 1;
@@ -53,6 +55,26 @@ int main(int argc, char** argv)
     cache.AddEntry("http://a.example/" + std::string(1000, 'k'), record, "x", BlockfileBuilder::Where::Data3, 2, 0,
                    BlockfileBuilder::Where::Data2);
     WriteSeed(root / "blockfile", "cache", larkspool::fuzzing::JoinBlockfileInput(cache.Files()));
+
+    // A body in two children: the first 2 KiB whole, of the second a full block and 100 bytes.
+    BlockfileBuilder sparse;
+    const std::string parentKey = "http://a.example/v.webm";
+    const auto control = [&](std::int32_t lastBlock, std::int32_t lastLength, std::string bitmap) {
+        return Le64(0x5e1f00d2c3b4a59ULL) + Le32(0xC103CAC3) + Le32(std::uint32_t(parentKey.size())) +
+               Le32(std::uint32_t(lastBlock)) + Le32(std::uint32_t(lastLength)) + std::string(40, '\0') + bitmap;
+    };
+    std::string childMap(128, '\0');
+    childMap[0] = 3;
+    sparse.AddEntry("Range_" + parentKey + ":5e1f00d2c3b4a59:0", "", std::string(2048, 'v'),
+                    BlockfileBuilder::Where::Data3, 2, 0, BlockfileBuilder::Where::Data1, control(-1, 0, childMap), 2);
+    childMap[0] = 1;
+    sparse.AddEntry("Range_" + parentKey + ":5e1f00d2c3b4a59:1", "", std::string(1124, 'w'),
+                    BlockfileBuilder::Where::External, 2, 0, BlockfileBuilder::Where::Data1, control(1, 100, childMap), 2);
+    sparse.AddEntry(parentKey,
+                    ResponseRecord(0x3, std::string("HTTP/1.1 206 Partial\0Content-Length: 1049700\0\0", 46)), "",
+                    BlockfileBuilder::Where::External, 1, 0, BlockfileBuilder::Where::Data1,
+                    control(0, 0, std::string("\x03\0\0\0", 4)), 1);
+    WriteSeed(root / "blockfile", "sparse", larkspool::fuzzing::JoinBlockfileInput(sparse.Files()));
 
     const Cache1Bytes firefox1 = MakeCache1({{"HTTP:http://a.example/1", "HTTP/1.1 200 OK\r\n", "one"},
                                              {"HTTP:id=1&uri=http://a.example/2", "HTTP/1.1 200 OK\r\n", ""}});

@@ -168,6 +168,11 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
         return row;
     }
     f[kReportSha256] = digest.sha256;
+    if (origin->heldBytes) {
+        f[kReportState] = kStatePartialPrefix + std::to_string(*origin->heldBytes) + " of " +
+                          std::to_string(digest.bytes) + " bytes";
+        return row;
+    }
     f[kReportState] = origin->recovered ? kStateRecovered : kStateOk;
     return row;
 }

@@ -47,6 +47,8 @@ inline constexpr const char* kStateOk = "ok";
 inline constexpr const char* kStateMissingBody = "missing body";
 inline constexpr const char* kStateRecovered = "recovered"; // read whole, from a record the cache no longer lists
 inline constexpr const char* kStateDamagedPrefix = "damaged: ";
+// A body read whole but kept with gaps, zeros in their place: "partial: N of M bytes".
+inline constexpr const char* kStatePartialPrefix = "partial: ";
 
 struct ReportRow {
     std::array<std::string, kReportColumnCount> fields; // empty: not known

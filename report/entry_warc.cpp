@@ -38,6 +38,8 @@ std::string ResourceType(const ReportRow& row, const TCacheEntry& entry)
 
 std::string LeftOutReason(const std::string& state)
 {
+    if (state.starts_with(kStatePartialPrefix))
+        return "partial body"; // zeros in its gaps are no bytes the server sent
     return state == kStateMissingBody ? "missing body" : "damaged body";
 }
 

@@ -29,7 +29,7 @@ struct WarcRecordPlace {
 
 struct WarcExport {
     std::size_t written = 0;                   // entry records, warcinfo not counted
-    std::map<std::string, std::size_t> leftOut; // why ("missing body", "damaged body", "no URL") and how many
+    std::map<std::string, std::size_t> leftOut; // why ("missing body", "damaged body", "partial body", "no URL") and how many
     std::string error; // not empty: the archive could not be written, and nothing bears its name
 };
 

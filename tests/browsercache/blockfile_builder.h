@@ -48,22 +48,25 @@ public:
         return Blocks(file, bytes);
     }
 
-    // Adds an entry in use to the hash table's bucket and returns its address.
+    // Adds an entry in use to the hash table's bucket and returns its address;
+    // stream2 (a sparse body's control data) goes to data_2, flags to the entry.
     std::uint32_t AddEntry(const std::string& key, const std::string& responseRecord, const std::string& body,
                            Where bodyWhere, std::uint32_t bucket, std::uint64_t lastUsedMicroseconds = 0,
-                           Where keyWhere = Where::Data1)
+                           Where keyWhere = Where::Data1, const std::string& stream2 = {}, std::uint32_t flags = 0)
     {
         const std::uint32_t rankings = Blocks(0, Le64(lastUsedMicroseconds) + Le64(lastUsedMicroseconds / 2) + std::string(20, '\0'));
         const bool inlineKey = keyWhere == Where::Data1 && key.size() < 4 * 256 - 0x60;
         const std::uint32_t longKey = inlineKey ? 0 : Store(key, keyWhere);
         const std::uint32_t record = responseRecord.empty() ? 0 : Store(responseRecord, Where::Data1);
         const std::uint32_t bodyAddress = body.empty() ? 0 : Store(body, bodyWhere);
+        const std::uint32_t stream2Address = stream2.empty() ? 0 : Store(stream2, Where::Data2);
         std::string& index = m_files["index"];
         const std::size_t slot = 0x170 + bucket * 4;
         std::string entry = Le32(bucket) + index.substr(slot, 4) + Le32(rankings) + Le32(0) + Le32(0) + Le32(0) +
                             Le64(lastUsedMicroseconds) + Le32(std::uint32_t(key.size())) + Le32(longKey) +
-                            Le32(std::uint32_t(responseRecord.size())) + Le32(std::uint32_t(body.size())) + Le32(0) + Le32(0) +
-                            Le32(record) + Le32(bodyAddress) + Le32(0) + Le32(0) + std::string(24, '\0');
+                            Le32(std::uint32_t(responseRecord.size())) + Le32(std::uint32_t(body.size())) +
+                            Le32(std::uint32_t(stream2.size())) + Le32(0) + Le32(record) + Le32(bodyAddress) +
+                            Le32(stream2Address) + Le32(0) + Le32(flags) + std::string(20, '\0');
         if (inlineKey)
             entry += key + '\0';
         const std::uint32_t address = Blocks(1, entry);

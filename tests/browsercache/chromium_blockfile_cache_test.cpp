@@ -3,6 +3,9 @@
 // lays them out, whole and damaged.
 #include "browsercache/chromium_blockfile_cache.h"
 
+#include "browsercache/body_decoding.h"
+#include "browsercache/body_pieces.h"
+#include "browsercache/chromium_blockfile_sparse.h"
 #include "browsercache/stored_body.h"
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/support/temp_folder.h"
@@ -474,5 +477,134 @@ TEST(ChromiumBlockfileCache, reads_from_a_folder_on_disk)
     EXPECT_EQ(ReadStoredBody(scan.records[0].body, body), "");
     EXPECT_EQ(body, "<p>");
 }
+
+// A body fetched by byte ranges: a parent keeping the 206 head and a bitmap
+// of its children, each child 1 MiB of the body in 1 KiB blocks.
+constexpr std::uint64_t kSignature = 0x5e1f00d2c3b4a59ULL;
+const std::string kSparseKey = "1/0/_dk_http://a.example http://a.example http://a.example/v.webm";
+
+std::string SparseHeaderBytes(std::uint64_t signature, std::int32_t lastBlock, std::int32_t lastLength)
+{
+    return larkspool::testing::Le64(signature) + Le32(0xC103CAC3) + Le32(std::uint32_t(kSparseKey.size())) +
+           Le32(std::uint32_t(lastBlock)) + Le32(std::uint32_t(lastLength)) + std::string(40, '\0');
+}
+
+std::string Bitmap(const std::vector<std::uint32_t>& bits, std::size_t bytes)
+{
+    std::string map(bytes, '\0');
+    for (const std::uint32_t bit : bits)
+        map[bit / 8] = char(map[bit / 8] | 1 << (bit % 8));
+    return map;
+}
+
+char BodyByte(std::uint64_t at) { return char('a' + at % 23); }
+
+struct SparseChild {
+    std::uint32_t n;
+    std::vector<std::uint32_t> fullBlocks;
+    std::int32_t lastBlock = -1; // filled only lastLength bytes far
+    std::int32_t lastLength = 0;
+    bool stored = true;          // an entry of its own, else only a bit of the parent's
+    std::uint64_t signature = kSignature;
+    std::uint32_t dataShort = 0; // bytes fewer in stream 1 than its blocks say
+};
+
+struct BlockfileSparseRow {
+    const char* name;
+    const char* lengthHeader;
+    std::vector<SparseChild> children;
+    std::string error;
+    std::uint64_t held;
+    std::uint64_t length;
+};
+
+class BlockfileSparseBody : public ::testing::TestWithParam<BlockfileSparseRow> {};
+
+TEST_P(BlockfileSparseBody, puts_the_children_together_at_their_offsets)
+{
+    const BlockfileSparseRow& row = GetParam();
+    larkspool::testing::TempFolder folder;
+    BlockfileBuilder cache;
+    std::vector<std::uint32_t> present;
+    std::string expected(row.length, '\0');
+    for (const SparseChild& child : row.children) {
+        present.push_back(child.n);
+        std::uint32_t end = child.lastBlock >= 0 ? std::uint32_t(child.lastBlock) * 1024 + child.lastLength : 0;
+        for (const std::uint32_t block : child.fullBlocks)
+            end = std::max(end, (block + 1) * 1024);
+        std::string data(end - child.dataShort, '\0');
+        for (std::uint32_t at = 0; at < data.size(); ++at)
+            data[at] = BodyByte((std::uint64_t(child.n) << 20) + at);
+        const auto held = [&](std::uint32_t from, std::uint32_t count) {
+            const std::uint64_t at = (std::uint64_t(child.n) << 20) + from;
+            if (child.stored && child.signature == kSignature && at + count <= expected.size())
+                expected.replace(at, count, data.substr(from, count));
+        };
+        for (const std::uint32_t block : child.fullBlocks)
+            held(block * 1024, 1024);
+        if (child.lastBlock >= 0)
+            held(std::uint32_t(child.lastBlock) * 1024, std::uint32_t(child.lastLength));
+        if (child.stored)
+            cache.AddEntry(blockfile::ChildKey(kSparseKey, kSignature, child.n), "", data, Where::External, 7, 0, Where::Data1,
+                           SparseHeaderBytes(child.signature, child.lastBlock, child.lastLength) +
+                               Bitmap(child.fullBlocks, 128),
+                           2);
+    }
+    const std::string head = "HTTP/1.1 206 Partial Content\0"s + row.lengthHeader + "\0Content-Type: video/webm\0\0"s;
+    cache.AddEntry(kSparseKey, ResponseRecord(0x3, head), "", Where::External, 3, 0, Where::Data1,
+                   SparseHeaderBytes(kSignature, 0, 0) + Bitmap(present, 4), 1);
+    cache.WriteTo(folder.Path());
+
+    const BrowserCacheScan scan = ScanChromiumBlockfileCache(folder.Path());
+
+    ASSERT_EQ(scan.error, "");
+    ASSERT_EQ(scan.records.size(), 1u) << "the children are no entries of their own";
+    const BrowserCacheRecord& record = scan.records[0];
+    if (!row.error.empty()) {
+        EXPECT_EQ(record.error, kSparseKey + ": " + row.error);
+        EXPECT_TRUE(record.body.pieces.empty());
+        return;
+    }
+    ASSERT_EQ(record.error, "");
+    EXPECT_EQ(record.url, "http://a.example/v.webm");
+    EXPECT_EQ(record.body.length, row.length);
+    EXPECT_EQ(HeldBytes(record.body), row.held);
+    if (row.length == 0)
+        return; // nothing held lists no body
+    std::string body;
+    EXPECT_EQ(DecodeBody(record.body, "", [&body](const char* bytes, std::size_t count) {
+        body.append(bytes, count);
+        return true;
+    }), "");
+    ASSERT_EQ(body.size(), expected.size());
+    EXPECT_TRUE(body == expected) << "the bytes differ from byte "
+                                  << std::mismatch(body.begin(), body.end(), expected.begin()).first - body.begin();
+}
+
+std::vector<std::uint32_t> Blocks(std::uint32_t first, std::uint32_t count)
+{
+    std::vector<std::uint32_t> blocks(count);
+    for (std::uint32_t n = 0; n < count; ++n)
+        blocks[n] = first + n;
+    return blocks;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BlockfileSparseBody, ::testing::Values(
+    BlockfileSparseRow{"whole_from_two_children", "Content-Length: 1049700",
+                       {{0, Blocks(0, 1024)}, {1, {0}, 1, 100}}, "", 1049700, 1049700},
+    BlockfileSparseRow{"gaps_where_blocks_and_a_child_are_missing", "Content-Range: bytes 0-2047/2098276",
+                       {{0, Blocks(0, 2)}, {1, {}, -1, 0, false}, {2, {0}, 1, 100}}, "", 2048 + 1124, 2098276},
+    BlockfileSparseRow{"a_partly_filled_block_before_a_full_one", "Content-Range: bytes 0-9/3072",
+                       {{0, {2}, 0, 10}}, "", 1034, 3072},
+    BlockfileSparseRow{"a_child_of_another_signature_is_a_gap", "Content-Range: bytes 0-2047/2097152",
+                       {{0, Blocks(0, 2)}, {1, {0}, -1, 0, true, kSignature + 1}}, "", 2048, 2097152},
+    BlockfileSparseRow{"no_child_left_holds_nothing", "Content-Length: 2048",
+                       {{0, Blocks(0, 2), -1, 0, false}}, "", 0, 0},
+    BlockfileSparseRow{"a_range_past_the_total", "Content-Range: bytes 0-999/1000", {{0, Blocks(0, 2)}},
+                       "a range ends at byte 2048, past the body's 1000 bytes", 0, 0},
+    BlockfileSparseRow{"a_child_holding_fewer_bytes_than_its_bitmap", "Content-Length: 2048",
+                       {{0, Blocks(0, 2), -1, 0, true, kSignature, 1}},
+                       "range child 0 holds 2047 bytes, fewer than its bitmap says", 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

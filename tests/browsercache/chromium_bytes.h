@@ -59,6 +59,19 @@ struct SimpleEntry {
     }
 };
 
+// A sparse file "_s" of the simple cache: the header and key, then each
+// range (its offset in the body, its bytes) with the CRC-32 of its bytes.
+inline std::string SimpleSparseFile(const std::string& key,
+                                    const std::vector<std::pair<std::uint64_t, std::string>>& ranges)
+{
+    std::string out = Le64(0xfcfb6d1ba7725c30ULL) + Le32(9) + Le32(std::uint32_t(key.size())) + Le32(0x1234) +
+                      Le32(0) + key;
+    for (const auto& [offset, bytes] : ranges)
+        out += Le64(0xeb97bf016553676bULL) + Le64(offset) + Le64(bytes.size()) + Le32(browsercache::Crc32(bytes)) +
+               Le32(0) + bytes;
+    return out;
+}
+
 // Protobuf's wire format: a varint field, and a length-delimited one.
 inline std::string ProtoVarint(std::uint64_t v)
 {

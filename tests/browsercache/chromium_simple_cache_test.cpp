@@ -286,4 +286,127 @@ TEST(ChromiumSimpleCache, a_folder_without_a_cache_is_an_error_of_the_scan)
     EXPECT_NE(ScanChromiumSimpleCache(folder.Path() / "missing").error.find("cannot list"), std::string::npos);
 }
 
+// A body fetched by byte ranges: the "_0" file keeps the 206 head and an
+// empty stream 1, the "_s" file the ranges.
+struct SparseRow {
+    const char* name;
+    const char* length; // the head's Content-Range (of the first range fetched)
+    std::vector<std::pair<std::uint64_t, std::string>> ranges; // as appended
+    std::string error;  // of the record; empty: read
+    std::uint64_t held;
+    std::string body;   // as read back, zeros in the gaps
+    std::string readError; // a part of why reading it back fails
+};
+
+class SimpleSparseBody : public ::testing::TestWithParam<SparseRow> {};
+
+TEST_P(SimpleSparseBody, places_every_range_at_its_offset)
+{
+    const SparseRow& row = GetParam();
+    larkspool::testing::TempFolder folder;
+    SimpleEntry entry;
+    entry.body.clear();
+    entry.record = ResponseRecord(0x80000003u, "HTTP/1.1 206 Partial Content\0Content-Range: "s + row.length +
+                                                   "\0Content-Type: video/webm\0\0"s);
+    folder.Write("cache/00000000000000aa_0", entry.Bytes());
+    std::string sparse = larkspool::testing::SimpleSparseFile(entry.key, row.ranges);
+    if (!row.readError.empty())
+        sparse.back() ^= 1; // the last range's data changed after its CRC was taken
+    folder.Write("cache/00000000000000aa_s", sparse);
+
+    const BrowserCacheScan scan = ScanChromiumSimpleCache(folder.Path() / "cache");
+
+    ASSERT_EQ(scan.records.size(), 1u);
+    const BrowserCacheRecord& record = scan.records[0];
+    if (!row.error.empty()) {
+        EXPECT_EQ(record.error, "00000000000000aa_s: " + row.error);
+        EXPECT_TRUE(record.body.pieces.empty());
+        return;
+    }
+    ASSERT_EQ(record.error, "");
+    if (row.body.empty()) {
+        EXPECT_EQ(record.body.length, 0u) << "nothing held lists no body";
+        return;
+    }
+    EXPECT_EQ(record.body.file, folder.Path() / "cache/00000000000000aa_s");
+    EXPECT_EQ(record.body.length, row.body.size());
+    EXPECT_EQ(HeldBytes(record.body), row.held);
+    std::string body;
+    const std::string error = DecodeBody(record.body, "", [&body](const char* bytes, std::size_t count) {
+        body.append(bytes, count);
+        return true;
+    });
+    if (row.readError.empty()) {
+        EXPECT_EQ(error, "");
+        EXPECT_EQ(body, row.body);
+    } else {
+        EXPECT_NE(error.find(row.readError), std::string::npos) << error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SimpleSparseBody, ::testing::Values(
+    SparseRow{"whole_from_two_ranges_appended_out_of_order", "bytes 10-19/20", {{10, "abcdefghij"}, {0, "0123456789"}},
+              "", 20, "0123456789abcdefghij", ""},
+    SparseRow{"a_gap_is_zeros", "bytes 0-9/30", {{0, "0123456789"}, {20, "klmnopqrst"}}, "", 20,
+              "0123456789" + std::string(10, '\0') + "klmnopqrst", ""},
+    SparseRow{"a_range_not_fetched_yet_at_the_end", "bytes 0-4/8", {{0, "01234"}}, "", 5, "01234\0\0\0"s, ""},
+    SparseRow{"no_range_yet_holds_nothing", "bytes 0-9/20", {}, "", 0, "", ""},
+    SparseRow{"a_bad_crc", "bytes 0-9/20", {{0, "0123456789"}, {10, "abcdefghij"}}, "", 20,
+              "0123456789abcdefghij", "the range at byte 10 of the body fails its CRC-32 check"},
+    SparseRow{"a_range_past_the_total", "bytes 0-9/15", {{0, "0123456789"}, {10, "abcdefghij"}},
+              "a range ends at byte 20, past the body's 15 bytes", 0, "", ""},
+    SparseRow{"overlapping_ranges", "bytes 0-9/20", {{0, "0123456789"}, {5, "abcdefghij"}},
+              "the range at byte 5 overlaps the one before it", 0, "", ""},
+    SparseRow{"a_range_past_any_body", "bytes 0-9/20", {{0, "0123456789"}, {UINT64_MAX - 3, "abcdefghij"}},
+              "the range at byte 18446744073709551612 ends past any body", 0, "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SparseFileDamageRow {
+    const char* name;
+    std::size_t cut;  // the sparse file's bytes kept; 0: all
+    std::size_t at;   // a byte changed, when not 0
+    std::string error;
+};
+
+class SimpleSparseFileDamage : public ::testing::TestWithParam<SparseFileDamageRow> {};
+
+TEST_P(SimpleSparseFileDamage, is_an_error_of_that_entry_only)
+{
+    larkspool::testing::TempFolder folder;
+    SimpleEntry sparse;
+    sparse.body.clear();
+    sparse.record = ResponseRecord(0x80000003u, "HTTP/1.1 206 Partial Content\0Content-Range: bytes 0-9/10\0\0"s);
+    std::string bytes = larkspool::testing::SimpleSparseFile(sparse.key, {{0, "0123456789"}});
+    if (GetParam().cut)
+        bytes.resize(GetParam().cut);
+    if (GetParam().at)
+        bytes[GetParam().at] ^= 0x40;
+    folder.Write("cache/00000000000000aa_0", sparse.Bytes());
+    folder.Write("cache/00000000000000aa_s", bytes);
+    folder.Write("cache/00000000000000bb_0", SimpleEntry().Bytes());
+
+    const BrowserCacheScan scan = ScanChromiumSimpleCache(folder.Path() / "cache");
+
+    ASSERT_EQ(scan.error, "");
+    ASSERT_EQ(scan.records.size(), 2u);
+    EXPECT_EQ(scan.records[0].error, "00000000000000aa_s: " + GetParam().error);
+    EXPECT_EQ(scan.records[0].url, "http://127.0.0.1:8765/a.html");
+    EXPECT_EQ(scan.records[1].error, "");
+}
+
+// The header is 24 bytes, the key 70, the range's header 32.
+INSTANTIATE_TEST_SUITE_P(Rows, SimpleSparseFileDamage, ::testing::Values(
+    SparseFileDamageRow{"short_header", 20, 0, "too short for a sparse file"},
+    SparseFileDamageRow{"magic", 0, 1, "not a sparse file (wrong magic number)"},
+    SparseFileDamageRow{"version", 0, 8, "unknown sparse file version 73"},
+    SparseFileDamageRow{"key", 0, 30, "the sparse file is not the entry's: it names another key"},
+    SparseFileDamageRow{"range_header_cut", 24 + 70 + 20, 0,
+                        "the sparse file ends inside the header of a range at byte 94"},
+    SparseFileDamageRow{"range_magic", 0, 24 + 70 + 2, "the range header at byte 94 of the sparse file is damaged"},
+    SparseFileDamageRow{"range_data_cut", 24 + 70 + 32 + 5, 0,
+                        "the range at byte 0 of the body does not fit the sparse file"},
+    SparseFileDamageRow{"range_length", 0, 24 + 70 + 16 + 7,
+                        "the range at byte 0 of the body does not fit the sparse file"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace

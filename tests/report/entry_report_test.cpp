@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -327,5 +328,44 @@ INSTANTIATE_TEST_SUITE_P(SharedData, RealCacheReport,
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+
+// Media fetched by byte ranges: one body whole from its two ranges, one with
+// a gap the export fills with zeros and the report never calls whole.
+TEST(EntryReport, a_body_with_gaps_is_partial_and_one_whole_from_ranges_is_ok)
+{
+    TempFolder folder;
+    const fs::path cache = folder.Path() / "Cache_Data";
+    WriteFile(cache / "index", "");
+    const std::string kept = "0123456789";
+    const std::pair<const char*, std::vector<std::pair<std::uint64_t, std::string>>> media[] = {
+        {"whole.webm", {{10, "abcdefghij"}, {0, kept}}}, {"gap.webm", {{0, kept}, {20, "klmnopqrst"}}}};
+    int n = 0;
+    for (const auto& [name, ranges] : media) {
+        SimpleEntry entry;
+        entry.key = "1/0/_dk_http://a.example http://a.example http://a.example/"s + name;
+        entry.body.clear();
+        entry.record = ResponseRecord(0x80000003u, "HTTP/1.1 206 Partial Content\0Content-Range: bytes 0-9/"s +
+                                                       (ranges[0].first == 10 ? "20" : "30") +
+                                                       "\0Content-Type: video/webm\0\0"s);
+        const std::string hash = "000000000000000" + std::to_string(++n);
+        WriteFile(cache / (hash + "_0"), entry.Bytes());
+        WriteFile(cache / (hash + "_s"), SimpleSparseFile(entry.key, ranges));
+    }
+    OpenedReport report(cache);
+    ASSERT_TRUE(report.Cache()) << report.Error();
+
+    const std::vector<ReportRow> rows = report.Rows();
+    const auto files = report.Export(folder.Under("out"));
+
+    ASSERT_EQ(rows.size(), 2u);
+    std::map<std::string, std::array<std::string, 3>> byUrl;
+    for (const ReportRow& row : rows)
+        byUrl[row.fields[kReportUrl]] = {row.fields[kReportState], row.fields[kReportStoredSize], row.fields[kReportSize]};
+    EXPECT_EQ(byUrl["http://a.example/whole.webm"], (std::array<std::string, 3>{kStateOk, "20", "20"}));
+    EXPECT_EQ(byUrl["http://a.example/gap.webm"],
+              (std::array<std::string, 3>{"partial: 20 of 30 bytes", "20", "30"}));
+    EXPECT_EQ(ReadFile(files.at("http://a.example/whole.webm")), "0123456789abcdefghij");
+    EXPECT_EQ(ReadFile(files.at("http://a.example/gap.webm")), kept + std::string(10, '\0') + "klmnopqrst");
+}
 
 } // namespace
