@@ -2,6 +2,7 @@
 // FILETIME values in the system locale's formats.
 #include "catalogue/size_date_texts.h"
 
+#include "catalogue/program_language.h"
 #include "catalogue/translated_text.h"
 
 #include <QDateTime>
@@ -44,6 +45,17 @@ QString WithoutFields(const QString& format, const QString& letters)
     return out;
 }
 
+// "%1 ﾊﾞｲﾄ" in the language in use, looked up once per language: a refresh
+// sizes every entry of the cache.
+const std::string& BytesPattern()
+{
+    static std::string patterns[2];
+    std::string& pattern = patterns[CurrentUiLanguage() == UiLanguage::English];
+    if (pattern.empty())
+        pattern = Translated("SizeDateTexts", "%1 ﾊﾞｲﾄ");
+    return pattern;
+}
+
 } // namespace
 
 std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh, bool atLeast)
@@ -59,7 +71,7 @@ std::string FormatSizeText(DWORD sizeLow, DWORD sizeHigh, bool atLeast)
     if (unit >= 5)
         return Translated("SizeDateTexts", "範囲外");
     if (unit == 0)
-        return FillIn(Translated("SizeDateTexts", "%1 ﾊﾞｲﾄ"), {std::to_string(std::uint64_t(value))});
+        return FillIn(BytesPattern(), {std::to_string(std::uint64_t(value))});
     char text[32];
     if (value < 10)
         std::snprintf(text, sizeof text, "%.2f %s", value, kUnits[unit]);
