@@ -19,6 +19,12 @@ constexpr std::array<std::pair<std::string_view, EntryTypeGroup>, 6> kGroupNames
     {"other", EntryTypeGroup::Other},
 }};
 
+// No byte above ASCII and no JIS escape.
+bool ShowsAsItsBytes(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (unsigned char)(c) < 0x80 && c != '\x1b'; });
+}
+
 } // namespace
 
 std::optional<EntryTypeGroup> ParseEntryTypeGroup(std::string_view name)
@@ -56,18 +62,27 @@ bool EntryFilter::Matches(const TCacheEntry& entry) const
         return false;
     if (text.empty())
         return true;
-    const bool inBytes = ContainsFolded(entry.SourceUrl, text) || ContainsFolded(entry.Name, text) ||
-                         ContainsFolded(entry.Title, text);
     if (!shownText)
-        return inBytes;
-    // What the window shows of ASCII is those bytes, so an ASCII text not
-    // in the bytes is not shown either: most entries need no decoding.
-    if (!inBytes && std::all_of(text.begin(), text.end(), [](char c) { return (unsigned char)(c) < 0x80; }))
-        return false;
-    const QString shown = QString::fromUtf8(text);
-    return DisplayText(entry.SourceUrl).contains(shown, Qt::CaseInsensitive) ||
-           DisplayText(entry.Name).contains(shown, Qt::CaseInsensitive) ||
-           DisplayText(entry.Title).contains(shown, Qt::CaseInsensitive);
+        return ContainsFolded(entry.SourceUrl, text) || ContainsFolded(entry.Name, text) ||
+               ContainsFolded(entry.Title, text);
+    const bool asciiText = ShowsAsItsBytes(text);
+    const auto shows = [&](const std::string& field) {
+        // ASCII bytes show as themselves, and nothing else shows as ASCII:
+        // only a field with other bytes needs decoding.
+        if (asciiText && !ContainsFolded(field, text))
+            return false;
+        if (ShowsAsItsBytes(field))
+            return asciiText;
+        return DisplayText(field).contains(QString::fromUtf8(text), Qt::CaseInsensitive);
+    };
+    return shows(entry.SourceUrl) || shows(entry.Name) || shows(entry.Title);
+}
+
+bool EntryFilter::Narrows(const EntryFilter& wider) const
+{
+    return shownText == wider.shownText && type == wider.type && largerThan == wider.largerThan &&
+           smallerThan == wider.smallerThan && since == wider.since && until == wider.until &&
+           ContainsFolded(text, wider.text);
 }
 
 } // namespace larkspool

@@ -31,6 +31,9 @@ struct EntryFilter {
     std::optional<FileTicks> until; // ModifiedUtc at or before
 
     bool Matches(const TCacheEntry& entry) const;
+    // Whether every entry this filter matches, wider matches too: the same
+    // conditions, with a text that holds wider's (a find typed on).
+    bool Narrows(const EntryFilter& wider) const;
     // No condition at all.
     bool SelectsAll() const { return text.empty() && !type && !largerThan && !smallerThan && !since && !until; }
 };

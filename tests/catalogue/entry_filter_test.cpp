@@ -80,3 +80,21 @@ TEST(EntryFilter, the_text_is_found_in_the_title_too_and_only_ascii_letters_fold
 }
 
 } // namespace
+
+TEST(EntryFilter, the_windows_text_is_found_in_what_each_field_shows_not_in_its_bytes)
+{
+    TCacheEntry page = Entry("\x83\x41.htm");                 // Shift-JIS ア: its trail byte is "A"
+    page.Title = "\x1b$B$3$s\x1b(B";                           // JIS こん: its bytes are ASCII
+    page.SourceUrl = "http://nihon.jp/\xe6\x97\xa5.htm";        // UTF-8 日
+    EntryFilter filter;
+    filter.shownText = true;
+
+    for (const char* hidden : {"a", "$3", "B$3"}) {
+        filter.text = hidden;
+        EXPECT_FALSE(filter.Matches(page)) << hidden;
+    }
+    for (const char* shown : {"\xe3\x82\xa2", "\xe3\x81\x93\xe3\x82\x93", "\xe6\x97\xa5", "NIHON.jp", ".HTM"}) {
+        filter.text = shown;
+        EXPECT_TRUE(filter.Matches(page)) << shown;
+    }
+}
