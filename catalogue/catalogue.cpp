@@ -214,13 +214,23 @@ void Catalogue::EndPickUp()
     BuildFolderTree();
 }
 
-void Catalogue::StartFind(const EntryFilter& filter)
+bool Catalogue::StartFind(const EntryFilter& filter)
 {
     if (!Narrowed())
         m_pickUpSaveList = m_cacheList;
+    const bool wasOn = m_find.has_value();
+    const std::vector<TCacheEntry*> before = m_cacheList;
+    // Typing on only drops entries: the shown ones are all there is to test.
+    const bool typedOn = wasOn && filter.Narrows(*m_find);
     m_find = filter;
-    ShowNarrowed();
+    if (typedOn)
+        std::erase_if(m_cacheList, [this](const TCacheEntry* entry) { return !m_find->Matches(*entry); });
+    else
+        ShowNarrowed();
+    if (wasOn && m_cacheList == before)
+        return false;
     BuildFolderTree();
+    return true;
 }
 
 void Catalogue::EndFind()

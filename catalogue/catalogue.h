@@ -11,6 +11,7 @@
 #include "html/html_reader.h"
 
 #include <QtGlobal>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,8 +82,9 @@ public:
 
     // Shows only the entries filter matches (and the filter keeps, while it
     // is on), in catalogue order, and rebuilds the tree; a find replaces the
-    // one before. Ending it, or a refresh, brings the others back.
-    void StartFind(const EntryFilter& filter);
+    // one before. Ending it, or a refresh, brings the others back. False
+    // when the same entries stay shown: then the tree stays as it was.
+    bool StartFind(const EntryFilter& filter);
     void EndFind();
 
     // Every shown entry whose TreePathOf lies under the folder path, in
@@ -138,8 +140,15 @@ template <typename Visit>
 void Catalogue::WalkTree(Visit visit) const
 {
     std::unordered_map<int, int> counts;
-    for (const TCacheEntry* entry : m_cacheList)
-        ++counts[entry->FolderId];
+    counts.reserve(m_tree.FolderList().size() + 1);
+    // A folder's entries stand together in the list: one count per run.
+    for (auto run = m_cacheList.begin(); run != m_cacheList.end();) {
+        const int folder = (*run)->FolderId;
+        const auto end =
+            std::find_if(run, m_cacheList.end(), [folder](const TCacheEntry* entry) { return entry->FolderId != folder; });
+        counts[folder] += int(end - run);
+        run = end;
+    }
     struct Step {
         int id;
         int depth;

@@ -8,6 +8,16 @@
 #include <unordered_set>
 
 namespace larkspool {
+namespace {
+
+// The same bytes up to the last slash: the same folder, by any key.
+bool SameFolder(std::string_view a, std::string_view b)
+{
+    const std::size_t slash = a.rfind('/');
+    return slash == b.rfind('/') && (slash == std::string_view::npos || a.substr(0, slash) == b.substr(0, slash));
+}
+
+} // namespace
 
 FolderTree::FolderTree()
 {
@@ -51,7 +61,14 @@ void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const
     m_byNode.clear();
     m_rootId = AddNode(0, rootText, kRootImage, kRootImage);
 
+    // The list is in path order: most entries lie in their predecessor's folder.
+    const TCacheEntry* previous = nullptr;
     for (TCacheEntry* entry : entries) {
+        if (previous && entry->CacheName == previous->CacheName && SameFolder(entry->SitePath, previous->SitePath)) {
+            entry->FolderId = previous->FolderId;
+            continue;
+        }
+        previous = entry;
         // An entry of one of several caches lies below that cache's node,
         // whose name (slashes and all) is its folders' first segment.
         int top = m_rootId;

@@ -89,6 +89,41 @@ TEST_F(FindBarWindow, ctrl_f_finds_as_typed_and_esc_brings_back_everything_and_t
     EXPECT_TRUE(Main().catalogue().IsConsistent());
 }
 
+// A key that keeps the same entries found leaves the folder the user opened
+// among them open; one that changes them rebuilds the tree from its root.
+TEST_F(FindBarWindow, typing_on_keeps_the_folder_open_while_the_same_entries_are_found)
+{
+    AddSite();
+    Open();
+    Refresh();
+    FocusList();
+    auto* text = Child<QLineEdit>("edtFind");
+    QTest::keyClick(Main().listView()->CurrentView(), Qt::Key_F, Qt::ControlModifier);
+    WaitFor([text] { return text->hasFocus(); }, "the find text's focus");
+    QTest::keyClicks(text, QStringLiteral("b."));
+    WaitForListing();
+    OpenFolder("www.example.jp/a");
+    const int folder = Main().CurrentNode();
+    text->setFocus();
+
+    QTest::keyClick(text, Qt::Key_G);
+    WaitForListing();
+    const int afterSameFind = Main().CurrentNode();
+    const auto rowsAfterSameFind = RowNames();
+    const std::string count = Child<QLabel>("lblFindCount")->text().toStdString();
+    QTest::keyClick(text, Qt::Key_X);
+    WaitForListing();
+
+    EXPECT_NE(folder, Main().catalogue().Tree().RootId());
+    EXPECT_EQ(afterSameFind, folder);
+    EXPECT_EQ(rowsAfterSameFind, std::vector<std::string>{"b.gif"});
+    EXPECT_EQ(count, "1 / 6 件");
+    EXPECT_EQ(Main().CurrentNode(), Main().catalogue().Tree().RootId());
+    EXPECT_TRUE(RowNames().empty());
+    EXPECT_EQ(TreeTexts(), std::vector<std::string>{"MSIE Cache"});
+    EXPECT_TRUE(Main().catalogue().IsConsistent());
+}
+
 TEST_F(FindBarWindow, sizes_and_modified_days_typed_by_the_keyboard_narrow_the_find)
 {
     constexpr FileTicks kDay = 86'400ULL * 10'000'000;

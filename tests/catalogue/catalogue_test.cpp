@@ -284,6 +284,42 @@ TEST_F(CatalogueTest, a_find_and_the_filter_keep_what_both_keep_and_end_apart)
     EXPECT_TRUE(m_catalogue.IsConsistent());
 }
 
+// Typing on narrows what is shown; any other change of the find starts from
+// every entry again. Each step shows what the same find shows on its own.
+TEST_F(CatalogueTest, a_find_typed_on_or_back_shows_what_it_shows_started_afresh)
+{
+    m_cache.Add("http://host/index.html", "htm");
+    m_cache.Add("http://host/img/in.gif", "gif");
+    m_cache.Add("http://host/INDEX/b.html", "htm");
+    m_cache.Add("http://other/x.html", "htm");
+    Refresh();
+    const auto typed = [](const char* text, bool images = false) {
+        EntryFilter filter;
+        filter.text = text;
+        if (images)
+            filter.type = EntryTypeGroup::Images;
+        return filter;
+    };
+    const std::vector<EntryFilter> steps{typed("i"), typed("In"),      typed("ind"),         typed("in"),
+                                         typed("x"), typed("in", true), typed("in.", true), typed("in.")};
+
+    std::vector<std::vector<std::string>> shown;
+    for (const EntryFilter& step : steps) {
+        m_catalogue.StartFind(step);
+        shown.push_back(Paths(m_catalogue.CacheList()));
+        ASSERT_TRUE(m_catalogue.IsConsistent());
+    }
+    std::vector<std::vector<std::string>> afresh;
+    for (const EntryFilter& step : steps) {
+        m_catalogue.EndFind();
+        m_catalogue.StartFind(step);
+        afresh.push_back(Paths(m_catalogue.CacheList()));
+    }
+    EXPECT_EQ(shown, afresh);
+    EXPECT_EQ(shown[3].size(), 3u);
+    EXPECT_EQ(shown[7], std::vector<std::string>{"host/img/in.gif"});
+}
+
 TEST_F(CatalogueTest, a_refresh_ends_the_filter_and_removed_entries_leave_both_lists)
 {
     m_cache.Add("http://host/a.htm", "htm");

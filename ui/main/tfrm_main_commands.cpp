@@ -84,14 +84,18 @@ void TfrmMain::FindChanged()
 {
     ForgetListing();
     const EntryFilter filter = m_findBar->Filter();
+    bool changed = true;
     if (filter.SelectsAll())
         m_catalogue.EndFind();
     else
-        m_catalogue.StartFind(filter);
+        changed = m_catalogue.StartFind(filter);
     m_findCount->setText(tr("%1 / %2 件").arg(m_catalogue.CacheList().size()).arg(m_catalogue.AllEntries().size()));
     m_findCount->show();
     m_listingMode = kListingAtOnce;
-    RebuildTreeView();
+    if (changed)
+        RebuildTreeView();
+    else // the same entries in the same tree: the open folder lists them again
+        m_timer1->start(ListingDelay(m_listingMode));
 }
 
 void TfrmMain::EndFind()

@@ -100,16 +100,22 @@ void TfrmMain::RebuildTreeView()
         m_treeView->setUpdatesEnabled(false);
         m_treeView->clear();
         m_treeItems.clear();
-        // Parents come before their children in a depth-first walk.
-        m_catalogue.WalkTree([this](const TreeNode& node, int, int) {
+        // Parents come before their children in a depth-first walk. The
+        // branches grow apart from the view, which then takes each top item
+        // once instead of hearing of every row.
+        QList<QTreeWidgetItem*> tops;
+        m_treeItems.reserve(tree.FolderList().size() + 1);
+        m_catalogue.WalkTree([this, &tops](const TreeNode& node, int, int) {
             const auto parent = m_treeItems.find(node.ParentId);
-            auto* item = parent == m_treeItems.end() ? new QTreeWidgetItem(m_treeView)
-                                                     : new QTreeWidgetItem(parent->second);
+            auto* item = parent == m_treeItems.end() ? new QTreeWidgetItem : new QTreeWidgetItem(parent->second);
+            if (parent == m_treeItems.end())
+                tops.push_back(item);
             item->setText(0, DisplayText(node.Text));
             item->setIcon(0, m_images.Icon(node.ImageIndex));
             item->setData(0, kNodeIdRole, node.Id);
             m_treeItems.emplace(node.Id, item);
         });
+        m_treeView->addTopLevelItems(tops);
         m_treeView->setUpdatesEnabled(true);
     }
     m_currentNode = 0;
