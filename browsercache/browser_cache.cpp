@@ -472,7 +472,7 @@ std::string BrowserCache::EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const
     return UrlCache::EntryKey(info);
 }
 
-std::filesystem::path BrowserCache::FilesFolder() const { return m_impl->Folder(); }
+std::vector<std::filesystem::path> BrowserCache::FilesFolders() const { return {m_impl->Folder()}; }
 
 std::string BrowserCache::LoadError() const
 {

@@ -824,6 +824,27 @@ TEST_F(Cli, a_folder_of_two_browsers_caches_lists_reports_and_exports_them_as_on
     EXPECT_EQ(justFirefox.out.find("c.example"), std::string::npos) << justFirefox.out;
 }
 
+// The folder holding several caches is the user's: an export may go beside
+// the caches, never into one of them.
+TEST_F(Cli, an_export_from_several_caches_goes_beside_them_but_never_into_one)
+{
+    using namespace larkspool::testing;
+    WriteTwoBrowserCaches(m_folder.Path() / "home");
+    const QString home = Dir() + QStringLiteral("/home");
+    const std::string firefox = m_folder.Under("home/mozilla/profile/cache2");
+
+    const CliRun beside = StartOn(home, {QStringLiteral("export"), QStringLiteral("--to"), home + QStringLiteral("/out")});
+    const CliRun into = StartOn(home, {QStringLiteral("export"), QStringLiteral("--to"),
+                                       QString::fromStdString(firefox + "/x")});
+
+    EXPECT_EQ(beside.exitCode, 1) << beside.err; // the older same.html skipped
+    EXPECT_EQ(ReadFile(m_folder.Path() / "home/out/f.example/only.html"), "firefox only");
+    EXPECT_EQ(ReadFile(m_folder.Path() / "home/out/c.example/only.html"), "chromium only");
+    EXPECT_NE(into.exitCode, 0);
+    EXPECT_NE(into.err.find("it lies in the cache folder being read (" + firefox + ")"), std::string::npos) << into.err;
+    EXPECT_FALSE(std::filesystem::exists(firefox + "/x"));
+}
+
 // An index.dat cache beside a browser's: the browser's entries refuse every
 // write with the read-only cache's words, the index.dat's take them.
 TEST_F(Cli, writes_to_several_caches_are_refused_only_for_the_read_only_ones)
