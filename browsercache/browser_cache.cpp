@@ -305,6 +305,11 @@ private:
             if (sizeError || entry.body.offset > fileSize || entry.body.length > fileSize - entry.body.offset)
                 error = "the body lies past the end of " + entry.body.file.string();
             entry.size = entry.body.length;
+        } else if (const std::uint64_t held = HeldBytes(entry.body);
+                   !entry.body.pieces.empty() && held < entry.body.length) {
+            // The ranges are of the encoded bytes: past a gap's zeros nothing decodes.
+            error = "its " + entry.encoding + "-encoded body is kept with gaps (" + std::to_string(held) + " of " +
+                    std::to_string(entry.body.length) + " bytes) and cannot be decoded";
         } else {
             BodyDecoder decoder(entry.body, entry.encoding);
             DecodedSize counted;
@@ -472,7 +477,7 @@ std::string BrowserCache::EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const
     return UrlCache::EntryKey(info);
 }
 
-std::filesystem::path BrowserCache::FilesFolder() const { return m_impl->Folder(); }
+std::vector<std::filesystem::path> BrowserCache::FilesFolders() const { return {m_impl->Folder()}; }
 
 std::string BrowserCache::LoadError() const
 {

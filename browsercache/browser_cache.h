@@ -64,7 +64,7 @@ public:
     std::FILE* OpenStoredBody(LPCSTR url) override;
     UrlCacheKind Kind() const override;
     std::string EntryKey(const INTERNET_CACHE_ENTRY_INFOA& info) const override;
-    std::filesystem::path FilesFolder() const override;
+    std::vector<std::filesystem::path> FilesFolders() const override;
     // The cache folder gone or unreadable since the scan; empty for a scan
     // that names no folder.
     std::string LoadError() const override;

@@ -139,8 +139,19 @@ std::string ReadIndexFile(const OpenedCacheFolder& opened, const fs::path& origi
     return ReadCacheStorageIndex(bytes, index);
 }
 
-// One origin's caches appended to scan; the reason when the origin's index
-// cannot be read.
+// A record standing for what cannot be read at file, named by the reason.
+BrowserCacheRecord Unreadable(const fs::path& file, std::string error, std::string partition = {})
+{
+    BrowserCacheRecord damaged;
+    damaged.body.file = file;
+    damaged.partition = std::move(partition);
+    damaged.error = std::move(error);
+    return damaged;
+}
+
+// One origin's caches appended to scan, a cache that cannot be listed (its
+// folder gone, a link or no folder) as one damaged record; the reason when
+// the origin's index cannot be read.
 std::string ScanOrigin(const OpenedCacheFolder& opened, const fs::path& originFolder, BrowserCacheScan& scan)
 {
     CacheStorageIndex index;
@@ -148,13 +159,15 @@ std::string ScanOrigin(const OpenedCacheFolder& opened, const fs::path& originFo
         return originFolder.string() + ": " + error;
     for (const CacheStorageIndex::NamedCache& cache : index.caches) {
         const fs::path folder = originFolder / cache.folder;
-        std::error_code missing;
-        if (!fs::exists(fs::symlink_status(folder, missing))) // a cache never written to has no folder
-            continue;
         BrowserCacheScan found;
-        ScanSimpleCacheEntries(opened, folder, ReadCacheStorageResponse, false, found);
+        std::error_code missing;
+        // Chromium makes a cache's folder as it names it in index.txt.
+        if (!fs::exists(fs::symlink_status(folder, missing)))
+            found.error = folder.string() + ": the folder of the cache \"" + cache.name + "\" is missing";
+        else
+            ScanSimpleCacheEntries(opened, folder, ReadCacheStorageResponse, false, found);
         if (!found.error.empty())
-            return found.error;
+            scan.records.push_back(Unreadable(folder, std::move(found.error), cache.name));
         for (BrowserCacheRecord& record : found.records) {
             record.partition = cache.name;
             scan.records.push_back(std::move(record));
@@ -255,12 +268,8 @@ BrowserCacheScan ScanChromiumCacheStorage(const fs::path& folder)
     // One origin's damaged index leaves the others readable.
     for (const fs::path& origin : ListSubfolders(folder, folder, scan.error))
         if (IsCacheStorageOriginFolder(origin))
-            if (std::string error = ScanOrigin(opened, origin, scan); !error.empty()) {
-                BrowserCacheRecord damaged;
-                damaged.body.file = origin / kIndexName;
-                damaged.error = std::move(error);
-                scan.records.push_back(std::move(damaged));
-            }
+            if (std::string error = ScanOrigin(opened, origin, scan); !error.empty())
+                scan.records.push_back(Unreadable(origin / kIndexName, std::move(error)));
     if (scan.error.empty() && scan.records.empty() && !IsCacheStorageFolder(folder))
         scan.error = "no CacheStorage in " + folder.string();
     return scan;

@@ -46,7 +46,7 @@ public:
     UrlCacheKind Kind() const override;
 
     const std::filesystem::path& Folder() const;
-    std::filesystem::path FilesFolder() const override { return Folder(); }
+    std::vector<std::filesystem::path> FilesFolders() const override { return {Folder()}; }
 
     CacheEnumHandle FindFirstUrlCacheEntryA(LPCSTR pattern, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;
     BOOL FindNextUrlCacheEntryA(CacheEnumHandle handle, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) override;

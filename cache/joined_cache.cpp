@@ -9,12 +9,20 @@
 
 namespace larkspool {
 
-JoinedCache::JoinedCache(std::vector<JoinedMember> members, std::filesystem::path filesFolder)
-    : m_members(std::move(members)), m_filesFolder(std::move(filesFolder))
+JoinedCache::JoinedCache(std::vector<JoinedMember> members) : m_members(std::move(members))
 {
 }
 
 JoinedCache::~JoinedCache() = default;
+
+std::vector<std::filesystem::path> JoinedCache::FilesFolders() const
+{
+    std::vector<std::filesystem::path> folders;
+    for (const JoinedMember& member : m_members)
+        for (std::filesystem::path& folder : member.cache->FilesFolders())
+            folders.push_back(std::move(folder));
+    return folders;
+}
 
 UrlCache& JoinedCache::Called(std::size_t member)
 {

@@ -32,9 +32,8 @@ inline constexpr const char* kJoinedCacheName = "Caches";
 // one; new entries go to the first member that is not read-only.
 class JoinedCache : public UrlCache {
 public:
-    // members: two or more. filesFolder: the folder that holds them all,
-    // which an export never writes into.
-    JoinedCache(std::vector<JoinedMember> members, std::filesystem::path filesFolder);
+    // members: two or more.
+    explicit JoinedCache(std::vector<JoinedMember> members);
     ~JoinedCache() override;
 
     const std::vector<JoinedMember>& Members() const { return m_members; }
@@ -65,7 +64,8 @@ public:
     UrlCacheKind EntryKind(LPCSTR key) override;
     std::string EntryCacheName(LPCSTR key) override;
     std::string LoadError() const override;
-    std::filesystem::path FilesFolder() const override { return m_filesFolder; }
+    // Each member's: the folder holding them all is not the caches' own.
+    std::vector<std::filesystem::path> FilesFolders() const override;
     std::optional<UrlCacheEntryOrigin> EntryOrigin(LPCSTR url) override;
     std::FILE* OpenStoredBody(LPCSTR url) override;
     void BeginLockHold() override;
@@ -93,7 +93,6 @@ private:
     UrlCache* WritableMember();
 
     std::vector<JoinedMember> m_members;
-    std::filesystem::path m_filesFolder;
     EnumerationHandles<Enumeration> m_enumerations;
     std::size_t m_listed = 0;                // the member the last enumeration step came from
     const UrlCache* m_lastCalled = nullptr;   // whose LastError stands; null: the joined cache's own

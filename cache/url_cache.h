@@ -145,9 +145,9 @@ public:
     // before every refresh, so that an unreadable cache never reads as empty.
     virtual std::string LoadError() const { return {}; }
 
-    // The folder that holds the cache's own files, which an export never
-    // writes; empty for a cache without one of its own.
-    virtual std::filesystem::path FilesFolder() const { return {}; }
+    // The folders that hold the cache's own files, which an export never
+    // writes; none for a cache without one of its own.
+    virtual std::vector<std::filesystem::path> FilesFolders() const { return {}; }
 
     // nullopt when the URL has no entry.
     virtual std::optional<UrlCacheEntryOrigin> EntryOrigin(LPCSTR /*url*/)

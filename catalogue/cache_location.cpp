@@ -99,7 +99,7 @@ OpenedCache OpenJoinedCaches(const std::filesystem::path& folder, const std::vec
         if (opened.problems)
             problems.push_back(std::move(opened.problems));
     }
-    auto joined = std::make_unique<JoinedCache>(std::move(members), folder);
+    auto joined = std::make_unique<JoinedCache>(std::move(members));
     return {std::move(joined), {}, [problems = std::move(problems)] {
                 std::vector<std::string> all;
                 for (const auto& member : problems) {

@@ -47,27 +47,34 @@ bool SameFolder(const fs::path& a, const fs::path& b)
     return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
 }
 
-void AddOnce(std::vector<browsercache::CacheFolder>& caches, const browsercache::CacheFolder& cache)
+const fs::path& FolderOf(const browsercache::CacheFolder& cache) { return cache.folder; }
+const fs::path& FolderOf(const CacheChoice& choice) { return choice.cache.folder; }
+
+template <typename Cache>
+void AddOnce(std::vector<Cache>& caches, Cache cache)
 {
-    for (const browsercache::CacheFolder& known : caches) {
-        if (SameFolder(known.folder, cache.folder))
+    for (const Cache& known : caches) {
+        if (SameFolder(FolderOf(known), FolderOf(cache)))
             return;
     }
-    caches.push_back(cache);
+    caches.push_back(std::move(cache));
 }
 
-// The cache folder OpenUrlCache opens for folder: itself, or the only cache
-// below it.
-browsercache::CacheFolder OpenedCacheFolder(const std::string& folder)
+// What OpenUrlCache opens for folder, found as it finds it: the folder's
+// own cache, the only cache below it, the several below it, or an index.dat
+// cache when there is none.
+CacheChoice OpenedCacheChoice(const std::string& folder)
 {
     const fs::path location = folder.empty() ? fs::path(DefaultCacheFolder()) : fs::path(folder);
     std::error_code error;
     if (!fs::is_directory(location, error))
-        return {location, browsercache::CacheFolderFormat::IndexDat};
-    const auto found = browsercache::FindCacheFolders(location, kProfileDepth);
+        return {{location, browsercache::CacheFolderFormat::IndexDat}, {}};
+    std::vector<browsercache::CacheFolder> found = browsercache::FindCacheFolders(location);
     if (found.size() == 1)
-        return found.front();
-    return {location, browsercache::CacheFolderFormat::IndexDat};
+        return {found.front(), {}};
+    if (found.empty())
+        return {{location, browsercache::CacheFolderFormat::IndexDat}, {}};
+    return {{location, browsercache::CacheFolderFormat::IndexDat}, std::move(found)};
 }
 
 } // namespace
@@ -92,17 +99,34 @@ std::vector<browsercache::CacheFolder> FindMachineCaches()
     return caches;
 }
 
-std::vector<browsercache::CacheFolder> CachesToChooseFrom(const std::string& inUse)
+std::vector<CacheChoice> CachesToChooseFrom(const std::string& inUse)
 {
-    std::vector<browsercache::CacheFolder> caches = FindMachineCaches();
-    AddOnce(caches, {DefaultCacheFolder(), browsercache::CacheFolderFormat::IndexDat});
-    AddOnce(caches, OpenedCacheFolder(inUse));
-    return caches;
+    std::vector<CacheChoice> choices;
+    for (const browsercache::CacheFolder& cache : FindMachineCaches())
+        choices.push_back({cache, {}});
+    AddOnce(choices, OpenedCacheChoice(""));
+    AddOnce(choices, OpenedCacheChoice(inUse));
+    return choices;
 }
 
-bool IsCacheOpenedFrom(const browsercache::CacheFolder& cache, const std::string& folder)
+std::string ChoiceFormats(const CacheChoice& choice)
 {
-    return SameFolder(cache.folder, OpenedCacheFolder(folder).folder);
+    if (choice.members.empty())
+        return browsercache::CacheFormatName(choice.cache.format);
+    std::vector<std::string> names;
+    for (const browsercache::CacheFolder& member : choice.members)
+        if (const std::string name = browsercache::CacheFormatName(member.format);
+            std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    std::string formats;
+    for (const std::string& name : names)
+        formats += (formats.empty() ? "" : ", ") + name;
+    return formats;
+}
+
+bool IsCacheOpenedFrom(const CacheChoice& choice, const std::string& folder)
+{
+    return SameFolder(choice.cache.folder, OpenedCacheChoice(folder).cache.folder);
 }
 
 std::optional<std::size_t> CountCacheEntries(const browsercache::CacheFolder& cache)
@@ -119,6 +143,20 @@ std::optional<std::size_t> CountCacheEntries(const browsercache::CacheFolder& ca
     if (!scan.error.empty())
         return std::nullopt;
     return browsercache::ListedRecords(scan).size();
+}
+
+std::optional<std::size_t> CountCacheEntries(const CacheChoice& choice)
+{
+    if (choice.members.empty())
+        return CountCacheEntries(choice.cache);
+    std::size_t count = 0;
+    for (const browsercache::CacheFolder& member : choice.members) {
+        const std::optional<std::size_t> members = CountCacheEntries(member);
+        if (!members)
+            return std::nullopt; // as the open, which fails when one cannot be read
+        count += *members;
+    }
+    return count;
 }
 
 } // namespace larkspool

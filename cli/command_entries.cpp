@@ -3,28 +3,35 @@
 #include "cache/recovered_key.h"
 #include "cli/cli_context.h"
 #include "cli/cli_time.h"
+#include "report/entry_report.h"
 
 #include <cinttypes>
 #include <cstdio>
+#include <string>
 
 namespace larkspool::cli {
 namespace {
 
-// withState: a seventh field says whether the cache still lists the entry.
+// The seventh field: whether the cache still lists the entry, or, as the
+// report says it, that its body is kept with gaps.
+std::string StateField(UrlCache& cache, const std::string& key, const std::string& url, std::uint64_t size)
+{
+    if (const auto origin = cache.EntryOrigin(key.c_str()); origin && origin->heldBytes)
+        return kStatePartialPrefix + std::to_string(*origin->heldBytes) + " of " + std::to_string(size) + " bytes";
+    return OwnKey(key) == url ? "live" : LeftoverKeyNumber(key) ? "leftover" : "recovered";
+}
+
 void PrintEntry(UrlCache& cache, const INTERNET_CACHE_ENTRY_INFOA& info, bool withState)
 {
     const std::uint64_t size = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
     const std::string url = info.lpszSourceUrlName ? info.lpszSourceUrlName : "";
     // Only what the cache no longer lists has a key of its own.
     const std::string key = withState ? cache.EntryKey(info) : url;
-    const char* state = !withState          ? ""
-                        : OwnKey(key) == url ? "\tlive"
-                        : LeftoverKeyNumber(key) ? "\tleftover"
-                                                 : "\trecovered";
+    const std::string state = withState ? "\t" + StateField(cache, key, url, size) : "";
     std::printf("%s\t%s\t%08" PRIx32 "\t%s\t%s\t%s%s\n", Printable(url).c_str(),
                 Printable(info.lpszLocalFileName ? info.lpszLocalFileName : "").c_str(), std::uint32_t(info.CacheEntryType),
                 SizeField(size, cache.SizeIsLowerBound(url.c_str())).c_str(), FormatUtcTime(info.LastModifiedTime).c_str(),
-                FormatUtcTime(info.LastAccessTime).c_str(), state);
+                FormatUtcTime(info.LastAccessTime).c_str(), state.c_str());
 }
 
 } // namespace

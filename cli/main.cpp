@@ -27,7 +27,8 @@ constexpr Command kCommands[] = {
      "                                --recovered: also what the cache no longer lists (old\n"
      "                                index.dat records, Firefox's doomed entries) and\n"
      "                                index.dat's redirects, each line ending in live,\n"
-     "                                recovered or leftover",
+     "                                recovered, leftover or, for a body kept with gaps,\n"
+     "                                partial: N of M bytes",
      RunEntries},
     {"add", "add URL FILE [--modified TIME] put FILE into the cache under URL", RunAdd},
     {"remove", "remove URL                    delete every entry of URL", RunRemove},

@@ -122,9 +122,11 @@ bool DestinationFolders::OpenStep(const std::string& step, std::string& failure)
     }
     // A folder made here is nobody else's; one found may be the cache's own.
     struct stat status {};
-    if (!made && m_fence && ::fstat(fd, &status) == 0 && m_fence->HoldsFolder(status)) {
+    const std::filesystem::path* cacheFolder =
+        !made && m_fence && ::fstat(fd, &status) == 0 ? m_fence->FolderHolding(status) : nullptr;
+    if (cacheFolder) {
         ::close(fd);
-        failure = StepPath() + "/" + step + ": a folder of the cache being read (" + m_fence->Folder().string() +
+        failure = StepPath() + "/" + step + ": a folder of the cache being read (" + cacheFolder->string() +
                   "), never written";
         m_fenced = true;
         return false;

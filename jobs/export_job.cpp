@@ -113,7 +113,7 @@ ExportJob::ExportJob(UrlCache& cache, JobHost& host) : m_cache(cache), m_host(ho
 void ExportJob::Run()
 {
     HtmlReader reader;
-    const CacheFiles cacheFiles(Writes() ? m_cache.FilesFolder() : std::filesystem::path());
+    const CacheFiles cacheFiles(Writes() ? m_cache.FilesFolders() : std::vector<std::filesystem::path>());
     m_cacheFiles = &cacheFiles;
     DestinationFolders folders(m_copyDir, &cacheFiles);
     static const std::vector<TCacheEntry*> kNoEntries;
@@ -151,9 +151,9 @@ void ExportJob::Run()
             return;
         }
     }
-    if (Writes() && cacheFiles.Contains(m_copyDir)) {
+    if (const std::filesystem::path* cacheFolder = Writes() ? cacheFiles.Containing(m_copyDir) : nullptr) {
         Stop(PathFailure(kCopyFailedCaption, kCannotCopy, m_copyDir,
-                         "it lies in the cache folder being read (" + cacheFiles.Folder().string() +
+                         "it lies in the cache folder being read (" + cacheFolder->string() +
                              "), whose files the export never writes"));
         return;
     }
@@ -297,10 +297,10 @@ bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& 
     if (!S_ISREG(existing.st_mode))
         return Stop(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
                                 TargetReason(folder, FileNameOf(item.destPath), EISDIR)));
-    if (m_cacheFiles->HoldsFile(existing)) {
+    if (const std::filesystem::path* cacheFolder = m_cacheFiles->FileHolding(existing)) {
         write = false;
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, item.destPath,
-                                "a file of the cache being read (" + m_cacheFiles->Folder().string() +
+                                "a file of the cache being read (" + cacheFolder->string() +
                                     "), never written"));
     }
     m_currentEntry = &item.entry;

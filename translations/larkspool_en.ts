@@ -693,6 +693,13 @@ Choose a destination folder first.</translation>
         <source>ﾌｫﾙﾀﾞの指定(&amp;B)...</source>
         <translation>&amp;Browse…</translation>
     </message>
+    <message numerus="yes">
+        <source>%n 個のｷｬｯｼｭ: %1</source>
+        <translation>
+            <numerusform>%n cache: %1</numerusform>
+            <numerusform>%n caches: %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>larkspool::TfrmPickUp</name>

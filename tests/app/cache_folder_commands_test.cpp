@@ -268,15 +268,33 @@ TEST_F(MainWindowFixture, several_caches_show_as_one_tree_node_each_below_the_ro
     EXPECT_TRUE(m_messages.empty());
 }
 
+// HOME is home, and LARKSPOOL_CACHE unset, while it lives.
+class HomeAt {
+public:
+    explicit HomeAt(const std::filesystem::path& home) : m_home(qgetenv("HOME")), m_cache(qgetenv("LARKSPOOL_CACHE"))
+    {
+        qputenv("HOME", QByteArray::fromStdString(home.string()));
+        qunsetenv("LARKSPOOL_CACHE");
+    }
+    ~HomeAt()
+    {
+        qputenv("HOME", m_home);
+        if (!m_cache.isEmpty())
+            qputenv("LARKSPOOL_CACHE", m_cache);
+    }
+    HomeAt(const HomeAt&) = delete;
+    HomeAt& operator=(const HomeAt&) = delete;
+
+private:
+    QByteArray m_home, m_cache;
+};
+
 TEST_F(MainWindowFixture, open_cache_folder_lists_every_cache_with_its_count_and_the_one_in_use_and_hands_over_the_choice)
 {
     TempFolder home;
     home.Write(".cache/chromium/Default/Cache/Cache_Data/index");
     home.Write(".cache/chromium/Default/Cache/Cache_Data/index-dir/the-real-index");
-    const QByteArray oldHome = qgetenv("HOME");
-    const QByteArray oldCache = qgetenv("LARKSPOOL_CACHE");
-    qputenv("HOME", QByteArray::fromStdString(home.Path().string()));
-    qunsetenv("LARKSPOOL_CACHE");
+    const HomeAt homeAt(home.Path());
     AddSite();
     Open();
     std::vector<std::string> chosen;
@@ -301,9 +319,6 @@ TEST_F(MainWindowFixture, open_cache_folder_lists_every_cache_with_its_count_and
     });
 
     file->actions().value(0)->trigger();
-    qputenv("HOME", oldHome);
-    if (!oldCache.isEmpty())
-        qputenv("LARKSPOOL_CACHE", oldCache);
 
     EXPECT_EQ(file->actions().value(0)->objectName().toStdString(), "mnuOpenCacheFolder");
     EXPECT_EQ(file->actions().value(0)->text().toStdString(), "ｷｬｯｼｭﾌｫﾙﾀﾞを開く(&O)...");
@@ -313,6 +328,31 @@ TEST_F(MainWindowFixture, open_cache_folder_lists_every_cache_with_its_count_and
                                                 m_cache.CacheDir().string() + "  (index.dat, 6 件)  [使用中]"}));
     EXPECT_TRUE(altCFocusesTheList);
     EXPECT_EQ(chosen, std::vector<std::string>{chromium});
+}
+
+// A folder of several caches opens as one: its row says so, with their
+// formats and all their entries, never that it is an index.dat cache.
+TEST_F(MainWindowFixture, open_cache_folder_says_a_folder_in_use_holds_several_caches)
+{
+    TempFolder home, several;
+    WriteTwoBrowserCaches(several.Path());
+    const HomeAt homeAt(home.Path());
+    AddSite();
+    Open();
+    AddOpenCacheFolderCommand(Main(), several.Path().string(), [](const std::string&) {});
+    std::vector<std::string> listed;
+    ModalDriver driver;
+    driver.Then([&](QWidget* window) {
+        auto* list = window->findChild<QListWidget*>("lstCaches");
+        for (int row = 0; row < list->count(); ++row)
+            listed.push_back(list->item(row)->text().toStdString());
+        ModalDriver::Click(window->findChild<QAbstractButton*>("btnCancel"));
+    });
+
+    Main().menuBar()->actions().value(0)->menu()->actions().value(0)->trigger();
+
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[1], several.Path().string() + "  (2 個のｷｬｯｼｭ: chromium-simple, firefox-cache2, 4 件)  [使用中]");
 }
 
 // An entry deleted from the cache whose record and file the disk still holds:

@@ -12,8 +12,23 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace larkspool::testing {
+
+// A sparse entry's control data (its stream 2): the header naming the
+// parent's key, then a bitmap, of the parent's children or of the 1 KiB
+// blocks a child holds (lastBlock filled only lastLength bytes far).
+inline std::string SparseControl(const std::string& parentKey, std::uint64_t signature, std::int32_t lastBlock,
+                                 std::int32_t lastLength, const std::vector<std::uint32_t>& bits,
+                                 std::size_t bitmapBytes)
+{
+    std::string map(bitmapBytes, '\0');
+    for (const std::uint32_t bit : bits)
+        map[bit / 8] = char(map[bit / 8] | 1 << (bit % 8));
+    return Le64(signature) + Le32(0xC103CAC3) + Le32(std::uint32_t(parentKey.size())) +
+           Le32(std::uint32_t(lastBlock)) + Le32(std::uint32_t(lastLength)) + std::string(40, '\0') + map;
+}
 
 class BlockfileBuilder {
 public:

@@ -24,6 +24,7 @@ using namespace std::string_literals;
 using larkspool::testing::BlockfileBuilder;
 using larkspool::testing::Le32;
 using larkspool::testing::ResponseRecord;
+using larkspool::testing::SparseControl;
 using Where = BlockfileBuilder::Where;
 
 const std::filesystem::path kFixture = LARKSPOOL_TESTDATA_DIR "/chromium-blockfile";
@@ -483,20 +484,6 @@ TEST(ChromiumBlockfileCache, reads_from_a_folder_on_disk)
 constexpr std::uint64_t kSignature = 0x5e1f00d2c3b4a59ULL;
 const std::string kSparseKey = "1/0/_dk_http://a.example http://a.example http://a.example/v.webm";
 
-std::string SparseHeaderBytes(std::uint64_t signature, std::int32_t lastBlock, std::int32_t lastLength)
-{
-    return larkspool::testing::Le64(signature) + Le32(0xC103CAC3) + Le32(std::uint32_t(kSparseKey.size())) +
-           Le32(std::uint32_t(lastBlock)) + Le32(std::uint32_t(lastLength)) + std::string(40, '\0');
-}
-
-std::string Bitmap(const std::vector<std::uint32_t>& bits, std::size_t bytes)
-{
-    std::string map(bytes, '\0');
-    for (const std::uint32_t bit : bits)
-        map[bit / 8] = char(map[bit / 8] | 1 << (bit % 8));
-    return map;
-}
-
 char BodyByte(std::uint64_t at) { return char('a' + at % 23); }
 
 struct SparseChild {
@@ -546,13 +533,13 @@ TEST_P(BlockfileSparseBody, puts_the_children_together_at_their_offsets)
             held(std::uint32_t(child.lastBlock) * 1024, std::uint32_t(child.lastLength));
         if (child.stored)
             cache.AddEntry(blockfile::ChildKey(kSparseKey, kSignature, child.n), "", data, Where::External, 7, 0, Where::Data1,
-                           SparseHeaderBytes(child.signature, child.lastBlock, child.lastLength) +
-                               Bitmap(child.fullBlocks, 128),
+                           SparseControl(kSparseKey, child.signature, child.lastBlock, child.lastLength,
+                                         child.fullBlocks, 128),
                            2);
     }
     const std::string head = "HTTP/1.1 206 Partial Content\0"s + row.lengthHeader + "\0Content-Type: video/webm\0\0"s;
     cache.AddEntry(kSparseKey, ResponseRecord(0x3, head), "", Where::External, 3, 0, Where::Data1,
-                   SparseHeaderBytes(kSignature, 0, 0) + Bitmap(present, 4), 1);
+                   SparseControl(kSparseKey, kSignature, 0, 0, present, 4), 1);
     cache.WriteTo(folder.Path());
 
     const BrowserCacheScan scan = ScanChromiumBlockfileCache(folder.Path());

@@ -117,8 +117,9 @@ TEST(CacheStorageResponse, gives_head_times_and_a_body_kept_decoded)
     EXPECT_TRUE(record.body.decoded);
 }
 
-// <storage>/<origin hash>/index.txt naming caches "a" and "b"; "a" holds a
-// page stored decoded under "Content-Encoding: gzip" and a damaged entry.
+// <storage>/<origin hash>/index.txt naming caches "a", "b" and "gone"; "a"
+// holds a page stored decoded under "Content-Encoding: gzip" and a damaged
+// entry; the folder of "gone" is missing, as in a partly copied profile.
 struct CacheStorageFolder {
     TempFolder folder;
     fs::path storage = folder.Path() / "Service Worker" / "CacheStorage";
@@ -128,7 +129,7 @@ struct CacheStorageFolder {
     CacheStorageFolder()
     {
         folder.Write("Service Worker/CacheStorage/" + origin.filename().string() + "/index.txt",
-                     CacheStorageIndexFile({{"a", "d-a"}, {"b", "d-b"}, {"never-written", "d-c"}}));
+                     CacheStorageIndexFile({{"a", "d-a"}, {"b", "d-b"}, {"gone", "d-c"}}));
         SimpleEntry entry;
         entry.key = "https://example.org/a.html";
         entry.body = page;
@@ -156,7 +157,7 @@ TEST(ChromiumCacheStorage, lists_each_named_cache_with_damaged_entries_named)
         EXPECT_EQ(DetectCacheFormat(given), CacheFolderFormat::ChromiumCacheStorage) << given;
         const BrowserCacheScan scan = ScanBrowserCache({given, CacheFolderFormat::ChromiumCacheStorage});
         ASSERT_EQ(scan.error, "");
-        ASSERT_EQ(scan.records.size(), 3u);
+        ASSERT_EQ(scan.records.size(), 4u);
         EXPECT_EQ(scan.records[0].url, "https://example.org/a.html");
         EXPECT_EQ(scan.records[0].partition, "a");
         EXPECT_EQ(scan.records[0].error, "");
@@ -164,6 +165,8 @@ TEST(ChromiumCacheStorage, lists_each_named_cache_with_damaged_entries_named)
         EXPECT_EQ(scan.records[1].error, "0000000000000002_0: the response record is damaged");
         EXPECT_EQ(scan.records[2].url, "https://example.org/b.css");
         EXPECT_EQ(scan.records[2].partition, "b");
+        EXPECT_EQ(scan.records[3].partition, "gone");
+        EXPECT_EQ(scan.records[3].error, (cache.origin / "d-c").string() + ": the folder of the cache \"gone\" is missing");
     }
     // The workers' scripts are passed over, CacheStorage found once.
     // An index.txt of something else is no cache; a copied origin folder is.
@@ -185,10 +188,39 @@ TEST(ChromiumCacheStorage, a_damaged_index_is_one_damaged_entry_and_no_index_no_
     cache.folder.Write("Service Worker/CacheStorage/other/index.txt", "\x0a\x05"s);
     const BrowserCacheScan scan = ScanChromiumCacheStorage(cache.storage);
     ASSERT_EQ(scan.error, "");
-    ASSERT_EQ(scan.records.size(), 4u);
-    EXPECT_EQ(scan.records[3].error, (cache.storage / "other").string() + ": index.txt is damaged");
+    ASSERT_EQ(scan.records.size(), 5u);
+    EXPECT_EQ(scan.records[4].error, (cache.storage / "other").string() + ": index.txt is damaged");
     EXPECT_NE(ScanChromiumCacheStorage(cache.storage / "other").error, "");
     EXPECT_EQ(ScanChromiumCacheStorage(cache.folder.Path()).error, "no CacheStorage in " + cache.folder.Path().string());
+}
+
+// A cache's folder that is a link (out of the origin's folder) or no folder
+// at all is that cache's damage: the origin's other caches are read, also
+// when the origin's folder is the one opened, and nothing behind the link.
+TEST(ChromiumCacheStorage, a_cache_folder_that_cannot_be_listed_is_one_damaged_cache)
+{
+    const CacheStorageFolder cache;
+    const fs::path outside = cache.folder.Path() / "outside";
+    fs::rename(cache.origin / "d-a", outside);
+    for (const bool link : {true, false}) {
+        fs::remove_all(cache.origin / "d-a");
+        if (link)
+            fs::create_directory_symlink(outside, cache.origin / "d-a");
+        else
+            cache.folder.Write(fs::relative(cache.origin / "d-a", cache.folder.Path()).string(), "no folder");
+        for (const fs::path& given : {cache.storage, cache.origin}) {
+            const BrowserCacheScan scan = ScanChromiumCacheStorage(given);
+            ASSERT_EQ(scan.error, "") << given;
+            ASSERT_EQ(scan.records.size(), 3u) << given;
+            EXPECT_EQ(scan.records[0].partition, "a");
+            EXPECT_NE(scan.records[0].error.find(link ? "d-a is a symbolic link" : "d-a is not a folder"),
+                      std::string::npos)
+                << scan.records[0].error;
+            EXPECT_EQ(scan.records[1].url, "https://example.org/b.css");
+            EXPECT_EQ(scan.records[1].error, "");
+            EXPECT_EQ(scan.records[2].partition, "gone");
+        }
+    }
 }
 
 // The page stored decoded under "Content-Encoding: gzip" comes back as

@@ -4,7 +4,10 @@
 // FOLDER/outside/KIND, whose bodies read "MARKER-KIND-N", for a test that
 // puts links from the one into the other. FOLDER/manifest.tsv names, for
 // each file and folder of a sound cache, the one body that is lost when it
-// is (an entry file), or "*" when it is shared by several.
+// is (an entry file; the bodies of a folder, blank between them), or "*"
+// when it is shared by several. FOLDER/crafted.tsv names files of crafted
+// bytes in FOLDER/crafted, each to be put in a sound cache's place: what it
+// replaces, the bodies lost with it and what the reader must say.
 // Usage: make_sound_caches FOLDER
 #include "browsercache/crc32.h"
 #include "tests/browsercache/blockfile_builder.h"
@@ -139,8 +142,59 @@ void WriteCacheStorage(const fs::path& folder, const std::string& prefix, std::o
             *manifest << "cachestorage\t" << name << "\t" << entry.body << "\n";
     }
     if (manifest)
-        for (const char* shared : {"", "/index.txt", "/d-a", "/d-b"})
-            *manifest << "cachestorage\t" << origin << shared << "\t*\n";
+        *manifest << "cachestorage\t" << origin << "\t*\ncachestorage\t" << origin << "/index.txt\t*\n"
+                  << "cachestorage\t" << origin << "/d-a\t" << Body(prefix, "cachestorage", 1) << " "
+                  << Body(prefix, "cachestorage", 2) << "\ncachestorage\t" << origin << "/d-b\t"
+                  << Body(prefix, "cachestorage", 3) << "\n";
+}
+
+// CacheStorage's index and response records cut short or claiming more
+// bytes than there are: a damaged index loses its origin, a damaged record
+// its entry only.
+void WriteCraftedCacheStorage(const fs::path& folder, std::ofstream& manifest)
+{
+    const std::string origin = "0d1e0abb8cd967cfa206338e5018d3992efd1327/";
+    const std::string index = CacheStorageIndexFile({{"a", "d-a"}, {"b", "d-b"}});
+    const std::string huge = ProtoVarint(std::uint64_t(1) << 63);
+    const std::string cache = ProtoBytes(1, "a") + ProtoBytes(2, "d-a");
+    const std::pair<const char*, std::string> indexes[] = {
+        {"index-cut-in-a-key", index.substr(0, 1)},
+        {"index-cut-in-a-name", index.substr(0, 5)},
+        {"index-cut-in-the-origin", index.substr(0, index.size() - 10)},
+        {"index-length-past-the-end", "\x0a" + ProtoVarint(index.size()) + index.substr(2)},
+        {"index-length-of-2^63", "\x0a" + huge + cache},
+        {"index-varint-of-eleven-bytes", "\x20" + std::string(10, '\xff') + "\x01" + index},
+    };
+    for (const auto& [name, bytes] : indexes) {
+        Write(folder / name, bytes);
+        manifest << name << "\tcachestorage\t" << origin << "index.txt\t*\tindex.txt is damaged\n";
+    }
+    Write(folder / "index-cache-length-of-2^63", ProtoBytes(1, "\x0a" + huge + "a") + index);
+    manifest << "index-cache-length-of-2^63\tcachestorage\t" << origin
+             << "index.txt\t*\ta cache's record in index.txt is damaged\n";
+
+    const std::string request = ProtoBytes(1, ProtoBytes(1, "GET"));
+    const std::string status = ProtoNumber(1, 200);
+    const std::pair<const char*, std::string> records[] = {
+        {"record-cut-short", CacheStorageRecord(200, {{"Content-Type", "text/html"}}).substr(0, 30)},
+        {"record-response-past-the-end", request + "\x12" + ProtoVarint(1000) + status},
+        {"record-response-of-2^63", request + "\x12" + huge + status},
+        {"record-header-past-the-response", request + ProtoBytes(2, status + "\x22" + ProtoVarint(100) + "x")},
+        {"record-header-name-of-2^63",
+         request + ProtoBytes(2, status + ProtoBytes(4, "\x0a" + huge + "Content-Type"))},
+    };
+    for (const auto& [name, record] : records) {
+        SimpleEntry entry;
+        entry.key = "https://w.example/1.html";
+        entry.body = Body("sound!", "cachestorage", 1);
+        entry.record = record;
+        Write(folder / name, entry.Bytes());
+        manifest << name << "\tcachestorage\t" << origin << "d-a/0000000000000001_0\t" << entry.body
+                 << "\t0000000000000001_0: " << (name == std::string("record-header-name-of-2^63")
+                                                      ? "a header of the response record is damaged"
+                                                      : "the response record is damaged")
+                 << "\n";
+    }
 }
 
 } // namespace
@@ -162,5 +216,7 @@ int main(int argc, char** argv)
         WriteWebKit(folder / "webkit" / "WebKitCache", prefix, list);
         WriteCacheStorage(folder / "cachestorage" / "Service Worker" / "CacheStorage", prefix, list);
     }
+    std::ofstream crafted(root / "crafted.tsv");
+    WriteCraftedCacheStorage(root / "crafted", crafted);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "cache/index_dat_cache.h"
 #include "tests/browsercache/blockfile_builder.h"
 #include "tests/browsercache/chromium_bytes.h"
+#include "browsercache/chromium_blockfile_sparse.h"
 #include "tests/browsercache/deflated_bytes.h"
 #include "tests/browsercache/two_browser_caches.h"
 #include "tests/support/temp_folder.h"
@@ -683,6 +684,144 @@ TEST_F(Cli, a_browser_cache_body_that_does_not_decode_is_named_and_left_out)
     EXPECT_NE(run.err.find("cannot read " + bad.key + ": "), std::string::npos) << run.err;
 }
 
+// Media and a script fetched by byte ranges, kept by both Chromium backends:
+// the simple cache's "_s" file and blockfile's 1 KiB blocks of children.
+// The ranges are of the bytes on the wire, so an encoded body put together
+// from them is the encoded resource: whole, it is exported decoded; with a
+// gap it cannot be decoded and is named and left out. A plain body with a
+// gap is exported with zeros and its state says how much is kept.
+class CliRanges : public Cli {
+protected:
+    struct Ranged {
+        std::string name;     // below http://a.example/
+        std::string encoding; // of the stored bytes
+        std::string stored;
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> kept; // offset, length in stored
+    };
+
+    static std::string Key(const std::string& name) { return "1/0/_dk_http://a.example http://a.example http://a.example/" + name; }
+    static std::string Head(const Ranged& body)
+    {
+        const auto& [offset, length] = body.kept.front();
+        std::string head = "HTTP/1.1 206 Partial Content\0Content-Range: bytes " + std::to_string(offset) + "-" +
+                           std::to_string(offset + length - 1) + "/" + std::to_string(body.stored.size()) + '\0';
+        if (!body.encoding.empty())
+            head += "Content-Encoding: " + body.encoding + '\0';
+        return head + (body.name.ends_with(".js") ? "Content-Type: text/javascript" : "Content-Type: video/webm") +
+               std::string(2, '\0');
+    }
+
+    void WriteSimple(const std::filesystem::path& folder, const std::vector<Ranged>& bodies) const
+    {
+        using namespace larkspool::testing;
+        larkspool::testing::WriteFile(folder / "index", std::string(24, '\0'));
+        int n = 0;
+        for (const Ranged& body : bodies) {
+            SimpleEntry entry;
+            entry.key = Key(body.name);
+            entry.body.clear();
+            entry.record = ResponseRecord(0x80000003u, Head(body));
+            std::vector<std::pair<std::uint64_t, std::string>> ranges;
+            for (const auto& [offset, length] : body.kept)
+                ranges.emplace_back(offset, body.stored.substr(offset, length));
+            const std::string hash = "00000000000000a" + std::to_string(++n);
+            larkspool::testing::WriteFile(folder / (hash + "_0"), entry.Bytes());
+            larkspool::testing::WriteFile(folder / (hash + "_s"), SimpleSparseFile(entry.key, ranges));
+        }
+    }
+
+    // One child each, its ranges whole 1 KiB blocks but for the last.
+    void WriteBlockfile(const std::filesystem::path& folder, const std::vector<Ranged>& bodies) const
+    {
+        using namespace larkspool::testing;
+        constexpr std::uint64_t kSignature = 0x5e1f00d2c3b4a59ULL;
+        BlockfileBuilder cache;
+        std::uint32_t bucket = 0;
+        for (const Ranged& body : bodies) {
+            std::vector<std::uint32_t> blocks;
+            std::int32_t lastBlock = -1, lastLength = 0;
+            for (const auto& [offset, length] : body.kept)
+                for (std::uint64_t at = offset; at < offset + length; at += 1024) {
+                    if (offset + length - at >= 1024)
+                        blocks.push_back(std::uint32_t(at / 1024));
+                    else
+                        lastBlock = std::int32_t(at / 1024), lastLength = std::int32_t(offset + length - at);
+                }
+            std::string held;
+            for (const auto& [offset, length] : body.kept)
+                held.resize(std::max<std::size_t>(held.size(), offset + length), '\0');
+            for (const auto& [offset, length] : body.kept)
+                held.replace(offset, length, body.stored.substr(offset, length));
+            const std::string key = Key(body.name);
+            cache.AddEntry(larkspool::browsercache::blockfile::ChildKey(key, kSignature, 0), "", held,
+                           BlockfileBuilder::Where::External, ++bucket, 0, BlockfileBuilder::Where::Data1,
+                           SparseControl(key, kSignature, lastBlock, lastLength, blocks, 128), 2);
+            cache.AddEntry(key, ResponseRecord(0x3, Head(body)), "", BlockfileBuilder::Where::External, ++bucket, 0,
+                           BlockfileBuilder::Where::Data1, SparseControl(key, kSignature, 0, 0, {0}, 4), 1);
+        }
+        cache.WriteTo(folder);
+    }
+};
+
+TEST_F(CliRanges, encoded_bodies_export_decoded_when_whole_and_gaps_show_as_partial)
+{
+    using larkspool::testing::Deflated;
+    using larkspool::testing::ReadFile;
+    std::string script;
+    for (std::uint32_t n = 1; script.size() < 9000; n = n * 1103515245u + 12345u)
+        script += char('a' + (n >> 16) % 26);
+    script = "var s = '" + script + "';\n";
+    const std::string gzip = Deflated(script, 15 + 16), deflate = Deflated(script, 15);
+    ASSERT_GT(gzip.size(), 4096u);
+    const std::string media = std::string(3072, 'm');
+    const std::vector<Ranged> bodies = {
+        {"gzip.js", "gzip", gzip, {{0, 2048}, {2048, gzip.size() - 2048}}},
+        {"deflate.js", "deflate", deflate, {{1024, deflate.size() - 1024}, {0, 1024}}},
+        {"gap.js", "gzip", gzip, {{0, 1024}, {2048, gzip.size() - 2048}}},
+        {"gap.webm", "", media, {{0, 1024}, {2048, 1024}}},
+        {"whole.webm", "", media, {{0, 3072}}},
+    };
+    for (const char* kind : {"simple", "blockfile"}) {
+        const std::filesystem::path cache = m_folder.Path() / kind;
+        if (kind == std::string("simple"))
+            WriteSimple(cache, bodies);
+        else
+            WriteBlockfile(cache, bodies);
+        const std::string out = m_folder.Under(std::string("out-") + kind);
+
+        const CliRun exported = StartOn(QString::fromStdString(cache.string()),
+                                        {QStringLiteral("export"), QStringLiteral("--to"), QString::fromStdString(out)});
+        const CliRun entries = StartOn(QString::fromStdString(cache.string()), {QStringLiteral("entries"), QStringLiteral("--recovered")});
+
+        EXPECT_NE(exported.exitCode, 2) << kind << exported.err;
+        EXPECT_TRUE(ReadFile(out + "/a.example/gzip.js") == script) << kind;
+        EXPECT_TRUE(ReadFile(out + "/a.example/deflate.js") == script) << kind;
+        EXPECT_FALSE(std::filesystem::exists(out + "/a.example/gap.js")) << kind;
+        EXPECT_NE(exported.err.find("its gzip-encoded body is kept with gaps (" + std::to_string(gzip.size() - 1024) +
+                                    " of " + std::to_string(gzip.size()) + " bytes) and cannot be decoded"),
+                  std::string::npos)
+            << kind << exported.err;
+        EXPECT_EQ(ReadFile(out + "/a.example/gap.webm"), std::string(1024, 'm') + std::string(1024, '\0') + std::string(1024, 'm'))
+            << kind;
+        EXPECT_EQ(ReadFile(out + "/a.example/whole.webm"), media) << kind;
+
+        ASSERT_EQ(entries.exitCode, 0) << kind << entries.err;
+        std::map<std::string, std::string> states;
+        for (std::size_t at = 0; at < entries.out.size();) {
+            const std::size_t end = entries.out.find('\n', at);
+            const std::vector<std::string> fields = Fields(entries.out.substr(at, end - at));
+            if (fields.size() == 7)
+                states[fields[0]] = fields[6];
+            at = end == std::string::npos ? end : end + 1;
+        }
+        EXPECT_EQ(states, (std::map<std::string, std::string>{{"http://a.example/gzip.js", "live"},
+                                                               {"http://a.example/deflate.js", "live"},
+                                                               {"http://a.example/gap.webm", "partial: 2048 of 3072 bytes"},
+                                                               {"http://a.example/whole.webm", "live"}}))
+            << kind << entries.out;
+    }
+}
+
 // A time the file system cannot hold is listed as the exported file gets it.
 TEST_F(Cli, times_beyond_the_file_system_list_and_export_as_its_nearest_end)
 {
@@ -822,6 +961,27 @@ TEST_F(Cli, a_folder_of_two_browsers_caches_lists_reports_and_exports_them_as_on
     ASSERT_EQ(justFirefox.exitCode, 0) << justFirefox.err;
     EXPECT_EQ(std::count(justFirefox.out.begin(), justFirefox.out.end(), '\n'), 2) << justFirefox.out;
     EXPECT_EQ(justFirefox.out.find("c.example"), std::string::npos) << justFirefox.out;
+}
+
+// The folder holding several caches is the user's: an export may go beside
+// the caches, never into one of them.
+TEST_F(Cli, an_export_from_several_caches_goes_beside_them_but_never_into_one)
+{
+    using namespace larkspool::testing;
+    WriteTwoBrowserCaches(m_folder.Path() / "home");
+    const QString home = Dir() + QStringLiteral("/home");
+    const std::string firefox = m_folder.Under("home/mozilla/profile/cache2");
+
+    const CliRun beside = StartOn(home, {QStringLiteral("export"), QStringLiteral("--to"), home + QStringLiteral("/out")});
+    const CliRun into = StartOn(home, {QStringLiteral("export"), QStringLiteral("--to"),
+                                       QString::fromStdString(firefox + "/x")});
+
+    EXPECT_EQ(beside.exitCode, 1) << beside.err; // the older same.html skipped
+    EXPECT_EQ(ReadFile(m_folder.Path() / "home/out/f.example/only.html"), "firefox only");
+    EXPECT_EQ(ReadFile(m_folder.Path() / "home/out/c.example/only.html"), "chromium only");
+    EXPECT_NE(into.exitCode, 0);
+    EXPECT_NE(into.err.find("it lies in the cache folder being read (" + firefox + ")"), std::string::npos) << into.err;
+    EXPECT_FALSE(std::filesystem::exists(firefox + "/x"));
 }
 
 // An index.dat cache beside a browser's: the browser's entries refuse every

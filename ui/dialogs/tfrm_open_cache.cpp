@@ -1,5 +1,6 @@
-// One list row per cache found ("folder  (format, N 件)", the one in use
-// marked); OK or a double click
+// One list row per cache found ("folder  (format, N 件)", a folder of
+// several "folder  (2 個のｷｬｯｼｭ: formats, N 件)", the one in use marked);
+// OK or a double click
 // takes the row, the browse button any folder at all, a profile or a home
 // directory included: the cache below it is found when it opens.
 #include "ui/dialogs/tfrm_open_cache.h"
@@ -18,8 +19,11 @@ QString RowText(const FoundCacheRow& cache)
 {
     const QString entries =
         cache.entries ? TfrmOpenCache::tr("%n 件", nullptr, int(*cache.entries)) : QStringLiteral("-");
-    return QString::fromStdString(cache.folder) + QStringLiteral("  (") + QString::fromStdString(cache.format) +
-           QStringLiteral(", ") + entries + QStringLiteral(")") +
+    const QString format = QString::fromStdString(cache.format);
+    const QString kind =
+        cache.caches > 1 ? TfrmOpenCache::tr("%n 個のｷｬｯｼｭ: %1", nullptr, int(cache.caches)).arg(format) : format;
+    return QString::fromStdString(cache.folder) + QStringLiteral("  (") + kind + QStringLiteral(", ") + entries +
+           QStringLiteral(")") +
            (cache.inUse ? TfrmOpenCache::tr("  [使用中]") : QString());
 }
 

@@ -14,9 +14,10 @@ namespace larkspool {
 
 struct FoundCacheRow {
     std::string folder;
-    std::string format; // "index.dat", "chromium-simple", ...
+    std::string format; // "index.dat", "chromium-simple", ...; for several caches their formats
     std::optional<std::size_t> entries; // none when it cannot be read
     bool inUse = false; // the cache the window shows
+    std::size_t caches = 1; // more: a folder holding several, opened as one
 };
 
 class TfrmOpenCache : public QDialog {

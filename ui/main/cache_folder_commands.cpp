@@ -30,6 +30,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <string_view>
 
 namespace larkspool {
@@ -83,9 +84,9 @@ void AddOpenCacheFolderCommand(TfrmMain& main, const std::string& inUse,
         {
             // Counting reads every cache through.
             const WaitCursor wait;
-            for (const browsercache::CacheFolder& cache : CachesToChooseFrom(inUse))
-                rows.push_back({cache.folder.string(), browsercache::CacheFormatName(cache.format),
-                                CountCacheEntries(cache), IsCacheOpenedFrom(cache, inUse)});
+            for (const CacheChoice& choice : CachesToChooseFrom(inUse))
+                rows.push_back({choice.cache.folder.string(), ChoiceFormats(choice), CountCacheEntries(choice),
+                                IsCacheOpenedFrom(choice, inUse), std::max<std::size_t>(1, choice.members.size())});
         }
         TfrmOpenCache dialog(rows, &main);
         if (dialog.exec() == QDialog::Accepted)
