@@ -18,8 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace larkspool::testing {
@@ -118,6 +120,13 @@ private:
         QWidget* window = QApplication::activeModalWidget();
         if (!window || PendingClicks() > 0 || m_passing.contains(window->objectName()))
             return;
+        // A window met before and active again may be one whose child just
+        // closed while the handler that showed the child has yet to close it
+        // too: only if it is still there at the next poll does it wait for a step.
+        const bool back = window != m_last && std::find(m_met.begin(), m_met.end(), window) != m_met.end();
+        if (back && std::exchange(m_seen, window) != window)
+            return;
+        m_seen = nullptr;
         // A press that opens nothing leaves the same window for the next step.
         if (window == m_last && m_idle.elapsed() < 50)
             return;
@@ -125,6 +134,7 @@ private:
         if (!Meets(window, m_next < m_steps.size(), "no further window"))
             return;
         m_last = window;
+        m_met.emplace_back(window);
         m_steps[m_next++](window);
     }
 
@@ -163,6 +173,8 @@ private:
     QTimer m_poll;
     QElapsedTimer m_idle;
     QPointer<QWidget> m_last;
+    QPointer<QWidget> m_seen;
+    std::vector<QPointer<QWidget>> m_met;
     std::vector<Step> m_steps;
     QStringList m_passing;
     std::size_t m_next = 0;
