@@ -126,6 +126,9 @@ std::string PageLinks::MappedLink(std::string_view link, const std::string& oldR
         return oldResult;
 
     const std::string fragment = hash == std::string::npos ? std::string() : url.substr(hash);
+    std::string mapped = RelativeLink(m_pageLocation, *sitePath) + fragment;
+    if (mapped == oldResult) // most links: the old rule already spells it so
+        return mapped;
     const std::size_t suffix = oldResult.find_first_of("?#");
     const bool oldHasQuery = suffix != std::string::npos && oldResult[suffix] == '?';
     const std::string_view oldPath = std::string_view(oldResult).substr(0, suffix);
@@ -133,7 +136,7 @@ std::string PageLinks::MappedLink(std::string_view link, const std::string& oldR
         : ResolveUrl("t:/" + m_pageLocation, DecodePercentEscapes(oldPath)).substr(3);
     if (!oldHasQuery && oldFile == *sitePath)
         return oldResult;
-    return RelativeLink(m_pageLocation, *sitePath) + fragment;
+    return mapped;
 }
 
 } // namespace larkspool
