@@ -14,7 +14,7 @@ constexpr std::size_t kPieceSize = 64 * 1024;
 
 } // namespace
 
-BodyDigest DigestStream(std::FILE* stream)
+BodyDigest DigestStream(std::FILE* stream, const BodySink& sink)
 {
     BodyDigest digest;
     archive::Sha256 hash;
@@ -23,6 +23,8 @@ BodyDigest DigestStream(std::FILE* stream)
     while (stream) {
         const std::size_t count = std::fread(piece.data(), 1, piece.size(), stream);
         hash.Update(piece.data(), count);
+        if (sink && count > 0)
+            sink(reinterpret_cast<const char*>(piece.data()), count);
         digest.bytes += count;
         if (count < piece.size())
             break;
