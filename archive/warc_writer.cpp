@@ -133,6 +133,12 @@ RecordResult WarcWriter::Write(const WarcRecordFields& fields, const std::string
     return Record(fields, blockHead, &openBody, bodyBytes);
 }
 
+RecordResult WarcWriter::PutFailed()
+{
+    m_error = m_output->Error() + " " + m_path;
+    return RecordResult::WriteFailed;
+}
+
 RecordResult WarcWriter::GiveUp()
 {
     if (!m_output->GiveUp()) {
@@ -142,13 +148,20 @@ RecordResult WarcWriter::GiveUp()
     return RecordResult::BodyUnreadable;
 }
 
+RecordResult WarcWriter::Write(const WarcRecordFields& fields, const std::string& blockHead, std::string_view body,
+                               const std::string& payloadDigest)
+{
+    Sha256 block;
+    block.Update(blockHead.data(), blockHead.size());
+    block.Update(body.data(), body.size());
+    return Emit(fields, blockHead, block.HexDigest(), &payloadDigest, body.size(), [&] {
+        return m_output->Put(body.data(), body.size()) ? RecordResult::Written : PutFailed();
+    });
+}
+
 RecordResult WarcWriter::Record(const WarcRecordFields& fields, const std::string& blockHead,
                                 const BodyOpener* openBody, std::uint64_t bodyBytes)
 {
-    if (!m_file) {
-        m_error = "the archive " + m_path + " is not open";
-        return RecordResult::WriteFailed;
-    }
     Sha256 block;
     Sha256 payload;
     block.Update(blockHead.data(), blockHead.size());
@@ -163,8 +176,35 @@ RecordResult WarcWriter::Record(const WarcRecordFields& fields, const std::strin
     }
     const std::string blockDigest = block.HexDigest();
     const std::string payloadDigest = openBody ? payload.HexDigest() : std::string();
+    return Emit(fields, blockHead, blockDigest, openBody ? &payloadDigest : nullptr, bodyBytes, [&] {
+        if (!openBody)
+            return RecordResult::Written;
+        // The second reading must be the first one again, byte for byte.
+        Sha256 again;
+        bool writeError = false;
+        const BodyRead second = ReadBody(*openBody, [&](const char* data, std::size_t size) {
+            again.Update(data, size);
+            writeError = !m_output->Put(data, size);
+            return !writeError;
+        });
+        if (writeError)
+            return PutFailed();
+        if (second.failed || second.bytes != bodyBytes || again.HexDigest() != payloadDigest)
+            return GiveUp();
+        return RecordResult::Written;
+    });
+}
+
+RecordResult WarcWriter::Emit(const WarcRecordFields& fields, const std::string& blockHead,
+                              const std::string& blockDigest, const std::string* payloadDigest,
+                              std::uint64_t bodyBytes, const std::function<RecordResult()>& putBody)
+{
+    if (!m_file) {
+        m_error = "the archive " + m_path + " is not open";
+        return RecordResult::WriteFailed;
+    }
     const std::string id = NewRecordId();
-    if (blockDigest.empty() || (openBody && payloadDigest.empty()) || id.empty()) {
+    if (blockDigest.empty() || (payloadDigest && payloadDigest->empty()) || id.empty()) {
         m_error = "cannot make the digests and record ids of " + m_path + ": libcrypto failed";
         return RecordResult::WriteFailed;
     }
@@ -178,37 +218,21 @@ RecordResult WarcWriter::Record(const WarcRecordFields& fields, const std::strin
     if (!fields.ipAddress.empty())
         head += "WARC-IP-Address: " + FieldText(fields.ipAddress) + "\r\n";
     head += "WARC-Block-Digest: sha256:" + blockDigest + "\r\n";
-    if (openBody)
-        head += "WARC-Payload-Digest: sha256:" + payloadDigest + "\r\n";
+    if (payloadDigest)
+        head += "WARC-Payload-Digest: sha256:" + *payloadDigest + "\r\n";
     head += "Content-Type: " + FieldText(fields.contentType) + "\r\nContent-Length: " +
             std::to_string(blockHead.size() + bodyBytes) + "\r\n\r\n";
 
-    const auto writeFailed = [this] {
-        m_error = m_output->Error() + " " + m_path;
-        return RecordResult::WriteFailed;
-    };
     const std::uint64_t start = m_output->Offset();
     if (!m_output->Begin() || !m_output->Put(head) || !m_output->Put(blockHead))
-        return writeFailed();
-    if (openBody) {
-        // The second reading must be the first one again, byte for byte.
-        Sha256 again;
-        bool writeError = false;
-        const BodyRead second = ReadBody(*openBody, [&](const char* data, std::size_t size) {
-            again.Update(data, size);
-            writeError = !m_output->Put(data, size);
-            return !writeError;
-        });
-        if (writeError)
-            return writeFailed();
-        if (second.failed || second.bytes != bodyBytes || again.HexDigest() != payloadDigest)
-            return GiveUp();
-    }
+        return PutFailed();
+    if (const RecordResult body = putBody(); body != RecordResult::Written)
+        return body;
     if (!m_output->Put("\r\n\r\n") || !m_output->End())
-        return writeFailed();
+        return PutFailed();
     m_lastOffset = start;
     m_lastLength = m_output->Offset() - start;
-    m_lastPayloadDigest = openBody ? "sha256:" + payloadDigest : std::string();
+    m_lastPayloadDigest = payloadDigest ? "sha256:" + *payloadDigest : std::string();
     return RecordResult::Written;
 }
 

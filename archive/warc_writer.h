@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,10 @@ public:
     // different the second time gets no record. The payload is the body.
     RecordResult Write(const WarcRecordFields& fields, const std::string& blockHead, const BodyOpener& openBody,
                        std::uint64_t bodyBytes);
+    // The same record of a body already read whole, whose SHA-256 (hex) the
+    // caller took as it read: no second reading.
+    RecordResult Write(const WarcRecordFields& fields, const std::string& blockHead, std::string_view body,
+                       const std::string& payloadDigest);
     // Renames the file into place; false when it cannot (Error()), and then
     // nothing is left under either name.
     bool Commit();
@@ -66,7 +71,12 @@ public:
 private:
     RecordResult Record(const WarcRecordFields& fields, const std::string& blockHead, const BodyOpener* openBody,
                         std::uint64_t bodyBytes);
+    // Writes the record's header and block; putBody writes the body's bytes.
+    RecordResult Emit(const WarcRecordFields& fields, const std::string& blockHead, const std::string& blockDigest,
+                      const std::string* payloadDigest, std::uint64_t bodyBytes,
+                      const std::function<RecordResult()>& putBody);
     RecordResult GiveUp();
+    RecordResult PutFailed();
     bool Fail(const std::string& what, int error);
 
     std::string m_path;

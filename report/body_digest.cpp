@@ -5,7 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace larkspool {
 namespace {
@@ -14,17 +14,20 @@ constexpr std::size_t kPieceSize = 64 * 1024;
 
 } // namespace
 
-BodyDigest DigestStream(std::FILE* stream)
+BodyDigest DigestStream(std::FILE* stream, const BodySink& sink)
 {
     BodyDigest digest;
     archive::Sha256 hash;
-    std::vector<unsigned char> piece(kPieceSize);
+    // Not zeroed: only what fread gives is read.
+    const std::unique_ptr<unsigned char[]> piece(new unsigned char[kPieceSize]);
     errno = 0;
     while (stream) {
-        const std::size_t count = std::fread(piece.data(), 1, piece.size(), stream);
-        hash.Update(piece.data(), count);
+        const std::size_t count = std::fread(piece.get(), 1, kPieceSize, stream);
+        hash.Update(piece.get(), count);
+        if (sink && count > 0)
+            sink(reinterpret_cast<const char*>(piece.get()), count);
         digest.bytes += count;
-        if (count < piece.size())
+        if (count < kPieceSize)
             break;
     }
     if (stream && std::ferror(stream)) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace larkspool {
@@ -14,8 +15,11 @@ struct BodyDigest {
     std::string error;       // not empty: why the stream could not be read to its end
 };
 
+// Each piece of the body as it is read, for a caller that keeps it.
+using BodySink = std::function<void(const char* data, std::size_t size)>;
+
 // Reads stream to its end; the caller keeps and closes it. nullptr: the
 // digest of no bytes (a body stored empty).
-BodyDigest DigestStream(std::FILE* stream);
+BodyDigest DigestStream(std::FILE* stream, const BodySink& sink = {});
 
 } // namespace larkspool

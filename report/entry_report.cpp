@@ -8,7 +8,6 @@
 #include "browsercache/http_response_head.h"
 #include "cache/file_time.h"
 #include "cache/file_ptr.h"
-#include "report/body_digest.h"
 
 #include <cerrno>
 #include <cstring>
@@ -91,7 +90,7 @@ std::string UtcTicksText(std::uint64_t ticks)
 
 EntryReporter::EntryReporter(UrlCache& cache, TimeText timeText) : m_cache(cache), m_timeText(std::move(timeText)) {}
 
-ReportRow EntryReporter::Row(const TCacheEntry& entry)
+ReportRow EntryReporter::Row(const TCacheEntry& entry, const BodySink& sink)
 {
     ReportRow row;
     auto& f = row.fields;
@@ -155,7 +154,7 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry)
                               (onDemand ? m_cache.LastErrorText() : std::string(std::strerror(openError)));
         return row;
     }
-    const BodyDigest digest = DigestStream(body.get());
+    const BodyDigest digest = DigestStream(body.get(), sink);
     if (!digest.error.empty()) {
         f[kReportState] = kStateDamagedPrefix + std::string("the body cannot be read past byte ") +
                           std::to_string(digest.bytes) + ": " + digest.error;

@@ -5,6 +5,7 @@
 
 #include "cache/url_cache.h"
 #include "catalogue/cache_entry.h"
+#include "report/body_digest.h"
 
 #include <array>
 #include <cstdint>
@@ -68,8 +69,10 @@ public:
     // Looks the entry up and reads its body once, the way the export reads
     // it: a browser cache's from where the cache keeps it, an index.dat
     // cache's from its local file. A body that cannot be read whole leaves
-    // sha256 empty and says why in state.
-    ReportRow Row(const TCacheEntry& entry);
+    // sha256 empty and says why in state. sink, when given, is handed the
+    // body's bytes as they are hashed, so that the caller need not read them
+    // again.
+    ReportRow Row(const TCacheEntry& entry, const BodySink& sink = {});
 
     // The entry's body from its start, as Row reads it; the caller closes
     // it. nullptr: a body stored empty, or one that cannot be opened.

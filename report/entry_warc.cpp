@@ -17,6 +17,10 @@
 namespace larkspool {
 namespace {
 
+// A body up to this size is kept from the report's reading for its record;
+// a larger one is read again, twice, rather than held.
+constexpr std::size_t kMaxKeptBody = 32 * 1024 * 1024;
+
 // The response's own time where the head gives it, else when the browser
 // last used it (it was in the cache then), else now.
 std::string RecordDate(const ReportRow& row)
@@ -72,6 +76,13 @@ WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std
     }
 
     EntryReporter reporter(cache, UtcTicksText);
+    std::string kept;
+    bool keptWhole = true;
+    const BodySink keep = [&](const char* data, std::size_t size) {
+        keptWhole = keptWhole && size <= kMaxKeptBody - kept.size();
+        if (keptWhole)
+            kept.append(data, size);
+    };
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TCacheEntry& entry = *entries[i];
         progress(i);
@@ -80,7 +91,9 @@ WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std
             ++result.leftOut["no URL"];
             continue;
         }
-        const ReportRow row = reporter.Row(entry);
+        kept.clear();
+        keptWhole = true;
+        const ReportRow row = reporter.Row(entry, keep);
         if (const std::string& state = row.fields[kReportState]; state != kStateOk && state != kStateRecovered) {
             ++result.leftOut[LeftOutReason(state)];
             continue;
@@ -103,7 +116,9 @@ WarcExport ExportWarc(UrlCache& cache, const std::string& cacheFolder, const std
             blockHead = archive::ResponseBlockHead(row.statusLine, row.head, size);
         }
         const archive::RecordResult written =
-            writer.Write(fields, blockHead, [&] { return reporter.OpenBody(entry); }, size);
+            keptWhole && kept.size() == size
+                ? writer.Write(fields, blockHead, kept, row.fields[kReportSha256])
+                : writer.Write(fields, blockHead, [&] { return reporter.OpenBody(entry); }, size);
         if (written == archive::RecordResult::WriteFailed) {
             result.error = writer.Error();
             return result;

@@ -96,6 +96,34 @@ TEST_P(Writer, an_archive_never_committed_leaves_nothing)
     EXPECT_TRUE(fs::is_empty(m_folder.Path()));
 }
 
+// A body read once by the caller makes the record a body read twice makes:
+// the block digest covers the block head as well as the body.
+TEST_P(Writer, a_body_kept_from_one_reading_makes_the_record_of_one_read_twice)
+{
+    WarcWriter writer(Path());
+    ASSERT_TRUE(writer.Open());
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n";
+    std::vector<std::string> body = {"good body"};
+    const WarcRecordFields fields = {"response", "http://h/a", "2026-12-01T10:00:00Z", "application/http", ""};
+    ASSERT_EQ(writer.Write(fields, head, Bodies(body), 9), RecordResult::Written);
+    const std::string payloadDigest = writer.LastPayloadDigest();
+    const std::uint64_t length = writer.LastLength();
+    ASSERT_EQ(writer.Write(fields, head, std::string_view(body[0]), payloadDigest.substr(7)), RecordResult::Written);
+    EXPECT_EQ(writer.LastPayloadDigest(), payloadDigest);
+    if (!Gzip()) {
+        EXPECT_EQ(writer.LastLength(), length);
+    }
+    ASSERT_TRUE(writer.Commit());
+
+    std::string error;
+    const std::vector<WarcRecord> records = ReadWarc(ReadFile(Path()), Gzip(), &error);
+    ASSERT_EQ(records.size(), 2u) << error;
+    EXPECT_EQ(records[1].block, head + "good body");
+    for (const char* field : {"WARC-Block-Digest", "WARC-Payload-Digest", "Content-Length", "WARC-Type"})
+        EXPECT_EQ(records[1].Field(field), records[0].Field(field)) << field;
+    EXPECT_NE(records[1].Field("WARC-Block-Digest"), records[1].Field("WARC-Payload-Digest"));
+}
+
 // A URI with blanks, line breaks or bytes above ASCII still makes one field.
 TEST_P(Writer, a_target_uri_is_one_printable_field)
 {
