@@ -33,8 +33,6 @@ namespace {
 constexpr unsigned kMaxNumberedNames = 255;
 constexpr std::size_t kMaxRememberedNames = 20000;
 constexpr std::uint32_t kStickyDefaultExemptSeconds = 86400;
-constexpr std::uint32_t kUnknownField60 = 0x60;
-constexpr std::uint16_t kUnknownField1010 = 0x1010;
 
 // The type WinINet ORs into every entry of a container, chosen as it chooses
 // the container: by the URL's prefix.
@@ -132,13 +130,6 @@ std::optional<UrlRecord> LeftoverRecord(const std::filesystem::path& path)
     record.modified = FileWriteTicks(path);
     return record;
 }
-
-struct RecordLayout {
-    std::uint32_t fileName = 0;
-    std::uint32_t header = 0;
-    std::uint32_t extension = 0;
-    std::uint32_t size = 0;
-};
 
 } // namespace
 
@@ -476,51 +467,6 @@ public:
         return record;
     }
 
-    std::vector<std::uint8_t> BuildRecord(std::string_view url, const std::optional<std::string>& fileName,
-                                          std::uint8_t folder, const std::uint8_t* header, DWORD headerSize,
-                                          std::string_view extension) const
-    {
-        RecordLayout layout;
-        std::uint32_t end = Align4(kUrlFixedSize + std::uint32_t(url.size()) + 1);
-        if (fileName) {
-            layout.fileName = end;
-            end = Align4(end + std::uint32_t(fileName->size()) + 1);
-        }
-        if (header && headerSize) {
-            layout.header = end;
-            end = Align4(end + headerSize);
-        }
-        if (!extension.empty()) {
-            layout.extension = end;
-            end = Align4(end + std::uint32_t(extension.size()) + 1);
-        }
-        layout.size = (end + kBlockSize - 1) / kBlockSize * kBlockSize;
-
-        std::vector<std::uint8_t> record(layout.size, 0);
-        std::uint8_t* p = record.data();
-        const auto putText = [p](std::uint32_t at, std::string_view text) {
-            std::copy(text.begin(), text.end(), p + at);
-        };
-        Store32(p, kUrlSignature);
-        Store32(p + 4, layout.size / kBlockSize);
-        Store32(p + kUrlUnknown60Offset, kUnknownField60);
-        Store32(p + kUrlUrlOffset, kUrlFixedSize);
-        p[kUrlFolderOffset] = folder;
-        Store16(p + kUrlUnknown1010Offset, kUnknownField1010);
-        Store32(p + kUrlFileNameOffset, layout.fileName);
-        Store32(p + kUrlHeaderOffset, layout.header);
-        Store32(p + kUrlHeaderSizeOffset, layout.header ? headerSize : 0);
-        Store32(p + kUrlExtensionOffset, layout.extension);
-        putText(kUrlFixedSize, url);
-        if (fileName)
-            putText(layout.fileName, *fileName);
-        if (layout.header)
-            std::copy(header, header + headerSize, p + layout.header);
-        if (layout.extension)
-            putText(layout.extension, extension);
-        return record;
-    }
-
     std::filesystem::path m_folder;
     // Its text, and with a separator to put a sub-folder's name after.
     std::string m_folderText;
@@ -818,19 +764,25 @@ BOOL IndexDatCache::CommitUrlCacheEntryA(LPCSTR url, LPCSTR localFileName, FILET
         if ((cacheEntryType & STICKY_CACHE_ENTRY) && exemptDelta == 0)
             exemptDelta = kStickyDefaultExemptSeconds;
 
-        const std::string extension = fileExtension ? fileExtension : "";
-        std::vector<std::uint8_t> record = impl.BuildRecord(url, name, folder, headerInfo, headerSize, extension);
         const std::uint64_t now = impl.m_clock();
-        std::uint8_t* p = record.data();
-        Store64(p + kUrlModifiedOffset, FileTimeTicks(lastModifiedTime));
-        Store64(p + kUrlAccessOffset, now);
-        Store32(p + kUrlExpireOffset, FileTimeToDos(FileTimeTicks(expireTime)));
-        Store64(p + kUrlSizeOffset, fileSize);
-        Store32(p + kUrlExemptOffset, exemptDelta);
-        Store32(p + kUrlTypeOffset, cacheEntryType | DefaultEntryType(url));
-        Store32(p + kUrlSyncOffset, FileTimeToDos(now));
-        Store32(p + kUrlHitRateOffset, (oldRecord ? oldRecord->hitRate : 0) + 1);
-        Store32(p + kUrlWriteStampOffset, FileTimeToDos(writeTicks));
+        UrlRecord fields;
+        fields.url = url;
+        fields.fileName = name;
+        fields.folder = folder;
+        if (headerInfo && headerSize)
+            fields.headerInfo = std::string(reinterpret_cast<const char*>(headerInfo), headerSize);
+        if (fileExtension && *fileExtension)
+            fields.extension = fileExtension;
+        fields.modified = FileTimeTicks(lastModifiedTime);
+        fields.accessed = now;
+        fields.expireDos = FileTimeToDos(FileTimeTicks(expireTime));
+        fields.fileSize = fileSize;
+        fields.exemptDelta = exemptDelta;
+        fields.entryType = cacheEntryType | DefaultEntryType(url);
+        fields.syncDos = FileTimeToDos(now);
+        fields.hitRate = (oldRecord ? oldRecord->hitRate : 0) + 1;
+        fields.writeStampDos = FileTimeToDos(writeTicks);
+        const std::vector<std::uint8_t> record = EncodeUrlRecord(fields);
 
         // The new entry is published before the old ones go, so a kill in
         // between leaves the URL present (twice) rather than absent.

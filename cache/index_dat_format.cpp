@@ -1,11 +1,13 @@
-// Decoding of index.dat records and the small conversions its fields need:
-// WinINet's hash key, DOS date/time stamps, and bounds-checked record parsing.
+// Decoding and encoding of index.dat records and the small conversions its
+// fields need: WinINet's hash key, DOS date/time stamps, and bounds-checked
+// record parsing.
 #include "cache/index_dat_format.h"
 
 #include "cache/civil_date.h"
 #include "cache/file_time.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace larkspool::indexdat {
 namespace {
@@ -153,6 +155,49 @@ std::optional<std::string_view> RecordUrl(std::span<const std::uint8_t> file, st
 std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std::uint32_t offset)
 {
     return ParseUrlLayout(UrlRecordBytes(file, offset), offset);
+}
+
+std::vector<std::uint8_t> EncodeUrlRecord(const UrlRecord& r)
+{
+    const auto textSize = [](const std::string& text) { return std::uint32_t(text.size()) + 1; };
+    std::uint32_t end = Align4(kUrlFixedSize + textSize(r.url));
+    const auto place = [&end](std::uint32_t size) { return std::exchange(end, Align4(end + size)); };
+    const std::uint32_t fileNameAt = r.fileName ? place(textSize(*r.fileName)) : 0;
+    const std::uint32_t headerAt = r.headerInfo ? place(std::uint32_t(r.headerInfo->size())) : 0;
+    const std::uint32_t extensionAt = r.extension ? place(textSize(*r.extension)) : 0;
+    const std::uint32_t size = (end + kBlockSize - 1) / kBlockSize * kBlockSize;
+
+    std::vector<std::uint8_t> record(size, 0);
+    std::uint8_t* p = record.data();
+    const auto put = [p](std::uint32_t at, std::string_view bytes) { std::copy(bytes.begin(), bytes.end(), p + at); };
+    Store32(p, kUrlSignature);
+    Store32(p + 4, size / kBlockSize);
+    Store64(p + kUrlModifiedOffset, r.modified);
+    Store64(p + kUrlAccessOffset, r.accessed);
+    Store32(p + kUrlExpireOffset, r.expireDos);
+    Store64(p + kUrlSizeOffset, r.fileSize);
+    Store32(p + kUrlExemptOffset, r.exemptDelta);
+    Store32(p + kUrlUnknown60Offset, kUnknownField60);
+    Store32(p + kUrlUrlOffset, kUrlFixedSize);
+    p[kUrlFolderOffset] = r.folder;
+    Store16(p + kUrlUnknown1010Offset, kUnknownField1010);
+    Store32(p + kUrlFileNameOffset, fileNameAt);
+    Store32(p + kUrlTypeOffset, r.entryType);
+    Store32(p + kUrlHeaderOffset, headerAt);
+    Store32(p + kUrlHeaderSizeOffset, r.headerInfo ? std::uint32_t(r.headerInfo->size()) : 0);
+    Store32(p + kUrlExtensionOffset, extensionAt);
+    Store32(p + kUrlSyncOffset, r.syncDos);
+    Store32(p + kUrlHitRateOffset, r.hitRate);
+    Store32(p + kUrlUseCountOffset, r.useCount);
+    Store32(p + kUrlWriteStampOffset, r.writeStampDos);
+    put(kUrlFixedSize, r.url);
+    if (r.fileName)
+        put(fileNameAt, *r.fileName);
+    if (r.headerInfo)
+        put(headerAt, *r.headerInfo);
+    if (r.extension)
+        put(extensionAt, *r.extension);
+    return record;
 }
 
 std::optional<UrlRecord> ParseAnyRecord(std::span<const std::uint8_t> file, std::uint32_t offset)

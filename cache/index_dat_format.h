@@ -57,6 +57,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace larkspool::indexdat {
 
@@ -137,6 +138,10 @@ inline constexpr std::uint32_t kUrlUseCountOffset = 0x58;
 inline constexpr std::uint32_t kUrlWriteStampOffset = 0x5C;
 inline constexpr std::uint32_t kUrlFixedSize = 0x68;
 
+// What WinINet writes in the URL record's fields of unknown meaning.
+inline constexpr std::uint32_t kUnknownField60 = 0x60;
+inline constexpr std::uint16_t kUnknownField1010 = 0x1010;
+
 // REDR record.
 inline constexpr std::uint32_t kRedrUrlOffset = 0x10;
 
@@ -202,6 +207,13 @@ std::optional<UrlRecord> ParseUrlRecord(std::span<const std::uint8_t> file, std:
 std::optional<UrlRecord> ParseAnyRecord(std::span<const std::uint8_t> file, std::uint32_t offset);
 // The REDR record alone; nullopt for any other record.
 std::optional<UrlRecord> ParseRedirectRecord(std::span<const std::uint8_t> file, std::uint32_t offset);
+
+// The record's blocks as a writer stores them: its strings and header laid out
+// after the fixed fields in the order URL, file name, header, extension, each
+// aligned to 4 bytes, and the whole rounded up to blocks. offset, blocks,
+// signature and usedBytes are not read; the unknown fields get the values
+// WinINet writes.
+std::vector<std::uint8_t> EncodeUrlRecord(const UrlRecord& record);
 
 // Reads only the URL of a record, for comparing keys without copying the rest.
 std::optional<std::string_view> RecordUrl(std::span<const std::uint8_t> file, std::uint32_t offset);

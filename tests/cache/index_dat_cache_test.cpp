@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "cache/index_dat_file.h"
+#include "cache/index_dat_format.h"
 
 #include <algorithm>
 #include <optional>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #ifndef _WIN32
@@ -353,6 +355,61 @@ TEST_F(IndexDatCache, a_later_write_removes_old_content_files_no_record_names_an
     for (const auto& other : others)
         EXPECT_TRUE(std::filesystem::exists(other)) << other;
     EXPECT_TRUE(noLinks || std::filesystem::is_symlink(sub / "link.htm"));
+}
+
+// Each field at its own value, strings of every length modulo 4 and headers
+// (with a NUL) ending on every byte of a block: a field written to the wrong
+// offset, a string laid over another or a record cut a block short reads back
+// changed.
+TEST(IndexDatRecord, reads_back_every_field_it_was_encoded_with)
+{
+    namespace fmt = larkspool::indexdat;
+    const auto encodeAndRead = [](const fmt::UrlRecord& record) {
+        std::vector<std::uint8_t> file(fmt::kBlocksStart, 0);
+        const std::vector<std::uint8_t> bytes = fmt::EncodeUrlRecord(record);
+        EXPECT_EQ(bytes.size() % fmt::kBlockSize, 0u);
+        file.insert(file.end(), bytes.begin(), bytes.end());
+        auto read = fmt::ParseUrlRecord(file, fmt::kBlocksStart);
+        EXPECT_TRUE(read && read->blocks == bytes.size() / fmt::kBlockSize);
+        return read;
+    };
+    const auto fields = [](const fmt::UrlRecord& r) {
+        return std::tie(r.modified, r.accessed, r.expireDos, r.fileSize, r.exemptDelta, r.folder, r.entryType,
+                        r.syncDos, r.hitRate, r.useCount, r.writeStampDos, r.url, r.fileName, r.headerInfo,
+                        r.extension);
+    };
+    fmt::UrlRecord record;
+    record.modified = 0x0102030405060708;
+    record.accessed = 0x1112131415161718;
+    record.expireDos = 0x21222324;
+    record.fileSize = 0x3132333435363738;
+    record.exemptDelta = 0x41424344;
+    record.folder = 3;
+    record.entryType = 0x51525354;
+    record.syncDos = 0x61626364;
+    record.hitRate = 0x71727374;
+    record.useCount = 0x01020304;
+    record.writeStampDos = 0x11121314;
+    record.url = "http://h/";
+
+    const auto bare = encodeAndRead(record);
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(fields(*bare), fields(record));
+
+    for (std::size_t length = 1; length <= 4; ++length) {
+        for (std::size_t headerSize = 1; headerSize <= fmt::kBlockSize + 1; ++headerSize) {
+            record.url = "http://h/" + std::string(length, 'u');
+            record.fileName = std::string(length, 'f');
+            record.headerInfo = std::string(headerSize, 'h');
+            (*record.headerInfo)[headerSize / 2] = '\0';
+            record.extension = std::string(length, 'e');
+
+            const auto read = encodeAndRead(record);
+
+            ASSERT_TRUE(read) << length << " " << headerSize;
+            EXPECT_EQ(fields(*read), fields(record)) << length << " " << headerSize;
+        }
+    }
 }
 
 TEST(CacheFileName, names_come_from_the_last_path_element)
