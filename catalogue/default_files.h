@@ -16,6 +16,8 @@ struct DefaultFiles {
     std::string DefFile3;
     bool DefFileFlag2 = false;
     bool DefFileFlag3 = false;
+
+    bool operator==(const DefaultFiles&) const = default;
 };
 
 } // namespace larkspool

@@ -129,18 +129,19 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
     const auto wacz = parsed.Value("--wacz");
     if (!copyDir && !warc && !wacz)
         throw UsageError("export needs --to DIR, --warc FILE or --wacz FILE");
-    const int opKind = OpKindOption(parsed);
-    if (!copyDir && opKind != kOpCopy)
+    CommandState command;
+    command.opKind = OpKindOption(parsed);
+    if (!copyDir && command.opKind != kOpCopy)
         throw UsageError("--move and --delete apply only with --to");
-    const DefaultFiles names = DefaultFilesOption(parsed);
+    command.defaultFiles = DefaultFilesOption(parsed);
     TerminalHost host(OverwriteOption(parsed));
 
-    UrlCache& cache = opKind == kOpCopy ? context.Cache() : context.WritableCache();
+    UrlCache& cache = command.opKind == kOpCopy ? context.Cache() : context.WritableCache();
     Catalogue catalogue(cache);
     // A WACZ lists its pages with their titles.
     catalogue.SetReadTitles(wacz.has_value());
     RefreshCatalogue(catalogue, parsed);
-    std::vector<TCacheEntry*> jobList;
+    std::vector<TCacheEntry*>& jobList = command.jobList;
     if (!CollectJobList(catalogue, parsed.Positional(), jobList))
         return 1;
     if (jobList.empty())
@@ -152,20 +153,16 @@ int RunExport(CliContext& context, const std::vector<std::string>& args)
         archived = WriteArchive(ExportWacz, context, cache, jobList, *wacz);
     if (!copyDir || archived != 0)
         return archived != 0 ? archived : UnreadableStop(context);
-    if (opKind != kOpCopy && !parsed.Has("--yes")) {
-        const MoveDeleteQuestion question = MakeMoveDeleteQuestion(opKind, jobList);
+    if (command.opKind != kOpCopy && !parsed.Has("--yes")) {
+        const MoveDeleteQuestion question = MakeMoveDeleteQuestion(command.opKind, jobList);
         if (!InputIsTerminal())
             return Stop(question.Caption + ": not confirmed: standard input is no terminal; give --yes to go ahead");
         if (!AskYesNo(question.Caption, question.Text))
             return Stop(question.Caption + ": not confirmed, nothing done");
     }
 
-    ExportJob job(cache, host);
-    job.SetOpKind(opKind);
-    job.SetJobList(jobList);
-    job.SetCatalogueEntries(catalogue.AllEntries());
-    job.SetCopyDir(std::filesystem::absolute(*copyDir).lexically_normal().string());
-    job.SetDefFiles(names);
+    command.copyDir = std::filesystem::absolute(*copyDir).lexically_normal().string();
+    ExportJob job(cache, host, command, catalogue.AllEntries());
     job.Run();
     if (job.GetJobResult() != 0)
         return 1;

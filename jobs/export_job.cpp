@@ -108,37 +108,42 @@ std::string ExportCaption(int opKind)
     }
 }
 
-ExportJob::ExportJob(UrlCache& cache, JobHost& host) : m_cache(cache), m_host(host) {}
+ExportJob::ExportJob(UrlCache& cache, JobHost& host, const CommandState& command,
+                     const std::vector<TCacheEntry*>& catalogueEntries)
+    : m_cache(cache), m_host(host), m_command(command), m_catalogueEntries(catalogueEntries)
+{
+}
 
 void ExportJob::Run()
 {
     HtmlReader reader;
     const CacheFiles cacheFiles(Writes() ? m_cache.FilesFolders() : std::vector<std::filesystem::path>());
     m_cacheFiles = &cacheFiles;
-    DestinationFolders folders(m_copyDir, &cacheFiles);
+    DestinationFolders folders(m_command.copyDir, &cacheFiles);
     static const std::vector<TCacheEntry*> kNoEntries;
-    const std::vector<TCacheEntry*>* mapped = m_catalogueEntries ? m_catalogueEntries : m_jobList;
-    const SiteMap siteMap(Writes() && mapped ? *mapped : kNoEntries);
+    const SiteMap siteMap(Writes() ? m_catalogueEntries : kNoEntries);
+    const std::vector<TCacheEntry*>& jobList = m_command.jobList;
     m_jobResult = 0;
     m_cancelled = false;
     m_skipped = 0;
     m_jobSitePaths.clear();
-    for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i)
-        m_jobSitePaths.insert((*m_jobList)[i]->SitePath);
+    for (const TCacheEntry* entry : jobList)
+        m_jobSitePaths.insert(entry->SitePath);
     OverwriteMode mode = OverwriteMode::None;
     if (Removes() && m_cache.Kind().readOnly) {
-        Stop({ExportCaption(m_opKind), kReadOnlyCacheText, std::string("cannot remove entries: ") + kReadOnlyCacheText});
+        Stop({ExportCaption(m_command.opKind), kReadOnlyCacheText,
+              std::string("cannot remove entries: ") + kReadOnlyCacheText});
         return;
     }
     // Recovered records and redirects are evidence, and a read-only member of
     // several caches keeps its entries: a move must not turn into a copy half
     // way, so none is begun. Only a recovered record or a member's entry has
     // a key of its own, and only a record without a file can be a redirect.
-    for (std::size_t i = 0; Removes() && m_jobList && i < m_jobList->size(); ++i) {
-        const TCacheEntry& entry = *(*m_jobList)[i];
+    for (std::size_t i = 0; Removes() && i < jobList.size(); ++i) {
+        const TCacheEntry& entry = *jobList[i];
         if (!entry.CacheName.empty() && m_cache.EntryKind(entry.CacheKey()).readOnly) {
             const std::string why = entry.SourceUrl + " (" + entry.CacheName + "): " + kReadOnlyCacheText;
-            Stop({ExportCaption(m_opKind), why, "cannot remove entries: " + why});
+            Stop({ExportCaption(m_command.opKind), why, "cannot remove entries: " + why});
             return;
         }
         if (entry.RecordKey.empty() && !entry.LocalFile.empty())
@@ -147,22 +152,22 @@ void ExportJob::Run()
         if (origin && (origin->recovered || origin->urlOnly)) {
             const std::string why =
                 entry.SourceUrl + ": " + (origin->recovered ? kRecoveredRecordText : kRedirectRecordText);
-            Stop({ExportCaption(m_opKind), why, "cannot remove entries: " + why});
+            Stop({ExportCaption(m_command.opKind), why, "cannot remove entries: " + why});
             return;
         }
     }
-    if (const std::filesystem::path* cacheFolder = Writes() ? cacheFiles.Containing(m_copyDir) : nullptr) {
-        Stop(PathFailure(kCopyFailedCaption, kCannotCopy, m_copyDir,
+    if (const std::filesystem::path* cacheFolder = Writes() ? cacheFiles.Containing(m_command.copyDir) : nullptr) {
+        Stop(PathFailure(kCopyFailedCaption, kCannotCopy, m_command.copyDir,
                          "it lies in the cache folder being read (" + cacheFolder->string() +
                              "), whose files the export never writes"));
         return;
     }
     const std::unordered_map<const TCacheEntry*, const TCacheEntry*> outdated =
-        Writes() && m_jobList ? OutdatedDuplicates(*m_jobList) : decltype(outdated)();
-    for (std::size_t i = 0; m_jobList && i < m_jobList->size(); ++i) {
-        const TCacheEntry& entry = *(*m_jobList)[i];
-        const std::string destPath = DestinationPath(m_copyDir, entry.SitePath);
-        ShowItem(i, m_jobList->size(), destPath);
+        Writes() ? OutdatedDuplicates(jobList) : decltype(outdated)();
+    for (std::size_t i = 0; i < jobList.size(); ++i) {
+        const TCacheEntry& entry = *jobList[i];
+        const std::string destPath = DestinationPath(m_command.copyDir, entry.SitePath);
+        ShowItem(i, jobList.size(), destPath);
         m_itemSkipped = false;
         if (const auto newer = outdated.find(&entry); newer != outdated.end())
             Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
@@ -211,11 +216,11 @@ bool ExportJob::WriteItem(const Item& item)
                                     (item.entry.LocalFile.empty()
                                          ? std::string("its record names no file")
                                          : "the cache folder no longer holds " + item.entry.LocalFile)));
-    if (!IsSafeDestination(m_copyDir, destPath))
+    if (!IsSafeDestination(m_command.copyDir, destPath))
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath,
                                 "not a path inside the destination folder, or longer than 259 bytes"));
     std::string failure;
-    const int folder = item.folders.Open(FolderOf(destPath.substr(m_copyDir.size() + 1)), failure);
+    const int folder = item.folders.Open(FolderOf(destPath.substr(m_command.copyDir.size() + 1)), failure);
     if (folder < 0 && item.folders.Fenced())
         return Skip(PathFailure(kCopyFailedCaption, kCannotCopy, destPath, failure));
     if (folder < 0)
@@ -324,7 +329,7 @@ bool ExportJob::SettleConflict(const Item& item, int folder, const struct stat& 
 bool ExportJob::ExportRewritten(const Item& item, std::FILE* in, int target, int folder, bool page)
 {
     std::FILE* out = in ? OpenWriteStream(target) : nullptr;
-    const PageLinks links = PageLinks::ForExport(PageLocation(item.entry.SitePath), m_defFiles.DefFile1,
+    const PageLinks links = PageLinks::ForExport(PageLocation(item.entry.SitePath), m_command.defaultFiles.DefFile1,
                                                  {item.entry.SourceUrl, item.entry.SitePath, item.siteMap});
     const int result = !out ? kRewriteOpenError
                        : page ? RewriteHtmlStream(item.reader, in, links, out)
@@ -348,11 +353,11 @@ bool ExportJob::ExportRewritten(const Item& item, std::FILE* in, int target, int
         return true;
     const std::string& sitePath = item.entry.SitePath;
     const std::size_t slash = sitePath.rfind('/');
-    if (slash == std::string::npos || !EqualFolded(sitePath.substr(slash + 1), m_defFiles.DefFile1))
+    if (slash == std::string::npos || !EqualFolded(sitePath.substr(slash + 1), m_command.defaultFiles.DefFile1))
         return true;
-    if (m_defFiles.DefFileFlag2 && !WriteRedirect(item, folder, m_defFiles.DefFile2))
+    if (m_command.defaultFiles.DefFileFlag2 && !WriteRedirect(item, folder, m_command.defaultFiles.DefFile2))
         return false;
-    if (m_defFiles.DefFileFlag3 && !WriteRedirect(item, folder, m_defFiles.DefFile3))
+    if (m_command.defaultFiles.DefFileFlag3 && !WriteRedirect(item, folder, m_command.defaultFiles.DefFile3))
         return false;
     return true;
 }
@@ -361,7 +366,7 @@ bool ExportJob::ExportRewritten(const Item& item, std::FILE* in, int target, int
 // this job, or one the cache holds beside the page.
 bool ExportJob::IsRealPage(const TCacheEntry& entry, const std::string& pageName)
 {
-    if (EqualFolded(pageName, m_defFiles.DefFile1))
+    if (EqualFolded(pageName, m_command.defaultFiles.DefFile1))
         return true;
     const std::string sitePath = entry.SitePath.substr(0, entry.SitePath.rfind('/') + 1) + pageName;
     if (m_jobSitePaths.count(sitePath) != 0)
@@ -378,10 +383,10 @@ bool ExportJob::WriteRedirect(const Item& item, int folder, const std::string& p
     if (IsRealPage(item.entry, pageName))
         return true;
     const std::string pagePath = RedirectPagePath(item.destPath, pageName);
-    if (!IsSafeDestination(m_copyDir, pagePath) || pageName.find('/') != std::string::npos)
+    if (!IsSafeDestination(m_command.copyDir, pagePath) || pageName.find('/') != std::string::npos)
         return Stop(PathFailure(kRedirectFailedCaption, kCannotRedirect, pagePath,
                                 "not a file name inside the destination folder"));
-    if (const int error = WriteRedirectPage(folder, pageName, m_defFiles.DefFile1))
+    if (const int error = WriteRedirectPage(folder, pageName, m_command.defaultFiles.DefFile1))
         return Stop(PathFailure(kRedirectFailedCaption, kCannotRedirect, pagePath, TargetReason(folder, pageName, error)));
     return true;
 }

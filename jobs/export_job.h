@@ -3,7 +3,7 @@
 #pragma once
 
 #include "catalogue/cache_entry.h"
-#include "catalogue/default_files.h"
+#include "jobs/command_state.h"
 #include "jobs/overwrite_mode.h"
 
 #include <QtGlobal>
@@ -24,10 +24,6 @@ class SiteMap;
 class UrlCache;
 struct JobMessage;
 
-inline constexpr int kOpCopy = 1;
-inline constexpr int kOpDelete = 2;
-inline constexpr int kOpMove = 3;
-
 // The window caption of an operation kind; empty for any other kind.
 std::string ExportCaption(int opKind);
 
@@ -38,17 +34,12 @@ inline constexpr const char* kTimeFailedCaption = "SetLocalFileTime fails";
 
 class ExportJob {
 public:
-    ExportJob(UrlCache& cache, JobHost& host);
-
-    void SetOpKind(int opKind) { m_opKind = opKind; }
-    // The list itself is kept, not copied, and read afresh on every item.
-    void SetJobList(const std::vector<TCacheEntry*>& jobList) { m_jobList = &jobList; }
-    // Every entry of the catalogue, whose files the links of the written
-    // pages and stylesheets name (the job list when not given); kept, not
-    // copied, and read once when the job starts.
-    void SetCatalogueEntries(const std::vector<TCacheEntry*>& entries) { m_catalogueEntries = &entries; }
-    void SetCopyDir(const std::string& copyDir) { m_copyDir = copyDir; }
-    void SetDefFiles(const DefaultFiles& defFiles) { m_defFiles = defFiles; }
+    // The command is kept, not copied: its job list is read afresh on every
+    // item. catalogueEntries are every entry of the catalogue, whose files
+    // the links of the written pages and stylesheets name; kept, not copied,
+    // and read once when the job starts.
+    ExportJob(UrlCache& cache, JobHost& host, const CommandState& command,
+              const std::vector<TCacheEntry*>& catalogueEntries);
 
     // Runs the whole job. Afterwards GetJobResult is 0 when every item was
     // processed, -1 when an error or a cancel stopped it; Skipped() counts
@@ -83,16 +74,13 @@ private:
     bool RemoveFromCache(const TCacheEntry& entry);
     bool Stop(const JobMessage& message);
     bool Skip(const JobMessage& message);
-    bool Writes() const { return m_opKind == kOpCopy || m_opKind == kOpMove; }
-    bool Removes() const { return m_opKind == kOpDelete || m_opKind == kOpMove; }
+    bool Writes() const { return m_command.opKind == kOpCopy || m_command.opKind == kOpMove; }
+    bool Removes() const { return m_command.opKind == kOpDelete || m_command.opKind == kOpMove; }
 
     UrlCache& m_cache;
     JobHost& m_host;
-    int m_opKind = 0;
-    const std::vector<TCacheEntry*>* m_jobList = nullptr;
-    const std::vector<TCacheEntry*>* m_catalogueEntries = nullptr;
-    std::string m_copyDir;
-    DefaultFiles m_defFiles;
+    const CommandState& m_command;
+    const std::vector<TCacheEntry*>& m_catalogueEntries;
     bool m_cancelled = false;
     int m_jobResult = 0;
     std::size_t m_skipped = 0;

@@ -1,7 +1,7 @@
 // The checks of the default file names dialog, apart from its widgets.
 #pragma once
 
-#include "settings/settings_owner.h"
+#include "catalogue/default_files.h"
 
 #include <QtGlobal>
 #include <string>

@@ -142,8 +142,8 @@ bool ShootCopy(TfrmMain& main, Forms& forms, const QDir& out, const std::string&
     const std::vector<TCacheEntry*> entries = main.catalogue().CollectEntriesUnder(folder);
     if (entries.empty() || !OpenFolder(main, folder))
         return false;
-    main.SetCopyDir(dest.path().toStdString());
-    const std::string existing = DestinationPath(main.GetCopyDir(), entries.front()->SitePath);
+    main.Command().copyDir = dest.path().toStdString();
+    const std::string existing = DestinationPath(main.Command().copyDir, entries.front()->SitePath);
     WriteFile(existing, "an older copy");
     bool ok = false;
     WhenShown("frmConfirm", [&](QWidget& question) {
@@ -287,13 +287,13 @@ int main(int argc, char* argv[])
     QTemporaryDir exported;
     for (const char* domain : {"www.larkspool.test/img", "img.larkspool.test", "cdn.example.jp", "www.example.jp"})
         QDir(exported.path()).mkpath(QString::fromLatin1(domain));
-    main.SetCopyDir(exported.path().toStdString());
+    main.Command().copyDir = exported.path().toStdString();
     all.frmFromLocal->FormShow();
     ok = Save(*all.frmFromLocal, out, "from-local-dialog") && ok;
     all.frmSelDir->FormShow();
     ok = Save(*all.frmSelDir, out, "destination-folder-dialog") && ok;
 
-    main.SetDefaultFiles({"index.html", "default.htm", "", true, false});
+    main.Command().defaultFiles = DefaultFiles{"index.html", "default.htm", "", true, false};
     all.frmDefFile->FormShow();
     ok = Save(*all.frmDefFile, out, "default-names-dialog") && ok;
     ok = Save(*all.frmVersion, out, "about-box") && ok;

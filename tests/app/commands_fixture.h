@@ -24,13 +24,13 @@ protected:
         AddSite();
         Open();
         Refresh();
-        Main().SetCopyDir(m_dest.Path().string());
+        Main().Command().copyDir = m_dest.Path().string();
         return Main();
     }
     std::vector<std::string> JobPaths()
     {
         std::vector<std::string> paths;
-        for (const TCacheEntry* entry : Main().GetJobList())
+        for (const TCacheEntry* entry : Main().Command().jobList)
             paths.push_back(entry->SitePath);
         return paths;
     }

@@ -134,7 +134,7 @@ TEST_F(Commands, a_finished_delete_of_a_tree_folder_drops_its_nodes_and_lists_th
     EXPECT_EQ(TreeTexts(), (Strings{"MSIE Cache", "img.example.jp", "www.example.jp"}));
     EXPECT_EQ(Main().catalogue().CacheList().size(), 2u);
     EXPECT_EQ(Main().catalogue().CollectEntriesUnder("img.example.jp").front(), kept) << "read again";
-    EXPECT_TRUE(Main().GetJobList().empty());
+    EXPECT_TRUE(Main().Command().jobList.empty());
     EXPECT_FALSE(InCache("http://www.example.jp/a/sub/e.html"));
     EXPECT_TRUE(InCache("http://www.example.jp/index.html"));
     // Listed at once: no timer left to fire.
@@ -228,7 +228,7 @@ TEST_F(Commands, a_delete_cancelled_during_the_job_reads_the_cache_again)
 TEST_F(Commands, copy_and_move_need_a_destination_and_delete_does_not)
 {
     OpenSite();
-    Main().SetCopyDir("");
+    Main().Command().copyDir = "";
     OpenFolder("www.example.jp/a");
     for (const char* command : {"sbtCopy", "sbtMove", "sbtDelete"}) {
         FocusTree();
@@ -367,7 +367,7 @@ TEST_F(Commands, a_delete_says_where_from_only_and_an_empty_job_closes_at_once)
     EXPECT_EQ(LabelText(window, "lblDirName"), "'MSIE Cache' から ");
     EXPECT_EQ(LabelText(window, "lblFileName"), "x.png");
 
-    Main().GetJobList().clear();
+    Main().Command().jobList.clear();
     QTimer::singleShot(2000, &window, [&window] { window.done(QDialog::Rejected); });
     EXPECT_EQ(window.exec(), QDialog::Accepted) << "closed by the run, not the guard";
     EXPECT_EQ(window.GetJobResult(), 0);

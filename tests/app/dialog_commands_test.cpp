@@ -54,7 +54,7 @@ TEST_F(DialogCommands, the_import_dialog_lists_the_domains_selected_and_ends_wit
     m_source.Write("readme.txt");
     AddSite();
     Open();
-    Main().SetCopyDir(m_source.Path().string());
+    Main().Command().copyDir = m_source.Path().string();
     RecordImports();
     QStringList selected;
     ModalDriver driver;
@@ -77,7 +77,7 @@ TEST_F(DialogCommands, the_import_dialog_lists_the_domains_selected_and_ends_wit
 TEST_F(DialogCommands, no_domain_selected_is_reported_and_closing_then_refreshes_nothing)
 {
     Open();
-    Main().SetCopyDir(m_source.Under("missing"));
+    Main().Command().copyDir = m_source.Under("missing");
     RecordImports();
     QStringList listed{"not looked at"};
     ModalDriver driver;
@@ -103,7 +103,7 @@ TEST_F(DialogCommands, an_unreadable_file_is_named_and_stops_the_import_before_i
     std::filesystem::create_directories(m_source.Under("b.example"));
     std::filesystem::create_symlink(m_source.Under("gone.htm"), m_source.Under("b.example/dangling.htm"));
     Open();
-    Main().SetCopyDir(m_source.Path().string());
+    Main().Command().copyDir = m_source.Path().string();
     RecordImports();
     AddSite();
     ModalDriver driver;
@@ -225,7 +225,7 @@ TEST_F(DialogCommands, the_destination_folder_and_default_names_reach_the_settin
     Main().close();
 
     EXPECT_TRUE(std::filesystem::is_directory(typed));
-    EXPECT_EQ(Main().GetCopyDir(), typed);
+    EXPECT_EQ(Main().Command().copyDir, typed);
     EXPECT_EQ(Main().catalogue().DefFile1(), "default.htm");
     const auto store = m_sandbox.Store();
     EXPECT_EQ(store->value("CopyDir").toString().toStdString(), typed);

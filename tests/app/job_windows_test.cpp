@@ -249,7 +249,7 @@ TEST_F(JobWindows, a_user_copies_two_pages_over_an_old_export_and_gets_linked_pa
     Button("sbtDetailsIcon")->click();
     SelectRows({"index.html", "news.html"});
     FocusList();
-    Main().SetCopyDir(m_dest.Path().string());
+    Main().Command().copyDir = m_dest.Path().string();
     m_dest.Write("www.example.jp/news.html", "stale");
     m_dest.Write("www.example.jp/index.html", "stale too");
     ModalDriver driver{larkspool::testing::kProgressWindows};

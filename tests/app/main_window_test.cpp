@@ -471,8 +471,8 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
     Action("mnuStatusBar")->trigger();
     Action("mnuRefreshAtRun")->trigger();
     Main().listView()->SetColumnWidth(1, 77);
-    Main().SetCopyDir("/tmp/out");
-    Main().SetDefaultFiles({"default.htm", "index.htm", "", true, false});
+    Main().Command().copyDir = "/tmp/out";
+    Main().Command().defaultFiles = DefaultFiles{"default.htm", "index.htm", "", true, false};
     Main().close();
     m_forms.reset();
     m_sandbox.Store()->setValue("Refresh", 0); // no scan at the next start
@@ -488,9 +488,9 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
     EXPECT_TRUE(Action("mnuAutoIcon")->isChecked());
     EXPECT_TRUE(Action("mnuToolBar")->isChecked());
     EXPECT_EQ(again.listView()->ColumnWidth(1), 77);
-    EXPECT_EQ(again.GetCopyDir(), "/tmp/out");
-    EXPECT_EQ(again.GetDefaultFiles().DefFile2, "index.htm");
-    EXPECT_TRUE(again.GetDefaultFiles().DefFileFlag2);
+    EXPECT_EQ(again.Command().copyDir, "/tmp/out");
+    EXPECT_EQ(again.Command().defaultFiles.DefFile2, "index.htm");
+    EXPECT_TRUE(again.Command().defaultFiles.DefFileFlag2);
     EXPECT_EQ(again.catalogue().DefFile1(), "default.htm");
     EXPECT_FALSE(again.RefreshAtRun());
 }
@@ -524,7 +524,7 @@ TEST_F(MainWindow, a_first_start_uses_the_fallbacks)
     for (int c = 0; c < 5; ++c)
         EXPECT_EQ(main.listView()->ColumnWidth(c), widths[c]) << c;
     EXPECT_EQ(main.listView()->Style(), ViewStyle::LargeIcon);
-    EXPECT_EQ(main.GetDefaultFiles().DefFile1, "index.html");
+    EXPECT_EQ(main.Command().defaultFiles.DefFile1, "index.html");
     EXPECT_FALSE(main.timer1()->isActive());
 }
 

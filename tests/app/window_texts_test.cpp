@@ -134,7 +134,7 @@ protected:
         OpenFolder("www.example.jp/a");
         Main().ApplyViewStyle(QStringLiteral("sbtDetailsIcon"));
         Forms& all = AllForms();
-        Main().SetCopyDir(m_copyDir.Path().string());
+        Main().Command().copyDir = m_copyDir.Path().string();
         all.frmPickUp->FormShow();
         all.frmFromLocal->FormShow();
         all.frmSelDir->FormShow();

@@ -38,13 +38,15 @@ protected:
 
     std::string Out(const std::string& sitePath) const { return m_copyDir + "/" + sitePath; }
 
+    CommandState Command(int opKind, const DefaultFiles& defFiles = {}) const
+    {
+        return {opKind, m_jobList, m_copyDir, defFiles};
+    }
+
     int Run(int opKind, const DefaultFiles& defFiles = {})
     {
-        larkspool::ExportJob job(m_folder.Cache(), m_host);
-        job.SetOpKind(opKind);
-        job.SetJobList(m_jobList);
-        job.SetCopyDir(m_copyDir);
-        job.SetDefFiles(defFiles);
+        const CommandState command = Command(opKind, defFiles);
+        larkspool::ExportJob job(m_folder.Cache(), m_host, command, m_jobList);
         job.Run();
         return job.GetJobResult();
     }
@@ -351,10 +353,8 @@ TEST_P(ExportJobSkips, reports_the_entry_and_goes_on)
     TCacheEntry* first = Add("host/dir/index.html", "htm", "<html></html>");
     Add("host/next.txt", "txt", "next");
     const std::string text = row.arrange(*this, *first);
-    larkspool::ExportJob job(m_folder.Cache(), m_host);
-    job.SetOpKind(kOpMove);
-    job.SetJobList(m_jobList);
-    job.SetCopyDir(m_copyDir);
+    const CommandState command = Command(kOpMove);
+    larkspool::ExportJob job(m_folder.Cache(), m_host, command, m_jobList);
 
     job.Run();
 
@@ -454,10 +454,8 @@ TEST_F(ExportJob, never_writes_a_file_of_the_cache_it_reads)
         m_copyDir = row.copyDir;
         m_host = ScriptedHost();
         m_host.answers = {kAnswerYesAll};
-        larkspool::ExportJob job(m_folder.Cache(), m_host);
-        job.SetOpKind(kOpCopy);
-        job.SetJobList(m_jobList);
-        job.SetCopyDir(m_copyDir);
+        const CommandState command = Command(kOpCopy);
+        larkspool::ExportJob job(m_folder.Cache(), m_host, command, m_jobList);
 
         job.Run();
 
@@ -550,11 +548,8 @@ TEST_F(ExportJob, links_of_pages_and_stylesheets_name_the_files_of_the_whole_cat
     catalogue[5]->SourceUrl = "http://host:8771/news/";
     m_jobList = {pageEntry, sheetEntry};
 
-    larkspool::ExportJob job(m_folder.Cache(), m_host);
-    job.SetOpKind(kOpCopy);
-    job.SetJobList(m_jobList);
-    job.SetCatalogueEntries(catalogue);
-    job.SetCopyDir(m_copyDir);
+    const CommandState command = Command(kOpCopy);
+    larkspool::ExportJob job(m_folder.Cache(), m_host, command, catalogue);
     job.Run();
 
     EXPECT_EQ(job.GetJobResult(), 0);
@@ -672,11 +667,8 @@ TEST(ExportOfBrowserCache, writes_bodies_straight_from_the_cache_and_skips_a_dam
         entries.push_back(std::move(entry));
     }
     ScriptedHost host;
-    larkspool::ExportJob job(cache, host);
-    job.SetOpKind(kOpCopy);
-    job.SetJobList(jobList);
-    job.SetCopyDir(folder.Under("out"));
-    job.SetDefFiles({});
+    const CommandState command{kOpCopy, jobList, folder.Under("out"), {}};
+    larkspool::ExportJob job(cache, host, command, jobList);
 
     job.Run();
 

@@ -72,10 +72,8 @@ protected:
         Catalogue catalogue(m_original.Cache());
         SilentRefreshProgress progress;
         catalogue.RefreshCache(progress);
-        larkspool::ExportJob exportJob(m_original.Cache(), m_host);
-        exportJob.SetOpKind(kOpCopy);
-        exportJob.SetJobList(catalogue.CacheList());
-        exportJob.SetCopyDir(tree);
+        const larkspool::CommandState command{larkspool::kOpCopy, catalogue.CacheList(), tree, {}};
+        larkspool::ExportJob exportJob(m_original.Cache(), m_host, command, catalogue.CacheList());
         exportJob.Run();
         ASSERT_EQ(exportJob.GetJobResult(), 0);
         std::vector<ImportFileRecord> list;

@@ -174,12 +174,8 @@ public:
     std::map<std::string, std::string> Export(const std::string& folder)
     {
         ScriptedHost host;
-        ExportJob job(*m_opened.cache, host);
-        job.SetOpKind(kOpCopy);
-        job.SetJobList(m_catalogue->CacheList());
-        job.SetCatalogueEntries(m_catalogue->AllEntries());
-        job.SetCopyDir(folder);
-        job.SetDefFiles({});
+        const CommandState command{kOpCopy, m_catalogue->CacheList(), folder, {}};
+        ExportJob job(*m_opened.cache, host, command, m_catalogue->AllEntries());
         job.Run();
         std::map<std::string, std::string> files;
         for (const TCacheEntry* entry : m_catalogue->CacheList())

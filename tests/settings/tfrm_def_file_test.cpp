@@ -1,5 +1,5 @@
 #include "ui/dialogs/tfrm_def_file.h"
-#include "tests/settings/fake_settings_owner.h"
+#include "jobs/command_state.h"
 #include "tests/support/modal_driver.h"
 
 #include <QCheckBox>
@@ -37,8 +37,8 @@ protected:
         };
     }
 
-    FakeSettingsOwner m_owner;
-    TfrmDefFile m_dialog{m_owner};
+    CommandState m_command;
+    TfrmDefFile m_dialog{m_command};
 };
 
 TEST_F(TfrmDefFileTest, each_missing_or_self_redirecting_name_is_refused_with_its_message)
@@ -63,7 +63,7 @@ TEST_F(TfrmDefFileTest, each_missing_or_self_redirecting_name_is_refused_with_it
         EXPECT_EQ(driver.messages, std::vector<std::string>{row.message});
         EXPECT_EQ(driver.captions, std::vector<std::string>{"暗黙のﾌｧｲﾙ名設定"});
     }
-    EXPECT_EQ(m_owner.defFilesStores, 0);
+    EXPECT_EQ(m_command.defaultFiles, DefaultFiles());
 }
 
 TEST_F(TfrmDefFileTest, names_are_stored_trimmed_and_an_unticked_name_is_kept)
@@ -73,14 +73,13 @@ TEST_F(TfrmDefFileTest, names_are_stored_trimmed_and_an_unticked_name_is_kept)
 
     EXPECT_EQ(m_dialog.exec(), QDialog::Accepted);
 
-    EXPECT_EQ(m_owner.defFiles.DefFile1, "default.htm");
-    EXPECT_EQ(m_owner.defFiles.DefFile2, "index.htm");
-    EXPECT_FALSE(m_owner.defFiles.DefFileFlag2);
+    EXPECT_EQ(m_command.defaultFiles, (DefaultFiles{"default.htm", "index.htm", "", false, false}));
 }
 
 TEST_F(TfrmDefFileTest, the_edits_of_switched_off_names_are_greyed_and_show_the_stored_values)
 {
-    m_owner.defFiles = {"home.htm", "old.htm", "other.htm", false, true};
+    const DefaultFiles stored{"home.htm", "old.htm", "other.htm", false, true};
+    m_command.defaultFiles = stored;
     bool enabled2 = true;
     bool enabled3 = false;
     bool enabledAfterTick = false;
@@ -104,7 +103,7 @@ TEST_F(TfrmDefFileTest, the_edits_of_switched_off_names_are_greyed_and_show_the_
     EXPECT_EQ(shown2, "old.htm");
     EXPECT_EQ(maxLength, 24);
     EXPECT_TRUE(enabledAfterTick);
-    EXPECT_EQ(m_owner.defFilesStores, 0);
+    EXPECT_EQ(m_command.defaultFiles, stored);
 }
 
 } // namespace

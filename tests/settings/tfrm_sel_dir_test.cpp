@@ -1,5 +1,5 @@
 #include "ui/dialogs/tfrm_sel_dir.h"
-#include "tests/settings/fake_settings_owner.h"
+#include "jobs/command_state.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/temp_folder.h"
 
@@ -31,14 +31,14 @@ protected:
     }
 
     TempFolder m_folder;
-    FakeSettingsOwner m_owner;
-    TfrmSelDir m_dialog{m_owner};
+    CommandState m_command;
+    TfrmSelDir m_dialog{m_command};
 };
 
 TEST_F(TfrmSelDirTest, shift_jis_and_utf8_names_read_as_characters_and_the_folder_keeps_its_bytes)
 {
     const std::string sjis = m_folder.Under("\x83\x65\x83\x58\x83\x67"); // テスト in Shift-JIS
-    m_owner.copyDir = sjis;
+    m_command.copyDir = sjis;
     m_folder.Write("\x83\x65\x83\x58\x83\x67/\xe3\x81\x82.htm"); // あ.htm in UTF-8
     QString edit;
     QString file;
@@ -56,12 +56,12 @@ TEST_F(TfrmSelDirTest, shift_jis_and_utf8_names_read_as_characters_and_the_folde
     EXPECT_TRUE(edit.endsWith(QStringLiteral("/テスト"))) << edit.toStdString();
     EXPECT_EQ(folder, QStringLiteral("テスト"));
     EXPECT_EQ(file, QStringLiteral("あ.htm"));
-    EXPECT_EQ(m_owner.copyDir, sjis);
+    EXPECT_EQ(m_command.copyDir, sjis);
 }
 
 TEST_F(TfrmSelDirTest, it_opens_on_the_setting_with_its_files_and_sub_folders)
 {
-    m_owner.copyDir = m_folder.Under("dest");
+    m_command.copyDir = m_folder.Under("dest");
     m_folder.Write("dest/a.htm");
     fs::create_directories(m_folder.Under("dest/img"));
     QString edit;
@@ -82,7 +82,7 @@ TEST_F(TfrmSelDirTest, it_opens_on_the_setting_with_its_files_and_sub_folders)
 
     EXPECT_EQ(edit.toStdString(), m_folder.Under("dest"));
     EXPECT_EQ(files, 1);
-    EXPECT_EQ(m_owner.copyDirStores, 0);
+    EXPECT_EQ(m_command.copyDir, m_folder.Under("dest"));
 }
 
 TEST_F(TfrmSelDirTest, an_empty_setting_opens_the_current_folder_and_activating_a_row_opens_it)
@@ -106,7 +106,7 @@ TEST_F(TfrmSelDirTest, an_empty_setting_opens_the_current_folder_and_activating_
 
     EXPECT_EQ(first.toStdString(), m_folder.Path().string());
     EXPECT_EQ(opened.toStdString(), m_folder.Under("sub"));
-    EXPECT_EQ(m_owner.copyDir, m_folder.Under("sub"));
+    EXPECT_EQ(m_command.copyDir, m_folder.Under("sub"));
 }
 
 TEST_F(TfrmSelDirTest, a_missing_chain_is_created_on_yes_and_stored_as_typed)
@@ -120,12 +120,13 @@ TEST_F(TfrmSelDirTest, a_missing_chain_is_created_on_yes_and_stored_as_typed)
     EXPECT_EQ(driver.messages, std::vector<std::string>{"指定されたﾌｫﾙﾀﾞは存在しません。\n\n作成してもよろしいですか?"});
     EXPECT_EQ(driver.captions, std::vector<std::string>{"ｺﾋﾟｰ先ﾌｫﾙﾀﾞ設定"});
     EXPECT_TRUE(fs::is_directory(m_folder.Under("new/chain/of/folders")));
-    EXPECT_EQ(m_owner.copyDir, typed);
+    EXPECT_EQ(m_command.copyDir, typed);
 }
 
 TEST_F(TfrmSelDirTest, refusals_keep_the_dialog_open_and_store_nothing)
 {
     const std::string file = m_folder.Write("plain");
+    m_command.copyDir = m_folder.Under("kept");
     ModalDriver driver;
     driver.Then(Type("")).Answer();
     driver.Then(Type(m_folder.Under("not/made"))).Answer(QMessageBox::No);
@@ -139,7 +140,7 @@ TEST_F(TfrmSelDirTest, refusals_keep_the_dialog_open_and_store_nothing)
                                                           "指定されたﾌｫﾙﾀﾞは存在しません。\n\n作成してもよろしいですか?",
                                                           "ﾌｫﾙﾀﾞが作成できませんでした。"}));
     EXPECT_FALSE(fs::exists(m_folder.Under("not")));
-    EXPECT_EQ(m_owner.copyDirStores, 0);
+    EXPECT_EQ(m_command.copyDir, m_folder.Under("kept"));
 }
 
 TEST_F(TfrmSelDirTest, an_existing_file_path_is_accepted_as_typed)
@@ -150,7 +151,7 @@ TEST_F(TfrmSelDirTest, an_existing_file_path_is_accepted_as_typed)
 
     EXPECT_EQ(Run(driver), QDialog::Accepted);
 
-    EXPECT_EQ(m_owner.copyDir, file);
+    EXPECT_EQ(m_command.copyDir, file);
 }
 
 } // namespace

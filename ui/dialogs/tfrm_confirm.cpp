@@ -6,7 +6,6 @@
 #include "catalogue/display_text.h"
 #include "ui/common/message_box.h"
 #include "ui/dialogs/tfrm_file_op.h"
-#include "ui/dialogs/job_owner.h"
 #include "jobs/overwrite_mode.h"
 
 #include <QCoreApplication>
@@ -19,9 +18,9 @@
 
 namespace larkspool {
 
-TfrmConfirm::TfrmConfirm(JobOwner& owner)
+TfrmConfirm::TfrmConfirm(TypeIconLookup typeIcon)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_owner(owner), m_lblFileName(new QLabel(this)), m_image1(new QLabel(this)), m_lblSizeOld(new QLabel(this)),
+      m_typeIcon(std::move(typeIcon)), m_lblFileName(new QLabel(this)), m_image1(new QLabel(this)), m_lblSizeOld(new QLabel(this)),
       m_lblDateOld(new QLabel(this)), m_image2(new QLabel(this)), m_lblSizeNew(new QLabel(this)),
       m_lblDateNew(new QLabel(this))
 {
@@ -105,7 +104,7 @@ void TfrmConfirm::ShowQuestion(const OverwriteQuestion& question)
 
 QPixmap TfrmConfirm::TypeIcon(const std::string& path) const
 {
-    return m_owner.GetTypeIcon(path).pixmap(32, 32);
+    return m_typeIcon(path).pixmap(32, 32);
 }
 
 void TfrmConfirm::btnClick()

@@ -6,6 +6,9 @@
 #include "jobs/overwrite_question.h"
 
 #include <QDialog>
+#include <QIcon>
+
+#include <functional>
 
 #include <string>
 
@@ -14,14 +17,16 @@ class QPushButton;
 
 namespace larkspool {
 
-class JobOwner;
+using TypeIconLookup = std::function<QIcon(const std::string& path)>;
+
 class TfrmFileOp;
 
 class TfrmConfirm : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmConfirm(JobOwner& owner);
+    // typeIcon gives the large icon of a file's type.
+    explicit TfrmConfirm(TypeIconLookup typeIcon);
 
     // The job window whose item is asked about.
     void SetJobWindow(const TfrmFileOp& jobWindow) { m_jobWindow = &jobWindow; }
@@ -42,7 +47,7 @@ protected:
     // Fills the conflict line, the two sides' lines and their type icons.
     void ShowQuestion(const OverwriteQuestion& question);
 
-    JobOwner& m_owner;
+    TypeIconLookup m_typeIcon;
 
 private:
     void btnClick();

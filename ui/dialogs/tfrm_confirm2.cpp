@@ -8,7 +8,7 @@
 
 namespace larkspool {
 
-TfrmConfirm2::TfrmConfirm2(JobOwner& owner) : TfrmConfirm(owner)
+TfrmConfirm2::TfrmConfirm2(TypeIconLookup typeIcon) : TfrmConfirm(std::move(typeIcon))
 {
     setObjectName(QStringLiteral("frmConfirm2"));
 }

@@ -10,7 +10,7 @@ class TfrmFileOp2;
 
 class TfrmConfirm2 : public TfrmConfirm {
 public:
-    explicit TfrmConfirm2(JobOwner& owner);
+    explicit TfrmConfirm2(TypeIconLookup typeIcon);
 
     // The import window whose conflict is asked about.
     void SetImportWindow(const TfrmFileOp2& importWindow) { m_importWindow = &importWindow; }

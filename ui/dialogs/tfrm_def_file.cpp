@@ -6,7 +6,7 @@
 #include "ui/common/message_box.h"
 #include "catalogue/translated_text.h"
 #include "settings/def_file_check.h"
-#include "settings/settings_owner.h"
+#include "jobs/command_state.h"
 
 #include <QCoreApplication>
 #include <QCheckBox>
@@ -36,9 +36,9 @@ QCheckBox* NameSwitch(const char* name, QRect at, QWidget* parent)
 
 } // namespace
 
-TfrmDefFile::TfrmDefFile(SettingsOwner& owner)
+TfrmDefFile::TfrmDefFile(CommandState& command)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_owner(owner)
+      m_command(command)
 {
     setObjectName(QStringLiteral("frmDefFile"));
     setWindowTitle(QCoreApplication::translate("DefFileCheck", kDefFileCaption));
@@ -86,7 +86,7 @@ void TfrmDefFile::showEvent(QShowEvent* event)
 
 void TfrmDefFile::FormShow()
 {
-    const DefaultFiles names = m_owner.GetDefaultFiles();
+    const DefaultFiles names = m_command.defaultFiles;
     m_edtName1->setText(QString::fromStdString(names.DefFile1));
     m_edtName2->setText(QString::fromStdString(names.DefFile2));
     m_edtName3->setText(QString::fromStdString(names.DefFile3));
@@ -113,7 +113,7 @@ void TfrmDefFile::Button1Click()
         ShowMessage(this, refusal, Translated("DefFileCheck", kDefFileCaption), kMessageExclamation);
         return;
     }
-    m_owner.SetDefaultFiles(names);
+    m_command.defaultFiles = names;
     accept();
 }
 

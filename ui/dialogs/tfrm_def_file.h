@@ -9,25 +9,26 @@ class QLineEdit;
 
 namespace larkspool {
 
-class SettingsOwner;
+struct CommandState;
 
 class TfrmDefFile : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmDefFile(SettingsOwner& owner);
+    // Stores the names as command's default files.
+    explicit TfrmDefFile(CommandState& command);
 
     void FormShow();
     // Greys each optional name whose switch is off.
     void chkName2Click();
-    // Checks the names and hands them to the owner, or says what is missing.
+    // Checks the names and stores them, or says what is missing.
     void Button1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    SettingsOwner& m_owner;
+    CommandState& m_command;
     QLineEdit* m_edtName1;
     QLineEdit* m_edtName2;
     QLineEdit* m_edtName3;

@@ -4,11 +4,11 @@
 // cancel button is heard) and closes itself. It cannot be closed otherwise.
 #include "ui/dialogs/tfrm_file_op.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/display_text.h"
 #include "ui/common/message_box.h"
 #include "jobs/export_job.h"
 #include "ui/dialogs/tfrm_confirm.h"
-#include "ui/dialogs/job_owner.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -19,9 +19,9 @@
 #include <QTimer>
 
 namespace larkspool {
-TfrmFileOp::TfrmFileOp(JobOwner& owner, UrlCache& cache)
+TfrmFileOp::TfrmFileOp(const CommandState& command, const Catalogue& catalogue, UrlCache& cache)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_owner(owner), m_cache(cache), m_lblFileName(new QLabel(this)), m_lblDirName(new QLabel(this)),
+      m_command(command), m_catalogue(catalogue), m_cache(cache), m_lblFileName(new QLabel(this)), m_lblDirName(new QLabel(this)),
       m_progressBar1(new QProgressBar(this)), m_btnCancel(new QPushButton(this)), m_lblCount(new QLabel(this)),
       m_timer1(new QTimer(this))
 {
@@ -58,9 +58,7 @@ void TfrmFileOp::showEvent(QShowEvent* event)
 
 void TfrmFileOp::FormShow()
 {
-    m_opKind = m_owner.GetOpKind();
-    m_copyDir = m_owner.GetCopyDir();
-    if (const std::string caption = ExportCaption(m_opKind); !caption.empty())
+    if (const std::string caption = ExportCaption(m_command.opKind); !caption.empty())
         setWindowTitle(QString::fromStdString(caption));
     m_timer1->start(1);
 }
@@ -68,12 +66,7 @@ void TfrmFileOp::FormShow()
 void TfrmFileOp::Timer1Timer()
 {
     m_timer1->stop();
-    ExportJob job(m_cache, *this);
-    job.SetOpKind(m_opKind);
-    job.SetJobList(m_owner.GetJobList());
-    job.SetCatalogueEntries(m_owner.GetCatalogueEntries());
-    job.SetCopyDir(m_copyDir);
-    job.SetDefFiles(m_owner.GetDefaultFiles());
+    ExportJob job(m_cache, *this, m_command, m_catalogue.AllEntries());
     m_cancelled = false;
     m_jobResult = 0;
     m_job = &job;

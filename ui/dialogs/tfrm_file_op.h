@@ -18,7 +18,7 @@ class QTimer;
 
 namespace larkspool {
 
-class JobOwner;
+class Catalogue;
 class TfrmConfirm;
 class UrlCache;
 
@@ -26,7 +26,8 @@ class TfrmFileOp : public QDialog, public JobHost {
     Q_OBJECT
 
 public:
-    TfrmFileOp(JobOwner& owner, UrlCache& cache);
+    // Runs command over the entries of catalogue, whose files its links name.
+    TfrmFileOp(const CommandState& command, const Catalogue& catalogue, UrlCache& cache);
 
     // The overwrite question this window asks.
     void SetQuestionWindow(TfrmConfirm& question) { m_question = &question; }
@@ -57,7 +58,8 @@ protected:
     virtual void Timer1Timer();
     virtual void btnCancelClick();
 
-    JobOwner& m_owner;
+    const CommandState& m_command;
+    const Catalogue& m_catalogue;
     UrlCache& m_cache;
     QLabel* m_lblFileName;
     QLabel* m_lblDirName;
@@ -68,8 +70,6 @@ protected:
 
 private:
     TfrmConfirm* m_question = nullptr;
-    int m_opKind = 0;
-    std::string m_copyDir;
     bool m_cancelled = false;
     int m_jobResult = 0;
     std::size_t m_skipped = 0;

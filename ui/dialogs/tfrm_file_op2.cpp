@@ -5,7 +5,6 @@
 #include "ui/dialogs/tfrm_file_op2.h"
 #include "ui/dialogs/tfrm_from_local.h"
 
-#include "ui/dialogs/job_owner.h"
 #include "jobs/import_job.h"
 
 #include <QCoreApplication>
@@ -13,7 +12,8 @@
 
 namespace larkspool {
 
-TfrmFileOp2::TfrmFileOp2(JobOwner& owner, UrlCache& cache) : TfrmFileOp(owner, cache)
+TfrmFileOp2::TfrmFileOp2(const CommandState& command, const Catalogue& catalogue, UrlCache& cache)
+    : TfrmFileOp(command, catalogue, cache)
 {
     setObjectName(QStringLiteral("frmFileOp2"));
     setWindowTitle(QCoreApplication::translate("ImportJob", kImportCaption));
@@ -22,7 +22,7 @@ TfrmFileOp2::TfrmFileOp2(JobOwner& owner, UrlCache& cache) : TfrmFileOp(owner, c
 void TfrmFileOp2::FormShow()
 {
     m_importList = &m_source->GetImportList();
-    m_baseFolder = m_owner.GetCopyDir();
+    m_baseFolder = m_command.copyDir;
     m_timer1->start(1);
 }
 
@@ -32,7 +32,7 @@ void TfrmFileOp2::Timer1Timer()
     ImportJob job(m_cache, *this);
     job.SetImportList(*m_importList);
     job.SetBaseFolder(m_baseFolder);
-    job.SetDefFiles(m_owner.GetDefaultFiles());
+    job.SetDefFiles(m_command.defaultFiles);
     m_importCancelled = false;
     job.Run();
     done(QDialog::Accepted);

@@ -13,7 +13,7 @@ class TfrmFromLocal;
 
 class TfrmFileOp2 : public TfrmFileOp {
 public:
-    TfrmFileOp2(JobOwner& owner, UrlCache& cache);
+    TfrmFileOp2(const CommandState& command, const Catalogue& catalogue, UrlCache& cache);
 
     // The dialog whose collected files this window imports.
     void SetImportSource(const TfrmFromLocal& source) { m_source = &source; }

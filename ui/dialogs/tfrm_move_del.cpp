@@ -3,8 +3,7 @@
 #include "ui/dialogs/tfrm_move_del.h"
 
 #include "catalogue/display_text.h"
-#include "jobs/export_job.h"
-#include "ui/dialogs/job_owner.h"
+#include "jobs/command_state.h"
 #include "jobs/move_delete_question.h"
 #include "ui/common/theme_icon.h"
 
@@ -14,9 +13,9 @@
 
 namespace larkspool {
 
-TfrmMoveDel::TfrmMoveDel(JobOwner& owner)
+TfrmMoveDel::TfrmMoveDel(const CommandState& command)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_owner(owner), m_imgMove(new QLabel(this)), m_imgDelete(new QLabel(this)), m_label1(new QLabel(this)),
+      m_command(command), m_imgMove(new QLabel(this)), m_imgDelete(new QLabel(this)), m_label1(new QLabel(this)),
       m_btnYes(new QPushButton(tr("はい(&Y)"), this)),
       m_btnNo(new QPushButton(tr("いいえ(&N)"), this))
 {
@@ -56,8 +55,8 @@ void TfrmMoveDel::showEvent(QShowEvent* event)
 
 void TfrmMoveDel::FormShow()
 {
-    const int opKind = m_owner.GetOpKind();
-    const MoveDeleteQuestion question = MakeMoveDeleteQuestion(opKind, m_owner.GetJobList());
+    const int opKind = m_command.opKind;
+    const MoveDeleteQuestion question = MakeMoveDeleteQuestion(opKind, m_command.jobList);
     m_imgMove->setVisible(opKind == kOpMove);
     m_imgDelete->setVisible(opKind != kOpMove);
     setWindowTitle(QString::fromStdString(question.Caption));

@@ -9,13 +9,13 @@ class QPushButton;
 
 namespace larkspool {
 
-class JobOwner;
+struct CommandState;
 
 class TfrmMoveDel : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmMoveDel(JobOwner& owner);
+    explicit TfrmMoveDel(const CommandState& command);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -23,7 +23,7 @@ protected:
 private:
     void FormShow();
 
-    JobOwner& m_owner;
+    const CommandState& m_command;
     QLabel* m_imgMove;
     QLabel* m_imgDelete;
     QLabel* m_label1;

@@ -10,7 +10,7 @@
 
 #include "ui/common/message_box.h"
 #include "settings/copy_dir_check.h"
-#include "settings/settings_owner.h"
+#include "jobs/command_state.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,9 +36,9 @@ QIcon FolderIcon(bool open, const QStyle* style)
 
 } // namespace
 
-TfrmSelDir::TfrmSelDir(SettingsOwner& owner)
+TfrmSelDir::TfrmSelDir(CommandState& command)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_owner(owner)
+      m_command(command)
 {
     setObjectName(QStringLiteral("frmSelDir"));
     setWindowTitle(QCoreApplication::translate("CopyDirCheck", kSelDirCaption));
@@ -90,7 +90,7 @@ void TfrmSelDir::showEvent(QShowEvent* event)
 
 void TfrmSelDir::FormShow()
 {
-    DirectoryListBox1Change(SelDirStartFolder(m_owner.GetCopyDir(), QDir::currentPath().toStdString()));
+    DirectoryListBox1Change(SelDirStartFolder(m_command.copyDir, QDir::currentPath().toStdString()));
     findChild<QPushButton*>(QStringLiteral("btnSetDir"))->setFocus();
 }
 
@@ -145,7 +145,7 @@ void TfrmSelDir::btnSetDirClick()
             return;
         }
     }
-    m_owner.SetCopyDir(typed);
+    m_command.copyDir = typed;
     accept();
 }
 

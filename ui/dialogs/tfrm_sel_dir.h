@@ -13,13 +13,14 @@ class QTreeWidgetItem;
 
 namespace larkspool {
 
-class SettingsOwner;
+struct CommandState;
 
 class TfrmSelDir : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmSelDir(SettingsOwner& owner);
+    // Stores the folder as command's destination.
+    explicit TfrmSelDir(CommandState& command);
 
     void FormShow();
     // Opens a folder in the folder list, its files in the file list, and its
@@ -36,7 +37,7 @@ private:
     std::string TypedFolder() const;
     void DirectoryActivated(QTreeWidgetItem* item);
 
-    SettingsOwner& m_owner;
+    CommandState& m_command;
     QLineEdit* m_edit1;
     QListWidget* m_fileList;
     QTreeWidget* m_directoryList;

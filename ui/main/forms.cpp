@@ -21,17 +21,19 @@ FormSet::FormSet(UrlCache& cache)
     Forms& f = m_forms;
     f.frmMain = std::make_unique<TfrmMain>(f, cache);
     TfrmMain& main = *f.frmMain;
-    f.frmFileOp = std::make_unique<TfrmFileOp>(main, cache);
-    f.frmSelDir = std::make_unique<TfrmSelDir>(main);
-    f.frmConfirm = std::make_unique<TfrmConfirm>(main);
+    CommandState& command = main.Command();
+    const auto typeIcon = [&main](const std::string& path) { return main.GetTypeIcon(path); };
+    f.frmFileOp = std::make_unique<TfrmFileOp>(command, main.catalogue(), cache);
+    f.frmSelDir = std::make_unique<TfrmSelDir>(command);
+    f.frmConfirm = std::make_unique<TfrmConfirm>(typeIcon);
     f.frmVersion = std::make_unique<TfrmVersion>(main.windowIcon());
     f.frmPickUp = std::make_unique<TfrmPickUp>(main);
-    f.frmMoveDel = std::make_unique<TfrmMoveDel>(main);
-    f.frmFromLocal = std::make_unique<TfrmFromLocal>([owner = &main] { return owner->GetCopyDir(); });
-    f.frmFileOp2 = std::make_unique<TfrmFileOp2>(main, cache);
-    f.frmConfirm2 = std::make_unique<TfrmConfirm2>(main);
+    f.frmMoveDel = std::make_unique<TfrmMoveDel>(command);
+    f.frmFromLocal = std::make_unique<TfrmFromLocal>([&command] { return command.copyDir; });
+    f.frmFileOp2 = std::make_unique<TfrmFileOp2>(command, main.catalogue(), cache);
+    f.frmConfirm2 = std::make_unique<TfrmConfirm2>(typeIcon);
     f.frmRefresh = std::make_unique<TfrmRefresh>(f);
-    f.frmDefFile = std::make_unique<TfrmDefFile>(main);
+    f.frmDefFile = std::make_unique<TfrmDefFile>(command);
 
     f.frmFileOp->SetQuestionWindow(*f.frmConfirm);
     f.frmConfirm->SetJobWindow(*f.frmFileOp);

@@ -446,7 +446,7 @@ MainSettings TfrmMain::CurrentSettings() const
     s.windowWidth = bounds.width();
     s.windowHeight = bounds.height();
     s.splitBarLeft = m_splitPanel->SplitBarLeft();
-    s.copyDir = m_copyDir;
+    s.copyDir = m_command.copyDir;
     for (int c = 0; c < 5; ++c)
         s.columnWidths[std::size_t(c)] = m_listView->ColumnWidth(c);
     s.listViewStyle = int(m_listView->Style());
@@ -454,7 +454,7 @@ MainSettings TfrmMain::CurrentSettings() const
     s.toolBar = Action("mnuToolBar")->isChecked();
     s.statusBar = Action("mnuStatusBar")->isChecked();
     s.refreshAtRun = m_refreshAtRun;
-    s.defaultFiles = m_defFiles;
+    s.defaultFiles = m_command.defaultFiles;
     return s;
 }
 
@@ -473,11 +473,12 @@ void TfrmMain::ApplySettings(const MainSettings& s)
     else
         setGeometry(bounds);
     setWindowState(StoredWindowState(s.windowState));
-    m_copyDir = s.copyDir;
+    m_command.copyDir = s.copyDir;
     for (int c = 0; c < 5; ++c)
         m_listView->SetColumnWidth(c, s.columnWidths[std::size_t(c)]);
     m_refreshAtRun = s.refreshAtRun;
-    SetDefaultFiles(s.defaultFiles);
+    m_command.defaultFiles = s.defaultFiles;
+    m_catalogue.SetDefFile1(s.defaultFiles.DefFile1);
 
     m_splitPanel->SetSplitBarLeft(s.splitBarLeft);
     const QString styleButton = ViewStyleButton(s.listViewStyle);
@@ -490,12 +491,6 @@ void TfrmMain::ApplySettings(const MainSettings& s)
     mnuToolBarClick();
     Action("mnuStatusBar")->setChecked(!s.statusBar);
     mnuStatusBarClick();
-}
-
-void TfrmMain::SetDefaultFiles(const DefaultFiles& names)
-{
-    m_defFiles = names;
-    m_catalogue.SetDefFile1(names.DefFile1);
 }
 
 void TfrmMain::FormShow()

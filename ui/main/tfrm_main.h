@@ -6,10 +6,10 @@
 #include "ui/main/list_ordering.h"
 #include "ui/main/status_tally.h"
 #include "catalogue/catalogue.h"
-#include "ui/dialogs/job_owner.h"
+#include "jobs/command_state.h"
 #include "settings/main_settings.h"
-#include "settings/settings_owner.h"
 
+#include <QIcon>
 #include <QMainWindow>
 
 #include <functional>
@@ -37,7 +37,7 @@ class SplitPanel;
 enum ListingModeValue { kListingAfterKey = 1, kListingAtOnce = 2 };
 int ListingDelay(int listingMode);
 
-class TfrmMain : public QMainWindow, public SettingsOwner, public JobOwner {
+class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
     TfrmMain(Forms& forms, UrlCache& cache);
@@ -47,15 +47,10 @@ public:
     void RefreshCache(RefreshProgress& progress);
     void CancelRefresh() { m_catalogue.CancelRefresh(); }
 
-    // Accessors for the other windows.
-    int GetOpKind() const override { return m_opKind; }
-    std::vector<TCacheEntry*>& GetJobList() override { return m_jobList; }
-    const std::vector<TCacheEntry*>& GetCatalogueEntries() const override { return m_catalogue.AllEntries(); }
-    std::string GetCopyDir() const override { return m_copyDir; }
-    void SetCopyDir(const std::string& dir) override { m_copyDir = dir; }
-    DefaultFiles GetDefaultFiles() const override { return m_defFiles; }
-    void SetDefaultFiles(const DefaultFiles& names) override;
-    QIcon GetTypeIcon(const std::string& path) override { return GetTypeLargeIcon(GetFileTypeIndex(path)); }
+    // The command the job windows run; its destination and default names are
+    // the settings the settings dialogs change.
+    CommandState& Command() { return m_command; }
+    QIcon GetTypeIcon(const std::string& path) { return GetTypeLargeIcon(GetFileTypeIndex(path)); }
     // The file type row of a file, added when new, its icons with it.
     int GetFileTypeIndex(const std::string& path);
     QIcon GetTypeLargeIcon(int typeRow) const;
@@ -182,10 +177,7 @@ private:
     std::function<void(const std::string&)> m_openFile;
     bool m_shown = false;
 
-    int m_opKind = 0;
-    std::vector<TCacheEntry*> m_jobList;
-    std::string m_copyDir;
-    DefaultFiles m_defFiles;
+    CommandState m_command;
     bool m_refreshAtRun = false;
 };
 

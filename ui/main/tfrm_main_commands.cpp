@@ -119,6 +119,7 @@ void TfrmMain::mnuSetupDirClick()
 void TfrmMain::mnuSetupDefaultFileClick()
 {
     m_forms.frmDefFile->exec();
+    m_catalogue.SetDefFile1(m_command.defaultFiles.DefFile1);
 }
 
 void TfrmMain::mnuCopyFromLocalClick()
@@ -155,51 +156,51 @@ void TfrmMain::RunCommand(const QString& senderName)
         {{"sbtDelete", "mnuDelete", "PopupDelete"}, kOpDelete},
         {{"sbtMove", "mnuMove", "PopupMove"}, kOpMove},
     };
-    m_jobList.clear();
+    m_command.jobList.clear();
     // Node ids rather than records: a record may be freed with a folder above it.
     std::vector<int> folderRemoveList;
     auto takeFolder = [this, &folderRemoveList](const TFolderEntry& folder) {
         const auto under = m_catalogue.CollectEntriesUnder(folder.Path);
-        m_jobList.insert(m_jobList.end(), under.begin(), under.end());
+        m_command.jobList.insert(m_command.jobList.end(), under.begin(), under.end());
         folderRemoveList.push_back(folder.NodeId);
     };
     if (m_treeView->hasFocus()) {
         if (const TFolderEntry* folder = CurrentTreeFolder())
             takeFolder(*folder);
         else
-            m_jobList = m_catalogue.CacheList();
+            m_command.jobList = m_catalogue.CacheList();
     } else {
         for (TListItem* item : m_folderItems->Items()) {
             if (!item->Selected)
                 continue;
             if (item->Kind == 'C')
-                m_jobList.push_back(static_cast<TCacheEntry*>(item));
+                m_command.jobList.push_back(static_cast<TCacheEntry*>(item));
             else
                 takeFolder(*static_cast<const TFolderEntry*>(item));
         }
     }
-    m_opKind = 0;
+    m_command.opKind = 0;
     for (const auto& kind : kinds) {
         for (const char* name : kind.names) {
             if (senderName == QLatin1String(name))
-                m_opKind = kind.opKind;
+                m_command.opKind = kind.opKind;
         }
     }
-    if (m_opKind == 0) {
+    if (m_command.opKind == 0) {
         ShowMessage(this, senderName.toStdString(), "Undefined Component name", kMessageStop);
         return;
     }
-    if (m_opKind != kOpDelete && m_copyDir.empty()) {
+    if (m_command.opKind != kOpDelete && m_command.copyDir.empty()) {
         ShowMessage(this, tr("保存先ﾃﾞｨﾚｸﾄﾘが設定されていません。\n\n保存先ﾃﾞｨﾚｸﾄﾘを設定してください。").toStdString(), kAppCaption,
                     kMessageExclamation);
         return;
     }
-    if (m_jobList.empty())
+    if (m_command.jobList.empty())
         return;
-    if (m_opKind != kOpCopy && m_forms.frmMoveDel->exec() != QDialog::Accepted)
+    if (m_command.opKind != kOpCopy && m_forms.frmMoveDel->exec() != QDialog::Accepted)
         return;
     m_forms.frmFileOp->exec();
-    if (m_opKind == kOpCopy)
+    if (m_command.opKind == kOpCopy)
         return;
     // A job that stopped early or skipped items may have removed any part of
     // its entries.
@@ -212,8 +213,8 @@ void TfrmMain::RunCommand(const QString& senderName)
 void TfrmMain::DropFinishedEntries(const std::vector<int>& folderRemoveList)
 {
     ForgetListing();
-    const std::vector<std::vector<int>> removed = m_catalogue.RemoveEntries(m_jobList, folderRemoveList);
-    m_jobList.clear();
+    const std::vector<std::vector<int>> removed = m_catalogue.RemoveEntries(m_command.jobList, folderRemoveList);
+    m_command.jobList.clear();
     {
         // The tree picks another current item as its own is deleted; the
         // listing below follows it once, not on each deletion.
