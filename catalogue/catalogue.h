@@ -47,8 +47,6 @@ public:
     // The entries shown: all of them, or while the filter or a find is on
     // those both keep.
     const std::vector<TCacheEntry*>& CacheList() const { return m_cacheList; }
-    // While the filter or a find is on, every entry; empty otherwise.
-    const std::vector<TCacheEntry*>& PickUpSaveList() const { return m_pickUpSaveList; }
     bool PickUpActive() const { return m_pickUpActive; }
     bool FindActive() const { return m_find.has_value(); }
     // Every entry, whether the filter or a find is on or not, in catalogue order.

@@ -107,7 +107,6 @@ void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const
     }
 
     m_nodes.at(m_rootId).Expanded = true;
-    m_selected = m_rootId;
 }
 
 int FolderTree::FindFolderNode(const std::string& path) const
@@ -120,12 +119,6 @@ const TreeNode* FolderTree::Node(int id) const
 {
     const auto found = m_nodes.find(id);
     return found == m_nodes.end() ? nullptr : &found->second;
-}
-
-void FolderTree::SelectNode(int id)
-{
-    if (m_nodes.count(id))
-        m_selected = id;
 }
 
 const TFolderEntry* FolderTree::FolderOfNode(int id) const
@@ -150,7 +143,6 @@ std::vector<int> FolderTree::RemoveFolder(int id)
         return {};
     std::vector<int>& siblings = m_nodes.at(top->ParentId).Children;
     std::erase(siblings, id);
-    const int parentId = top->ParentId;
 
     std::vector<int> removed{id};
     for (std::size_t i = 0; i < removed.size(); ++i) {
@@ -165,15 +157,13 @@ std::vector<int> FolderTree::RemoveFolder(int id)
         m_nodes.erase(node);
     }
     std::erase_if(m_folders, [&gone](const std::unique_ptr<TFolderEntry>& folder) { return gone.count(folder->NodeId) != 0; });
-    if (gone.count(m_selected))
-        m_selected = parentId;
     return removed;
 }
 
 bool FolderTree::IsConsistent() const
 {
     const TreeNode* root = Node(m_rootId);
-    if (!root || root->ParentId != 0 || !Node(m_selected) || m_nodes.size() != m_folders.size() + 1 ||
+    if (!root || root->ParentId != 0 || m_nodes.size() != m_folders.size() + 1 ||
         m_byNode.size() != m_folders.size() || m_byPath.size() != m_folders.size())
         return false;
     for (const auto& folder : m_folders) {

@@ -42,8 +42,8 @@ public:
     FolderTree();
 
     // Rebuilds the tree and the folder records from entries (in catalogue
-    // order) and sets every entry's FolderId. The root ends up expanded and
-    // selected. Node ids are never reused, not even across rebuilds.
+    // order) and sets every entry's FolderId. The root ends up expanded. Node
+    // ids are never reused, not even across rebuilds.
     // rootText names the kind of cache.
     void BuildFolderTree(const std::vector<TCacheEntry*>& entries, const std::string& rootText = kRootText);
 
@@ -53,8 +53,6 @@ public:
     int RootId() const { return m_rootId; }
     // nullptr for an id that is not a node of the current tree.
     const TreeNode* Node(int id) const;
-    int SelectedNode() const { return m_selected; }
-    void SelectNode(int id);
 
     // The folder records, in the order the folders were created.
     const std::vector<std::unique_ptr<TFolderEntry>>& FolderList() const { return m_folders; }
@@ -87,7 +85,6 @@ private:
     std::unordered_map<std::string, int> m_byPath;
     std::unordered_map<int, const TFolderEntry*> m_byNode;
     int m_rootId = 0;
-    int m_selected = 0;
     int m_nextId = 1;
 };
 

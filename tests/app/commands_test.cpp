@@ -141,7 +141,6 @@ TEST_F(Commands, a_finished_delete_of_a_tree_folder_drops_its_nodes_and_lists_th
     EXPECT_FALSE(Main().timer1()->isActive());
     const int current = Main().treeView()->currentItem()->data(0, Qt::UserRole + 1).toInt();
     EXPECT_EQ(Main().CurrentNode(), current);
-    EXPECT_EQ(Main().catalogue().Tree().SelectedNode(), current);
     EXPECT_EQ(Main().folderItems().Items().size(),
               Main().catalogue().FolderFiles(current).size() + Main().catalogue().Tree().SubFolders(current).size());
     EXPECT_EQ(Main().FolderNameText().toStdString(),

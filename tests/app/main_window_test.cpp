@@ -239,14 +239,12 @@ TEST_F(MainWindow, keys_in_the_tree_delay_the_listing_and_a_click_lists_at_once)
     FocusTree();
 
     QTest::keyClick(tree, Qt::Key_Down);
-    EXPECT_EQ(Main().ListingMode(), kListingAfterKey);
     EXPECT_TRUE(Main().timer1()->isActive());
     EXPECT_EQ(Main().timer1()->interval(), 500);
     EXPECT_NE(Main().CurrentNode(), Main().catalogue().Tree().RootId());
     EXPECT_EQ(RowNames(), (Strings{"img.example.jp", "www.example.jp"})); // not yet
     WaitForListing();
     EXPECT_EQ(RowNames(), (Strings{"x.png"}));
-    EXPECT_EQ(Main().ListingMode(), kListingAtOnce);
 
     QTreeWidgetItem* www = tree->topLevelItem(0)->child(1);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(www).center());
@@ -492,7 +490,7 @@ TEST_F(MainWindow, settings_written_at_close_come_back_at_the_next_start)
     EXPECT_EQ(again.Command().defaultFiles.DefFile2, "index.htm");
     EXPECT_TRUE(again.Command().defaultFiles.DefFileFlag2);
     EXPECT_EQ(again.catalogue().DefFile1(), "default.htm");
-    EXPECT_FALSE(again.RefreshAtRun());
+    EXPECT_FALSE(again.findChild<QAction*>(QStringLiteral("mnuRefreshAtRun"))->isChecked());
 }
 
 TEST_F(MainWindow, a_window_closed_maximised_comes_back_maximised_and_restores_to_its_normal_size)
@@ -558,7 +556,6 @@ TEST_F(MainWindow, refresh_at_start_scans_once_the_window_is_shown)
         m_sandbox.Store()->setValue(name, 0);
 
     TfrmMain& main = Open();
-    EXPECT_TRUE(main.RefreshAtRun());
     EXPECT_TRUE(Action("mnuRefreshAtRun")->isChecked());
     WaitFor([&main] { return !main.catalogue().CacheList().empty(); }, "the refresh at start");
     WaitForListing();

@@ -55,7 +55,6 @@ public:
     int GetFileTypeIndex(const std::string& path);
     QIcon GetTypeLargeIcon(int typeRow) const;
     QIcon GetTypeSmallIcon(int typeRow) const;
-    bool RefreshAtRun() const { return m_refreshAtRun; }
     Catalogue& catalogue() { return m_catalogue; }
 
     // What the list shows and how.
@@ -67,7 +66,6 @@ public:
     QTimer* timer1() const { return m_timer1; }
     const ListOrdering& ordering() const { return m_ordering; }
     int CurrentNode() const { return m_currentNode; }
-    int ListingMode() const { return m_listingMode; }
     QString StatusText(int panel) const;
     QString FolderNameText() const;
     const ImageLists& imageLists() const { return m_images; }

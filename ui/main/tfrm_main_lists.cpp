@@ -137,7 +137,6 @@ void TfrmMain::TreeViewChange(QTreeWidgetItem* current, QTreeWidgetItem* previou
     if (nodeId == m_currentNode)
         return;
     m_currentNode = nodeId;
-    m_catalogue.Tree().SelectNode(nodeId);
     m_timer1->stop();
     m_timer1->start(ListingDelay(m_listingMode));
 }
