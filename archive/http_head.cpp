@@ -1,23 +1,17 @@
 #include "archive/http_head.h"
 
+#include "base/byte_text.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace larkspool::archive {
 namespace {
 
-bool EqualAsciiFolded(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // Headers that describe the bytes as they travelled, not as they are kept.
 bool DescribesTransfer(std::string_view name)
 {
-    return EqualAsciiFolded(name, "Transfer-Encoding") || EqualAsciiFolded(name, "Content-Encoding") ||
-           EqualAsciiFolded(name, "Content-Length");
+    return EqualNoCase(name, "Transfer-Encoding") || EqualNoCase(name, "Content-Encoding") ||
+           EqualNoCase(name, "Content-Length");
 }
 
 void AppendLineText(std::string& out, std::string_view text)

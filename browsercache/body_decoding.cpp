@@ -8,7 +8,7 @@
 #include "browsercache/byte_source.h"
 #include "browsercache/crc32.h"
 #include "browsercache/http_response_head.h"
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 
 #include <brotli/decode.h>
 #include <zlib.h>

@@ -4,7 +4,7 @@
 
 #include "cache/civil_date.h"
 #include "cache/file_time.h"
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 
 #include <array>
 #include <vector>

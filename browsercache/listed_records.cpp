@@ -4,7 +4,7 @@
 #include "browsercache/listed_records.h"
 
 #include "browsercache/http_response_head.h"
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 #include "html/redirect_page_text.h"
 
 #include <unordered_map>

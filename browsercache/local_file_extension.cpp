@@ -4,7 +4,7 @@
 // type's only when the URL has none.
 #include "browsercache/local_file_extension.h"
 
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 
 #include <cctype>
 #include <utility>

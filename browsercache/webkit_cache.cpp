@@ -27,6 +27,7 @@
 // key hash against the file's name, the sizes against the files, say enough.
 #include "browsercache/webkit_cache.h"
 
+#include "base/byte_text.h"
 #include "browsercache/byte_reader.h"
 #include "browsercache/entry_file.h"
 #include "browsercache/inside_cache.h"
@@ -78,16 +79,6 @@ std::string Hex(std::string_view bytes)
         out += kDigits[std::uint8_t(byte) & 0xF];
     }
     return out;
-}
-
-bool SameHex(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20))
-            return false;
-    return true;
 }
 
 // WebKit wrote the time as a double of seconds; older records as the
@@ -183,9 +174,9 @@ std::string ReadRecordBytes(const ByteSource& bytes, const WebKitRecordPlace& pl
     record.key = meta.identifier;
     record.partition = meta.partition;
     record.url = meta.identifier;
-    if (!place.keyHash.empty() && !SameHex(Hex(meta.keyHash), place.keyHash))
+    if (!place.keyHash.empty() && !EqualNoCase(Hex(meta.keyHash), place.keyHash))
         return "the key's hash " + Hex(meta.keyHash) + " is not the file's name";
-    if (!place.partitionHash.empty() && !SameHex(Hex(meta.partitionHash), place.partitionHash))
+    if (!place.partitionHash.empty() && !EqualNoCase(Hex(meta.partitionHash), place.partitionHash))
         return "the partition's hash " + Hex(meta.partitionHash) + " is not its folder's name";
     if (meta.type != kResourceType)
         return "a record of type " + meta.type + " among the resources";

@@ -1,6 +1,8 @@
 // How a cache entry's file is named from its URL and extension.
 #include "cache/cache_file_name.h"
 
+#include "base/byte_text.h"
+
 #include <algorithm>
 #include <random>
 
@@ -79,10 +81,7 @@ bool IsIndexFileName(std::string_view name)
 {
     name = name.substr(0, name.find_last_not_of(". ") + 1);
     constexpr std::string_view kIndex = "index.dat";
-    return name.size() == kIndex.size() &&
-           std::equal(name.begin(), name.end(), kIndex.begin(), [](char a, char b) {
-               return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == b;
-           });
+    return EqualNoCase(name, kIndex);
 }
 
 } // namespace larkspool

@@ -3,6 +3,8 @@
 // a Windows writer spelt otherwise keeps its file.
 #include "cache/index_dat_orphans.h"
 
+#include "base/byte_text.h"
+
 #include "cache/cache_file_name.h"
 #include "cache/index_dat_store.h"
 
@@ -18,18 +20,12 @@ using namespace indexdat;
 
 namespace {
 
-std::string Folded(std::string name)
-{
-    std::transform(name.begin(), name.end(), name.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
-    return name;
-}
-
 using NamedFiles = std::vector<std::set<std::string>>;
 
 void Name(NamedFiles& named, const UrlRecord& record)
 {
     if (record.fileName && record.folder < kMaxFolders)
-        named[record.folder].insert(Folded(*record.fileName));
+        named[record.folder].insert(LowerAsciiText(*record.fileName));
 }
 
 // The folded file names the live records hold, per sub-folder index. strict:
@@ -77,7 +73,7 @@ void VisitUnnamedFiles(const IndexDatStore& store, const std::filesystem::path& 
             const std::string file = entry.path().filename().string();
             std::error_code ignored;
             if (entry.symlink_status(ignored).type() != std::filesystem::file_type::regular ||
-                named[i].contains(Folded(file)) || IsIndexFileName(file) || Folded(file) == "desktop.ini")
+                named[i].contains(LowerAsciiText(file)) || IsIndexFileName(file) || LowerAsciiText(file) == "desktop.ini")
                 continue;
             visit(entry.path());
         }

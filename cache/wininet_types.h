@@ -3,11 +3,12 @@
 // with the same names, sizes and values, so callers read the same either way.
 #pragma once
 
+#include <cstdint>
+
 #ifdef _WIN32
 #include <windows.h>
 #include <wininet.h>
 #else
-#include <cstdint>
 
 using BOOL = int;
 using DWORD = std::uint32_t;
@@ -84,3 +85,9 @@ inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_FILE_INVALID = 1006;
 inline constexpr DWORD ERROR_FILE_CORRUPT = 1392;
 #endif
+
+// The entry's size from its two halves.
+inline std::uint64_t EntrySize(const INTERNET_CACHE_ENTRY_INFOA& info)
+{
+    return std::uint64_t(info.dwSizeHigh) << 32 | info.dwSizeLow;
+}

@@ -3,7 +3,7 @@
 // byte that has the value of a letter folds like one.
 #include "catalogue/cache_entry.h"
 
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 
 #include <algorithm>
 

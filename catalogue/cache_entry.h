@@ -4,6 +4,7 @@
 #include "cache/file_time.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,7 @@ struct TCacheEntry : TListItem {
     DWORD SizeLow = 0;
     DWORD SizeHigh = 0;
     bool SizeAtLeast = false; // the size is a lower bound: the body was measured only so far
+    std::uint64_t Size() const { return std::uint64_t(SizeHigh) << 32 | SizeLow; }
     FileTicks Modified = 0;  // local time: shown, ordered, asked about
     FileTicks ModifiedUtc = 0; // the same instant, exact also in the hour that occurs twice
     std::string Title;       // of .html and .htm entries

@@ -3,6 +3,7 @@
 // build the tree. Also the extension filter's two lists.
 #include "catalogue/catalogue.h"
 
+#include "base/path_text.h"
 #include "cache/recovered_key.h"
 #include "cache/url_cache.h"
 #include "catalogue/size_date_texts.h"
@@ -306,7 +307,7 @@ bool Catalogue::IsConsistent() const
         return false;
     for (const TCacheEntry* entry : m_cacheList) {
         const TFolderEntry* folder = m_tree.FolderOfNode(entry->FolderId);
-        if (!folder || !EqualFolded(folder->Path, FolderPathOf(TreePathOf(*entry))))
+        if (!folder || !EqualFolded(folder->Path, FolderOf(TreePathOf(*entry))))
             return false;
     }
     return true;

@@ -55,7 +55,7 @@ EntryTypeGroup TypeGroupOf(const TCacheEntry& entry)
 
 bool EntryFilter::Matches(const TCacheEntry& entry) const
 {
-    const std::uint64_t size = std::uint64_t(entry.SizeHigh) << 32 | entry.SizeLow;
+    const std::uint64_t size = entry.Size();
     if ((largerThan && size <= *largerThan) || (smallerThan && size >= *smallerThan) ||
         (since && entry.ModifiedUtc < *since) || (until && entry.ModifiedUtc > *until) ||
         (type && TypeGroupOf(entry) != *type))

@@ -2,6 +2,7 @@
 // an index keyed by the extension with ASCII letters folded.
 #include "catalogue/file_type_table.h"
 
+#include "base/path_text.h"
 #include "catalogue/cache_entry.h"
 #include "catalogue/shell_type_info.h"
 
@@ -9,11 +10,7 @@ namespace larkspool {
 
 int FileTypeTable::TypeIndex(const std::string& path, bool fileMustExist)
 {
-    // The extension of the file name: a "." in a folder name does not count.
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    const std::string extension = hasExtension ? path.substr(dot) : std::string();
+    const std::string extension = ExtensionOf(path);
     const std::string key = FoldedKey(extension);
     if (const auto found = m_byExtension.find(key); found != m_byExtension.end())
         return found->second;

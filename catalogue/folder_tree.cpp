@@ -4,6 +4,8 @@
 // "-" sorts before "/").
 #include "catalogue/folder_tree.h"
 
+#include "base/path_text.h"
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -79,7 +81,7 @@ void FolderTree::BuildFolderTree(const std::vector<TCacheEntry*>& entries, const
                 top = AddFolder(m_rootId, entry->CacheName, entry->CacheName, kRootImage, kRootImage);
             prefix = entry->CacheName + "/";
         }
-        const std::string folder = FolderPathOf(entry->SitePath);
+        const std::string folder = FolderOf(entry->SitePath);
 
         // The deepest folder that exists already.
         std::string found = folder;
@@ -188,12 +190,6 @@ bool FolderTree::IsConsistent() const
 std::string TreePathOf(const TCacheEntry& entry)
 {
     return entry.CacheName.empty() ? entry.SitePath : entry.CacheName + "/" + entry.SitePath;
-}
-
-std::string FolderPathOf(const std::string& sitePath)
-{
-    const std::size_t slash = sitePath.rfind('/');
-    return slash == std::string::npos ? std::string() : sitePath.substr(0, slash);
 }
 
 std::vector<TCacheEntry*> FolderFiles(const std::vector<TCacheEntry*>& list, int id)

@@ -88,11 +88,8 @@ private:
     int m_nextId = 1;
 };
 
-// The folder path an entry lies in: its SitePath before the last "/" (""
-// without one).
-std::string FolderPathOf(const std::string& sitePath);
 // An entry's path in the tree: its SitePath, below its CacheName's node when
-// it has one. The folder it lies in is FolderPathOf(TreePathOf(entry)).
+// it has one. The folder it lies in is FolderOf(TreePathOf(entry)).
 std::string TreePathOf(const TCacheEntry& entry);
 
 // Entries of list whose FolderId is id, in list order.

@@ -2,6 +2,7 @@
 // extension only, so that every file of one extension gets the same type.
 #include "catalogue/shell_type_info.h"
 
+#include "base/path_text.h"
 #include "catalogue/translated_text.h"
 
 #include <QFile>
@@ -24,15 +25,12 @@ int GetShellTypeInfo(const std::string& path, ShellTypeInfo& info)
 
 ShellTypeInfo GetNameTypeInfo(const std::string& path)
 {
-    const QString name = QFile::decodeName(QByteArray::fromStdString(path.substr(path.rfind('/') + 1)));
+    const QString name = QFile::decodeName(QByteArray::fromStdString(FileNameOf(path)));
     const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     std::string typeName = type.isDefault() ? std::string() : type.comment().toStdString();
     if (typeName.empty()) {
-        const std::size_t slash = path.rfind('/');
-        const std::size_t dot = path.rfind('.');
-        const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-        if (hasExtension && dot + 1 < path.size())
-            typeName = FillIn(Translated("ShellTypeInfo", "%1 ﾌｧｲﾙ"), {path.substr(dot + 1)});
+        if (const std::string extension = ExtensionOf(path); extension.size() > 1)
+            typeName = FillIn(Translated("ShellTypeInfo", "%1 ﾌｧｲﾙ"), {extension.substr(1)});
         else
             typeName = Translated("ShellTypeInfo", "ﾌｧｲﾙ");
     }

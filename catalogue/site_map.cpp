@@ -2,7 +2,7 @@
 #include "catalogue/site_map.h"
 
 #include "cache/url_escapes.h"
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 
 #include <algorithm>
 

@@ -67,7 +67,7 @@ int RunList(CliContext& context, const std::vector<std::string>& args)
     RefreshCatalogue(catalogue, parsed);
 
     for (const TCacheEntry* entry : catalogue.CacheList()) {
-        const std::uint64_t size = (std::uint64_t(entry->SizeHigh) << 32) | entry->SizeLow;
+        const std::uint64_t size = entry->Size();
         std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", Printable(entry->SitePath).c_str(),
                     Printable(entry->Name).c_str(), Printable(entry->SourceUrl).c_str(),
                     SizeField(size, entry->SizeAtLeast).c_str(),

@@ -23,7 +23,7 @@ std::string StateField(UrlCache& cache, const std::string& key, const std::strin
 
 void PrintEntry(UrlCache& cache, const INTERNET_CACHE_ENTRY_INFOA& info, bool withState)
 {
-    const std::uint64_t size = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
+    const std::uint64_t size = EntrySize(info);
     const std::string url = info.lpszSourceUrlName ? info.lpszSourceUrlName : "";
     // Only what the cache no longer lists has a key of its own.
     const std::string key = withState ? cache.EntryKey(info) : url;

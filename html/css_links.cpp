@@ -11,7 +11,7 @@
 #include "html/css_links.h"
 
 #include "cache/url_escapes.h"
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 #include "html/page_links.h"
 
 namespace larkspool {

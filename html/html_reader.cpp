@@ -6,7 +6,7 @@
 // tags are looked at byte by byte.
 #include "html/html_reader.h"
 
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 
 #include <algorithm>
 #include <array>

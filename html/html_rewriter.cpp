@@ -6,7 +6,7 @@
 
 #include "cache/input_file.h"
 #include "cache/file_ptr.h"
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 #include "html/css_links.h"
 
 #include <cerrno>

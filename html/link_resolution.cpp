@@ -10,7 +10,7 @@
 //   file://c:/export/host/x.asp.htm#top -> http://host/x.asp#top
 #include "html/link_resolution.h"
 
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // for cached 3xx answers of browser caches; both use this one text.
 #include "html/redirect_page_text.h"
 
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 
 namespace larkspool {
 namespace {

@@ -2,7 +2,7 @@
 // anywhere and stylesheets are small beside the pages that use them.
 #include "html/stylesheet_rewriter.h"
 
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 #include "html/css_links.h"
 #include "html/html_rewriter.h"
 

@@ -8,7 +8,7 @@
 //   <META HTTP-EQUIV=Refresh CONTENT="5; URL=/n.htm"> -> CONTENT="5; URL=../n.htm"
 #include "html/tag_links.h"
 
-#include "html/byte_text.h"
+#include "base/byte_text.h"
 #include "html/css_links.h"
 #include "html/page_links.h"
 

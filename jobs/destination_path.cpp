@@ -9,18 +9,6 @@ std::string DestinationPath(const std::string& copyDir, const std::string& siteP
     return copyDir + "/" + sitePath;
 }
 
-std::string FileNameOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 bool IsSafeDestination(const std::string& copyDir, const std::string& path)
 {
     if (copyDir.empty() || path.size() > kMaxPathLength || path.size() <= copyDir.size() + 1 ||

@@ -13,10 +13,6 @@ inline constexpr std::size_t kMaxPathLength = 259;
 // copyDir + "/" + sitePath.
 std::string DestinationPath(const std::string& copyDir, const std::string& sitePath);
 
-// The text after the last "/", and the text before it ("" without one).
-std::string FileNameOf(const std::string& path);
-std::string FolderOf(const std::string& path);
-
 // True when path may be written: at most kMaxPathLength bytes, copyDir set,
 // and path copyDir + "/" + a relative part that names a file and has no "."
 // or ".." step. Such a path cannot leave copyDir.

@@ -8,6 +8,7 @@
 // itself) skips that item with its reason, and the job goes on.
 #include "jobs/export_job.h"
 
+#include "base/path_text.h"
 #include "cache/file_time.h"
 #include "cache/input_file.h"
 #include "cache/url_cache.h"

@@ -5,6 +5,7 @@
 // it. What was committed before a stop stays.
 #include "jobs/import_job.h"
 
+#include "base/path_text.h"
 #include "cache/input_file.h"
 #include "cache/file_ptr.h"
 #include "cache/url_cache.h"

@@ -1,6 +1,7 @@
 // The import's overwrite question, the export's with its sides swapped.
 #include "jobs/import_question.h"
 
+#include "base/path_text.h"
 #include "jobs/destination_path.h"
 #include "files/file_times.h"
 #include "catalogue/size_date_texts.h"

@@ -112,7 +112,7 @@ ReportRow EntryReporter::Row(const TCacheEntry& entry, const BodySink& sink)
     }
     const INTERNET_CACHE_ENTRY_INFOA& info = *m_buffer.info();
     const bool indexDat = origin->format == "index.dat";
-    const std::uint64_t listedSize = (std::uint64_t(info.dwSizeHigh) << 32) | info.dwSizeLow;
+    const std::uint64_t listedSize = EntrySize(info);
 
     const std::string head = HeadOf(info);
     row.statusLine = StatusLine(head);

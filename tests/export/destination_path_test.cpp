@@ -1,3 +1,4 @@
+#include "base/path_text.h"
 #include "jobs/destination_path.h"
 #include "tests/support/row_number.h"
 
@@ -40,6 +41,10 @@ TEST(DestinationPath, joins_folder_and_site_path)
     EXPECT_EQ(DestinationPath("/out", "host/dir/a.html"), "/out/host/dir/a.html");
     EXPECT_EQ(FileNameOf("/out/host/a.html"), "a.html");
     EXPECT_EQ(FolderOf("/out/host/a.html"), "/out/host");
+    EXPECT_EQ(FileNameOf("a.html") + "|" + FolderOf("a.html"), "a.html|");
+    EXPECT_EQ(ExtensionOf("host/b.c.gif"), ".gif");
+    EXPECT_EQ(ExtensionOf("host.jp/page"), "");
+    EXPECT_EQ(ExtensionOf(".htaccess"), ".htaccess");
 }
 
 } // namespace

@@ -94,7 +94,7 @@ inline ListedEntry ToListed(const INTERNET_CACHE_ENTRY_INFOA& info)
     entry.url = info.lpszSourceUrlName ? info.lpszSourceUrlName : "";
     entry.localFile = info.lpszLocalFileName ? info.lpszLocalFileName : "";
     entry.type = info.CacheEntryType;
-    entry.size = std::uint64_t(info.dwSizeHigh) << 32 | info.dwSizeLow;
+    entry.size = EntrySize(info);
     entry.modified = FileTimeTicks(info.LastModifiedTime);
     entry.accessed = FileTimeTicks(info.LastAccessTime);
     return entry;
