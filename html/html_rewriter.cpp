@@ -115,12 +115,12 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLin
     bool script = false;
     StyleBody style;
     for (;;) {
-        const int read = ReadHtmlChunk(reader, source, chunk, script);
-        if (read == kChunkReadError)
+        const ChunkResult read = ReadHtmlChunk(reader, source, chunk, script);
+        if (read == ChunkResult::ReadError)
             return style.Finish(links, writer) && writer.flush() ? kRewriteReadError : kRewriteWriteError;
         if (style.Gathering()) {
-            const bool atEnd = read == kChunkEndOfFile;
-            const bool ends = atEnd || (read == kChunkComplete && IsTag(chunk, "</STYLE"));
+            const bool atEnd = read == ChunkResult::EndOfFile;
+            const bool ends = atEnd || (read == ChunkResult::Complete && IsTag(chunk, "</STYLE"));
             if (!ends || atEnd) {
                 if (!style.Add(chunk, writer))
                     return kRewriteWriteError;
@@ -131,9 +131,9 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLin
             if (!style.Finish(links, writer))
                 return kRewriteWriteError;
         }
-        if (read == kChunkEndOfFile)
+        if (read == ChunkResult::EndOfFile)
             return writer.write(chunk) && writer.flush() ? kRewriteOk : kRewriteWriteError;
-        if (read == kChunkComplete) {
+        if (read == ChunkResult::Complete) {
             script = IsScriptTag(chunk);
             if (StartsWithNoCase(chunk, "<BASE") && !StartsWithNoCase(chunk, "<BASEFONT")) {
                 // Links resolve against it here, and must not in the written page.
@@ -218,12 +218,12 @@ int ExtractHtmlTitle(HtmlReader& reader, std::FILE* page, std::string& title)
     bool script = false;
     bool afterTitle = false;
     for (;;) {
-        const int read = ReadHtmlChunk(reader, page, chunk, script);
-        if (read == kChunkReadError)
+        const ChunkResult read = ReadHtmlChunk(reader, page, chunk, script);
+        if (read == ChunkResult::ReadError)
             return kRewriteReadError;
-        if (read == kChunkEndOfFile)
+        if (read == ChunkResult::EndOfFile)
             return kRewriteOk;
-        if (read == kChunkFull)
+        if (read == ChunkResult::Full)
             continue;
         script = IsScriptTag(chunk);
         // Spaces before the title are the page's layout, not its title.
