@@ -159,7 +159,7 @@ bool IsHtmlPageName(std::string_view name)
 }
 
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
-                    const std::string& defaultFile, int mode, const std::string& targetPath,
+                    const std::string& defaultFile, RewriteMode mode, const std::string& targetPath,
                     const std::string& baseFolder, std::string* openError)
 {
     std::string why;
@@ -182,10 +182,11 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
 }
 
 int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
-                      const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder)
+                      const std::string& defaultFile, RewriteMode mode, std::FILE* target,
+                      const std::string& baseFolder)
 {
-    PageLinks links = mode == kExportMode ? PageLinks::ForExport(pageLocation, defaultFile)
-                                          : PageLinks::ForImport(ConvertBaseFolder(baseFolder));
+    PageLinks links = mode == RewriteMode::Export ? PageLinks::ForExport(pageLocation, defaultFile)
+                                                  : PageLinks::ForImport(ConvertBaseFolder(baseFolder));
     return RewriteHtmlStream(reader, source, links, target);
 }
 
