@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -17,15 +18,13 @@ using namespace std::string_literals;
 // The label of a result in the tables below.
 std::string Label(ChunkResult result)
 {
-    switch (result) {
-    case ChunkResult::Complete:
-        return "0";
-    case ChunkResult::Full:
-        return "1";
-    case ChunkResult::ReadError:
-        return "-1";
-    case ChunkResult::EndOfFile:
-        return "-2";
+    const std::pair<ChunkResult, const char*> labels[] = {
+        {ChunkResult::Complete, "0"}, {ChunkResult::Full, "1"},
+        {ChunkResult::ReadError, "-1"}, {ChunkResult::EndOfFile, "-2"},
+    };
+    for (const auto& [known, label] : labels) {
+        if (known == result)
+            return label;
     }
     return "?";
 }
