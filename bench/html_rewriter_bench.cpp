@@ -116,7 +116,7 @@ const Corpus& TheCorpus()
 
 // The null device measures the rewriter itself; a real target adds the file
 // system's cost of truncating and writing each page.
-void RewriteCorpus(benchmark::State& state, int mode, bool toFile)
+void RewriteCorpus(benchmark::State& state, larkspool::RewriteMode mode, bool toFile)
 {
     const Corpus& corpus = TheCorpus();
     const std::string target = toFile ? corpus.target() : "/dev/null";
@@ -135,17 +135,17 @@ void RewriteCorpus(benchmark::State& state, int mode, bool toFile)
 
 void BM_RewriteExport(benchmark::State& state)
 {
-    RewriteCorpus(state, larkspool::kExportMode, false);
+    RewriteCorpus(state, larkspool::RewriteMode::Export, false);
 }
 
 void BM_RewriteImport(benchmark::State& state)
 {
-    RewriteCorpus(state, larkspool::kImportMode, false);
+    RewriteCorpus(state, larkspool::RewriteMode::Import, false);
 }
 
 void BM_RewriteExportToFile(benchmark::State& state)
 {
-    RewriteCorpus(state, larkspool::kExportMode, true);
+    RewriteCorpus(state, larkspool::RewriteMode::Export, true);
 }
 
 void BM_ExtractTitle(benchmark::State& state)

@@ -21,9 +21,10 @@ int RunRewrite(CliContext&, const std::vector<std::string>& args)
 
     HtmlReader reader;
     std::string openError;
+    const RewriteMode mode = pageLocation ? RewriteMode::Export : RewriteMode::Import;
     const int result =
         RewriteHtmlFile(reader, parsed.Positional()[0], pageLocation.value_or(""),
-                        parsed.Value("--default-file").value_or(kDefaultFile1), pageLocation ? 1 : 2,
+                        parsed.Value("--default-file").value_or(kDefaultFile1), mode,
                         parsed.Positional()[1], baseFolder.value_or(""), &openError);
     if (result == 0)
         return 0;

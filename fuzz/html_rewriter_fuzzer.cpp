@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     larkspool::HtmlReader reader;
-    larkspool::RewriteHtmlFile(reader, source, "host/dir/sub/", "index.html", larkspool::kExportMode, target,
-                               "C:\\My Export");
-    larkspool::RewriteHtmlFile(reader, source, "", "", larkspool::kImportMode, target, "C:\\My Export");
+    larkspool::RewriteHtmlFile(reader, source, "host/dir/sub/", "index.html", larkspool::RewriteMode::Export,
+                               target, "C:\\My Export");
+    larkspool::RewriteHtmlFile(reader, source, "", "", larkspool::RewriteMode::Import, target, "C:\\My Export");
     std::string title;
     larkspool::ExtractHtmlTitle(reader, source, title);
 

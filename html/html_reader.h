@@ -28,24 +28,23 @@ public:
     std::vector<char> sourceBuffer;
 };
 
-// ReadHtmlChunk results.
-inline constexpr int kChunkComplete = 0;
-inline constexpr int kChunkFull = 1;
-inline constexpr int kChunkReadError = -1;
-inline constexpr int kChunkEndOfFile = -2;
-
 // Longest chunk of text, comment or script the scanner returns; the
 // rewriter changes nothing in them, so a cut costs nothing.
 inline constexpr std::size_t kMaxChunk = 511;
 // Longest tag: a longer one comes in pieces and is copied as it is.
 inline constexpr std::size_t kMaxTagChunk = 64 * 1024;
 
+enum class ChunkResult {
+    Complete,  // the piece ended
+    Full,      // kMaxChunk bytes (kMaxTagChunk for a tag) were stored before the piece ended
+    ReadError,
+    EndOfFile, // the unfinished piece, if any, is in chunk
+};
+
 // Replaces chunk with the next piece of the source: a tag, a run of text, a
-// comment, or (when script is set) a script body up to "</SCRIPT>". Returns
-// kChunkComplete, kChunkFull when kMaxChunk bytes were stored before the
-// piece ended (kMaxTagChunk for a tag), kChunkReadError, or kChunkEndOfFile
-// with the unfinished piece left in chunk. Control characters directly after
-// an opening quote inside a tag are dropped; every other byte is kept.
-int ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, bool script);
+// comment, or (when script is set) a script body up to "</SCRIPT>". Control
+// characters directly after an opening quote inside a tag are dropped; every
+// other byte is kept.
+ChunkResult ReadHtmlChunk(HtmlReader& reader, std::FILE* source, std::string& chunk, bool script);
 
 } // namespace larkspool

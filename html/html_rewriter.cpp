@@ -115,12 +115,12 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLin
     bool script = false;
     StyleBody style;
     for (;;) {
-        const int read = ReadHtmlChunk(reader, source, chunk, script);
-        if (read == kChunkReadError)
+        const ChunkResult read = ReadHtmlChunk(reader, source, chunk, script);
+        if (read == ChunkResult::ReadError)
             return style.Finish(links, writer) && writer.flush() ? kRewriteReadError : kRewriteWriteError;
         if (style.Gathering()) {
-            const bool atEnd = read == kChunkEndOfFile;
-            const bool ends = atEnd || (read == kChunkComplete && IsTag(chunk, "</STYLE"));
+            const bool atEnd = read == ChunkResult::EndOfFile;
+            const bool ends = atEnd || (read == ChunkResult::Complete && IsTag(chunk, "</STYLE"));
             if (!ends || atEnd) {
                 if (!style.Add(chunk, writer))
                     return kRewriteWriteError;
@@ -131,9 +131,9 @@ int CopyChunks(HtmlReader& reader, std::FILE* source, std::FILE* target, PageLin
             if (!style.Finish(links, writer))
                 return kRewriteWriteError;
         }
-        if (read == kChunkEndOfFile)
+        if (read == ChunkResult::EndOfFile)
             return writer.write(chunk) && writer.flush() ? kRewriteOk : kRewriteWriteError;
-        if (read == kChunkComplete) {
+        if (read == ChunkResult::Complete) {
             script = IsScriptTag(chunk);
             if (StartsWithNoCase(chunk, "<BASE") && !StartsWithNoCase(chunk, "<BASEFONT")) {
                 // Links resolve against it here, and must not in the written page.
@@ -159,7 +159,7 @@ bool IsHtmlPageName(std::string_view name)
 }
 
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
-                    const std::string& defaultFile, int mode, const std::string& targetPath,
+                    const std::string& defaultFile, RewriteMode mode, const std::string& targetPath,
                     const std::string& baseFolder, std::string* openError)
 {
     std::string why;
@@ -182,10 +182,11 @@ int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std
 }
 
 int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
-                      const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder)
+                      const std::string& defaultFile, RewriteMode mode, std::FILE* target,
+                      const std::string& baseFolder)
 {
-    PageLinks links = mode == kExportMode ? PageLinks::ForExport(pageLocation, defaultFile)
-                                          : PageLinks::ForImport(ConvertBaseFolder(baseFolder));
+    PageLinks links = mode == RewriteMode::Export ? PageLinks::ForExport(pageLocation, defaultFile)
+                                                  : PageLinks::ForImport(ConvertBaseFolder(baseFolder));
     return RewriteHtmlStream(reader, source, links, target);
 }
 
@@ -218,12 +219,12 @@ int ExtractHtmlTitle(HtmlReader& reader, std::FILE* page, std::string& title)
     bool script = false;
     bool afterTitle = false;
     for (;;) {
-        const int read = ReadHtmlChunk(reader, page, chunk, script);
-        if (read == kChunkReadError)
+        const ChunkResult read = ReadHtmlChunk(reader, page, chunk, script);
+        if (read == ChunkResult::ReadError)
             return kRewriteReadError;
-        if (read == kChunkEndOfFile)
+        if (read == ChunkResult::EndOfFile)
             return kRewriteOk;
-        if (read == kChunkFull)
+        if (read == ChunkResult::Full)
             continue;
         script = IsScriptTag(chunk);
         // Spaces before the title are the page's layout, not its title.

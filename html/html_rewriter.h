@@ -17,6 +17,10 @@ namespace larkspool {
 // go through the rewriter and have titles.
 bool IsHtmlPageName(std::string_view name);
 
+// Which way RewriteHtmlFile turns links: into the exported tree, or from it
+// back onto the web.
+enum class RewriteMode { Export, Import };
+
 // RewriteHtmlFile and ExtractHtmlTitle results.
 inline constexpr int kRewriteOk = 0;
 inline constexpr int kRewriteReadError = -1;
@@ -25,23 +29,24 @@ inline constexpr int kRewriteWriteError = -4;
 
 // Copies sourcePath (a regular file: never a FIFO or a device) to
 // targetPath ("wb", created only once the source is open) with the links of
-// its tags and <STYLE> blocks rewritten: mode kExportMode makes them
-// relative to pageLocation (host/dir/) in the exported tree, any other mode
-// turns "file://" links under baseFolder back into "http://" ones. The first
+// its tags and <STYLE> blocks rewritten: Export makes them relative to
+// pageLocation (host/dir/) in the exported tree, Import turns "file://"
+// links under baseFolder back into "http://" ones. The first
 // BASE tag sets what later links resolve against; every BASE tag becomes a
 // comment. Returns kRewriteOk, kRewriteReadError, kRewriteOpenError
 // or kRewriteWriteError; after a read or write error the target keeps what was
 // written before it. openError, when given, receives which file could not be
 // opened and why.
 int RewriteHtmlFile(HtmlReader& reader, const std::string& sourcePath, const std::string& pageLocation,
-                    const std::string& defaultFile, int mode, const std::string& targetPath,
+                    const std::string& defaultFile, RewriteMode mode, const std::string& targetPath,
                     const std::string& baseFolder, std::string* openError = nullptr);
 
 // RewriteHtmlFile on files the caller has opened ("rb", "wb"; nothing read
 // or written yet) and closes afterwards, the source before reader is used
 // again (it lends the source its buffer); the target is left unbuffered.
 int RewriteHtmlStream(HtmlReader& reader, std::FILE* source, const std::string& pageLocation,
-                      const std::string& defaultFile, int mode, std::FILE* target, const std::string& baseFolder);
+                      const std::string& defaultFile, RewriteMode mode, std::FILE* target,
+                      const std::string& baseFolder);
 
 // The same with the link rule given whole (the map rule among them); links
 // is the page's own, a <BASE HREF> changing it.

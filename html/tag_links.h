@@ -7,11 +7,7 @@
 
 namespace larkspool {
 
-class HtmlReader;
 class PageLinks;
-
-inline constexpr int kExportMode = 1;
-inline constexpr int kImportMode = 2;
 
 // Longer values are left unchanged.
 inline constexpr std::size_t kMaxLinkValue = 1023;

@@ -6,17 +6,32 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-using larkspool::kChunkComplete;
+using larkspool::ChunkResult;
 using larkspool::testing::TempFolder;
 using namespace std::string_literals;
 
+// The label of a result in the tables below.
+std::string Label(ChunkResult result)
+{
+    const std::pair<ChunkResult, const char*> labels[] = {
+        {ChunkResult::Complete, "0"}, {ChunkResult::Full, "1"},
+        {ChunkResult::ReadError, "-1"}, {ChunkResult::EndOfFile, "-2"},
+    };
+    for (const auto& [known, label] : labels) {
+        if (known == result)
+            return label;
+    }
+    return "?";
+}
+
 class HtmlReader : public ::testing::Test {
 protected:
-    // Every chunk of the page as "result:bytes", with the script flag carried
+    // Every chunk of the page as "label:bytes", with the script flag carried
     // from chunk to chunk as the rewriter carries it.
     std::vector<std::string> chunksOf(const std::string& page)
     {
@@ -26,11 +41,11 @@ protected:
         std::string chunk;
         bool script = false;
         for (;;) {
-            const int result = larkspool::ReadHtmlChunk(reader, file, chunk, script);
-            out.push_back(std::to_string(result) + ":" + chunk);
-            if (result < 0)
+            const ChunkResult result = larkspool::ReadHtmlChunk(reader, file, chunk, script);
+            out.push_back(Label(result) + ":" + chunk);
+            if (result == ChunkResult::ReadError || result == ChunkResult::EndOfFile)
                 break;
-            if (result == kChunkComplete)
+            if (result == ChunkResult::Complete)
                 script = chunk.starts_with("<SCRIPT") || chunk.starts_with("<script");
         }
         std::fclose(file);

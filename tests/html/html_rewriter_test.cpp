@@ -19,9 +19,8 @@
 
 namespace {
 
-using larkspool::kExportMode;
-using larkspool::kImportMode;
 using larkspool::kRewriteOk;
+using larkspool::RewriteMode;
 using larkspool::testing::TempFolder;
 using namespace std::string_literals;
 
@@ -30,10 +29,10 @@ protected:
     // The rewritten page, with the result expected to be kRewriteOk.
     std::string exported(const std::string& page, const std::string& location = "host/dir/")
     {
-        return rewrite(page, kExportMode, location);
+        return rewrite(page, RewriteMode::Export, location);
     }
 
-    std::string rewrite(const std::string& page, int mode, const std::string& location = "host/dir/")
+    std::string rewrite(const std::string& page, RewriteMode mode, const std::string& location = "host/dir/")
     {
         const std::string source = m_folder.Write("in.htm", page);
         const std::string target = m_folder.Under("out.htm");
@@ -96,7 +95,7 @@ TEST_F(HtmlRewriter, copies_a_page_without_links_byte_for_byte_but_for_the_drops
     const std::string drops = "<B>  bold</B> <I>x</I><P CLASS=\"\r\n\tx\">";
 
     EXPECT_EQ(exported(page), page);
-    EXPECT_EQ(rewrite(page, kImportMode), page);
+    EXPECT_EQ(rewrite(page, RewriteMode::Import), page);
     EXPECT_EQ(exported(drops), "<B>  bold</B> <I>x</I><P CLASS=\"x\">");
 }
 
@@ -156,7 +155,7 @@ TEST_F(HtmlRewriter, import_mode_turns_exported_links_back)
     const std::string page = "<A HREF=\"file:///home/user/my%20export/host/a.asp.htm?q=1\">"
                              "<IMG SRC=\"FILE:///HOME/USER/MY%20EXPORT/host/i.gif\"><A HREF=\"b.htm\">";
 
-    EXPECT_EQ(rewrite(page, kImportMode),
+    EXPECT_EQ(rewrite(page, RewriteMode::Import),
               "<A HREF=\"http://host/a.asp?q=1\"><IMG SRC=\"http://host/i.gif\"><A HREF=\"b.htm\">");
 }
 
@@ -210,21 +209,23 @@ TEST_F(HtmlRewriter, reports_open_read_and_write_failures)
     const std::string source = m_folder.Write("in.htm", "<A HREF=\"http://host/dir/a.htm\">" + std::string(100000, 'x'));
     const std::string missingTarget = m_folder.Under("missing/out.htm");
     const std::string target = m_folder.Under("out.htm");
+    const RewriteMode toExport = RewriteMode::Export;
 
-    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under("none.htm"), "host/", "index.html", 1, target, ""),
+    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under("none.htm"), "host/", "index.html", toExport, target,
+                                         ""),
               larkspool::kRewriteOpenError);
     EXPECT_FALSE(std::filesystem::exists(target));
-    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, source, "host/", "index.html", 1, missingTarget, ""),
+    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, source, "host/", "index.html", toExport, missingTarget, ""),
               larkspool::kRewriteOpenError);
 #ifndef _WIN32
-    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under(""), "host/", "index.html", 1, target, ""),
+    EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under(""), "host/", "index.html", toExport, target, ""),
               larkspool::kRewriteOpenError);
     if (std::filesystem::exists("/dev/full")) {
-        EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, source, "host/", "index.html", 1, "/dev/full", ""),
+        EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, source, "host/", "index.html", toExport, "/dev/full", ""),
                   larkspool::kRewriteWriteError);
         m_folder.Write("small.htm", "<P>x");
-        EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under("small.htm"), "host/", "index.html", 2,
-                                             "/dev/full", ""),
+        EXPECT_EQ(larkspool::RewriteHtmlFile(m_reader, m_folder.Under("small.htm"), "host/", "index.html",
+                                             RewriteMode::Import, "/dev/full", ""),
                   larkspool::kRewriteWriteError);
     }
 #endif
@@ -320,7 +321,7 @@ TEST_F(HtmlRewriter, a_source_that_is_no_regular_file_is_refused_at_once)
         const std::string target = m_folder.Under("out.htm");
 
         const int titleResult = larkspool::ExtractHtmlTitle(m_reader, source, title, &titleError);
-        const int rewriteResult = larkspool::RewriteHtmlFile(m_reader, source, "h/", "index.html", kExportMode,
+        const int rewriteResult = larkspool::RewriteHtmlFile(m_reader, source, "h/", "index.html", RewriteMode::Export,
                                                              target, "", &rewriteError);
 
         EXPECT_EQ(titleResult, larkspool::kRewriteOpenError) << source;
@@ -354,7 +355,8 @@ TEST_F(HtmlRewriter, a_page_from_a_stream_is_read_in_large_pieces)
     std::FILE* out = std::fopen(m_folder.Under("out.htm").c_str(), "wb");
     ASSERT_TRUE(in && out);
 
-    const int result = larkspool::RewriteHtmlStream(m_reader, in, "host/dir/", "index.html", kExportMode, out, "");
+    const int result =
+        larkspool::RewriteHtmlStream(m_reader, in, "host/dir/", "index.html", RewriteMode::Export, out, "");
     std::fclose(in);
     std::fclose(out);
 

@@ -1,5 +1,6 @@
 #include "html/tag_links.h"
 
+#include "html/html_rewriter.h"
 #include "html/page_links.h"
 
 #include <gtest/gtest.h>
@@ -8,13 +9,15 @@
 
 namespace {
 
+using larkspool::RewriteMode;
+
 class TagLinks : public ::testing::Test {
 protected:
-    std::string rewritten(std::string chunk, int mode = larkspool::kExportMode,
+    std::string rewritten(std::string chunk, RewriteMode mode = RewriteMode::Export,
                           const std::string& page = "host/dir/")
     {
-        const auto links = mode == larkspool::kExportMode ? larkspool::PageLinks::ForExport(page, "index.html")
-                                                          : larkspool::PageLinks::ForImport("C:/Export");
+        const auto links = mode == RewriteMode::Export ? larkspool::PageLinks::ForExport(page, "index.html")
+                                                       : larkspool::PageLinks::ForImport("C:/Export");
         larkspool::RewriteTagLinks(chunk, links);
         return chunk;
     }
@@ -117,7 +120,7 @@ TEST_F(TagLinks, import_mode_turns_exported_file_links_into_web_links)
         {"<IMG SRC=\"x.gif\">", "<IMG SRC=\"x.gif\">"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(rewritten(c.tag, larkspool::kImportMode), c.expected) << c.tag;
+        EXPECT_EQ(rewritten(c.tag, RewriteMode::Import), c.expected) << c.tag;
 }
 
 TEST_F(TagLinks, values_past_1023_bytes_stay_and_grown_tags_stay_whole)
@@ -133,7 +136,7 @@ TEST_F(TagLinks, values_past_1023_bytes_stay_and_grown_tags_stay_whole)
 
     EXPECT_EQ(rewritten(longValue), longValue);
     EXPECT_EQ(rewritten(limitValue), "<A HREF=\"../" + std::string(1022, 'a') + "\">");
-    EXPECT_EQ(rewritten("<TD NEWSRC=\"/n\" HREF=\"/h\" BACKGROUND=\"/b\">", larkspool::kExportMode, page),
+    EXPECT_EQ(rewritten("<TD NEWSRC=\"/n\" HREF=\"/h\" BACKGROUND=\"/b\">", RewriteMode::Export, page),
               "<TD NEWSRC=\"" + up + "n\" HREF=\"" + up + "h\" BACKGROUND=\"" + up + "b\">");
 }
 
