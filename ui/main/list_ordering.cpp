@@ -73,9 +73,7 @@ int CompareByTitle(const TListItem& a, const TListItem& b, bool descending, cons
 int CompareBySize(const TListItem& a, const TListItem& b, bool descending, const FileTypeTable&)
 {
     return CompareItemsBy(a, b, descending, [](const TCacheEntry& x, const TCacheEntry& y) {
-        const std::uint64_t sizeX = (std::uint64_t(x.SizeHigh) << 32) | x.SizeLow;
-        const std::uint64_t sizeY = (std::uint64_t(y.SizeHigh) << 32) | y.SizeLow;
-        return sizeX < sizeY ? -1 : (sizeX > sizeY ? 1 : 0);
+        return x.Size() < y.Size() ? -1 : (x.Size() > y.Size() ? 1 : 0);
     });
 }
 
