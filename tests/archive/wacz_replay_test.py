@@ -138,8 +138,9 @@ def frame_facts(browser, frame):
     return json.loads(result["result"]["value"])
 
 
-def wait_for_page(browser, page, timeout=60):
-    """The facts of the replayed page once it has rendered whole; None when it never did."""
+def wait_for_page(browser, page, problems, timeout=60):
+    """The facts of the replayed page once it has rendered whole; None, and a
+    problem naming what was last seen, when it never did."""
     deadline = time.monotonic() + timeout
     facts = None
     while time.monotonic() < deadline:
@@ -152,7 +153,8 @@ def wait_for_page(browser, page, timeout=60):
             except RuntimeError:
                 pass  # the frame went while it was asked
         time.sleep(0.2)
-    return facts
+    problems.append(f"the replay did not show {page} whole within {timeout} s: {facts}")
+    return None
 
 
 def main():
@@ -190,10 +192,8 @@ def main():
         browser = Browser()
         try:
             browser.open(f"http://127.0.0.1:{replay.server_address[1]}/")
-            facts = wait_for_page(browser, "index.html")
-            if not facts:
-                problems.append("the replay never showed index.html")
-            else:
+            facts = wait_for_page(browser, "index.html", problems)
+            if facts:
                 if facts["title"] != "Lark index":
                     problems.append(f"index.html replayed with title {facts['title']!r}")
                 if facts["color"] != "rgb(12, 34, 56)":
@@ -208,10 +208,10 @@ def main():
                                      session=True)["executionContextId"]
                 browser.call("Runtime.evaluate", {"expression": "document.getElementById('next').click()",
                                                   "contextId": world}, session=True)
-                landed = wait_for_page(browser, "next.html")
-                if not landed or landed["title"] != "Lark next":
+                landed = wait_for_page(browser, "next.html", problems)
+                if landed and landed["title"] != "Lark next":
                     problems.append(f"the link inside the replay did not land on next.html: {landed}")
-                elif landed["color"] != "rgb(12, 34, 56)":
+                elif landed and landed["color"] != "rgb(12, 34, 56)":
                     problems.append(f"next.html lost its stylesheet: {landed['color']}")
         finally:
             browser.close()
